@@ -1,0 +1,115 @@
+#pragma once
+
+#include <QColor>
+#include <QImage>
+#include <QString>
+
+namespace quillon {
+
+/// What the engine draws on: a printer page, a preview page picture, a PDF page or a recorder.
+/// Every position and length is in twips (1440 per inch) with (0, 0) at the top-left corner of
+/// the drawable area; font sizes are points. Colours are RGB values with red in the low byte.
+class Surface
+{
+public:
+    enum class LineEnd { Absolute, Relative };
+
+    virtual ~Surface() = default;
+
+    virtual QString FontName() const = 0;
+    virtual void setFontName(const QString &name) = 0;
+    virtual double FontSize() const = 0;
+    virtual void setFontSize(double points) = 0;
+    virtual bool FontBold() const = 0;
+    virtual void setFontBold(bool on) = 0;
+    virtual bool FontItalic() const = 0;
+    virtual void setFontItalic(bool on) = 0;
+    virtual bool FontStrikethru() const = 0;
+    virtual void setFontStrikethru(bool on) = 0;
+    virtual bool FontUnderline() const = 0;
+    virtual void setFontUnderline(bool on) = 0;
+    virtual qint32 ForeColor() const = 0;
+    virtual void setForeColor(qint32 color) = 0;
+
+    /// Size of a text in the current font. A text with line breaks is as wide as its widest
+    /// line and as high as all its lines.
+    virtual double TextWidth(const QString &text) = 0;
+    virtual double TextHeight(const QString &text) = 0;
+
+    /// Top-left corner of the next Print.
+    virtual double CurrentX() const = 0;
+    virtual void setCurrentX(double x) = 0;
+    virtual double CurrentY() const = 0;
+    virtual void setCurrentY(double y) = 0;
+
+    /// Draws the text at the current position, then moves the position to the start of the
+    /// next line.
+    virtual void Print(const QString &text) = 0;
+
+    /// A straight line in the current DrawWidth and DrawStyle. With LineEnd::Relative the end
+    /// point is an offset from (x1, y1).
+    virtual void Line(double x1, double y1, double x2, double y2, qint32 color,
+                      LineEnd end = LineEnd::Absolute)
+        = 0;
+
+    /// Line thickness in device pixels (1 to 3).
+    virtual int DrawWidth() const = 0;
+    virtual void setDrawWidth(int width) = 0;
+    /// 0 solid, 1 dash, 2 dot, 3 dash-dot, 4 dash-dot-dot.
+    virtual int DrawStyle() const = 0;
+    virtual void setDrawStyle(int style) = 0;
+
+    /// Draws the part (sx, sy, sw, sh) of the picture, in picture pixels, scaled into the
+    /// rectangle (x, y, w, h). A source width or height of 0 means the whole picture.
+    virtual void PaintPicture(const QImage &picture, double x, double y, double w, double h,
+                              double sx = 0, double sy = 0, double sw = 0, double sh = 0)
+        = 0;
+
+    /// Clears the page to white.
+    virtual void Cls() = 0;
+
+    /// Size of the page and its scroll position inside a viewer.
+    virtual double Width() const = 0;
+    virtual double Height() const = 0;
+    virtual double Left() const = 0;
+    virtual void setLeft(double left) = 0;
+    virtual double Top() const = 0;
+    virtual void setTop(double top) = 0;
+};
+
+/// A surface that is a printer: sheet and printable area, paper, orientation, colour and the
+/// document operations.
+class PrinterSurface : public Surface
+{
+public:
+    /// The printable area, in twips. Width() and Height() are the whole sheet.
+    virtual double ScaleWidth() const = 0;
+    virtual double ScaleHeight() const = 0;
+
+    virtual QString DeviceName() const = 0;
+    /// Paper code 1..41, or 256 for a user-defined size.
+    virtual qint16 PaperSize() const = 0;
+    virtual void setPaperSize(qint16 code) = 0;
+    /// 1 portrait, 2 landscape.
+    virtual qint16 Orientation() const = 0;
+    virtual void setOrientation(qint16 orientation) = 0;
+    /// 1 monochrome, 2 colour; 0 means the printer has no colour.
+    virtual qint16 ColorMode() const = 0;
+    virtual void setColorMode(qint16 mode) = 0;
+
+    /// Ends the current page: the next drawing goes to a new page.
+    virtual void NewPage() = 0;
+    /// Ends the print document: it goes to the printer.
+    virtual void EndDoc() = 0;
+    /// Discards the print document.
+    virtual void KillDoc() = 0;
+};
+
+/// RGB value with red in the low byte, as a colour. Only the low 24 bits count.
+inline QColor colorFromRgb(qint32 value)
+{
+    const quint32 v = static_cast<quint32>(value);
+    return QColor(int(v & 0xFF), int((v >> 8) & 0xFF), int((v >> 16) & 0xFF));
+}
+
+} // namespace quillon

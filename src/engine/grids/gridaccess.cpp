@@ -1,0 +1,135 @@
+#include "gridaccess.h"
+
+#include "engine/convert.h"
+#include "gridadapters.h"
+
+#include <quillon/error.h>
+
+#include <QObject>
+
+namespace quillon {
+
+namespace {
+
+template<typename Contract>
+Contract *contractOf(QObject *grid)
+{
+    auto *contract = dynamic_cast<Contract *>(grid);
+    if (!contract)
+        throw Error(438, QStringLiteral("Object doesn't support this property or method"));
+    return contract;
+}
+
+} // namespace
+
+std::unique_ptr<GridAccess> GridAccess::create(int kind, QObject *grid, qint32 gridrows)
+{
+    if (!grid)
+        throw Error(91, QStringLiteral("Object variable or With block variable not set"));
+    switch (kind) {
+    case 1:
+        return std::make_unique<SheetGridAccess>(contractOf<AbstractSheetGrid>(grid));
+    case 2:
+        return std::make_unique<VoucherGridAccess>(contractOf<AbstractVoucherGrid>(grid));
+    case 3:
+    case 4:
+        return std::make_unique<DataGridAccess>(kind, contractOf<AbstractDataGrid>(grid), gridrows);
+    case 5:
+        return std::make_unique<FlexGridAccess>(contractOf<AbstractFlexGrid>(grid));
+    case 6:
+        return std::make_unique<HFlexGridAccess>(contractOf<AbstractHFlexGrid>(grid));
+    case 7:
+        return std::make_unique<PlainGridAccess>(contractOf<AbstractPlainGrid>(grid));
+    case 8:
+        return std::make_unique<SpreadGridAccess>(contractOf<AbstractSpreadGrid>(grid));
+    default:
+        throw Error(5, QStringLiteral("Grid kind %1 is not supported (1 to 8)").arg(kind));
+    }
+}
+
+qint32 SheetGridAccess::rowCount() const
+{
+    return std::min(m_grid->MaxRow(), m_grid->LastRow());
+}
+
+qint32 SheetGridAccess::colCount() const
+{
+    return std::min(m_grid->MaxCol(), m_grid->LastCol());
+}
+
+QString SheetGridAccess::cellAddress(qint32 row, qint32 col)
+{
+    if (col < 1 || col > 26)
+        throw Error(20002,
+                    QStringLiteral("Spreadsheet column %1 has no address: only columns 1 to 26 "
+                                   "(A to Z) can be printed")
+                        .arg(col));
+    return QChar(char16_t(u'A' + col - 1)) + QString::number(row);
+}
+
+void SheetGridAccess::select(qint32 row, qint32 col)
+{
+    m_grid->setSelection(cellAddress(row, col));
+}
+
+QString SheetGridAccess::cellText(qint32 row, qint32 col)
+{
+    select(row, col);
+    return m_grid->Text();
+}
+
+QString DataGridAccess::cellText(qint32 row, qint32 col)
+{
+    m_grid->setRow(row);
+    m_grid->setCol(col);
+    return m_grid->Text();
+}
+
+void PlainGridAccess::select(qint32 row, qint32 col)
+{
+    m_plain->setRow(row);
+    m_plain->setCol(col);
+}
+
+QString PlainGridAccess::cellText(qint32 row, qint32 col)
+{
+    select(row, col);
+    return m_plain->Text();
+}
+
+qint16 FlexGridAccess::cellAlignment(qint32 row, qint32 col)
+{
+    select(row, col);
+    return m_flex->CellAlignment();
+}
+
+SpreadGridAccess::SpreadGridAccess(AbstractSpreadGrid *grid)
+    : GridAccess(8)
+    , m_grid(grid)
+{
+    m_grid->setUnitType(2);
+}
+
+qint32 SpreadGridAccess::colWidth(qint32 col) const
+{
+    return roundHalfEven(m_grid->ColWidth(col));
+}
+
+qint32 SpreadGridAccess::rowHeight(qint32 row) const
+{
+    return roundHalfEven(m_grid->RowHeight(row));
+}
+
+void SpreadGridAccess::select(qint32 row, qint32 col)
+{
+    m_grid->setCol(col);
+    m_grid->setRow(row);
+}
+
+QString SpreadGridAccess::cellText(qint32 row, qint32 col)
+{
+    select(row, col);
+    return m_grid->Text();
+}
+
+} // namespace quillon

@@ -1,0 +1,235 @@
+#include <quillon/flexgrid.h>
+
+#include "celltable_p.h"
+
+namespace quillon {
+
+class FlexGridPrivate
+{
+public:
+    explicit FlexGridPrivate(FlexGrid::Flavor f)
+        : flavor(f)
+    {
+    }
+
+    qint32 effectiveWidth(qint32 col) const
+    {
+        const qint32 w = colWidths.at(col);
+        return w < 0 ? FlexGrid::DefaultColWidth : w;
+    }
+
+    bool mergesRight(qint32 row, qint32 col) const
+    {
+        const QString &text = texts.at(row, col);
+        return !text.isEmpty() && (mergeCells == 1 || mergeCells == 3) && mergeRows.at(row)
+            && col + 1 < texts.cols() && texts.at(row, col + 1) == text;
+    }
+
+    FlexGrid::Flavor flavor;
+    CellTable<QString> texts;
+    CellTable<qint16> cellAlignments { qint16(-1) };
+    IndexedValues<qint32> colWidths { -1 };
+    IndexedValues<qint32> rowHeights { FlexGrid::DefaultRowHeight };
+    IndexedValues<qint16> colAlignments { qint16(9) };
+    IndexedValues<bool> mergeRows { false };
+    IndexedValues<bool> mergeCols { false };
+    qint32 fixedRows = 0;
+    qint32 fixedCols = 0;
+    qint32 currentRow = 0;
+    qint32 currentCol = 0;
+    qint16 mergeCells = 0;
+};
+
+FlexGrid::FlexGrid(QObject *parent)
+    : FlexGrid(Flavor::Flex, parent)
+{
+}
+
+FlexGrid::FlexGrid(Flavor flavor, QObject *parent)
+    : QObject(parent)
+    , d(std::make_unique<FlexGridPrivate>(flavor))
+{
+}
+
+FlexGrid::~FlexGrid() = default;
+
+FlexGrid::Flavor FlexGrid::flavor() const
+{
+    return d->flavor;
+}
+
+void FlexGrid::setSize(qint32 rows, qint32 cols)
+{
+    d->texts.resize(rows, cols);
+    d->cellAlignments.resize(rows, cols);
+    d->currentRow = std::clamp(d->currentRow, 0, std::max(0, rows - 1));
+    d->currentCol = std::clamp(d->currentCol, 0, std::max(0, cols - 1));
+}
+
+void FlexGrid::setFixedRows(qint32 rows)
+{
+    d->fixedRows = std::max(0, rows);
+}
+
+void FlexGrid::setFixedCols(qint32 cols)
+{
+    d->fixedCols = std::max(0, cols);
+}
+
+QString FlexGrid::TextMatrix(qint32 row, qint32 col) const
+{
+    return d->texts.at(row, col);
+}
+
+void FlexGrid::setTextMatrix(qint32 row, qint32 col, const QString &text)
+{
+    d->texts.set(row, col, text);
+}
+
+void FlexGrid::setTexts(const QList<QStringList> &rows)
+{
+    qint32 cols = d->texts.cols();
+    for (const QStringList &row : rows)
+        cols = std::max<qint32>(cols, row.size());
+    setSize(std::max<qint32>(d->texts.rows(), rows.size()), cols);
+    for (qint32 r = 0; r < rows.size(); ++r) {
+        for (qint32 c = 0; c < rows[r].size(); ++c)
+            d->texts.set(r, c, rows[r][c]);
+    }
+}
+
+void FlexGrid::setRowHeight(qint32 row, qint32 height)
+{
+    d->rowHeights.set(row, height);
+}
+
+void FlexGrid::setColAlignment(qint32 col, qint16 alignment)
+{
+    d->colAlignments.set(col, alignment);
+}
+
+void FlexGrid::setCellAlignmentAt(qint32 row, qint32 col, qint16 alignment)
+{
+    d->cellAlignments.set(row, col, alignment);
+}
+
+void FlexGrid::setMergeCells(qint16 mode)
+{
+    d->mergeCells = mode;
+}
+
+void FlexGrid::setMergeRow(qint32 row, bool merge)
+{
+    d->mergeRows.set(row, merge);
+}
+
+void FlexGrid::setMergeCol(qint32 col, bool merge)
+{
+    d->mergeCols.set(col, merge);
+}
+
+qint32 FlexGrid::Rows() const
+{
+    return d->texts.rows();
+}
+
+qint32 FlexGrid::Cols() const
+{
+    return d->texts.cols();
+}
+
+qint32 FlexGrid::FixedRows() const
+{
+    return d->fixedRows;
+}
+
+qint32 FlexGrid::FixedCols() const
+{
+    return d->fixedCols;
+}
+
+qint32 FlexGrid::Row() const
+{
+    return d->currentRow;
+}
+
+void FlexGrid::setRow(qint32 row)
+{
+    checkGridIndex(row, 0, Rows() - 1, "Row");
+    d->currentRow = row;
+}
+
+qint32 FlexGrid::Col() const
+{
+    return d->currentCol;
+}
+
+void FlexGrid::setCol(qint32 col)
+{
+    checkGridIndex(col, 0, Cols() - 1, "Col");
+    d->currentCol = col;
+}
+
+QString FlexGrid::Text() const
+{
+    return d->texts.at(d->currentRow, d->currentCol);
+}
+
+void FlexGrid::setColWidth(qint32 col, qint32 width)
+{
+    d->colWidths.set(col, width < 0 ? -1 : width);
+}
+
+qint32 FlexGrid::ColWidth(qint32 col) const
+{
+    if (d->flavor == Flavor::Hierarchical)
+        return d->colWidths.at(col);
+    return d->effectiveWidth(col);
+}
+
+qint32 FlexGrid::RowHeight(qint32 row) const
+{
+    return d->rowHeights.at(row);
+}
+
+qint16 FlexGrid::CellAlignment() const
+{
+    const qint16 own = d->cellAlignments.at(d->currentRow, d->currentCol);
+    return own >= 0 ? own : ColAlignment(d->currentCol);
+}
+
+qint16 FlexGrid::ColAlignment(qint32 col) const
+{
+    return d->colAlignments.at(col);
+}
+
+qint32 FlexGrid::CellWidth() const
+{
+    qint32 first = d->currentCol;
+    while (first > 0 && d->mergesRight(d->currentRow, first - 1))
+        --first;
+    qint32 last = d->currentCol;
+    while (d->mergesRight(d->currentRow, last))
+        ++last;
+    qint32 width = 0;
+    for (qint32 c = first; c <= last; ++c)
+        width += d->effectiveWidth(c);
+    return width;
+}
+
+qint16 FlexGrid::MergeCells() const
+{
+    return d->mergeCells;
+}
+
+bool FlexGrid::MergeRow(qint32 row) const
+{
+    return d->mergeRows.at(row);
+}
+
+bool FlexGrid::MergeCol(qint32 col) const
+{
+    return d->mergeCols.at(col);
+}
+
+} // namespace quillon

@@ -1,0 +1,118 @@
+#pragma once
+
+#include "fontspec.h"
+#include "linetable.h"
+#include "pageformat.h"
+
+#include <QPointer>
+
+#include <array>
+#include <memory>
+
+namespace quillon {
+
+class MyPrint;
+class Surface;
+class PreviewProgressSink;
+class PreviewStatusSink;
+
+/// Everything the engine knows about the running job, in one place. There is one instance per
+/// process (engineState()), so one job runs at a time. Field names are the engine's vocabulary
+/// and are used unchanged by every routine. Lengths ending in Tw are twips.
+struct EngineState
+{
+    EngineState();
+    ~EngineState();
+    EngineState(const EngineState &) = delete;
+    EngineState &operator=(const EngineState &) = delete;
+
+    // Page format, common settings and fonts.
+    PageFormat Format;
+    double ZoomRate = 1; ///< preview zoom; 1 for every printer output
+    std::array<FontSpec, 11> FontTable {}; ///< 0..9 configurable and stored; 10 never loaded
+
+    // Header and footer lines, shared by every print object.
+    LineTable HeadLines;
+    LineTable FootLines;
+    LineTable HeadLines1;
+    LineTable FootLines1;
+    LineTable SavedHeadLines;
+    LineTable SavedFootLines;
+
+    // Grid facts, read when the format is loaded.
+    qint32 GridRows = 0;
+    qint32 GridCols = 0;
+    qint32 FixedRowsTop = 0;
+    qint32 FixedRowsBottom = 0;
+    qint32 FixedCols = 0;
+    qint32 ColStart = 0;
+    qint32 ColEnd = 0;
+    qint32 FixRowsHeightTw = 0;
+
+    // Layout results.
+    qint32 PaperWidthTw = 0;
+    qint32 PaperHeightTw = 0;
+    qint32 OffsetX = 0;
+    qint32 OffsetY = 0;
+    qint32 TopMarginTw = 0;
+    qint32 BottomMarginTw = 0;
+    qint32 LeftMarginTw = 0;
+    qint32 RightMarginTw = 0;
+    qint32 UsableWidthTw = 0;
+    qint32 UsableHeightTw = 0;
+    qint32 PageWidthTw = 0;
+    qint32 PageHeightTw = 0;
+    qint16 PagesAcross = 1;
+    qint16 PagesDown = 1;
+    qint32 LineHeightTw = 0;
+    qint16 LinesPerPage = 1;
+    qint16 RowPageCount = 0;
+    qint16 ColPageCount = 1;
+    qint16 SheetCount = 0;
+    qint16 FirstBodyCol = 0;
+    qint32 LastBodyCol = 0;
+    qint32 FixedColsWidthTw = 0;
+    qint32 LogoHeightTw = 0;
+    double FitRatio = 0; ///< page width over the natural width of the voucher band
+
+    // Page driver.
+    qint16 CurRowPage = 1;
+    qint16 CurColPage = 1;
+    qint16 CurSheet = 1;
+    std::array<bool, 2> SheetNav {}; ///< (0) first sheet drawn, (1) last logical page drawn
+    bool LastPageDone = false;
+    qint32 PageOriginX = 0;
+    qint32 PageOriginY = 0;
+    qint32 CurX = 0;
+    qint32 CurY = 0;
+    qint32 LineColor = 0;
+
+    // Output and interaction.
+    Surface *DrawTarget = nullptr;
+    qint16 OutputMode = 2; ///< 1 printer, 2 preview
+    PreviewStatusSink *PreviewStatusBar = nullptr;
+    PreviewProgressSink *PreviewProgressBar = nullptr;
+    bool PreviewUiActive = false;
+    bool PageSetupChanged = false;
+    qint16 FormatDirty = 0;
+    qint16 PageSetupTab = 0;
+    QString FormatKey;
+
+    /// The print object whose job runs. A job sets it; without one, the first access creates
+    /// an object with default properties (which, like any new print object, clears the lines).
+    MyPrint *printObject();
+    void setPrintObject(MyPrint *object);
+    bool hasPrintObject() const { return !m_printObject.isNull(); }
+
+private:
+    QPointer<MyPrint> m_printObject;
+    std::unique_ptr<MyPrint> m_defaultPrintObject;
+};
+
+/// The process's engine state.
+EngineState &engineState();
+
+/// Replaces the engine state with a fresh one. For tests, and only between jobs.
+void resetEngineState();
+
+} // namespace quillon

@@ -1,0 +1,105 @@
+#pragma once
+
+#include "engine/draw/surface.h"
+
+#include <QFont>
+#include <QFontMetricsF>
+#include <QPainter>
+
+#include <memory>
+#include <optional>
+
+class QPaintDevice;
+
+namespace quillon {
+
+/// A surface that paints with QPainter on a page picture (QImage), a PDF writer or a printer.
+/// Twips are converted at the device's own resolution, and texts are measured with the
+/// device's own font metrics, so a measured width is the width the text takes when printed.
+/// One draw pixel (DrawWidth) is a device pixel, but never thinner than 1/600 inch.
+class PainterSurface : public Surface
+{
+public:
+    /// Paints on the device until the surface is destroyed or end() is called. The device
+    /// must outlive the surface.
+    explicit PainterSurface(QPaintDevice *device);
+    ~PainterSurface() override;
+
+    PainterSurface(const PainterSurface &) = delete;
+    PainterSurface &operator=(const PainterSurface &) = delete;
+
+    bool isActive() const { return m_painter.isActive(); }
+    /// Starts a new page on a paged device (PDF writer, printer); false on other devices.
+    bool newPage();
+    /// Finishes painting; the device can then be saved or sent.
+    void end();
+
+    /// The font that the current settings resolve to.
+    QFont font() const { return m_font; }
+
+    QString FontName() const override { return m_fontName; }
+    void setFontName(const QString &name) override;
+    double FontSize() const override { return m_fontSize; }
+    void setFontSize(double points) override;
+    bool FontBold() const override { return m_font.bold(); }
+    void setFontBold(bool on) override;
+    bool FontItalic() const override { return m_font.italic(); }
+    void setFontItalic(bool on) override;
+    bool FontStrikethru() const override { return m_font.strikeOut(); }
+    void setFontStrikethru(bool on) override;
+    bool FontUnderline() const override { return m_font.underline(); }
+    void setFontUnderline(bool on) override;
+    qint32 ForeColor() const override { return m_foreColor; }
+    void setForeColor(qint32 color) override { m_foreColor = color; }
+
+    double TextWidth(const QString &text) override;
+    double TextHeight(const QString &text) override;
+
+    double CurrentX() const override { return m_currentX; }
+    void setCurrentX(double x) override { m_currentX = x; }
+    double CurrentY() const override { return m_currentY; }
+    void setCurrentY(double y) override { m_currentY = y; }
+    void Print(const QString &text) override;
+    void Line(double x1, double y1, double x2, double y2, qint32 color,
+              LineEnd end = LineEnd::Absolute) override;
+    int DrawWidth() const override { return m_drawWidth; }
+    void setDrawWidth(int width) override;
+    int DrawStyle() const override { return m_drawStyle; }
+    void setDrawStyle(int style) override { m_drawStyle = style; }
+    void PaintPicture(const QImage &picture, double x, double y, double w, double h, double sx = 0,
+                      double sy = 0, double sw = 0, double sh = 0) override;
+    void Cls() override;
+
+    double Width() const override;
+    double Height() const override;
+    double Left() const override { return m_left; }
+    void setLeft(double left) override { m_left = left; }
+    double Top() const override { return m_top; }
+    void setTop(double top) override { m_top = top; }
+
+    /// Twips to device units and back.
+    double toDeviceX(double twips) const { return twips * m_dpiX / 1440.0; }
+    double toDeviceY(double twips) const { return twips * m_dpiY / 1440.0; }
+
+private:
+    const QFontMetricsF &metrics();
+    void fontChanged();
+
+    QPaintDevice *m_device;
+    QPainter m_painter;
+    double m_dpiX;
+    double m_dpiY;
+    QFont m_font;
+    QString m_fontName;
+    double m_fontSize = 10;
+    std::optional<QFontMetricsF> m_metrics;
+    qint32 m_foreColor = 0;
+    double m_currentX = 0;
+    double m_currentY = 0;
+    int m_drawWidth = 1;
+    int m_drawStyle = 0;
+    double m_left = 0;
+    double m_top = 0;
+};
+
+} // namespace quillon

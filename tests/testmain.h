@@ -1,0 +1,16 @@
+#pragma once
+
+#include <QApplication>
+#include <QtTest>
+
+// Test binaries also run outside CTest (test discovery, by hand): default to the offscreen
+// platform so that no display is needed.
+#define QUILLON_TEST_MAIN(TestObject)                                                              \
+    int main(int argc, char **argv)                                                                \
+    {                                                                                              \
+        if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))                                        \
+            qputenv("QT_QPA_PLATFORM", "offscreen");                                               \
+        QApplication app(argc, argv);                                                              \
+        TestObject tc;                                                                             \
+        return QTest::qExec(&tc, argc, argv);                                                      \
+    }
