@@ -1,5 +1,6 @@
 #include <quillon/error.h>
 #include <quillon/myprint.h>
+#include <quillon/platform.h>
 
 #include "engine/state/enginestate.h"
 
@@ -74,6 +75,7 @@ MyPrint::MyPrint(QObject *parent)
     : QObject(parent)
     , d(std::make_unique<MyPrintPrivate>())
 {
+    ensureDefaultPlatform();
     EngineState &state = engineState();
     state.HeadLines.reset();
     state.FootLines.reset();

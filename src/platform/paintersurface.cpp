@@ -41,8 +41,6 @@ PainterSurface::PainterSurface(QPaintDevice *device)
     , m_dpiX(device->logicalDpiX())
     , m_dpiY(device->logicalDpiY())
 {
-    m_painter.begin(device);
-    m_painter.setRenderHint(QPainter::TextAntialiasing, true);
     m_font.setHintingPreference(QFont::PreferNoHinting);
     m_font.setStyleStrategy(QFont::PreferOutline);
     m_font.setFamilies(ReportFonts::families(QString()));
@@ -56,8 +54,33 @@ PainterSurface::~PainterSurface()
 
 bool PainterSurface::newPage()
 {
-    auto *paged = dynamic_cast<QPagedPaintDevice *>(m_device);
-    return paged && paged->newPage();
+    auto *paged = dynamic_cast<QPagedPaintDevice *>(m_painter.isActive() ? m_painter.device()
+                                                                          : m_device);
+    if (!paged)
+        return false;
+    painter(); // an empty first page still counts as a page
+    return paged->newPage();
+}
+
+QPainter &PainterSurface::painter()
+{
+    if (!m_painter.isActive()) {
+        QPaintDevice *device = deviceForPainting();
+        if (device && m_painter.begin(device)) {
+            m_painter.setRenderHint(QPainter::TextAntialiasing, true);
+            paintingStarted(m_painter);
+        }
+    }
+    return m_painter;
+}
+
+void PainterSurface::setMetricDevice(QPaintDevice *device)
+{
+    Q_ASSERT(!m_painter.isActive());
+    m_device = device;
+    m_dpiX = device->logicalDpiX();
+    m_dpiY = device->logicalDpiY();
+    fontChanged();
 }
 
 void PainterSurface::end()
@@ -134,12 +157,13 @@ double PainterSurface::TextHeight(const QString &text)
 void PainterSurface::Print(const QString &text)
 {
     const QFontMetricsF &fm = metrics();
-    m_painter.setFont(m_font);
-    m_painter.setPen(colorFromRgb(m_foreColor));
+    QPainter &p = painter();
+    p.setFont(m_font);
+    p.setPen(colorFromRgb(m_foreColor));
     double y = toDeviceY(m_currentY);
     for (const QString &line : linesOf(text)) {
         if (!line.isEmpty())
-            m_painter.drawText(QPointF(toDeviceX(m_currentX), y + fm.ascent()), line);
+            p.drawText(QPointF(toDeviceX(m_currentX), y + fm.ascent()), line);
         y += fm.height();
     }
     m_currentY = y * 1440.0 / m_dpiY;
@@ -154,8 +178,9 @@ void PainterSurface::Line(double x1, double y1, double x2, double y2, qint32 col
     }
     const double pixel = std::max(1.0, std::max(m_dpiX, m_dpiY) / 600.0);
     QPen pen(colorFromRgb(color), m_drawWidth * pixel, penStyle(m_drawStyle), Qt::SquareCap);
-    m_painter.setPen(pen);
-    m_painter.drawLine(QPointF(toDeviceX(x1), toDeviceY(y1)), QPointF(toDeviceX(x2), toDeviceY(y2)));
+    QPainter &p = painter();
+    p.setPen(pen);
+    p.drawLine(QPointF(toDeviceX(x1), toDeviceY(y1)), QPointF(toDeviceX(x2), toDeviceY(y2)));
     m_currentX = x2;
     m_currentY = y2;
 }
@@ -173,12 +198,12 @@ void PainterSurface::PaintPicture(const QImage &picture, double x, double y, dou
     const QRectF source(sx, sy, sw > 0 ? sw : picture.width() - sx,
                         sh > 0 ? sh : picture.height() - sy);
     const QRectF target(toDeviceX(x), toDeviceY(y), toDeviceX(w), toDeviceY(h));
-    m_painter.drawImage(target, picture, source);
+    painter().drawImage(target, picture, source);
 }
 
 void PainterSurface::Cls()
 {
-    m_painter.fillRect(QRectF(0, 0, m_device->width(), m_device->height()), Qt::white);
+    painter().fillRect(QRectF(0, 0, m_device->width(), m_device->height()), Qt::white);
 }
 
 double PainterSurface::Width() const

@@ -16,12 +16,13 @@ namespace quillon {
 /// A surface that paints with QPainter on a page picture (QImage), a PDF writer or a printer.
 /// Twips are converted at the device's own resolution, and texts are measured with the
 /// device's own font metrics, so a measured width is the width the text takes when printed.
-/// One draw pixel (DrawWidth) is a device pixel, but never thinner than 1/600 inch.
-class PainterSurface : public Surface
+/// One draw pixel (DrawWidth) is a device pixel, but never thinner than 1/600 inch. Painting
+/// starts with the first drawing call, so measuring alone never starts a print job.
+class PainterSurface : public virtual Surface
 {
 public:
-    /// Paints on the device until the surface is destroyed or end() is called. The device
-    /// must outlive the surface.
+    /// Measures and paints on the device until the surface is destroyed or end() is called.
+    /// The device must outlive the surface.
     explicit PainterSurface(QPaintDevice *device);
     ~PainterSurface() override;
 
@@ -80,6 +81,15 @@ public:
     /// Twips to device units and back.
     double toDeviceX(double twips) const { return twips * m_dpiX / 1440.0; }
     double toDeviceY(double twips) const { return twips * m_dpiY / 1440.0; }
+
+protected:
+    /// The device that painting starts on; subclasses may create it only now.
+    virtual QPaintDevice *deviceForPainting() { return m_device; }
+    /// Called when painting has started, to set up the painter (an origin, say).
+    virtual void paintingStarted(QPainter &) { }
+    /// Measures on another device from now on; only while not painting.
+    void setMetricDevice(QPaintDevice *device);
+    QPainter &painter();
 
 private:
     const QFontMetricsF &metrics();

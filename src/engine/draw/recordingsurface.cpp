@@ -231,10 +231,24 @@ void RecordingSurface::setTop(double top)
     record(QStringLiteral("Top"), { top });
 }
 
-void RecordingSurface::setPaperSize(qint16 code)
+bool RecordingSurface::setPaperSize(qint16 code)
 {
     m_paperSize = code;
     record(QStringLiteral("PaperSize"), { int(code) });
+    return true;
+}
+
+void RecordingSurface::setDocumentName(const QString &name)
+{
+    record(QStringLiteral("DocumentName"), { name });
+}
+
+void RecordingSurface::setSheet(double width, double height, double scaleWidth, double scaleHeight)
+{
+    m_width = width;
+    m_height = height;
+    m_scaleWidth = scaleWidth;
+    m_scaleHeight = scaleHeight;
 }
 
 void RecordingSurface::setOrientation(qint16 orientation)

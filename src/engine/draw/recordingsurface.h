@@ -92,14 +92,21 @@ public:
     double ScaleHeight() const override { return m_scaleHeight; }
     QString DeviceName() const override { return m_deviceName; }
     qint16 PaperSize() const override { return m_paperSize; }
-    void setPaperSize(qint16 code) override;
+    bool setPaperSize(qint16 code) override;
     qint16 Orientation() const override { return m_orientation; }
     void setOrientation(qint16 orientation) override;
     qint16 ColorMode() const override { return m_colorCapable ? m_colorMode : 0; }
     void setColorMode(qint16 mode) override;
+    int BitsPerPixel() const override { return m_colorCapable ? 24 : 1; }
+    int ColorPlanes() const override { return 1; }
+    void setDocumentName(const QString &name) override;
     void NewPage() override;
     void EndDoc() override;
     void KillDoc() override;
+
+protected:
+    /// Changes the sheet and printable area, as a printer does when its paper changes.
+    void setSheet(double width, double height, double scaleWidth, double scaleHeight);
 
 private:
     void record(const QString &name, QVariantList args = {});

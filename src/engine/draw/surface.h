@@ -79,7 +79,7 @@ public:
 
 /// A surface that is a printer: sheet and printable area, paper, orientation, colour and the
 /// document operations.
-class PrinterSurface : public Surface
+class PrinterSurface : public virtual Surface
 {
 public:
     /// The printable area, in twips. Width() and Height() are the whole sheet.
@@ -89,13 +89,19 @@ public:
     virtual QString DeviceName() const = 0;
     /// Paper code 1..41, or 256 for a user-defined size.
     virtual qint16 PaperSize() const = 0;
-    virtual void setPaperSize(qint16 code) = 0;
+    /// False when the printer does not take this paper; the paper then stays as it was.
+    virtual bool setPaperSize(qint16 code) = 0;
     /// 1 portrait, 2 landscape.
     virtual qint16 Orientation() const = 0;
     virtual void setOrientation(qint16 orientation) = 0;
     /// 1 monochrome, 2 colour; 0 means the printer has no colour.
     virtual qint16 ColorMode() const = 0;
     virtual void setColorMode(qint16 mode) = 0;
+    /// Colour depth of the device: bits per pixel and colour planes.
+    virtual int BitsPerPixel() const = 0;
+    virtual int ColorPlanes() const = 0;
+    /// Name of the print document that the next drawing starts.
+    virtual void setDocumentName(const QString &name) = 0;
 
     /// Ends the current page: the next drawing goes to a new page.
     virtual void NewPage() = 0;

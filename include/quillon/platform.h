@@ -1,0 +1,27 @@
+#pragma once
+
+#include <quillon/quillon_global.h>
+
+#include <QString>
+
+namespace quillon {
+
+/// The file that holds every report's page format. By default $QUILLON_SETTINGS, else
+/// ~/.config/quillon/settings.ini (under $XDG_CONFIG_HOME when set).
+QUILLON_EXPORT QString settingsFile();
+/// Uses another settings file from now on (an empty path returns to the default).
+QUILLON_EXPORT void setSettingsFile(const QString &path);
+
+/// Whether the embedded "Quillon PDF" printer is offered beside the system's printers. It is on
+/// unless $QUILLON_VIRTUAL_PRINTER is 0; when the system has no default printer it is the
+/// default printer, so a report prints (to PDF files) with no printer installed.
+QUILLON_EXPORT bool virtualPdfPrinterEnabled();
+QUILLON_EXPORT void setVirtualPdfPrinterEnabled(bool enabled);
+/// Where the embedded PDF printer writes: $QUILLON_PDF_DIR, else ~/Documents/Quillon.
+QUILLON_EXPORT void setVirtualPdfFolder(const QString &folder);
+
+/// Installs the platform services that are not installed yet: the settings file, the printing
+/// system and the message boxes. Creating a print object does this.
+QUILLON_EXPORT void ensureDefaultPlatform();
+
+} // namespace quillon

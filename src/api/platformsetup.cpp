@@ -1,0 +1,82 @@
+#include <quillon/platform.h>
+
+#include "engine/state/platformservices.h"
+#include "engine/state/registry.h"
+#include "platform/filesettingsstore.h"
+#include "platform/qtprintingsystem.h"
+#include "printer/virtualprintingsystem.h"
+#include "ui/messageboxsink.h"
+
+namespace quillon {
+
+namespace {
+
+struct Options
+{
+    bool virtualPrinter = qEnvironmentVariable("QUILLON_VIRTUAL_PRINTER") != QLatin1String("0");
+    QString pdfFolder;
+};
+
+Options &options()
+{
+    static Options o;
+    return o;
+}
+
+std::unique_ptr<SettingsStore> makeFileStore()
+{
+    auto store = std::make_unique<FileSettingsStore>(FileSettingsStore::defaultPath());
+    store->setProblemHandler([](const QString &message) { ShowMessage(message, 48); });
+    return store;
+}
+
+std::unique_ptr<PrintingSystem> makePrintingSystem()
+{
+    std::vector<std::unique_ptr<PrintingSystem>> systems;
+    systems.push_back(std::make_unique<QtPrintingSystem>());
+    if (options().virtualPrinter)
+        systems.push_back(VirtualPrintingSystem::withPdfPrinter(options().pdfFolder));
+    return std::make_unique<CombinedPrintingSystem>(std::move(systems));
+}
+
+} // namespace
+
+QString settingsFile()
+{
+    return FileSettingsStore::defaultPath();
+}
+
+void setSettingsFile(const QString &path)
+{
+    FileSettingsStore::setDefaultPath(path);
+    setSettingsStore(makeFileStore());
+}
+
+bool virtualPdfPrinterEnabled()
+{
+    return options().virtualPrinter;
+}
+
+void setVirtualPdfPrinterEnabled(bool enabled)
+{
+    options().virtualPrinter = enabled;
+    setPrintingSystem(makePrintingSystem());
+}
+
+void setVirtualPdfFolder(const QString &folder)
+{
+    options().pdfFolder = folder;
+    setPrintingSystem(makePrintingSystem());
+}
+
+void ensureDefaultPlatform()
+{
+    if (!hasSettingsStore())
+        setSettingsStore(makeFileStore());
+    if (!hasPrintingSystem())
+        setPrintingSystem(makePrintingSystem());
+    if (!hasMessageSink())
+        setMessageSink(std::make_unique<MessageBoxSink>());
+}
+
+} // namespace quillon

@@ -1,0 +1,371 @@
+#include "formatio.h"
+
+#include "engine/convert.h"
+#include "engine/draw/surface.h"
+#include "engine/grids/gridadapters.h"
+#include "enginestate.h"
+#include "platformservices.h"
+#include "printer/printingsystem.h"
+#include "registry.h"
+#include "settingsstore.h"
+
+#include <quillon/error.h>
+#include <quillon/myprint.h>
+
+#include <QStringList>
+
+namespace quillon {
+
+namespace {
+
+constexpr double kTwipsPerMm = 56.7;
+
+/// Reads the values of one key and collects those that are not numbers, so that a hand-edited
+/// format gets one message and falls back to defaults without losing what is stored.
+class FormatReader
+{
+public:
+    explicit FormatReader(QString keyPath)
+        : m_key(std::move(keyPath))
+    {
+    }
+
+    QString text(const QString &name, const QString &fallback)
+    {
+        return ReadSetting(RootKey::LocalMachine, m_key, name, fallback);
+    }
+
+    qint16 integer(const QString &name, qint16 fallback)
+    {
+        const QString stored = text(name, QString::number(fallback));
+        if (const auto value = toInteger(stored))
+            return *value;
+        noteBad(name, stored, QString::number(fallback));
+        return fallback;
+    }
+
+    qint32 longValue(const QString &name, qint32 fallback)
+    {
+        const QString stored = text(name, QString::number(fallback));
+        if (const auto value = toLong(stored))
+            return *value;
+        noteBad(name, stored, QString::number(fallback));
+        return fallback;
+    }
+
+    float single(const QString &name, float fallback, float low, float high)
+    {
+        const QString stored = text(name, singleToText(fallback));
+        const auto value = toSingle(stored);
+        if (value && *value > low && *value <= high)
+            return *value;
+        noteBad(name, stored, singleToText(fallback));
+        return fallback;
+    }
+
+    /// Shows one message for everything that could not be read.
+    void report()
+    {
+        if (m_bad.isEmpty())
+            return;
+        ShowMessage(QStringLiteral("设置“%1”中以下值无效，已改用缺省值（保存的值未改动）：\n%2")
+                        .arg(m_key, m_bad.join(QLatin1Char('\n'))),
+                    48);
+        m_bad.clear();
+    }
+
+private:
+    void noteBad(const QString &name, const QString &stored, const QString &fallback)
+    {
+        m_bad << QStringLiteral("%1=“%2”，改用 %3").arg(name, stored, fallback);
+    }
+
+    QString m_key;
+    QStringList m_bad;
+};
+
+void commitBatch(SettingsBatch &batch, const QString &keyPath)
+{
+    if (!batch.commit())
+        ShowMessage(QStringLiteral("注册表值(") + keyPath + QStringLiteral(")保存有误。"), 0,
+                    QStringLiteral("RegSetValueEx Err"));
+}
+
+void readGridFacts(EngineState &s, MyPrint &print, FormatReader &reader)
+{
+    s.GridRows = 0;
+    s.GridCols = 0;
+    s.FixedRowsTop = 0;
+    s.FixedRowsBottom = 0;
+    s.FixedCols = 0;
+    const int kind = int(print.GridType());
+    if (kind < 1 || kind > 8)
+        return;
+    const auto grid = GridAccess::create(kind, print.Datagrid(), print.gridrows());
+    s.GridRows = grid->rowCount();
+    s.GridCols = grid->colCount();
+    s.FixedRowsTop = grid->fixedRowsTop();
+    s.FixedRowsBottom = grid->fixedRowsBottom();
+    s.FixedCols = grid->fixedCols();
+    if (kind == 2) {
+        s.Format.JeLineColor = reader.longValue(QStringLiteral("JeLineColor"), -1);
+        s.Format.DotLineColor = reader.longValue(QStringLiteral("DotLineColor"), -1);
+    }
+}
+
+void clampPrintedColumns(EngineState &s, MyPrint &print)
+{
+    const int kind = int(print.GridType());
+    if (kind >= 2 && kind <= 7) {
+        s.ColStart = print.PrintColStart();
+        s.ColEnd = print.PrintColEnd();
+        if (qint64(s.ColStart) + 1 > s.GridCols || s.ColStart < 0)
+            s.ColStart = 0;
+        if (qint64(s.ColEnd) + 1 > s.GridCols || s.ColEnd < 0)
+            s.ColEnd = s.GridCols - 1;
+    } else {
+        s.ColStart = 1;
+        s.ColEnd = s.GridCols;
+    }
+}
+
+// The hierarchical flex grid answers -1 for default widths: make them real widths.
+void prepareHierarchicalWidths(EngineState &s, MyPrint &print)
+{
+    if (int(print.GridType()) != 6)
+        return;
+    const auto access = GridAccess::create(6, print.Datagrid(), print.gridrows());
+    AbstractHFlexGrid *grid = static_cast<HFlexGridAccess &>(*access).grid();
+    for (qint32 r = 0; r < s.GridRows; ++r) {
+        if (!grid->MergeRow(r)) {
+            grid->setRow(r);
+            break;
+        }
+    }
+    for (qint32 c = s.ColStart; c <= s.ColEnd; ++c) {
+        if (grid->ColWidth(c) == -1) {
+            grid->setCol(c);
+            grid->setColWidth(c, grid->CellWidth() + 15);
+        }
+    }
+}
+
+qint16 wholeMillimetres(double twips)
+{
+    return qint16(std::clamp(std::floor(twips / kTwipsPerMm), -32768.0, 32767.0));
+}
+
+} // namespace
+
+void LoadFormat()
+{
+    EngineState &s = engineState();
+    MyPrint &print = *s.printObject();
+    SettingsStore &store = settingsStore();
+    SettingsBatch batch(store);
+
+    s.FormatKey = kFormatKeyBase + print.PrintKeyName();
+    FormatReader reader(s.FormatKey);
+    readGridFacts(s, print, reader);
+
+    PrintingSystem &printing = printingSystem();
+    PrinterSurface *printer = printing.currentPrinter();
+    s.Format.PrinterName = reader.text(QStringLiteral("PrinterName"),
+                                       printer ? printer->DeviceName() : QString());
+    s.Format.PaperSize = reader.integer(QStringLiteral("PaperSize"), print.PaperSize());
+
+    const QString wanted = s.Format.PrinterName.trimmed();
+    bool found = false;
+    for (const PrinterInfo &info : printing.printers()) {
+        if (info.deviceName == wanted) {
+            found = printing.selectPrinter(info.deviceName);
+            break;
+        }
+    }
+    printer = printing.currentPrinter();
+    if (!found) {
+        ShowMessage(QStringLiteral("指定打印机:") + s.Format.PrinterName
+                        + QStringLiteral("未找到，系统使用缺省打印机。"),
+                    0);
+        s.Format.PrinterName = printer ? printer->DeviceName() : QString();
+    }
+
+    // From the paper on, a failing step (the printer refusing the paper, a grid call) falls
+    // back to the printer's own paper and goes on, when a paper was asked for.
+    const bool paperAskedFor = s.Format.PaperSize != 0;
+    const auto step = [&](const auto &action) {
+        if (!paperAskedFor) {
+            action();
+            return;
+        }
+        try {
+            action();
+        } catch (const Error &) {
+            ShowMessage(QStringLiteral("当前打印机不支持指定纸张，系统使用缺省纸张。"), 16);
+            if (printer)
+                s.Format.PaperSize = printer->PaperSize();
+        }
+    };
+
+    step([&] {
+        if (!printer)
+            return;
+        if (!paperAskedFor)
+            s.Format.PaperSize = printer->PaperSize();
+        else if (!printer->setPaperSize(s.Format.PaperSize))
+            throw Error(380, QStringLiteral("Invalid property value"));
+        else
+            s.Format.PaperSize = printer->PaperSize();
+    });
+    if (s.Format.PaperSize == 256)
+        s.Format.PaperSize = 42;
+    step([&] {
+        if (!printer)
+            return;
+        if (print.PageHeight() < 1)
+            print.setPageHeight(qint16(wholeMillimetres(printer->ScaleHeight())
+                                       - print.TopMargin() - print.BottomMargin()));
+        if (print.PageWidth() < 1)
+            print.setPageWidth(qint16(wholeMillimetres(printer->ScaleWidth())
+                                      - print.LeftMargin() - print.RightMargin()));
+    });
+    step([&] { clampPrintedColumns(s, print); });
+    step([&] { prepareHierarchicalWidths(s, print); });
+    s.FixRowsHeightTw = std::max(0, roundHalfEven(print.FixRowsHeight() * kTwipsPerMm));
+
+    reader.report();
+    commitBatch(batch, s.FormatKey);
+}
+
+void LoadSettings()
+{
+    SettingsBatch batch(settingsStore());
+    LoadFonts();
+    LoadValues();
+    commitBatch(batch, engineState().FormatKey);
+}
+
+void LoadFonts()
+{
+    EngineState &s = engineState();
+    FormatReader reader(s.FormatKey);
+    s.FontTable[0].Size = reader.integer(QStringLiteral("FONT0_Size"), 24);
+    for (int n = 0; n <= 9; ++n) {
+        const QString prefix = QStringLiteral("FONT%1_").arg(n);
+        FontSpec &font = s.FontTable[n];
+        font.Name = reader.text(prefix + QStringLiteral("Name"), QStringLiteral("宋体"));
+        font.Size = reader.integer(prefix + QStringLiteral("Size"), 11);
+        font.Color = reader.longValue(prefix + QStringLiteral("Color"), 0);
+        font.Bold = reader.integer(prefix + QStringLiteral("Bold"), 0) != 0;
+    }
+    reader.report();
+}
+
+void LoadValues()
+{
+    EngineState &s = engineState();
+    MyPrint &print = *s.printObject();
+    FormatReader common(kCommonKey);
+    s.ZoomRate = common.single(QStringLiteral("ZoomRate"), float(print.ZoomRatio()), 0.0f, 20.0f);
+    common.report();
+
+    PageFormat &f = s.Format;
+    FormatReader r(s.FormatKey);
+    f.PaperOriention = r.integer(QStringLiteral("PaperOriention"), qint16(print.PaperOrient()));
+    f.FullPage = r.integer(QStringLiteral("FullPage"), 1);
+    f.PageWidth = r.integer(QStringLiteral("PageWidth"), print.PageWidth());
+    f.PageHeight = r.integer(QStringLiteral("PageHeight"), print.PageHeight());
+    f.AutoArrange = r.integer(QStringLiteral("AutoArrange"), 0);
+    f.HoriCutPage = r.integer(QStringLiteral("HoriCutPage"), 0);
+    f.MultFixCol = r.integer(QStringLiteral("MultFixCol"), 0);
+    f.Left = r.integer(QStringLiteral("Left"), print.LeftMargin());
+    f.Right = r.integer(QStringLiteral("Right"), print.RightMargin());
+    f.Top = r.integer(QStringLiteral("Top"), print.TopMargin());
+    f.Bottom = r.integer(QStringLiteral("Bottom"), print.BottomMargin());
+    f.LineCount = r.integer(QStringLiteral("LineCount"), print.LineCount());
+    f.LineHeight = r.integer(QStringLiteral("LineHeight"), print.LineHeight());
+    f.FillBlankLine = r.integer(QStringLiteral("FillBlankLine"), print.FillBlankLines() ? 1 : 0);
+    f.HCenter = r.integer(QStringLiteral("HCenter"), print.PageHCenter() ? 1 : 0);
+    f.VCenter = r.integer(QStringLiteral("VCenter"), print.PageVcenter() ? 1 : 0);
+    f.ColorPrint = r.integer(QStringLiteral("ColorPrint"), 1);
+    f.Cutline = r.integer(QStringLiteral("Cutline"), 0);
+    f.Cyline = r.integer(QStringLiteral("Cyline"), 1);
+    f.PrintDate = r.integer(QStringLiteral("PrintDate"), 1);
+    f.PrintOperator = r.integer(QStringLiteral("PrintOperator"), 1);
+    f.PrintPageNo = r.integer(QStringLiteral("PrintPageNo"), 1);
+    f.ReduceFont = r.integer(QStringLiteral("ReduceFont"), 1);
+    f.LogPicPrt = r.integer(QStringLiteral("LogPicPrt"), 0);
+    f.LogPic = r.text(QStringLiteral("LogPic"), QString());
+    f.LogPicLoc = r.integer(QStringLiteral("LogPicLoc"), 0);
+    f.LogTextPrt = r.integer(QStringLiteral("LogtextPrt"), 0);
+    f.LogText = r.text(QStringLiteral("Logtext"), QString());
+    f.LogTextLoc = r.integer(QStringLiteral("LogTextLoc"), 1);
+    f.GridColor = r.longValue(QStringLiteral("GridColor"), 32768);
+    r.report();
+}
+
+void SaveFormat()
+{
+    EngineState &s = engineState();
+    const PageFormat &f = s.Format;
+    SettingsBatch batch(settingsStore());
+    const auto put = [&s](const char *name, const QString &text) {
+        WriteSetting(RootKey::LocalMachine, s.FormatKey, QLatin1String(name), text);
+    };
+    const auto num = [&put](const char *name, qint64 value) { put(name, QString::number(value)); };
+
+    put("PrinterName", f.PrinterName);
+    num("PaperSize", f.PaperSize);
+    num("FullPage", f.FullPage);
+    num("PaperOriention", f.PaperOriention);
+    num("PageWidth", f.PageWidth);
+    num("PageHeight", f.PageHeight);
+    num("AutoArrange", f.AutoArrange);
+    num("HoriCutPage", f.HoriCutPage);
+    num("MultFixCol", f.MultFixCol);
+    num("HCenter", f.HCenter);
+    num("VCenter", f.VCenter);
+    num("Left", f.Left);
+    num("Right", f.Right);
+    num("Top", f.Top);
+    num("Bottom", f.Bottom);
+    num("LineCount", f.LineCount);
+    num("LineHeight", f.LineHeight);
+    num("FillBlankLine", f.FillBlankLine);
+    num("ColorPrint", f.ColorPrint);
+    num("ReduceFont", f.ReduceFont);
+    num("Cutline", f.Cutline);
+    num("Cyline", f.Cyline);
+    num("PrintDate", f.PrintDate);
+    num("PrintOperator", f.PrintOperator);
+    num("PrintPageNo", f.PrintPageNo);
+    num("ReduceFont", f.ReduceFont);
+    num("LogPicPrt", f.LogPicPrt);
+    if (!f.LogPic.isEmpty())
+        put("LogPic", f.LogPic);
+    num("LogPicLoc", f.LogPicLoc);
+    num("LogTextPrt", f.LogTextPrt);
+    if (!f.LogText.isEmpty())
+        put("LogText", f.LogText);
+    num("LogTextLoc", f.LogTextLoc);
+    num("GridColor", f.GridColor);
+    if (int(s.printObject()->GridType()) == 2) {
+        num("JeLineColor", f.JeLineColor);
+        num("DotLineColor", f.DotLineColor);
+    }
+    for (int n = 0; n <= 9; ++n) {
+        const FontSpec &font = s.FontTable[n];
+        const QString prefix = QStringLiteral("FONT%1_").arg(n);
+        const auto fontPut = [&](const char *suffix, const QString &text) {
+            WriteSetting(RootKey::LocalMachine, s.FormatKey, prefix + QLatin1String(suffix), text);
+        };
+        fontPut("Bold", font.Bold ? QStringLiteral("-1") : QStringLiteral("0"));
+        fontPut("Size", singleToText(float(font.Size)));
+        fontPut("Name", font.Name);
+        fontPut("Color", QString::number(font.Color));
+    }
+    commitBatch(batch, s.FormatKey);
+    s.FormatDirty = 0;
+}
+
+} // namespace quillon

@@ -1,0 +1,85 @@
+#include "platformservices.h"
+
+#include "memorysettingsstore.h"
+#include "messagesink.h"
+#include "printer/virtualprintingsystem.h"
+
+namespace quillon {
+
+namespace {
+
+struct Services
+{
+    std::unique_ptr<SettingsStore> settings;
+    std::unique_ptr<PrintingSystem> printing;
+    std::unique_ptr<MessageSink> messages;
+};
+
+Services &services()
+{
+    static Services s;
+    return s;
+}
+
+} // namespace
+
+SettingsStore &settingsStore()
+{
+    auto &s = services().settings;
+    if (!s)
+        s = std::make_unique<MemorySettingsStore>();
+    return *s;
+}
+
+PrintingSystem &printingSystem()
+{
+    auto &p = services().printing;
+    if (!p)
+        p = VirtualPrintingSystem::withPdfPrinter();
+    return *p;
+}
+
+MessageSink &messageSink()
+{
+    auto &m = services().messages;
+    if (!m)
+        m = std::make_unique<ConsoleMessageSink>();
+    return *m;
+}
+
+void setSettingsStore(std::unique_ptr<SettingsStore> store)
+{
+    services().settings = std::move(store);
+}
+
+void setPrintingSystem(std::unique_ptr<PrintingSystem> system)
+{
+    services().printing = std::move(system);
+}
+
+void setMessageSink(std::unique_ptr<MessageSink> sink)
+{
+    services().messages = std::move(sink);
+}
+
+bool hasSettingsStore()
+{
+    return services().settings != nullptr;
+}
+
+bool hasPrintingSystem()
+{
+    return services().printing != nullptr;
+}
+
+bool hasMessageSink()
+{
+    return services().messages != nullptr;
+}
+
+void resetPlatformServices()
+{
+    services() = Services {};
+}
+
+} // namespace quillon

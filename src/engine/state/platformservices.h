@@ -1,0 +1,30 @@
+#pragma once
+
+#include <memory>
+
+namespace quillon {
+
+class MessageSink;
+class PrintingSystem;
+class SettingsStore;
+
+/// The platform the engine runs on: settings store, printing system and message boxes. The
+/// library installs the real ones when the first print object is created; tests install their
+/// own. Whatever is missing when the engine needs it falls back to a headless stand-in (an
+/// in-memory store, a virtual PDF printer, messages on standard error).
+SettingsStore &settingsStore();
+PrintingSystem &printingSystem();
+MessageSink &messageSink();
+
+void setSettingsStore(std::unique_ptr<SettingsStore> store);
+void setPrintingSystem(std::unique_ptr<PrintingSystem> system);
+void setMessageSink(std::unique_ptr<MessageSink> sink);
+
+bool hasSettingsStore();
+bool hasPrintingSystem();
+bool hasMessageSink();
+
+/// Drops every installed service. For tests.
+void resetPlatformServices();
+
+} // namespace quillon

@@ -1,0 +1,61 @@
+#include "registry.h"
+
+#include "enginestate.h"
+#include "messagesink.h"
+#include "platformservices.h"
+#include "settingsstore.h"
+
+#include <quillon/myprint.h>
+
+namespace quillon {
+
+namespace {
+constexpr int kSetForeground = 0x10000;
+}
+
+QString storePath(RootKey root, const QString &keyPath)
+{
+    Q_UNUSED(root); // the only hive
+    return QStringLiteral("HKEY_LOCAL_MACHINE\\") + keyPath;
+}
+
+QString ReadSetting(RootKey root, const QString &keyPath, const QString &name,
+                    const QString &defaultText)
+{
+    SettingsStore &store = settingsStore();
+    const QString path = storePath(root, keyPath);
+    const qint64 handle = store.keyHandle(path);
+    if (handle != 0) {
+        if (const std::optional<QString> stored = store.value(path, name)) {
+            const qsizetype nul = stored->indexOf(QChar(0));
+            return (nul < 0 ? *stored : stored->left(nul)).trimmed();
+        }
+    }
+    const QString prompt = QStringLiteral("注册表键值(") + QString::number(handle) + name
+        + QStringLiteral(")建立有误。");
+    if (!store.createKey(path))
+        ShowMessage(prompt, 0, QStringLiteral("RegCreateKeyex Err"));
+    else if (!store.setValue(path, name, defaultText))
+        ShowMessage(prompt, 0, QStringLiteral("RegSetValueEx Err"));
+    return defaultText;
+}
+
+void WriteSetting(RootKey root, const QString &keyPath, const QString &name, const QString &text)
+{
+    SettingsStore &store = settingsStore();
+    const QString path = storePath(root, keyPath);
+    const QString prompt = QStringLiteral("注册表值(") + keyPath + QLatin1Char('\\') + name
+        + QStringLiteral(")保存有误。");
+    if (!store.createKey(path))
+        ShowMessage(prompt, 0, QStringLiteral("RegCreateKeyEx Err"));
+    else if (!store.setValue(path, name, text))
+        ShowMessage(prompt, 0, QStringLiteral("RegSetValueEx Err"));
+}
+
+int ShowMessage(const QString &prompt, int buttons, const std::optional<QString> &title)
+{
+    const QString shownTitle = title ? *title : engineState().printObject()->Caption();
+    return messageSink().show(prompt, buttons | kSetForeground, shownTitle);
+}
+
+} // namespace quillon

@@ -1,0 +1,31 @@
+#pragma once
+
+#include <QString>
+
+#include <optional>
+
+namespace quillon {
+
+/// The key of every report's page format is this followed by the report's PrintKeyName.
+inline const QString kFormatKeyBase = QStringLiteral("Software\\Velmora\\Orvane\\Quillon\\PGFMT\\");
+/// The key of the settings common to all reports.
+inline const QString kCommonKey = QStringLiteral("Software\\Velmora\\Orvane\\Quillon\\PrtCom\\");
+
+/// The hive a key lives in. Everything the library stores is machine-wide.
+enum class RootKey { LocalMachine };
+
+/// Reads a value of the settings store, trimmed. When the value is missing it stores the
+/// default and returns it; a stored empty value stays empty. Failures are shown, never thrown.
+QString ReadSetting(RootKey root, const QString &keyPath, const QString &name,
+                    const QString &defaultText);
+/// Stores a value, creating the key on the way. Failures are shown, never thrown.
+void WriteSetting(RootKey root, const QString &keyPath, const QString &name, const QString &text);
+/// Shows a message box in front, titled with the current print object's Caption unless a title
+/// is given, and returns the button pressed (standard message-box codes).
+int ShowMessage(const QString &prompt, int buttons = 0,
+                const std::optional<QString> &title = std::nullopt);
+
+/// The full store path of a key under its hive.
+QString storePath(RootKey root, const QString &keyPath);
+
+} // namespace quillon

@@ -1,0 +1,229 @@
+#include "qtprintingsystem.h"
+
+#include "engine/draw/surface.h"
+#include "paintersurface.h"
+#include "printer/papercodes.h"
+
+#include <QPageLayout>
+#include <QPrinter>
+#include <QPrinterInfo>
+
+#include <cups/cups.h>
+
+namespace quillon {
+
+namespace {
+
+/// The printer object, built before the painter surface that measures on it.
+struct PrinterDevice
+{
+    explicit PrinterDevice(const QString &name)
+        : printer(QPrinter::HighResolution)
+    {
+        printer.setPrinterName(name);
+        printer.setResolution(1440); // one device unit is one twip
+        printer.setFullPage(false);
+        printer.setDocName(QStringLiteral("Quillon"));
+    }
+    QPrinter printer;
+};
+
+class QtPrinterSurface : private PrinterDevice, public PainterSurface, public PrinterSurface
+{
+public:
+    explicit QtPrinterSurface(const QString &name)
+        : PrinterDevice(name)
+        , PainterSurface(&printer)
+        , m_info(QPrinterInfo::printerInfo(name))
+    {
+        m_paperCode = PaperCodes::code(printer.pageLayout().pageSize());
+        m_colorMode = printer.colorMode() == QPrinter::Color ? 2 : 1;
+    }
+
+    double Width() const override { return printer.pageLayout().fullRectPoints().width() * 20.0; }
+    double Height() const override
+    {
+        return printer.pageLayout().fullRectPoints().height() * 20.0;
+    }
+    double ScaleWidth() const override
+    {
+        return printer.pageLayout().paintRectPoints().width() * 20.0;
+    }
+    double ScaleHeight() const override
+    {
+        return printer.pageLayout().paintRectPoints().height() * 20.0;
+    }
+    QString DeviceName() const override { return printer.printerName(); }
+    qint16 PaperSize() const override { return m_paperCode; }
+
+    bool setPaperSize(qint16 code) override
+    {
+        const QPageSize size = PaperCodes::pageSize(code);
+        if (!size.isValid())
+            return false;
+        const QList<QPageSize> supported = m_info.supportedPageSizes();
+        const bool takes = std::any_of(supported.cbegin(), supported.cend(),
+                                       [&](const QPageSize &s) { return s.isEquivalentTo(size); });
+        if (!takes || !printer.setPageSize(size))
+            return false;
+        m_paperCode = code;
+        return true;
+    }
+
+    qint16 Orientation() const override
+    {
+        return printer.pageLayout().orientation() == QPageLayout::Landscape ? 2 : 1;
+    }
+    void setOrientation(qint16 orientation) override
+    {
+        if (orientation == 1 || orientation == 2)
+            printer.setPageOrientation(orientation == 2 ? QPageLayout::Landscape
+                                                        : QPageLayout::Portrait);
+    }
+    qint16 ColorMode() const override { return hasColor() ? m_colorMode : 0; }
+    void setColorMode(qint16 mode) override
+    {
+        m_colorMode = mode;
+        printer.setColorMode(mode == 2 && hasColor() ? QPrinter::Color : QPrinter::GrayScale);
+    }
+    int BitsPerPixel() const override { return hasColor() ? 24 : 1; }
+    int ColorPlanes() const override { return 1; }
+    void setDocumentName(const QString &name) override { printer.setDocName(name); }
+    void NewPage() override { newPage(); }
+    void EndDoc() override { end(); }
+    void KillDoc() override
+    {
+        if (isActive())
+            printer.abort();
+        end();
+    }
+
+private:
+    bool hasColor() const { return m_info.supportedColorModes().contains(QPrinter::Color); }
+
+    QPrinterInfo m_info;
+    qint16 m_paperCode = PaperCodes::A4;
+    qint16 m_colorMode = 2;
+};
+
+// The queue's device URI, the nearest thing CUPS has to a port.
+QString devicePort(const QString &name)
+{
+    cups_dest_t *dests = nullptr;
+    const int count = cupsGetDests2(CUPS_HTTP_DEFAULT, &dests);
+    QString port;
+    if (cups_dest_t *dest = cupsGetDest(name.toUtf8().constData(), nullptr, count, dests)) {
+        const char *uri = cupsGetOption("device-uri", dest->num_options, dest->options);
+        port = QString::fromUtf8(uri ? uri : "");
+    }
+    cupsFreeDests(count, dests);
+    return port;
+}
+
+} // namespace
+
+QtPrintingSystem::QtPrintingSystem() = default;
+QtPrintingSystem::~QtPrintingSystem() = default;
+
+QList<PrinterInfo> QtPrintingSystem::printers()
+{
+    QList<PrinterInfo> list;
+    for (const QPrinterInfo &info : QPrinterInfo::availablePrinters())
+        list.append({ info.printerName(), info.makeAndModel(), devicePort(info.printerName()) });
+    return list;
+}
+
+QString QtPrintingSystem::defaultPrinterName()
+{
+    return QPrinterInfo::defaultPrinterName();
+}
+
+bool QtPrintingSystem::selectPrinter(const QString &deviceName)
+{
+    if (!QPrinterInfo::availablePrinterNames().contains(deviceName))
+        return false;
+    if (!m_current || m_current->DeviceName() != deviceName)
+        m_current = std::make_unique<QtPrinterSurface>(deviceName);
+    return true;
+}
+
+PrinterSurface *QtPrintingSystem::currentPrinter()
+{
+    if (!m_current) {
+        const QString name = defaultPrinterName();
+        if (!name.isEmpty())
+            selectPrinter(name);
+    }
+    return m_current.get();
+}
+
+QList<PaperInfo> QtPrintingSystem::papers(const QString &deviceName)
+{
+    QList<PaperInfo> list;
+    for (const QPageSize &size : QPrinterInfo::printerInfo(deviceName).supportedPageSizes())
+        list.append({ PaperCodes::code(size), size.name() });
+    return list;
+}
+
+CombinedPrintingSystem::CombinedPrintingSystem(std::vector<std::unique_ptr<PrintingSystem>> systems)
+    : m_systems(std::move(systems))
+{
+}
+
+CombinedPrintingSystem::~CombinedPrintingSystem() = default;
+
+QList<PrinterInfo> CombinedPrintingSystem::printers()
+{
+    QList<PrinterInfo> list;
+    for (auto &system : m_systems)
+        list += system->printers();
+    return list;
+}
+
+QString CombinedPrintingSystem::defaultPrinterName()
+{
+    for (auto &system : m_systems) {
+        const QString name = system->defaultPrinterName();
+        if (!name.isEmpty())
+            return name;
+    }
+    return QString();
+}
+
+PrintingSystem *CombinedPrintingSystem::systemOf(const QString &deviceName)
+{
+    for (auto &system : m_systems) {
+        const QList<PrinterInfo> list = system->printers();
+        if (std::any_of(list.cbegin(), list.cend(),
+                        [&](const PrinterInfo &p) { return p.deviceName == deviceName; }))
+            return system.get();
+    }
+    return nullptr;
+}
+
+bool CombinedPrintingSystem::selectPrinter(const QString &deviceName)
+{
+    PrintingSystem *system = systemOf(deviceName);
+    if (!system || !system->selectPrinter(deviceName))
+        return false;
+    m_current = system;
+    return true;
+}
+
+PrinterSurface *CombinedPrintingSystem::currentPrinter()
+{
+    if (!m_current) {
+        const QString name = defaultPrinterName();
+        if (name.isEmpty() || !selectPrinter(name))
+            return nullptr;
+    }
+    return m_current->currentPrinter();
+}
+
+QList<PaperInfo> CombinedPrintingSystem::papers(const QString &deviceName)
+{
+    PrintingSystem *system = systemOf(deviceName);
+    return system ? system->papers(deviceName) : QList<PaperInfo>();
+}
+
+} // namespace quillon

@@ -1,0 +1,52 @@
+#pragma once
+
+#include "printer/printingsystem.h"
+
+#include <memory>
+
+namespace quillon {
+
+class PrinterSurface;
+
+/// The printers of the operating system's printing system (CUPS on Linux), through Qt
+/// PrintSupport. Paper codes are the Windows identifiers of QPageSize.
+class QtPrintingSystem : public PrintingSystem
+{
+public:
+    QtPrintingSystem();
+    ~QtPrintingSystem() override;
+
+    QList<PrinterInfo> printers() override;
+    QString defaultPrinterName() override;
+    bool selectPrinter(const QString &deviceName) override;
+    PrinterSurface *currentPrinter() override;
+    QList<PaperInfo> papers(const QString &deviceName) override;
+
+private:
+    std::unique_ptr<PrinterSurface> m_current;
+};
+
+/// Several printing systems seen as one: their printers in order, the first system's default
+/// printer as the default (or the next system's when a system has none).
+class CombinedPrintingSystem : public PrintingSystem
+{
+public:
+    explicit CombinedPrintingSystem(std::vector<std::unique_ptr<PrintingSystem>> systems);
+    ~CombinedPrintingSystem() override;
+
+    QList<PrinterInfo> printers() override;
+    QString defaultPrinterName() override;
+    bool selectPrinter(const QString &deviceName) override;
+    PrinterSurface *currentPrinter() override;
+    QList<PaperInfo> papers(const QString &deviceName) override;
+
+    PrintingSystem &system(std::size_t index) { return *m_systems.at(index); }
+
+private:
+    PrintingSystem *systemOf(const QString &deviceName);
+
+    std::vector<std::unique_ptr<PrintingSystem>> m_systems;
+    PrintingSystem *m_current = nullptr;
+};
+
+} // namespace quillon

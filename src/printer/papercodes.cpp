@@ -1,0 +1,36 @@
+#include "papercodes.h"
+
+namespace quillon {
+
+QPageSize PaperCodes::pageSize(qint16 code)
+{
+    // 14 has no standard size of its own.
+    if (code < 1 || code > 41 || code == 14)
+        return QPageSize();
+    const QPageSize::PageSizeId id = QPageSize::id(int(code));
+    return id == QPageSize::Custom ? QPageSize() : QPageSize(id);
+}
+
+qint16 PaperCodes::code(const QPageSize &size)
+{
+    if (!size.isValid())
+        return UserDefined;
+    const int windowsId = size.windowsId();
+    // Keep only codes that map back to an equivalent size: Qt answers a neighbour's code for
+    // some sizes.
+    if (windowsId >= 1 && windowsId <= 41 && pageSize(qint16(windowsId)).isEquivalentTo(size))
+        return qint16(windowsId);
+    for (qint16 c = 1; c <= 41; ++c) {
+        if (pageSize(c).isValid() && pageSize(c).isEquivalentTo(size))
+            return c;
+    }
+    return UserDefined;
+}
+
+QString PaperCodes::name(qint16 code)
+{
+    const QPageSize size = pageSize(code);
+    return size.isValid() ? size.name() : QStringLiteral("自定义");
+}
+
+} // namespace quillon

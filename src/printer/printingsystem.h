@@ -1,0 +1,43 @@
+#pragma once
+
+#include <QList>
+#include <QString>
+
+namespace quillon {
+
+class PrinterSurface;
+
+struct PrinterInfo
+{
+    QString deviceName;
+    QString driverName;
+    QString port;
+};
+
+struct PaperInfo
+{
+    qint16 code = 0; ///< the platform's paper code (256: user-defined)
+    QString name;
+};
+
+/// The installed printers and the current one. The current printer is a PrinterSurface: its
+/// paper, orientation and colour mode are set on it, and drawing on it prints.
+class PrintingSystem
+{
+public:
+    virtual ~PrintingSystem() = default;
+
+    virtual QList<PrinterInfo> printers() = 0;
+    /// The system's default printer; empty when there is none.
+    virtual QString defaultPrinterName() = 0;
+    /// Makes the printer with exactly this device name current; false when there is none.
+    virtual bool selectPrinter(const QString &deviceName) = 0;
+    /// The current printer (at first the default one); nullptr when there is no printer.
+    virtual PrinterSurface *currentPrinter() = 0;
+    /// The papers the printer takes.
+    virtual QList<PaperInfo> papers(const QString &deviceName) = 0;
+
+    bool hasPrinter() { return !printers().isEmpty(); }
+};
+
+} // namespace quillon
