@@ -36,7 +36,9 @@ class VirtualRecordingPrinter : public RecordingSurface
 public:
     VirtualRecordingPrinter(const VirtualPrinterSpec &spec, DocumentSink sink);
 
+    qint16 PaperSize() const override { return m_paper.code; }
     bool setPaperSize(qint16 code) override;
+    qint16 Orientation() const override { return m_paper.orientation; }
     void setOrientation(qint16 orientation) override;
     void setDocumentName(const QString &name) override;
     QString DeviceName() const override { return m_paper.spec.deviceName; }

@@ -12,6 +12,17 @@
 
 namespace quillon {
 
+QList<qint16> VirtualPrinterSpec::standardPaperCodes()
+{
+    static const QList<qint16> codes = [] {
+        QList<qint16> list;
+        for (int code : { 9, 8, 11, 13, 1, 5 })
+            list.append(qint16(code));
+        return list;
+    }();
+    return codes;
+}
+
 // ---- paper ---------------------------------------------------------------------------------
 
 VirtualPaper::VirtualPaper(const VirtualPrinterSpec &s)

@@ -17,13 +17,14 @@ class PrinterSurface;
 struct VirtualPrinterSpec
 {
     enum class Output { Pdf, Recording };
+    static QList<qint16> standardPaperCodes();
 
     QString deviceName;
     QString driverName = QStringLiteral("Quillon Virtual Printer");
     /// Pdf: the folder the files go to. Recording: shown as the port only.
     QString port;
     Output output = Output::Pdf;
-    QList<qint16> paperCodes { 9, 8, 11, 13, 1, 5 }; ///< A4, A3, A5, B5, Letter, Legal
+    QList<qint16> paperCodes = standardPaperCodes(); ///< A4, A3, A5, B5, Letter, Legal
     qint16 paperSize = 9;
     qint16 orientation = 1;
     bool color = true;
