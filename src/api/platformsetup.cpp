@@ -30,10 +30,27 @@ std::unique_ptr<SettingsStore> makeFileStore()
     return store;
 }
 
+// Virtual printers of the file named by $QUILLON_PRINTERS, if any.
+std::unique_ptr<PrintingSystem> printersFromFile()
+{
+    const QString path = qEnvironmentVariable("QUILLON_PRINTERS");
+    if (path.isEmpty())
+        return nullptr;
+    QString error, defaultPrinter;
+    auto specs = VirtualPrintingSystem::readPrinterFile(path, &error, &defaultPrinter);
+    if (!specs) {
+        ShowMessage(error, 48);
+        return nullptr;
+    }
+    return std::make_unique<VirtualPrintingSystem>(std::move(*specs), defaultPrinter);
+}
+
 std::unique_ptr<PrintingSystem> makePrintingSystem()
 {
     std::vector<std::unique_ptr<PrintingSystem>> systems;
     systems.push_back(std::make_unique<QtPrintingSystem>());
+    if (auto fromFile = printersFromFile())
+        systems.push_back(std::move(fromFile));
     if (options().virtualPrinter)
         systems.push_back(VirtualPrintingSystem::withPdfPrinter(options().pdfFolder));
     return std::make_unique<CombinedPrintingSystem>(std::move(systems));
@@ -71,12 +88,19 @@ void setVirtualPdfFolder(const QString &folder)
 
 void ensureDefaultPlatform()
 {
+    // Setting up may show a message, which may create the default print object, which sets
+    // up the platform: once is enough.
+    static bool installing = false;
+    if (installing)
+        return;
+    installing = true;
+    if (!hasMessageSink())
+        setMessageSink(std::make_unique<MessageBoxSink>());
     if (!hasSettingsStore())
         setSettingsStore(makeFileStore());
     if (!hasPrintingSystem())
         setPrintingSystem(makePrintingSystem());
-    if (!hasMessageSink())
-        setMessageSink(std::make_unique<MessageBoxSink>());
+    installing = false;
 }
 
 } // namespace quillon

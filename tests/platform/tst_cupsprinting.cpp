@@ -1,0 +1,178 @@
+#include "support/privatecups.h"
+
+#include "engine/draw/surface.h"
+#include "platform/qtprintingsystem.h"
+#include "printer/virtualprintingsystem.h"
+
+#include <QApplication>
+#include <QtTest>
+
+#include <cstdio>
+
+using namespace quillon;
+
+namespace {
+PrivateCups *g_cups = nullptr;
+
+QString pdfText(const QString &pdf)
+{
+    QProcess p;
+    p.start(u"pdftotext"_qs, { u"-layout"_qs, pdf, u"-"_qs });
+    p.waitForFinished(30000);
+    return QString::fromUtf8(p.readAllStandardOutput());
+}
+} // namespace
+
+// Runs against a CUPS scheduler of its own (see support/privatecups.h).
+class TestCupsPrinting : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void listsTheQueueWithDriverAndPort();
+    void selectsByExactName();
+    void paperAndOrientation();
+    void colourMode();
+    void printsARealDocument();
+    void combinedWithTheVirtualPrinter();
+    void virtualPrinterIsDefaultWithoutQueues();
+};
+
+void TestCupsPrinting::listsTheQueueWithDriverAndPort()
+{
+    QtPrintingSystem system;
+    const QList<PrinterInfo> printers = system.printers();
+    QCOMPARE(printers.size(), 1);
+    QCOMPARE(printers[0].deviceName, QString::fromLatin1(PrivateCups::kQueue));
+    QVERIFY2(printers[0].driverName.contains(u"PDF"_qs), qPrintable(printers[0].driverName));
+    QCOMPARE(printers[0].port, u"file://"_qs + g_cups->outputFile());
+    QCOMPARE(system.defaultPrinterName(), QString::fromLatin1(PrivateCups::kQueue));
+    const QList<PaperInfo> papers = system.papers(QString::fromLatin1(PrivateCups::kQueue));
+    QVERIFY(std::any_of(papers.cbegin(), papers.cend(), [](const PaperInfo &p) { return p.code == 9; }));
+}
+
+void TestCupsPrinting::selectsByExactName()
+{
+    QtPrintingSystem system;
+    QVERIFY(!system.selectPrinter(u"testfilepdf"_qs));
+    QVERIFY(!system.selectPrinter(u"TestFilePdf "_qs));
+    QVERIFY(system.selectPrinter(u"TestFilePdf"_qs));
+    QCOMPARE(system.currentPrinter()->DeviceName(), u"TestFilePdf"_qs);
+}
+
+void TestCupsPrinting::paperAndOrientation()
+{
+    QtPrintingSystem system;
+    PrinterSurface *printer = system.currentPrinter();
+    QVERIFY(printer);
+    QVERIFY(printer->setPaperSize(9));
+    QCOMPARE(printer->PaperSize(), 9);
+    // A4, to the point: 595 × 842 points.
+    QCOMPARE(qRound(printer->Width()), 11900);
+    QCOMPARE(qRound(printer->Height()), 16840);
+    QVERIFY(printer->ScaleWidth() <= printer->Width());
+    QVERIFY(printer->ScaleWidth() > printer->Width() - 1440);
+    QVERIFY(!printer->setPaperSize(14)); // no standard size
+    QCOMPARE(printer->PaperSize(), 9);
+    printer->setOrientation(2);
+    QCOMPARE(printer->Orientation(), 2);
+    QVERIFY(printer->Width() > printer->Height());
+}
+
+void TestCupsPrinting::colourMode()
+{
+    QtPrintingSystem system;
+    PrinterSurface *printer = system.currentPrinter();
+    printer->setColorMode(2);
+    QCOMPARE(printer->ColorMode(), 2);
+    QVERIFY(printer->BitsPerPixel() * printer->ColorPlanes() > 1);
+    printer->setColorMode(1);
+    QCOMPARE(printer->ColorMode(), 1);
+}
+
+void TestCupsPrinting::printsARealDocument()
+{
+    QFile::remove(g_cups->outputFile());
+    {
+        QtPrintingSystem system;
+        PrinterSurface *printer = system.currentPrinter();
+        printer->setDocumentName(u"销售日报"_qs);
+        QVERIFY(printer->setPaperSize(9));
+        printer->setFontName(u"宋体"_qs);
+        printer->setFontSize(14);
+        const double width = printer->TextWidth(u"经由CUPS打印"_qs);
+        QVERIFY(width > 0);
+        printer->setCurrentX(1440);
+        printer->setCurrentY(1440);
+        printer->Print(u"经由CUPS打印"_qs);
+        printer->Line(1440, 2000, 1440 + width, 2000, 0);
+        printer->NewPage();
+        printer->setCurrentX(1440);
+        printer->setCurrentY(1440);
+        printer->Print(u"第二页"_qs);
+        printer->EndDoc();
+    }
+    QVERIFY(g_cups->waitForJobs());
+    QTRY_VERIFY_WITH_TIMEOUT(QFileInfo(g_cups->outputFile()).size() > 0, 30000);
+    const QString text = pdfText(g_cups->outputFile());
+    QVERIFY2(text.contains(u"经由CUPS打印"_qs), qPrintable(text));
+    QVERIFY(text.contains(u"第二页"_qs));
+    QVERIFY(text.contains(QChar(u'\f'))); // two pages
+}
+
+void TestCupsPrinting::combinedWithTheVirtualPrinter()
+{
+    QTemporaryDir dir;
+    std::vector<std::unique_ptr<PrintingSystem>> systems;
+    systems.push_back(std::make_unique<QtPrintingSystem>());
+    systems.push_back(VirtualPrintingSystem::withPdfPrinter(dir.path()));
+    CombinedPrintingSystem combined(std::move(systems));
+    const QList<PrinterInfo> printers = combined.printers();
+    QCOMPARE(printers.size(), 2);
+    QCOMPARE(printers[1].deviceName, VirtualPrintingSystem::pdfPrinterName());
+    QCOMPARE(combined.defaultPrinterName(), u"TestFilePdf"_qs);
+    QCOMPARE(combined.currentPrinter()->DeviceName(), u"TestFilePdf"_qs);
+    QVERIFY(combined.selectPrinter(VirtualPrintingSystem::pdfPrinterName()));
+    QCOMPARE(combined.currentPrinter()->DeviceName(), VirtualPrintingSystem::pdfPrinterName());
+    QVERIFY(combined.selectPrinter(u"TestFilePdf"_qs));
+    QCOMPARE(combined.currentPrinter()->DeviceName(), u"TestFilePdf"_qs);
+    QVERIFY(!combined.selectPrinter(u"Nowhere"_qs));
+}
+
+// Runs last: it removes the queue.
+void TestCupsPrinting::virtualPrinterIsDefaultWithoutQueues()
+{
+    QVERIFY(g_cups->run(u"lpadmin"_qs, { u"-x"_qs, u"TestFilePdf"_qs }));
+    QTemporaryDir dir;
+    std::vector<std::unique_ptr<PrintingSystem>> systems;
+    systems.push_back(std::make_unique<QtPrintingSystem>());
+    systems.push_back(VirtualPrintingSystem::withPdfPrinter(dir.path()));
+    CombinedPrintingSystem combined(std::move(systems));
+    QCOMPARE(combined.system(0).printers().size(), 0);
+    QCOMPARE(combined.defaultPrinterName(), VirtualPrintingSystem::pdfPrinterName());
+    QVERIFY(combined.hasPrinter());
+
+    // Without the virtual printer there is no printer at all.
+    QtPrintingSystem alone;
+    QVERIFY(!alone.hasPrinter());
+    QCOMPARE(alone.currentPrinter(), nullptr);
+}
+
+int main(int argc, char **argv)
+{
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    PrivateCups cups;
+    QString why;
+    if (!cups.start(&why)) {
+        // CTest reports exit code 77 as a skipped test, with this reason in its log.
+        std::fprintf(stderr, "SKIP: no private CUPS scheduler here: %s\n", qPrintable(why));
+        return 77;
+    }
+    g_cups = &cups;
+    QApplication app(argc, argv);
+    TestCupsPrinting tc;
+    return QTest::qExec(&tc, argc, argv);
+}
+
+#include "tst_cupsprinting.moc"
