@@ -1,6 +1,12 @@
 #include "convert.h"
 
+#include <QDate>
 #include <QLocale>
+#include <QRegularExpression>
+#include <QStringList>
+#include <QTime>
+
+#include <cstdio>
 
 #include <charconv>
 
@@ -54,6 +60,293 @@ QString singleToText(float value)
     char buffer[32];
     const auto result = std::to_chars(buffer, buffer + sizeof buffer, value);
     return QString::fromLatin1(buffer, result.ptr - buffer);
+}
+
+} // namespace quillon
+
+// ---- numeric and date texts ----------------------------------------------------------------
+
+namespace quillon {
+
+std::optional<double> numericValue(const QString &text)
+{
+    QString t = text.trimmed();
+    bool negative = false;
+    if (t.size() >= 2 && t.startsWith(QLatin1Char('(')) && t.endsWith(QLatin1Char(')'))) {
+        negative = true;
+        t = t.mid(1, t.size() - 2).trimmed();
+    }
+    if (!t.isEmpty() && (t[0] == QLatin1Char('-') || t[0] == QLatin1Char('+'))) {
+        if (t[0] == QLatin1Char('-')) {
+            if (negative)
+                return std::nullopt;
+            negative = true;
+        }
+        t.remove(0, 1);
+    }
+    if (!t.isEmpty() && (t[0] == u'¥' || t[0] == u'￥' || t[0] == u'$'))
+        t.remove(0, 1);
+    // Mantissa: digits and grouping commas, at most one point; then an optional exponent.
+    QString plain;
+    bool digits = false, point = false;
+    qsizetype i = 0;
+    for (; i < t.size(); ++i) {
+        const QChar c = t[i];
+        if (c >= QLatin1Char('0') && c <= QLatin1Char('9')) {
+            plain += c;
+            digits = true;
+        } else if (c == QLatin1Char(',') && !point && digits && i + 1 < t.size()
+                   && t[i + 1].isDigit()) {
+            continue;
+        } else if (c == QLatin1Char('.') && !point) {
+            plain += c;
+            point = true;
+        } else {
+            break;
+        }
+    }
+    if (!digits)
+        return std::nullopt;
+    if (i < t.size() && (t[i] == QLatin1Char('e') || t[i] == QLatin1Char('E'))) {
+        QString exponent = QStringLiteral("e");
+        ++i;
+        if (i < t.size() && (t[i] == QLatin1Char('-') || t[i] == QLatin1Char('+')))
+            exponent += t[i++];
+        const qsizetype start = i;
+        while (i < t.size() && t[i] >= QLatin1Char('0') && t[i] <= QLatin1Char('9'))
+            exponent += t[i++];
+        if (i == start)
+            return std::nullopt;
+        plain += exponent;
+    }
+    if (i != t.size())
+        return std::nullopt;
+    bool ok = false;
+    const double value = QLocale::c().toDouble(plain, &ok);
+    if (!ok || !std::isfinite(value))
+        return std::nullopt;
+    return negative ? -value : value;
+}
+
+bool isDateText(const QString &text)
+{
+    static const QRegularExpression ymd(QStringLiteral(
+        "^(\\d{4})(?:([-/.])(\\d{1,2})\\2(\\d{1,2})|年(\\d{1,2})月(\\d{1,2})日)"
+        "(?:[ T](\\d{1,2}):(\\d{2})(?::(\\d{2}))?)?$"));
+    static const QRegularExpression mdy(QStringLiteral(
+        "^(\\d{1,2})/(\\d{1,2})/(\\d{4})(?: (\\d{1,2}):(\\d{2})(?::(\\d{2}))?)?$"));
+    const QString t = text.trimmed();
+    int year = 0, month = 0, day = 0;
+    int timeGroup = 0;
+    QRegularExpressionMatch m = ymd.match(t);
+    if (m.hasMatch()) {
+        year = m.captured(1).toInt();
+        const bool chinese = m.captured(2).isEmpty();
+        month = m.captured(chinese ? 5 : 3).toInt();
+        day = m.captured(chinese ? 6 : 4).toInt();
+        timeGroup = 7;
+    } else if ((m = mdy.match(t)).hasMatch()) {
+        month = m.captured(1).toInt();
+        day = m.captured(2).toInt();
+        year = m.captured(3).toInt();
+        timeGroup = 4;
+    } else {
+        return false;
+    }
+    if (!QDate::isValid(year, month, day))
+        return false;
+    if (m.captured(timeGroup).isEmpty())
+        return true;
+    const int hour = m.captured(timeGroup).toInt();
+    const int minute = m.captured(timeGroup + 1).toInt();
+    const int second = m.captured(timeGroup + 2).isEmpty() ? 0 : m.captured(timeGroup + 2).toInt();
+    return QTime::isValid(hour, minute, second);
+}
+
+// ---- number patterns -------------------------------------------------------------------------
+
+namespace {
+
+/// |value| as decimal digits, rounded half away from zero to `decimals` places. Binary noise
+/// is removed first by going through 15 significant digits, so 1.005 rounds up as written.
+struct Decimal
+{
+    QString integer;  // no leading zeros; empty for 0
+    QString fraction; // exactly `decimals` digits
+};
+
+Decimal toDecimal(double value, int decimals)
+{
+    char buffer[64];
+    std::snprintf(buffer, sizeof buffer, "%.14e", std::abs(value));
+    // d.dddddddddddddde±XX
+    const QString text = QString::fromLatin1(buffer);
+    const qsizetype e = text.indexOf(QLatin1Char('e'));
+    QString digits = text.left(e).remove(QLatin1Char('.'));
+    int pointPos = text.mid(e + 1).toInt() + 1; // digits before the decimal point
+    // Make room so that pointPos is within [0, digits.size()].
+    if (pointPos < 0) {
+        digits.prepend(QString(-pointPos, QLatin1Char('0')));
+        pointPos = 0;
+    }
+    while (digits.size() < pointPos + decimals + 1)
+        digits += QLatin1Char('0');
+    const bool roundUp = digits[pointPos + decimals] >= QLatin1Char('5');
+    digits.truncate(pointPos + decimals);
+    if (roundUp) {
+        qsizetype i = digits.size() - 1;
+        for (; i >= 0; --i) {
+            if (digits[i] == QLatin1Char('9')) {
+                digits[i] = QLatin1Char('0');
+            } else {
+                digits[i] = QChar(digits[i].unicode() + 1);
+                break;
+            }
+        }
+        if (i < 0) {
+            digits.prepend(QLatin1Char('1'));
+            ++pointPos;
+        }
+    }
+    Decimal d;
+    d.integer = digits.left(pointPos);
+    while (d.integer.startsWith(QLatin1Char('0')))
+        d.integer.remove(0, 1);
+    d.fraction = digits.mid(pointPos, decimals);
+    return d;
+}
+
+struct Section
+{
+    QString prefix, suffix;
+    int minInteger = 0;  // '0' placeholders before the point
+    int minFraction = 0; // '0' placeholders after it
+    int maxFraction = 0; // all placeholders after it
+    bool grouping = false;
+    bool point = false;
+    bool percent = false;
+    bool hasDigits = false;
+};
+
+Section parseSection(const QString &pattern)
+{
+    Section s;
+    bool inNumber = false, afterNumber = false, afterPoint = false;
+    // Literal text goes before the number until the number has started and ended.
+    const auto literal = [&]() -> QString & {
+        if (inNumber)
+            afterNumber = true;
+        return afterNumber ? s.suffix : s.prefix;
+    };
+    for (qsizetype i = 0; i < pattern.size(); ++i) {
+        const QChar c = pattern[i];
+        if (c == QLatin1Char('"')) {
+            QString &out = literal();
+            for (++i; i < pattern.size() && pattern[i] != QLatin1Char('"'); ++i)
+                out += pattern[i];
+            continue;
+        }
+        if (c == QLatin1Char('\\') && i + 1 < pattern.size()) {
+            literal() += pattern[++i];
+            continue;
+        }
+        const bool placeholder = c == QLatin1Char('0') || c == QLatin1Char('#');
+        if (!afterNumber && (placeholder || c == QLatin1Char(',') || c == QLatin1Char('.'))) {
+            inNumber = true;
+            if (c == QLatin1Char('.')) {
+                s.point = true;
+                afterPoint = true;
+            } else if (c == QLatin1Char(',')) {
+                s.grouping = s.grouping || !afterPoint;
+            } else {
+                s.hasDigits = true;
+                if (afterPoint) {
+                    ++s.maxFraction;
+                    if (c == QLatin1Char('0'))
+                        s.minFraction = s.maxFraction; // every place up to a '0' is shown
+                } else if (c == QLatin1Char('0')) {
+                    ++s.minInteger;
+                }
+            }
+            continue;
+        }
+        if (c == QLatin1Char('%'))
+            s.percent = true;
+        literal() += c;
+    }
+    return s;
+}
+
+QString group(const QString &digits)
+{
+    QString out;
+    for (qsizetype i = 0; i < digits.size(); ++i) {
+        if (i > 0 && (digits.size() - i) % 3 == 0)
+            out += QLatin1Char(',');
+        out += digits[i];
+    }
+    return out;
+}
+
+QString formatSection(double value, const Section &s)
+{
+    if (!s.hasDigits && !s.point)
+        return s.prefix + s.suffix;
+    const double scaled = s.percent ? value * 100 : value;
+    Decimal d = toDecimal(scaled, s.maxFraction);
+    while (d.fraction.size() > s.minFraction && d.fraction.endsWith(QLatin1Char('0')))
+        d.fraction.chop(1);
+    QString integer = d.integer;
+    while (integer.size() < s.minInteger)
+        integer.prepend(QLatin1Char('0'));
+    if (s.grouping)
+        integer = group(integer);
+    QString number = integer;
+    if (s.point)
+        number += QLatin1Char('.') + d.fraction;
+    return s.prefix + number + s.suffix;
+}
+
+} // namespace
+
+QString formatNumber(double value, const QString &pattern)
+{
+    QStringList sections;
+    {
+        // Split on ';' outside quotes.
+        QString current;
+        bool quoted = false;
+        for (qsizetype i = 0; i < pattern.size(); ++i) {
+            const QChar c = pattern[i];
+            if (c == QLatin1Char('"'))
+                quoted = !quoted;
+            if (c == QLatin1Char('\\') && i + 1 < pattern.size()) {
+                current += c;
+                current += pattern[++i];
+                continue;
+            }
+            if (c == QLatin1Char(';') && !quoted) {
+                sections << current;
+                current.clear();
+            } else {
+                current += c;
+            }
+        }
+        sections << current;
+    }
+    if (!std::isfinite(value))
+        return QString::number(value);
+    const Section positive = parseSection(sections[0]);
+    const bool roundedZero = [&] {
+        const Decimal d = toDecimal(positive.percent ? value * 100 : value, positive.maxFraction);
+        return d.integer.isEmpty() && !d.fraction.contains(QRegularExpression(QStringLiteral("[1-9]")));
+    }();
+    if (sections.size() >= 3 && (value == 0 || roundedZero))
+        return formatSection(0, parseSection(sections[2]));
+    if (value < 0 && sections.size() >= 2 && !sections[1].isEmpty())
+        return formatSection(-value, parseSection(sections[1]));
+    const QString text = formatSection(std::abs(value), positive);
+    return value < 0 && !roundedZero ? QLatin1Char('-') + text : text;
 }
 
 } // namespace quillon

@@ -39,4 +39,30 @@ std::optional<float> toSingle(const QString &text);
 /// "0.75", "24").
 QString singleToText(float value);
 
+/// Whether a text counts as a number, and its value. Accepted, with blanks around it:
+/// an optional sign ("-12", "+3"), digits with comma grouping anywhere between digits
+/// ("1,234,567.50"), a decimal point with or without digits before it (".5", "12."), an
+/// exponent ("1.5e3"), a leading currency sign (¥, ￥, $) and accounting negatives in
+/// parentheses ("(1,200.00)"). Not numbers: empty texts, "1.2.3", "12-", "--1", "0x1F".
+std::optional<double> numericValue(const QString &text);
+inline bool isNumericText(const QString &text)
+{
+    return numericValue(text).has_value();
+}
+
+/// Whether a text counts as a date: year-month-day with "-", "/" or "." between the parts
+/// ("2026-12-07", "2026/12/7", "2026.12.7"), "2026年12月7日", or month/day/year ("12/7/2026"),
+/// each optionally followed by a time "10:30" or "10:30:15" (ISO "2026-12-07T10:30" too).
+/// The date must exist: "2026-02-30" is not a date.
+bool isDateText(const QString &text);
+
+/// Formats a number with a pattern of the usual kind: "0" a digit that is always shown, "#" a
+/// digit shown when significant, "," anywhere in the integer part groups thousands, "." the
+/// decimal point, "%" multiplies by 100; other characters are copied, and text in double
+/// quotes or after a backslash is literal. Up to three sections separated by ";" apply to
+/// positive, negative and zero values; with one section a negative number gets a leading "-".
+/// Rounding is half away from zero on the decimal value ("##,###,###,###.00": 1234.5 →
+/// "1,234.50", 0.5 → ".50"; "##,##0.00": 1.005 → "1.01").
+QString formatNumber(double value, const QString &pattern);
+
 } // namespace quillon

@@ -103,6 +103,8 @@ const QFontMetricsF &PainterSurface::metrics()
 
 void PainterSurface::setFontName(const QString &name)
 {
+    if (name == m_fontName)
+        return;
     m_fontName = name;
     m_font.setFamilies(ReportFonts::families(name));
     fontChanged();
@@ -111,6 +113,8 @@ void PainterSurface::setFontName(const QString &name)
 void PainterSurface::setFontSize(double points)
 {
     // A font needs a positive size; shrinking loops may ask for less.
+    if (points == m_fontSize)
+        return;
     m_fontSize = points;
     m_font.setPointSizeF(std::max(points, 0.5));
     fontChanged();
@@ -118,24 +122,32 @@ void PainterSurface::setFontSize(double points)
 
 void PainterSurface::setFontBold(bool on)
 {
+    if (m_font.bold() == on)
+        return;
     m_font.setBold(on);
     fontChanged();
 }
 
 void PainterSurface::setFontItalic(bool on)
 {
+    if (m_font.italic() == on)
+        return;
     m_font.setItalic(on);
     fontChanged();
 }
 
 void PainterSurface::setFontStrikethru(bool on)
 {
+    if (m_font.strikeOut() == on)
+        return;
     m_font.setStrikeOut(on);
     fontChanged();
 }
 
 void PainterSurface::setFontUnderline(bool on)
 {
+    if (m_font.underline() == on)
+        return;
     m_font.setUnderline(on);
     fontChanged();
 }

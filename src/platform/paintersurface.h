@@ -73,6 +73,9 @@ public:
 
     double Width() const override;
     double Height() const override;
+    /// The page picture is sized by its owner: requests are ignored.
+    void setWidth(double) override { }
+    void setHeight(double) override { }
     double Left() const override { return m_left; }
     void setLeft(double left) override { m_left = left; }
     double Top() const override { return m_top; }

@@ -38,6 +38,7 @@ public:
     {
         m_paperCode = PaperCodes::code(printer.pageLayout().pageSize());
         m_colorMode = printer.colorMode() == QPrinter::Color ? 2 : 1;
+        m_hasColor = m_info.supportedColorModes().contains(QPrinter::Color);
     }
 
     double Width() const override { return printer.pageLayout().fullRectPoints().width() * 20.0; }
@@ -99,9 +100,10 @@ public:
     }
 
 private:
-    bool hasColor() const { return m_info.supportedColorModes().contains(QPrinter::Color); }
+    bool hasColor() const { return m_hasColor; }
 
     QPrinterInfo m_info;
+    bool m_hasColor = false; // asked once: the answer comes from the printing system
     qint16 m_paperCode = PaperCodes::A4;
     qint16 m_colorMode = 2;
 };

@@ -219,6 +219,18 @@ void RecordingSurface::Cls()
     record(QStringLiteral("Cls"));
 }
 
+void RecordingSurface::setWidth(double width)
+{
+    m_width = width;
+    record(QStringLiteral("Width"), { width });
+}
+
+void RecordingSurface::setHeight(double height)
+{
+    m_height = height;
+    record(QStringLiteral("Height"), { height });
+}
+
 void RecordingSurface::setLeft(double left)
 {
     m_left = left;

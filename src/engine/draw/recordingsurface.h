@@ -83,6 +83,8 @@ public:
 
     double Width() const override { return m_width; }
     double Height() const override { return m_height; }
+    void setWidth(double width) override;
+    void setHeight(double height) override;
     double Left() const override { return m_left; }
     void setLeft(double left) override;
     double Top() const override { return m_top; }

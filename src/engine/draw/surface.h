@@ -68,9 +68,12 @@ public:
     /// Clears the page to white.
     virtual void Cls() = 0;
 
-    /// Size of the page and its scroll position inside a viewer.
+    /// Size of the page and its scroll position inside a viewer. Setting the size asks a
+    /// viewer's page to take it; surfaces of a fixed size ignore it.
     virtual double Width() const = 0;
     virtual double Height() const = 0;
+    virtual void setWidth(double width) = 0;
+    virtual void setHeight(double height) = 0;
     virtual double Left() const = 0;
     virtual void setLeft(double left) = 0;
     virtual double Top() const = 0;

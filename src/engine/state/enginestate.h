@@ -4,6 +4,7 @@
 #include "linetable.h"
 #include "pageformat.h"
 
+#include <QImage>
 #include <QPointer>
 
 #include <array>
@@ -73,6 +74,7 @@ struct EngineState
     qint32 LastBodyCol = 0;
     qint32 FixedColsWidthTw = 0;
     qint32 LogoHeightTw = 0;
+    QImage LogoPicture; ///< the logo picture loaded by the layout
     double FitRatio = 0; ///< page width over the natural width of the voucher band
 
     // Page driver.

@@ -3,6 +3,7 @@
 #include "engine/convert.h"
 #include "engine/draw/surface.h"
 #include "engine/grids/gridadapters.h"
+#include "engine/layout/computelayout.h"
 #include "enginestate.h"
 #include "platformservices.h"
 #include "printer/printingsystem.h"
@@ -239,10 +240,14 @@ void LoadFormat()
 
 void LoadSettings()
 {
-    SettingsBatch batch(settingsStore());
-    LoadFonts();
-    LoadValues();
-    commitBatch(batch, engineState().FormatKey);
+    {
+        SettingsBatch batch(settingsStore());
+        LoadFonts();
+        LoadValues();
+        commitBatch(batch, engineState().FormatKey);
+    }
+    const PageFormat &f = engineState().Format;
+    ComputeLayout(f.LineHeight, f.LineCount);
 }
 
 void LoadFonts()

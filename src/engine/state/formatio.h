@@ -5,7 +5,7 @@ namespace quillon {
 /// Loads the report's key, the grid facts, the printer and the paper, and the printed column
 /// range. Errors of the grid before the paper is set reach the caller as quillon::Error.
 void LoadFormat();
-/// Loads the fonts, then the page format values and the common zoom.
+/// Loads the fonts, then the page format values and the common zoom, then lays the report out.
 void LoadSettings();
 /// Loads the ten report fonts (FontTable 0 to 9).
 void LoadFonts();

@@ -1,0 +1,296 @@
+#include "textprimitives.h"
+
+#include "engine/convert.h"
+#include "engine/state/enginestate.h"
+#include "engine/state/platformservices.h"
+#include "printer/printingsystem.h"
+#include "surface.h"
+
+#include <quillon/myprint.h>
+
+namespace quillon {
+
+namespace {
+
+Surface &target()
+{
+    Surface *surface = engineState().DrawTarget;
+    Q_ASSERT(surface);
+    return *surface;
+}
+
+QString trimTrailingBlanks(const QString &text)
+{
+    qsizetype end = text.size();
+    while (end > 0 && text[end - 1] == QLatin1Char(' '))
+        --end;
+    return text.left(end);
+}
+
+/// The text in user-perceived characters, so that wrapping never splits a surrogate pair.
+QStringList characters(const QString &text)
+{
+    QStringList list;
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        if (text[i].isHighSurrogate() && i + 1 < text.size() && text[i + 1].isLowSurrogate()) {
+            list << text.mid(i, 2);
+            ++i;
+        } else {
+            list << QString(text[i]);
+        }
+    }
+    return list;
+}
+
+TextSize zoomed(TextSize size, double zoom)
+{
+    return { roundHalfEven(size.width * zoom), roundHalfEven(size.height * zoom) };
+}
+
+enum class HPlace { Left, Centre, Right };
+enum class VPlace { Top, Centre, Bottom };
+
+/// Settles a general alignment from the text: numbers right, dates centred, the rest left.
+HPlace generalPlace(const QString &text)
+{
+    if (isNumericText(text))
+        return HPlace::Right;
+    if (isDateText(text))
+        return HPlace::Centre;
+    return HPlace::Left;
+}
+
+/// Where the text goes in the cell, by the grid kind's alignment codes. General codes are
+/// settled and written back into the cell.
+std::pair<HPlace, VPlace> placement(const QString &text, CellBox &cell, int kind)
+{
+    switch (kind) {
+    case 2: { // 0 centre, 1 left, 2 right; 0 centre, 1 top, 2 bottom
+        const HPlace h = cell.HorAlign == 1 ? HPlace::Left
+            : cell.HorAlign == 2            ? HPlace::Right
+                                            : HPlace::Centre;
+        const VPlace v = cell.VerAlign == 1 ? VPlace::Top
+            : cell.VerAlign == 2            ? VPlace::Bottom
+                                            : VPlace::Centre;
+        return { h, v };
+    }
+    case 3:
+    case 4: { // 0 left, 1 centre, 2 right, 3 general; always centred vertically
+        if (cell.HorAlign == 3) {
+            const HPlace settled = generalPlace(text);
+            cell.HorAlign = settled == HPlace::Right ? 2 : settled == HPlace::Centre ? 1 : 0;
+        }
+        const HPlace h = cell.HorAlign == 1 ? HPlace::Centre
+            : cell.HorAlign == 2            ? HPlace::Right
+                                            : HPlace::Left;
+        return { h, VPlace::Centre };
+    }
+    case 5:
+    case 6: { // one code: column of three = horizontal, position within it = vertical
+        if (cell.HorAlign == 9) {
+            const HPlace settled = generalPlace(text);
+            cell.HorAlign = settled == HPlace::Right ? 7 : settled == HPlace::Centre ? 4 : 1;
+        }
+        const int code = cell.HorAlign >= 0 && cell.HorAlign <= 8 ? cell.HorAlign : 1;
+        static constexpr HPlace hs[] = { HPlace::Left, HPlace::Centre, HPlace::Right };
+        static constexpr VPlace vs[] = { VPlace::Top, VPlace::Centre, VPlace::Bottom };
+        return { hs[code / 3], vs[code % 3] };
+    }
+    case 8: { // 0 left, 1 right, 2 centre; 0 centre, 1 top, 2 bottom
+        const HPlace h = cell.HorAlign == 1 ? HPlace::Right
+            : cell.HorAlign == 2            ? HPlace::Centre
+                                            : HPlace::Left;
+        const VPlace v = cell.VerAlign == 1 ? VPlace::Top
+            : cell.VerAlign == 2            ? VPlace::Bottom
+                                            : VPlace::Centre;
+        return { h, v };
+    }
+    case 7:
+        // The plain grid has no alignment of its own: numbers right, dates centred, the rest
+        // left, all vertically centred, like the general alignment of the other kinds.
+        return { generalPlace(text), VPlace::Centre };
+    default:
+        return { HPlace::Left, VPlace::Centre };
+    }
+}
+
+void printSingleLine(const QString &text, CellBox &cell, TextSize size)
+{
+    const auto [h, v] = placement(text, cell, int(engineState().printObject()->GridType()));
+    qint32 x = cell.Left + kCellMargin;
+    if (h == HPlace::Centre)
+        x = cell.Left + roundHalfEven((cell.Width - size.width) / 2.0);
+    else if (h == HPlace::Right)
+        x = cell.Left + cell.Width - size.width - kCellMargin;
+    qint32 y = cell.Top + roundHalfEven((cell.Height - size.height) / 2.0);
+    if (v == VPlace::Top)
+        y = cell.Top + kCellMargin;
+    else if (v == VPlace::Bottom)
+        y = cell.Top + cell.Height - size.height - kCellMargin;
+    Surface &s = target();
+    s.setCurrentX(x);
+    s.setCurrentY(y);
+    s.Print(text);
+}
+
+void printAt(Surface &s, const QString &text, qint32 x, qint32 y)
+{
+    s.setCurrentX(x);
+    s.setCurrentY(y);
+    s.Print(text);
+}
+
+} // namespace
+
+TextSize ApplyFont(const QString &text, const FontSpec &font)
+{
+    EngineState &state = engineState();
+    Surface &s = target();
+    const double zoom = state.ZoomRate;
+    s.setFontName(font.Name);
+    s.setFontSize(font.Size * zoom);
+    s.setFontBold(font.Bold);
+    s.setFontItalic(font.Italic);
+    s.setFontStrikethru(font.Strikethru);
+    s.setFontUnderline(font.Underline);
+    s.setForeColor(font.Color);
+    const TextSize size { roundHalfEven(s.TextWidth(text) / zoom),
+                          roundHalfEven(s.TextHeight(text) / zoom) };
+    bool black = state.Format.ColorPrint != 1;
+    if (!black) {
+        const PrinterSurface *printer = printingSystem().currentPrinter();
+        black = printer && printer->ColorMode() == 0;
+    }
+    if (black)
+        s.setForeColor(0);
+    return size;
+}
+
+void PrintCellText(const QString &rawText, CellBox &cell, FontSpec &font)
+{
+    QString text = trimTrailingBlanks(rawText);
+    if (text.isEmpty() || cell.Width == 0)
+        return;
+    text.remove(QStringLiteral("\r\n"));
+    EngineState &state = engineState();
+    const double zoom = state.ZoomRate;
+    TextSize size = zoomed(ApplyFont(text, font), zoom);
+
+    const auto tooBig = [&] {
+        return cell.Width < size.width + kCellMargin || cell.Height < size.height + kCellMargin;
+    };
+    if (tooBig() && state.Format.ReduceFont == 1) {
+        const double whole = roundHalfEven(font.Size);
+        while (font.Size > kMinCellFontSize) {
+            font.Size -= 1;
+            size = zoomed(ApplyFont(text, font), zoom);
+            if (size.width + kCellMargin < cell.Width && size.height + kCellMargin < cell.Height)
+                break;
+        }
+        font.Size = whole; // the smaller font stays on the surface for this text
+    }
+
+    Surface &s = target();
+    if (cell.Width < size.width + kCellMargin && !isNumericText(text) && cell.CellType != 3) {
+        int budget = size.height > 0 ? cell.Height / size.height : 1;
+        const qint32 x = cell.Left + kCellMargin;
+        qint32 y = cell.Top;
+        const double wide = s.TextWidth(QStringLiteral("汉"));
+        const QStringList chars = characters(text);
+        QString line;
+        for (qsizetype i = 0; i < chars.size(); ++i) {
+            line += chars[i];
+            if (s.TextWidth(line) + wide > cell.Width) {
+                printAt(s, line, x, y);
+                if (--budget < 1)
+                    return;
+                y += size.height + kCellMargin;
+                line.clear();
+            } else if (i == chars.size() - 1) {
+                printAt(s, line, x, y);
+            }
+        }
+        return;
+    }
+    printSingleLine(text, cell, size);
+}
+
+void PrintSpreadCellText(const QString &rawText, CellBox &cell, FontSpec &font)
+{
+    QString text = trimTrailingBlanks(rawText);
+    if (text.isEmpty() || cell.Width == 0)
+        return;
+    text.remove(QStringLiteral("\r\n"));
+    EngineState &state = engineState();
+    const double zoom = state.ZoomRate;
+    TextSize size = zoomed(ApplyFont(text, font), zoom);
+    Surface &s = target();
+
+    if ((cell.Width < size.width + kCellMargin || cell.Height < size.height + kCellMargin)
+        && state.Format.ReduceFont == 1) {
+        const double whole = roundHalfEven(font.Size);
+        int lines = 1;
+        while (s.TextWidth(QStringLiteral("A")) + (size.width + kCellMargin) / double(lines)
+               > cell.Width) {
+            if (cell.Height >= (size.height + kCellMargin) * (lines + 1)) {
+                ++lines;
+            } else if (font.Size - 1 >= kMinSpreadFontSize) {
+                font.Size -= 1;
+                size = zoomed(ApplyFont(text, font), zoom);
+                lines = 1;
+            } else {
+                break;
+            }
+        }
+        font.Size = whole;
+    }
+
+    if (cell.Width < size.width + kCellMargin) {
+        int budget = cell.Height / std::max(1, size.height + kCellMargin);
+        const qint32 x = cell.Left + kCellMargin;
+        qint32 y = cell.Top;
+        const QStringList chars = characters(text);
+        QString line;
+        for (qsizetype i = 0; i < chars.size(); ++i) {
+            line += chars[i];
+            const bool last = i == chars.size() - 1;
+            // A character that does not fit goes to the next line, unless it is alone.
+            if (s.TextWidth(line) > cell.Width && line.size() > chars[i].size()) {
+                line.chop(chars[i].size());
+                printAt(s, line, x, y);
+                if (--budget < 1)
+                    return;
+                y += size.height + kCellMargin;
+                line = chars[i];
+            }
+            if (last)
+                printAt(s, line, x, y);
+        }
+        return;
+    }
+    printSingleLine(text, cell, size);
+}
+
+void DrawCutMarks(qint32 x, qint32 y, qint32 width, qint32 height)
+{
+    EngineState &state = engineState();
+    Surface &s = target();
+    const double zoom = state.ZoomRate;
+    const qint32 len = roundHalfEven(567 * zoom);
+    const qint32 left = roundHalfEven(x * zoom);
+    const qint32 top = roundHalfEven(y * zoom);
+    const qint32 right = roundHalfEven((x + width) * zoom);
+    const qint32 bottom = roundHalfEven((y + height) * zoom);
+    const qint32 color = state.LineColor;
+    s.setDrawWidth(1);
+    s.Line(left, top, left + len, top, color);
+    s.Line(left, top, left, top + len, color);
+    s.Line(right, top, right - len, top, color);
+    s.Line(right, top, right, top + len, color);
+    s.Line(left, bottom, left + len, bottom, color);
+    s.Line(left, bottom, left, bottom - len, color);
+    s.Line(right, bottom, right - len, bottom, color);
+    s.Line(right, bottom, right, bottom - len, color);
+}
+
+} // namespace quillon

@@ -1,0 +1,53 @@
+#pragma once
+
+#include "engine/state/fontspec.h"
+
+#include <QString>
+
+namespace quillon {
+
+/// A cell rectangle in surface units (page twips × zoom) with its alignment codes, as the grid
+/// renderers hand it to the cell printers. The meaning of the codes depends on the grid kind.
+struct CellBox
+{
+    qint32 Top = 0;
+    qint32 Left = 0;
+    qint32 Width = 0;
+    qint32 Height = 0;
+    qint16 HorAlign = 0;
+    qint16 VerAlign = 0;
+    /// 3 forbids wrapping.
+    qint16 CellType = 0;
+};
+
+struct TextSize
+{
+    qint32 width = 0;
+    qint32 height = 0;
+};
+
+/// The space between a cell's edge and its text, in surface units; never scaled by the zoom.
+constexpr qint32 kCellMargin = 30;
+/// PrintCellText never shrinks a font below this many points.
+constexpr double kMinCellFontSize = 1;
+/// PrintSpreadCellText never shrinks a font below this many points.
+constexpr double kMinSpreadFontSize = 4;
+
+/// Sets the font on the drawing surface and measures the text in page twips (unzoomed).
+/// Without colour printing the text colour becomes black, in the preview too.
+TextSize ApplyFont(const QString &text, const FontSpec &font);
+
+/// Prints a text in a cell: aligned by the grid kind's rules, shrunk to fit when the format
+/// asks for it (the font record keeps its whole-point size), wrapped one character at a time
+/// within the cell's line budget, or overflowing when it is a number. A general alignment is
+/// settled from the text and written back into the cell.
+void PrintCellText(const QString &text, CellBox &cell, FontSpec &font);
+
+/// PrintCellText as the spread grid needs it: it fits by trying more lines before shrinking
+/// and wraps any text that is too wide.
+void PrintSpreadCellText(const QString &text, CellBox &cell, FontSpec &font);
+
+/// Corner marks, 1 cm long and pointing inwards, around a logical page (page twips).
+void DrawCutMarks(qint32 x, qint32 y, qint32 width, qint32 height);
+
+} // namespace quillon
