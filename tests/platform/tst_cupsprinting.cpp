@@ -1,8 +1,18 @@
 #include "support/privatecups.h"
 
 #include "engine/draw/surface.h"
+#include "engine/layout/computelayout.h"
+#include "engine/state/enginestate.h"
+#include "engine/state/formatio.h"
+#include "engine/state/memorysettingsstore.h"
+#include "engine/state/messagesink.h"
+#include "engine/state/platformservices.h"
+#include "engine/state/registry.h"
 #include "platform/qtprintingsystem.h"
 #include "printer/virtualprintingsystem.h"
+
+#include <quillon/flexgrid.h>
+#include <quillon/myprint.h>
 
 #include <QApplication>
 #include <QtTest>
@@ -34,6 +44,7 @@ private Q_SLOTS:
     void paperAndOrientation();
     void colourMode();
     void printsARealDocument();
+    void layoutOnTheRealQueue();
     void combinedWithTheVirtualPrinter();
     void virtualPrinterIsDefaultWithoutQueues();
 };
@@ -118,6 +129,63 @@ void TestCupsPrinting::printsARealDocument()
     QVERIFY2(text.contains(u"经由CUPS打印"_qs), qPrintable(text));
     QVERIFY(text.contains(u"第二页"_qs));
     QVERIFY(text.contains(QChar(u'\f'))); // two pages
+}
+
+void TestCupsPrinting::layoutOnTheRealQueue()
+{
+    // A sales list of 100 rows under one header row, six columns, on the queue's A4 paper.
+    resetEngineState();
+    resetPlatformServices();
+    auto store = std::make_unique<MemorySettingsStore>();
+    const QString key = u"HKEY_LOCAL_MACHINE\\"_qs + kFormatKeyBase + u"销售清单"_qs;
+    QVERIFY(store->createKey(key));
+    for (const auto &[name, value] : { std::pair { "HoriCutPage", "1" }, { "PrintDate", "0" },
+                                       { "PrintPageNo", "0" }, { "PrintOperator", "0" } })
+        QVERIFY(store->setValue(key, QLatin1String(name), QLatin1String(value)));
+    setSettingsStore(std::move(store));
+    auto sink = std::make_unique<RecordingMessageSink>();
+    RecordingMessageSink *messages = sink.get();
+    setMessageSink(std::move(sink));
+    setPrintingSystem(std::make_unique<QtPrintingSystem>());
+
+    FlexGrid grid;
+    grid.setSize(101, 6);
+    grid.setFixedRows(1);
+    grid.setRowHeight(0, 400);
+    for (int r = 1; r < 101; ++r)
+        grid.setRowHeight(r, 300);
+    const int widths[] = { 1500, 2500, 1200, 1800, 1600, 4200 };
+    for (int c = 0; c < 6; ++c)
+        grid.setColWidth(c, widths[c]);
+    MyPrint job;
+    job.setPrintKeyName(u"销售清单"_qs);
+    job.setDatagrid(&grid);
+    job.setGridType(MyPrint::MnuGridType::ssMsflexGrid);
+    job.setPaperSize(9);
+    EngineState &s = engineState();
+    s.setPrintObject(&job);
+    s.OutputMode = 1;
+    s.DrawTarget = printingSystem().currentPrinter();
+    LoadFormat();
+    LoadSettings();
+    QVERIFY(messages->messages().isEmpty());
+
+    // By hand. The queue's A4 prints on 11180 × 15400 twips. Margins 10/5/5/5 mm are 567, 284,
+    // 284, 284 (283.5 rounds to even): 10612 × 14549 for the page. The header row takes 400,
+    // leaving 14149 for body rows of 300: 47 rows per page, and 100 rows need 3 row bands.
+    // Across, columns add up to 1500, 4000, 5200, 7000, 8600; the last (4200) would reach
+    // 8600 + 2100 = 10700 > 10612 at its middle, so it starts a second band. 3 × 2 sheets.
+    const QString expected = u"PaperWidthTw=11180\nPaperHeightTw=15400\nOffsetX=0\nOffsetY=0\n"
+                             "TopMarginTw=567\nBottomMarginTw=284\nLeftMarginTw=284\n"
+                             "RightMarginTw=284\nUsableWidthTw=10612\nUsableHeightTw=14549\n"
+                             "PageWidthTw=10612\nPageHeightTw=14549\nPagesAcross=1\nPagesDown=1\n"
+                             "LogoHeightTw=0\nLineHeightTw=300\nLinesPerPage=47\nRowPageCount=3\n"
+                             "FirstBodyCol=0\nLastBodyCol=5\nFixedColsWidthTw=0\nColPageCount=2\n"
+                             "SheetCount=6\n"_qs;
+    QCOMPARE(LayoutDump(), expected);
+    s.DrawTarget = nullptr;
+    resetEngineState();
+    resetPlatformServices();
 }
 
 void TestCupsPrinting::combinedWithTheVirtualPrinter()

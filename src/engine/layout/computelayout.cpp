@@ -382,3 +382,30 @@ void ComputeLayout(qint16 rowHeightMm, qint16 rowCount)
 }
 
 } // namespace quillon
+
+namespace quillon {
+
+QString LayoutDump()
+{
+    const EngineState &s = engineState();
+    const std::pair<const char *, qint64> fields[] = {
+        { "PaperWidthTw", s.PaperWidthTw },     { "PaperHeightTw", s.PaperHeightTw },
+        { "OffsetX", s.OffsetX },               { "OffsetY", s.OffsetY },
+        { "TopMarginTw", s.TopMarginTw },       { "BottomMarginTw", s.BottomMarginTw },
+        { "LeftMarginTw", s.LeftMarginTw },     { "RightMarginTw", s.RightMarginTw },
+        { "UsableWidthTw", s.UsableWidthTw },   { "UsableHeightTw", s.UsableHeightTw },
+        { "PageWidthTw", s.PageWidthTw },       { "PageHeightTw", s.PageHeightTw },
+        { "PagesAcross", s.PagesAcross },       { "PagesDown", s.PagesDown },
+        { "LogoHeightTw", s.LogoHeightTw },     { "LineHeightTw", s.LineHeightTw },
+        { "LinesPerPage", s.LinesPerPage },     { "RowPageCount", s.RowPageCount },
+        { "FirstBodyCol", s.FirstBodyCol },     { "LastBodyCol", s.LastBodyCol },
+        { "FixedColsWidthTw", s.FixedColsWidthTw }, { "ColPageCount", s.ColPageCount },
+        { "SheetCount", s.SheetCount },
+    };
+    QString text;
+    for (const auto &[name, value] : fields)
+        text += QLatin1String(name) + QLatin1Char('=') + QString::number(value) + QLatin1Char('\n');
+    return text;
+}
+
+} // namespace quillon

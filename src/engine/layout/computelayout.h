@@ -1,6 +1,6 @@
 #pragma once
 
-#include <QtGlobal>
+#include <QString>
 
 namespace quillon {
 
@@ -10,5 +10,8 @@ namespace quillon {
 /// automatic; a row height wins over a row count). Measures on the drawing target (the current
 /// printer when none is set). Errors after the logo step reach the caller as quillon::Error.
 void ComputeLayout(qint16 rowHeightMm, qint16 rowCount);
+
+/// The layout results, one "Field=value" line each, for tools and tests.
+QString LayoutDump();
 
 } // namespace quillon
