@@ -1,5 +1,6 @@
 #include "testmain.h"
 #include "support/singleprinter.h"
+#include "support/testplatform.h"
 
 #include "engine/layout/computelayout.h"
 #include "engine/state/enginestate.h"
@@ -69,15 +70,9 @@ private:
 
 void TestComputeLayout::init()
 {
-    resetPlatformServices();
-    resetEngineState();
-    setSettingsStore(std::make_unique<MemorySettingsStore>());
-    auto sink = std::make_unique<RecordingMessageSink>();
-    m_sink = sink.get();
-    setMessageSink(std::move(sink));
     auto system = std::make_unique<SinglePrinterSystem>(11906, 16838, 11000, 15500);
     m_system = system.get();
-    setPrintingSystem(std::move(system));
+    m_sink = TestPlatform::install(std::move(system)).sink;
 
     m_grid = std::make_unique<FlexGrid>();
     m_grid->setSize(31, 3);
@@ -105,8 +100,7 @@ void TestComputeLayout::cleanup()
 {
     m_job.reset();
     m_grid.reset();
-    resetEngineState();
-    resetPlatformServices();
+    TestPlatform::uninstall();
 }
 
 void TestComputeLayout::fullPage(double scaleWidth, double scaleHeight)

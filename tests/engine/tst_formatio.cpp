@@ -1,4 +1,5 @@
 #include "testmain.h"
+#include "support/testplatform.h"
 
 #include "engine/draw/surface.h"
 #include "engine/state/enginestate.h"
@@ -117,17 +118,11 @@ private:
 
 void TestFormatIo::init()
 {
-    resetPlatformServices();
-    resetEngineState();
-    auto store = std::make_unique<MemorySettingsStore>();
-    m_store = store.get();
-    setSettingsStore(std::move(store));
-    auto sink = std::make_unique<RecordingMessageSink>();
-    m_sink = sink.get();
-    setMessageSink(std::move(sink));
     auto printing = std::make_unique<VirtualPrintingSystem>(testPrinters());
     m_printing = printing.get();
-    setPrintingSystem(std::move(printing));
+    const TestPlatform platform = TestPlatform::install(std::move(printing));
+    m_store = platform.store;
+    m_sink = platform.sink;
 
     m_grid = std::make_unique<FlexGrid>();
     m_grid->setSize(30, 6);
@@ -143,8 +138,7 @@ void TestFormatIo::cleanup()
 {
     m_job.reset();
     m_grid.reset();
-    resetEngineState();
-    resetPlatformServices();
+    TestPlatform::uninstall();
 }
 
 void TestFormatIo::useStore(std::unique_ptr<SettingsStore> store)

@@ -1,4 +1,5 @@
 #include "testmain.h"
+#include "support/testplatform.h"
 
 #include "engine/state/enginestate.h"
 #include "engine/state/memorysettingsstore.h"
@@ -40,14 +41,9 @@ private:
 
 void TestRegistry::init()
 {
-    resetPlatformServices();
-    resetEngineState();
-    auto store = std::make_unique<MemorySettingsStore>();
-    m_store = store.get();
-    setSettingsStore(std::move(store));
-    auto sink = std::make_unique<RecordingMessageSink>();
-    m_sink = sink.get();
-    setMessageSink(std::move(sink));
+    const TestPlatform platform = TestPlatform::install();
+    m_store = platform.store;
+    m_sink = platform.sink;
 }
 
 void TestRegistry::missingValueStoresDefault()

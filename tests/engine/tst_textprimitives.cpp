@@ -1,5 +1,6 @@
 #include "testmain.h"
 #include "support/singleprinter.h"
+#include "support/testplatform.h"
 
 #include "engine/draw/textprimitives.h"
 #include "engine/state/enginestate.h"
@@ -54,13 +55,9 @@ private:
 
 void TestTextPrimitives::init()
 {
-    resetPlatformServices();
-    resetEngineState();
-    setSettingsStore(std::make_unique<MemorySettingsStore>());
-    setMessageSink(std::make_unique<RecordingMessageSink>());
     auto system = std::make_unique<SinglePrinterSystem>(11906, 16838, 11906, 16838);
     m_system = system.get();
-    setPrintingSystem(std::move(system));
+    TestPlatform::install(std::move(system));
     m_page = std::make_unique<RecordingSurface>();
     m_job = std::make_unique<MyPrint>();
     setKind(5);
@@ -74,8 +71,7 @@ void TestTextPrimitives::init()
 void TestTextPrimitives::cleanup()
 {
     m_job.reset();
-    resetEngineState();
-    resetPlatformServices();
+    TestPlatform::uninstall();
 }
 
 QVariant TestTextPrimitives::lastBeforePrint(const QString &name) const

@@ -60,20 +60,26 @@ HPlace generalPlace(const QString &text)
     return HPlace::Left;
 }
 
+/// A horizontal code of the kinds that give left and right codes of their own; any other code
+/// is centred.
+HPlace horizontalByCode(qint16 code, qint16 left, qint16 right)
+{
+    return code == left ? HPlace::Left : code == right ? HPlace::Right : HPlace::Centre;
+}
+
+/// 0 centre, 1 top, 2 bottom; any other code is centred.
+VPlace verticalByCode(qint16 code)
+{
+    return code == 1 ? VPlace::Top : code == 2 ? VPlace::Bottom : VPlace::Centre;
+}
+
 /// Where the text goes in the cell, by the grid kind's alignment codes. General codes are
 /// settled and written back into the cell.
 std::pair<HPlace, VPlace> placement(const QString &text, CellBox &cell, int kind)
 {
     switch (kind) {
-    case 2: { // 0 centre, 1 left, 2 right; 0 centre, 1 top, 2 bottom
-        const HPlace h = cell.HorAlign == 1 ? HPlace::Left
-            : cell.HorAlign == 2            ? HPlace::Right
-                                            : HPlace::Centre;
-        const VPlace v = cell.VerAlign == 1 ? VPlace::Top
-            : cell.VerAlign == 2            ? VPlace::Bottom
-                                            : VPlace::Centre;
-        return { h, v };
-    }
+    case 2: // 0 centre, 1 left, 2 right; 0 centre, 1 top, 2 bottom
+        return { horizontalByCode(cell.HorAlign, 1, 2), verticalByCode(cell.VerAlign) };
     case 3:
     case 4: { // 0 left, 1 centre, 2 right, 3 general; always centred vertically
         if (cell.HorAlign == 3) {
@@ -96,15 +102,8 @@ std::pair<HPlace, VPlace> placement(const QString &text, CellBox &cell, int kind
         static constexpr VPlace vs[] = { VPlace::Top, VPlace::Centre, VPlace::Bottom };
         return { hs[code / 3], vs[code % 3] };
     }
-    case 8: { // 0 left, 1 right, 2 centre; 0 centre, 1 top, 2 bottom
-        const HPlace h = cell.HorAlign == 1 ? HPlace::Right
-            : cell.HorAlign == 2            ? HPlace::Centre
-                                            : HPlace::Left;
-        const VPlace v = cell.VerAlign == 1 ? VPlace::Top
-            : cell.VerAlign == 2            ? VPlace::Bottom
-                                            : VPlace::Centre;
-        return { h, v };
-    }
+    case 8: // 0 left, 1 right, 2 centre; 0 centre, 1 top, 2 bottom
+        return { horizontalByCode(cell.HorAlign, 0, 1), verticalByCode(cell.VerAlign) };
     case 7:
         // The plain grid has no alignment of its own: numbers right, dates centred, the rest
         // left, all vertically centred, like the general alignment of the other kinds.

@@ -1,0 +1,38 @@
+#pragma once
+
+// Installs the headless platform that engine tests run on: an in-memory settings store, a
+// recording message sink and the given printing system; a fresh engine state.
+
+#include "engine/state/enginestate.h"
+#include "engine/state/memorysettingsstore.h"
+#include "engine/state/messagesink.h"
+#include "engine/state/platformservices.h"
+#include "printer/printingsystem.h"
+
+struct TestPlatform
+{
+    quillon::MemorySettingsStore *store = nullptr;
+    quillon::RecordingMessageSink *sink = nullptr;
+
+    static TestPlatform install(std::unique_ptr<quillon::PrintingSystem> printing = nullptr)
+    {
+        quillon::resetPlatformServices();
+        quillon::resetEngineState();
+        TestPlatform p;
+        auto store = std::make_unique<quillon::MemorySettingsStore>();
+        p.store = store.get();
+        quillon::setSettingsStore(std::move(store));
+        auto sink = std::make_unique<quillon::RecordingMessageSink>();
+        p.sink = sink.get();
+        quillon::setMessageSink(std::move(sink));
+        if (printing)
+            quillon::setPrintingSystem(std::move(printing));
+        return p;
+    }
+
+    static void uninstall()
+    {
+        quillon::resetEngineState();
+        quillon::resetPlatformServices();
+    }
+};
