@@ -59,7 +59,11 @@ bool PainterSurface::newPage()
     if (!paged)
         return false;
     painter(); // an empty first page still counts as a page
-    return paged->newPage();
+    if (!paged->newPage())
+        return false;
+    m_painter.resetTransform();
+    paintingStarted(m_painter);
+    return true;
 }
 
 QPainter &PainterSurface::painter()

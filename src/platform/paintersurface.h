@@ -88,7 +88,8 @@ public:
 protected:
     /// The device that painting starts on; subclasses may create it only now.
     virtual QPaintDevice *deviceForPainting() { return m_device; }
-    /// Called when painting has started, to set up the painter (an origin, say).
+    /// Called when painting has started and after every new page, to set up the painter (an
+    /// origin, say).
     virtual void paintingStarted(QPainter &) { }
     /// Measures on another device from now on; only while not painting.
     void setMetricDevice(QPaintDevice *device);

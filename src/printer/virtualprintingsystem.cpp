@@ -207,11 +207,8 @@ void VirtualPdfPrinter::paintingStarted(QPainter &p)
 
 void VirtualPdfPrinter::NewPage()
 {
-    if (newPage()) {
+    if (newPage())
         ++m_pages;
-        painter().resetTransform();
-        paintingStarted(painter());
-    }
 }
 
 void VirtualPdfPrinter::EndDoc()

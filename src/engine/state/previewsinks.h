@@ -11,6 +11,7 @@ public:
     virtual ~PreviewProgressSink() = default;
     virtual double value() const = 0;
     virtual void setValue(double value) = 0;
+    virtual void setVisible(bool visible) = 0;
 };
 
 /// The preview window's status bar with its three panels (page, paper, zoom).

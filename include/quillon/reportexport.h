@@ -1,0 +1,52 @@
+#pragma once
+
+#include <quillon/quillon_global.h>
+
+#include <QString>
+#include <QStringList>
+
+#include <functional>
+#include <memory>
+
+namespace quillon {
+
+class MyPrint;
+class ReportExportPrivate;
+
+/// Renders a report's sheets without dialogs or printers: to one PDF file (vector, fonts
+/// embedded, text extractable) or to PNG page pictures. It loads the report's page format and
+/// lays it out exactly as printing and the preview do, and draws every sheet through the same
+/// page driver. A PDF has the format's printer's paper and puts the drawing where that printer
+/// would print it; PNG pages show the whole sheet as the preview does.
+///
+/// Messages of the engine (a missing logo, an unknown printer) go to the installed message
+/// sink. One export runs at a time, like every job.
+class QUILLON_EXPORT ReportExport
+{
+public:
+    explicit ReportExport(MyPrint &print);
+    ~ReportExport();
+
+    /// Called after each sheet with the sheets done and the sheet count; returning false
+    /// cancels the export.
+    void setProgressHandler(std::function<bool(int done, int total)> handler);
+
+    /// Writes every sheet into one PDF file. False, with errorString(), when it cannot.
+    bool toPdf(const QString &path);
+    /// Writes every sheet as a PNG picture into the folder, named <baseName>-001.png and on.
+    /// At zoom 1 a picture has 96 pixels per inch of paper.
+    bool toPng(const QString &folder, double zoom = 1.0,
+               const QString &baseName = QStringLiteral("page"));
+
+    /// The files the last export wrote.
+    QStringList writtenFiles() const;
+    /// Sheets in the report, as the last export laid it out.
+    int sheetCount() const;
+    /// Why the last export failed; also set when a sheet could not be drawn completely.
+    QString errorString() const;
+
+private:
+    std::unique_ptr<ReportExportPrivate> d;
+};
+
+} // namespace quillon

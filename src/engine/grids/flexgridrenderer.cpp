@@ -1,0 +1,312 @@
+#include "flexgridrenderer.h"
+
+#include "engine/convert.h"
+#include "engine/draw/surface.h"
+#include "engine/draw/textprimitives.h"
+#include "engine/state/enginestate.h"
+#include "engine/state/previewsinks.h"
+#include "gridadapters.h"
+#include "gridframe.h"
+
+#include <quillon/error.h>
+#include <quillon/myprint.h>
+
+namespace quillon {
+
+bool MergedWithNeighbour(FlexGridAccess &grid, int mode, qint32 row, qint32 col, qint32 low,
+                         qint32 high, const QString &text, Neighbour direction)
+{
+    if (text.isEmpty() || mode == 0)
+        return false;
+    AbstractFlexGrid *g = grid.grid();
+    qint32 r = row, c = col;
+    switch (direction) {
+    case Neighbour::Below:
+        if (!((mode == 1 || mode == 2) && g->MergeCol(col) && row < high))
+            return false;
+        ++r;
+        break;
+    case Neighbour::Right:
+        if (!((mode == 1 || mode == 3) && g->MergeRow(row) && col < high))
+            return false;
+        ++c;
+        break;
+    case Neighbour::Above:
+        if (!((mode == 1 || mode == 2) && g->MergeCol(col) && row > low))
+            return false;
+        --r;
+        break;
+    case Neighbour::Left:
+        if (!((mode == 1 || mode == 3) && g->MergeRow(row) && col > low))
+            return false;
+        --c;
+        break;
+    }
+    return grid.cellText(r, c) == text;
+}
+
+namespace {
+
+enum class RowKind { Header, Body, Blank };
+
+/// One call of the renderer: the page's geometry and the grid, read once.
+class FlexGridPage
+{
+public:
+    FlexGridPage()
+        : s(engineState())
+        , print(*s.printObject())
+        , kind(int(print.GridType()))
+        , zoom(s.ZoomRate)
+        , access(GridAccess::create(kind, print.Datagrid(), print.gridrows()))
+    {
+        if (kind == 5 || kind == 6)
+            flex = static_cast<FlexGridAccess *>(access.get());
+        if (kind == 3 || kind == 4)
+            data = static_cast<DataGridAccess *>(access.get());
+    }
+
+    void render();
+
+private:
+    qint32 surface(double pageTwips) const { return roundHalfEven(pageTwips * zoom); }
+    /// The drawn width of a column, and the step the cursor takes past it.
+    qint32 advance(qint32 col) const { return roundHalfEven(widthSource(col) * zoom * scale); }
+    qint32 widthSource(qint32 col) const;
+    void bandColumns();
+    void drawRow(qint32 row, RowKind kind, qint32 height, qint32 firstRowOfLoop);
+    void drawCell(qint32 row, qint32 col, RowKind kind, bool fixedColumn, qint32 height,
+                  qint32 firstRowOfLoop);
+    void plainBorders(const CellBox &box);
+    qint32 headerRowHeightTw(qint32 row) const;
+    void newLine();
+
+    /// A data grid goes on past a failing grid call: the value keeps its previous state.
+    template<typename T, typename Read>
+    T tolerant(T previous, Read &&read) const
+    {
+        if (!data)
+            return read();
+        try {
+            return read();
+        } catch (const Error &) {
+            return previous;
+        }
+    }
+
+    EngineState &s;
+    MyPrint &print;
+    const int kind;
+    const double zoom;
+    std::unique_ptr<GridAccess> access;
+    FlexGridAccess *flex = nullptr;
+    DataGridAccess *data = nullptr;
+    double scale = 0;
+    int mergeMode = 0;
+};
+
+qint32 FlexGridPage::widthSource(qint32 col) const
+{
+    return tolerant<qint32>(0, [&] { return access->colWidth(col); });
+}
+
+void FlexGridPage::bandColumns()
+{
+    if (s.ColPageCount < 2)
+        return;
+    // Bands are counted from the first printed column (after the repeated fixed columns), so
+    // that a printed range starting past column 0 splits evenly and loses no column.
+    const qint32 base = s.Format.MultFixCol == 1 ? std::max(s.ColStart, s.FixedCols) : s.ColStart;
+    const qint32 n = s.ColEnd - base + 1;
+    const qint32 per = qint32(std::floor(double(n) / s.ColPageCount + 0.999));
+    const qint32 p = s.CurColPage - 1;
+    s.FirstBodyCol = qint16(std::clamp<qint64>(qint64(base) + qint64(per) * p, -32768, 32767));
+    s.LastBodyCol = base + per * (p + 1) - 1;
+    if (s.LastBodyCol > s.ColEnd)
+        s.LastBodyCol = s.ColEnd;
+}
+
+qint32 FlexGridPage::headerRowHeightTw(qint32 row) const
+{
+    if (s.FixRowsHeightTw != 0)
+        return s.FixRowsHeightTw;
+    if (data)
+        return roundHalfEven(tolerant<qint32>(0, [&] { return data->grid()->RowHeight(); })
+                             * tolerant<double>(1, [&] { return data->grid()->HeadLines(); }));
+    return access->rowHeight(row);
+}
+
+void FlexGridPage::newLine()
+{
+    s.CurX = surface(s.PageOriginX);
+    s.CurY = surface(s.PageOriginY);
+}
+
+void FlexGridPage::plainBorders(const CellBox &box)
+{
+    Surface &target = *s.DrawTarget;
+    target.Line(box.Left, box.Top + box.Height, box.Left + box.Width, box.Top + box.Height,
+                s.LineColor);
+    target.Line(box.Left + box.Width, box.Top, box.Left + box.Width, box.Top + box.Height,
+                s.LineColor);
+}
+
+void FlexGridPage::drawCell(qint32 row, qint32 col, RowKind rowKind, bool fixedColumn,
+                            qint32 height, qint32 firstRowOfLoop)
+{
+    const bool header = rowKind == RowKind::Header;
+    CellBox box;
+    box.Left = s.CurX;
+    box.Top = s.CurY;
+    box.Height = height;
+    const qint32 source = widthSource(col);
+    box.Width = kind >= 5 && source <= 50 && kind != 7 ? 0 : advance(col);
+
+    if (rowKind == RowKind::Blank) {
+        box.Width = advance(col);
+        plainBorders(box);
+        s.CurX += advance(col);
+        return;
+    }
+
+    QString text;
+    if (data && header) {
+        text = tolerant<QString>(QString(), [&] { return data->caption(col); });
+        box.HorAlign = 0;
+    } else {
+        text = tolerant<QString>(QString(), [&] { return access->cellText(row, col); });
+        if (flex)
+            box.HorAlign = header || fixedColumn ? flex->grid()->CellAlignment()
+                                                 : flex->grid()->ColAlignment(col);
+        else
+            box.HorAlign = data ? 0 : 3;
+    }
+    box.VerAlign = 0;
+    box.CellType = header ? 3 : fixedColumn ? 4 : 5;
+
+    const bool mergeAware = flex && (header || print.MergeAll());
+    bool drawText = true;
+    if (!mergeAware) {
+        plainBorders(box);
+    } else {
+        Surface &target = *s.DrawTarget;
+        const qint32 lastRow = s.GridRows - 1;
+        if (!MergedWithNeighbour(*flex, mergeMode, row, col, firstRowOfLoop, lastRow, text,
+                                 Neighbour::Below))
+            target.Line(box.Left, box.Top + box.Height, box.Left + box.Width,
+                        box.Top + box.Height, s.LineColor);
+        const bool mergedRight = MergedWithNeighbour(*flex, mergeMode, row, col, s.FirstBodyCol,
+                                                     s.LastBodyCol, text, Neighbour::Right);
+        if (!mergedRight)
+            target.Line(box.Left + box.Width, box.Top, box.Left + box.Width,
+                        box.Top + box.Height, s.LineColor);
+
+        // Merged text is drawn once, by the area's first cell, in the whole area's box.
+        if (MergedWithNeighbour(*flex, mergeMode, row, col, s.FirstBodyCol, s.LastBodyCol, text,
+                                Neighbour::Left)
+            || MergedWithNeighbour(*flex, mergeMode, row, col, firstRowOfLoop, lastRow, text,
+                                   Neighbour::Above)) {
+            drawText = false;
+        } else {
+            if (mergedRight) {
+                // The grid reports the merged width of the cell that is current: make it ours.
+                flex->select(row, col);
+                box.Width = roundHalfEven(flex->currentCellWidth() * zoom * scale);
+            }
+            const qint32 runEnd = header ? s.FixedRowsTop - 1 : lastRow;
+            for (qint32 below = row + 1; below <= runEnd; ++below) {
+                const QString belowText = flex->cellText(below, col);
+                if (!MergedWithNeighbour(*flex, mergeMode, below, col, row, lastRow, belowText,
+                                         Neighbour::Above))
+                    break;
+                box.Height += header ? surface(headerRowHeightTw(below))
+                                     : surface(s.LineHeightTw);
+            }
+        }
+    }
+
+    if (drawText) {
+        const int fontIndex = header ? 3 : kind == 5 || kind == 6 ? 3 : 5;
+        PrintCellText(text, box, s.FontTable[fontIndex]);
+    }
+    s.CurX += advance(col);
+}
+
+void FlexGridPage::drawRow(qint32 row, RowKind rowKind, qint32 height, qint32 firstRowOfLoop)
+{
+    if (s.Format.MultFixCol == 1) {
+        for (qint32 c = 0; c < s.FixedCols; ++c)
+            drawCell(row, c, rowKind, true, height, firstRowOfLoop);
+    }
+    for (qint32 c = s.FirstBodyCol; c <= s.LastBodyCol; ++c)
+        drawCell(row, c, rowKind, false, height, firstRowOfLoop);
+}
+
+void FlexGridPage::render()
+{
+    Surface &target = *s.DrawTarget;
+    const qint32 entryX = s.PageOriginX;
+    const qint32 entryY = s.PageOriginY;
+    newLine();
+    bandColumns();
+
+    double total = s.FixedColsWidthTw;
+    for (qint32 c = s.FirstBodyCol; c <= s.LastBodyCol; ++c)
+        total += widthSource(c);
+    scale = total > 0 ? s.PageWidthTw / total : 0;
+
+    target.setDrawWidth(1);
+    if (flex)
+        mergeMode = flex->grid()->MergeCells();
+
+    // Header rows: the caption row of a data grid, the fixed rows of the others.
+    if (data) {
+        const qint32 height = surface(headerRowHeightTw(0));
+        drawRow(0, RowKind::Header, height, 0);
+        s.PageOriginY += s.FixRowsHeightTw != 0 ? s.FixRowsHeightTw : roundHalfEven(height / zoom);
+        newLine();
+    } else {
+        for (qint32 r = 0; r < s.FixedRowsTop; ++r) {
+            drawRow(r, RowKind::Header, surface(headerRowHeightTw(r)), 0);
+            s.PageOriginY += headerRowHeightTw(r);
+            newLine();
+        }
+    }
+
+    // The page's band of body rows; past the data, blank rows when the format asks for them.
+    const qint64 perPage = s.LinesPerPage;
+    const qint64 offset = data ? 0 : s.FixedRowsTop;
+    const qint64 firstRow = (s.CurRowPage - 1) * perPage + offset;
+    const qint64 lastRow = s.CurRowPage * perPage + offset - 1;
+    const bool progress = s.OutputMode == 2 && s.PreviewUiActive && s.PreviewProgressBar;
+    bool blank = false;
+    for (qint64 r = firstRow; r <= lastRow; ++r) {
+        if (progress)
+            s.PreviewProgressBar->setValue(s.PreviewProgressBar->value() + 80.0 / perPage);
+        if (r >= s.GridRows) {
+            if (s.Format.FillBlankLine != 1)
+                break;
+            blank = true;
+        }
+        drawRow(qint32(r), blank ? RowKind::Blank : RowKind::Body, surface(s.LineHeightTw),
+                qint32(firstRow));
+        s.PageOriginY += s.LineHeightTw;
+        newLine();
+    }
+
+    const qint32 left = surface(entryX);
+    const qint32 top = surface(entryY);
+    DrawGridFrame(left, top, left + surface(s.PageWidthTw), s.CurY);
+    target.setDrawWidth(1);
+    s.PageOriginY += 100;
+}
+
+} // namespace
+
+void RenderFlexGrid()
+{
+    FlexGridPage page;
+    page.render();
+}
+
+} // namespace quillon

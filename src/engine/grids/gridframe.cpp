@@ -1,0 +1,49 @@
+#include "gridframe.h"
+
+#include "engine/draw/surface.h"
+#include "engine/state/enginestate.h"
+
+#include <quillon/myprint.h>
+
+namespace quillon {
+
+namespace {
+
+void box(Surface &s, qint32 left, qint32 top, qint32 right, qint32 bottom, qint32 color)
+{
+    s.Line(left, top, right, top, color);
+    s.Line(left, top, left, bottom, color);
+    s.Line(right, top, right, bottom, color);
+    s.Line(left, bottom, right, bottom, color);
+}
+
+} // namespace
+
+void DrawGridFrame(qint32 left, qint32 top, qint32 right, qint32 bottom)
+{
+    EngineState &state = engineState();
+    Surface &s = *state.DrawTarget;
+    const qint32 color = state.LineColor;
+    switch (state.printObject()->BorderStyle()) {
+    case MyPrint::enuBdSy::sssinglebox:
+        s.setDrawWidth(2);
+        box(s, left, top, right, bottom, color);
+        break;
+    case MyPrint::enuBdSy::ssdoublebox:
+        s.setDrawWidth(1);
+        box(s, left, top, right, bottom, color);
+        // The outer box keeps its distance whatever the zoom.
+        box(s, left - 30, top - 15, right + 30, bottom + 15, color);
+        break;
+    case MyPrint::enuBdSy::sstbside:
+        s.setDrawWidth(2);
+        s.Line(right, top, right, bottom, 0xFFFFFF);
+        s.Line(left, top, right, top, color);
+        s.Line(left, bottom, right, bottom, color);
+        break;
+    default:
+        break;
+    }
+}
+
+} // namespace quillon

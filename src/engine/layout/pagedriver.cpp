@@ -1,0 +1,260 @@
+#include "pagedriver.h"
+
+#include "engine/convert.h"
+#include "engine/draw/furniture.h"
+#include "engine/draw/logo.h"
+#include "engine/draw/surface.h"
+#include "engine/draw/textprimitives.h"
+#include "engine/grids/flexgridrenderer.h"
+#include "engine/state/enginestate.h"
+#include "engine/state/platformservices.h"
+#include "engine/state/previewsinks.h"
+#include "engine/state/registry.h"
+#include "printer/printingsystem.h"
+
+#include <quillon/error.h>
+#include <quillon/myprint.h>
+
+#include <QCoreApplication>
+#include <QCursor>
+#include <QGuiApplication>
+
+namespace quillon {
+
+namespace {
+
+bool previewUi(const EngineState &s)
+{
+    return s.OutputMode == 2 && s.PreviewUiActive;
+}
+
+void setProgress(EngineState &s, double value)
+{
+    if (previewUi(s) && s.PreviewProgressBar)
+        s.PreviewProgressBar->setValue(value);
+}
+
+/// The hourglass while a sheet is drawn, where there is a screen.
+class BusyCursor
+{
+public:
+    BusyCursor()
+        : m_active(qobject_cast<QGuiApplication *>(QCoreApplication::instance()) != nullptr)
+    {
+        if (m_active)
+            QGuiApplication::setOverrideCursor(QCursor(Qt::WaitCursor));
+    }
+    ~BusyCursor()
+    {
+        if (m_active)
+            QGuiApplication::restoreOverrideCursor();
+    }
+
+private:
+    bool m_active;
+};
+
+void renderGrid(int kind)
+{
+    switch (kind) {
+    case 1:
+    case 2:
+    case 8:
+        throw Error(20010, QStringLiteral("Grid kind %1 cannot be printed by this version of "
+                                          "Quillon yet")
+                               .arg(kind));
+    default:
+        RenderFlexGrid();
+    }
+}
+
+/// Cut marks around the logical page at (x0, y0) when several share the sheet.
+void drawCellMarks(const EngineState &s, qint32 x0, qint32 y0)
+{
+    DrawCutMarks(x0 - s.LeftMarginTw + s.OffsetX, y0 - s.TopMarginTw + s.OffsetY,
+                 s.PageWidthTw + s.LeftMarginTw + s.RightMarginTw - 2 * s.OffsetX,
+                 s.PageHeightTw + s.TopMarginTw + s.BottomMarginTw - 2 * s.OffsetY);
+}
+
+void drawPrintableAreaMarks(const EngineState &s)
+{
+    const PrinterSurface *printer = printingSystem().currentPrinter();
+    if (printer)
+        DrawCutMarks(s.OffsetX, s.OffsetY, roundHalfEven(printer->ScaleWidth()),
+                     roundHalfEven(printer->ScaleHeight()));
+}
+
+/// Titles, logo, head lines, grid, foot lines, page-info line and logo text of one logical
+/// page whose origin is (x0, y0).
+void drawLogicalPage(EngineState &s, qint32 x0, qint32 y0)
+{
+    MyPrint &print = *s.printObject();
+    DrawTitles();
+    DrawLogoPicture(s.Format.LogPic);
+    DrawHeadLines();
+    setProgress(s, 10);
+    renderGrid(int(print.GridType()));
+    DrawFootLines();
+    DrawPageInfoLine();
+    DrawLogoText(x0, y0);
+    setProgress(s, 100);
+}
+
+qint32 cellLeft(const EngineState &s, int c)
+{
+    if (s.Format.HCenter != 1)
+        return s.LeftMarginTw + c * (s.PageWidthTw + s.LeftMarginTw + s.RightMarginTw - 2 * s.OffsetX);
+    return roundHalfEven((c + 0.5) * s.UsableWidthTw / s.PagesAcross - s.PageWidthTw / 2.0 + s.OffsetX);
+}
+
+/// The top of the logical pages of row r (from 0) of the sheet.
+qint32 rowTop(const EngineState &s, int r)
+{
+    if (s.Format.VCenter != 1)
+        return s.TopMarginTw + r * (s.PageHeightTw + s.TopMarginTw + s.BottomMarginTw - 2 * s.OffsetY);
+    return roundHalfEven((r + 0.5) * s.UsableHeightTw / s.PagesDown - s.PageHeightTw / 2.0 + s.OffsetY);
+}
+
+QString paperName(const EngineState &s)
+{
+    PrintingSystem &printing = printingSystem();
+    const PrinterSurface *printer = printing.currentPrinter();
+    if (printer) {
+        for (const PaperInfo &paper : printing.papers(printer->DeviceName())) {
+            if (paper.code == s.Format.PaperSize)
+                return paper.name;
+        }
+    }
+    return QStringLiteral("未知纸张");
+}
+
+void drawSheet(EngineState &s)
+{
+    MyPrint &print = *s.printObject();
+    PrinterSurface *printer = printingSystem().currentPrinter();
+    if (!printer || printer->ColorMode() < 1) {
+        s.LineColor = 0;
+    } else if (s.Format.ColorPrint == 1) {
+        printer->setColorMode(2);
+        s.LineColor = s.Format.GridColor;
+    } else {
+        printer->setColorMode(1);
+        s.LineColor = 0;
+    }
+    s.PageOriginX = s.LeftMarginTw;
+    s.PageOriginY = s.TopMarginTw;
+
+    if (s.OutputMode == 2) {
+        s.DrawTarget->Cls();
+        if (s.PreviewUiActive) {
+            if (s.PreviewProgressBar)
+                s.PreviewProgressBar->setVisible(true);
+            if (s.PreviewStatusBar) {
+                s.PreviewStatusBar->setPanelText(
+                    1, QStringLiteral("第 %1 页 共 %2 页").arg(s.CurSheet).arg(s.SheetCount));
+                s.PreviewStatusBar->setPanelText(2, QStringLiteral("纸张:") + paperName(s));
+                s.PreviewStatusBar->setPanelText(
+                    3, QStringLiteral("显示比例:") + QString::number(s.ZoomRate * 100, 'g', 12)
+                           + QLatin1Char('%'));
+            }
+        }
+    }
+
+    s.LastPageDone = false;
+    if (QCoreApplication::instance())
+        QCoreApplication::processEvents();
+
+    const bool severalPerSheet = s.PagesAcross + s.PagesDown > 2;
+    bool allRowsRan = true;
+    for (int r = 1; r <= s.PagesDown; ++r) {
+        for (int c = 1; c <= s.PagesAcross; ++c) {
+            const qint32 x0 = s.PageOriginX;
+            const qint32 y0 = s.PageOriginY;
+            if (severalPerSheet && s.Format.Cutline == 1)
+                drawCellMarks(s, x0, y0);
+            else if (s.OutputMode == 2)
+                drawPrintableAreaMarks(s);
+            drawLogicalPage(s, x0, y0);
+
+            if (s.CurColPage == s.ColPageCount) {
+                ++s.CurRowPage;
+                s.CurColPage = 1;
+            } else {
+                ++s.CurColPage;
+            }
+            if (s.CurRowPage > s.RowPageCount) {
+                s.LastPageDone = true;
+                break;
+            }
+            if (s.PagesAcross + s.PagesDown >= 3) {
+                s.PageOriginX = cellLeft(s, c);
+                s.PageOriginY = rowTop(s, r - 1);
+                setProgress(s, 0);
+            }
+        }
+        if (s.PageOriginY >= s.UsableHeightTw / 2.0 + 2.0 * s.TopMarginTw)
+            print.setMuitGrid(false);
+        s.PageOriginX = s.LeftMarginTw;
+        s.PageOriginY = rowTop(s, r);
+        if (s.LastPageDone) {
+            s.SheetNav[1] = true;
+            allRowsRan = false;
+            break;
+        }
+    }
+    if (allRowsRan)
+        s.SheetNav[1] = s.LastPageDone;
+}
+
+} // namespace
+
+LogicalPage firstPageOfSheet(int sheet)
+{
+    const EngineState &s = engineState();
+    const int perSheet = std::max(1, s.PagesDown * s.PagesAcross);
+    const int bands = std::max<int>(1, s.ColPageCount);
+    const qint64 index = qint64(sheet - 1) * perSheet;
+    return { int(index / bands) + 1, int(index % bands) + 1 };
+}
+
+bool RenderSheet()
+{
+    EngineState &s = engineState();
+    const qint16 rowPage = s.CurRowPage;
+    const qint16 colPage = s.CurColPage;
+    bool ok = true;
+    {
+        BusyCursor busy;
+        try {
+            drawSheet(s);
+        } catch (const Error &e) {
+            ok = false;
+            ShowMessage(QStringLiteral("[%1]%2").arg(e.number()).arg(e.description()), 48);
+        } catch (const std::exception &e) {
+            ok = false;
+            ShowMessage(QStringLiteral("[%1]%2").arg(51).arg(QString::fromLocal8Bit(e.what())), 48);
+        }
+    }
+    if (!ok)
+        return false; // the page state stays as the error found it
+    s.CurRowPage = rowPage;
+    s.CurColPage = colPage;
+    s.SheetNav[0] = rowPage == 1 && colPage == 1;
+    if (s.OutputMode == 2 && s.PreviewProgressBar)
+        s.PreviewProgressBar->setVisible(false);
+    return true;
+}
+
+void RenderContPage()
+{
+    EngineState &s = engineState();
+    const qint32 x0 = s.PageOriginX;
+    const qint32 y0 = s.PageOriginY;
+    if (s.PagesAcross + s.PagesDown < 3 || s.Format.Cutline != 1)
+        drawPrintableAreaMarks(s);
+    else
+        drawCellMarks(s, x0, y0);
+    drawLogicalPage(s, x0, y0);
+}
+
+} // namespace quillon
