@@ -20,6 +20,16 @@ QUILLON_EXPORT void setVirtualPdfPrinterEnabled(bool enabled);
 /// Where the embedded PDF printer writes: $QUILLON_PDF_DIR, else ~/Documents/Quillon.
 QUILLON_EXPORT void setVirtualPdfFolder(const QString &folder);
 
+/// Keeps page formats in memory for this process only: a one-off job then changes nobody's
+/// saved formats.
+QUILLON_EXPORT void useTemporarySettings();
+/// Stores one page-format value of a report (under its PrintKeyName), as the page setup would.
+QUILLON_EXPORT void setFormatValue(const QString &printKeyName, const QString &name,
+                                   const QString &value);
+/// Sends every message to standard error and answers it with its default button at once: for
+/// batch jobs, which must never wait for a click.
+QUILLON_EXPORT void useConsoleMessages();
+
 /// Installs the platform services that are not installed yet: the settings file, the printing
 /// system and the message boxes. Creating a print object does this.
 QUILLON_EXPORT void ensureDefaultPlatform();

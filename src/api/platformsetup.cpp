@@ -1,5 +1,7 @@
 #include <quillon/platform.h>
 
+#include "engine/state/memorysettingsstore.h"
+#include "engine/state/messagesink.h"
 #include "engine/state/platformservices.h"
 #include "engine/state/registry.h"
 #include "platform/filesettingsstore.h"
@@ -84,6 +86,21 @@ void setVirtualPdfFolder(const QString &folder)
 {
     options().pdfFolder = folder;
     setPrintingSystem(makePrintingSystem());
+}
+
+void useTemporarySettings()
+{
+    setSettingsStore(std::make_unique<MemorySettingsStore>());
+}
+
+void setFormatValue(const QString &printKeyName, const QString &name, const QString &value)
+{
+    WriteSetting(RootKey::LocalMachine, kFormatKeyBase + printKeyName, name, value);
+}
+
+void useConsoleMessages()
+{
+    setMessageSink(std::make_unique<ConsoleMessageSink>());
 }
 
 void ensureDefaultPlatform()

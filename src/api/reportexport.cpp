@@ -132,6 +132,8 @@ bool ReportExport::toPdf(const QString &path)
     const QPointF offset((printer->Width() - printer->ScaleWidth()) / 2,
                          (printer->Height() - printer->ScaleHeight()) / 2);
     const QString part = path + QStringLiteral(".part");
+    if (!QDir().mkpath(QFileInfo(path).absolutePath()))
+        return d->fail(QStringLiteral("无法创建文件夹“%1”。").arg(QFileInfo(path).absolutePath()));
     {
         PdfSheetSurface pdf(part, sheet, offset, d->print.MainTitle());
         // Lay out again on the file itself: its metrics are the ones the text is drawn with.
@@ -143,6 +145,10 @@ bool ReportExport::toPdf(const QString &path)
                                           [](int) { return true; });
         pdf.end();
         s.DrawTarget = nullptr;
+        if (pdf.hasFailed()) {
+            QFile::remove(part);
+            return d->fail(QStringLiteral("无法写入文件“%1”。").arg(path));
+        }
         if (!done) {
             QFile::remove(part);
             return false;

@@ -68,11 +68,13 @@ bool PainterSurface::newPage()
 
 QPainter &PainterSurface::painter()
 {
-    if (!m_painter.isActive()) {
+    if (!m_painter.isActive() && !m_failed) {
         QPaintDevice *device = deviceForPainting();
         if (device && m_painter.begin(device)) {
             m_painter.setRenderHint(QPainter::TextAntialiasing, true);
             paintingStarted(m_painter);
+        } else {
+            m_failed = true;
         }
     }
     return m_painter;
@@ -174,6 +176,8 @@ void PainterSurface::Print(const QString &text)
 {
     const QFontMetricsF &fm = metrics();
     QPainter &p = painter();
+    if (!p.isActive())
+        return;
     p.setFont(m_font);
     p.setPen(colorFromRgb(m_foreColor));
     double y = toDeviceY(m_currentY);
@@ -195,6 +199,8 @@ void PainterSurface::Line(double x1, double y1, double x2, double y2, qint32 col
     const double pixel = std::max(1.0, std::max(m_dpiX, m_dpiY) / 600.0);
     QPen pen(colorFromRgb(color), m_drawWidth * pixel, penStyle(m_drawStyle), Qt::SquareCap);
     QPainter &p = painter();
+    if (!p.isActive())
+        return;
     p.setPen(pen);
     p.drawLine(QPointF(toDeviceX(x1), toDeviceY(y1)), QPointF(toDeviceX(x2), toDeviceY(y2)));
     m_currentX = x2;
@@ -214,12 +220,14 @@ void PainterSurface::PaintPicture(const QImage &picture, double x, double y, dou
     const QRectF source(sx, sy, sw > 0 ? sw : picture.width() - sx,
                         sh > 0 ? sh : picture.height() - sy);
     const QRectF target(toDeviceX(x), toDeviceY(y), toDeviceX(w), toDeviceY(h));
-    painter().drawImage(target, picture, source);
+    if (painter().isActive())
+        m_painter.drawImage(target, picture, source);
 }
 
 void PainterSurface::Cls()
 {
-    painter().fillRect(QRectF(0, 0, m_device->width(), m_device->height()), Qt::white);
+    if (painter().isActive())
+        m_painter.fillRect(QRectF(0, 0, m_device->width(), m_device->height()), Qt::white);
 }
 
 double PainterSurface::Width() const

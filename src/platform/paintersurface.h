@@ -30,6 +30,9 @@ public:
     PainterSurface &operator=(const PainterSurface &) = delete;
 
     bool isActive() const { return m_painter.isActive(); }
+    /// Whether painting could not start on the device (a file that cannot be written, say).
+    /// Drawing calls then do nothing.
+    bool hasFailed() const { return m_failed; }
     /// Starts a new page on a paged device (PDF writer, printer); false on other devices.
     bool newPage();
     /// Finishes painting; the device can then be saved or sent.
@@ -114,6 +117,7 @@ private:
     int m_drawStyle = 0;
     double m_left = 0;
     double m_top = 0;
+    bool m_failed = false;
 };
 
 } // namespace quillon

@@ -1,0 +1,78 @@
+#!/usr/bin/env python3
+"""Writes the sample reports of examples/ (deterministic: the same files every run)."""
+import json
+import random
+
+random.seed(20261207)
+customers = ["华东电子有限公司", "北京宏达商贸", "上海申通物流", "广州南方建材", "深圳鹏城科技",
+             "杭州西湖茶业", "成都天府食品", "武汉长江机械", "南京金陵纺织", "重庆山城汽配",
+             "苏州园林设计院", "天津港航运", "青岛海尔特约经销", "厦门鹭岛贸易", "西安古城文化"]
+goods = [("A4 复印纸", 25.00), ("硒鼓 388A", 168.00), ("订书机", 32.50), ("文件柜", 980.00),
+         ("办公椅", 456.00), ("签字笔 (盒)", 18.80), ("计算器", 65.00), ("白板", 220.00),
+         ("碎纸机", 1299.00), ("投影仪", 3580.00), ("档案盒", 6.50), ("打印机", 2150.00)]
+sellers = ["张伟", "王芳", "李娜", "刘洋", "陈静", "杨帆", "赵磊", "黄丽"]
+
+# 1. A sales list of 236 rows.
+rows = [["日期", "单号", "客户名称", "商品", "数量", "单价", "金额", "业务员"]]
+total = 0.0
+for i in range(236):
+    month, day = 10 + i // 90, 1 + (i * 7) % 28
+    name, price = random.choice(goods)
+    qty = random.randint(1, 60)
+    amount = qty * price
+    total += amount
+    rows.append([f"2026-{month:02d}-{day:02d}", f"XS{202610000 + i * 3}", random.choice(customers),
+                 name, str(qty), f"{price:,.2f}", f"{amount:,.2f}", random.choice(sellers)])
+with open("sales.csv", "w", encoding="utf-8", newline="") as f:
+    for row in rows:
+        f.write(",".join(f'"{c}"' if "," in c else c for c in row) + "\n")
+
+# 2. A wide monthly grid that splits into column bands, repeating its first two columns.
+regions = ["华北", "华东", "华南", "华中", "西南", "西北", "东北"]
+months = [f"{m}月" for m in range(1, 13)]
+cells = [["地区", "产品线"] + months + ["全年合计"]]
+for region in regions:
+    for line in ["办公耗材", "办公家具", "办公设备"]:
+        values = [random.randint(8000, 90000) for _ in months]
+        cells.append([region, line] + [f"{v:,}" for v in values] + [f"{sum(values):,}"])
+wide = {
+    "GridType": 5,
+    "properties": {"MainTitle": "二〇二六年分地区销售额", "SubTitle": "单位：元",
+                   "PrintKeyName": "示例-宽表", "Operator": "王芳", "PaperOrient": 2,
+                   "MergeAll": True},
+    "format": {"HoriCutPage": 1, "MultFixCol": 1, "FillBlankLine": 0},
+    "head": [["统计口径：含税销售额", 1, 1, 0], ["数据来源：销售管理系统", 0, 5, 0]],
+    "foot": [["制表：王芳", 1, 1, 0], ["审核：", 0, 3, 0], ["财务部", 0, 5, 0]],
+    "grid": {"cells": cells, "fixedRows": 1, "fixedCols": 2, "colWidths": [900, 1300] + [1500] * 13,
+             "rowHeights": 330, "headerAlignment": 4, "colAlignments": [1, 1] + [7] * 13,
+             "mergeCells": 1, "mergeCols": [0]},
+}
+with open("wide.json", "w", encoding="utf-8") as f:
+    json.dump(wide, f, ensure_ascii=False, indent=1)
+
+# 3. A grid whose two header rows merge into group headings.
+header1 = ["部门", "姓名", "应发工资", "应发工资", "应发工资", "扣款", "扣款", "扣款", "实发金额"]
+header2 = ["部门", "姓名", "基本工资", "岗位津贴", "绩效奖金", "社保", "公积金", "个税", "实发金额"]
+cells = [header1, header2]
+for dept in ["财务部", "销售部", "技术部", "行政部"]:
+    for _ in range(random.randint(4, 7)):
+        name = random.choice("赵钱孙李周吴郑王冯陈褚卫") + random.choice(["伟", "芳", "娜", "敏", "静", "强", "磊", "洋", "艳", "杰"])
+        base, post, bonus = random.randint(5000, 12000), random.randint(500, 3000), random.randint(0, 6000)
+        social, fund = round(base * 0.105, 2), round(base * 0.07, 2)
+        tax = round(max(0, base + post + bonus - social - fund - 5000) * 0.03, 2)
+        net = base + post + bonus - social - fund - tax
+        cells.append([dept, name] + [f"{v:,.2f}" for v in (base, post, bonus, social, fund, tax, net)])
+merged = {
+    "GridType": 6,
+    "properties": {"MainTitle": "工资发放表", "SubTitle": "二〇二六年十一月", "MinTitleLen": 10,
+                   "PrintKeyName": "示例-合并表头", "Operator": "陈静", "MergeAll": True},
+    "format": {"FillBlankLine": 1, "LineCount": 30},
+    "head": [["单位：元", 1, 1, 0], ["发放日期：2026年12月5日", 0, 5, 0]],
+    "foot": [["部门负责人：", 1, 1, 0], ["财务：", 0, 3, 0], ["领款人：", 0, 5, 0]],
+    "grid": {"cells": cells, "fixedRows": 2, "colWidths": [1100, 1000] + [1300] * 7,
+             "rowHeights": [360, 360] + [320] * (len(cells) - 2), "headerAlignment": 4,
+             "colAlignments": [4, 4] + [7] * 7, "mergeCells": 1, "mergeRows": [0, 1],
+             "mergeCols": [0, 1, 8]},
+}
+with open("merged.json", "w", encoding="utf-8") as f:
+    json.dump(merged, f, ensure_ascii=False, indent=1)

@@ -1,0 +1,66 @@
+#pragma once
+
+#include <quillon/quillon_global.h>
+
+#include <QList>
+#include <QObject>
+#include <QString>
+#include <QVariant>
+
+#include <memory>
+
+namespace quillon {
+
+class MyPrint;
+
+/// A header or footer line entry of a grid file: text, newline flag, alignment, colour.
+struct GridFileLine
+{
+    QString text;
+    QVariant newline;
+    int alignment = 0;
+    qint32 color = 0;
+};
+
+/// A report read from a grid file (docs/grid-file.md): a .csv file (printed as a flex grid with
+/// its first row fixed and columns sized to their content) or a .json grid file with the grid
+/// kind, the grid, properties, page-format values and header and footer lines.
+class QUILLON_EXPORT GridFile
+{
+public:
+    /// Reads a grid file; nothing, with a message naming the file and the place, when it
+    /// cannot be read.
+    static std::unique_ptr<GridFile> load(const QString &path, QString *error);
+    ~GridFile();
+
+    int gridType() const { return m_gridType; }
+    /// The grid, owned by this object.
+    QObject *grid() const { return m_grid.get(); }
+    const QVariantMap &properties() const { return m_properties; }
+    const QVariantMap &format() const { return m_format; }
+    const QList<GridFileLine> &head() const { return m_head; }
+    const QList<GridFileLine> &foot() const { return m_foot; }
+
+    /// Hands the grid, its kind, the properties and the lines to a print object. False, with a
+    /// message, for an unknown property or a value it cannot take.
+    bool applyTo(MyPrint &print, QString *error) const;
+
+    /// Sets a print object property by name from a value (a text such as "12", "true" or
+    /// "ssSpread", or a number); false with a message when there is no such property or the
+    /// value does not fit it.
+    static bool setProperty(MyPrint &print, const QString &name, const QVariant &value,
+                            QString *error);
+
+private:
+    GridFile() = default;
+    friend class GridFileReader;
+
+    int m_gridType = 0;
+    std::unique_ptr<QObject> m_grid;
+    QVariantMap m_properties;
+    QVariantMap m_format;
+    QList<GridFileLine> m_head;
+    QList<GridFileLine> m_foot;
+};
+
+} // namespace quillon
