@@ -1,0 +1,490 @@
+#include "testmain.h"
+#include "support/singleprinter.h"
+#include "support/testplatform.h"
+
+#include "engine/grids/flexgridrenderer.h"
+#include "engine/grids/gridadapters.h"
+#include "engine/state/previewsinks.h"
+
+#include <quillon/datagrid.h>
+#include <quillon/error.h>
+#include <quillon/flexgrid.h>
+#include <quillon/myprint.h>
+
+using namespace quillon;
+
+namespace {
+
+using Op = RecordingSurface::Op;
+
+struct Segment
+{
+    double x1, y1, x2, y2;
+    int color, width;
+};
+
+QList<Segment> lines(const RecordingSurface &s)
+{
+    QList<Segment> out;
+    for (const Op &op : s.ops(u"Line"_qs))
+        out.append({ op.args[0].toDouble(), op.args[1].toDouble(), op.args[2].toDouble(),
+                     op.args[3].toDouble(), op.args[4].toInt(), op.args[5].toInt() });
+    return out;
+}
+
+QStringList printed(const RecordingSurface &s)
+{
+    QStringList out;
+    for (const Op &op : s.ops(u"Print"_qs))
+        out << op.args[0].toString();
+    return out;
+}
+
+/// Whether a vertical segment lies at x and covers the rows between y1 and y2.
+bool hasVertical(const QList<Segment> &segments, double x, double y1, double y2)
+{
+    return std::any_of(segments.cbegin(), segments.cend(), [&](const Segment &s) {
+        return s.x1 == x && s.x2 == x && std::min(s.y1, s.y2) <= y1 && std::max(s.y1, s.y2) >= y2;
+    });
+}
+
+bool hasHorizontal(const QList<Segment> &segments, double y, double x1, double x2)
+{
+    return std::any_of(segments.cbegin(), segments.cend(), [&](const Segment &s) {
+        return s.y1 == y && s.y2 == y && std::min(s.x1, s.x2) <= x1 && std::max(s.x1, s.x2) >= x2;
+    });
+}
+
+class CountingProgress : public PreviewProgressSink
+{
+public:
+    double value() const override { return m_value; }
+    void setValue(double v) override
+    {
+        m_value = v;
+        ++updates;
+    }
+    void setVisible(bool) override { }
+    int updates = 0;
+
+private:
+    double m_value = 10;
+};
+
+/// A data grid whose cells in one column cannot be read.
+class FailingDataGrid : public DataGrid
+{
+public:
+    QString Text() const override
+    {
+        if (Col() == 1)
+            throw Error(380, QStringLiteral("Invalid property value"));
+        return DataGrid::Text();
+    }
+};
+
+} // namespace
+
+// The page: origin (1000, 500), 6000 twips wide, body rows of 300, zoom 1. The recording
+// surface draws every cell's bottom and right edge; the frame is BorderStyle 1 unless set.
+class TestFlexGridRenderer : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void init();
+    void cleanup();
+
+    void stretchesTheTableToThePageWidth();
+    void narrowFlexColumnsTakeNoText();
+    void headerMergesAcrossAndDown();
+    void bodyMergesOnlyWithMergeAll_data();
+    void bodyMergesOnlyWithMergeAll();
+    void mergedWithNeighbourRules_data();
+    void mergedWithNeighbourRules();
+    void blankRowsPadTheLastPage_data();
+    void blankRowsPadTheLastPage();
+    void columnBands_data();
+    void columnBands();
+    void fixRowsHeightForEveryHeaderRow();
+    void frames_data();
+    void frames();
+    void dataGridCaptionsRowsAndFailures();
+    void previewProgressPerRow();
+
+private:
+    void setGrid(const QList<QStringList> &cells, int fixedRows, int width = 1000);
+    void render() { RenderFlexGrid(); }
+
+    std::unique_ptr<RecordingSurface> m_page;
+    std::unique_ptr<MyPrint> m_job;
+    std::unique_ptr<FlexGrid> m_grid;
+};
+
+void TestFlexGridRenderer::init()
+{
+    TestPlatform::install(std::make_unique<SinglePrinterSystem>(11906, 16838, 11906, 16838));
+    m_page = std::make_unique<RecordingSurface>();
+    m_grid = std::make_unique<FlexGrid>();
+    m_job = std::make_unique<MyPrint>();
+    m_job->setGridType(MyPrint::MnuGridType::ssMsflexGrid);
+    m_job->setDatagrid(m_grid.get());
+    EngineState &s = engineState();
+    s.setPrintObject(m_job.get());
+    s.DrawTarget = m_page.get();
+    s.OutputMode = 1;
+    s.PageOriginX = 1000;
+    s.PageOriginY = 500;
+    s.PageWidthTw = 6000;
+    s.LineHeightTw = 300;
+    s.LinesPerPage = 10;
+    s.LineColor = 32768;
+    s.Format.ReduceFont = 0;
+    for (FontSpec &font : s.FontTable)
+        font = { u"宋体"_qs, 9 };
+}
+
+void TestFlexGridRenderer::cleanup()
+{
+    m_job.reset();
+    m_grid.reset();
+    TestPlatform::uninstall();
+}
+
+void TestFlexGridRenderer::setGrid(const QList<QStringList> &cells, int fixedRows, int width)
+{
+    m_grid->setTexts(cells);
+    m_grid->setFixedRows(fixedRows);
+    for (int c = 0; c < m_grid->Cols(); ++c)
+        m_grid->setColWidth(c, width);
+    for (int r = 0; r < m_grid->Rows(); ++r)
+        m_grid->setRowHeight(r, 400);
+    EngineState &s = engineState();
+    s.GridRows = m_grid->Rows();
+    s.GridCols = m_grid->Cols();
+    s.FixedRowsTop = fixedRows;
+    s.ColStart = 0;
+    s.ColEnd = s.GridCols - 1;
+    s.FirstBodyCol = 0;
+    s.LastBodyCol = s.ColEnd;
+}
+
+void TestFlexGridRenderer::stretchesTheTableToThePageWidth()
+{
+    setGrid({ { u"a"_qs, u"b"_qs, u"c"_qs }, { u"1"_qs, u"2"_qs, u"3"_qs } }, 1);
+    render();
+    const QList<Segment> segs = lines(*m_page);
+    // 3000 twips of columns on a 6000 page: each column is drawn 2000 wide.
+    for (double x : { 3000.0, 5000.0, 7000.0 }) {
+        QVERIFY2(hasVertical(segs, x, 500, 900), qPrintable(QString::number(x)));
+        QVERIFY2(hasVertical(segs, x, 900, 1200), qPrintable(QString::number(x)));
+    }
+    for (double x : { 1000.0, 3000.0, 5000.0 }) {
+        QVERIFY(hasHorizontal(segs, 900, x, x + 2000));  // below the header row (400)
+        QVERIFY(hasHorizontal(segs, 1200, x, x + 2000)); // below the body row (300)
+    }
+    // The frame runs exactly along the page width, and the origin ends 100 below the table.
+    QVERIFY(hasHorizontal(segs, 500, 1000, 7000));
+    QCOMPARE(engineState().PageOriginY, 1300);
+    QCOMPARE(printed(*m_page), (QStringList { u"a"_qs, u"b"_qs, u"c"_qs, u"1"_qs, u"2"_qs, u"3"_qs }));
+}
+
+void TestFlexGridRenderer::narrowFlexColumnsTakeNoText()
+{
+    setGrid({ { u"a"_qs, u"hidden"_qs, u"c"_qs }, { u"1"_qs, u"x"_qs, u"3"_qs } }, 1);
+    m_grid->setColWidth(0, 1000);
+    m_grid->setColWidth(1, 50);
+    m_grid->setColWidth(2, 1950);
+    render();
+    QCOMPARE(printed(*m_page), (QStringList { u"a"_qs, u"c"_qs, u"1"_qs, u"3"_qs }));
+    // The narrow column still moves the cursor by its own scaled width: 50 × 2 = 100.
+    const QList<Segment> segs = lines(*m_page);
+    QVERIFY(hasVertical(segs, 3000, 500, 900)); // its right edge collapses onto its left
+    QVERIFY(hasVertical(segs, 7000, 500, 900));
+    m_page->clear();
+
+    // A column of width 0 moves nothing.
+    m_grid->setColWidth(1, 0);
+    m_grid->setColWidth(2, 2000);
+    engineState().PageOriginY = 500;
+    render();
+    QVERIFY(hasVertical(lines(*m_page), 7000, 500, 900));
+}
+
+void TestFlexGridRenderer::headerMergesAcrossAndDown()
+{
+    setGrid({ { u"部门"_qs, u"应发"_qs, u"应发"_qs, u"实发"_qs },
+              { u"部门"_qs, u"基本"_qs, u"津贴"_qs, u"实发"_qs },
+              { u"财务"_qs, u"100"_qs, u"20"_qs, u"120"_qs } },
+            2, 1500);
+    m_grid->setMergeCells(1);
+    m_grid->setMergeRow(0, true);
+    m_grid->setMergeCol(0, true);
+    m_grid->setMergeCol(3, true);
+    for (int r = 0; r < 2; ++r) {
+        for (int c = 0; c < 4; ++c)
+            m_grid->setCellAlignmentAt(r, c, 4); // centred headings
+    }
+    render();
+    const QStringList texts = printed(*m_page);
+    QCOMPARE(texts.count(u"部门"_qs), 1);
+    QCOMPARE(texts.count(u"应发"_qs), 1);
+    QCOMPARE(texts.count(u"实发"_qs), 1);
+
+    const QList<Segment> segs = lines(*m_page);
+    // Columns are 1500 wide (scale 1). No right edge between the two 应发 cells (x 4000) in row
+    // 0 (y 500..900), but one in row 1.
+    QVERIFY(!hasVertical(segs, 4000, 500, 900));
+    QVERIFY(hasVertical(segs, 4000, 900, 1300));
+    // No bottom edge under 部门 in row 0 (y 900 over x 1000..2500); there is one under row 1.
+    QVERIFY(!hasHorizontal(segs, 900, 1000, 2500));
+    QVERIFY(hasHorizontal(segs, 1300, 1000, 2500));
+
+    // Merged text is placed in the whole area: 应发 centred over 3000 twips.
+    const auto ops = m_page->ops(u"Print"_qs);
+    const auto yingfa = std::find_if(ops.cbegin(), ops.cend(),
+                                     [](const Op &op) { return op.args[0] == u"应发"_qs; });
+    QCOMPARE(yingfa->args[1].toDouble(), 2500 + (3000 - 360) / 2.0);
+    // 部门 is vertically centred over both header rows (800 high).
+    const auto bumen = std::find_if(ops.cbegin(), ops.cend(),
+                                    [](const Op &op) { return op.args[0] == u"部门"_qs; });
+    QCOMPARE(bumen->args[2].toDouble(), 788.0); // 500 + 287.5, half to even
+}
+
+void TestFlexGridRenderer::bodyMergesOnlyWithMergeAll_data()
+{
+    QTest::addColumn<bool>("mergeAll");
+    QTest::newRow("MergeAll false") << false;
+    QTest::newRow("MergeAll true") << true;
+}
+
+void TestFlexGridRenderer::bodyMergesOnlyWithMergeAll()
+{
+    QFETCH(bool, mergeAll);
+    setGrid({ { u"区"_qs, u"额"_qs }, { u"华北"_qs, u"1"_qs }, { u"华北"_qs, u"2"_qs } }, 1, 3000);
+    m_grid->setMergeCells(1);
+    m_grid->setMergeCol(0, true);
+    m_job->setMergeAll(mergeAll);
+    render();
+    QCOMPARE(printed(*m_page).count(u"华北"_qs), mergeAll ? 1 : 2);
+    // The edge between the two body rows (y 1200) under column 0.
+    QCOMPARE(hasHorizontal(lines(*m_page), 1200, 1000, 4000), !mergeAll);
+}
+
+void TestFlexGridRenderer::mergedWithNeighbourRules_data()
+{
+    QTest::addColumn<int>("mode");
+    QTest::addColumn<bool>("mergeRow");
+    QTest::addColumn<bool>("mergeCol");
+    QTest::addColumn<int>("direction");
+    QTest::addColumn<int>("row");
+    QTest::addColumn<int>("col");
+    QTest::addColumn<bool>("merged");
+    // Grid: row 0 "x x y", row 1 "x x y", row 2 "" "" "y"
+    QTest::newRow("right, free") << 1 << true << false << 1 << 0 << 0 << true;
+    QTest::newRow("right, restrict columns") << 3 << true << false << 1 << 0 << 0 << true;
+    QTest::newRow("right, restrict rows") << 2 << true << false << 1 << 0 << 0 << false;
+    QTest::newRow("right, row not merging") << 1 << false << false << 1 << 0 << 0 << false;
+    QTest::newRow("right, different text") << 1 << true << false << 1 << 0 << 1 << false;
+    QTest::newRow("right, past high") << 1 << true << false << 1 << 0 << 2 << false;
+    QTest::newRow("below, free") << 1 << false << true << 0 << 0 << 0 << true;
+    QTest::newRow("below, restrict rows") << 2 << false << true << 0 << 0 << 2 << true;
+    QTest::newRow("below, restrict columns") << 3 << false << true << 0 << 0 << 0 << false;
+    QTest::newRow("above, at low") << 1 << false << true << 2 << 0 << 0 << false;
+    QTest::newRow("above") << 1 << false << true << 2 << 1 << 0 << true;
+    QTest::newRow("left") << 1 << true << false << 3 << 0 << 1 << true;
+    QTest::newRow("left, at low") << 1 << true << false << 3 << 0 << 0 << false;
+    QTest::newRow("empty never merges") << 1 << true << true << 1 << 2 << 0 << false;
+    QTest::newRow("mode 4 merges nothing") << 4 << true << true << 1 << 0 << 0 << false;
+    QTest::newRow("mode 0") << 0 << true << true << 0 << 0 << 0 << false;
+}
+
+void TestFlexGridRenderer::mergedWithNeighbourRules()
+{
+    QFETCH(int, mode);
+    QFETCH(bool, mergeRow);
+    QFETCH(bool, mergeCol);
+    QFETCH(int, direction);
+    QFETCH(int, row);
+    QFETCH(int, col);
+    QFETCH(bool, merged);
+    setGrid({ { u"x"_qs, u"x"_qs, u"y"_qs }, { u"x"_qs, u"x"_qs, u"y"_qs }, { {}, {}, u"y"_qs } }, 0);
+    for (int r = 0; r < 3; ++r)
+        m_grid->setMergeRow(r, mergeRow);
+    for (int c = 0; c < 3; ++c)
+        m_grid->setMergeCol(c, mergeCol);
+    auto access = GridAccess::create(5, m_grid.get());
+    auto &flex = static_cast<FlexGridAccess &>(*access);
+    const QString text = m_grid->TextMatrix(row, col);
+    const qint32 low = 0;
+    const qint32 high = 2;
+    QCOMPARE(MergedWithNeighbour(flex, mode, row, col, low, high, text, Neighbour(direction)),
+             merged);
+}
+
+void TestFlexGridRenderer::blankRowsPadTheLastPage_data()
+{
+    QTest::addColumn<int>("fill");
+    QTest::addColumn<int>("rows");
+    QTest::newRow("padded") << 1 << 5;
+    QTest::newRow("not padded") << 0 << 3;
+}
+
+void TestFlexGridRenderer::blankRowsPadTheLastPage()
+{
+    QFETCH(int, fill);
+    QFETCH(int, rows);
+    setGrid({ { u"h"_qs }, { u"1"_qs }, { u"2"_qs }, { u"3"_qs } }, 1, 1000);
+    EngineState &s = engineState();
+    s.LinesPerPage = 5;
+    s.Format.FillBlankLine = qint16(fill);
+    render();
+    QCOMPARE(printed(*m_page), (QStringList { u"h"_qs, u"1"_qs, u"2"_qs, u"3"_qs }));
+    const QList<Segment> segs = lines(*m_page);
+    // Every body row, blank or not, has its bottom edge; the table ends after the last one.
+    for (int r = 1; r <= rows; ++r)
+        QVERIFY2(hasHorizontal(segs, 900 + r * 300, 1000, 7000), qPrintable(QString::number(r)));
+    QVERIFY(!hasHorizontal(segs, 900 + (rows + 1) * 300, 1000, 7000));
+    QCOMPARE(s.PageOriginY, 900 + rows * 300 + 100);
+}
+
+void TestFlexGridRenderer::columnBands_data()
+{
+    QTest::addColumn<int>("multFixCol");
+    QTest::addColumn<int>("colStart");
+    QTest::addColumn<int>("bands");
+    QTest::addColumn<QStringList>("expected"); // header texts of each band, joined by "|"
+    QTest::newRow("repeated column 0") << 1 << 0 << 3
+                                       << QStringList { u"C0 C1 C2 C3"_qs, u"C0 C4 C5 C6"_qs,
+                                                        u"C0 C7 C8 C9"_qs };
+    QTest::newRow("no repeated column") << 0 << 0 << 3
+                                        << QStringList { u"C0 C1 C2 C3"_qs, u"C4 C5 C6 C7"_qs,
+                                                         u"C8 C9"_qs };
+    QTest::newRow("printing from column 2") << 0 << 2 << 2
+                                            << QStringList { u"C2 C3 C4 C5"_qs, u"C6 C7 C8 C9"_qs };
+}
+
+void TestFlexGridRenderer::columnBands()
+{
+    QFETCH(int, multFixCol);
+    QFETCH(int, colStart);
+    QFETCH(int, bands);
+    QFETCH(QStringList, expected);
+    QStringList header, body;
+    for (int c = 0; c < 10; ++c) {
+        header << QStringLiteral("C%1").arg(c);
+        body << QString::number(c);
+    }
+    setGrid({ header, body }, 1);
+    m_grid->setFixedCols(1);
+    EngineState &s = engineState();
+    s.FixedCols = 1;
+    s.Format.MultFixCol = qint16(multFixCol);
+    s.FixedColsWidthTw = multFixCol == 1 ? 1000 : 0;
+    s.ColStart = colStart;
+    s.ColPageCount = qint16(bands);
+    for (int band = 1; band <= bands; ++band) {
+        m_page->clear();
+        s.CurColPage = qint16(band);
+        s.PageOriginY = 500;
+        render();
+        const QStringList texts = printed(*m_page);
+        QCOMPARE(texts.mid(0, texts.size() / 2).join(u' '), expected[band - 1]);
+        // Every band fills the page width exactly: its last column ends at the page's edge.
+        QVERIFY(hasVertical(lines(*m_page), 7000, 500, 900));
+    }
+}
+
+void TestFlexGridRenderer::fixRowsHeightForEveryHeaderRow()
+{
+    setGrid({ { u"a"_qs }, { u"b"_qs }, { u"1"_qs } }, 2);
+    m_grid->setRowHeight(0, 250);
+    m_grid->setRowHeight(1, 600);
+    engineState().FixRowsHeightTw = 500;
+    render();
+    const QList<Segment> segs = lines(*m_page);
+    QVERIFY(hasHorizontal(segs, 1000, 1000, 7000));
+    QVERIFY(hasHorizontal(segs, 1500, 1000, 7000));
+    QCOMPARE(engineState().PageOriginY, 1500 + 300 + 100);
+}
+
+void TestFlexGridRenderer::frames_data()
+{
+    QTest::addColumn<int>("style");
+    QTest::addColumn<QStringList>("tail"); // the last Line operations
+    QTest::newRow("single box")
+        << 1
+        << QStringList { u"Line 1000 500 7000 500 32768 2 0"_qs, u"Line 1000 500 1000 1200 32768 2 0"_qs,
+                         u"Line 7000 500 7000 1200 32768 2 0"_qs, u"Line 1000 1200 7000 1200 32768 2 0"_qs };
+    QTest::newRow("double box")
+        << 2
+        << QStringList { u"Line 1000 500 7000 500 32768 1 0"_qs, u"Line 1000 500 1000 1200 32768 1 0"_qs,
+                         u"Line 7000 500 7000 1200 32768 1 0"_qs, u"Line 1000 1200 7000 1200 32768 1 0"_qs,
+                         u"Line 970 485 7030 485 32768 1 0"_qs, u"Line 970 485 970 1215 32768 1 0"_qs,
+                         u"Line 7030 485 7030 1215 32768 1 0"_qs, u"Line 970 1215 7030 1215 32768 1 0"_qs };
+    QTest::newRow("top and bottom only")
+        << 3
+        << QStringList { u"Line 7000 500 7000 1200 16777215 2 0"_qs, u"Line 1000 500 7000 500 32768 2 0"_qs,
+                         u"Line 1000 1200 7000 1200 32768 2 0"_qs };
+    QTest::newRow("no frame") << 5 << QStringList {};
+}
+
+void TestFlexGridRenderer::frames()
+{
+    QFETCH(int, style);
+    QFETCH(QStringList, tail);
+    setGrid({ { u"a"_qs, u"b"_qs, u"c"_qs }, { u"1"_qs, u"2"_qs, u"3"_qs } }, 1);
+    m_job->setBorderStyle(MyPrint::enuBdSy(style));
+    render();
+    // The cells draw 12 lines (bottom and right of 6 cells); the frame follows.
+    const QList<Op> all = m_page->ops(u"Line"_qs);
+    QStringList frame;
+    for (qsizetype i = 12; i < all.size(); ++i)
+        frame << all[i].toString();
+    QCOMPARE(frame, tail);
+    QCOMPARE(m_page->DrawWidth(), 1);
+}
+
+void TestFlexGridRenderer::dataGridCaptionsRowsAndFailures()
+{
+    FailingDataGrid grid;
+    grid.appendColumn(u"科目"_qs, 2000);
+    grid.appendColumn(u"余额"_qs, 1000);
+    grid.setRowsData({ { u"现金"_qs, u"1"_qs }, { u"银行"_qs, u"2"_qs } });
+    grid.setHeadLines(2);
+    grid.setRowHeight(250);
+    m_job->setGridType(MyPrint::MnuGridType::ssMsDataGrid);
+    m_job->setDatagrid(&grid);
+    m_job->setGridrows(3); // one row more than the grid holds
+    EngineState &s = engineState();
+    s.GridRows = 3;
+    s.FixedRowsTop = 0;
+    s.ColStart = 0;
+    s.ColEnd = 1;
+    s.FirstBodyCol = 0;
+    s.LastBodyCol = 1;
+    render();
+    // Captions, then the readable cells; the failing column prints nothing but the page goes on.
+    QCOMPARE(printed(*m_page), (QStringList { u"科目"_qs, u"余额"_qs, u"现金"_qs, u"银行"_qs }));
+    // The caption row is HeadLines × RowHeight high: 500; then three body rows of 300.
+    QCOMPARE(s.PageOriginY, 500 + 500 + 3 * 300 + 100);
+}
+
+void TestFlexGridRenderer::previewProgressPerRow()
+{
+    setGrid({ { u"h"_qs }, { u"1"_qs }, { u"2"_qs } }, 1);
+    CountingProgress progress;
+    EngineState &s = engineState();
+    s.OutputMode = 2;
+    s.PreviewUiActive = true;
+    s.PreviewProgressBar = &progress;
+    s.LinesPerPage = 4;
+    s.Format.FillBlankLine = 1;
+    render();
+    QCOMPARE(progress.updates, 4); // blank rows included
+    QCOMPARE(progress.value(), 10 + 80.0);
+    s.PreviewProgressBar = nullptr;
+}
+
+QUILLON_TEST_MAIN(TestFlexGridRenderer)
+#include "tst_flexgridrenderer.moc"
