@@ -1,0 +1,424 @@
+#include "testmain.h"
+#include "support/singleprinter.h"
+#include "support/testplatform.h"
+
+#include "engine/convert.h"
+#include "engine/draw/furniture.h"
+#include "engine/draw/logo.h"
+
+#include <quillon/myprint.h>
+
+#include <QTemporaryDir>
+
+using namespace quillon;
+
+namespace {
+
+using Op = RecordingSurface::Op;
+
+struct PrintAt
+{
+    QString text;
+    double x, y;
+};
+
+QList<PrintAt> prints(const RecordingSurface &s)
+{
+    QList<PrintAt> out;
+    for (const Op &op : s.ops(u"Print"_qs))
+        out.append({ op.args[0].toString(), op.args[1].toDouble(), op.args[2].toDouble() });
+    return out;
+}
+
+} // namespace
+
+// Page: origin (1000, 2000), 10000 twips wide. Recording metrics: a wide character is 20 × the
+// font size, a narrow one 10 ×, a line 25 × high. Fonts: 0 at 24 pt, the others at 10 pt.
+class TestFurniture : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void init();
+    void cleanup();
+
+    void emptyTitlesDrawNothing();
+    void mainTitleSpreadOutWithUnderline();
+    void wideTitleUnderlinedAcrossThePage();
+    void subTitleBelowTheMainTitle();
+    void headLineAlignments_data();
+    void headLineAlignments();
+    void headItemOnThePreviousLine();
+    void voucherSuffix_data();
+    void voucherSuffix();
+    void footLineColumns_data();
+    void footLineColumns();
+    void pageInfoLine_data();
+    void pageInfoLine();
+    void logoPicturePlaces_data();
+    void logoPicturePlaces();
+    void missingOrBrokenLogoDrawsNothing();
+    void logoTextPlaces_data();
+    void logoTextPlaces();
+    void logoAtHalfZoom();
+
+private:
+    std::unique_ptr<RecordingSurface> m_page;
+    std::unique_ptr<MyPrint> m_job;
+    QTemporaryDir m_dir;
+};
+
+void TestFurniture::init()
+{
+    TestPlatform::install(std::make_unique<SinglePrinterSystem>(11906, 16838, 11906, 16838));
+    m_page = std::make_unique<RecordingSurface>();
+    m_job = std::make_unique<MyPrint>();
+    EngineState &s = engineState();
+    s.setPrintObject(m_job.get());
+    s.DrawTarget = m_page.get();
+    s.PageOriginX = 1000;
+    s.PageOriginY = 2000;
+    s.PageWidthTw = 10000;
+    s.PageHeightTw = 15000;
+    s.LineColor = 32768;
+    for (FontSpec &font : s.FontTable)
+        font = { u"宋体"_qs, 10 };
+    s.FontTable[0].Size = 24;
+    s.RowPageCount = 5;
+    s.CurRowPage = 2;
+    setPrintDateForTesting(QDate(2007, 11, 8));
+}
+
+void TestFurniture::cleanup()
+{
+    setPrintDateForTesting(QDate());
+    m_job.reset();
+    TestPlatform::uninstall();
+}
+
+void TestFurniture::emptyTitlesDrawNothing()
+{
+    DrawTitles();
+    QVERIFY(m_page->ops().isEmpty());
+    QCOMPARE(engineState().PageOriginY, 2000);
+}
+
+void TestFurniture::mainTitleSpreadOutWithUnderline()
+{
+    m_job->setMainTitle(u"销售日报表"_qs);
+    m_job->setMinTitleLen(10);
+    DrawTitles();
+    // Five characters spread to ten: each followed by a blank. 5 × 480 + 5 × 240 = 3600 wide.
+    const QList<PrintAt> p = prints(*m_page);
+    QCOMPARE(p.size(), 1);
+    QCOMPARE(p[0].text, u"销 售 日 报 表 "_qs);
+    QCOMPARE(p[0].x, 1000 + (10000 - 3600) / 2.0);
+    QCOMPARE(p[0].y, 2000.0);
+    // Two lines 1.5 × 3600 = 5400 long, centred, 20 and 50 below the title (600 high).
+    const QList<Op> lines = m_page->ops(u"Line"_qs);
+    QCOMPARE(lines.size(), 2);
+    QCOMPARE(lines[0].toString(), u"Line 3300 2620 8700 2620 32768 1 0"_qs);
+    QCOMPARE(lines[1].toString(), u"Line 3300 2650 8700 2650 32768 1 0"_qs);
+    QCOMPARE(engineState().PageOriginY, 2000 + 600 + 100);
+}
+
+void TestFurniture::wideTitleUnderlinedAcrossThePage()
+{
+    m_job->setMainTitle(u"一二三四五六七八九十一二三四五六七八九十一"_qs); // 21 × 480 = 10080
+    DrawTitles();
+    const QList<Op> lines = m_page->ops(u"Line"_qs);
+    QCOMPARE(lines[0].toString(), u"Line 1000 2620 11000 2620 32768 1 0"_qs);
+}
+
+void TestFurniture::subTitleBelowTheMainTitle()
+{
+    m_job->setMainTitle(u"标题"_qs);
+    m_job->setSubTitle(u"单位:元"_qs); // 3 wide + 1 narrow at 10 pt = 700
+    DrawTitles();
+    const QList<PrintAt> p = prints(*m_page);
+    QCOMPARE(p.size(), 2);
+    QCOMPARE(p[1].x, 1000 + (10000 - 700) / 2.0);
+    QCOMPARE(p[1].y, 2700.0);
+    QCOMPARE(engineState().PageOriginY, 2700 + 250 + 100);
+}
+
+void TestFurniture::headLineAlignments_data()
+{
+    QTest::addColumn<int>("code");
+    QTest::addColumn<double>("x");
+    // The item "页眉" is 400 wide at 10 pt.
+    QTest::newRow("1 left") << 1 << 1000.0;
+    QTest::newRow("2 one fifth") << 2 << 3000.0;
+    QTest::newRow("3 centred") << 3 << 5800.0;
+    QTest::newRow("4 three fifths") << 4 << 7000.0;
+    QTest::newRow("5 right") << 5 << 10600.0;
+}
+
+void TestFurniture::headLineAlignments()
+{
+    QFETCH(int, code);
+    QFETCH(double, x);
+    m_job->AddHead(u"页眉"_qs, 1, code, 0);
+    DrawHeadLines();
+    QCOMPARE(prints(*m_page)[0].x, x);
+    QCOMPARE(engineState().PageOriginY, 2000 + 250 + 50);
+}
+
+void TestFurniture::headItemOnThePreviousLine()
+{
+    m_job->AddHead(u"单位:元"_qs, 1, 1, 0);
+    m_job->AddHead(u"第二页"_qs, 0, 5, 0);  // same line, right-aligned
+    m_job->AddHead(u"续"_qs, 0, 0, 0);     // continues the previous item
+    m_job->AddHead(u"前"_qs, 0, -1, 0);    // ends where the previous one began
+    m_job->AddHead(u"下一行"_qs, 1, 99, 0); // an unknown code keeps the last x
+    DrawHeadLines();
+    const QList<PrintAt> p = prints(*m_page);
+    QCOMPARE(p.size(), 5);
+    QCOMPARE(p[0].y, 2000.0);
+    QCOMPARE(p[1].y, 2000.0);
+    QCOMPARE(p[1].x, 11000.0 - 600);
+    QCOMPARE(p[2].x, 11000.0);
+    QCOMPARE(p[3].x, 11000.0 - 200);
+    QCOMPARE(p[4].x, 11000.0 - 200);
+    QCOMPARE(p[4].y, 2300.0);
+    QCOMPARE(engineState().PageOriginY, 2600);
+}
+
+void TestFurniture::voucherSuffix_data()
+{
+    QTest::addColumn<QString>("callMod");
+    QTest::addColumn<int>("bands");
+    QTest::addColumn<QString>("last");
+    QTest::newRow("voucher, page 2 of 3") << u"凭证"_qs << 3 << u"凭证号(2/3)"_qs;
+    QTest::newRow("voucher, one page") << u"凭证"_qs << 1 << u"凭证号"_qs;
+    QTest::newRow("another module") << u"报表"_qs << 3 << u"凭证号"_qs;
+}
+
+void TestFurniture::voucherSuffix()
+{
+    QFETCH(QString, callMod);
+    QFETCH(int, bands);
+    QFETCH(QString, last);
+    m_job->setCallMod(callMod);
+    engineState().RowPageCount = qint16(bands);
+    m_job->AddHead(u"记账凭证"_qs, 1, 3, 0);
+    m_job->AddHead(u"凭证号"_qs, 1, 5, 0);
+    DrawHeadLines();
+    QCOMPARE(prints(*m_page)[0].text, u"记账凭证"_qs);
+    QCOMPARE(prints(*m_page)[1].text, last);
+}
+
+void TestFurniture::footLineColumns_data()
+{
+    QTest::addColumn<int>("footCount");
+    QTest::addColumn<int>("code");
+    QTest::addColumn<double>("x");
+    // "页脚" is 400 wide; five columns of 2500.
+    QTest::newRow("column 2 of 5") << 5 << 2 << 3500.0;
+    QTest::newRow("column 3 of 5") << 5 << 3 << 6000.0;
+    QTest::newRow("column 5 is right-aligned") << 5 << 5 << 10600.0;
+    QTest::newRow("-2 centred") << 5 << -2 << 5800.0;
+    QTest::newRow("1 left") << 5 << 1 << 1000.0;
+    QTest::newRow("three columns, column 3") << 3 << 3 << 10600.0;
+    QTest::newRow("three columns, column 2") << 3 << 2 << 6000.0;
+    QTest::newRow("one column: left") << 1 << 4 << 1000.0;
+    QTest::newRow("no columns: left") << 0 << 4 << 1000.0;
+}
+
+void TestFurniture::footLineColumns()
+{
+    QFETCH(int, footCount);
+    QFETCH(int, code);
+    QFETCH(double, x);
+    m_job->setFootCount(qint16(footCount));
+    m_job->AddFoot(u"页脚"_qs, 1, code, 0);
+    DrawFootLines();
+    QCOMPARE(prints(*m_page)[0].x, x);
+}
+
+void TestFurniture::pageInfoLine_data()
+{
+    QTest::addColumn<QList<int>>("switches"); // operator, page number, date
+    QTest::addColumn<int>("colBands");
+    QTest::addColumn<QStringList>("texts");
+    QTest::addColumn<int>("advance");
+    QTest::newRow("all") << QList<int> { 1, 1, 1 } << 1
+                         << QStringList { u"操作员:张三"_qs, u"第 2 页 (共 5 页)"_qs,
+                                          u"打印日期:2007年11月8日"_qs }
+                         << 300;
+    QTest::newRow("column bands") << QList<int> { 0, 1, 0 } << 3
+                                  << QStringList { u"第 2 (1/3) 页 (共 5 页)"_qs } << 300;
+    QTest::newRow("date only") << QList<int> { 0, 0, 1 } << 1
+                               << QStringList { u"打印日期:2007年11月8日"_qs } << 300;
+    QTest::newRow("none") << QList<int> { 0, 0, 0 } << 1 << QStringList {} << 0;
+}
+
+void TestFurniture::pageInfoLine()
+{
+    QFETCH(QList<int>, switches);
+    QFETCH(int, colBands);
+    QFETCH(QStringList, texts);
+    QFETCH(int, advance);
+    EngineState &s = engineState();
+    s.Format.PrintOperator = qint16(switches[0]);
+    s.Format.PrintPageNo = qint16(switches[1]);
+    s.Format.PrintDate = qint16(switches[2]);
+    s.ColPageCount = qint16(colBands);
+    s.CurColPage = 1;
+    m_job->setOperator(u"张三"_qs);
+    DrawPageInfoLine();
+    const QList<PrintAt> p = prints(*m_page);
+    QStringList got;
+    for (const PrintAt &item : p) {
+        got << item.text;
+        QCOMPARE(item.y, 2000.0); // one line
+    }
+    QCOMPARE(got, texts);
+    QCOMPARE(s.PageOriginY, 2000 + advance);
+    if (switches == QList<int> { 1, 1, 1 }) {
+        QCOMPARE(p[0].x, 1000.0);
+        // "第 2 页 (共 5 页)": 4 wide, 9 narrow = 800 + 900 = 1700.
+        QCOMPARE(p[1].x, 1000 + (10000 - 1700) / 2.0);
+        // The date ends at the right edge.
+        const double w = RecordingSurface::textWidthFor(texts[2], 10);
+        QCOMPARE(p[2].x, 11000 - w);
+    }
+}
+
+void TestFurniture::logoPicturePlaces_data()
+{
+    QTest::addColumn<int>("code");
+    QTest::addColumn<double>("x");
+    QTest::addColumn<double>("y");
+    QTest::addColumn<int>("advance");
+    // The picture is 1440 × 1440 twips (96 × 96 pixels at 96 dpi); bottom margin 500.
+    QTest::newRow("0 centred, in the flow") << 0 << 1000 + (10000 - 1440) / 2.0 << 2000.0 << 1440;
+    QTest::newRow("1 left, in the flow") << 1 << 1000.0 << 2000.0 << 1440;
+    QTest::newRow("2 right, in the flow") << 2 << 11000.0 - 1440 << 2000.0 << 1440;
+    QTest::newRow("3 left, at the foot") << 3 << 1000.0 << 2000.0 + 15000 - 1440 - 500 << 0;
+    QTest::newRow("4 right, at the foot") << 4 << 11000.0 - 1440 << 2000.0 + 15000 - 1440 - 500 << 0;
+    QTest::newRow("5 centred, at the foot") << 5 << 1000 + (10000 - 1440) / 2.0
+                                            << 2000.0 + 15000 - 1440 - 500 << 0;
+}
+
+void TestFurniture::logoPicturePlaces()
+{
+    QFETCH(int, code);
+    QFETCH(double, x);
+    QFETCH(double, y);
+    QFETCH(int, advance);
+    QImage picture(96, 96, QImage::Format_RGB32);
+    picture.fill(Qt::blue);
+    picture.setDotsPerMeterX(3780);
+    picture.setDotsPerMeterY(3780);
+    const QString path = m_dir.filePath(u"logo.png"_qs);
+    QVERIFY(picture.save(path));
+    EngineState &s = engineState();
+    s.Format.LogPicPrt = 1;
+    s.Format.LogPicLoc = qint16(code);
+    s.BottomMarginTw = 500;
+    DrawLogoPicture(path);
+    const QList<Op> paints = m_page->ops(u"PaintPicture"_qs);
+    QCOMPARE(paints.size(), 1);
+    QCOMPARE(paints[0].args.mid(0, 5),
+             (QVariantList { u"96x96"_qs, double(roundHalfEven(x)), double(roundHalfEven(y)), 1440.0, 1440.0 }));
+    QCOMPARE(s.PageOriginY, 2000 + advance);
+    QCOMPARE(s.LogoHeightTw, 1440);
+}
+
+void TestFurniture::missingOrBrokenLogoDrawsNothing()
+{
+    EngineState &s = engineState();
+    s.Format.LogPicPrt = 1;
+    DrawLogoPicture(m_dir.filePath(u"gone.png"_qs));
+    const QString broken = m_dir.filePath(u"broken.png"_qs);
+    QFile f(broken);
+    QVERIFY(f.open(QIODevice::WriteOnly));
+    f.write("\x89PNG broken");
+    f.close();
+    DrawLogoPicture(broken);
+    QVERIFY(m_page->ops(u"PaintPicture"_qs).isEmpty());
+    QCOMPARE(s.PageOriginY, 2000);
+    s.Format.LogPicPrt = 0;
+    DrawLogoPicture(broken);
+    QVERIFY(m_page->ops().isEmpty());
+}
+
+void TestFurniture::logoTextPlaces_data()
+{
+    QTest::addColumn<int>("code");
+    QTest::addColumn<QString>("marker");
+    QTest::addColumn<double>("markerX");
+    QTest::addColumn<double>("markerY");
+    QTest::addColumn<QVariant>("textX"); // invalid: no text
+    // Page at (1000, 2000) inside margins 500 all round, offsets 0: the logical sheet area is
+    // 11000 × 16000 from (500, 1500). The marker is 48 px = 720 twips, drawn at 180.
+    const double L = 500, R = 11000 - 180 + 500, CX = (11000 - 180) / 2.0 + 500;
+    const double T = 1500, B = 16000 - 180 + 1500, CY = (16000 - 180) / 2.0 + 1500;
+    // The text "公司" is 400 wide in font 8 (10 pt).
+    QTest::newRow("0 top centre, text right") << 0 << u"seal"_qs << CX << T << QVariant(CX + 180);
+    QTest::newRow("1 top left, text right") << 1 << u"seal"_qs << L << T << QVariant(L + 180);
+    QTest::newRow("2 top left, stamp alone") << 2 << u"stamp"_qs << L << T << QVariant();
+    QTest::newRow("3 middle left") << 3 << u"stamp"_qs << L << CY << QVariant();
+    QTest::newRow("4 bottom left, text right") << 4 << u"seal"_qs << L << B << QVariant(L + 180);
+    QTest::newRow("6 top right, text before") << 6 << u"seal"_qs << R << T << QVariant(R - 400);
+    QTest::newRow("7 top right, stamp alone") << 7 << u"stamp"_qs << R << T << QVariant();
+    QTest::newRow("9 bottom right, text before") << 9 << u"seal"_qs << R << B << QVariant(R - 400);
+    QTest::newRow("11 bottom centre") << 11 << u"seal"_qs << CX << B << QVariant(CX + 180);
+}
+
+void TestFurniture::logoTextPlaces()
+{
+    QFETCH(int, code);
+    QFETCH(QString, marker);
+    QFETCH(double, markerX);
+    QFETCH(double, markerY);
+    QFETCH(QVariant, textX);
+    EngineState &s = engineState();
+    s.LeftMarginTw = s.RightMarginTw = s.TopMarginTw = s.BottomMarginTw = 500;
+    s.Format.LogTextPrt = 1;
+    s.Format.LogText = u"公司"_qs;
+    s.Format.LogTextLoc = qint16(code);
+    s.FontTable[7].Size = 9;
+    DrawLogoText(1000, 2000);
+    const QList<Op> paints = m_page->ops(u"PaintPicture"_qs);
+    QCOMPARE(paints.size(), 1);
+    QCOMPARE(paints[0].args.value(1).toDouble(), double(roundHalfEven(markerX)));
+    QCOMPARE(paints[0].args.value(2).toDouble(), double(roundHalfEven(markerY)));
+    QCOMPARE(paints[0].args.value(3).toDouble(), 180.0);
+    Q_UNUSED(marker);
+    const QList<PrintAt> p = prints(*m_page);
+    QCOMPARE(p.isEmpty(), !textX.isValid());
+    if (!p.isEmpty()) {
+        QCOMPARE(p[0].x, double(roundHalfEven(textX.toDouble())));
+        QCOMPARE(p[0].y, double(roundHalfEven(markerY)));
+        // Measured with font 8 (10 pt), printed with font 7 (9 pt).
+        QCOMPARE(m_page->FontSize(), 9.0);
+    }
+}
+
+void TestFurniture::logoAtHalfZoom()
+{
+    QImage picture(96, 48, QImage::Format_RGB32);
+    picture.fill(Qt::red);
+    picture.setDotsPerMeterX(3780);
+    picture.setDotsPerMeterY(3780);
+    const QString path = m_dir.filePath(u"half.png"_qs);
+    QVERIFY(picture.save(path));
+    EngineState &s = engineState();
+    s.ZoomRate = 0.5;
+    s.Format.LogPicPrt = 1;
+    s.Format.LogPicLoc = 1;
+    s.Format.LogTextPrt = 1;
+    s.Format.LogTextLoc = 2;
+    DrawLogoPicture(path);
+    DrawLogoText(1000, 2000);
+    const QList<Op> paints = m_page->ops(u"PaintPicture"_qs);
+    QCOMPARE(paints.size(), 2);
+    QCOMPARE(paints[0].args.mid(1, 4), (QVariantList { 500.0, 1000.0, 720.0, 360.0 }));
+    QCOMPARE(paints[1].args.value(3).toDouble(), 90.0); // the marker at an eighth: 720 / 8
+    QCOMPARE(s.PageOriginY, 2000 + 720);                // page twips, unzoomed
+}
+
+QUILLON_TEST_MAIN(TestFurniture)
+#include "tst_furniture.moc"

@@ -1,0 +1,357 @@
+#include "testmain.h"
+#include "support/singleprinter.h"
+#include "support/testplatform.h"
+
+#include "engine/layout/pagedriver.h"
+#include "engine/state/previewsinks.h"
+
+#include <quillon/flexgrid.h>
+#include <quillon/myprint.h>
+#include <quillon/spreadgrid.h>
+
+using namespace quillon;
+
+namespace {
+
+using Op = RecordingSurface::Op;
+
+class StatusPanels : public PreviewStatusSink
+{
+public:
+    void setPanelText(int panel, const QString &text) override { panels[panel] = text; }
+    QMap<int, QString> panels;
+};
+
+class Progress : public PreviewProgressSink
+{
+public:
+    double value() const override { return m_value; }
+    void setValue(double v) override { m_value = v; }
+    void setVisible(bool v) override { visible << v; }
+    QList<bool> visible;
+
+private:
+    double m_value = 0;
+};
+
+/// The page-number items printed, in order: which logical pages a sheet drew.
+QStringList pageNumbers(const RecordingSurface &s)
+{
+    QStringList out;
+    for (const Op &op : s.ops(u"Print"_qs)) {
+        const QString text = op.args[0].toString();
+        if (text.startsWith(u"第 "_qs))
+            out << text;
+    }
+    return out;
+}
+
+} // namespace
+
+// A flex grid of 31 rows (1 header) at 10 rows per page: 3 row bands. The layout fields are
+// set by hand so that each test controls the sheet's geometry.
+class TestPageDriver : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void init();
+    void cleanup();
+
+    void onePagePerSheet();
+    void columnBandFirstOrderAcrossSheets();
+    void secondPageAcrossStartsBesideTheFirst();
+    void centredCells();
+    void cutMarks_data();
+    void cutMarks();
+    void previewStatusAndProgress();
+    void colour_data();
+    void colour();
+    void errorsAreShownAndSwallowed();
+    void firstPagesOfSheets();
+    void continuousPage();
+
+private:
+    void useSheet(int across, int down, int colBands);
+    QList<double> operatorXs() const;
+
+    SinglePrinterSystem *m_system = nullptr;
+    RecordingSurface *m_page = nullptr;
+    std::unique_ptr<RecordingSurface> m_ownPage;
+    std::unique_ptr<MyPrint> m_job;
+    std::unique_ptr<FlexGrid> m_grid;
+    RecordingMessageSink *m_sink = nullptr;
+};
+
+void TestPageDriver::init()
+{
+    auto system = std::make_unique<SinglePrinterSystem>(12000, 17000, 11000, 16000);
+    m_system = system.get();
+    m_sink = TestPlatform::install(std::move(system)).sink;
+    m_ownPage = std::make_unique<RecordingSurface>();
+    m_page = m_ownPage.get();
+    m_grid = std::make_unique<FlexGrid>();
+    m_grid->setSize(31, 4);
+    m_grid->setFixedRows(1);
+    m_job = std::make_unique<MyPrint>();
+    m_job->setGridType(MyPrint::MnuGridType::ssMsflexGrid);
+    m_job->setDatagrid(m_grid.get());
+    m_job->setOperator(u"甲"_qs);
+    EngineState &s = engineState();
+    s.setPrintObject(m_job.get());
+    s.DrawTarget = m_page;
+    s.OutputMode = 1;
+    for (FontSpec &font : s.FontTable)
+        font = { u"宋体"_qs, 10 };
+    s.GridRows = 31;
+    s.GridCols = 4;
+    s.FixedRowsTop = 1;
+    s.ColStart = 0;
+    s.ColEnd = 3;
+    s.LineHeightTw = 300;
+    s.LinesPerPage = 10;
+    s.RowPageCount = 3;
+    s.LeftMarginTw = s.RightMarginTw = 500;
+    s.TopMarginTw = s.BottomMarginTw = 600;
+    s.Format.PrintDate = 0;
+    useSheet(1, 1, 1);
+}
+
+void TestPageDriver::cleanup()
+{
+    m_job.reset();
+    m_grid.reset();
+    TestPlatform::uninstall();
+}
+
+void TestPageDriver::useSheet(int across, int down, int colBands)
+{
+    EngineState &s = engineState();
+    s.PagesAcross = qint16(across);
+    s.PagesDown = qint16(down);
+    s.ColPageCount = qint16(colBands);
+    s.PageWidthTw = across == 1 ? 10000 : 4000;
+    s.PageHeightTw = down == 1 ? 14800 : 6800;
+    s.UsableWidthTw = 10000;
+    s.UsableHeightTw = 14800;
+    s.FirstBodyCol = 0;
+    s.LastBodyCol = 3;
+    s.CurRowPage = s.CurColPage = 1;
+}
+
+QList<double> TestPageDriver::operatorXs() const
+{
+    QList<double> xs;
+    for (const Op &op : m_page->ops(u"Print"_qs)) {
+        if (op.args[0].toString().startsWith(u"操作员"_qs))
+            xs << op.args[1].toDouble();
+    }
+    return xs;
+}
+
+void TestPageDriver::onePagePerSheet()
+{
+    QVERIFY(RenderSheet());
+    const EngineState &s = engineState();
+    QCOMPARE(pageNumbers(*m_page), QStringList { u"第 1 页 (共 3 页)"_qs });
+    QCOMPARE(operatorXs(), QList<double> { 500 });
+    QCOMPARE(s.CurRowPage, 1); // left as it was found
+    QVERIFY(s.SheetNav[0]);
+    QVERIFY(!s.SheetNav[1]);
+    QVERIFY(!s.LastPageDone);
+}
+
+void TestPageDriver::columnBandFirstOrderAcrossSheets()
+{
+    useSheet(2, 2, 2);
+    EngineState &s = engineState();
+    QVERIFY(RenderSheet());
+    QCOMPARE(pageNumbers(*m_page),
+             (QStringList { u"第 1 (1/2) 页 (共 3 页)"_qs, u"第 1 (2/2) 页 (共 3 页)"_qs,
+                            u"第 2 (1/2) 页 (共 3 页)"_qs, u"第 2 (2/2) 页 (共 3 页)"_qs }));
+    QVERIFY(s.SheetNav[0]);
+    QVERIFY(!s.SheetNav[1]);
+
+    m_page->clear();
+    const LogicalPage second = firstPageOfSheet(2);
+    s.CurRowPage = qint16(second.rowPage);
+    s.CurColPage = qint16(second.colPage);
+    QVERIFY(RenderSheet());
+    QCOMPARE(pageNumbers(*m_page),
+             (QStringList { u"第 3 (1/2) 页 (共 3 页)"_qs, u"第 3 (2/2) 页 (共 3 页)"_qs }));
+    QVERIFY(s.LastPageDone);
+    QVERIFY(s.SheetNav[1]);
+    QVERIFY(!s.SheetNav[0]);
+    QCOMPARE(s.CurRowPage, 3);
+}
+
+void TestPageDriver::secondPageAcrossStartsBesideTheFirst()
+{
+    useSheet(2, 1, 1);
+    EngineState &s = engineState();
+    s.OffsetX = 100;
+    QVERIFY(RenderSheet());
+    // 500 + 4000 + 500 + 500 - 2 × 100
+    QCOMPARE(operatorXs(), (QList<double> { 500, 5300 }));
+}
+
+void TestPageDriver::centredCells()
+{
+    useSheet(2, 2, 1);
+    EngineState &s = engineState();
+    s.Format.HCenter = 1;
+    s.Format.VCenter = 1;
+    s.LeftMarginTw = 500;
+    QVERIFY(RenderSheet());
+    // Next cell across: (1 + 0.5) × 10000 / 2 - 4000 / 2 = 5500.
+    QCOMPARE(operatorXs(), (QList<double> { 500, 5500, 500 }));
+    QVERIFY(s.LastPageDone);
+}
+
+void TestPageDriver::cutMarks_data()
+{
+    QTest::addColumn<int>("outputMode");
+    QTest::addColumn<int>("cutline");
+    QTest::addColumn<int>("across");
+    QTest::addColumn<int>("marks"); // sets of 8 strokes
+    QTest::newRow("printer, one page, cut lines on") << 1 << 1 << 1 << 0;
+    QTest::newRow("preview, one page: printable area") << 2 << 1 << 1 << 1;
+    QTest::newRow("printer, two across with cut lines") << 1 << 1 << 2 << 2;
+    QTest::newRow("printer, two across without cut lines") << 1 << 0 << 2 << 0;
+    QTest::newRow("printer, 2 × 2 with cut lines") << 1 << 1 << 4 << 3;
+    QTest::newRow("preview, 2 × 2 without cut lines") << 2 << 0 << 4 << 3;
+}
+
+void TestPageDriver::cutMarks()
+{
+    QFETCH(int, outputMode);
+    QFETCH(int, cutline);
+    QFETCH(int, across);
+    QFETCH(int, marks);
+    if (across == 4)
+        useSheet(2, 2, 1);
+    else
+        useSheet(across, 1, 1);
+    EngineState &s = engineState();
+    s.OutputMode = qint16(outputMode);
+    s.Format.Cutline = qint16(cutline);
+    s.Format.PrintPageNo = s.Format.PrintOperator = 0;
+    m_job->setBorderStyle(MyPrint::enuBdSy::ssnoborder);
+    m_grid->setSize(1, 4); // header only: every line drawn is a cell edge or a mark
+    s.GridRows = 1;
+    s.RowPageCount = 3;
+    QVERIFY(RenderSheet());
+    // Cut-mark strokes are 567 long; grid cells draw no line of that length here.
+    int strokes = 0;
+    for (const Op &op : m_page->ops(u"Line"_qs)) {
+        const double dx = std::abs(op.args[2].toDouble() - op.args[0].toDouble());
+        const double dy = std::abs(op.args[3].toDouble() - op.args[1].toDouble());
+        strokes += (dx == 567 && dy == 0) || (dy == 567 && dx == 0);
+    }
+    QCOMPARE(strokes, 8 * marks);
+}
+
+void TestPageDriver::previewStatusAndProgress()
+{
+    StatusPanels status;
+    Progress progress;
+    EngineState &s = engineState();
+    s.OutputMode = 2;
+    s.PreviewUiActive = true;
+    s.PreviewStatusBar = &status;
+    s.PreviewProgressBar = &progress;
+    s.CurSheet = 2;
+    s.SheetCount = 5;
+    s.ZoomRate = 0.75;
+    s.Format.PaperSize = 9;
+    QVERIFY(RenderSheet());
+    QCOMPARE(status.panels.value(1), u"第 2 页 共 5 页"_qs);
+    QCOMPARE(status.panels.value(2), u"纸张:A4"_qs);
+    QCOMPARE(status.panels.value(3), u"显示比例:75%"_qs);
+    QCOMPARE(progress.visible, (QList<bool> { true, false }));
+    QCOMPARE(progress.value(), 100.0);
+    QCOMPARE(m_page->ops().first().name, u"Cls"_qs);
+
+    s.Format.PaperSize = 42;
+    QVERIFY(RenderSheet());
+    QCOMPARE(status.panels.value(2), u"纸张:未知纸张"_qs);
+    s.PreviewStatusBar = nullptr;
+    s.PreviewProgressBar = nullptr;
+}
+
+void TestPageDriver::colour_data()
+{
+    QTest::addColumn<bool>("colourPrinter");
+    QTest::addColumn<int>("colorPrint");
+    QTest::addColumn<int>("lineColor");
+    QTest::addColumn<int>("mode");
+    QTest::newRow("colour") << true << 1 << 255 << 2;
+    QTest::newRow("colour printing off") << true << 0 << 0 << 1;
+    QTest::newRow("printer without colour") << false << 1 << 0 << 0;
+}
+
+void TestPageDriver::colour()
+{
+    QFETCH(bool, colourPrinter);
+    QFETCH(int, colorPrint);
+    QFETCH(int, lineColor);
+    QFETCH(int, mode);
+    m_system->printer.setColorCapable(colourPrinter);
+    EngineState &s = engineState();
+    s.Format.ColorPrint = qint16(colorPrint);
+    s.Format.GridColor = 255;
+    QVERIFY(RenderSheet());
+    QCOMPARE(s.LineColor, lineColor);
+    QCOMPARE(m_system->printer.ColorMode(), mode);
+    for (const Op &op : m_page->ops(u"Line"_qs))
+        QCOMPARE(op.args[4].toInt(), lineColor);
+}
+
+void TestPageDriver::errorsAreShownAndSwallowed()
+{
+    SpreadGrid spread;
+    spread.setMaxRows(5);
+    spread.setMaxCols(2);
+    m_job->setGridType(MyPrint::MnuGridType::ssSpread);
+    m_job->setDatagrid(&spread);
+    QVERIFY(!RenderSheet());
+    QCOMPARE(m_sink->messages().size(), 1);
+    QVERIFY(m_sink->messages()[0].prompt.startsWith(u"[20010]"_qs));
+    QCOMPARE(m_sink->messages()[0].buttons, 0x10000 | 48);
+
+    // A grid whose cells cannot be read fails the sheet the same way.
+    m_job->setGridType(MyPrint::MnuGridType::ssMsflexGrid);
+    m_job->setDatagrid(m_grid.get());
+    engineState().GridRows = 40; // more rows than the grid has
+    engineState().CurRowPage = 4;
+    QVERIFY(!RenderSheet());
+    QVERIFY(m_sink->messages()[1].prompt.startsWith(u"[381]Invalid Row value"_qs));
+}
+
+void TestPageDriver::firstPagesOfSheets()
+{
+    useSheet(2, 2, 3); // 4 logical pages per sheet, 3 column bands
+    const QList<QPair<int, int>> expected { { 1, 1 }, { 2, 2 }, { 3, 3 }, { 5, 1 } };
+    for (int sheet = 1; sheet <= 4; ++sheet) {
+        const LogicalPage p = firstPageOfSheet(sheet);
+        QCOMPARE((QPair<int, int> { p.rowPage, p.colPage }), expected[sheet - 1]);
+    }
+}
+
+void TestPageDriver::continuousPage()
+{
+    EngineState &s = engineState();
+    s.PageOriginX = 500;
+    s.PageOriginY = 600;
+    s.CurRowPage = 2;
+    RenderContPage();
+    QCOMPARE(pageNumbers(*m_page), QStringList { u"第 2 页 (共 3 页)"_qs });
+    // Printable-area marks, on the printer too.
+    int strokes = 0;
+    for (const Op &op : m_page->ops(u"Line"_qs))
+        strokes += std::abs(op.args[2].toDouble() - op.args[0].toDouble()) == 567;
+    QCOMPARE(strokes, 4);
+}
+
+QUILLON_TEST_MAIN(TestPageDriver)
+#include "tst_pagedriver.moc"
