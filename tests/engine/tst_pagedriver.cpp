@@ -70,6 +70,8 @@ private Q_SLOTS:
     void errorsAreShownAndSwallowed();
     void firstPagesOfSheets();
     void continuousPage();
+    void secondGridSwitchedOffWhenTheFirstReachesTheMiddle_data();
+    void secondGridSwitchedOffWhenTheFirstReachesTheMiddle();
 
 private:
     void useSheet(int across, int down, int colBands);
@@ -351,6 +353,29 @@ void TestPageDriver::continuousPage()
     for (const Op &op : m_page->ops(u"Line"_qs))
         strokes += std::abs(op.args[2].toDouble() - op.args[0].toDouble()) == 567;
     QCOMPARE(strokes, 4);
+}
+
+void TestPageDriver::secondGridSwitchedOffWhenTheFirstReachesTheMiddle_data()
+{
+    QTest::addColumn<int>("rows");
+    QTest::addColumn<bool>("stillOn");
+    // The middle line: usable height / 2 + 2 × top margin = 7400 + 1200 = 8600.
+    QTest::newRow("short first grid") << 5 << true;
+    QTest::newRow("long first grid") << 30 << false;
+}
+
+void TestPageDriver::secondGridSwitchedOffWhenTheFirstReachesTheMiddle()
+{
+    QFETCH(int, rows);
+    QFETCH(bool, stillOn);
+    m_grid->setSize(rows + 1, 4);
+    EngineState &s = engineState();
+    s.GridRows = rows + 1;
+    s.LinesPerPage = 30;
+    s.RowPageCount = 1;
+    m_job->setMuitGrid(true);
+    QVERIFY(RenderSheet());
+    QCOMPARE(m_job->MuitGrid(), stillOn);
 }
 
 QUILLON_TEST_MAIN(TestPageDriver)
