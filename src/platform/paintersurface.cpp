@@ -3,6 +3,7 @@
 #include "reportfonts.h"
 
 #include <QPagedPaintDevice>
+#include <QFontDatabase>
 #include <QPaintDevice>
 
 #include <algorithm>
@@ -41,10 +42,6 @@ PainterSurface::PainterSurface(QPaintDevice *device)
     , m_dpiX(device->logicalDpiX())
     , m_dpiY(device->logicalDpiY())
 {
-    m_font.setHintingPreference(QFont::PreferNoHinting);
-    m_font.setStyleStrategy(QFont::PreferOutline);
-    m_font.setFamilies(ReportFonts::families(QString()));
-    m_font.setPointSizeF(m_fontSize);
 }
 
 PainterSurface::~PainterSurface()
@@ -58,6 +55,7 @@ bool PainterSurface::newPage()
                                                                           : m_device);
     if (!paged)
         return false;
+    flushLines();
     painter(); // an empty first page still counts as a page
     if (!paged->newPage())
         return false;
@@ -86,80 +84,191 @@ void PainterSurface::setMetricDevice(QPaintDevice *device)
     m_device = device;
     m_dpiX = device->logicalDpiX();
     m_dpiY = device->logicalDpiY();
-    fontChanged();
+    m_fontCaches.clear();
+    m_currentCache = nullptr;
 }
 
 void PainterSurface::end()
 {
+    flushLines();
     if (m_painter.isActive())
         m_painter.end();
 }
 
-void PainterSurface::fontChanged()
+namespace {
+
+/// Characters that a glyph-by-glyph layout renders exactly as full shaping would.
+bool needsNoShaping(QChar c)
 {
-    m_metrics.reset();
+    const char16_t u = c.unicode();
+    return (u >= 0x20 && u < 0x250) || (u >= 0x2000 && u < 0x2070) || (u >= 0x2E80 && u < 0xA000)
+        || (u >= 0xF900 && u < 0xFB00) || (u >= 0xFE30 && u < 0xFE50) || (u >= 0xFF00 && u < 0xFFF0);
 }
 
-const QFontMetricsF &PainterSurface::metrics()
+} // namespace
+
+PainterSurface::FontCache &PainterSurface::fontCache()
 {
-    if (!m_metrics)
-        m_metrics.emplace(m_font, m_device);
-    return *m_metrics;
+    if (!m_currentCache) {
+        auto it = m_fontCaches.find(m_spec);
+        if (it == m_fontCaches.end()) {
+            QFont font;
+            font.setHintingPreference(QFont::PreferNoHinting);
+            font.setStyleStrategy(QFont::PreferOutline);
+            font.setFamilies(ReportFonts::families(m_spec.name));
+            // A font needs a positive size; shrinking loops may ask for less.
+            font.setPointSizeF(std::max(m_spec.size, 0.5));
+            font.setBold(m_spec.bold);
+            font.setItalic(m_spec.italic);
+            font.setStrikeOut(m_spec.strikeOut);
+            font.setUnderline(m_spec.underline);
+            FontCache cache;
+            cache.font = font;
+            cache.metrics = QFontMetricsF(font, m_device);
+            cache.rawFont = QRawFont::fromFont(QFont(font, m_device), QFontDatabase::SimplifiedChinese);
+            it = m_fontCaches.insert(m_spec, std::move(cache));
+        }
+        m_currentCache = &*it;
+    }
+    return *m_currentCache;
+}
+
+const PainterSurface::SimpleText &PainterSurface::simpleText(const QString &line)
+{
+    // Decorated fonts keep Qt's own drawing, which draws their lines.
+    if (line.isEmpty() || m_spec.bold || m_spec.italic || m_spec.underline || m_spec.strikeOut)
+        return m_unsupported;
+    FontCache &cache = fontCache();
+    if (const auto it = cache.texts.constFind(line); it != cache.texts.cend())
+        return *it;
+    if (cache.texts.size() > 4096)
+        cache.texts.clear(); // bounded: a long report repeats few of its texts
+    SimpleText &entry = cache.texts[line];
+    entry.text = line;
+    for (QChar c : line) {
+        if (!needsNoShaping(c))
+            return entry;
+    }
+    const QRawFont &raw = cache.rawFont;
+    if (!raw.isValid())
+        return entry;
+    const QList<quint32> glyphs = raw.glyphIndexesForString(line);
+    if (glyphs.size() != line.size() || glyphs.contains(0u))
+        return entry; // a character the primary face lacks: let Qt find a face for it
+    const QList<QPointF> advances = raw.advancesForGlyphIndexes(glyphs, QRawFont::UseDesignMetrics);
+    QList<QPointF> positions;
+    positions.reserve(glyphs.size());
+    double x = 0;
+    const double ascent = raw.ascent();
+    for (const QPointF &advance : advances) {
+        positions.append(QPointF(x, ascent));
+        x += advance.x();
+    }
+    entry.run.setRawFont(raw);
+    entry.run.setGlyphIndexes(glyphs);
+    entry.run.setPositions(positions);
+    entry.advance = x;
+    entry.valid = true;
+    return entry;
+}
+
+void PainterSurface::queueLine(const QLineF &line, const QPen &pen)
+{
+    if (!m_queuedLines.isEmpty() && pen != m_queuedPen)
+        flushLines(); // a line of another pen may paint over these: keep the order
+    m_queuedPen = pen;
+    const bool horizontal = line.y1() == line.y2();
+    const bool vertical = line.x1() == line.x2();
+    if (!horizontal && !vertical) {
+        m_queuedLines.append(line);
+        return;
+    }
+    // Always from the smaller to the larger end, so that touching segments meet end to start.
+    const QPointF a = horizontal ? (line.x1() <= line.x2() ? line.p1() : line.p2())
+                                 : (line.y1() <= line.y2() ? line.p1() : line.p2());
+    const QPointF b = a == line.p1() ? line.p2() : line.p1();
+    auto &open = horizontal ? m_openHorizontal : m_openVertical;
+    const auto startKey = horizontal ? qMakePair(a.y(), a.x()) : qMakePair(a.x(), a.y());
+    const auto endKey = horizontal ? qMakePair(b.y(), b.x()) : qMakePair(b.x(), b.y());
+    if (const auto it = open.constFind(startKey); it != open.cend()) {
+        const qsizetype index = *it;
+        open.erase(it);
+        m_queuedLines[index].setP2(b);
+        open.insert(endKey, index);
+        return;
+    }
+    m_queuedLines.append(QLineF(a, b));
+    open.insert(endKey, m_queuedLines.size() - 1);
+}
+
+void PainterSurface::flushLines()
+{
+    if (m_queuedLines.isEmpty())
+        return;
+    QPainter &p = painter();
+    if (p.isActive()) {
+        p.setPen(m_queuedPen);
+        p.drawLines(m_queuedLines.constData(), int(m_queuedLines.size()));
+    }
+    m_queuedLines.clear();
+    m_openHorizontal.clear();
+    m_openVertical.clear();
+}
+
+void PainterSurface::setSpec(const FontSpec &spec)
+{
+    if (spec == m_spec)
+        return;
+    m_spec = spec;
+    m_currentCache = nullptr;
 }
 
 void PainterSurface::setFontName(const QString &name)
 {
-    if (name == m_fontName)
-        return;
-    m_fontName = name;
-    m_font.setFamilies(ReportFonts::families(name));
-    fontChanged();
+    FontSpec spec = m_spec;
+    spec.name = name;
+    setSpec(spec);
 }
 
 void PainterSurface::setFontSize(double points)
 {
-    // A font needs a positive size; shrinking loops may ask for less.
-    if (points == m_fontSize)
-        return;
-    m_fontSize = points;
-    m_font.setPointSizeF(std::max(points, 0.5));
-    fontChanged();
+    FontSpec spec = m_spec;
+    spec.size = points;
+    setSpec(spec);
 }
 
 void PainterSurface::setFontBold(bool on)
 {
-    if (m_font.bold() == on)
-        return;
-    m_font.setBold(on);
-    fontChanged();
+    FontSpec spec = m_spec;
+    spec.bold = on;
+    setSpec(spec);
 }
 
 void PainterSurface::setFontItalic(bool on)
 {
-    if (m_font.italic() == on)
-        return;
-    m_font.setItalic(on);
-    fontChanged();
+    FontSpec spec = m_spec;
+    spec.italic = on;
+    setSpec(spec);
 }
 
 void PainterSurface::setFontStrikethru(bool on)
 {
-    if (m_font.strikeOut() == on)
-        return;
-    m_font.setStrikeOut(on);
-    fontChanged();
+    FontSpec spec = m_spec;
+    spec.strikeOut = on;
+    setSpec(spec);
 }
 
 void PainterSurface::setFontUnderline(bool on)
 {
-    if (m_font.underline() == on)
-        return;
-    m_font.setUnderline(on);
-    fontChanged();
+    FontSpec spec = m_spec;
+    spec.underline = on;
+    setSpec(spec);
 }
 
 double PainterSurface::TextWidth(const QString &text)
 {
+    if (const SimpleText &simple = simpleText(text); simple.valid)
+        return simple.advance * 1440.0 / m_dpiX;
     const QFontMetricsF &fm = metrics();
     double widest = 0;
     for (const QString &line : linesOf(text))
@@ -178,12 +287,16 @@ void PainterSurface::Print(const QString &text)
     QPainter &p = painter();
     if (!p.isActive())
         return;
-    p.setFont(m_font);
+    p.setFont(fontCache().font);
     p.setPen(colorFromRgb(m_foreColor));
     double y = toDeviceY(m_currentY);
     for (const QString &line : linesOf(text)) {
-        if (!line.isEmpty())
-            p.drawText(QPointF(toDeviceX(m_currentX), y + fm.ascent()), line);
+        if (!line.isEmpty()) {
+            if (const SimpleText &simple = simpleText(line); simple.valid)
+                p.drawGlyphRun(QPointF(toDeviceX(m_currentX), y), simple.run);
+            else
+                p.drawText(QPointF(toDeviceX(m_currentX), y + fm.ascent()), line);
+        }
         y += fm.height();
     }
     m_currentY = y * 1440.0 / m_dpiY;
@@ -197,12 +310,8 @@ void PainterSurface::Line(double x1, double y1, double x2, double y2, qint32 col
         y2 += y1;
     }
     const double pixel = std::max(1.0, std::max(m_dpiX, m_dpiY) / 600.0);
-    QPen pen(colorFromRgb(color), m_drawWidth * pixel, penStyle(m_drawStyle), Qt::SquareCap);
-    QPainter &p = painter();
-    if (!p.isActive())
-        return;
-    p.setPen(pen);
-    p.drawLine(QPointF(toDeviceX(x1), toDeviceY(y1)), QPointF(toDeviceX(x2), toDeviceY(y2)));
+    const QPen pen(colorFromRgb(color), m_drawWidth * pixel, penStyle(m_drawStyle), Qt::SquareCap);
+    queueLine(QLineF(toDeviceX(x1), toDeviceY(y1), toDeviceX(x2), toDeviceY(y2)), pen);
     m_currentX = x2;
     m_currentY = y2;
 }
@@ -220,12 +329,16 @@ void PainterSurface::PaintPicture(const QImage &picture, double x, double y, dou
     const QRectF source(sx, sy, sw > 0 ? sw : picture.width() - sx,
                         sh > 0 ? sh : picture.height() - sy);
     const QRectF target(toDeviceX(x), toDeviceY(y), toDeviceX(w), toDeviceY(h));
+    flushLines();
     if (painter().isActive())
         m_painter.drawImage(target, picture, source);
 }
 
 void PainterSurface::Cls()
 {
+    m_queuedLines.clear(); // lines not drawn yet would be cleared anyway
+    m_openHorizontal.clear();
+    m_openVertical.clear();
     if (painter().isActive())
         m_painter.fillRect(QRectF(0, 0, m_device->width(), m_device->height()), Qt::white);
 }

@@ -4,7 +4,10 @@
 
 #include <QFont>
 #include <QFontMetricsF>
+#include <QGlyphRun>
+#include <QHash>
 #include <QPainter>
+#include <QRawFont>
 
 #include <memory>
 #include <optional>
@@ -21,6 +24,23 @@ namespace quillon {
 class PainterSurface : public virtual Surface
 {
 public:
+    /// What the font setters set: a resolved font is made for each combination only once.
+    struct FontSpec
+    {
+        QString name;
+        double size = 10;
+        bool bold = false;
+        bool italic = false;
+        bool strikeOut = false;
+        bool underline = false;
+        friend bool operator==(const FontSpec &, const FontSpec &) = default;
+        friend size_t qHash(const FontSpec &spec, size_t seed = 0)
+        {
+            return qHashMulti(seed, spec.name, spec.size, spec.bold, spec.italic, spec.strikeOut,
+                              spec.underline);
+        }
+    };
+
     /// Measures and paints on the device until the surface is destroyed or end() is called.
     /// The device must outlive the surface.
     explicit PainterSurface(QPaintDevice *device);
@@ -39,19 +59,19 @@ public:
     void end();
 
     /// The font that the current settings resolve to.
-    QFont font() const { return m_font; }
+    QFont font() { return fontCache().font; }
 
-    QString FontName() const override { return m_fontName; }
+    QString FontName() const override { return m_spec.name; }
     void setFontName(const QString &name) override;
-    double FontSize() const override { return m_fontSize; }
+    double FontSize() const override { return m_spec.size; }
     void setFontSize(double points) override;
-    bool FontBold() const override { return m_font.bold(); }
+    bool FontBold() const override { return m_spec.bold; }
     void setFontBold(bool on) override;
-    bool FontItalic() const override { return m_font.italic(); }
+    bool FontItalic() const override { return m_spec.italic; }
     void setFontItalic(bool on) override;
-    bool FontStrikethru() const override { return m_font.strikeOut(); }
+    bool FontStrikethru() const override { return m_spec.strikeOut; }
     void setFontStrikethru(bool on) override;
-    bool FontUnderline() const override { return m_font.underline(); }
+    bool FontUnderline() const override { return m_spec.underline; }
     void setFontUnderline(bool on) override;
     qint32 ForeColor() const override { return m_foreColor; }
     void setForeColor(qint32 color) override { m_foreColor = color; }
@@ -99,17 +119,49 @@ protected:
     QPainter &painter();
 
 private:
-    const QFontMetricsF &metrics();
-    void fontChanged();
+    /// A one-line text laid out glyph by glyph in the current font, for texts that need no
+    /// shaping (CJK, Latin, common punctuation, all in the primary face). Measuring it and
+    /// drawing it share the work; any other text goes through Qt's full text layout.
+    struct SimpleText
+    {
+        QString text;
+        QGlyphRun run;
+        double advance = 0; // device units
+        bool valid = false;
+    };
+    const SimpleText &simpleText(const QString &line);
+    const QFontMetricsF &metrics() { return fontCache().metrics; }
+    void setSpec(const FontSpec &spec);
 
     QPaintDevice *m_device;
     QPainter m_painter;
     double m_dpiX;
     double m_dpiY;
-    QFont m_font;
-    QString m_fontName;
-    double m_fontSize = 10;
-    std::optional<QFontMetricsF> m_metrics;
+
+private:
+    /// A font resolved for this device, with its metrics and the glyph layouts of the texts
+    /// drawn in it: the same few fonts come back for every cell, and many cell texts repeat.
+    struct FontCache
+    {
+        QFont font;
+        QFontMetricsF metrics { QFont() };
+        QRawFont rawFont;
+        QHash<QString, SimpleText> texts;
+    };
+    FontCache &fontCache();
+    FontSpec m_spec;
+    QHash<FontSpec, FontCache> m_fontCaches;
+    FontCache *m_currentCache = nullptr;
+    SimpleText m_unsupported;
+
+    /// Grid lines waiting to be drawn: collinear segments that touch are joined first, so a row
+    /// of cell borders becomes one line in the output.
+    void queueLine(const QLineF &line, const QPen &pen);
+    void flushLines();
+    QPen m_queuedPen;
+    QList<QLineF> m_queuedLines;
+    QHash<QPair<double, double>, qsizetype> m_openHorizontal; // (y, x where it ends) → line
+    QHash<QPair<double, double>, qsizetype> m_openVertical;   // (x, y where it ends) → line
     qint32 m_foreColor = 0;
     double m_currentX = 0;
     double m_currentY = 0;
