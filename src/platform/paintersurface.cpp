@@ -139,11 +139,11 @@ const PainterSurface::SimpleText &PainterSurface::simpleText(const QString &line
     if (line.isEmpty() || m_spec.bold || m_spec.italic || m_spec.underline || m_spec.strikeOut)
         return m_unsupported;
     FontCache &cache = fontCache();
-    if (const auto it = cache.texts.constFind(line); it != cache.texts.cend())
-        return *it;
-    if (cache.texts.size() > 4096)
-        cache.texts.clear(); // bounded: a long report repeats few of its texts
-    SimpleText &entry = cache.texts[line];
+    // A cell's text is measured, then printed: the last layout of each font serves both.
+    SimpleText &entry = cache.last;
+    if (entry.text == line && !entry.text.isEmpty())
+        return entry;
+    entry = SimpleText {};
     entry.text = line;
     for (QChar c : line) {
         if (!needsNoShaping(c))

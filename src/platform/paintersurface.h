@@ -139,14 +139,14 @@ private:
     double m_dpiY;
 
 private:
-    /// A font resolved for this device, with its metrics and the glyph layouts of the texts
-    /// drawn in it: the same few fonts come back for every cell, and many cell texts repeat.
+    /// A font resolved for this device, with its metrics and the last text laid out in it:
+    /// the same few fonts come back for every cell.
     struct FontCache
     {
         QFont font;
         QFontMetricsF metrics { QFont() };
         QRawFont rawFont;
-        QHash<QString, SimpleText> texts;
+        SimpleText last;
     };
     FontCache &fontCache();
     FontSpec m_spec;
