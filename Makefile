@@ -2,7 +2,7 @@
 BUILD_DIR ?= build
 JOBS ?= $(shell nproc)
 
-.PHONY: all deps configure build test demo clean
+.PHONY: all deps configure build test demo bench clean
 
 all: build
 
@@ -20,6 +20,9 @@ test: build
 
 demo: build
 	@./scripts/demo.sh
+
+bench:
+	@./bench/run.sh
 
 clean:
 	rm -rf $(BUILD_DIR)

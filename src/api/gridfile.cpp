@@ -21,69 +21,89 @@ namespace {
 /// A column wide enough for its longest text in the 11-point body font, with room around it.
 qint32 contentWidth(const QStringList &texts)
 {
-    double widest = 0;
+    qint64 widest = 0;
     for (const QString &text : texts) {
-        double w = 0;
-        for (char32_t c : text.toUcs4())
-            w += c >= 0x2E80 ? 220 : 120;
+        qint64 w = 0;
+        for (QChar c : text) {
+            // A surrogate pair is one wide character: count it once, at its high half.
+            if (c.isLowSurrogate())
+                continue;
+            w += c.unicode() >= 0x2E80 || c.isHighSurrogate() ? 220 : 120;
+        }
         widest = std::max(widest, w);
     }
-    return qint32(std::clamp(widest + 240, 600.0, 8000.0));
+    return qint32(std::clamp<qint64>(widest + 240, 600, 8000));
 }
 
 QList<QStringList> parseCsv(const QString &text, QString *error)
 {
     QList<QStringList> rows;
     QStringList row;
-    QString field;
-    bool quoted = false, fieldStarted = false;
+    const qsizetype size = text.size();
+    const QChar *data = text.constData();
+    qsizetype i = 0;
     int line = 1;
-    for (qsizetype i = 0; i < text.size(); ++i) {
-        const QChar c = text[i];
-        if (quoted) {
-            if (c == QLatin1Char('"')) {
-                if (i + 1 < text.size() && text[i + 1] == QLatin1Char('"')) {
-                    field += c;
-                    ++i;
-                } else {
-                    quoted = false;
+    bool endOfRow = false;
+    while (i < size) {
+        QString field;
+        if (data[i] == QLatin1Char('"')) {
+            // Quoted: commas, line breaks and doubled quotes are part of the field.
+            const int startLine = line;
+            ++i;
+            qsizetype from = i;
+            for (;;) {
+                if (i >= size) {
+                    *error = QStringLiteral("第 %1 行的引号没有结束").arg(startLine);
+                    return {};
                 }
-            } else {
-                if (c == QLatin1Char('\n'))
+                if (data[i] == QLatin1Char('"')) {
+                    field += QStringView(data + from, i - from);
+                    if (i + 1 < size && data[i + 1] == QLatin1Char('"')) {
+                        field += QLatin1Char('"');
+                        i += 2;
+                        from = i;
+                        continue;
+                    }
+                    ++i;
+                    break;
+                }
+                if (data[i] == QLatin1Char('\n'))
                     ++line;
-                field += c;
+                ++i;
             }
+            // Anything between the closing quote and the separator belongs to the field too.
+            const qsizetype rest = i;
+            while (i < size && data[i] != QLatin1Char(',') && data[i] != QLatin1Char('\n')
+                   && data[i] != QLatin1Char('\r'))
+                ++i;
+            field += QStringView(data + rest, i - rest);
+        } else {
+            const qsizetype from = i;
+            while (i < size && data[i] != QLatin1Char(',') && data[i] != QLatin1Char('\n')
+                   && data[i] != QLatin1Char('\r'))
+                ++i;
+            field = QString(data + from, i - from);
+        }
+        row << field;
+        endOfRow = i >= size || data[i] != QLatin1Char(',');
+        if (i < size && data[i] == QLatin1Char(',')) {
+            ++i;
+            if (i == size)
+                row << QString(); // a trailing comma ends with an empty field
             continue;
         }
-        if (c == QLatin1Char('"') && !fieldStarted) {
-            quoted = fieldStarted = true;
-        } else if (c == QLatin1Char(',')) {
-            row << field;
-            field.clear();
-            fieldStarted = false;
-        } else if (c == QLatin1Char('\n') || c == QLatin1Char('\r')) {
-            if (c == QLatin1Char('\r') && i + 1 < text.size() && text[i + 1] == QLatin1Char('\n'))
-                ++i;
-            row << field;
-            if (!(row.size() == 1 && row[0].isEmpty()))
-                rows << row; // blank lines carry no row
-            row.clear();
-            field.clear();
-            fieldStarted = false;
+        if (i < size && data[i] == QLatin1Char('\r'))
+            ++i;
+        if (i < size && data[i] == QLatin1Char('\n')) {
+            ++i;
             ++line;
-        } else {
-            field += c;
-            fieldStarted = true;
         }
+        if (!(row.size() == 1 && row[0].isEmpty()))
+            rows << row; // blank lines carry no row
+        row.clear();
     }
-    if (quoted) {
-        *error = QStringLiteral("第 %1 行的引号没有结束").arg(line);
-        return {};
-    }
-    if (fieldStarted || !row.isEmpty()) {
-        row << field;
+    if (!endOfRow && !row.isEmpty())
         rows << row;
-    }
     return rows;
 }
 

@@ -1,0 +1,97 @@
+#!/usr/bin/env python3
+"""One table: Quillon and the peers, with ratios to the floor and to each peer.
+
+Usage: report.py PEERS_RESULTS.tsv QUILLON_RESULTS.tsv PREVIEW.txt
+"""
+import csv
+import sys
+
+
+def read_tsv(path):
+    with open(path, encoding="utf-8") as f:
+        return list(csv.DictReader(f, delimiter="\t"))
+
+
+def number(text):
+    try:
+        return float(text)
+    except (TypeError, ValueError):
+        return None
+
+
+peers = read_tsv(sys.argv[1])
+quillon = {int(r["N"]): r for r in read_tsv(sys.argv[2])}
+preview = dict(line.split() for line in open(sys.argv[3], encoding="utf-8") if line.strip())
+
+sizes = sorted(quillon)
+names = []
+for row in peers:
+    if row["peer"] not in names:
+        names.append(row["peer"])
+by = {(r["peer"], int(r["N"])): r for r in peers}
+
+print("CSV to PDF, median wall seconds (pages, peak RSS MB); last columns: Quillon / floor and peer / Quillon")
+header = ["who"] + [f"{n:,} rows" for n in sizes]
+lines = [header]
+q_row = ["quillon"]
+for n in sizes:
+    r = quillon[n]
+    q_row.append(f"{float(r['median_s']):.2f} s ({r['pages']} p, {r['peak_MB']} MB)")
+lines.append(q_row)
+for name in names:
+    row = [name]
+    for n in sizes:
+        r = by.get((name, n))
+        s = number(r["median_s"]) if r else None
+        if s is None:
+            row.append((r["note"] if r and r["note"] else "-")[:28])
+        else:
+            note = " BAD" if r["note"].startswith("BAD") else ""
+            row.append(f"{s:.2f} s ({r['pages']} p, {r['peak_MB']} MB){note}")
+    lines.append(row)
+widths = [max(len(line[i]) for line in lines) for i in range(len(header))]
+for line in lines:
+    print("  ".join(cell.ljust(w) for cell, w in zip(line, widths)))
+
+print()
+print("Ratios (time): Quillon / floor, and each peer / Quillon (how many times faster Quillon is)")
+lines = [["ratio"] + [f"{n:,} rows" for n in sizes]]
+floor = {n: number(by[("qt-floor", n)]["median_s"]) for n in sizes if ("qt-floor", n) in by}
+row = ["quillon / qt-floor"]
+for n in sizes:
+    q, f = number(quillon[n]["median_s"]), floor.get(n)
+    row.append(f"{q / f:.2f}x" if q and f else "-")
+lines.append(row)
+for name in names:
+    if name == "qt-floor":
+        continue
+    row = [f"{name} / quillon"]
+    for n in sizes:
+        r = by.get((name, n))
+        s = number(r["median_s"]) if r else None
+        q = number(quillon[n]["median_s"])
+        row.append(f"{s / q:.1f}x" if s and q else "-")
+    lines.append(row)
+row = ["peak RSS quillon - floor"]
+for n in sizes:
+    f = by.get(("qt-floor", n))
+    row.append(f"{float(quillon[n]['peak_MB']) - float(f['peak_MB']):+.0f} MB" if f and number(f["peak_MB"]) else "-")
+lines.append(row)
+row = ["quillon rows/s"]
+for n in sizes:
+    row.append(f"{n / float(quillon[n]['median_s']):,.0f}")
+lines.append(row)
+row = ["quillon pages/s"]
+for n in sizes:
+    row.append(f"{int(quillon[n]['pages']) / float(quillon[n]['median_s']):,.0f}")
+lines.append(row)
+widths = [max(len(line[i]) for line in lines) for i in range(len(lines[0]))]
+for line in lines:
+    print("  ".join(cell.ljust(w) for cell, w in zip(line, widths)))
+
+print()
+print(f"Preview ({int(preview['rows']) - 1:,} rows, {preview['sheets']} sheets):")
+print(f"  time to the first sheet (load, layout, draw): {preview['first_sheet_ms']} ms"
+      f" (load {preview['load_ms']} ms, layout {preview['layout_ms']} ms)")
+print(f"  one sheet at zoom 1: {preview['sheet_ms_zoom1']} ms, at zoom 2: {preview['sheet_ms_zoom2']} ms (median)")
+print(f"  sheet 1: {preview['early_sheet_ms']} ms, sheet {preview['late_sheet']}: {preview['late_sheet_ms']} ms")
