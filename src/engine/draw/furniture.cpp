@@ -56,12 +56,7 @@ QString spreadOut(const QString &title, int minLength)
 /// The newline value of a line entry: 0 puts the entry on the line of the one before.
 qint32 newlineOf(const QString &text)
 {
-    const QString t = text.trimmed();
-    if (t.compare(QLatin1String("true"), Qt::CaseInsensitive) == 0)
-        return -1;
-    if (t.compare(QLatin1String("false"), Qt::CaseInsensitive) == 0)
-        return 0;
-    if (const auto value = toLong(t))
+    if (const auto value = LineTable::newlineValue(text))
         return *value;
     throw Error(13, QStringLiteral("Type mismatch: the newline value “%1” is not a number").arg(text));
 }

@@ -165,12 +165,27 @@ TextSize ApplyFont(const QString &text, const FontSpec &font)
     return size;
 }
 
-void PrintCellText(const QString &rawText, CellBox &cell, FontSpec &font)
+namespace {
+
+/// The text a cell printer prints: without trailing blanks and line breaks; nothing for a
+/// blank text or a cell of no width.
+std::optional<QString> printableText(const QString &rawText, const CellBox &cell)
 {
     QString text = trimTrailingBlanks(rawText);
     if (text.isEmpty() || cell.Width == 0)
-        return;
+        return std::nullopt;
     text.remove(QStringLiteral("\r\n"));
+    return text;
+}
+
+} // namespace
+
+void PrintCellText(const QString &rawText, CellBox &cell, FontSpec &font)
+{
+    const std::optional<QString> printable = printableText(rawText, cell);
+    if (!printable)
+        return;
+    const QString &text = *printable;
     EngineState &state = engineState();
     const double zoom = state.ZoomRate;
     TextSize size = zoomed(ApplyFont(text, font), zoom);
@@ -216,10 +231,10 @@ void PrintCellText(const QString &rawText, CellBox &cell, FontSpec &font)
 
 void PrintSpreadCellText(const QString &rawText, CellBox &cell, FontSpec &font)
 {
-    QString text = trimTrailingBlanks(rawText);
-    if (text.isEmpty() || cell.Width == 0)
+    const std::optional<QString> printable = printableText(rawText, cell);
+    if (!printable)
         return;
-    text.remove(QStringLiteral("\r\n"));
+    const QString &text = *printable;
     EngineState &state = engineState();
     const double zoom = state.ZoomRate;
     TextSize size = zoomed(ApplyFont(text, font), zoom);

@@ -56,12 +56,7 @@ qint16 to16(double value)
 /// The newline column of a line entry as a number; booleans read as -1 and 0.
 qint32 newlineValue(const QString &text, const char *table, qsizetype row)
 {
-    const QString t = text.trimmed();
-    if (t.compare(QLatin1String("true"), Qt::CaseInsensitive) == 0)
-        return -1;
-    if (t.compare(QLatin1String("false"), Qt::CaseInsensitive) == 0)
-        return 0;
-    if (const auto value = toLong(t))
+    if (const auto value = LineTable::newlineValue(text))
         return *value;
     throw Error(13, QStringLiteral("Type mismatch: entry %1 of %2 has the newline value “%3”, "
                                    "which is not a number")

@@ -4,6 +4,7 @@
 #include <QString>
 
 #include <array>
+#include <optional>
 
 namespace quillon {
 
@@ -25,6 +26,10 @@ public:
     qsizetype lastRow() const { return m_rows.size() - 1; }
     const Row &row(qsizetype index) const { return m_rows.at(index); }
     const QString &cell(qsizetype index, Column column) const { return m_rows.at(index)[column]; }
+
+    /// The newline column read as a number, as the layout and the drawing read it: a number,
+    /// or a Boolean text (true is -1). Nothing for any other text.
+    static std::optional<qint32> newlineValue(const QString &text);
 
     friend bool operator==(const LineTable &, const LineTable &) = default;
 
