@@ -30,7 +30,7 @@ for row in peers:
         names.append(row["peer"])
 by = {(r["peer"], int(r["N"])): r for r in peers}
 
-print("CSV to PDF, median wall seconds (pages, peak RSS MB); last columns: Quillon / floor and peer / Quillon")
+print("CSV to PDF: median wall seconds (pages, peak RSS MB)")
 header = ["who"] + [f"{n:,} rows" for n in sizes]
 lines = [header]
 q_row = ["quillon"]
