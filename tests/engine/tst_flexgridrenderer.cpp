@@ -98,6 +98,7 @@ private Q_SLOTS:
     void stretchesTheTableToThePageWidth();
     void narrowFlexColumnsTakeNoText();
     void headerMergesAcrossAndDown();
+    void mergedAreaRunsOnBelowThePage();
     void bodyMergesOnlyWithMergeAll_data();
     void bodyMergesOnlyWithMergeAll();
     void mergedWithNeighbourRules_data();
@@ -249,6 +250,25 @@ void TestFlexGridRenderer::headerMergesAcrossAndDown()
     const auto bumen = std::find_if(ops.cbegin(), ops.cend(),
                                     [](const Op &op) { return op.args[0] == u"部门"_qs; });
     QCOMPARE(bumen->args[2].toDouble(), 788.0); // 500 + 287.5, half to even
+}
+
+void TestFlexGridRenderer::mergedAreaRunsOnBelowThePage()
+{
+    // Rows 1..3 of column 0 merge; the page holds rows 1 and 2 only. The area's text box runs
+    // on over row 3, below the page's last row: 3 × 300 high, so the text centres lower.
+    setGrid({ { u"区"_qs }, { u"华北"_qs }, { u"华北"_qs }, { u"华北"_qs }, { u"华东"_qs } }, 1, 1000);
+    m_grid->setMergeCells(1);
+    m_grid->setMergeCol(0, true);
+    m_job->setMergeAll(true);
+    engineState().LinesPerPage = 2;
+    render();
+    const auto ops = m_page->ops(u"Print"_qs);
+    QCOMPARE(printed(*m_page), (QStringList { u"区"_qs, u"华北"_qs }));
+    // Body starts at 900; the box is 900 high; the text is 225 high at 9 pt.
+    QCOMPARE(ops[1].args[2].toDouble(), 900 + (900 - 225) / 2.0 + 0.5);
+    // No edge between the two merged rows of the page; the table ends after them.
+    QVERIFY(!hasHorizontal(lines(*m_page), 1200, 1000, 7000));
+    QCOMPARE(engineState().PageOriginY, 900 + 600 + 100);
 }
 
 void TestFlexGridRenderer::bodyMergesOnlyWithMergeAll_data()

@@ -3,6 +3,7 @@
 #include "platform/paintersurface.h"
 #include "platform/reportfonts.h"
 
+#include <QDir>
 #include <QFontInfo>
 #include <QPdfWriter>
 #include <QProcess>
@@ -70,6 +71,13 @@ private Q_SLOTS:
     void textColourAndCls();
     void paintPictureScales();
     void newPageOnlyOnPagedDevices();
+    void fastLayoutMatchesQtsOwnMeasure_data();
+    void fastLayoutMatchesQtsOwnMeasure();
+    void measurementsFollowTheFont();
+    void lastLayoutIsDrawnInItsOwnFont();
+    void joinedBordersDrawTheSameLines();
+    void anotherPenKeepsTheDrawingOrder();
+    void clsDropsLinesNotYetDrawn();
 };
 
 void TestPainterSurface::reportFontsResolveToRealFaces_data()
@@ -290,6 +298,143 @@ void TestPainterSurface::newPageOnlyOnPagedDevices()
     info.waitForFinished(30000);
     QVERIFY(QString::fromUtf8(info.readAllStandardOutput())
                 .contains(QRegularExpression(u"Pages:\\s+2\\b"_qs)));
+}
+
+void TestPainterSurface::fastLayoutMatchesQtsOwnMeasure_data()
+{
+    QTest::addColumn<QString>("fontName");
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<bool>("bold");
+    QTest::newRow("Chinese") << u"宋体"_qs << u"销售明细表"_qs << false;
+    QTest::newRow("digits and punctuation") << u"宋体"_qs << u"1,234,567.89 (¥)"_qs << false;
+    QTest::newRow("mixed, Hei") << u"黑体"_qs << u"合计 Total：2026年"_qs << false;
+    QTest::newRow("bold: Qt's own layout") << u"宋体"_qs << u"合计金额"_qs << true;
+    QTest::newRow("Arabic: shaped") << u"宋体"_qs << u"مرحبا"_qs << false;
+    QTest::newRow("emoji: another face") << u"宋体"_qs << u"好😀"_qs << false;
+}
+
+// Whichever way a text is laid out, it measures as Qt measures it on the device.
+void TestPainterSurface::fastLayoutMatchesQtsOwnMeasure()
+{
+    QFETCH(QString, fontName);
+    QFETCH(QString, text);
+    QFETCH(bool, bold);
+    QPdfWriter writer(QDir::temp().filePath(u"quillon-measure.pdf"_qs));
+    writer.setResolution(1440);
+    PainterSurface surface(&writer);
+    surface.setFontName(fontName);
+    surface.setFontSize(11);
+    surface.setFontBold(bold);
+    const double qt = QFontMetricsF(surface.font(), &writer).horizontalAdvance(text);
+    QVERIFY2(qAbs(surface.TextWidth(text) - qt) <= 2,
+             qPrintable(u"%1 against %2"_qs.arg(surface.TextWidth(text)).arg(qt)));
+    QVERIFY(surface.TextWidth(text) > 0);
+}
+
+void TestPainterSurface::measurementsFollowTheFont()
+{
+    QImage image = page96();
+    PainterSurface surface(&image);
+    surface.setFontName(u"宋体"_qs);
+    surface.setFontSize(10);
+    const double song10 = surface.TextWidth(u"汉字汉字"_qs);
+    surface.setFontSize(20);
+    const double song20 = surface.TextWidth(u"汉字汉字"_qs);
+    QVERIFY(song20 > 1.9 * song10);
+    QCOMPARE(song20, QFontMetricsF(surface.font(), &image).horizontalAdvance(u"汉字汉字"_qs) * 15);
+    surface.setFontName(u"黑体"_qs);
+    surface.setFontSize(10);
+    const double hei10 = surface.TextWidth(u"Total 1234"_qs);
+    surface.setFontName(u"宋体"_qs);
+    const double songLatin = surface.TextWidth(u"Total 1234"_qs);
+    QVERIFY(hei10 != songLatin); // the faces differ in their Latin widths
+    // Back to a font seen before: the same answers.
+    QCOMPARE(surface.TextWidth(u"汉字汉字"_qs), song10);
+    surface.setFontName(u"黑体"_qs);
+    QCOMPARE(surface.TextWidth(u"Total 1234"_qs), hei10);
+}
+
+// A text measured in one font and printed in another is drawn in the font of the print.
+void TestPainterSurface::lastLayoutIsDrawnInItsOwnFont()
+{
+    QImage small = page96(300, 100), large = page96(300, 100), reference = page96(300, 100);
+    {
+        PainterSurface s(&small);
+        s.setFontName(u"宋体"_qs);
+        s.setFontSize(30);
+        s.TextWidth(u"汉"_qs); // laid out at 30 pt
+        s.setFontSize(10);
+        s.setCurrentX(150);
+        s.setCurrentY(150);
+        s.Print(u"汉"_qs);
+    }
+    {
+        PainterSurface s(&reference);
+        s.setFontName(u"宋体"_qs);
+        s.setFontSize(10);
+        s.setCurrentX(150);
+        s.setCurrentY(150);
+        s.Print(u"汉"_qs);
+    }
+    {
+        PainterSurface s(&large);
+        s.setFontName(u"宋体"_qs);
+        s.setFontSize(30);
+        s.setCurrentX(150);
+        s.setCurrentY(150);
+        s.Print(u"汉"_qs);
+    }
+    QCOMPARE(small, reference);
+    QVERIFY(small != large);
+}
+
+void TestPainterSurface::joinedBordersDrawTheSameLines()
+{
+    // Three cell bottoms and a right edge drawn one by one, and the same lines drawn whole.
+    QImage pieces = page96(200, 200), whole = page96(200, 200);
+    {
+        PainterSurface s(&pieces);
+        s.Line(150, 1500, 1050, 1500, 32768);
+        s.Line(1050, 1500, 1950, 1500, 32768);
+        s.Line(2850, 1500, 1950, 1500, 32768); // drawn right to left
+        s.Line(1500, 150, 1500, 900, 32768);
+        s.Line(1500, 900, 1500, 1500, 32768);
+    }
+    {
+        QPainter p(&whole);
+        p.setPen(QPen(QColor(0, 128, 0), 1, Qt::SolidLine, Qt::SquareCap));
+        p.drawLine(QPointF(10, 100), QPointF(190, 100));
+        p.drawLine(QPointF(100, 10), QPointF(100, 100));
+    }
+    QCOMPARE(pieces, whole);
+}
+
+void TestPainterSurface::anotherPenKeepsTheDrawingOrder()
+{
+    QImage image = page96(200, 200);
+    {
+        PainterSurface s(&image);
+        s.setDrawWidth(2);
+        s.Line(1500, 150, 1500, 2850, 32768);
+        s.Line(1500, 150, 1500, 2850, 0xFFFFFF); // painted out, as BorderStyle 3 does
+        s.setDrawWidth(1);
+        s.Line(150, 1500, 2850, 1500, 255);
+    }
+    QCOMPARE(image.pixelColor(100, 50), QColor(Qt::white));
+    QCOMPARE(image.pixelColor(50, 100), QColor(Qt::red));
+}
+
+void TestPainterSurface::clsDropsLinesNotYetDrawn()
+{
+    QImage image = page96(200, 200);
+    {
+        PainterSurface s(&image);
+        s.Line(150, 1500, 2850, 1500, 0);
+        s.Cls();
+        s.Line(1500, 150, 1500, 2850, 0);
+    }
+    QCOMPARE(image.pixelColor(50, 100), QColor(Qt::white));
+    QVERIFY(isDark(image.pixel(100, 50)));
 }
 
 QUILLON_TEST_MAIN(TestPainterSurface)
