@@ -2,6 +2,7 @@
 #include "support/singleprinter.h"
 #include "support/testplatform.h"
 
+#include "engine/draw/furniture.h"
 #include "engine/layout/pagedriver.h"
 #include "engine/state/previewsinks.h"
 
@@ -70,6 +71,7 @@ private Q_SLOTS:
     void errorsAreShownAndSwallowed();
     void firstPagesOfSheets();
     void continuousPage();
+    void goldenSheet();
     void secondGridSwitchedOffWhenTheFirstReachesTheMiddle_data();
     void secondGridSwitchedOffWhenTheFirstReachesTheMiddle();
 
@@ -353,6 +355,51 @@ void TestPageDriver::continuousPage()
     for (const Op &op : m_page->ops(u"Line"_qs))
         strokes += std::abs(op.args[2].toDouble() - op.args[0].toDouble()) == 567;
     QCOMPARE(strokes, 4);
+}
+
+// A whole sheet, every drawing call in order: titles, head lines, a grid with merged headings,
+// foot lines and the page-info line. QUILLON_REGENERATE_GOLDEN=1 writes it anew.
+void TestPageDriver::goldenSheet()
+{
+    setPrintDateForTesting(QDate(2026, 12, 7));
+    m_grid->setTexts({ { u"地区"_qs, u"销售额"_qs, u"销售额"_qs, u"备注"_qs },
+                       { u"地区"_qs, u"上半年"_qs, u"下半年"_qs, u"备注"_qs },
+                       { u"华北"_qs, u"1,200.00"_qs, u"980.50"_qs, QString() },
+                       { u"华东"_qs, u"2,300.00"_qs, u"1,020.00"_qs, u"新客户"_qs } });
+    m_grid->setSize(4, 4);
+    m_grid->setFixedRows(2);
+    m_grid->setMergeCells(1);
+    m_grid->setMergeRow(0, true);
+    m_grid->setMergeCol(0, true);
+    m_grid->setMergeCol(3, true);
+    for (int c = 0; c < 4; ++c) {
+        m_grid->setColWidth(c, c == 0 ? 1000 : 1500);
+        for (int r = 0; r < 2; ++r)
+            m_grid->setCellAlignmentAt(r, c, 4);
+    }
+    m_job->setMainTitle(u"销售汇总"_qs);
+    m_job->setSubTitle(u"2026年"_qs);
+    m_job->AddHead(u"单位:元"_qs, 1, 1, 0);
+    m_job->AddHead(u"第一季度"_qs, 0, 5, 0);
+    m_job->AddFoot(u"制表:"_qs, 1, 1, 0);
+    EngineState &s = engineState();
+    s.GridRows = 4;
+    s.FixedRowsTop = 2;
+    s.RowPageCount = 1;
+    s.Format.PrintDate = 1;
+    s.Format.GridColor = 32768;
+    RenderSheet();
+    setPrintDateForTesting(QDate());
+
+    const QString path = QStringLiteral(QUILLON_GOLDEN_DIR "/sheet_flex.txt");
+    if (qEnvironmentVariableIsSet("QUILLON_REGENERATE_GOLDEN")) {
+        QFile out(path);
+        QVERIFY(out.open(QIODevice::WriteOnly));
+        out.write(m_page->dump().toUtf8());
+    }
+    QFile in(path);
+    QVERIFY2(in.open(QIODevice::ReadOnly), qPrintable(path));
+    QCOMPARE(m_page->dump(), QString::fromUtf8(in.readAll()));
 }
 
 void TestPageDriver::secondGridSwitchedOffWhenTheFirstReachesTheMiddle_data()
