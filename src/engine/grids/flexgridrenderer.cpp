@@ -160,7 +160,8 @@ void FlexGridPage::drawCell(qint32 row, qint32 col, RowKind rowKind, bool fixedC
     box.Top = s.CurY;
     box.Height = height;
     const qint32 source = widthSource(col);
-    box.Width = kind >= 5 && source <= 50 && kind != 7 ? 0 : advance(col);
+    // A flex column of 50 twips or less is drawn empty; it still moves the cursor.
+    box.Width = flex && source <= 50 ? 0 : advance(col);
 
     if (rowKind == RowKind::Blank) {
         box.Width = advance(col);
