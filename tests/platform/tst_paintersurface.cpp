@@ -357,33 +357,25 @@ void TestPainterSurface::measurementsFollowTheFont()
 // A text measured in one font and printed in another is drawn in the font of the print.
 void TestPainterSurface::lastLayoutIsDrawnInItsOwnFont()
 {
-    QImage small = page96(300, 100), large = page96(300, 100), reference = page96(300, 100);
-    {
-        PainterSurface s(&small);
+    // Prints "汉" at 10 or 30 points, after laying it out at another size first or not.
+    const auto draw = [](double measuredAt, double printedAt) {
+        QImage image = page96(300, 100);
+        PainterSurface s(&image);
         s.setFontName(u"宋体"_qs);
-        s.setFontSize(30);
-        s.TextWidth(u"汉"_qs); // laid out at 30 pt
-        s.setFontSize(10);
+        if (measuredAt > 0) {
+            s.setFontSize(measuredAt);
+            s.TextWidth(u"汉"_qs);
+        }
+        s.setFontSize(printedAt);
         s.setCurrentX(150);
         s.setCurrentY(150);
         s.Print(u"汉"_qs);
-    }
-    {
-        PainterSurface s(&reference);
-        s.setFontName(u"宋体"_qs);
-        s.setFontSize(10);
-        s.setCurrentX(150);
-        s.setCurrentY(150);
-        s.Print(u"汉"_qs);
-    }
-    {
-        PainterSurface s(&large);
-        s.setFontName(u"宋体"_qs);
-        s.setFontSize(30);
-        s.setCurrentX(150);
-        s.setCurrentY(150);
-        s.Print(u"汉"_qs);
-    }
+        s.end();
+        return image;
+    };
+    const QImage small = draw(30, 10);
+    const QImage reference = draw(0, 10);
+    const QImage large = draw(0, 30);
     QCOMPARE(small, reference);
     QVERIFY(small != large);
 }

@@ -70,8 +70,8 @@ public:
 
 private:
     qint32 surface(double pageTwips) const { return roundHalfEven(pageTwips * zoom); }
-    /// The drawn width of a column, and the step the cursor takes past it.
-    qint32 advance(qint32 col) const { return roundHalfEven(widthSource(col) * zoom * scale); }
+    /// The step the cursor takes past a column of this width source: its drawn width.
+    qint32 advance(qint32 source) const { return roundHalfEven(source * zoom * scale); }
     qint32 widthSource(qint32 col) const;
     void bandColumns();
     void drawRow(qint32 row, RowKind kind, qint32 height, qint32 firstRowOfLoop);
@@ -160,15 +160,15 @@ void FlexGridPage::drawCell(qint32 row, qint32 col, RowKind rowKind, bool fixedC
     box.Top = s.CurY;
     box.Height = height;
     const qint32 source = widthSource(col);
-    // A flex column of 50 twips or less is drawn empty; it still moves the cursor.
-    box.Width = flex && source <= 50 ? 0 : advance(col);
-
+    const qint32 step = advance(source);
     if (rowKind == RowKind::Blank) {
-        box.Width = advance(col);
+        box.Width = step;
         plainBorders(box);
-        s.CurX += advance(col);
+        s.CurX += step;
         return;
     }
+    // A flex column of 50 twips or less is drawn empty; it still moves the cursor.
+    box.Width = flex && source <= 50 ? 0 : step;
 
     QString text;
     if (data && header) {
@@ -230,7 +230,7 @@ void FlexGridPage::drawCell(qint32 row, qint32 col, RowKind rowKind, bool fixedC
         const int fontIndex = header ? 3 : kind == 5 || kind == 6 ? 3 : 5;
         PrintCellText(text, box, s.FontTable[fontIndex]);
     }
-    s.CurX += advance(col);
+    s.CurX += step;
 }
 
 void FlexGridPage::drawRow(qint32 row, RowKind rowKind, qint32 height, qint32 firstRowOfLoop)
@@ -268,8 +268,9 @@ void FlexGridPage::render()
         newLine();
     } else {
         for (qint32 r = 0; r < s.FixedRowsTop; ++r) {
-            drawRow(r, RowKind::Header, surface(headerRowHeightTw(r)), 0);
-            s.PageOriginY += headerRowHeightTw(r);
+            const qint32 height = headerRowHeightTw(r);
+            drawRow(r, RowKind::Header, surface(height), 0);
+            s.PageOriginY += height;
             newLine();
         }
     }
