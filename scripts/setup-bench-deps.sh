@@ -6,7 +6,8 @@ packages=(time fontconfig fonts-noto-cjk pkg-config python3 python3-reportlab
           libreoffice-calc-nogui chromium)
 missing=()
 for p in "${packages[@]}"; do
-    dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
+    status=$(dpkg-query -W -f='${Status}' "$p" 2>/dev/null || true)
+    [ "$status" = 'install ok installed' ] || missing+=("$p")
 done
 [ ${#missing[@]} -eq 0 ] && exit 0
 if [ "$(id -u)" -ne 0 ]; then

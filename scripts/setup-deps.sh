@@ -13,7 +13,9 @@ packages=(
 
 missing=()
 for p in "${packages[@]}"; do
-    if ! dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed'; then
+    # Captured, not piped into grep -q: under pipefail an early grep exit can fail the pipe.
+    status=$(dpkg-query -W -f='${Status}' "$p" 2>/dev/null || true)
+    if [ "$status" != 'install ok installed' ]; then
         missing+=("$p")
     fi
 done

@@ -31,6 +31,8 @@ expect "GridType = 5"
 expect "Datagrid holds the grid: yes"
 expect "properties: 36"
 # The host must really use the installed shared library, not a copy of the sources.
-ldd "$work/host/quillon_host" | grep -q "$work/prefix/lib/libquillon.so" \
+# ldd's output is captured first: piped into grep -q under pipefail, ldd can die of SIGPIPE.
+libs=$(ldd "$work/host/quillon_host")
+grep -qF "$work/prefix/lib/libquillon.so" <<<"$libs" \
     || { echo "the host does not load the installed libquillon.so" >&2; exit 1; }
 echo "install_and_use: ok"
