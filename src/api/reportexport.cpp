@@ -91,9 +91,9 @@ bool ReportExportPrivate::renderSheets(const std::function<bool(int)> &beforeShe
     bool complete = true;
     for (int sheet = 1; sheet <= sheets; ++sheet) {
         const LogicalPage first = firstPageOfSheet(sheet);
-        s.CurSheet = qint16(sheet);
-        s.CurRowPage = qint16(first.rowPage);
-        s.CurColPage = qint16(first.colPage);
+        s.CurSheet = sheet;
+        s.CurRowPage = first.rowPage;
+        s.CurColPage = first.colPage;
         if (!beforeSheet(sheet))
             return false;
         if (!RenderSheet())

@@ -2,6 +2,7 @@
 #include "support/singleprinter.h"
 #include "support/testplatform.h"
 
+#include "engine/grids/flexgridrenderer.h"
 #include "engine/layout/computelayout.h"
 #include "engine/state/enginestate.h"
 #include "engine/state/memorysettingsstore.h"
@@ -444,7 +445,11 @@ void TestComputeLayout::rowBands_data()
     QTest::newRow("flex, 11 body rows at 10") << 5 << 12 << 1 << 10 << 2;
     QTest::newRow("flex, header only") << 5 << 1 << 1 << 10 << 1;
     QTest::newRow("hierarchical flex, 20 at 10") << 6 << 21 << 1 << 10 << 2;
-    QTest::newRow("data grid, no rows") << 3 << 0 << 0 << 10 << 0;
+    // Every grid drawn with a heading prints it on one page when it has no body rows.
+    QTest::newRow("data grid, no rows") << 3 << 0 << 0 << 10 << 1;
+    QTest::newRow("plain grid, header only") << 7 << 1 << 1 << 10 << 1;
+    // Counts are 32-bit: 40,000 one-row pages are 40,000 pages, not 32,767.
+    QTest::newRow("40,000 pages") << 7 << 40001 << 1 << 1 << 40000;
 }
 
 void TestComputeLayout::rowBands()
@@ -479,13 +484,24 @@ void TestComputeLayout::columnBands_data()
     QTest::addColumn<int>("fixedCols");
     QTest::addColumn<int>("bands");
     QTest::addColumn<int>("fixedWidth");
+    QTest::addColumn<QList<qint32>>("starts"); // the first column of each band
     QTest::newRow("third column sticks out by exactly half") << QList<int> { 4000, 4000, 4000 }
-                                                             << 0 << 0 << 1 << 0;
+                                                             << 0 << 0 << 1 << 0
+                                                             << QList<qint32> { 0 };
     QTest::newRow("more than half sticks out") << QList<int> { 4000, 4000, 4200 } << 0 << 0 << 2
-                                               << 0;
-    QTest::newRow("ten narrow columns") << QList<int>(10, 2500) << 0 << 0 << 3 << 0;
+                                               << 0 << QList<qint32> { 0, 2 };
+    QTest::newRow("ten narrow columns") << QList<int>(10, 2500) << 0 << 0 << 3 << 0
+                                        << QList<qint32> { 0, 4, 8 };
     QTest::newRow("repeated fixed column")
-        << QList<int> { 2000, 3000, 3000, 3000, 3000, 3000 } << 1 << 1 << 2 << 2000;
+        << QList<int> { 2000, 3000, 3000, 3000, 3000, 3000 } << 1 << 1 << 2 << 2000
+        << QList<qint32> { 1, 4 };
+    // Packed, not split evenly: the two narrow columns share the last band.
+    QTest::newRow("wide columns, then narrow ones")
+        << QList<int> { 11000, 11000, 11000, 300, 300 } << 0 << 0 << 4 << 0
+        << QList<qint32> { 0, 1, 2, 3 };
+    // A column wider than the page beside the fixed column still goes on the first band.
+    QTest::newRow("first band column wider than the rest of the page")
+        << QList<int> { 3000, 16000, 2000 } << 1 << 1 << 2 << 3000 << QList<qint32> { 1, 2 };
 }
 
 void TestComputeLayout::columnBands()
@@ -495,11 +511,14 @@ void TestComputeLayout::columnBands()
     QFETCH(int, fixedCols);
     QFETCH(int, bands);
     QFETCH(int, fixedWidth);
+    QFETCH(QList<qint32>, starts);
     fullPage(10000, 15000);
     m_grid->setSize(5, widths.size());
     m_grid->setFixedCols(fixedCols);
-    for (int c = 0; c < widths.size(); ++c)
+    for (int c = 0; c < widths.size(); ++c) {
         m_grid->setColWidth(c, widths[c]);
+        m_grid->setTextMatrix(0, c, QString::number(c));
+    }
     EngineState &s = engineState();
     s.Format.HoriCutPage = 1;
     s.Format.MultFixCol = qint16(multFixCol);
@@ -510,9 +529,35 @@ void TestComputeLayout::columnBands()
     ComputeLayout(0, 10);
     QCOMPARE(s.PageWidthTw, 10000);
     QCOMPARE(s.ColPageCount, bands);
+    QCOMPARE(QList<qint32>(s.ColBandStarts.begin(), s.ColBandStarts.end()), starts);
     QCOMPARE(s.FixedColsWidthTw, fixedWidth);
     QCOMPARE(s.FirstBodyCol, multFixCol == 1 ? fixedCols : 0);
     QCOMPARE(s.LastBodyCol, widths.size() - 1);
+
+    // The renderer prints exactly the planned bands: each band begins with the repeated fixed
+    // columns and holds at least one column of its own; every column prints once.
+    RecordingSurface page;
+    s.DrawTarget = &page;
+    s.GridRows = 1; // the heading row only
+    QStringList printedColumns;
+    for (s.CurColPage = 1; s.CurColPage <= s.ColPageCount; ++s.CurColPage) {
+        page.clear();
+        s.PageOriginY = 0;
+        RenderFlexGrid();
+        QStringList texts;
+        for (const auto &op : page.ops(u"Print"_qs))
+            texts << op.args[0].toString();
+        QCOMPARE(texts.mid(0, fixedCols * multFixCol),
+                 QStringList(QStringList { u"0"_qs }.mid(0, fixedCols * multFixCol)));
+        texts = texts.mid(fixedCols * multFixCol);
+        QVERIFY2(!texts.isEmpty(), "an empty band");
+        QCOMPARE(texts.first(), QString::number(starts[s.CurColPage - 1]));
+        printedColumns << texts;
+    }
+    QStringList all;
+    for (int c = multFixCol == 1 ? fixedCols : 0; c < widths.size(); ++c)
+        all << QString::number(c);
+    QCOMPARE(printedColumns, all);
 }
 
 void TestComputeLayout::fixedColumnsWiderThanThePage()

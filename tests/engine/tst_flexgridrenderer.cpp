@@ -98,7 +98,9 @@ private Q_SLOTS:
     void stretchesTheTableToThePageWidth();
     void narrowFlexColumnsTakeNoText();
     void headerMergesAcrossAndDown();
-    void mergedAreaRunsOnBelowThePage();
+    void mergedAreaEndsWithThePage();
+    void mergedHeadingsClippedToThePage_data();
+    void mergedHeadingsClippedToThePage();
     void bodyMergesOnlyWithMergeAll_data();
     void bodyMergesOnlyWithMergeAll();
     void mergedWithNeighbourRules_data();
@@ -252,23 +254,85 @@ void TestFlexGridRenderer::headerMergesAcrossAndDown()
     QCOMPARE(bumen->args[2].toDouble(), 788.0); // 500 + 287.5, half to even
 }
 
-void TestFlexGridRenderer::mergedAreaRunsOnBelowThePage()
+void TestFlexGridRenderer::mergedAreaEndsWithThePage()
 {
-    // Rows 1..3 of column 0 merge; the page holds rows 1 and 2 only. The area's text box runs
-    // on over row 3, below the page's last row: 3 × 300 high, so the text centres lower.
+    // Rows 1..3 of column 0 merge; a page holds two rows. Page 1 shows the area over its own
+    // two rows; page 2 starts a new area with the text again.
     setGrid({ { u"区"_qs }, { u"华北"_qs }, { u"华北"_qs }, { u"华北"_qs }, { u"华东"_qs } }, 1, 1000);
     m_grid->setMergeCells(1);
     m_grid->setMergeCol(0, true);
     m_job->setMergeAll(true);
-    engineState().LinesPerPage = 2;
+    EngineState &s = engineState();
+    s.LinesPerPage = 2;
     render();
-    const auto ops = m_page->ops(u"Print"_qs);
+    auto ops = m_page->ops(u"Print"_qs);
     QCOMPARE(printed(*m_page), (QStringList { u"区"_qs, u"华北"_qs }));
-    // Body starts at 900; the box is 900 high; the text is 225 high at 9 pt.
-    QCOMPARE(ops[1].args[2].toDouble(), 900 + (900 - 225) / 2.0 + 0.5);
-    // No edge between the two merged rows of the page; the table ends after them.
+    // Body starts at 900; the box is the page's 600; the text is 225 high at 9 pt.
+    QCOMPARE(ops[1].args[2].toDouble(), 900 + (600 - 225) / 2.0 + 0.5);
     QVERIFY(!hasHorizontal(lines(*m_page), 1200, 1000, 7000));
-    QCOMPARE(engineState().PageOriginY, 900 + 600 + 100);
+    QVERIFY(hasHorizontal(lines(*m_page), 1500, 1000, 7000)); // the page's last row is closed
+    QCOMPARE(s.PageOriginY, 900 + 600 + 100);
+
+    m_page->clear();
+    s.CurRowPage = 2;
+    s.PageOriginY = 500;
+    render();
+    ops = m_page->ops(u"Print"_qs);
+    QCOMPARE(printed(*m_page), (QStringList { u"区"_qs, u"华北"_qs, u"华东"_qs }));
+    QCOMPARE(ops[1].args[2].toDouble(), 900 + (300 - 225) / 2.0 + 0.5);
+}
+
+void TestFlexGridRenderer::mergedHeadingsClippedToThePage_data()
+{
+    QTest::addColumn<QStringList>("heading");
+    QTest::addColumn<int>("fixedCols"); // repeated on every band
+    QTest::addColumn<QList<qint32>>("starts");
+    QTest::addColumn<QList<double>>("textX"); // where the merged text prints, per band
+    QTest::addColumn<QList<double>>("rightEdge"); // the area's right border, per band
+    // Columns are 1000 wide; a band of four columns is drawn 1500 each, of two 3000 each.
+    QTest::newRow("over both repeated fixed columns")
+        << QStringList { u"编号"_qs, u"编号"_qs, u"a"_qs, u"b"_qs, u"c"_qs, u"d"_qs } << 2
+        << QList<qint32> { 2, 4 } << QList<double> { 2320, 2320 } << QList<double> { 4000, 4000 };
+    QTest::newRow("fixed column with the first band column")
+        << QStringList { u"a"_qs, u"合计"_qs, u"合计"_qs, u"b"_qs, u"c"_qs, u"d"_qs } << 2
+        << QList<qint32> { 2, 4 } << QList<double> { 3820, 3070 } << QList<double> { 5500, 4000 };
+    QTest::newRow("across a band edge")
+        << QStringList { u"a"_qs, u"b"_qs, u"期间"_qs, u"期间"_qs, u"期间"_qs, u"d"_qs } << 0
+        << QList<qint32> { 0, 4 } << QList<double> { 5320, 2320 } << QList<double> { 7000, 4000 };
+}
+
+void TestFlexGridRenderer::mergedHeadingsClippedToThePage()
+{
+    QFETCH(QStringList, heading);
+    QFETCH(int, fixedCols);
+    QFETCH(QList<qint32>, starts);
+    QFETCH(QList<double>, textX);
+    QFETCH(QList<double>, rightEdge);
+    setGrid({ heading, { u"1"_qs, u"2"_qs, u"3"_qs, u"4"_qs, u"5"_qs, u"6"_qs } }, 1);
+    m_grid->setMergeCells(1);
+    m_grid->setMergeRow(0, true);
+    for (int c = 0; c < heading.size(); ++c)
+        m_grid->setCellAlignmentAt(0, c, 4);
+    EngineState &s = engineState();
+    s.FixedCols = fixedCols;
+    s.Format.MultFixCol = fixedCols > 0 ? 1 : 0;
+    s.FixedColsWidthTw = fixedCols * 1000;
+    s.ColBandStarts.assign(starts.begin(), starts.end());
+    s.ColPageCount = int(starts.size());
+    const QString merged = heading[fixedCols > 0 ? 1 : 2];
+    for (s.CurColPage = 1; s.CurColPage <= s.ColPageCount; ++s.CurColPage) {
+        m_page->clear();
+        s.PageOriginY = 500;
+        render();
+        const auto ops = m_page->ops(u"Print"_qs);
+        QList<double> xs;
+        for (const Op &op : ops) {
+            if (op.args[0] == merged)
+                xs << op.args[1].toDouble();
+        }
+        QCOMPARE(xs, QList<double> { textX[s.CurColPage - 1] });
+        QVERIFY(hasVertical(lines(*m_page), rightEdge[s.CurColPage - 1], 500, 900));
+    }
 }
 
 void TestFlexGridRenderer::bodyMergesOnlyWithMergeAll_data()
@@ -372,15 +436,15 @@ void TestFlexGridRenderer::columnBands_data()
 {
     QTest::addColumn<int>("multFixCol");
     QTest::addColumn<int>("colStart");
-    QTest::addColumn<int>("bands");
-    QTest::addColumn<QStringList>("expected"); // header texts of each band, joined by "|"
-    QTest::newRow("repeated column 0") << 1 << 0 << 3
+    QTest::addColumn<QList<qint32>>("starts"); // the layout's band plan
+    QTest::addColumn<QStringList>("expected"); // header texts of each band
+    QTest::newRow("repeated column 0") << 1 << 0 << QList<qint32> { 1, 4, 7 }
                                        << QStringList { u"C0 C1 C2 C3"_qs, u"C0 C4 C5 C6"_qs,
                                                         u"C0 C7 C8 C9"_qs };
-    QTest::newRow("no repeated column") << 0 << 0 << 3
+    QTest::newRow("no repeated column") << 0 << 0 << QList<qint32> { 0, 4, 8 }
                                         << QStringList { u"C0 C1 C2 C3"_qs, u"C4 C5 C6 C7"_qs,
                                                          u"C8 C9"_qs };
-    QTest::newRow("printing from column 2") << 0 << 2 << 2
+    QTest::newRow("printing from column 2") << 0 << 2 << QList<qint32> { 2, 6 }
                                             << QStringList { u"C2 C3 C4 C5"_qs, u"C6 C7 C8 C9"_qs };
 }
 
@@ -388,8 +452,9 @@ void TestFlexGridRenderer::columnBands()
 {
     QFETCH(int, multFixCol);
     QFETCH(int, colStart);
-    QFETCH(int, bands);
+    QFETCH(QList<qint32>, starts);
     QFETCH(QStringList, expected);
+    const int bands = int(starts.size());
     QStringList header, body;
     for (int c = 0; c < 10; ++c) {
         header << QStringLiteral("C%1").arg(c);
@@ -402,10 +467,11 @@ void TestFlexGridRenderer::columnBands()
     s.Format.MultFixCol = qint16(multFixCol);
     s.FixedColsWidthTw = multFixCol == 1 ? 1000 : 0;
     s.ColStart = colStart;
-    s.ColPageCount = qint16(bands);
+    s.ColBandStarts.assign(starts.begin(), starts.end());
+    s.ColPageCount = bands;
     for (int band = 1; band <= bands; ++band) {
         m_page->clear();
-        s.CurColPage = qint16(band);
+        s.CurColPage = band;
         s.PageOriginY = 500;
         render();
         const QStringList texts = printed(*m_page);

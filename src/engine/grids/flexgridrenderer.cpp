@@ -3,6 +3,7 @@
 #include "engine/convert.h"
 #include "engine/draw/surface.h"
 #include "engine/draw/textprimitives.h"
+#include "engine/layout/computelayout.h"
 #include "engine/state/enginestate.h"
 #include "engine/state/previewsinks.h"
 #include "gridadapters.h"
@@ -49,6 +50,14 @@ namespace {
 
 enum class RowKind { Header, Body, Blank };
 
+/// The rows or the columns of one block on the page; a merged area never leaves its block.
+struct RowSpan
+{
+    qint32 first;
+    qint32 last;
+};
+using ColumnSpan = RowSpan;
+
 /// One call of the renderer: the page's geometry and the grid, read once.
 class FlexGridPage
 {
@@ -73,10 +82,10 @@ private:
     /// The step the cursor takes past a column of this width source: its drawn width.
     qint32 advance(qint32 source) const { return roundHalfEven(source * zoom * scale); }
     qint32 widthSource(qint32 col) const;
-    void bandColumns();
-    void drawRow(qint32 row, RowKind kind, qint32 height, qint32 firstRowOfLoop);
+    ColumnSpan mergeSpan(qint32 col) const;
+    void drawRow(qint32 row, RowKind kind, qint32 height, RowSpan rows);
     void drawCell(qint32 row, qint32 col, RowKind kind, bool fixedColumn, qint32 height,
-                  qint32 firstRowOfLoop);
+                  RowSpan rows);
     void plainBorders(const CellBox &box);
     qint32 headerRowHeightTw(qint32 row) const;
     void newLine();
@@ -110,20 +119,15 @@ qint32 FlexGridPage::widthSource(qint32 col) const
     return tolerant<qint32>(0, [&] { return access->colWidth(col); });
 }
 
-void FlexGridPage::bandColumns()
+ColumnSpan FlexGridPage::mergeSpan(qint32 col) const
 {
-    if (s.ColPageCount < 2)
-        return;
-    // Bands are counted from the first printed column (after the repeated fixed columns), so
-    // that a printed range starting past column 0 splits evenly and loses no column.
-    const qint32 base = s.Format.MultFixCol == 1 ? std::max(s.ColStart, s.FixedCols) : s.ColStart;
-    const qint32 n = s.ColEnd - base + 1;
-    const qint32 per = qint32(std::floor(double(n) / s.ColPageCount + 0.999));
-    const qint32 p = s.CurColPage - 1;
-    s.FirstBodyCol = qint16(std::clamp<qint64>(qint64(base) + qint64(per) * p, -32768, 32767));
-    s.LastBodyCol = base + per * (p + 1) - 1;
-    if (s.LastBodyCol > s.ColEnd)
-        s.LastBodyCol = s.ColEnd;
+    // The repeated fixed columns and the band are separate runs of columns on the page unless
+    // the band goes on where the fixed columns end.
+    if (s.Format.MultFixCol == 1 && col < s.FixedCols && s.FirstBodyCol != s.FixedCols)
+        return { 0, s.FixedCols - 1 };
+    if (s.Format.MultFixCol == 1 && s.FirstBodyCol == s.FixedCols)
+        return { 0, s.LastBodyCol };
+    return { s.FirstBodyCol, s.LastBodyCol };
 }
 
 qint32 FlexGridPage::headerRowHeightTw(qint32 row) const
@@ -152,7 +156,7 @@ void FlexGridPage::plainBorders(const CellBox &box)
 }
 
 void FlexGridPage::drawCell(qint32 row, qint32 col, RowKind rowKind, bool fixedColumn,
-                            qint32 height, qint32 firstRowOfLoop)
+                            qint32 height, RowSpan rows)
 {
     const bool header = rowKind == RowKind::Header;
     CellBox box;
@@ -190,34 +194,41 @@ void FlexGridPage::drawCell(qint32 row, qint32 col, RowKind rowKind, bool fixedC
     if (!mergeAware) {
         plainBorders(box);
     } else {
+        // A merged area is clipped to this page: to its block of rows (the header, or the
+        // page's body rows) and to its run of printed columns (fixed columns, band).
         Surface &target = *s.DrawTarget;
-        const qint32 lastRow = s.GridRows - 1;
-        if (!MergedWithNeighbour(*flex, mergeMode, row, col, firstRowOfLoop, lastRow, text,
+        const ColumnSpan cols = mergeSpan(col);
+        if (!MergedWithNeighbour(*flex, mergeMode, row, col, rows.first, rows.last, text,
                                  Neighbour::Below))
             target.Line(box.Left, box.Top + box.Height, box.Left + box.Width,
                         box.Top + box.Height, s.LineColor);
-        const bool mergedRight = MergedWithNeighbour(*flex, mergeMode, row, col, s.FirstBodyCol,
-                                                     s.LastBodyCol, text, Neighbour::Right);
+        const bool mergedRight = MergedWithNeighbour(*flex, mergeMode, row, col, cols.first,
+                                                     cols.last, text, Neighbour::Right);
         if (!mergedRight)
             target.Line(box.Left + box.Width, box.Top, box.Left + box.Width,
                         box.Top + box.Height, s.LineColor);
 
-        // Merged text is drawn once, by the area's first cell, in the whole area's box.
-        if (MergedWithNeighbour(*flex, mergeMode, row, col, s.FirstBodyCol, s.LastBodyCol, text,
+        // Merged text is drawn once, by the area's first cell, in the clipped area's box.
+        if (MergedWithNeighbour(*flex, mergeMode, row, col, cols.first, cols.last, text,
                                 Neighbour::Left)
-            || MergedWithNeighbour(*flex, mergeMode, row, col, firstRowOfLoop, lastRow, text,
+            || MergedWithNeighbour(*flex, mergeMode, row, col, rows.first, rows.last, text,
                                    Neighbour::Above)) {
             drawText = false;
         } else {
             if (mergedRight) {
-                // The grid reports the merged width of the cell that is current: make it ours.
-                flex->select(row, col);
-                box.Width = roundHalfEven(flex->currentCellWidth() * zoom * scale);
+                // The drawn widths of the area's columns on this page, not the host's width
+                // of the whole area, part of which may lie on another band.
+                box.Width = step;
+                for (qint32 c = col + 1; c <= cols.last; ++c) {
+                    box.Width += advance(widthSource(c));
+                    if (!MergedWithNeighbour(*flex, mergeMode, row, c, cols.first, cols.last,
+                                             text, Neighbour::Right))
+                        break;
+                }
             }
-            const qint32 runEnd = header ? s.FixedRowsTop - 1 : lastRow;
-            for (qint32 below = row + 1; below <= runEnd; ++below) {
+            for (qint32 below = row + 1; below <= rows.last; ++below) {
                 const QString belowText = flex->cellText(below, col);
-                if (!MergedWithNeighbour(*flex, mergeMode, below, col, row, lastRow, belowText,
+                if (!MergedWithNeighbour(*flex, mergeMode, below, col, row, rows.last, belowText,
                                          Neighbour::Above))
                     break;
                 box.Height += header ? surface(headerRowHeightTw(below))
@@ -233,14 +244,14 @@ void FlexGridPage::drawCell(qint32 row, qint32 col, RowKind rowKind, bool fixedC
     s.CurX += step;
 }
 
-void FlexGridPage::drawRow(qint32 row, RowKind rowKind, qint32 height, qint32 firstRowOfLoop)
+void FlexGridPage::drawRow(qint32 row, RowKind rowKind, qint32 height, RowSpan rows)
 {
     if (s.Format.MultFixCol == 1) {
         for (qint32 c = 0; c < s.FixedCols; ++c)
-            drawCell(row, c, rowKind, true, height, firstRowOfLoop);
+            drawCell(row, c, rowKind, true, height, rows);
     }
     for (qint32 c = s.FirstBodyCol; c <= s.LastBodyCol; ++c)
-        drawCell(row, c, rowKind, false, height, firstRowOfLoop);
+        drawCell(row, c, rowKind, false, height, rows);
 }
 
 void FlexGridPage::render()
@@ -249,7 +260,7 @@ void FlexGridPage::render()
     const qint32 entryX = s.PageOriginX;
     const qint32 entryY = s.PageOriginY;
     newLine();
-    bandColumns();
+    SelectColumnBand(s);
 
     double total = s.FixedColsWidthTw;
     for (qint32 c = s.FirstBodyCol; c <= s.LastBodyCol; ++c)
@@ -263,13 +274,13 @@ void FlexGridPage::render()
     // Header rows: the caption row of a data grid, the fixed rows of the others.
     if (data) {
         const qint32 height = surface(headerRowHeightTw(0));
-        drawRow(0, RowKind::Header, height, 0);
+        drawRow(0, RowKind::Header, height, { 0, 0 });
         s.PageOriginY += s.FixRowsHeightTw != 0 ? s.FixRowsHeightTw : roundHalfEven(height / zoom);
         newLine();
     } else {
         for (qint32 r = 0; r < s.FixedRowsTop; ++r) {
             const qint32 height = headerRowHeightTw(r);
-            drawRow(r, RowKind::Header, surface(height), 0);
+            drawRow(r, RowKind::Header, surface(height), { 0, s.FixedRowsTop - 1 });
             s.PageOriginY += height;
             newLine();
         }
@@ -280,6 +291,7 @@ void FlexGridPage::render()
     const qint64 offset = data ? 0 : s.FixedRowsTop;
     const qint64 firstRow = (s.CurRowPage - 1) * perPage + offset;
     const qint64 lastRow = s.CurRowPage * perPage + offset - 1;
+    const RowSpan pageRows { qint32(firstRow), qint32(std::min<qint64>(lastRow, s.GridRows - 1)) };
     const bool progress = s.OutputMode == 2 && s.PreviewUiActive && s.PreviewProgressBar;
     bool blank = false;
     for (qint64 r = firstRow; r <= lastRow; ++r) {
@@ -291,7 +303,7 @@ void FlexGridPage::render()
             blank = true;
         }
         drawRow(qint32(r), blank ? RowKind::Blank : RowKind::Body, surface(s.LineHeightTw),
-                qint32(firstRow));
+                pageRows);
         s.PageOriginY += s.LineHeightTw;
         newLine();
     }

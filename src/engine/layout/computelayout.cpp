@@ -1,6 +1,7 @@
 #include "computelayout.h"
 
 #include "engine/convert.h"
+#include "engine/draw/picturefilereader.h"
 #include "engine/draw/surface.h"
 #include "engine/grids/gridadapters.h"
 #include "engine/state/enginestate.h"
@@ -12,7 +13,6 @@
 #include <quillon/myprint.h>
 
 #include <QFileInfo>
-#include <QImageReader>
 #include <QLoggingCategory>
 
 namespace quillon {
@@ -48,9 +48,14 @@ double divide(double a, double b)
     return a / b;
 }
 
-qint16 to16(double value)
+/// A page or band count; a report too long for 32 bits is refused, never clamped.
+qint32 toCount(double value, const char *what)
 {
-    return qint16(std::clamp(value, -32768.0, 32767.0));
+    if (!(value < 2147483648.0))
+        throw Error(6, QStringLiteral("Overflow: the report needs more %1 than Quillon can count "
+                                      "(at most 2,147,483,647)")
+                           .arg(QLatin1String(what)));
+    return qint32(std::max(value, 0.0));
 }
 
 /// The newline column of a line entry as a number; booleans read as -1 and 0.
@@ -140,10 +145,10 @@ bool loadLogo(EngineState &s)
         ShowMessage(QStringLiteral("徽标文件") + path + QStringLiteral("没有找到。"), 0);
         return false;
     }
-    QImageReader reader(path);
+    PictureFileReader reader(path);
     QImage picture = reader.read();
     if (picture.isNull()) {
-        if (reader.error() == QImageReader::DeviceError) {
+        if (reader.status() == PictureFileReader::Status::Unreadable) {
             qCWarning(lcLayout) << "cannot read the logo" << path << reader.errorString();
             return true; // other load errors are ignored: the logo just takes no room
         }
@@ -232,7 +237,7 @@ void ComputeLayout(qint16 rowHeightMm, qint16 rowCount)
             qint32 usable;
             const char *name;
             qint32 &pageTw;
-            qint16 &pages;
+            qint32 &pages;
             qint16 centre;
             double marginsMm;
             qint32 &nearMargin;
@@ -258,7 +263,7 @@ void ComputeLayout(qint16 rowHeightMm, qint16 rowCount)
                 const double printable = (needPrinter().*a.printable)();
                 if (f.AutoArrange == 1) {
                     const double per = a.centre == 1 ? a.pageTw : a.marginsMm * kTwipsPerMm + a.pageTw;
-                    a.pages = to16(std::floor(divide(printable, per)));
+                    a.pages = toCount(std::floor(divide(printable, per)), "pages per sheet");
                     if (a.pages == 0)
                         a.pages = 1;
                 }
@@ -326,20 +331,20 @@ void ComputeLayout(qint16 rowHeightMm, qint16 rowCount)
                     48);
         linesPerPage = 1;
     }
-    s.LinesPerPage = to16(linesPerPage);
+    s.LinesPerPage = toCount(linesPerPage, "rows per page");
 
-    // 10. Row bands. A flex grid prints its header rows even when it has no body rows.
+    // 10. Row bands. The grids drawn with a heading row print it even without body rows.
     const qint32 bodyRows = s.GridRows - s.FixedRowsTop - s.FixedRowsBottom;
-    s.RowPageCount = to16(std::floor(double(bodyRows) / s.LinesPerPage + 0.999));
-    if ((kind == 5 || kind == 6) && s.RowPageCount < 1)
+    s.RowPageCount = toCount(std::floor(double(bodyRows) / s.LinesPerPage + 0.999), "pages");
+    if (kind >= 3 && kind <= 7 && s.RowPageCount < 1)
         s.RowPageCount = 1;
 
     // 11. Columns.
-    s.FirstBodyCol = to16(s.ColStart);
+    s.FirstBodyCol = s.ColStart;
     if (f.MultFixCol == 1 && s.FirstBodyCol < s.FixedCols)
-        s.FirstBodyCol = to16(kind == 1 ? s.FixedCols + 1 : s.FixedCols);
+        s.FirstBodyCol = kind == 1 ? s.FixedCols + 1 : s.FixedCols;
     s.LastBodyCol = s.ColEnd;
-    s.ColPageCount = 1;
+    s.ColBandStarts = { s.FirstBodyCol };
     s.FixedColsWidthTw = 0;
 
     // 12. Repeated fixed columns and column bands.
@@ -357,23 +362,46 @@ void ComputeLayout(qint16 rowHeightMm, qint16 rowCount)
                 ShowMessage(QStringLiteral("固定列宽度超过页面宽度"), 0);
         }
         if (f.HoriCutPage == 1) {
-            double used = s.FixedColsWidthTw;
-            for (qint32 c = s.FirstBodyCol; c <= s.LastBodyCol; ++c) {
-                const double w = width(c);
-                if (used + w / 2 > s.PageWidthTw) {
-                    ++s.ColPageCount;
-                    used = f.MultFixCol == 1 ? s.FixedColsWidthTw : 0;
-                }
-                used += w;
-            }
+            s.ColBandStarts = PlanColumnBands(s.FirstBodyCol, s.LastBodyCol, s.PageWidthTw,
+                                              s.FixedColsWidthTw, f.MultFixCol == 1, width);
         }
     }
+    s.ColPageCount = qint32(s.ColBandStarts.size());
 
     // 13. Start at the first sheet.
     s.CurRowPage = s.CurColPage = s.CurSheet = 1;
-    s.SheetCount = to16(std::floor(double(s.RowPageCount) * s.ColPageCount
-                                       / (double(s.PagesDown) * s.PagesAcross)
-                                   + 0.999));
+    s.SheetCount = toCount(std::floor(double(s.RowPageCount) * s.ColPageCount
+                                          / (double(s.PagesDown) * s.PagesAcross)
+                                      + 0.999),
+                           "sheets");
+}
+
+std::vector<qint32> PlanColumnBands(qint32 first, qint32 last, double pageWidth, double fixedWidth,
+                                    bool repeatFixed, const std::function<double(qint32)> &width)
+{
+    std::vector<qint32> starts { first };
+    double used = fixedWidth;
+    for (qint32 c = first; c <= last; ++c) {
+        const double w = width(c);
+        // A column starts a new band when more than half of it would stick out of the page;
+        // the first column of a band stays on it, so no band is ever empty.
+        if (c != starts.back() && used + w / 2 > pageWidth) {
+            starts.push_back(c);
+            used = repeatFixed ? fixedWidth : 0;
+        }
+        used += w;
+    }
+    return starts;
+}
+
+void SelectColumnBand(EngineState &s)
+{
+    if (s.ColBandStarts.empty())
+        return;
+    const std::size_t band = std::clamp<std::size_t>(std::size_t(std::max(s.CurColPage, 1)) - 1, 0,
+                                                     s.ColBandStarts.size() - 1);
+    s.FirstBodyCol = s.ColBandStarts[band];
+    s.LastBodyCol = band + 1 < s.ColBandStarts.size() ? s.ColBandStarts[band + 1] - 1 : s.ColEnd;
 }
 
 } // namespace quillon

@@ -220,8 +220,8 @@ LogicalPage firstPageOfSheet(int sheet)
 bool RenderSheet()
 {
     EngineState &s = engineState();
-    const qint16 rowPage = s.CurRowPage;
-    const qint16 colPage = s.CurColPage;
+    const qint32 rowPage = s.CurRowPage;
+    const qint32 colPage = s.CurColPage;
     bool ok = true;
     {
         BusyCursor busy;

@@ -9,6 +9,7 @@
 
 #include <array>
 #include <memory>
+#include <vector>
 
 namespace quillon {
 
@@ -63,24 +64,28 @@ struct EngineState
     qint32 UsableHeightTw = 0;
     qint32 PageWidthTw = 0;
     qint32 PageHeightTw = 0;
-    qint16 PagesAcross = 1;
-    qint16 PagesDown = 1;
+    qint32 PagesAcross = 1;
+    qint32 PagesDown = 1;
     qint32 LineHeightTw = 0;
-    qint16 LinesPerPage = 1;
-    qint16 RowPageCount = 0;
-    qint16 ColPageCount = 1;
-    qint16 SheetCount = 0;
-    qint16 FirstBodyCol = 0;
+    qint32 LinesPerPage = 1;
+    qint32 RowPageCount = 0;
+    qint32 ColPageCount = 1;
+    qint32 SheetCount = 0;
+    qint32 FirstBodyCol = 0;
     qint32 LastBodyCol = 0;
     qint32 FixedColsWidthTw = 0;
+    /// The column bands the layout planned: band p (from 0) starts at ColBandStarts[p] and ends
+    /// before the next band's start, the last one at LastBodyCol. The renderers draw exactly
+    /// these bands, so the band count shown on a page is the count printed.
+    std::vector<qint32> ColBandStarts;
     qint32 LogoHeightTw = 0;
     QImage LogoPicture; ///< the logo picture loaded by the layout
     double FitRatio = 0; ///< page width over the natural width of the voucher band
 
     // Page driver.
-    qint16 CurRowPage = 1;
-    qint16 CurColPage = 1;
-    qint16 CurSheet = 1;
+    qint32 CurRowPage = 1;
+    qint32 CurColPage = 1;
+    qint32 CurSheet = 1;
     std::array<bool, 2> SheetNav {}; ///< (0) first sheet drawn, (1) last logical page drawn
     bool LastPageDone = false;
     qint32 PageOriginX = 0;
