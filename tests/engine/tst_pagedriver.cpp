@@ -71,6 +71,7 @@ private Q_SLOTS:
     void errorsAreShownAndSwallowed();
     void firstPagesOfSheets();
     void continuousPage();
+    void pagesPast32767();
     void goldenSheet();
     void secondGridSwitchedOffWhenTheFirstReachesTheMiddle_data();
     void secondGridSwitchedOffWhenTheFirstReachesTheMiddle();
@@ -339,6 +340,28 @@ void TestPageDriver::firstPagesOfSheets()
     for (int sheet = 1; sheet <= 4; ++sheet) {
         const LogicalPage p = firstPageOfSheet(sheet);
         QCOMPARE((QPair<int, int> { p.rowPage, p.colPage }), expected[sheet - 1]);
+    }
+}
+
+void TestPageDriver::pagesPast32767()
+{
+    // One body row a page, 40,000 rows: sheet 32,768 and the last sheet print their own rows.
+    m_grid->setSize(40001, 4);
+    EngineState &s = engineState();
+    s.GridRows = 40001;
+    s.LinesPerPage = 1;
+    s.RowPageCount = 40000;
+    s.SheetCount = 40000;
+    for (const int sheet : { 32768, 40000 }) {
+        m_page->clear();
+        m_grid->setTextMatrix(sheet, 0, u"行%1"_qs.arg(sheet));
+        const LogicalPage first = firstPageOfSheet(sheet);
+        s.CurRowPage = first.rowPage;
+        QVERIFY(RenderSheet());
+        QCOMPARE(pageNumbers(*m_page), QStringList { u"第 %1 页 (共 40000 页)"_qs.arg(sheet) });
+        QVERIFY(m_page->dump().contains(u"Print \"行%1\""_qs.arg(sheet)));
+        QCOMPARE(s.CurRowPage, sheet);
+        QCOMPARE(s.SheetNav[1], sheet == 40000);
     }
 }
 
