@@ -40,6 +40,7 @@ private Q_SLOTS:
     void pageLargerThanUsableArea();
     void heightTakenByFurniture_data();
     void heightTakenByFurniture();
+    void pageInfoLinesKeptOnNarrowPages();
     void headerLineWithTextNewlineIsAnError();
     void fixedHeaderRows_data();
     void fixedHeaderRows();
@@ -269,6 +270,17 @@ void TestComputeLayout::heightTakenByFurniture()
         m_job->AddFoot(u"页脚"_qs, n, 0, 0);
     engineState().Format.PrintPageNo = pageInfo ? 1 : 0;
     QCOMPARE(heightLeft(), 15000 - taken);
+}
+
+void TestComputeLayout::pageInfoLinesKeptOnNarrowPages()
+{
+    // Operator, page number and date: side by side on a wide page, one a line on a narrow one.
+    PageFormat &f = engineState().Format;
+    f.PrintOperator = f.PrintPageNo = f.PrintDate = 1;
+    fullPage(10000, 15000);
+    const qint32 wide = heightLeft();
+    fullPage(3000, 15000);
+    QCOMPARE(heightLeft(), wide - 2 * 325);
 }
 
 void TestComputeLayout::headerLineWithTextNewlineIsAnError()

@@ -55,6 +55,8 @@ private Q_SLOTS:
     void footLineColumns();
     void pageInfoLine_data();
     void pageInfoLine();
+    void pageInfoLineWrapsOnNarrowPages_data();
+    void pageInfoLineWrapsOnNarrowPages();
     void logoPicturePlaces_data();
     void logoPicturePlaces();
     void missingOrBrokenLogoDrawsNothing();
@@ -283,6 +285,36 @@ void TestFurniture::pageInfoLine()
         const double w = RecordingSurface::textWidthFor(texts[2], 10);
         QCOMPARE(p[2].x, 11000 - w);
     }
+}
+
+void TestFurniture::pageInfoLineWrapsOnNarrowPages_data()
+{
+    // 10 pt: the operator is 1100 wide, the page number 1700, the date 2200, a line 250 high.
+    QTest::addColumn<int>("width");
+    QTest::addColumn<QList<double>>("tops"); // of operator, page number, date
+    QTest::newRow("90 mm: the date moves down") << 5103 << QList<double> { 2000, 2000, 2300 };
+    QTest::newRow("one item a line") << 3000 << QList<double> { 2000, 2300, 2600 };
+    QTest::newRow("wide: one line") << 10000 << QList<double> { 2000, 2000, 2000 };
+}
+
+void TestFurniture::pageInfoLineWrapsOnNarrowPages()
+{
+    QFETCH(int, width);
+    QFETCH(QList<double>, tops);
+    EngineState &s = engineState();
+    s.PageWidthTw = width;
+    s.Format.PrintOperator = s.Format.PrintPageNo = s.Format.PrintDate = 1;
+    m_job->setOperator(u"张三"_qs);
+    DrawPageInfoLine();
+    const QList<PrintAt> p = prints(*m_page);
+    QCOMPARE(p.size(), 3);
+    for (int i = 0; i < 3; ++i)
+        QCOMPARE(p[i].y, tops[i]);
+    // Each item keeps its place across the page: left, centred, right.
+    QCOMPARE(p[0].x, 1000.0);
+    QCOMPARE(p[1].x, double(roundHalfEven(1000 + (width - 1700) / 2.0)));
+    QCOMPARE(p[2].x, 1000.0 + width - 2200);
+    QCOMPARE(s.PageOriginY, qint32(tops[2]) + 300);
 }
 
 void TestFurniture::logoPicturePlaces_data()

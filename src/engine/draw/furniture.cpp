@@ -10,6 +10,9 @@
 #include <quillon/error.h>
 #include <quillon/myprint.h>
 
+#include <functional>
+#include <optional>
+
 namespace quillon {
 
 namespace {
@@ -182,46 +185,93 @@ void DrawFootLines()
     drawLines(Lines::Foot);
 }
 
+namespace {
+
+/// One item of the page-info line: its text, its size and where it goes.
+struct InfoItem
+{
+    QString text;
+    TextSize size;
+    double x = 0; ///< page twips, from the logical page's left edge
+    double top = 0; ///< page twips, from the top of the page-info line
+};
+
+struct InfoLines
+{
+    int count = 0;
+    double height = 0; ///< what the lines take, the space below the last included
+};
+
+/// Measures the items the format switches on in font 6 and places them: operator left, page
+/// number centred, date right. An item that would touch the one before it goes to a line of
+/// its own below, so that narrow pages stay readable. Each item is handed to `place` as soon
+/// as it is measured, while its font is set.
+InfoLines layPageInfo(const QString &pageNumber, const std::function<void(const InfoItem &)> &place)
+{
+    EngineState &s = engineState();
+    const PageFormat &f = s.Format;
+    const double W = s.PageWidthTw;
+    InfoLines lines;
+    std::optional<InfoItem> before;
+    const auto add = [&](const QString &text, int where) {
+        InfoItem item { text, ApplyFont(text, s.FontTable[6]) };
+        const double w = item.size.width;
+        item.x = where == 0 ? 0 : where == 1 ? (W - w) / 2 : W - w;
+        if (!before) {
+            lines.count = 1;
+        } else {
+            item.top = before->top;
+            // Keep at least half a character between two items of one line.
+            if (before->x + before->size.width + item.size.height / 2.0 > item.x) {
+                item.top += before->size.height + 50;
+                ++lines.count;
+            }
+        }
+        place(item);
+        lines.height = item.top + item.size.height + 50;
+        before = item;
+    };
+    if (f.PrintOperator == 1)
+        add(QStringLiteral("操作员:") + s.printObject()->Operator(), 0);
+    if (f.PrintPageNo == 1)
+        add(pageNumber, 1);
+    if (f.PrintDate == 1) {
+        const QDate today = printDate();
+        add(QStringLiteral("打印日期:%1年%2月%3日").arg(today.year()).arg(today.month()).arg(today.day()),
+            2);
+    }
+    return lines;
+}
+
+QString pageNumberText(qint64 rowPage, qint64 rowPages, qint64 colPage, qint64 colPages)
+{
+    if (colPages < 2)
+        return QStringLiteral("第 %1 页 (共 %2 页)").arg(rowPage).arg(rowPages);
+    return QStringLiteral("第 %1 (%2/%3) 页 (共 %4 页)")
+        .arg(rowPage)
+        .arg(colPage)
+        .arg(colPages)
+        .arg(rowPages);
+}
+
+} // namespace
+
 void DrawPageInfoLine()
 {
     EngineState &s = engineState();
-    MyPrint &print = *s.printObject();
-    const PageFormat &f = s.Format;
-    const FontSpec &font = s.FontTable[6];
     const double X = s.PageOriginX;
-    const double W = s.PageWidthTw;
-    const qint32 y = z(s.PageOriginY);
-    qint32 height = 0;
+    const double Y = s.PageOriginY;
+    const InfoLines lines = layPageInfo(
+        pageNumberText(s.CurRowPage, s.RowPageCount, s.CurColPage, s.ColPageCount),
+        [&](const InfoItem &item) { printAt(z(item.x + X), z(item.top + Y), item.text); });
+    s.PageOriginY += roundHalfEven(lines.height);
+}
 
-    if (f.PrintOperator == 1) {
-        const QString text = QStringLiteral("操作员:") + print.Operator();
-        height = ApplyFont(text, font).height;
-        printAt(z(X), y, text);
-    }
-    if (f.PrintPageNo == 1) {
-        const QString text = s.ColPageCount < 2
-            ? QStringLiteral("第 %1 页 (共 %2 页)").arg(s.CurRowPage).arg(s.RowPageCount)
-            : QStringLiteral("第 %1 (%2/%3) 页 (共 %4 页)")
-                  .arg(s.CurRowPage)
-                  .arg(s.CurColPage)
-                  .arg(s.ColPageCount)
-                  .arg(s.RowPageCount);
-        const TextSize size = ApplyFont(text, font);
-        height = size.height;
-        printAt(z((W - size.width) / 2 + X), y, text);
-    }
-    if (f.PrintDate == 1) {
-        const QDate today = printDate();
-        const QString text = QStringLiteral("打印日期:%1年%2月%3日")
-                                 .arg(today.year())
-                                 .arg(today.month())
-                                 .arg(today.day());
-        const TextSize size = ApplyFont(text, font);
-        height = size.height;
-        printAt(z(W + X - size.width), y, text);
-    }
-    if (f.PrintPageNo + f.PrintOperator + f.PrintDate >= 1)
-        s.PageOriginY += height + 50;
+int PageInfoLineCount(qint64 maxRowPages, qint64 maxColPages)
+{
+    return layPageInfo(pageNumberText(maxRowPages, maxRowPages, maxColPages, maxColPages),
+                       [](const InfoItem &) {})
+        .count;
 }
 
 } // namespace quillon

@@ -10,8 +10,12 @@ void DrawTitles();
 void DrawHeadLines();
 /// The host's foot lines (font 6), placed in FootCount columns.
 void DrawFootLines();
-/// The operator, the page number and the print date on one line (font 6).
+/// The operator, the page number and the print date on one line (font 6); on a page too
+/// narrow for them side by side, the later items go on lines of their own below.
 void DrawPageInfoLine();
+/// The lines the page-info line takes on the current logical page when its page numbers run
+/// up to these counts; 0 when every item is switched off. Measures on the drawing target.
+int PageInfoLineCount(qint64 maxRowPages, qint64 maxColPages);
 
 /// The date printed as the print date: today, unless a test fixed it.
 QDate printDate();

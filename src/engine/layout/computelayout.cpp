@@ -2,6 +2,7 @@
 
 #include "engine/convert.h"
 #include "engine/draw/picturefilereader.h"
+#include "engine/draw/furniture.h"
 #include "engine/draw/surface.h"
 #include "engine/grids/gridadapters.h"
 #include "engine/state/enginestate.h"
@@ -308,8 +309,18 @@ void ComputeLayout(qint16 rowHeightMm, qint16 rowCount)
     measure->setFontSize(s.FontTable[6].Size);
     const double furnitureLine = measure->TextHeight(QStringLiteral("高"));
     height -= lineTableHeight(s.FootLines, "FootLines", furnitureLine);
-    if (f.PrintDate + f.PrintPageNo + f.PrintOperator > 0)
+    if (f.PrintDate + f.PrintPageNo + f.PrintOperator > 0) {
         height -= furnitureLine + 100;
+        // On a narrow page the page-info items wrap: keep room for every line they take with
+        // the longest page numbers this grid can reach.
+        if (s.DrawTarget) {
+            const qint64 maxRows = std::max<qint64>(1, qint64(s.GridRows) - s.FixedRowsTop);
+            const qint64 maxBands = f.HoriCutPage == 1 ? std::max(1, s.ColEnd - s.ColStart + 1) : 1;
+            const int extra = PageInfoLineCount(maxRows, maxBands) - 1;
+            if (extra > 0)
+                height -= extra * (furnitureLine + 50);
+        }
+    }
     const qint32 usableH = roundHalfEven(height);
 
     // 9. Body row height and rows per page.
