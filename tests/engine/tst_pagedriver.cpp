@@ -280,6 +280,15 @@ void TestPageDriver::previewStatusAndProgress()
     s.Format.PaperSize = 42;
     QVERIFY(RenderSheet());
     QCOMPARE(status.panels.value(2), u"纸张:未知纸张"_qs);
+
+    // Stored zooms are Singles: the figure is the value chosen, not its binary expansion.
+    const QList<QPair<float, QString>> zooms { { 1.1f, u"110"_qs }, { 0.333f, u"33.3"_qs },
+                                               { 1.5f, u"150"_qs }, { 2.0f / 3, u"66.66667"_qs } };
+    for (const auto &[zoom, percent] : zooms) {
+        s.ZoomRate = zoom;
+        QVERIFY(RenderSheet());
+        QCOMPARE(status.panels.value(3), u"显示比例:"_qs + percent + u'%');
+    }
     s.PreviewStatusBar = nullptr;
     s.PreviewProgressBar = nullptr;
 }

@@ -128,6 +128,13 @@ QString paperName(const EngineState &s)
     return QStringLiteral("未知纸张");
 }
 
+/// The zoom as the user chose it: a stored zoom is a Single, whose binary value (1.1 is
+/// 1.10000002384…) must not show, so the figure keeps the Single's 7 significant digits.
+QString zoomPercent(double zoom)
+{
+    return QString::number(double(float(zoom)) * 100, 'g', 7);
+}
+
 void drawSheet(EngineState &s)
 {
     MyPrint &print = *s.printObject();
@@ -154,8 +161,7 @@ void drawSheet(EngineState &s)
                     1, QStringLiteral("第 %1 页 共 %2 页").arg(s.CurSheet).arg(s.SheetCount));
                 s.PreviewStatusBar->setPanelText(2, QStringLiteral("纸张:") + paperName(s));
                 s.PreviewStatusBar->setPanelText(
-                    3, QStringLiteral("显示比例:") + QString::number(s.ZoomRate * 100, 'g', 12)
-                           + QLatin1Char('%'));
+                    3, QStringLiteral("显示比例:") + zoomPercent(s.ZoomRate) + QLatin1Char('%'));
             }
         }
     }
