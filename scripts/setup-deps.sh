@@ -5,7 +5,7 @@ set -euo pipefail
 
 packages=(
     build-essential cmake make
-    qt6-base-dev qt6-translations-l10n
+    qt6-base-dev qt6-translations-l10n qt6-svg-dev libwmf-dev
     libcups2-dev cups cups-client cups-bsd cups-filters printer-driver-cups-pdf
     fonts-arphic-uming fonts-arphic-ukai fonts-wqy-zenhei
     xvfb xauth poppler-utils

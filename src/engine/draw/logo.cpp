@@ -4,6 +4,7 @@
 #include "engine/state/enginestate.h"
 #include "engine/state/registry.h"
 #include "markers_p.h"
+#include "picturefilereader.h"
 #include "surface.h"
 #include "textprimitives.h"
 
@@ -30,7 +31,7 @@ QImage logoPicture(const QString &path)
     const QFileInfo info(path);
     if (!s.LogoPicture.isNull() && cachedPath == path && cachedTime == info.lastModified())
         return s.LogoPicture;
-    QImage picture(path);
+    const QImage picture = PictureFileReader(path).read();
     if (!picture.isNull()) {
         s.LogoPicture = picture;
         cachedPath = path;
