@@ -23,8 +23,8 @@ int main(int argc, char **argv)
     print.setGridType(quillon::MyPrint::MnuGridType::ssMsflexGrid);
     print.setMainTitle(QStringLiteral("销售日报"));
     print.setProperty("PrintKeyName", QStringLiteral("销售日报")); // late-bound, by name
-    print.AddHead(QStringLiteral("单位:元"), 0, 0, 0);
-    print.AddHead(QStringLiteral("2026年12月"), 1, 2, 0);
+    print.AddHead(QStringLiteral("单位:元"), 1, 1, 0);
+    print.AddHead(QStringLiteral("2026年12月"), 0, 5, 0);
 
     const QMetaObject *mo = print.metaObject();
     for (int i = mo->propertyOffset(); i < mo->propertyCount(); ++i) {

@@ -185,8 +185,10 @@ public:
     bool MuitGrid() const;
     void setMuitGrid(bool value);
 
-    /// Appends a line entry to the header table: text, newline flag (1 ends a text line),
-    /// alignment code and colour (RGB, red in the low byte), all stored as text.
+    /// Appends an item to the header table: text, newline (1: the item starts a line of its own
+    /// below what comes before it; 0: it goes on the line of the item before it, so the first
+    /// item takes 1), alignment code (1 left, 3 centred, 5 right, ...) and colour (RGB, red in
+    /// the low byte, stored but drawn in the font's colour), all stored as text.
     Q_INVOKABLE void AddHead(const QString &HeadText, const QVariant &newline, int alignment,
                              qint32 txtColor);
     Q_INVOKABLE void AddFoot(const QString &FootText, const QVariant &newline, int alignment,

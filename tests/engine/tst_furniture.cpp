@@ -49,6 +49,7 @@ private Q_SLOTS:
     void headLineAlignments_data();
     void headLineAlignments();
     void headItemOnThePreviousLine();
+    void readmeHeaderExample();
     void voucherSuffix_data();
     void voucherSuffix();
     void footLineColumns_data();
@@ -184,6 +185,38 @@ void TestFurniture::headItemOnThePreviousLine()
     QCOMPARE(p[4].x, 11000.0 - 200);
     QCOMPARE(p[4].y, 2300.0);
     QCOMPARE(engineState().PageOriginY, 2600);
+}
+
+void TestFurniture::readmeHeaderExample()
+{
+    // The README's example, as it stands there, prints what its comments say: one header line
+    // below the title, "单位:元" on the left and the month on the right.
+    QFile readme(QStringLiteral(QUILLON_SOURCE_DIR "/README.md"));
+    QVERIFY(readme.open(QIODevice::ReadOnly));
+    const QString text = QString::fromUtf8(readme.readAll());
+    static const QRegularExpression title(uR"re(print\.setMainTitle\("([^"]*)"\);)re"_qs);
+    static const QRegularExpression head(
+        uR"re(print\.AddHead\("([^"]*)", (-?\d+), (-?\d+), (\d+)\);)re"_qs);
+    const QRegularExpressionMatch t = title.match(text);
+    QVERIFY(t.hasMatch());
+    m_job->setMainTitle(t.captured(1));
+    QStringList items;
+    for (auto it = head.globalMatch(text); it.hasNext();) {
+        const QRegularExpressionMatch m = it.next();
+        m_job->AddHead(m.captured(1), m.captured(2).toInt(), m.captured(3).toInt(),
+                       m.captured(4).toInt());
+        items << m.captured(1);
+    }
+    QCOMPARE(items, (QStringList { u"单位:元"_qs, u"2026年12月"_qs }));
+    DrawTitles();
+    const qint32 belowTitles = engineState().PageOriginY;
+    DrawHeadLines();
+    const QList<PrintAt> p = prints(*m_page).mid(1);
+    QCOMPARE(p.size(), 2);
+    QCOMPARE(p[0].y, double(belowTitles));
+    QCOMPARE(p[1].y, p[0].y);
+    QCOMPARE(p[0].x, 1000.0);
+    QCOMPARE(p[1].x, 11000 - RecordingSurface::textWidthFor(p[1].text, 10));
 }
 
 void TestFurniture::voucherSuffix_data()
