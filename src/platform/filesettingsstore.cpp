@@ -59,8 +59,9 @@ int FileSettingsStore::Document::keyIndex(const QString &normalized) const
     return -1;
 }
 
-FileSettingsStore::FileSettingsStore(QString path)
+FileSettingsStore::FileSettingsStore(QString path, Access access)
     : m_path(std::move(path))
+    , m_access(access)
 {
 }
 
@@ -233,20 +234,27 @@ void FileSettingsStore::reportDamage(const QByteArray &bytes, const QStringList 
         return;
     m_reportedDamage = digest;
 
-    const QString stamp = QDateTime::currentDateTime().toString(QStringLiteral("yyyyMMdd-HHmmss"));
-    QString backup = m_path + QStringLiteral(".damaged-") + stamp;
-    for (int n = 2; QFile::exists(backup); ++n)
-        backup = m_path + QStringLiteral(".damaged-%1-%2").arg(stamp).arg(n);
-    QFile out(backup);
-    const bool saved = out.open(QIODevice::WriteOnly) && out.write(bytes) == bytes.size();
-    out.close();
-    m_lastBackup = saved ? backup : QString();
-
     QString message = QStringLiteral("设置文件“%1”已损坏（%2），无法读取的内容已跳过，"
                                      "其余设置照常使用。")
                           .arg(m_path, problems.mid(0, 3).join(QStringLiteral("；")));
-    message += saved ? QStringLiteral("原文件已备份为“%1”。").arg(backup)
-                     : QStringLiteral("原文件无法备份。");
+    m_lastBackup.clear();
+    if (isReadOnly()) {
+        // Most likely the administrator's file, in a folder we may not write to: leave it be.
+        message += QStringLiteral("该文件未作改动。");
+    } else {
+        const QString stamp =
+            QDateTime::currentDateTime().toString(QStringLiteral("yyyyMMdd-HHmmss"));
+        QString backup = m_path + QStringLiteral(".damaged-") + stamp;
+        for (int n = 2; QFile::exists(backup); ++n)
+            backup = m_path + QStringLiteral(".damaged-%1-%2").arg(stamp).arg(n);
+        QFile out(backup);
+        const bool saved = out.open(QIODevice::WriteOnly) && out.write(bytes) == bytes.size();
+        out.close();
+        if (saved)
+            m_lastBackup = backup;
+        message += saved ? QStringLiteral("原文件已备份为“%1”。").arg(backup)
+                         : QStringLiteral("原文件无法备份。");
+    }
     qCWarning(lcSettings).noquote() << message;
     if (m_problemHandler)
         m_problemHandler(message);
@@ -306,12 +314,12 @@ bool FileSettingsStore::createKey(const QString &keyPath)
         return false;
     if (keyHandle(keyPath) != 0)
         return true;
-    return change({ keyPath, QString(), QString() });
+    return !isReadOnly() && change({ keyPath, QString(), QString() });
 }
 
 bool FileSettingsStore::setValue(const QString &keyPath, const QString &name, const QString &text)
 {
-    if (name.isEmpty() || keyHandle(keyPath) == 0)
+    if (isReadOnly() || name.isEmpty() || keyHandle(keyPath) == 0)
         return false;
     return change({ keyPath, name, text });
 }

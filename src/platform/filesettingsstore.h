@@ -26,10 +26,15 @@ namespace quillon {
 /// different reports keep both. A damaged file (unreadable lines, broken text encoding) is
 /// copied to a backup beside it as soon as it is found; every value that can still be read is
 /// used, and the problem is reported once through the problem handler.
+///
+/// A read-only store never creates, locks, backs up or rewrites its file: it is how the
+/// machine-wide file is read, which users may not be allowed to write.
 class FileSettingsStore : public SettingsStore
 {
 public:
-    explicit FileSettingsStore(QString path);
+    enum class Access { ReadWrite, ReadOnly };
+
+    explicit FileSettingsStore(QString path, Access access = Access::ReadWrite);
     ~FileSettingsStore() override;
 
     /// Where the settings live: the file named by setDefaultPath(), else $QUILLON_SETTINGS,
@@ -39,6 +44,7 @@ public:
     static void setDefaultPath(const QString &path);
 
     QString path() const { return m_path; }
+    bool isReadOnly() const { return m_access == Access::ReadOnly; }
     /// Called with a message when the file turns out to be damaged.
     void setProblemHandler(std::function<void(const QString &)> handler);
     /// The backup made of a damaged file; empty when none was needed.
@@ -92,6 +98,7 @@ private:
     bool change(const Change &c);
 
     QString m_path;
+    Access m_access;
     Document m_doc;
     QDateTime m_stampTime;
     qint64 m_stampSize = -1;
