@@ -6,11 +6,16 @@
 
 namespace quillon {
 
-/// The file that holds every report's page format. By default $QUILLON_SETTINGS, else
-/// ~/.config/quillon/settings.ini (under $XDG_CONFIG_HOME when set).
+/// The user's file that holds every report's page format. By default $QUILLON_SETTINGS, else
+/// ~/.config/quillon/settings.ini (under $XDG_CONFIG_HOME when set). Every write goes here.
 QUILLON_EXPORT QString settingsFile();
-/// Uses another settings file from now on (an empty path returns to the default).
+/// Uses another settings file from now on (an empty path returns to the default). The
+/// machine-wide file still supplies the values this one lacks.
 QUILLON_EXPORT void setSettingsFile(const QString &path);
+/// The machine-wide settings file, read only, that supplies every value the user's file lacks:
+/// quillon/settings.ini in the first folder of $XDG_CONFIG_DIRS (default /etc/xdg) that has
+/// one. Empty when there is none.
+QUILLON_EXPORT QString machineSettingsFile();
 
 /// Whether the embedded "Quillon PDF" printer is offered beside the system's printers. It is on
 /// unless $QUILLON_VIRTUAL_PRINTER is 0; when the system has no default printer it is the

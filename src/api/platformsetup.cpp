@@ -1,11 +1,14 @@
 #include <quillon/platform.h>
 
+#include "engine/draw/picturefilereader.h"
 #include "engine/state/memorysettingsstore.h"
 #include "engine/state/messagesink.h"
 #include "engine/state/platformservices.h"
 #include "engine/state/registry.h"
 #include "platform/filesettingsstore.h"
+#include "platform/layeredsettingsstore.h"
 #include "platform/qtprintingsystem.h"
+#include "platform/vectorpictures.h"
 #include "printer/virtualprintingsystem.h"
 #include "ui/messageboxsink.h"
 
@@ -25,10 +28,16 @@ Options &options()
     return o;
 }
 
+// The user's file over the machine-wide one. The machine file applies to a file the host or
+// $QUILLON_SETTINGS names too: an administrator's formats are meant for every program.
 std::unique_ptr<SettingsStore> makeFileStore()
 {
-    auto store = std::make_unique<FileSettingsStore>(FileSettingsStore::defaultPath());
-    store->setProblemHandler([](const QString &message) { ShowMessage(message, 48); });
+    const auto report = [](const QString &message) { ShowMessage(message, 48); };
+    auto user = std::make_unique<FileSettingsStore>(FileSettingsStore::defaultPath());
+    user->setProblemHandler(report);
+    auto store = std::make_unique<LayeredSettingsStore>(
+        std::move(user), LayeredSettingsStore::defaultMachinePaths());
+    store->setProblemHandler(report);
     return store;
 }
 
@@ -63,6 +72,11 @@ std::unique_ptr<PrintingSystem> makePrintingSystem()
 QString settingsFile()
 {
     return FileSettingsStore::defaultPath();
+}
+
+QString machineSettingsFile()
+{
+    return LayeredSettingsStore::defaultMachinePath();
 }
 
 void setSettingsFile(const QString &path)
@@ -111,6 +125,7 @@ void ensureDefaultPlatform()
     if (installing)
         return;
     installing = true;
+    PictureFileReader::setVectorDecoder(decodeVectorPicture);
     if (!hasMessageSink())
         setMessageSink(std::make_unique<MessageBoxSink>());
     if (!hasSettingsStore())

@@ -4,7 +4,9 @@
 #include "engine/state/enginestate.h"
 #include "engine/state/messagesink.h"
 #include "engine/state/platformservices.h"
+#include "engine/state/registry.h"
 #include "platform/filesettingsstore.h"
+#include "platform/layeredsettingsstore.h"
 #include "printer/printingsystem.h"
 
 #include <quillon/myprint.h>
@@ -29,6 +31,13 @@ private Q_SLOTS:
     void virtualPrinterCanBeSwitchedOff();
 
 private:
+    /// The user's file of the installed store.
+    static QString userFile()
+    {
+        auto *store = dynamic_cast<LayeredSettingsStore *>(&settingsStore());
+        auto *user = store ? dynamic_cast<FileSettingsStore *>(&store->userStore()) : nullptr;
+        return user ? user->path() : QString();
+    }
     RecordingMessageSink *m_sink = nullptr;
     QTemporaryDir m_dir;
 };
@@ -59,9 +68,7 @@ void TestPlatformSetup::firstPrintObjectInstallsThePlatform()
     MyPrint print;
     QVERIFY(hasSettingsStore());
     QVERIFY(hasPrintingSystem());
-    auto *store = dynamic_cast<FileSettingsStore *>(&settingsStore());
-    QVERIFY(store);
-    QCOMPARE(store->path(), m_dir.filePath(u"settings.ini"_qs));
+    QCOMPARE(userFile(), m_dir.filePath(u"settings.ini"_qs));
     QCOMPARE(settingsFile(), m_dir.filePath(u"settings.ini"_qs));
     // The embedded PDF printer is always there.
     const QList<PrinterInfo> printers = printingSystem().printers();
@@ -72,11 +79,22 @@ void TestPlatformSetup::firstPrintObjectInstallsThePlatform()
 
 void TestPlatformSetup::hostChosenSettingsFile()
 {
+    // The machine-wide file still supplies what the host's file lacks.
+    const QString machine = m_dir.filePath(u"xdg/quillon/settings.ini"_qs);
+    QVERIFY(QDir().mkpath(QFileInfo(machine).absolutePath()));
+    QFile f(machine);
+    QVERIFY(f.open(QIODevice::WriteOnly));
+    f.write("[HKEY_LOCAL_MACHINE\\Software\\Admin]\nTop=30\n");
+    f.close();
+    const QByteArray xdgDirs = qgetenv("XDG_CONFIG_DIRS");
+    qputenv("XDG_CONFIG_DIRS", m_dir.filePath(u"xdg"_qs).toUtf8());
     MyPrint print;
     setSettingsFile(m_dir.filePath(u"host.ini"_qs));
-    auto *store = dynamic_cast<FileSettingsStore *>(&settingsStore());
-    QVERIFY(store);
-    QCOMPARE(store->path(), m_dir.filePath(u"host.ini"_qs));
+    QCOMPARE(userFile(), m_dir.filePath(u"host.ini"_qs));
+    QCOMPARE(machineSettingsFile(), machine);
+    QCOMPARE(
+        ReadSetting(RootKey::LocalMachine, u"Software\\Admin"_qs, u"Top"_qs, u"10"_qs), u"30"_qs);
+    qputenv("XDG_CONFIG_DIRS", xdgDirs);
     setSettingsFile(QString());
     QCOMPARE(settingsFile(), m_dir.filePath(u"settings.ini"_qs));
 }
