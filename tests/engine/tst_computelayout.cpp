@@ -2,6 +2,7 @@
 #include "support/singleprinter.h"
 #include "support/testplatform.h"
 
+#include "engine/convert.h"
 #include "engine/grids/flexgridrenderer.h"
 #include "engine/layout/computelayout.h"
 #include "engine/state/enginestate.h"
@@ -34,6 +35,8 @@ private Q_SLOTS:
 
     void fullPageMarginsAndUsableArea();
     void fullPageIgnoresPageSize();
+    void centringAPageThatFillsTheArea_data();
+    void centringAPageThatFillsTheArea();
     void previewOffsetsAndPageSize();
     void autoArrangeCentresPagesInTheirCells();
     void autoArrangeWithoutCentring();
@@ -143,14 +146,46 @@ void TestComputeLayout::fullPageIgnoresPageSize()
     f.PageWidth = 50;
     f.PageHeight = 50;
     f.AutoArrange = 1;
-    f.HCenter = 1;
     ComputeLayout(0, 30);
     const EngineState &s = engineState();
     QCOMPARE(s.PagesAcross, 1);
     QCOMPARE(s.PagesDown, 1);
     QCOMPARE(s.PageWidthTw, s.UsableWidthTw);
-    QCOMPARE(s.LeftMarginTw, 0); // centred: the margins are the (zero) offset
-    QCOMPARE(s.UsableWidthTw, 11000);
+}
+
+void TestComputeLayout::centringAPageThatFillsTheArea_data()
+{
+    QTest::addColumn<int>("fullPage");
+    QTest::addColumn<int>("pageMm"); // width and height of the logical page
+    QTest::addColumn<int>("margin"); // each side's share of the two margins, twips
+    // Margins 5 and 15 mm on both axes: a page that fills the area is centred between 10 and
+    // 10 mm, not printed from edge to edge.
+    QTest::newRow("full page") << 1 << 50 << 567;
+    QTest::newRow("page larger than the area") << 0 << 400 << 567;
+    // A page that fits is centred in its cell of the whole printable area.
+    QTest::newRow("page that fits") << 0 << 100 << roundHalfEven((11000 - 5670) / 2.0);
+}
+
+void TestComputeLayout::centringAPageThatFillsTheArea()
+{
+    QFETCH(int, fullPage);
+    QFETCH(int, pageMm);
+    QFETCH(int, margin);
+    PageFormat &f = engineState().Format;
+    f.FullPage = qint16(fullPage);
+    f.PageWidth = f.PageHeight = qint16(pageMm);
+    f.HCenter = f.VCenter = 1;
+    f.Left = f.Top = 5;
+    f.Right = f.Bottom = 15;
+    ComputeLayout(0, 30);
+    const EngineState &s = engineState();
+    QCOMPARE(s.LeftMarginTw, margin);
+    QCOMPARE(s.RightMarginTw, margin);
+    if (pageMm != 100) {
+        QCOMPARE(s.TopMarginTw, margin);
+        QCOMPARE(s.PageWidthTw, 11000 - 2 * margin);
+        QCOMPARE(s.PageHeightTw, 15500 - 2 * margin);
+    }
 }
 
 void TestComputeLayout::previewOffsetsAndPageSize()

@@ -210,14 +210,26 @@ void ComputeLayout(qint16 rowHeightMm, qint16 rowCount)
 
     // 3. Margins, and 4. the usable area.
     ignoringErrors("margins", [&] {
+        // A centred page sits in its cell of the printable area (step 6). A page that fills the
+        // area instead (a full page, or one wider than the area) is centred between margins
+        // of half the two together: with no margins at all it would run from edge to edge.
+        const auto centred = [&](qint16 pageMm, double paperTw, qint32 offset, double marginsMm,
+                                 qint32 &nearMargin, qint32 &farMargin) {
+            if (f.FullPage == 1 || pageMm * kTwipsPerMm > paperTw - 2.0 * offset)
+                nearMargin = farMargin = roundHalfEven(marginsMm / 2 * kTwipsPerMm) + offset;
+            else
+                nearMargin = farMargin = offset;
+        };
         if (f.VCenter == 1) {
-            s.TopMarginTw = s.BottomMarginTw = s.OffsetY;
+            centred(f.PageHeight, s.PaperHeightTw, s.OffsetY, double(f.Top) + f.Bottom,
+                    s.TopMarginTw, s.BottomMarginTw);
         } else {
             s.TopMarginTw = roundHalfEven(f.Top * kTwipsPerMm) + s.OffsetY;
             s.BottomMarginTw = roundHalfEven(f.Bottom * kTwipsPerMm) + s.OffsetY;
         }
         if (f.HCenter == 1) {
-            s.LeftMarginTw = s.RightMarginTw = s.OffsetX;
+            centred(f.PageWidth, s.PaperWidthTw, s.OffsetX, double(f.Left) + f.Right,
+                    s.LeftMarginTw, s.RightMarginTw);
         } else {
             s.LeftMarginTw = roundHalfEven(f.Left * kTwipsPerMm) + s.OffsetX;
             s.RightMarginTw = roundHalfEven(f.Right * kTwipsPerMm) + s.OffsetX;
