@@ -45,6 +45,8 @@ private Q_SLOTS:
     void emptyTitlesDrawNothing();
     void mainTitleSpreadOutWithUnderline();
     void wideTitleUnderlinedAcrossThePage();
+    void titlesTooWideShrinkThenWrap_data();
+    void titlesTooWideShrinkThenWrap();
     void subTitleBelowTheMainTitle();
     void headLineAlignments_data();
     void headLineAlignments();
@@ -127,10 +129,63 @@ void TestFurniture::mainTitleSpreadOutWithUnderline()
 
 void TestFurniture::wideTitleUnderlinedAcrossThePage()
 {
-    m_job->setMainTitle(u"一二三四五六七八九十一二三四五六七八九十一"_qs); // 21 × 480 = 10080
+    m_job->setMainTitle(u"一二三四五六七八九十一二三四五"_qs); // 15 × 480 = 7200; 1.5 × 7200 > 10000
     DrawTitles();
     const QList<Op> lines = m_page->ops(u"Line"_qs);
     QCOMPARE(lines[0].toString(), u"Line 1000 2620 11000 2620 32768 1 0"_qs);
+}
+
+void TestFurniture::titlesTooWideShrinkThenWrap_data()
+{
+    QTest::addColumn<QString>("main");
+    QTest::addColumn<QString>("sub");
+    QTest::addColumn<int>("lines"); // printed lines in all
+    QTest::addColumn<double>("smallest"); // font size
+    const QString ten = u"一二三四五六七八九十"_qs;
+    // 21 characters at 24 pt are 10080 wide on a 10000 page: a little smaller fits.
+    QTest::newRow("main title shrinks") << ten + ten + u"一"_qs << QString() << 1 << 23.5;
+    // 200 characters do not fit at 9 pt either (9000 wide at most 55 a line): four lines.
+    QTest::newRow("main title wraps") << ten.repeated(20) << QString() << 4 << 9.0;
+    QTest::newRow("sub-title below the floor wraps") << QString() << ten.repeated(7) << 2 << 8.0;
+    QTest::newRow("wraps at a blank")
+        << u"Quarterly sales of every region and every product line of the company, with the "
+           "returns, the discounts and the taxes of each month, compared with the last year"_qs
+        << QString() << 2 << 9.0;
+}
+
+void TestFurniture::titlesTooWideShrinkThenWrap()
+{
+    QFETCH(QString, main);
+    QFETCH(QString, sub);
+    QFETCH(int, lines);
+    QFETCH(double, smallest);
+    engineState().FontTable[1].Size = 8; // a sub-title already below the floor only wraps
+    m_job->setMainTitle(main);
+    m_job->setSubTitle(sub);
+    const qint32 reserved = TitleHeight(0) + TitleHeight(1);
+    m_page->clear();
+    DrawTitles();
+    // Every printed line lies on the page; the layout kept room for all of them.
+    double size = 0, least = 100;
+    int printedLines = 0;
+    QString text;
+    for (const Op &op : m_page->ops()) {
+        if (op.name == u"FontSize"_qs)
+            size = op.args[0].toDouble();
+        if (op.name != u"Print"_qs)
+            continue;
+        ++printedLines;
+        least = std::min(least, size);
+        const double x = op.args[1].toDouble();
+        QVERIFY2(x >= 1000 && x + RecordingSurface::textWidthFor(op.args[0].toString(), size) <= 11000,
+                 qPrintable(op.args[0].toString()));
+        text += op.args[0].toString();
+    }
+    QCOMPARE(printedLines, lines);
+    QCOMPARE(least, smallest);
+    QCOMPARE(QString(text).remove(u' '), QString(main + sub).remove(u' '));
+    QVERIFY(reserved > 0);
+    QCOMPARE(engineState().PageOriginY - 2000, reserved + (main.isEmpty() ? 0 : 100) + (sub.isEmpty() ? 0 : 100));
 }
 
 void TestFurniture::subTitleBelowTheMainTitle()

@@ -140,6 +140,98 @@ void setPrintDateForTesting(const QDate &date)
     fixedDate() = date;
 }
 
+namespace {
+
+/// A title that is too wide for the page at its own size: shrunk, no further than
+/// kMinTitleFontSize, and then wrapped, so that no part of it is printed off the page.
+struct FittedTitle
+{
+    FontSpec font;
+    QStringList lines;
+    double width = 0; ///< of the widest line
+    double height = 0; ///< of all lines together
+};
+
+constexpr double kMinTitleFontSize = 9;
+
+/// Breaks a text into lines no wider than the page at the font's size: after the last blank
+/// that fits where there is one, else between two characters (never inside a surrogate pair).
+QStringList wrapTitle(const QString &text, const FontSpec &font, double width)
+{
+    QStringList lines;
+    QString rest = text;
+    while (!rest.isEmpty()) {
+        qsizetype fit = 0;
+        for (qsizetype n = 1; n <= rest.size(); ++n) {
+            if (n < rest.size() && rest.at(n).isLowSurrogate())
+                continue;
+            if (ApplyFont(rest.left(n), font).width > width)
+                break;
+            fit = n;
+        }
+        if (fit == 0) // not even one character fits: print it anyway, alone on its line
+            fit = rest.at(0).isHighSurrogate() && rest.size() > 1 ? 2 : 1;
+        if (fit < rest.size()) {
+            const qsizetype blank = rest.left(fit + 1).lastIndexOf(QLatin1Char(' '));
+            if (blank > 0)
+                fit = blank + 1;
+        }
+        const QString line = rest.left(fit).trimmed();
+        if (!line.isEmpty())
+            lines << line;
+        rest = rest.mid(fit);
+    }
+    return lines;
+}
+
+FittedTitle fitTitle(const QString &text, const FontSpec &font, double width)
+{
+    FittedTitle fit { font, { text } };
+    const double floor = std::min<double>(font.Size, kMinTitleFontSize);
+    TextSize size = ApplyFont(text, fit.font);
+    // Text widths grow with the size: start from the proportional guess, then step down.
+    if (size.width > width && size.width > 0)
+        fit.font.Size = std::max(floor, std::floor(font.Size * width / size.width * 2) / 2);
+    for (;;) {
+        size = ApplyFont(text, fit.font);
+        if (size.width <= width || fit.font.Size <= floor)
+            break;
+        fit.font.Size = std::max(floor, fit.font.Size - 0.5);
+    }
+    if (size.width > width)
+        fit.lines = wrapTitle(text, fit.font, width);
+    for (const QString &line : std::as_const(fit.lines)) {
+        const TextSize lineSize = ApplyFont(line, fit.font);
+        fit.width = std::max<double>(fit.width, lineSize.width);
+        fit.height += lineSize.height;
+    }
+    return fit;
+}
+
+/// Prints the lines of a fitted title centred one under the other; returns their height.
+double printFitted(const FittedTitle &fit)
+{
+    EngineState &s = engineState();
+    double y = s.PageOriginY;
+    for (const QString &line : fit.lines) {
+        const TextSize size = ApplyFont(line, fit.font);
+        printAt(z((s.PageWidthTw - size.width) / 2.0 + s.PageOriginX), z(y), line);
+        y += size.height;
+    }
+    return y - s.PageOriginY;
+}
+
+/// The main title as printed: spread out to MinTitleLen, unless that makes it too wide.
+QString mainTitleText(MyPrint &print, const FontSpec &font, double width)
+{
+    const QString spread = spreadOut(print.MainTitle(), print.MinTitleLen());
+    if (spread != print.MainTitle() && ApplyFont(spread, font).width > width)
+        return print.MainTitle();
+    return spread;
+}
+
+} // namespace
+
 void DrawTitles()
 {
     EngineState &s = engineState();
@@ -150,10 +242,17 @@ void DrawTitles()
     const QString main = print.MainTitle();
     if (!main.isEmpty()) {
         const QString title = spreadOut(main, print.MinTitleLen());
-        const TextSize size = ApplyFont(title, s.FontTable[0]);
-        const double w = size.width;
-        printAt(z((W - w) / 2 + X), z(s.PageOriginY), title);
-        s.PageOriginY += size.height;
+        TextSize size = ApplyFont(title, s.FontTable[0]);
+        double w = size.width;
+        if (w <= W) {
+            printAt(z((W - w) / 2 + X), z(s.PageOriginY), title);
+            s.PageOriginY += size.height;
+        } else {
+            const FittedTitle fit = fitTitle(mainTitleText(print, s.FontTable[0], W),
+                                             s.FontTable[0], W);
+            s.PageOriginY += roundHalfEven(printFitted(fit));
+            w = fit.width;
+        }
 
         Surface &surface = target();
         surface.setDrawWidth(1);
@@ -170,9 +269,27 @@ void DrawTitles()
     const QString sub = print.SubTitle();
     if (!sub.isEmpty()) {
         const TextSize size = ApplyFont(sub, s.FontTable[1]);
-        printAt(z((W - size.width) / 2 + X), z(s.PageOriginY), sub);
-        s.PageOriginY += size.height + 100;
+        if (size.width <= W) {
+            printAt(z((W - size.width) / 2 + X), z(s.PageOriginY), sub);
+            s.PageOriginY += size.height + 100;
+        } else {
+            s.PageOriginY += roundHalfEven(printFitted(fitTitle(sub, s.FontTable[1], W))) + 100;
+        }
     }
+}
+
+qint32 TitleHeight(int which)
+{
+    EngineState &s = engineState();
+    MyPrint &print = *s.printObject();
+    const FontSpec &font = s.FontTable[which];
+    const double W = s.PageWidthTw;
+    const QString text = which == 0 ? spreadOut(print.MainTitle(), print.MinTitleLen())
+                                    : print.SubTitle();
+    if (text.isEmpty() || ApplyFont(text, font).width <= W)
+        return 0;
+    const QString fitted = which == 0 ? mainTitleText(print, font, W) : text;
+    return roundHalfEven(fitTitle(fitted, font, W).height);
 }
 
 void DrawHeadLines()

@@ -5,7 +5,11 @@
 namespace quillon {
 
 /// The main title with its double underline, then the sub-title, centred on the logical page.
+/// A title too wide for the page is shrunk to fit, down to 9 points, and then wrapped.
 void DrawTitles();
+/// The height of the main title (0) or the sub-title (1) when it is too wide for the current
+/// logical page and is shrunk or wrapped; 0 when it fits at its size. Measures on the target.
+qint32 TitleHeight(int which);
 /// The host's head lines (font 2); the last one of a multi-page voucher ends in "(2/3)".
 void DrawHeadLines();
 /// The host's foot lines (font 6), placed in FootCount columns.

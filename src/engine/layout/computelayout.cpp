@@ -291,14 +291,16 @@ void ComputeLayout(qint16 rowHeightMm, qint16 rowCount)
     // 7. The height left for body rows, and 8. the logo.
     double height = s.PageHeightTw;
     ignoringErrors("titles", [&] {
-        if (!print.MainTitle().isEmpty()) {
-            measure->setFontSize(s.FontTable[0].Size);
-            height -= measure->TextHeight(QStringLiteral("高")) + 100;
-        }
-        if (!print.SubTitle().isEmpty()) {
-            measure->setFontSize(s.FontTable[1].Size);
-            height -= measure->TextHeight(QStringLiteral("高")) + 100;
-        }
+        // A title too wide for the page is shrunk and may wrap: keep room for all its lines.
+        const auto titleHeight = [&](int which) -> double {
+            measure->setFontSize(s.FontTable[which].Size);
+            const double line = measure->TextHeight(QStringLiteral("高"));
+            return s.DrawTarget ? std::max<double>(line, TitleHeight(which)) : line;
+        };
+        if (!print.MainTitle().isEmpty())
+            height -= titleHeight(0) + 100;
+        if (!print.SubTitle().isEmpty())
+            height -= titleHeight(1) + 100;
     });
     s.LogoHeightTw = 0;
     s.LogoPicture = QImage();
