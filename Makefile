@@ -2,7 +2,7 @@
 BUILD_DIR ?= build
 JOBS ?= $(shell nproc)
 
-.PHONY: all deps configure build test test-asan demo bench clean
+.PHONY: all deps configure build test test-asan fuzz demo bench clean
 
 all: build
 
@@ -24,6 +24,16 @@ test-asan: deps
 	@cmake --build build-asan -j $(JOBS)
 	@cd build-asan && ctest --output-on-failure -j $(JOBS)
 
+# The fuzz targets, instrumented with clang's libFuzzer and the sanitizers, each run for
+# FUZZ_SECONDS from the seed corpus.
+FUZZ_SECONDS ?= 60
+fuzz:
+	@./scripts/setup-deps.sh fuzz
+	@CC=clang-14 CXX=clang++-14 cmake -S . -B build-fuzz -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+		-DQUILLON_FUZZ=ON -DQUILLON_BUILD_TESTS=OFF >/dev/null
+	@cmake --build build-fuzz -j $(JOBS) --target fuzz_gridfile_json fuzz_gridfile_csv fuzz_settings
+	@./scripts/fuzz.sh build-fuzz $(FUZZ_SECONDS)
+
 demo: build
 	@./scripts/demo.sh
 
@@ -31,4 +41,4 @@ bench:
 	@./bench/run.sh
 
 clean:
-	rm -rf $(BUILD_DIR) build-asan build-bench
+	rm -rf $(BUILD_DIR) build-asan build-bench build-fuzz

@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# Installs the Debian packages Quillon needs to build, test and run its demo.
+# Installs the Debian packages Quillon needs to build, test and run its demo; with the
+# argument "fuzz", also what its fuzz targets need.
 # Idempotent and quick when everything is already there.
 set -euo pipefail
 
@@ -10,6 +11,10 @@ packages=(
     fonts-arphic-uming fonts-arphic-ukai fonts-wqy-zenhei
     xvfb xauth poppler-utils
 )
+# The fuzz targets need clang and its libFuzzer.
+if [ "${1:-}" = fuzz ]; then
+    packages+=(clang-14 libfuzzer-14-dev libclang-rt-14-dev)
+fi
 
 missing=()
 for p in "${packages[@]}"; do
