@@ -162,7 +162,7 @@ void TestFurniture::titlesTooWideShrinkThenWrap()
     engineState().FontTable[1].Size = 8; // a sub-title already below the floor only wraps
     m_job->setMainTitle(main);
     m_job->setSubTitle(sub);
-    const qint32 reserved = TitleHeight(0) + TitleHeight(1);
+    const qint32 reserved = TitleHeight(0, 10000) + TitleHeight(1, 10000);
     m_page->clear();
     DrawTitles();
     // Every printed line lies on the page; the layout kept room for all of them.

@@ -278,12 +278,11 @@ void DrawTitles()
     }
 }
 
-qint32 TitleHeight(int which)
+qint32 TitleHeight(int which, double W)
 {
     EngineState &s = engineState();
     MyPrint &print = *s.printObject();
     const FontSpec &font = s.FontTable[which];
-    const double W = s.PageWidthTw;
     const QString text = which == 0 ? spreadOut(print.MainTitle(), print.MinTitleLen())
                                     : print.SubTitle();
     if (text.isEmpty() || ApplyFont(text, font).width <= W)
@@ -323,11 +322,11 @@ struct InfoLines
 /// number centred, date right. An item that would touch the one before it goes to a line of
 /// its own below, so that narrow pages stay readable. Each item is handed to `place` as soon
 /// as it is measured, while its font is set.
-InfoLines layPageInfo(const QString &pageNumber, const std::function<void(const InfoItem &)> &place)
+InfoLines layPageInfo(const QString &pageNumber, double W,
+                      const std::function<void(const InfoItem &)> &place)
 {
     EngineState &s = engineState();
     const PageFormat &f = s.Format;
-    const double W = s.PageWidthTw;
     InfoLines lines;
     std::optional<InfoItem> before;
     const auto add = [&](const QString &text, int where) {
@@ -379,15 +378,15 @@ void DrawPageInfoLine()
     const double X = s.PageOriginX;
     const double Y = s.PageOriginY;
     const InfoLines lines = layPageInfo(
-        pageNumberText(s.CurRowPage, s.RowPageCount, s.CurColPage, s.ColPageCount),
+        pageNumberText(s.CurRowPage, s.RowPageCount, s.CurColPage, s.ColPageCount), s.PageWidthTw,
         [&](const InfoItem &item) { printAt(z(item.x + X), z(item.top + Y), item.text); });
     s.PageOriginY += roundHalfEven(lines.height);
 }
 
-int PageInfoLineCount(qint64 maxRowPages, qint64 maxColPages)
+int PageInfoLineCount(qint64 maxRowPages, qint64 maxColPages, double pageWidth)
 {
     return layPageInfo(pageNumberText(maxRowPages, maxRowPages, maxColPages, maxColPages),
-                       [](const InfoItem &) {})
+                       pageWidth, [](const InfoItem &) {})
         .count;
 }
 

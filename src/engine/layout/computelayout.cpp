@@ -139,9 +139,8 @@ qint32 gridBodyRowHeight(const EngineState &s, GridAccess &grid)
 }
 
 /// Loads the logo picture; false (after a message) when the file is missing or no picture.
-bool loadLogo(EngineState &s)
+bool loadLogo(const QString &path, LayoutResult &r)
 {
-    const QString path = s.Format.LogPic;
     if (!QFileInfo::exists(path)) {
         ShowMessage(QStringLiteral("徽标文件") + path + QStringLiteral("没有找到。"), 0);
         return false;
@@ -157,58 +156,90 @@ bool loadLogo(EngineState &s)
         return false;
     }
     const double dpi = picture.dotsPerMeterY() > 0 ? picture.dotsPerMeterY() * 0.0254 : 96.0;
-    s.LogoPicture = picture;
-    s.LogoHeightTw = roundHalfEven(picture.height() * 1440.0 / dpi);
+    r.LogoHeightTw = roundHalfEven(picture.height() * 1440.0 / dpi);
+    r.LogoPicture = picture;
     return true;
 }
 
-} // namespace
-
-void ComputeLayout(qint16 rowHeightMm, qint16 rowCount)
+/// What every step of the layout reads: the job's state, the print object, its grid and
+/// the surfaces it measures on. The steps write only the result.
+struct LayoutContext
 {
-    EngineState &s = engineState();
-    MyPrint &print = *s.printObject();
-    const PageFormat &f = s.Format;
-    PrinterSurface *printer = printingSystem().currentPrinter();
-    Surface *measure = s.DrawTarget ? s.DrawTarget : printer;
-    if (!measure)
-        throw Error(482, QStringLiteral("Printer error: there is no printer and no page to "
-                                        "lay the report out on"));
+    explicit LayoutContext(const EngineState &state)
+        : s(state)
+        , f(state.Format)
+        , print(*const_cast<EngineState &>(state).printObject())
+        , printer(printingSystem().currentPrinter())
+        , measure(state.DrawTarget ? state.DrawTarget : printer)
+        , kind(int(print.GridType()))
+    {
+        if (!measure)
+            throw Error(482, QStringLiteral("Printer error: there is no printer and no page to "
+                                            "lay the report out on"));
+        if (kind >= 1 && kind <= 8)
+            grid = GridAccess::create(kind, print.Datagrid(), print.gridrows());
+    }
 
-    const auto needPrinter = [printer]() -> PrinterSurface & {
+    PrinterSurface &needPrinter() const
+    {
         if (!printer)
             throw StepFailed {};
         return *printer;
-    };
+    }
+    /// The height of a line of text at a font's size, measured as the page furniture does.
+    double lineHeight(int font) const
+    {
+        measure->setFontSize(s.FontTable[font].Size);
+        return measure->TextHeight(QStringLiteral("高"));
+    }
 
-    // 1. The paper (a user-defined paper is held as 42).
+    const EngineState &s;
+    const PageFormat &f;
+    MyPrint &print;
+    PrinterSurface *printer;
+    Surface *measure;
+    const int kind;
+    std::unique_ptr<GridAccess> grid;
+};
+
+/// 1. The paper (a user-defined paper is held as 42).
+void applyPaper(const LayoutContext &c)
+{
     ignoringErrors("paper", [&] {
-        PrinterSurface &p = needPrinter();
-        if (f.PaperSize != 0)
-            p.setPaperSize(f.PaperSize == 42 ? 256 : f.PaperSize);
-        p.setOrientation(f.PaperOriention);
+        PrinterSurface &p = c.needPrinter();
+        if (c.f.PaperSize != 0)
+            p.setPaperSize(c.f.PaperSize == 42 ? 256 : c.f.PaperSize);
+        p.setOrientation(c.f.PaperOriention);
     });
+}
 
-    // 2. Sheet and unprintable offset.
+/// 2. Sheet and unprintable offset: the whole sheet in the preview, the printable area on
+/// the printer.
+void sheetAndOffset(const LayoutContext &c, LayoutResult &r)
+{
     ignoringErrors("sheet", [&] {
-        PrinterSurface &p = needPrinter();
-        if (s.OutputMode == 2) {
-            s.OffsetX = roundHalfEven((p.Width() - p.ScaleWidth()) / 2);
-            s.OffsetY = roundHalfEven((p.Height() - p.ScaleHeight()) / 2);
-            s.PaperWidthTw = roundHalfEven(p.Width());
-            s.PaperHeightTw = roundHalfEven(p.Height());
-            if (s.DrawTarget) {
-                s.DrawTarget->setWidth(s.ZoomRate * s.PaperWidthTw);
-                s.DrawTarget->setHeight(s.ZoomRate * s.PaperHeightTw);
+        PrinterSurface &p = c.needPrinter();
+        if (c.s.OutputMode == 2) {
+            r.OffsetX = roundHalfEven((p.Width() - p.ScaleWidth()) / 2);
+            r.OffsetY = roundHalfEven((p.Height() - p.ScaleHeight()) / 2);
+            r.PaperWidthTw = roundHalfEven(p.Width());
+            r.PaperHeightTw = roundHalfEven(p.Height());
+            if (c.s.DrawTarget) {
+                c.s.DrawTarget->setWidth(c.s.ZoomRate * r.PaperWidthTw);
+                c.s.DrawTarget->setHeight(c.s.ZoomRate * r.PaperHeightTw);
             }
         } else {
-            s.OffsetX = s.OffsetY = 0;
-            s.PaperWidthTw = roundHalfEven(p.ScaleWidth());
-            s.PaperHeightTw = roundHalfEven(p.ScaleHeight());
+            r.OffsetX = r.OffsetY = 0;
+            r.PaperWidthTw = roundHalfEven(p.ScaleWidth());
+            r.PaperHeightTw = roundHalfEven(p.ScaleHeight());
         }
     });
+}
 
-    // 3. Margins, and 4. the usable area.
+/// 3. Margins, and 4. the usable area.
+void margins(const LayoutContext &c, LayoutResult &r)
+{
+    const PageFormat &f = c.f;
     ignoringErrors("margins", [&] {
         // A centred page sits in its cell of the printable area (step 6). A page that fills the
         // area instead (a full page, or one wider than the area) is centred between margins
@@ -221,107 +252,110 @@ void ComputeLayout(qint16 rowHeightMm, qint16 rowCount)
                 nearMargin = farMargin = offset;
         };
         if (f.VCenter == 1) {
-            centred(f.PageHeight, s.PaperHeightTw, s.OffsetY, double(f.Top) + f.Bottom,
-                    s.TopMarginTw, s.BottomMarginTw);
+            centred(f.PageHeight, r.PaperHeightTw, r.OffsetY, double(f.Top) + f.Bottom,
+                    r.TopMarginTw, r.BottomMarginTw);
         } else {
-            s.TopMarginTw = roundHalfEven(f.Top * kTwipsPerMm) + s.OffsetY;
-            s.BottomMarginTw = roundHalfEven(f.Bottom * kTwipsPerMm) + s.OffsetY;
+            r.TopMarginTw = roundHalfEven(f.Top * kTwipsPerMm) + r.OffsetY;
+            r.BottomMarginTw = roundHalfEven(f.Bottom * kTwipsPerMm) + r.OffsetY;
         }
         if (f.HCenter == 1) {
-            centred(f.PageWidth, s.PaperWidthTw, s.OffsetX, double(f.Left) + f.Right,
-                    s.LeftMarginTw, s.RightMarginTw);
+            centred(f.PageWidth, r.PaperWidthTw, r.OffsetX, double(f.Left) + f.Right,
+                    r.LeftMarginTw, r.RightMarginTw);
         } else {
-            s.LeftMarginTw = roundHalfEven(f.Left * kTwipsPerMm) + s.OffsetX;
-            s.RightMarginTw = roundHalfEven(f.Right * kTwipsPerMm) + s.OffsetX;
+            r.LeftMarginTw = roundHalfEven(f.Left * kTwipsPerMm) + r.OffsetX;
+            r.RightMarginTw = roundHalfEven(f.Right * kTwipsPerMm) + r.OffsetX;
         }
-        s.UsableWidthTw = s.PaperWidthTw - s.LeftMarginTw - s.RightMarginTw;
-        s.UsableHeightTw = s.PaperHeightTw - s.TopMarginTw - s.BottomMarginTw;
+        r.UsableWidthTw = r.PaperWidthTw - r.LeftMarginTw - r.RightMarginTw;
+        r.UsableHeightTw = r.PaperHeightTw - r.TopMarginTw - r.BottomMarginTw;
     });
+}
 
-    // 5. and 6. Logical pages per sheet and their size.
-    s.PagesAcross = s.PagesDown = 1;
+/// 5. and 6. Logical pages per sheet and their size.
+void logicalPages(const LayoutContext &c, LayoutResult &r)
+{
+    const PageFormat &f = c.f;
+    r.PagesAcross = r.PagesDown = 1;
     if (f.FullPage == 1) {
-        s.PageWidthTw = s.UsableWidthTw;
-        s.PageHeightTw = s.UsableHeightTw;
-    } else {
-        struct Axis
-        {
-            qint16 pageMm;
-            qint32 usable;
-            const char *name;
-            qint32 &pageTw;
-            qint32 &pages;
-            qint16 centre;
-            double marginsMm;
-            qint32 &nearMargin;
-            qint32 &farMargin;
-            qint32 offset;
-            double (PrinterSurface::*printable)() const;
-        };
-        const Axis axes[] = {
-            { f.PageWidth, s.UsableWidthTw, "page width", s.PageWidthTw, s.PagesAcross, f.HCenter,
-              double(f.Left) + f.Right, s.LeftMarginTw, s.RightMarginTw, s.OffsetX,
-              &PrinterSurface::ScaleWidth },
-            { f.PageHeight, s.UsableHeightTw, "page height", s.PageHeightTw, s.PagesDown,
-              f.VCenter, double(f.Top) + f.Bottom, s.TopMarginTw, s.BottomMarginTw, s.OffsetY,
-              &PrinterSurface::ScaleHeight },
-        };
-        for (const Axis &a : axes) {
-            ignoringErrors(a.name, [&] {
-                if (a.pageMm * kTwipsPerMm > a.usable) {
-                    a.pageTw = a.usable;
-                    return;
-                }
-                a.pageTw = roundHalfEven(a.pageMm * kTwipsPerMm);
-                const double printable = (needPrinter().*a.printable)();
-                if (f.AutoArrange == 1) {
-                    const double per = a.centre == 1 ? a.pageTw : a.marginsMm * kTwipsPerMm + a.pageTw;
-                    a.pages = toCount(std::floor(divide(printable, per)), "pages per sheet");
-                    if (a.pages == 0)
-                        a.pages = 1;
-                }
-                if (a.centre == 1) {
-                    a.nearMargin = roundHalfEven((divide(printable, a.pages) - a.pageTw) / 2) + a.offset;
-                    a.farMargin = a.nearMargin;
-                }
-            });
-        }
+        r.PageWidthTw = r.UsableWidthTw;
+        r.PageHeightTw = r.UsableHeightTw;
+        return;
     }
+    struct Axis
+    {
+        qint16 pageMm;
+        qint32 usable;
+        const char *name;
+        qint32 &pageTw;
+        qint32 &pages;
+        qint16 centre;
+        double marginsMm;
+        qint32 &nearMargin;
+        qint32 &farMargin;
+        qint32 offset;
+        double (PrinterSurface::*printable)() const;
+    };
+    const Axis axes[] = {
+        { f.PageWidth, r.UsableWidthTw, "page width", r.PageWidthTw, r.PagesAcross, f.HCenter,
+          double(f.Left) + f.Right, r.LeftMarginTw, r.RightMarginTw, r.OffsetX,
+          &PrinterSurface::ScaleWidth },
+        { f.PageHeight, r.UsableHeightTw, "page height", r.PageHeightTw, r.PagesDown, f.VCenter,
+          double(f.Top) + f.Bottom, r.TopMarginTw, r.BottomMarginTw, r.OffsetY,
+          &PrinterSurface::ScaleHeight },
+    };
+    for (const Axis &a : axes) {
+        ignoringErrors(a.name, [&] {
+            if (a.pageMm * kTwipsPerMm > a.usable) {
+                a.pageTw = a.usable;
+                return;
+            }
+            a.pageTw = roundHalfEven(a.pageMm * kTwipsPerMm);
+            const double printable = (c.needPrinter().*a.printable)();
+            if (f.AutoArrange == 1) {
+                const double per = a.centre == 1 ? a.pageTw : a.marginsMm * kTwipsPerMm + a.pageTw;
+                a.pages = toCount(std::floor(divide(printable, per)), "pages per sheet");
+                if (a.pages == 0)
+                    a.pages = 1;
+            }
+            if (a.centre == 1) {
+                a.nearMargin = roundHalfEven((divide(printable, a.pages) - a.pageTw) / 2) + a.offset;
+                a.farMargin = a.nearMargin;
+            }
+        });
+    }
+}
 
-    // 7. The height left for body rows, and 8. the logo.
-    double height = s.PageHeightTw;
+/// 7. and 8. The height left for body rows: the page less titles, logo, head lines, the
+/// repeated header rows, foot lines and the page-info line.
+qint32 heightForBodyRows(const LayoutContext &c, LayoutResult &r)
+{
+    const EngineState &s = c.s;
+    const PageFormat &f = c.f;
+    double height = r.PageHeightTw;
     ignoringErrors("titles", [&] {
         // A title too wide for the page is shrunk and may wrap: keep room for all its lines.
         const auto titleHeight = [&](int which) -> double {
-            measure->setFontSize(s.FontTable[which].Size);
-            const double line = measure->TextHeight(QStringLiteral("高"));
-            return s.DrawTarget ? std::max<double>(line, TitleHeight(which)) : line;
+            const double line = c.lineHeight(which);
+            return s.DrawTarget ? std::max<double>(line, TitleHeight(which, r.PageWidthTw)) : line;
         };
-        if (!print.MainTitle().isEmpty())
+        if (!c.print.MainTitle().isEmpty())
             height -= titleHeight(0) + 100;
-        if (!print.SubTitle().isEmpty())
+        if (!c.print.SubTitle().isEmpty())
             height -= titleHeight(1) + 100;
     });
-    s.LogoHeightTw = 0;
-    s.LogoPicture = QImage();
-    if (s.Format.LogPicPrt == 1) {
-        if (loadLogo(s))
-            height -= s.LogoHeightTw;
+    r.LogoHeightTw = 0;
+    r.LogoPicture = QImage();
+    r.LogoSwitchedOff = false;
+    if (f.LogPicPrt == 1) {
+        if (loadLogo(f.LogPic, r))
+            height -= r.LogoHeightTw;
         else
-            s.Format.LogPicPrt = 0;
+            r.LogoSwitchedOff = true;
     }
-    measure->setFontSize(s.FontTable[2].Size);
-    height -= lineTableHeight(s.HeadLines, "HeadLines", measure->TextHeight(QStringLiteral("高")));
+    height -= lineTableHeight(s.HeadLines, "HeadLines", c.lineHeight(2));
+    if (c.grid)
+        height -= fixedRowsHeight(s, *c.grid);
 
-    const int kind = int(print.GridType());
-    std::unique_ptr<GridAccess> grid;
-    if (kind >= 1 && kind <= 8)
-        grid = GridAccess::create(kind, print.Datagrid(), print.gridrows());
-    if (grid)
-        height -= fixedRowsHeight(s, *grid);
-
-    measure->setFontSize(s.FontTable[6].Size);
-    const double furnitureLine = measure->TextHeight(QStringLiteral("高"));
+    const double furnitureLine = c.lineHeight(6);
     height -= lineTableHeight(s.FootLines, "FootLines", furnitureLine);
     if (f.PrintDate + f.PrintPageNo + f.PrintOperator > 0) {
         height -= furnitureLine + 100;
@@ -330,25 +364,30 @@ void ComputeLayout(qint16 rowHeightMm, qint16 rowCount)
         if (s.DrawTarget) {
             const qint64 maxRows = std::max<qint64>(1, qint64(s.GridRows) - s.FixedRowsTop);
             const qint64 maxBands = f.HoriCutPage == 1 ? std::max(1, s.ColEnd - s.ColStart + 1) : 1;
-            const int extra = PageInfoLineCount(maxRows, maxBands) - 1;
+            const int extra = PageInfoLineCount(maxRows, maxBands, r.PageWidthTw) - 1;
             if (extra > 0)
                 height -= extra * (furnitureLine + 50);
         }
     }
-    const qint32 usableH = roundHalfEven(height);
+    return roundHalfEven(height);
+}
 
-    // 9. Body row height and rows per page.
+/// 9. Body row height and rows per page: a given row height wins over a given row count;
+/// with neither, the grid's own body row height.
+void rowsPerPage(const LayoutContext &c, LayoutResult &r, qint32 usableH, qint16 rowHeightMm,
+                 qint16 rowCount)
+{
     const qint16 rowMm = std::max<qint16>(rowHeightMm, 0);
     const qint16 rows = std::max<qint16>(rowCount, 0);
-    s.LineHeightTw = roundHalfEven(rowMm * kTwipsPerMm);
+    r.LineHeightTw = roundHalfEven(rowMm * kTwipsPerMm);
     double linesPerPage = rows;
     if (rowMm != 0) {
-        linesPerPage = std::floor(double(usableH) / s.LineHeightTw);
+        linesPerPage = std::floor(double(usableH) / r.LineHeightTw);
     } else if (rows != 0) {
-        s.LineHeightTw = qint32(std::floor(double(usableH) / rows));
+        r.LineHeightTw = qint32(std::floor(double(usableH) / rows));
     } else {
-        s.LineHeightTw = grid ? gridBodyRowHeight(s, *grid) : 0;
-        linesPerPage = s.LineHeightTw < 1 ? 1 : std::floor(double(usableH) / s.LineHeightTw);
+        r.LineHeightTw = c.grid ? gridBodyRowHeight(c.s, *c.grid) : 0;
+        linesPerPage = r.LineHeightTw < 1 ? 1 : std::floor(double(usableH) / r.LineHeightTw);
     }
     if (linesPerPage < 1) {
         ShowMessage(QStringLiteral("行的高度小于网格高度，请重新设置行高\n最小行高:")
@@ -356,49 +395,134 @@ void ComputeLayout(qint16 rowHeightMm, qint16 rowCount)
                     48);
         linesPerPage = 1;
     }
-    s.LinesPerPage = toCount(linesPerPage, "rows per page");
+    r.LinesPerPage = toCount(linesPerPage, "rows per page");
+}
 
-    // 10. Row bands. The grids drawn with a heading row print it even without body rows.
-    const qint32 bodyRows = s.GridRows - s.FixedRowsTop - s.FixedRowsBottom;
-    s.RowPageCount = toCount(std::floor(double(bodyRows) / s.LinesPerPage + 0.999), "pages");
-    if (kind >= 3 && kind <= 7 && s.RowPageCount < 1)
-        s.RowPageCount = 1;
+/// 10. Row bands. The grids drawn with a heading row print it even without body rows.
+void rowBands(const LayoutContext &c, LayoutResult &r)
+{
+    const qint32 bodyRows = c.s.GridRows - c.s.FixedRowsTop - c.s.FixedRowsBottom;
+    r.RowPageCount = toCount(std::floor(double(bodyRows) / r.LinesPerPage + 0.999), "pages");
+    if (c.kind >= 3 && c.kind <= 7 && r.RowPageCount < 1)
+        r.RowPageCount = 1;
+}
 
-    // 11. Columns.
-    s.FirstBodyCol = s.ColStart;
-    if (f.MultFixCol == 1 && s.FirstBodyCol < s.FixedCols)
-        s.FirstBodyCol = kind == 1 ? s.FixedCols + 1 : s.FixedCols;
-    s.LastBodyCol = s.ColEnd;
-    s.ColBandStarts = { s.FirstBodyCol };
-    s.FixedColsWidthTw = 0;
-
-    // 12. Repeated fixed columns and column bands.
-    if (grid) {
+/// 11. and 12. The printed columns, the repeated fixed columns and the column bands.
+void columnBands(const LayoutContext &c, LayoutResult &r)
+{
+    const EngineState &s = c.s;
+    const PageFormat &f = c.f;
+    r.FirstBodyCol = s.ColStart;
+    if (f.MultFixCol == 1 && r.FirstBodyCol < s.FixedCols)
+        r.FirstBodyCol = c.kind == 1 ? s.FixedCols + 1 : s.FixedCols;
+    r.LastBodyCol = s.ColEnd;
+    r.ColBandStarts = { r.FirstBodyCol };
+    r.FixedColsWidthTw = 0;
+    if (c.grid) {
         const auto width = [&](qint32 col) -> double {
             // A hidden spreadsheet column takes no room: its renderer skips it.
-            return kind == 1 && grid->colHidden(col) ? 0 : grid->colWidth(col);
+            return c.kind == 1 && c.grid->colHidden(col) ? 0 : c.grid->colWidth(col);
         };
-        if (f.MultFixCol == 1 && kind != 8) {
+        if (f.MultFixCol == 1 && c.kind != 8) {
             double fixed = 0;
-            for (qint32 c = 0; c < s.FixedCols; ++c)
-                fixed += width(kind == 1 ? c + 1 : c);
-            s.FixedColsWidthTw = roundHalfEven(fixed);
-            if (s.PageWidthTw < s.FixedColsWidthTw)
+            for (qint32 col = 0; col < s.FixedCols; ++col)
+                fixed += width(c.kind == 1 ? col + 1 : col);
+            r.FixedColsWidthTw = roundHalfEven(fixed);
+            if (r.PageWidthTw < r.FixedColsWidthTw)
                 ShowMessage(QStringLiteral("固定列宽度超过页面宽度"), 0);
         }
         if (f.HoriCutPage == 1) {
-            s.ColBandStarts = PlanColumnBands(s.FirstBodyCol, s.LastBodyCol, s.PageWidthTw,
-                                              s.FixedColsWidthTw, f.MultFixCol == 1, width);
+            r.ColBandStarts = PlanColumnBands(r.FirstBodyCol, r.LastBodyCol, r.PageWidthTw,
+                                              r.FixedColsWidthTw, f.MultFixCol == 1, width);
         }
     }
-    s.ColPageCount = qint32(s.ColBandStarts.size());
+    r.ColPageCount = qint32(r.ColBandStarts.size());
+}
 
-    // 13. Start at the first sheet.
-    s.CurRowPage = s.CurColPage = s.CurSheet = 1;
-    s.SheetCount = toCount(std::floor(double(s.RowPageCount) * s.ColPageCount
-                                          / (double(s.PagesDown) * s.PagesAcross)
+/// 13. Sheets: the logical pages, column bands first, by the pages a sheet holds.
+void sheets(LayoutResult &r)
+{
+    r.SheetCount = toCount(std::floor(double(r.RowPageCount) * r.ColPageCount
+                                          / (double(r.PagesDown) * r.PagesAcross)
                                       + 0.999),
                            "sheets");
+}
+
+} // namespace
+
+LayoutResult LayoutResult::fromState(const EngineState &s)
+{
+    LayoutResult r;
+    r.PaperWidthTw = s.PaperWidthTw;
+    r.PaperHeightTw = s.PaperHeightTw;
+    r.OffsetX = s.OffsetX;
+    r.OffsetY = s.OffsetY;
+    r.TopMarginTw = s.TopMarginTw;
+    r.BottomMarginTw = s.BottomMarginTw;
+    r.LeftMarginTw = s.LeftMarginTw;
+    r.RightMarginTw = s.RightMarginTw;
+    r.UsableWidthTw = s.UsableWidthTw;
+    r.UsableHeightTw = s.UsableHeightTw;
+    r.PageWidthTw = s.PageWidthTw;
+    r.PageHeightTw = s.PageHeightTw;
+    r.PagesAcross = s.PagesAcross;
+    r.PagesDown = s.PagesDown;
+    return r;
+}
+
+void LayoutResult::applyTo(EngineState &s) const
+{
+    s.PaperWidthTw = PaperWidthTw;
+    s.PaperHeightTw = PaperHeightTw;
+    s.OffsetX = OffsetX;
+    s.OffsetY = OffsetY;
+    s.TopMarginTw = TopMarginTw;
+    s.BottomMarginTw = BottomMarginTw;
+    s.LeftMarginTw = LeftMarginTw;
+    s.RightMarginTw = RightMarginTw;
+    s.UsableWidthTw = UsableWidthTw;
+    s.UsableHeightTw = UsableHeightTw;
+    s.PageWidthTw = PageWidthTw;
+    s.PageHeightTw = PageHeightTw;
+    s.PagesAcross = PagesAcross;
+    s.PagesDown = PagesDown;
+    s.LogoHeightTw = LogoHeightTw;
+    s.LogoPicture = LogoPicture;
+    if (LogoSwitchedOff)
+        s.Format.LogPicPrt = 0;
+    s.LineHeightTw = LineHeightTw;
+    s.LinesPerPage = LinesPerPage;
+    s.RowPageCount = RowPageCount;
+    s.FirstBodyCol = FirstBodyCol;
+    s.LastBodyCol = LastBodyCol;
+    s.FixedColsWidthTw = FixedColsWidthTw;
+    s.ColBandStarts = ColBandStarts;
+    s.ColPageCount = ColPageCount;
+    s.SheetCount = SheetCount;
+    s.CurRowPage = s.CurColPage = s.CurSheet = 1;
+}
+
+LayoutResult LayoutOf(const EngineState &s, qint16 rowHeightMm, qint16 rowCount)
+{
+    const LayoutContext c(s);
+    // A step whose errors are ignored leaves its fields as the last layout had them.
+    LayoutResult r = LayoutResult::fromState(s);
+    applyPaper(c);
+    sheetAndOffset(c, r);
+    margins(c, r);
+    logicalPages(c, r);
+    const qint32 usableH = heightForBodyRows(c, r);
+    rowsPerPage(c, r, usableH, rowHeightMm, rowCount);
+    rowBands(c, r);
+    columnBands(c, r);
+    sheets(r);
+    return r;
+}
+
+void ComputeLayout(qint16 rowHeightMm, qint16 rowCount)
+{
+    EngineState &s = engineState();
+    LayoutOf(s, rowHeightMm, rowCount).applyTo(s);
 }
 
 std::vector<qint32> PlanColumnBands(qint32 first, qint32 last, double pageWidth, double fixedWidth,
