@@ -1,13 +1,11 @@
 #include "testmain.h"
 
 #include "platform/outputfile.h"
+#include "support/filesizelimit.h"
 
 #include <QTemporaryDir>
 
 #include <cerrno>
-#include <csignal>
-
-#include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/sysmacros.h>
 #include <unistd.h>
@@ -34,30 +32,6 @@ bool isCharDevice(const QString &path)
     struct stat st;
     return ::lstat(QFile::encodeName(path).constData(), &st) == 0 && S_ISCHR(st.st_mode);
 }
-
-/// Lowers this process's file-size limit, so that writes fail as on a full disk, and puts it
-/// back when it goes.
-class FileSizeLimit
-{
-public:
-    explicit FileSizeLimit(rlim_t bytes)
-    {
-        ::getrlimit(RLIMIT_FSIZE, &m_old);
-        m_oldHandler = std::signal(SIGXFSZ, SIG_IGN);
-        rlimit limit = m_old;
-        limit.rlim_cur = bytes;
-        ::setrlimit(RLIMIT_FSIZE, &limit);
-    }
-    ~FileSizeLimit()
-    {
-        ::setrlimit(RLIMIT_FSIZE, &m_old);
-        std::signal(SIGXFSZ, m_oldHandler);
-    }
-
-private:
-    rlimit m_old {};
-    void (*m_oldHandler)(int) = nullptr;
-};
 
 } // namespace
 
