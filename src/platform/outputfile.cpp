@@ -201,23 +201,29 @@ qint64 OutputFile::writeData(const char *data, qint64 size)
 {
     if (m_failed || !m_file)
         return -1;
-    m_buffer.append(data, size);
-    if (m_buffer.size() >= kBufferSize && !flushBuffer())
+    if (m_buffer.size() + size > kBufferSize && !flushBuffer())
         return -1;
+    // A large block goes out as it is, without a copy.
+    if (size >= kBufferSize)
+        return writeOut(data, size) ? size : -1;
+    m_buffer.append(data, size);
     return size;
 }
 
 bool OutputFile::flushBuffer()
 {
-    if (m_buffer.isEmpty())
-        return !m_failed;
-    errno = 0;
-    const qint64 written = m_file->write(m_buffer);
-    const int error = errno;
-    const bool whole = written == m_buffer.size();
+    const bool done = m_buffer.isEmpty() || writeOut(m_buffer.constData(), m_buffer.size());
     m_buffer.clear();
-    if (whole)
-        return !m_failed;
+    return done && !m_failed;
+}
+
+bool OutputFile::writeOut(const char *data, qint64 size)
+{
+    errno = 0;
+    const qint64 written = m_file->write(data, size);
+    const int error = errno;
+    if (written == size)
+        return true;
     return fail(writeError(m_path, error ? error
                                   : m_file->error() == QFileDevice::ResourceError ? ENOSPC
                                                                                    : EIO));

@@ -57,6 +57,7 @@ protected:
 
 private:
     bool flushBuffer();
+    bool writeOut(const char *data, qint64 size);
     bool fail(const QString &message);
 
     QString m_path;
