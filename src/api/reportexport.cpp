@@ -146,8 +146,12 @@ bool ReportExport::toPdf(const QString &path)
                                           [](int) { return true; });
         pdf.end();
         s.DrawTarget = nullptr;
-        if (!done)
+        if (!done) {
+            // A page the file refused: the file knows why (a full disk, say).
+            if (d->error.isEmpty())
+                d->fail(out.finish() ? QStringLiteral("无法写入文件“%1”。").arg(path) : out.errorString());
             return false; // the output file drops what was written
+        }
         if (d->sheets == 0)
             return d->fail(QStringLiteral("报表没有可打印的页面。"));
         if (pdf.hasFailed() && out.finish()) // a failure of the file itself comes below
