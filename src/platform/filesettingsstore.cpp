@@ -171,7 +171,7 @@ Line parseLine(QStringView line)
             const QStringView rest = trimmed.mid(end).trimmed();
             if (rest.startsWith(QLatin1Char('='))) {
                 result.text = *name;
-                eq = line.size() - rest.size();
+                eq = rest.data() - line.data();
             }
         }
     }

@@ -81,6 +81,8 @@ bool OutputFile::isRegularFile(const QString &path)
 
 QString OutputFile::refusal(const QString &path, Devices devices)
 {
+    if (path.isEmpty())
+        return QStringLiteral("没有给出要写入的文件名。");
     const QString target = resolved(path);
     if (target.isEmpty())
         return QStringLiteral("“%1”是循环的符号链接，无法写入。").arg(path);

@@ -371,11 +371,12 @@ void TestFileSettingsStore::anyTextRoundTrips()
 // Files of earlier versions never quote a name or a key: what looks half-quoted is literal.
 void TestFileSettingsStore::quotedLookingOldLinesReadAsBefore()
 {
-    writeAll(file(), "[HKEY_LOCAL_MACHINE\\\"Odd]\n\"Half=1\n\"Two\" words\"=2\n");
+    writeAll(file(), "[HKEY_LOCAL_MACHINE\\\"Odd]\n\"Half=1\n\"Two\" words\"=2\n  \"Quoted\" = 3 \n");
     FileSettingsStore store(file());
     const QString key = u"HKEY_LOCAL_MACHINE\\\"Odd"_qs;
     QCOMPARE(store.value(key, u"\"Half"_qs), std::optional<QString>(u"1"_qs));
     QCOMPARE(store.value(key, u"\"Two\" words\""_qs), std::optional<QString>(u"2"_qs));
+    QCOMPARE(store.value(key, u"Quoted"_qs), std::optional<QString>(u" 3 "_qs));
     QVERIFY(FileSettingsStore::parse(readAll(file())).problems.isEmpty());
 }
 
