@@ -35,6 +35,10 @@ QUILLON_EXPORT void setFormatValue(const QString &printKeyName, const QString &n
 /// batch jobs, which must never wait for a click.
 QUILLON_EXPORT void useConsoleMessages();
 
+/// Whether two paths name the same existing file (same device and inode, links followed): a
+/// program can refuse to write its output over its input.
+QUILLON_EXPORT bool sameFile(const QString &a, const QString &b);
+
 /// Installs the platform services that are not installed yet: the settings file, the printing
 /// system and the message boxes. Creating a print object does this.
 QUILLON_EXPORT void ensureDefaultPlatform();

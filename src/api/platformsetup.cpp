@@ -7,6 +7,7 @@
 #include "engine/state/registry.h"
 #include "platform/filesettingsstore.h"
 #include "platform/layeredsettingsstore.h"
+#include "platform/outputfile.h"
 #include "platform/qtprintingsystem.h"
 #include "platform/vectorpictures.h"
 #include "printer/virtualprintingsystem.h"
@@ -115,6 +116,11 @@ void setFormatValue(const QString &printKeyName, const QString &name, const QStr
 void useConsoleMessages()
 {
     setMessageSink(std::make_unique<ConsoleMessageSink>());
+}
+
+bool sameFile(const QString &a, const QString &b)
+{
+    return OutputFile::sameFile(a, b);
 }
 
 void ensureDefaultPlatform()

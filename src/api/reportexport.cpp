@@ -9,6 +9,7 @@
 #include "engine/state/formatio.h"
 #include "engine/state/messagesink.h"
 #include "engine/state/platformservices.h"
+#include "platform/outputfile.h"
 #include "platform/paintersurface.h"
 #include "platform/pdfsheetsurface.h"
 #include "printer/printingsystem.h"
@@ -131,11 +132,11 @@ bool ReportExport::toPdf(const QString &path)
     const QSizeF sheet(printer->Width(), printer->Height());
     const QPointF offset((printer->Width() - printer->ScaleWidth()) / 2,
                          (printer->Height() - printer->ScaleHeight()) / 2);
-    const QString part = path + QStringLiteral(".part");
-    if (!QDir().mkpath(QFileInfo(path).absolutePath()))
-        return d->fail(QStringLiteral("无法创建文件夹“%1”。").arg(QFileInfo(path).absolutePath()));
+    OutputFile out(path, OutputFile::Devices::WriteThrough);
+    if (!out.begin())
+        return d->fail(out.errorString());
     {
-        PdfSheetSurface pdf(part, sheet, offset, d->print.MainTitle());
+        PdfSheetSurface pdf(&out, sheet, offset, d->print.MainTitle());
         // Lay out again on the file itself: its metrics are the ones the text is drawn with.
         s.DrawTarget = &pdf;
         s.ZoomRate = 1;
@@ -145,24 +146,19 @@ bool ReportExport::toPdf(const QString &path)
                                           [](int) { return true; });
         pdf.end();
         s.DrawTarget = nullptr;
-        if (pdf.hasFailed()) {
-            QFile::remove(part);
-            return d->fail(QStringLiteral("无法写入文件“%1”。").arg(path));
-        }
         if (!done) {
-            QFile::remove(part);
-            return false;
+            // A page the file refused: the file knows why (a full disk, say).
+            if (d->error.isEmpty())
+                d->fail(out.finish() ? QStringLiteral("无法写入文件“%1”。").arg(path) : out.errorString());
+            return false; // the output file drops what was written
         }
-        if (d->sheets == 0) {
-            QFile::remove(part);
+        if (d->sheets == 0)
             return d->fail(QStringLiteral("报表没有可打印的页面。"));
-        }
+        if (pdf.hasFailed() && out.finish()) // a failure of the file itself comes below
+            return d->fail(QStringLiteral("无法写入文件“%1”。").arg(path));
     }
-    QFile::remove(path);
-    if (!QFile::rename(part, path)) {
-        QFile::remove(part);
-        return d->fail(QStringLiteral("无法写入文件“%1”。").arg(path));
-    }
+    if (!out.commit())
+        return d->fail(out.errorString());
     d->files = { path };
     return d->error.isEmpty();
 }
@@ -194,7 +190,9 @@ bool ReportExport::toPng(const QString &folder, double zoom, const QString &base
     page.setDotsPerMeterX(3780);
     page.setDotsPerMeterY(3780);
     std::unique_ptr<PainterSurface> surface;
-    QStringList written;
+    // Every page is written beside its name first and all take their names at the end, so a
+    // failed or cancelled export leaves the pages of an earlier one as they were.
+    std::vector<std::unique_ptr<OutputFile>> pages;
     const bool done = d->renderSheets(
         [&](int) {
             page.fill(Qt::white);
@@ -205,15 +203,25 @@ bool ReportExport::toPng(const QString &folder, double zoom, const QString &base
         [&](int n) {
             surface.reset();
             s.DrawTarget = nullptr;
-            const QString file = QDir(folder).filePath(
-                QStringLiteral("%1-%2.png").arg(baseName).arg(n, 3, 10, QLatin1Char('0')));
-            if (!page.save(file, "PNG"))
-                return d->fail(QStringLiteral("无法写入文件“%1”。").arg(file));
-            written << file;
-            return true;
+            auto &out = pages.emplace_back(std::make_unique<OutputFile>(
+                QDir(folder).filePath(QStringLiteral("%1-%2.png").arg(baseName).arg(n, 3, 10, QLatin1Char('0'))),
+                OutputFile::Devices::WriteThrough));
+            if (!out->begin())
+                return d->fail(out->errorString());
+            if (!page.save(out.get(), "PNG") && out->finish()) // else the file says why
+                return d->fail(QStringLiteral("无法写入文件“%1”。").arg(out->path()));
+            return out->finish() || d->fail(out->errorString());
         });
+    if (!done)
+        return false;
+    QStringList written;
+    for (const auto &out : pages) {
+        if (!out->commit())
+            return d->fail(out->errorString());
+        written << out->path();
+    }
     d->files = written;
-    return done && d->error.isEmpty();
+    return d->error.isEmpty();
 }
 
 QStringList ReportExport::writtenFiles() const

@@ -17,9 +17,9 @@ QPdfWriter &configured(QPdfWriter &writer, QSizeF sheetTwips, const QString &tit
 }
 } // namespace
 
-PdfSheetSurface::PdfSheetSurface(const QString &path, QSizeF sheetTwips, QPointF offsetTwips,
+PdfSheetSurface::PdfSheetSurface(QIODevice *output, QSizeF sheetTwips, QPointF offsetTwips,
                                  const QString &title)
-    : QPdfWriter(path)
+    : QPdfWriter(output)
     , PainterSurface(&configured(*this, sheetTwips, title))
     , m_offset(offsetTwips)
 {

@@ -12,8 +12,9 @@ namespace quillon {
 class PdfSheetSurface : private QPdfWriter, public PainterSurface
 {
 public:
-    /// sheetTwips: the whole sheet; offsetTwips: the unprintable strip at the left and top.
-    PdfSheetSurface(const QString &path, QSizeF sheetTwips, QPointF offsetTwips,
+    /// Writes into an output device; sheetTwips: the whole sheet; offsetTwips: the
+    /// unprintable strip at the left and top.
+    PdfSheetSurface(QIODevice *output, QSizeF sheetTwips, QPointF offsetTwips,
                     const QString &title);
 
 protected:

@@ -9,8 +9,10 @@
 #include "platform/layeredsettingsstore.h"
 #include "printer/printingsystem.h"
 
+#include <quillon/flexgrid.h>
 #include <quillon/myprint.h>
 #include <quillon/platform.h>
+#include <quillon/reportexport.h>
 
 #include <QTemporaryDir>
 
@@ -29,6 +31,8 @@ private Q_SLOTS:
     void printersFromAFile();
     void brokenPrinterFileIsReported();
     void virtualPrinterCanBeSwitchedOff();
+    void formatValuesReachTheJob_data();
+    void formatValuesReachTheJob();
 
 private:
     /// The user's file of the installed store.
@@ -133,6 +137,60 @@ void TestPlatformSetup::virtualPrinterCanBeSwitchedOff()
     const QList<PrinterInfo> printers = printingSystem().printers();
     QVERIFY(std::none_of(printers.cbegin(), printers.cend(),
                          [](const PrinterInfo &p) { return p.deviceName == u"Quillon PDF"_qs; }));
+}
+
+// A value given for a report's key is the one its job uses, whatever the key's blanks, and even
+// when the settings file cannot keep it.
+void TestPlatformSetup::formatValuesReachTheJob_data()
+{
+    QTest::addColumn<QString>("key");
+    QTest::addColumn<bool>("readOnly");
+    QTest::newRow("plain key") << u"报表"_qs << false;
+    QTest::newRow("blank after the key") << u"报表 "_qs << false;
+    QTest::newRow("blank before the key") << u" 报表"_qs << false;
+    QTest::newRow("line break in the key") << u"报\n表"_qs << false;
+    QTest::newRow("read-only settings file") << u"报表"_qs << true;
+    QTest::newRow("read-only, blank after the key") << u"报表 "_qs << true;
+}
+
+void TestPlatformSetup::formatValuesReachTheJob()
+{
+    QFETCH(QString, key);
+    QFETCH(bool, readOnly);
+    const QString path = m_dir.filePath(u"formats.ini"_qs);
+    QFile::remove(path);
+    if (readOnly) {
+        QFile f(path);
+        QVERIFY(f.open(QIODevice::WriteOnly));
+        f.close();
+        QVERIFY(QFile::setPermissions(path, QFile::ReadOwner | QFile::ReadGroup | QFile::ReadOther));
+    }
+    FlexGrid grid;
+    grid.setTexts({ { u"客户"_qs, u"金额"_qs }, { u"华东"_qs, u"1"_qs } });
+    grid.setFixedRows(1);
+    MyPrint print;
+    print.setDatagrid(&grid);
+    print.setGridType(MyPrint::MnuGridType::ssMsflexGrid);
+    print.setPrintKeyName(key);
+    setSettingsFile(path);
+    setFormatValue(key, u"Top"_qs, u"33"_qs);
+    setFormatValue(key, u"Left"_qs, u"21"_qs);
+    if (!readOnly)
+        setSettingsFile(path); // read back from the file, as the next run does
+
+    ReportExport report(print);
+    QVERIFY2(report.toPdf(m_dir.filePath(u"formats.pdf"_qs)), qPrintable(report.errorString()));
+    QCOMPARE(engineState().Format.Top, qint16(33));
+    QCOMPARE(engineState().Format.Left, qint16(21));
+    QCOMPARE(QFileInfo(path).size() == 0, readOnly);
+    QStringList prompts;
+    for (const auto &m : m_sink->messages())
+        prompts << m.prompt + u" / "_qs + m.title;
+    // Told once that the values were not saved, and where; never in registry words.
+    QCOMPARE(prompts.size(), readOnly ? 1 : 0);
+    if (readOnly)
+        QVERIFY2(prompts[0].contains(path) && prompts[0].contains(u"没有保存"_qs), qPrintable(prompts[0]));
+    QVERIFY(!prompts.join(QString()).contains(u"Reg"_qs));
 }
 
 QUILLON_TEST_MAIN(TestPlatformSetup)

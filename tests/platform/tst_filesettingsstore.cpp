@@ -1,6 +1,7 @@
 #include "testmain.h"
 
 #include "platform/filesettingsstore.h"
+#include "support/filesizelimit.h"
 
 #include <QFile>
 #include <QProcess>
@@ -8,6 +9,9 @@
 #include <QTemporaryDir>
 
 #include <csignal>
+
+#include <sys/stat.h>
+#include <sys/sysmacros.h>
 
 using namespace quillon;
 
@@ -61,6 +65,14 @@ private Q_SLOTS:
     void killedWritersNeverTearTheFile();
     void concurrentWritersLoseNothing();
     void defaultPath();
+    void anyTextRoundTrips_data();
+    void anyTextRoundTrips();
+    void quotedLookingOldLinesReadAsBefore();
+    void untouchedKeysAreSavedAsTheyWere();
+    void unsavableChangesStayForTheRun_data();
+    void unsavableChangesStayForTheRun();
+    void symlinkIsFollowed();
+    void damageIsBackedUpOncePerContent();
 
 private:
     QString file(const QString &name = QStringLiteral("settings.ini")) const
@@ -302,6 +314,181 @@ void TestFileSettingsStore::defaultPath()
     qunsetenv("QUILLON_SETTINGS");
     qputenv("XDG_CONFIG_HOME", m_dir->path().toUtf8());
     QCOMPARE(FileSettingsStore::defaultPath(), file(u"quillon/settings.ini"_qs));
+}
+
+// Keys, names and values of any text read back as they were written, and leave the file sound.
+void TestFileSettingsStore::anyTextRoundTrips_data()
+{
+    QTest::addColumn<QString>("report");
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QString>("value");
+    QTest::newRow("blank after the report") << u"报表 "_qs << u"Top"_qs << u"1"_qs;
+    QTest::newRow("blank before the report") << u" 报表"_qs << u"Top"_qs << u"1"_qs;
+    QTest::newRow("line break in the report") << u"报\n表"_qs << u"Top"_qs << u"1"_qs;
+    QTest::newRow("brackets in the report") << u"[报表]"_qs << u"Top"_qs << u"1"_qs;
+    QTest::newRow("quote starts the report") << u"\"报表"_qs << u"Top"_qs << u"1"_qs;
+    QTest::newRow("= in a name") << u"报表"_qs << u"a=b"_qs << u"c=d"_qs;
+    QTest::newRow("; starts a name") << u"报表"_qs << u";注释"_qs << u"1"_qs;
+    QTest::newRow("# starts a name") << u"报表"_qs << u"#注释"_qs << u"1"_qs;
+    QTest::newRow("[ starts a name") << u"报表"_qs << u"[键]"_qs << u"1"_qs;
+    QTest::newRow("quotes in a name") << u"报表"_qs << u"\"名\""_qs << u"\"值\""_qs;
+    QTest::newRow("blanks around a name") << u"报表"_qs << u" 名 "_qs << u" 值 "_qs;
+    QTest::newRow("line break in a name") << u"报表"_qs << u"名\r\n称"_qs << u"值\n"_qs;
+    QTest::newRow("] = ; in a value") << u"报表"_qs << u"LogText"_qs << u"a]b=c;d[e"_qs;
+    QTest::newRow("control characters") << u"报\x01表"_qs << u"名\x7f"_qs << QString(u"\x02\0\x1b"_qs);
+    QTest::newRow("broken surrogate pair") << u"报表"_qs << u"名"_qs << QString(QChar(0xd800)) + u"尾"_qs;
+    QTest::newRow("whole surrogate pair") << u"报表😀"_qs << u"😀"_qs << u"😀"_qs;
+    QTest::newRow("escape-like text") << u"报表\\u0041"_qs << u"\\n"_qs << u"\\u0041 "_qs;
+}
+
+void TestFileSettingsStore::anyTextRoundTrips()
+{
+    QFETCH(QString, report);
+    QFETCH(QString, name);
+    QFETCH(QString, value);
+    const QString key = kKey + u"\\"_qs + report;
+    {
+        FileSettingsStore store(file());
+        QVERIFY(store.createKey(key));
+        QVERIFY(store.setValue(key, name, value));
+        QVERIFY(store.setValue(key, u"Other"_qs, u"2"_qs));
+    }
+    FileSettingsStore again(file());
+    QCOMPARE(again.value(key, name), std::optional<QString>(value));
+    QCOMPARE(again.value(key, u"Other"_qs), std::optional<QString>(u"2"_qs));
+    if (report != report.trimmed())
+        QCOMPARE(again.keyHandle(kKey + u"\\"_qs + report.trimmed()), 0);
+    const FileSettingsStore::Document doc = FileSettingsStore::parse(readAll(file()));
+    QVERIFY2(doc.problems.isEmpty(), qPrintable(doc.problems.join(u'\n')));
+    // A second run that writes again finds the file sound.
+    QStringList messages;
+    again.setProblemHandler([&](const QString &m) { messages << m; });
+    QVERIFY(again.setValue(key, u"Other"_qs, u"3"_qs));
+    QCOMPARE(messages, QStringList());
+    QCOMPARE(QDir(m_dir->path()).entryList({ u"*.damaged-*"_qs }), QStringList());
+}
+
+// Files of earlier versions never quote a name or a key: what looks half-quoted is literal.
+void TestFileSettingsStore::quotedLookingOldLinesReadAsBefore()
+{
+    writeAll(file(), "[HKEY_LOCAL_MACHINE\\\"Odd]\n\"Half=1\n\"Two\" words\"=2\n  \"Quoted\" = 3 \n");
+    FileSettingsStore store(file());
+    const QString key = u"HKEY_LOCAL_MACHINE\\\"Odd"_qs;
+    QCOMPARE(store.value(key, u"\"Half"_qs), std::optional<QString>(u"1"_qs));
+    QCOMPARE(store.value(key, u"\"Two\" words\""_qs), std::optional<QString>(u"2"_qs));
+    QCOMPARE(store.value(key, u"Quoted"_qs), std::optional<QString>(u" 3 "_qs));
+    QVERIFY(FileSettingsStore::parse(readAll(file())).problems.isEmpty());
+}
+
+void TestFileSettingsStore::untouchedKeysAreSavedAsTheyWere()
+{
+    const QByteArray other = "; the administrator's note\r\nTop=  7 \r\n# kept\r\nLeft=8\r\n";
+    writeAll(file(), "[HKEY_LOCAL_MACHINE\\Other]\r\n" + other + "\r\n" + "[" + kKey.toUtf8()
+                 + "]\nTop=1\n");
+    FileSettingsStore store(file());
+    QCOMPARE(store.value(u"HKEY_LOCAL_MACHINE\\Other"_qs, u"Top"_qs), std::optional<QString>(u"  7 "_qs));
+    QVERIFY(store.setValue(kKey, u"Top"_qs, u"2"_qs));
+    const QByteArray saved = readAll(file());
+    QVERIFY(saved.contains("[HKEY_LOCAL_MACHINE\\Other]\n" + other + "\n["));
+    FileSettingsStore again(file());
+    QCOMPARE(again.value(kKey, u"Top"_qs), std::optional<QString>(u"2"_qs));
+    QCOMPARE(again.value(u"HKEY_LOCAL_MACHINE\\Other"_qs, u"Left"_qs), std::optional<QString>(u"8"_qs));
+}
+
+// A file that cannot be written keeps the run's values in memory, and says so once.
+void TestFileSettingsStore::unsavableChangesStayForTheRun_data()
+{
+    QTest::addColumn<QString>("kind");
+    QTest::addColumn<QString>("reason");
+    QTest::newRow("read-only file") << u"readonly"_qs << u"只读"_qs;
+    QTest::newRow("pipe") << u"fifo"_qs << u"不是普通文件"_qs;
+    QTest::newRow("device") << u"device"_qs << u"不是普通文件"_qs;
+    QTest::newRow("full disk") << u"full"_qs << u"超出了系统允许的大小"_qs;
+}
+
+void TestFileSettingsStore::unsavableChangesStayForTheRun()
+{
+    QFETCH(QString, kind);
+    QFETCH(QString, reason);
+    const QString path = file();
+    const QByteArray before = "[" + kKey.toUtf8() + "]\nTop=1\n";
+    if (kind == u"readonly"_qs || kind == u"full"_qs)
+        writeAll(path, before);
+    if (kind == u"readonly"_qs)
+        QVERIFY(QFile::setPermissions(path, QFile::ReadOwner | QFile::ReadGroup));
+    if (kind == u"fifo"_qs)
+        QCOMPARE(::mkfifo(QFile::encodeName(path).constData(), 0666), 0);
+    if (kind == u"device"_qs && ::mknod(QFile::encodeName(path).constData(), S_IFCHR | 0666, makedev(1, 3)) != 0)
+        QSKIP("cannot make a device node here");
+    std::optional<FileSizeLimit> limit;
+    if (kind == u"full"_qs)
+        limit.emplace(64 * 1024);
+
+    QStringList messages;
+    FileSettingsStore store(path);
+    store.setProblemHandler([&](const QString &m) { messages << m; });
+    QVERIFY(store.createKey(kKey));
+    QVERIFY(store.setValue(kKey, u"LogText"_qs, QString(100000, u'长')));
+    QVERIFY(store.setValue(kKey, u"Top"_qs, u"500"_qs));
+    {
+        SettingsBatch batch(store);
+        QVERIFY(store.setValue(kKey, u"Left"_qs, u"9"_qs));
+        QVERIFY(batch.commit());
+    }
+    QCOMPARE(store.value(kKey, u"Top"_qs), std::optional<QString>(u"500"_qs));
+    QCOMPARE(store.value(kKey, u"Left"_qs), std::optional<QString>(u"9"_qs));
+    QVERIFY(store.hasUnsavedChanges());
+    limit.reset();
+
+    QCOMPARE(messages.size(), 1);
+    QVERIFY2(messages[0].contains(reason) && messages[0].contains(path) && messages[0].contains(u"没有保存"_qs),
+             qPrintable(messages[0]));
+    const QFileInfo after(path);
+    QCOMPARE(after.isFile(), kind == u"readonly"_qs || kind == u"full"_qs);
+    if (after.isFile())
+        QCOMPARE(readAll(path), before);
+    QCOMPARE(QDir(m_dir->path()).entryList(QDir::Files | QDir::System | QDir::Hidden),
+             QStringList({ u"settings.ini"_qs }));
+}
+
+void TestFileSettingsStore::symlinkIsFollowed()
+{
+    const QString target = file(u"real/settings.ini"_qs);
+    QVERIFY(QDir().mkpath(file(u"real"_qs)));
+    writeAll(target, "[" + kKey.toUtf8() + "]\nTop=1\n");
+    QVERIFY(QFile::link(target, file()));
+    FileSettingsStore store(file());
+    QCOMPARE(store.value(kKey, u"Top"_qs), std::optional<QString>(u"1"_qs));
+    QVERIFY(store.setValue(kKey, u"Top"_qs, u"2"_qs));
+    QVERIFY(!store.hasUnsavedChanges());
+    QVERIFY(QFileInfo(file()).isSymLink());
+    QCOMPARE(FileSettingsStore(target).value(kKey, u"Top"_qs), std::optional<QString>(u"2"_qs));
+}
+
+// Every run that finds the same damage keeps the one backup; new damage gets one more.
+void TestFileSettingsStore::damageIsBackedUpOncePerContent()
+{
+    const auto backups = [&] {
+        return QDir(m_dir->path()).entryList({ u"settings.ini.damaged-*"_qs }, QDir::Files);
+    };
+    writeAll(file(), "[HKEY_LOCAL_MACHINE\\A]\nnonsense\nX=1\n");
+    QString firstBackup;
+    for (int run = 0; run < 3; ++run) {
+        QStringList messages;
+        FileSettingsStore store(file());
+        store.setProblemHandler([&](const QString &m) { messages << m; });
+        QCOMPARE(store.value(u"HKEY_LOCAL_MACHINE\\A"_qs, u"X"_qs), std::optional<QString>(u"1"_qs));
+        QCOMPARE(backups().size(), 1);
+        if (run == 0)
+            firstBackup = store.lastBackup();
+        QCOMPARE(store.lastBackup(), firstBackup);
+        QCOMPARE(messages.size(), 1);
+        QVERIFY(messages[0].contains(firstBackup));
+    }
+    writeAll(file(), "[HKEY_LOCAL_MACHINE\\A]\nother nonsense\nX=1\n");
+    FileSettingsStore store(file());
+    QCOMPARE(store.value(u"HKEY_LOCAL_MACHINE\\A"_qs, u"X"_qs), std::optional<QString>(u"1"_qs));
+    QCOMPARE(backups().size(), 2);
 }
 
 QUILLON_TEST_MAIN(TestFileSettingsStore)
