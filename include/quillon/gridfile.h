@@ -31,6 +31,10 @@ public:
     /// Reads a grid file; nothing, with a message naming the file and the place, when it
     /// cannot be read.
     static std::unique_ptr<GridFile> load(const QString &path, QString *error);
+    /// Reads a grid file's contents: format is "csv" or "json", name says where the bytes came
+    /// from in messages (a path, or standard input).
+    static std::unique_ptr<GridFile> fromData(const QByteArray &bytes, const QString &format,
+                                              const QString &name, QString *error);
     ~GridFile();
 
     int gridType() const { return m_gridType; }
@@ -47,7 +51,8 @@ public:
 
     /// Sets a print object property by name from a value (a text such as "12", "true" or
     /// "ssSpread", or a number); false with a message when there is no such property or the
-    /// value does not fit it.
+    /// value does not fit it: an enumeration takes only its members, margins 0 to 100 mm, and
+    /// the other lengths and counts the ranges the README lists.
     static bool setProperty(MyPrint &print, const QString &name, const QVariant &value,
                             QString *error);
 

@@ -31,8 +31,12 @@ QUILLON_EXPORT void useTemporarySettings();
 /// Stores one page-format value of a report (under its PrintKeyName), as the page setup would.
 QUILLON_EXPORT void setFormatValue(const QString &printKeyName, const QString &name,
                                    const QString &value);
+/// The stored text of one page-format value of a report (from the user's file, else the
+/// machine's), or a null string when none is stored.
+QUILLON_EXPORT QString formatValue(const QString &printKeyName, const QString &name);
 /// Sends every message to standard error and answers it with its default button at once: for
-/// batch jobs, which must never wait for a click.
+/// batch jobs, which must never wait for a click. A line names the program and the report, and
+/// the settings file where a message names a stored format; a repeated message is written once.
 QUILLON_EXPORT void useConsoleMessages();
 
 /// Whether two paths name the same existing file (same device and inode, links followed): a

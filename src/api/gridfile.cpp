@@ -107,6 +107,41 @@ QList<QStringList> parseCsv(const QString &text, QString *error)
     return rows;
 }
 
+/// Values that make sense for a property set by name: outside them a page prints blank,
+/// clipped or one row a sheet.
+struct PropertyRange
+{
+    const char *name;
+    qint32 low;
+    qint32 high;
+};
+
+constexpr PropertyRange kPropertyRanges[] = {
+    { "TopMargin", 0, 100 },   { "BottomMargin", 0, 100 }, { "LeftMargin", 0, 100 },
+    { "RightMargin", 0, 100 }, { "PageHeight", 0, 32767 }, { "PageWidth", 0, 32767 },
+    { "RowHeight", 0, 32767 }, { "MinTitleLen", 0, 1000 }, { "LineHeight", 0, 100 },
+    { "LineCount", 0, 1000 },  { "PaperSize", 0, 32767 },  { "FixRowsHeight", 0, 1000 },
+    { "ZoomRatio", 1, 20 },    { "gridrows", 0, INT_MAX }, { "HeadCount", 0, 100 },
+    { "FootCount", 0, 100 },
+};
+
+QString enumMembers(const QMetaEnum &e)
+{
+    QStringList members;
+    for (int i = 0; i < e.keyCount(); ++i)
+        members << QStringLiteral("%1=%2").arg(QLatin1String(e.key(i))).arg(e.value(i));
+    return members.join(QStringLiteral("、"));
+}
+
+const PropertyRange *propertyRange(const char *name)
+{
+    for (const PropertyRange &range : kPropertyRanges) {
+        if (qstrcmp(range.name, name) == 0)
+            return &range;
+    }
+    return nullptr;
+}
+
 } // namespace
 
 /// Reads the JSON form, with messages that say where a value is wrong.
@@ -459,10 +494,15 @@ std::unique_ptr<GridFile> GridFile::load(const QString &path, QString *error)
             *error = QStringLiteral("无法读取网格文件“%1”：%2").arg(path, f.errorString());
         return nullptr;
     }
-    const QByteArray bytes = f.readAll();
+    return fromData(f.readAll(), QFileInfo(path).suffix(), path, error);
+}
+
+std::unique_ptr<GridFile> GridFile::fromData(const QByteArray &bytes, const QString &format,
+                                             const QString &name, QString *error)
+{
     std::unique_ptr<GridFile> file(new GridFile);
     GridFileReader reader(*file);
-    const QString suffix = QFileInfo(path).suffix().toLower();
+    const QString suffix = format.toLower();
     bool ok = false;
     if (suffix == QLatin1String("csv"))
         ok = reader.readCsv(bytes);
@@ -472,7 +512,7 @@ std::unique_ptr<GridFile> GridFile::load(const QString &path, QString *error)
         reader.error = QStringLiteral("只能读取 .csv 或 .json 文件");
     if (!ok) {
         if (error)
-            *error = QStringLiteral("网格文件“%1”：%2").arg(path, reader.error);
+            *error = QStringLiteral("网格文件“%1”：%2").arg(name, reader.error);
         return nullptr;
     }
     return file;
@@ -500,14 +540,16 @@ bool GridFile::setProperty(MyPrint &print, const QString &name, const QVariant &
         bool isNumber = false;
         const qlonglong n = text.toLongLong(&isNumber);
         if (isNumber) {
-            if (n < INT_MIN || n > INT_MAX)
-                return fail(QStringLiteral("属性 %1 的值 %2 超出范围").arg(name, text));
+            if (n < INT_MIN || n > INT_MAX || !property.enumerator().valueToKey(int(n)))
+                return fail(QStringLiteral("属性 %1 不接受 %2（可用：%3）")
+                                .arg(name, text, enumMembers(property.enumerator())));
             converted = int(n);
         } else {
             bool known = false;
             const int v = property.enumerator().keyToValue(text.toLatin1().constData(), &known);
             if (!known)
-                return fail(QStringLiteral("属性 %1 不接受“%2”").arg(name, text));
+                return fail(QStringLiteral("属性 %1 不接受“%2”（可用：%3）")
+                                .arg(name, text, enumMembers(property.enumerator())));
             converted = v;
         }
     } else if (type == QMetaType::QString) {
@@ -524,8 +566,9 @@ bool GridFile::setProperty(MyPrint &print, const QString &name, const QVariant &
     } else if (type == QMetaType::Short || type == QMetaType::Int) {
         bool ok = false;
         const qlonglong n = text.toLongLong(&ok);
-        const qlonglong low = type == QMetaType::Short ? -32768 : INT_MIN;
-        const qlonglong high = type == QMetaType::Short ? 32767 : INT_MAX;
+        const PropertyRange *range = propertyRange(property.name());
+        const qlonglong low = range ? range->low : type == QMetaType::Short ? -32768 : INT_MIN;
+        const qlonglong high = range ? range->high : type == QMetaType::Short ? 32767 : INT_MAX;
         if (!ok)
             return fail(QStringLiteral("属性 %1 应为整数，而不是“%2”").arg(name, text));
         if (n < low || n > high)

@@ -21,6 +21,7 @@ struct Options
 {
     bool virtualPrinter = qEnvironmentVariable("QUILLON_VIRTUAL_PRINTER") != QLatin1String("0");
     QString pdfFolder;
+    bool temporarySettings = false;
 };
 
 Options &options()
@@ -83,6 +84,7 @@ QString machineSettingsFile()
 void setSettingsFile(const QString &path)
 {
     FileSettingsStore::setDefaultPath(path);
+    options().temporarySettings = false;
     setSettingsStore(makeFileStore());
 }
 
@@ -105,6 +107,7 @@ void setVirtualPdfFolder(const QString &folder)
 
 void useTemporarySettings()
 {
+    options().temporarySettings = true;
     setSettingsStore(std::make_unique<MemorySettingsStore>());
 }
 
@@ -113,9 +116,19 @@ void setFormatValue(const QString &printKeyName, const QString &name, const QStr
     WriteSetting(RootKey::LocalMachine, kFormatKeyBase + printKeyName, name, value);
 }
 
+QString formatValue(const QString &printKeyName, const QString &name)
+{
+    const QString key = storePath(RootKey::LocalMachine, kFormatKeyBase + printKeyName);
+    return settingsStore().value(key, name).value_or(QString());
+}
+
 void useConsoleMessages()
 {
-    setMessageSink(std::make_unique<ConsoleMessageSink>());
+    auto sink = std::make_unique<ConsoleMessageSink>();
+    sink->setSettingsName([] {
+        return options().temporarySettings ? QStringLiteral("临时设置（不保存）") : settingsFile();
+    });
+    setMessageSink(std::move(sink));
 }
 
 bool sameFile(const QString &a, const QString &b)

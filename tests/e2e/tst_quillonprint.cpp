@@ -19,6 +19,18 @@ private Q_SLOTS:
     void pngPagesAtZoom();
     void badInput_data();
     void badInput();
+    void refusedBeforeWriting_data();
+    void refusedBeforeWriting();
+    void informationOptions_data();
+    void informationOptions();
+    void helpAndReadmeListTheSameOptions();
+    void laterOptionWins_data();
+    void laterOptionWins();
+    void gridFromStandardInput_data();
+    void gridFromStandardInput();
+    void wideCsvPrintsInColumnBands_data();
+    void wideCsvPrintsInColumnBands();
+    void consoleMessagesNameProgramReportAndFile();
     void oneOffJobsLeaveSavedFormatsAlone();
     void settingsFileKeepsTheFormat();
     void batchMessagesNeverWait();
@@ -30,7 +42,9 @@ private:
         int exitCode = -1;
         QString out, err;
     };
-    Run run(const QStringList &args, const QProcessEnvironment &extra = {});
+    Run run(const QStringList &args, const QProcessEnvironment &extra = {},
+            const QByteArray &input = {});
+    QString writeFile(const QString &name, const QByteArray &bytes);
     static QStringList pdfPages(const QString &pdf);
     static QString sample(const QString &name)
     {
@@ -51,7 +65,8 @@ void TestQuillonPrint::initTestCase()
 }
 
 TestQuillonPrint::Run TestQuillonPrint::run(const QStringList &args,
-                                            const QProcessEnvironment &extra)
+                                            const QProcessEnvironment &extra,
+                                            const QByteArray &input)
 {
     QProcess p;
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
@@ -62,10 +77,12 @@ TestQuillonPrint::Run TestQuillonPrint::run(const QStringList &args,
     env.insert(u"QUILLON_PDF_DIR"_qs, m_dir.filePath(u"virtual"_qs));
     env.remove(u"QUILLON_SETTINGS"_qs);
     env.remove(u"DISPLAY"_qs);
+    env.remove(u"XDG_RUNTIME_DIR"_qs); // as for root on this machine: Qt must not complain
     for (const QString &key : extra.keys())
         env.insert(key, extra.value(key));
     p.setProcessEnvironment(env);
     p.start(QStringLiteral(QUILLON_PRINT_EXE), args);
+    p.write(input);
     p.closeWriteChannel(); // a batch job gets no answers from standard input
     if (!p.waitForFinished(120000)) {
         p.kill();
@@ -73,6 +90,15 @@ TestQuillonPrint::Run TestQuillonPrint::run(const QStringList &args,
     }
     return { p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1,
              QString::fromUtf8(p.readAllStandardOutput()), QString::fromUtf8(p.readAllStandardError()) };
+}
+
+QString TestQuillonPrint::writeFile(const QString &name, const QByteArray &bytes)
+{
+    const QString path = m_dir.filePath(name);
+    QFile f(path);
+    if (!f.open(QIODevice::WriteOnly) || f.write(bytes) != bytes.size())
+        return {};
+    return path;
 }
 
 QStringList TestQuillonPrint::pdfPages(const QString &pdf)
@@ -167,7 +193,7 @@ void TestQuillonPrint::badInput_data()
     QTest::addColumn<QString>("message");
     const QString csv = sample(u"sales.csv"_qs);
     const QString out = QDir::tempPath() + u"/quillon-bad-input.pdf"_qs;
-    QTest::newRow("no grid file") << QStringList { u"--pdf"_qs, out } << 2 << u"grid file"_qs;
+    QTest::newRow("no grid file") << QStringList { u"--pdf"_qs, out } << 2 << u"网格文件"_qs;
     QTest::newRow("no output") << QStringList { csv } << 2 << u"--pdf"_qs;
     QTest::newRow("missing file") << QStringList { u"--pdf"_qs, out, u"/nonexistent.csv"_qs } << 2
                                   << u"无法读取"_qs;
@@ -193,6 +219,212 @@ void TestQuillonPrint::badInput()
     const Run r = run(args);
     QCOMPARE(r.exitCode, exitCode);
     QVERIFY2(r.err.contains(message), qPrintable(r.err));
+}
+
+// Refused with status 2 before anything is written or saved.
+void TestQuillonPrint::refusedBeforeWriting_data()
+{
+    QTest::addColumn<QStringList>("args");
+    QTest::addColumn<QString>("message");
+    const QString csv = sample(u"sales.csv"_qs);
+    const QString out = m_dir.filePath(u"refused/out.pdf"_qs);
+    const QString settings = m_dir.filePath(u"refused/settings.ini"_qs);
+    const auto job = [&](const QStringList &extra) {
+        return QStringList { u"--pdf"_qs, out, u"--settings"_qs, settings } + extra + QStringList { csv };
+    };
+    QTest::newRow("unknown option") << job({ u"--bogus"_qs }) << u"未知选项：--bogus"_qs;
+    QTest::newRow("option without value") << QStringList { csv, u"--pdf"_qs } << u"选项 --pdf 缺少值"_qs;
+    QTest::newRow("switch with value") << job({ u"--quiet=1"_qs }) << u"--quiet"_qs;
+    QTest::newRow("unknown format name") << job({ u"--format"_qs, u"Bogus=3"_qs }) << u"“Bogus”"_qs;
+    QTest::newRow("format not a number") << job({ u"--format"_qs, u"Top=abc"_qs }) << u"Top 应为整数"_qs;
+    QTest::newRow("negative top") << job({ u"--format"_qs, u"Top=-50"_qs }) << u"0 到 100"_qs;
+    QTest::newRow("huge title font") << job({ u"--format"_qs, u"FONT0_Size=5000"_qs }) << u"FONT0_Size"_qs;
+    QTest::newRow("flag of 2") << job({ u"--format"_qs, u"HoriCutPage=2"_qs }) << u"HoriCutPage"_qs;
+    QTest::newRow("good then bad format") << job({ u"--format"_qs, u"LineCount=20"_qs, u"--format"_qs, u"Left=500"_qs })
+                                          << u"Left"_qs;
+    QTest::newRow("negative margin") << job({ u"--set"_qs, u"TopMargin=-5"_qs }) << u"TopMargin"_qs;
+    QTest::newRow("margin past the page") << job({ u"--set"_qs, u"TopMargin=1000"_qs }) << u"0 到 100"_qs;
+    QTest::newRow("orientation 0") << job({ u"--set"_qs, u"PaperOrient=0"_qs }) << u"Portrait=1"_qs;
+    QTest::newRow("orientation 3") << job({ u"--set"_qs, u"PaperOrient=3"_qs }) << u"PaperOrient"_qs;
+    QTest::newRow("border 99") << job({ u"--set"_qs, u"BorderStyle=99"_qs }) << u"BorderStyle"_qs;
+    QTest::newRow("zoom without png") << job({ u"--zoom"_qs, u"2"_qs }) << u"--png"_qs;
+    QTest::newRow("zoom 100") << QStringList { u"--png"_qs, m_dir.filePath(u"refused/png"_qs), u"--zoom"_qs,
+                                               u"100"_qs, csv }
+                              << u"0.05 到 20"_qs;
+    QTest::newRow("input format") << job({ u"--input-format"_qs, u"xml"_qs }) << u"csv 或 json"_qs;
+    const QString json = writeFile(u"bad-format.json"_qs,
+                                   R"({"GridType": 7, "format": {"Top": -50}, "grid": {"cells": [["a"]]}})");
+    QTest::newRow("grid file format") << QStringList { u"--pdf"_qs, out, u"--settings"_qs, settings, json }
+                                      << u"bad-format.json: 页面格式值 Top"_qs;
+    const QString same = writeFile(u"same.csv"_qs, "a,b\n1,2\n");
+    QTest::newRow("output is the input") << QStringList { u"--pdf"_qs, m_dir.path() + u"/./same.csv"_qs, same }
+                                         << u"网格文件本身"_qs;
+}
+
+void TestQuillonPrint::refusedBeforeWriting()
+{
+    QFETCH(QStringList, args);
+    QFETCH(QString, message);
+    const Run r = run(args);
+    QCOMPARE(r.exitCode, 2);
+    QVERIFY2(r.err.contains(message), qPrintable(r.err));
+    QVERIFY2(!QDir(m_dir.filePath(u"refused"_qs)).exists(), "an output or settings file was written");
+    QFile same(m_dir.filePath(u"same.csv"_qs));
+    QVERIFY(same.open(QIODevice::ReadOnly));
+    QCOMPARE(same.readAll(), QByteArray("a,b\n1,2\n"));
+}
+
+void TestQuillonPrint::informationOptions_data()
+{
+    QTest::addColumn<QStringList>("args");
+    QTest::addColumn<QString>("output");
+    QTest::newRow("version") << QStringList { u"--version"_qs } << u"quillon-print 0."_qs;
+    QTest::newRow("help") << QStringList { u"--help"_qs } << u"退出状态：0"_qs;
+    QTest::newRow("formats") << QStringList { u"--list-formats"_qs }
+                             << u"Top\t整数\t毫米\t10（取自属性 TopMargin）\t0 到 100"_qs;
+    QTest::newRow("font sizes") << QStringList { u"--list-formats"_qs } << u"FONT9_Size\t整数\t磅\t11"_qs;
+    QTest::newRow("properties") << QStringList { u"--list-properties"_qs }
+                                << u"PaperOrient\t枚举：Portrait=1、Landscape=2\t1"_qs;
+    QTest::newRow("quiet job") << QStringList { u"--quiet"_qs, u"--pdf"_qs, m_dir.filePath(u"quiet.pdf"_qs),
+                                                sample(u"sales.csv"_qs) }
+                               << QString();
+}
+
+void TestQuillonPrint::informationOptions()
+{
+    QFETCH(QStringList, args);
+    QFETCH(QString, output);
+    const Run r = run(args);
+    QCOMPARE(r.exitCode, 0);
+    QCOMPARE(r.err, QString()); // no start-up noise either
+    if (output.isEmpty())
+        QCOMPARE(r.out, QString());
+    else
+        QVERIFY2(r.out.contains(output), qPrintable(r.out));
+}
+
+void TestQuillonPrint::helpAndReadmeListTheSameOptions()
+{
+    QFile readme(QStringLiteral(QUILLON_SOURCE_DIR "/README.md"));
+    QVERIFY(readme.open(QIODevice::ReadOnly));
+    const QString text = QString::fromUtf8(readme.readAll());
+    const qsizetype from = text.indexOf(u"## Print a grid file from the command line"_qs);
+    const QString section = text.mid(from, text.indexOf(u"\n## "_qs, from + 1) - from);
+    const QRegularExpression option(u"--[a-z][a-z-]+"_qs);
+    QSet<QString> inHelp, inReadme;
+    for (auto it = option.globalMatch(run({ u"--help"_qs }).out); it.hasNext();)
+        inHelp.insert(it.next().captured());
+    for (auto it = option.globalMatch(section); it.hasNext();)
+        inReadme.insert(it.next().captured());
+    QCOMPARE(inHelp.size(), 15);
+    QCOMPARE(inReadme, inHelp);
+}
+
+void TestQuillonPrint::laterOptionWins_data()
+{
+    QTest::addColumn<QStringList>("options");
+    QTest::addColumn<QString>("title");
+    QTest::addColumn<QString>("lost");
+    QTest::newRow("--set after --title") << QStringList { u"--title"_qs, u"甲表"_qs, u"--set"_qs, u"MainTitle=乙表"_qs }
+                                         << u"乙表"_qs << u"甲表"_qs;
+    QTest::newRow("--title after --set") << QStringList { u"--set"_qs, u"MainTitle=乙表"_qs, u"--title"_qs, u"甲表"_qs }
+                                         << u"甲表"_qs << u"乙表"_qs;
+    QTest::newRow("--title twice") << QStringList { u"--title"_qs, u"甲表"_qs, u"--title"_qs, u"丙表"_qs }
+                                   << u"丙表"_qs << u"甲表"_qs;
+}
+
+void TestQuillonPrint::laterOptionWins()
+{
+    QFETCH(QStringList, options);
+    QFETCH(QString, title);
+    QFETCH(QString, lost);
+    const QString first = m_dir.filePath(u"first.pdf"_qs), pdf = m_dir.filePath(u"later.pdf"_qs);
+    QFile::remove(first);
+    const Run r = run(QStringList { u"--pdf"_qs, first, u"--pdf"_qs, pdf } + options
+                      + QStringList { sample(u"sales.csv"_qs) });
+    QCOMPARE(r.exitCode, 0);
+    QVERIFY(!QFile::exists(first));
+    const QStringList pages = pdfPages(pdf);
+    QCOMPARE(pages.size(), 5);
+    QVERIFY(pages[0].contains(title) && !pages[0].contains(lost));
+}
+
+void TestQuillonPrint::gridFromStandardInput_data()
+{
+    QTest::addColumn<QString>("file");
+    QTest::addColumn<QStringList>("options");
+    QTest::addColumn<int>("pages");
+    QTest::newRow("CSV") << u"sales.csv"_qs << QStringList() << 5;
+    QTest::newRow("JSON, sniffed") << u"merged.json"_qs << QStringList() << 1;
+    QTest::newRow("JSON, named") << u"wide.json"_qs << QStringList { u"--input-format"_qs, u"json"_qs } << 2;
+}
+
+void TestQuillonPrint::gridFromStandardInput()
+{
+    QFETCH(QString, file);
+    QFETCH(QStringList, options);
+    QFETCH(int, pages);
+    QFile in(sample(file));
+    QVERIFY(in.open(QIODevice::ReadOnly));
+    const QString pdf = m_dir.filePath(u"stdin.pdf"_qs);
+    const Run r = run(QStringList { u"--pdf"_qs, pdf } + options + QStringList { u"-"_qs }, {}, in.readAll());
+    QVERIFY2(r.exitCode == 0, qPrintable(r.err));
+    QCOMPARE(pdfPages(pdf).size(), pages);
+    QVERIFY(r.out.contains(u"（共 %1 页）"_qs.arg(pages)));
+}
+
+void TestQuillonPrint::wideCsvPrintsInColumnBands_data()
+{
+    QTest::addColumn<QStringList>("options");
+    QTest::addColumn<bool>("banded");
+    QTest::newRow("not chosen") << QStringList() << true;
+    QTest::newRow("chosen off") << QStringList { u"--format"_qs, u"HoriCutPage=0"_qs } << false;
+    QTest::newRow("landscape, still too wide") << QStringList { u"--set"_qs, u"PaperOrient=2"_qs } << true;
+}
+
+void TestQuillonPrint::wideCsvPrintsInColumnBands()
+{
+    QFETCH(QStringList, options);
+    QFETCH(bool, banded);
+    QByteArray csv = "编号";
+    for (int c = 1; c < 40; ++c)
+        csv += ",列" + QByteArray::number(c);
+    for (int r = 0; r < 20; ++r) {
+        csv += "\nR" + QByteArray::number(r);
+        for (int c = 1; c < 40; ++c)
+            csv += "," + QByteArray::number(r * c) + ".00";
+    }
+    const QString file = writeFile(u"wide40.csv"_qs, csv);
+    const QString pdf = m_dir.filePath(u"wide40.pdf"_qs);
+    const Run r = run(QStringList { u"--pdf"_qs, pdf } + options + QStringList { file });
+    QCOMPARE(r.exitCode, 0);
+    const QStringList pages = pdfPages(pdf);
+    QCOMPARE(r.err.count(u"已分段打印，每段重复第 1 列"_qs), banded ? 1 : 0);
+    QCOMPARE(pages.size() > 1, banded);
+    for (const QString &page : pages)
+        QVERIFY(page.contains(u"编号"_qs) && page.contains(u"R19"_qs)); // the first column on each
+    QVERIFY(pages.last().contains(u"列39"_qs));
+}
+
+// One language, one line per message, no window caption, no registry path, no Qt noise.
+void TestQuillonPrint::consoleMessagesNameProgramReportAndFile()
+{
+    const QString settings = writeFile(
+        u"hand-edited.ini"_qs,
+        u"[HKEY_LOCAL_MACHINE\\Software\\Velmora\\Orvane\\Quillon\\PGFMT\\月报]\nTop=-50\nLineCount=abc\n"_qs
+            .toUtf8());
+    const QString pdf = m_dir.filePath(u"messages.pdf"_qs);
+    const Run r = run({ u"--pdf"_qs, pdf, u"--settings"_qs, settings, u"--key"_qs, u"月报"_qs, u"--format"_qs,
+                        u"LogPicPrt=1"_qs, u"--format"_qs, u"LogPic=/nonexistent/logo.png"_qs,
+                        sample(u"sales.csv"_qs) });
+    QCOMPARE(r.exitCode, 0);
+    QVERIFY2(r.err.contains(u"quillon-print: 报表“月报”: 设置“%1（报表 月报）”中以下值无效"_qs.arg(settings)),
+             qPrintable(r.err));
+    QVERIFY(r.err.contains(u"Top=“-50”，改用 10"_qs)); // out of range reads as the default
+    QCOMPARE(r.err.count(u"徽标文件/nonexistent/logo.png没有找到。"_qs), 1);
+    for (const char *noise : { "HKEY_LOCAL_MACHINE", "打印预览", "XDG_RUNTIME_DIR", "sheets", "QStandardPaths" })
+        QVERIFY2(!r.err.contains(QLatin1String(noise)), noise);
+    QVERIFY(r.out.contains(u"（共 5 页）"_qs));
 }
 
 void TestQuillonPrint::oneOffJobsLeaveSavedFormatsAlone()

@@ -2,9 +2,12 @@
 //
 //   quillon-print [options] GRIDFILE
 //
-// GRIDFILE is a .csv file (a flex grid with its first row fixed) or a .json grid file
-// (docs/grid-file.md). Exit status: 0 done, 1 the report could not be written, 2 bad input.
+// GRIDFILE is a .csv file (a flex grid with its first row fixed), a .json grid file
+// (docs/grid-file.md), or - for standard input. Exit status: 0 done, 1 the report could not be
+// written, 2 bad input (nothing is written then).
 
+#include <quillon/flexgrid.h>
+#include <quillon/formatfields.h>
 #include <quillon/gridfile.h>
 #include <quillon/myprint.h>
 #include <quillon/platform.h>
@@ -12,11 +15,26 @@
 
 #include <QApplication>
 #include <QCommandLineParser>
+#include <QDir>
+#include <QFile>
 #include <QFileInfo>
+#include <QLoggingCategory>
+#include <QMetaProperty>
+#include <QRegularExpression>
 
 #include <cstdio>
+#include <cstdlib>
+#include <map>
+
+#ifdef Q_OS_UNIX
+#include <sys/stat.h>
+#include <unistd.h>
+#endif
 
 namespace {
+
+const QString kProgram = QStringLiteral("quillon-print");
+constexpr double kTwipsPerMm = 56.7;
 
 void say(FILE *stream, const QString &text)
 {
@@ -26,7 +44,7 @@ void say(FILE *stream, const QString &text)
 
 int usageError(const QString &text)
 {
-    say(stderr, QStringLiteral("quillon-print: ") + text);
+    say(stderr, kProgram + QStringLiteral(": ") + text);
     return 2;
 }
 
@@ -41,6 +59,194 @@ bool splitAssignment(const QString &text, QString *name, QString *value)
     return !name->isEmpty();
 }
 
+struct OptionSpec
+{
+    const char *name;
+    const char *valueName; ///< empty for a switch
+    const char *help;
+};
+
+// --help is made from this table, so it lists every option there is.
+const OptionSpec kOptions[] = {
+    { "pdf", "OUT.pdf", "把报表写入一个 PDF 文件" },
+    { "png", "DIR", "每页一张 PNG 图片，写入文件夹 DIR（page-001.png ……）" },
+    { "zoom", "FACTOR", "PNG 图片的缩放倍数，0.05 到 20（1 为 96 dpi；只与 --png 一起用）" },
+    { "settings", "FILE", "页面格式保存在这个设置文件中（不给出时只用临时设置，不改动任何保存的格式）" },
+    { "key", "NAME", "报表的名称（PrintKeyName），页面格式按它保存" },
+    { "set", "Property=Value", "设置打印对象的属性，如 TopMargin=15（--list-properties 列出全部）" },
+    { "format", "Name=Value", "先保存一个页面格式值，如 HoriCutPage=1（--list-formats 列出全部）" },
+    { "title", "TEXT", "主标题（即 --set MainTitle=TEXT）" },
+    { "subtitle", "TEXT", "副标题（即 --set SubTitle=TEXT）" },
+    { "input-format", "csv|json", "网格文件的格式（缺省按扩展名；标准输入以 { 开头为 JSON，否则为 CSV）" },
+    { "quiet", "", "不显示进度和结果，只在标准错误上报告错误" },
+    { "list-formats", "", "列出页面格式值的名称、类型、单位、缺省值和范围" },
+    { "list-properties", "", "列出打印对象属性的名称、类型和缺省值" },
+    { "version", "", "显示版本" },
+    { "help", "", "显示本帮助" },
+};
+
+QString helpText()
+{
+    QString text = QStringLiteral(
+        "用法：quillon-print [选项] 网格文件\n"
+        "把网格文件（.csv 或 .json，见 docs/grid-file.md；- 为标准输入）打印为 PDF 或 PNG。\n\n"
+        "选项：\n");
+    for (const OptionSpec &o : kOptions) {
+        QString left = QStringLiteral("  --") + QLatin1String(o.name);
+        if (*o.valueName)
+            left += QLatin1Char(' ') + QLatin1String(o.valueName);
+        text += left.leftJustified(28) + QLatin1Char(' ') + QString::fromUtf8(o.help) + QLatin1Char('\n');
+    }
+    text += QStringLiteral(
+        "\n同一选项给出多次时以最后一次为准；--title 与 --set MainTitle=… 也以后给出的为准。\n"
+        "退出状态：0 报表已写出，1 报表无法写出，2 输入有误（此时不写出任何文件）。");
+    return text;
+}
+
+/// The parser's own (English) complaint, in the user's language.
+QString parseError(const QCommandLineParser &parser)
+{
+    if (!parser.unknownOptionNames().isEmpty())
+    {
+        QStringList names;
+        for (const QString &name : parser.unknownOptionNames())
+            names << (name.size() > 1 ? QStringLiteral("--") : QStringLiteral("-")) + name;
+        return QStringLiteral("未知选项：%1（--help 列出全部选项）").arg(names.join(QStringLiteral("、")));
+    }
+    const auto quoted = QRegularExpression(QStringLiteral("'([^']*)'")).match(parser.errorText());
+    if (parser.errorText().startsWith(QLatin1String("Missing value")) && quoted.hasMatch())
+        return QStringLiteral("选项 %1 缺少值").arg(quoted.captured(1));
+    if (parser.errorText().startsWith(QLatin1String("Unexpected value")) && quoted.hasMatch())
+        return QStringLiteral("选项 %1 不带值").arg(quoted.captured(1).section(QLatin1Char('='), 0, 0));
+    return QStringLiteral("选项有误：%1").arg(parser.errorText());
+}
+
+void listFormats()
+{
+    say(stdout, QStringLiteral("名称\t类型\t单位\t缺省值\t范围"));
+    for (const quillon::FormatField &f : quillon::formatFields()) {
+        QString value = f.defaultValue.isEmpty() ? QStringLiteral("（空）") : f.defaultValue;
+        if (!f.property.isEmpty())
+            value += QStringLiteral("（取自属性 %1）").arg(f.property);
+        const QString range = f.type == quillon::FormatField::Type::Text
+            ? QStringLiteral("任意文字")
+            : QStringLiteral("%1 到 %2").arg(f.low).arg(f.high);
+        say(stdout, QStringList { f.name, f.typeName(), f.unit.isEmpty() ? QStringLiteral("-") : f.unit,
+                                  value, range }
+                        .join(QLatin1Char('\t')));
+    }
+}
+
+void listProperties()
+{
+    quillon::MyPrint fresh;
+    const QMetaObject *mo = fresh.metaObject();
+    say(stdout, QStringLiteral("名称\t类型\t缺省值"));
+    for (int i = mo->propertyOffset(); i < mo->propertyCount(); ++i) {
+        const QMetaProperty p = mo->property(i);
+        const int type = p.metaType().id();
+        QString typeName;
+        QString value = p.read(&fresh).toString();
+        if (p.isEnumType()) {
+            QStringList members;
+            for (int k = 0; k < p.enumerator().keyCount(); ++k)
+                members << QStringLiteral("%1=%2").arg(QLatin1String(p.enumerator().key(k))).arg(p.enumerator().value(k));
+            typeName = QStringLiteral("枚举：") + members.join(QStringLiteral("、"));
+            value = QString::number(p.read(&fresh).toInt());
+        } else if (type == QMetaType::QString) {
+            typeName = QStringLiteral("文字");
+        } else if (type == QMetaType::Bool) {
+            typeName = QStringLiteral("开关（true/false）");
+        } else if (type == QMetaType::Short || type == QMetaType::Int) {
+            typeName = QStringLiteral("整数");
+        } else {
+            continue; // the grids are objects: a file gives them, not a text
+        }
+        say(stdout, QStringList { QLatin1String(p.name()), typeName,
+                                  value.isEmpty() ? QStringLiteral("（空）") : value }
+                        .join(QLatin1Char('\t')));
+    }
+}
+
+/// Qt wants a private runtime folder; root often has none. One of our own, removed at exit.
+class RuntimeDir
+{
+public:
+    RuntimeDir()
+    {
+#ifdef Q_OS_UNIX
+        if (!qEnvironmentVariableIsEmpty("XDG_RUNTIME_DIR"))
+            return;
+        QByteArray name = QDir::tempPath().toLocal8Bit() + "/quillon-print-XXXXXX";
+        if (mkdtemp(name.data())) { // made 0700
+            m_path = QString::fromLocal8Bit(name);
+            qputenv("XDG_RUNTIME_DIR", name);
+        }
+#endif
+    }
+    ~RuntimeDir()
+    {
+        if (!m_path.isEmpty())
+            QDir(m_path).removeRecursively();
+    }
+
+private:
+    QString m_path;
+};
+
+/// Whether two paths name the same file, however named (links, "./", hard links).
+bool sameFile(const QString &a, const QString &b)
+{
+#ifdef Q_OS_UNIX
+    struct stat sa, sb;
+    return ::stat(QFile::encodeName(a).constData(), &sa) == 0
+        && ::stat(QFile::encodeName(b).constData(), &sb) == 0 && sa.st_dev == sb.st_dev
+        && sa.st_ino == sb.st_ino;
+#else
+    const QString ca = QFileInfo(a).canonicalFilePath();
+    return !ca.isEmpty() && ca == QFileInfo(b).canonicalFilePath();
+#endif
+}
+
+/// The page-format value the job will use: what this job stores, else what the report keeps.
+QString effectiveFormat(const std::map<QString, QString> &values, const QString &key,
+                        const QString &name)
+{
+    const auto it = values.find(name);
+    return it != values.end() ? it->second : quillon::formatValue(key, name);
+}
+
+/// A CSV much wider than its page turns into column bands with its first column on each: one
+/// page with its text shrunk to nothing helps no one. "Much wider": the columns need more than
+/// 1.5 pages of A4 width, whose text would print below two thirds of its size.
+QString bandWideCsv(quillon::FlexGrid &grid, const quillon::MyPrint &print,
+                    std::map<QString, QString> &format)
+{
+    const QString key = print.PrintKeyName();
+    if (!effectiveFormat(format, key, QStringLiteral("HoriCutPage")).isNull())
+        return {}; // chosen by the user
+    const auto number = [&](const char *name, int fallback) {
+        bool ok = false;
+        const int v = effectiveFormat(format, key, QLatin1String(name)).toInt(&ok);
+        return ok ? v : fallback;
+    };
+    const bool landscape = number("PaperOriention", int(print.PaperOrient())) == 2;
+    const int usableMm = (landscape ? 297 : 210) - number("Left", print.LeftMargin())
+        - number("Right", print.RightMargin());
+    double total = 0;
+    for (qint32 c = 0; c < grid.Cols(); ++c)
+        total += grid.ColWidth(c);
+    const double ratio = total / (std::max(usableMm, 1) * kTwipsPerMm);
+    if (ratio <= 1.5 || grid.Cols() < 2)
+        return {};
+    grid.setFixedCols(1);
+    format[QStringLiteral("HoriCutPage")] = QStringLiteral("1");
+    format[QStringLiteral("MultFixCol")] = QStringLiteral("1");
+    return QStringLiteral("各列总宽约为页宽的 %1 倍，已分段打印，每段重复第 1 列"
+                          "（不要分段：--format HoriCutPage=0）")
+        .arg(ratio, 0, 'f', 1);
+}
+
 } // namespace
 
 int main(int argc, char **argv)
@@ -49,111 +255,182 @@ int main(int argc, char **argv)
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM") && qEnvironmentVariableIsEmpty("DISPLAY")
         && qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
+    const RuntimeDir runtimeDir;
     QApplication app(argc, argv);
-    QApplication::setApplicationName(QStringLiteral("quillon-print"));
+    QApplication::setApplicationName(kProgram);
+    QApplication::setApplicationVersion(QStringLiteral(QUILLON_VERSION));
+    // The library's developer notes repeat its messages in English; QT_LOGGING_RULES still
+    // brings them back.
+    QLoggingCategory::setFilterRules(QStringLiteral("quillon.*=false"));
 
     QCommandLineParser parser;
-    parser.setApplicationDescription(QStringLiteral("Prints a grid file as a report, to PDF or PNG."));
-    parser.addHelpOption();
-    parser.addPositionalArgument(QStringLiteral("GRIDFILE"), QStringLiteral("a .csv or .json grid file"));
-    const QCommandLineOption pdf(QStringLiteral("pdf"), QStringLiteral("Write the report to this PDF file."),
-                                 QStringLiteral("OUT.pdf"));
-    const QCommandLineOption png(QStringLiteral("png"), QStringLiteral("Write PNG pages into this folder."),
-                                 QStringLiteral("DIR"));
-    const QCommandLineOption zoom(QStringLiteral("zoom"),
-                                  QStringLiteral("Zoom of the PNG pages (1 = 96 dpi)."),
-                                  QStringLiteral("FACTOR"), QStringLiteral("1"));
-    const QCommandLineOption settings(QStringLiteral("settings"),
-                                      QStringLiteral("Use this settings file for page formats."),
-                                      QStringLiteral("FILE"));
-    const QCommandLineOption key(QStringLiteral("key"), QStringLiteral("The report's name (PrintKeyName)."),
-                                 QStringLiteral("NAME"));
-    const QCommandLineOption set(QStringLiteral("set"),
-                                 QStringLiteral("Set a print object property, e.g. TopMargin=15."),
-                                 QStringLiteral("Property=Value"));
-    const QCommandLineOption format(QStringLiteral("format"),
-                                    QStringLiteral("Store a page-format value first, e.g. HoriCutPage=1."),
-                                    QStringLiteral("Name=Value"));
-    const QCommandLineOption title(QStringLiteral("title"), QStringLiteral("The main title."),
-                                   QStringLiteral("TEXT"));
-    const QCommandLineOption subtitle(QStringLiteral("subtitle"), QStringLiteral("The sub-title."),
-                                      QStringLiteral("TEXT"));
-    parser.addOptions({ pdf, png, zoom, settings, key, set, format, title, subtitle });
-    parser.process(app);
-
-    const QStringList files = parser.positionalArguments();
-    if (files.size() != 1)
-        return usageError(QStringLiteral("give exactly one grid file (see --help)"));
-    if (!parser.isSet(pdf) && !parser.isSet(png))
-        return usageError(QStringLiteral("say where the report goes: --pdf OUT.pdf and/or --png DIR"));
-    bool zoomOk = false;
-    const double zoomFactor = parser.value(zoom).toDouble(&zoomOk);
-    if (!zoomOk || zoomFactor <= 0)
-        return usageError(QStringLiteral("--zoom needs a positive number, not “%1”").arg(parser.value(zoom)));
+    parser.setOptionsAfterPositionalArgumentsMode(QCommandLineParser::ParseAsOptions);
+    for (const OptionSpec &o : kOptions) {
+        parser.addOption(QCommandLineOption(QLatin1String(o.name), QString::fromUtf8(o.help),
+                                            QLatin1String(o.valueName)));
+    }
+    parser.addPositionalArgument(QStringLiteral("GRIDFILE"), QStringLiteral("网格文件"));
+    if (!parser.parse(QCoreApplication::arguments()))
+        return usageError(parseError(parser));
+    const auto has = [&parser](const char *name) { return parser.isSet(QLatin1String(name)); };
+    const auto value = [&parser](const char *name) { return parser.value(QLatin1String(name)); };
+    if (has("help")) {
+        say(stdout, helpText());
+        return 0;
+    }
+    if (has("version")) {
+        say(stdout, kProgram + QLatin1Char(' ') + QCoreApplication::applicationVersion());
+        return 0;
+    }
+    if (has("list-formats")) {
+        listFormats();
+        return 0;
+    }
 
     // A batch job never waits for a click, and a one-off job leaves saved formats alone.
     quillon::useConsoleMessages();
-    if (parser.isSet(settings))
-        quillon::setSettingsFile(parser.value(settings));
+    if (has("settings"))
+        quillon::setSettingsFile(value("settings"));
     else if (qEnvironmentVariableIsEmpty("QUILLON_SETTINGS"))
         quillon::useTemporarySettings();
+    if (has("list-properties")) {
+        listProperties();
+        return 0;
+    }
+
+    const QStringList files = parser.positionalArguments();
+    if (files.size() != 1)
+        return usageError(QStringLiteral("请给出一个网格文件（- 为标准输入；见 --help）"));
+    const QString input = files.first();
+    const bool fromStdin = input == QLatin1String("-");
+    const bool quiet = has("quiet");
+    if (!has("pdf") && !has("png"))
+        return usageError(QStringLiteral("请说明报表写到哪里：--pdf OUT.pdf 和/或 --png DIR"));
+    double zoomFactor = 1;
+    if (has("zoom")) {
+        bool zoomOk = false;
+        zoomFactor = value("zoom").toDouble(&zoomOk);
+        if (!has("png"))
+            return usageError(QStringLiteral("--zoom 只用于 PNG 图片，请同时给出 --png DIR"));
+        if (!zoomOk || zoomFactor < 0.05 || zoomFactor > 20)
+            return usageError(QStringLiteral("--zoom 应为 0.05 到 20 之间的数，而不是“%1”").arg(value("zoom")));
+    }
+    QString inputFormat = has("input-format") ? value("input-format").toLower() : QString();
+    if (!inputFormat.isEmpty() && inputFormat != QLatin1String("csv")
+        && inputFormat != QLatin1String("json"))
+        return usageError(QStringLiteral("--input-format 应为 csv 或 json，而不是“%1”").arg(inputFormat));
+    if (has("pdf") && !fromStdin && sameFile(value("pdf"), input))
+        return usageError(QStringLiteral("输出文件“%1”就是网格文件本身，不能覆盖").arg(value("pdf")));
 
     QString error;
-    const std::unique_ptr<quillon::GridFile> grid = quillon::GridFile::load(files.first(), &error);
+    std::unique_ptr<quillon::GridFile> grid;
+    QString source = input;
+    if (fromStdin) {
+        QFile in;
+        if (!in.open(stdin, QIODevice::ReadOnly))
+            return usageError(QStringLiteral("无法读取标准输入"));
+        const QByteArray bytes = in.readAll();
+        if (inputFormat.isEmpty()) {
+            const QByteArray start = bytes.trimmed();
+            inputFormat = start.startsWith('{') ? QStringLiteral("json") : QStringLiteral("csv");
+        }
+        source = QStringLiteral("标准输入");
+        grid = quillon::GridFile::fromData(bytes, inputFormat, source, &error);
+    } else if (!inputFormat.isEmpty()) {
+        QFile in(input);
+        if (!in.open(QIODevice::ReadOnly))
+            return usageError(QStringLiteral("无法读取网格文件“%1”：%2").arg(input, in.errorString()));
+        grid = quillon::GridFile::fromData(in.readAll(), inputFormat, input, &error);
+    } else {
+        grid = quillon::GridFile::load(input, &error);
+        inputFormat = QFileInfo(input).suffix().toLower();
+    }
     if (!grid)
         return usageError(error);
 
     quillon::MyPrint print;
     if (!grid->applyTo(print, &error))
-        return usageError(QStringLiteral("%1: %2").arg(files.first(), error));
-    if (parser.isSet(title))
-        print.setMainTitle(parser.value(title));
-    if (parser.isSet(subtitle))
-        print.setSubTitle(parser.value(subtitle));
-    if (parser.isSet(key))
-        print.setPrintKeyName(parser.value(key));
-    for (const QString &assignment : parser.values(set)) {
-        QString name, value;
-        if (!splitAssignment(assignment, &name, &value))
-            return usageError(QStringLiteral("--set needs Property=Value, not “%1”").arg(assignment));
-        if (!quillon::GridFile::setProperty(print, name, value, &error))
+        return usageError(QStringLiteral("%1: %2").arg(source, error));
+    // In the order given, so that the later of --title and --set MainTitle=... wins.
+    std::map<QString, qsizetype> seen;
+    for (const QString &option : parser.optionNames()) {
+        const QStringList values = parser.values(option);
+        const qsizetype index = seen[option]++;
+        if (index >= values.size())
+            continue;
+        QString name, text = values[index];
+        if (option == QLatin1String("title"))
+            name = QStringLiteral("MainTitle");
+        else if (option == QLatin1String("subtitle"))
+            name = QStringLiteral("SubTitle");
+        else if (option == QLatin1String("key"))
+            name = QStringLiteral("PrintKeyName");
+        else if (option != QLatin1String("set"))
+            continue;
+        else if (!splitAssignment(values[index], &name, &text))
+            return usageError(QStringLiteral("--set 应为 属性=值，而不是“%1”").arg(values[index]));
+        if (!quillon::GridFile::setProperty(print, name, text, &error))
             return usageError(error);
     }
 
-    QVariantMap formatValues = grid->format();
-    for (const QString &assignment : parser.values(format)) {
-        QString name, value;
-        if (!splitAssignment(assignment, &name, &value))
-            return usageError(QStringLiteral("--format needs Name=Value, not “%1”").arg(assignment));
-        formatValues.insert(name, value);
+    // Every value is checked before the first is stored: a refused job changes nothing.
+    std::map<QString, QString> formatValues;
+    const auto addFormat = [&](const QString &name, const QString &text, const QString &from) {
+        if (const QString why = quillon::checkFormatValue(name, text); !why.isEmpty()) {
+            error = from.isEmpty() ? why : QStringLiteral("%1: %2").arg(from, why);
+            return false;
+        }
+        formatValues[quillon::findFormatField(name)->name] = text;
+        return true;
+    };
+    for (auto it = grid->format().cbegin(); it != grid->format().cend(); ++it) {
+        const QVariant &v = it.value();
+        const QString text = v.typeId() == QMetaType::Bool ? QString::number(v.toBool() ? 1 : 0)
+                                                            : v.toString();
+        if (!addFormat(it.key(), text, source))
+            return usageError(error);
     }
-    for (auto it = formatValues.cbegin(); it != formatValues.cend(); ++it)
-        quillon::setFormatValue(print.PrintKeyName(), it.key(), it.value().toString());
+    for (const QString &assignment : parser.values(QStringLiteral("format"))) {
+        QString name, text;
+        if (!splitAssignment(assignment, &name, &text))
+            return usageError(QStringLiteral("--format 应为 名称=值（Name=Value），而不是“%1”").arg(assignment));
+        if (!addFormat(name, text, QString()))
+            return usageError(error);
+    }
+    if (auto *flex = qobject_cast<quillon::FlexGrid *>(grid->grid());
+        flex && inputFormat == QLatin1String("csv")) {
+        const QString note = bandWideCsv(*flex, print, formatValues);
+        if (!note.isEmpty() && !quiet)
+            say(stderr, QStringLiteral("%1: %2: %3").arg(kProgram, source, note));
+    }
+    for (const auto &[name, text] : formatValues)
+        quillon::setFormatValue(print.PrintKeyName(), name, text);
 
     quillon::ReportExport report(print);
-    report.setProgressHandler([](int done, int total) {
-        if (done == total || done % 50 == 0)
-            std::fprintf(stderr, "quillon-print: %d/%d sheets\n", done, total);
-        return true;
-    });
-    int status = 0;
-    if (parser.isSet(pdf)) {
-        const bool ok = report.toPdf(parser.value(pdf));
-        if (!report.writtenFiles().isEmpty())
-            say(stdout, QStringLiteral("%1 (%2 sheets)").arg(report.writtenFiles().first()).arg(report.sheetCount()));
-        if (!ok) {
-            say(stderr, QStringLiteral("quillon-print: %1").arg(report.errorString()));
-            status = 1;
-        }
+    if (!quiet) {
+        report.setProgressHandler([](int done, int total) {
+            if (done == total || done % 50 == 0)
+                say(stderr, QStringLiteral("%1: 已完成 %2/%3 页").arg(kProgram).arg(done).arg(total));
+            return true;
+        });
     }
-    if (parser.isSet(png)) {
-        const bool ok = report.toPng(parser.value(png), zoomFactor);
-        if (!report.writtenFiles().isEmpty())
-            say(stdout, QStringLiteral("%1 (%2 pages)").arg(QFileInfo(parser.value(png)).absoluteFilePath()).arg(report.writtenFiles().size()));
+    int status = 0;
+    const auto finish = [&](bool ok, const QString &written, qsizetype pages) {
+        if (!quiet && !written.isEmpty())
+            say(stdout, QStringLiteral("%1（共 %2 页）").arg(written).arg(pages));
         if (!ok) {
-            say(stderr, QStringLiteral("quillon-print: %1").arg(report.errorString()));
+            say(stderr, QStringLiteral("%1: %2").arg(kProgram, report.errorString()));
             status = 1;
         }
+    };
+    if (has("pdf")) {
+        const bool ok = report.toPdf(value("pdf"));
+        finish(ok, report.writtenFiles().value(0), report.sheetCount());
+    }
+    if (has("png")) {
+        const bool ok = report.toPng(value("png"), zoomFactor);
+        finish(ok, report.writtenFiles().isEmpty() ? QString() : QFileInfo(value("png")).absoluteFilePath(),
+               report.writtenFiles().size());
     }
     return status;
 }

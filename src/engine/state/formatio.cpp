@@ -11,6 +11,7 @@
 #include "settingsstore.h"
 
 #include <quillon/error.h>
+#include <quillon/formatfields.h>
 #include <quillon/myprint.h>
 
 #include <QStringList>
@@ -39,7 +40,7 @@ public:
     qint16 integer(const QString &name, qint16 fallback)
     {
         const QString stored = text(name, QString::number(fallback));
-        if (const auto value = toInteger(stored))
+        if (const auto value = toInteger(stored); value && makesSense(name, *value, fallback))
             return *value;
         noteBad(name, stored, QString::number(fallback));
         return fallback;
@@ -48,7 +49,7 @@ public:
     qint32 longValue(const QString &name, qint32 fallback)
     {
         const QString stored = text(name, QString::number(fallback));
-        if (const auto value = toLong(stored))
+        if (const auto value = toLong(stored); value && makesSense(name, *value, fallback))
             return *value;
         noteBad(name, stored, QString::number(fallback));
         return fallback;
@@ -76,6 +77,14 @@ public:
     }
 
 private:
+    // A hand-edited Top=-50 would print off the page. The host's own property value (the
+    // fallback) is taken as it is.
+    static bool makesSense(const QString &name, qint64 value, qint64 fallback)
+    {
+        const FormatField *field = findFormatField(name);
+        return value == fallback || !field || field->allows(value);
+    }
+
     void noteBad(const QString &name, const QString &stored, const QString &fallback)
     {
         m_bad << QStringLiteral("%1=“%2”，改用 %3").arg(name, stored, fallback);

@@ -1,7 +1,10 @@
 #pragma once
 
 #include <QList>
+#include <QSet>
 #include <QString>
+
+#include <functional>
 
 namespace quillon {
 
@@ -21,11 +24,22 @@ public:
 };
 
 /// Writes messages to standard error and answers with the default button at once: for batch
-/// jobs and programs without widgets.
+/// jobs and programs without widgets. A line names the program and the report (the current
+/// print object's PrintKeyName) instead of a window title, names the settings file instead of
+/// a store path, and is written once: a job that lays out twice repeats its messages.
 class ConsoleMessageSink : public MessageSink
 {
 public:
     int show(const QString &prompt, int buttons, const QString &title) override;
+
+    /// Where the settings are kept, as the user knows it (a file name); asked for each message.
+    void setSettingsName(std::function<QString()> name) { m_settingsName = std::move(name); }
+    /// The line show() writes for a message.
+    QString line(const QString &prompt) const;
+
+private:
+    std::function<QString()> m_settingsName;
+    QSet<QString> m_shown;
 };
 
 /// Records messages and answers from a script, for tests. Without a scripted answer it

@@ -1,0 +1,37 @@
+#pragma once
+
+#include <quillon/quillon_global.h>
+
+#include <QList>
+#include <QString>
+
+namespace quillon {
+
+/// One value of a report's page format as it is stored under the report's key: its name, what
+/// it holds, and the values that make sense. Lengths are millimetres, font sizes points.
+struct QUILLON_EXPORT FormatField
+{
+    enum class Type { Text, Integer, Flag, Color };
+
+    QString name;
+    Type type = Type::Integer;
+    QString unit;         ///< "毫米", "磅", "行" or empty
+    QString defaultValue; ///< what a first load stores when the property below keeps its default
+    QString property;     ///< the print object property that supplies the default, if any
+    qint32 low = 0;       ///< smallest allowed number (not for texts)
+    qint32 high = 0;      ///< largest allowed number (not for texts)
+
+    /// The type in words, for people: 文字, 整数, 开关 or 颜色.
+    QString typeName() const;
+    /// Whether a stored number makes sense here; texts always do.
+    bool allows(qint64 value) const { return type == Type::Text || (value >= low && value <= high); }
+};
+
+/// Every value a page format keeps, in the order a load reads them.
+QUILLON_EXPORT const QList<FormatField> &formatFields();
+/// The field of that name (names are not case-sensitive), or null.
+QUILLON_EXPORT const FormatField *findFormatField(const QString &name);
+/// Empty when the text is a value the named field can take; otherwise why not, for the user.
+QUILLON_EXPORT QString checkFormatValue(const QString &name, const QString &value);
+
+} // namespace quillon
