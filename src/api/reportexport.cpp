@@ -63,6 +63,7 @@ bool ReportExportPrivate::prepare(int outputMode, Surface *measuring)
     files.clear();
     error.clear();
     sheets = 0;
+    messageSink().beginJob();
     EngineState &s = engineState();
     PrintingSystem &printing = printingSystem();
     if (!printing.hasPrinter() || !printing.currentPrinter())

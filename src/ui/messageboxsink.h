@@ -10,6 +10,7 @@ class MessageBoxSink : public MessageSink
 {
 public:
     int show(const QString &prompt, int buttons, const QString &title) override;
+    void beginJob() override { m_console.beginJob(); }
 
 private:
     ConsoleMessageSink m_console;

@@ -9,6 +9,8 @@
 
 #include <quillon/formatfields.h>
 #include <quillon/flexgrid.h>
+
+#include <unistd.h>
 #include <quillon/myprint.h>
 #include <quillon/vouchergrid.h>
 
@@ -33,6 +35,7 @@ private Q_SLOTS:
     void storedValueOutOfRangeFallsBack();
     void consoleLineNamesFileAndReport_data();
     void consoleLineNamesFileAndReport();
+    void consoleRepeatsHeldBackWithinAJob();
 
 private:
     TestPlatform m_platform;
@@ -144,6 +147,25 @@ void TestFormatFields::consoleLineNamesFileAndReport()
     ConsoleMessageSink sink;
     sink.setSettingsName([] { return u"/s.ini"_qs; });
     QCOMPARE(sink.line(prompt), line);
+}
+
+void TestFormatFields::consoleRepeatsHeldBackWithinAJob()
+{
+    // A job that lays out twice says a thing once; the next job says it again.
+    ConsoleMessageSink sink;
+    QTemporaryFile err;
+    QVERIFY(err.open());
+    const int saved = dup(STDERR_FILENO);
+    dup2(err.handle(), STDERR_FILENO);
+    for (int job = 0; job < 2; ++job) {
+        sink.beginJob();
+        sink.show(u"最小行高"_qs, 48, {});
+        sink.show(u"最小行高"_qs, 48, {});
+    }
+    dup2(saved, STDERR_FILENO);
+    ::close(saved);
+    err.seek(0);
+    QCOMPARE(QString::fromUtf8(err.readAll()).count(u"最小行高"_qs), 2);
 }
 
 QUILLON_TEST_MAIN(TestFormatFields)

@@ -19,6 +19,9 @@ public:
     /// Shows the message and returns the button pressed.
     virtual int show(const QString &prompt, int buttons, const QString &title) = 0;
 
+    /// A job starts: a sink that holds back repeated messages lets them through again.
+    virtual void beginJob() { }
+
     /// The result of the default button of a box with these buttons.
     static int defaultButton(int buttons);
 };
@@ -26,11 +29,12 @@ public:
 /// Writes messages to standard error and answers with the default button at once: for batch
 /// jobs and programs without widgets. A line names the program and the report (the current
 /// print object's PrintKeyName) instead of a window title, names the settings file instead of
-/// a store path, and is written once: a job that lays out twice repeats its messages.
+/// a store path, and is written once per job: a job that lays out twice repeats its messages.
 class ConsoleMessageSink : public MessageSink
 {
 public:
     int show(const QString &prompt, int buttons, const QString &title) override;
+    void beginJob() override { m_shown.clear(); }
 
     /// Where the settings are kept, as the user knows it (a file name); asked for each message.
     void setSettingsName(std::function<QString()> name) { m_settingsName = std::move(name); }
