@@ -11,6 +11,10 @@ struct DataGridColumn
 {
     QString Caption;
     qint32 Width = 0; ///< twips
+    /// How the column's body cells print: 0 left, 1 centre, 2 right, 3 general (numbers right,
+    /// dates centred, other texts left). -1, the default, leaves it to the library, which
+    /// prints them left-aligned. The caption row is always left-aligned.
+    qint16 Alignment = -1;
 };
 
 /// What the library asks of a data grid (kinds ssMsDBGrid and ssMsDataGrid). A data grid does

@@ -28,8 +28,10 @@ struct GridFileLine
 class QUILLON_EXPORT GridFile
 {
 public:
-    /// Reads a grid file; nothing, with a message naming the file and the place, when it
-    /// cannot be read.
+    /// Reads a grid file strictly: every key, type, index, size and limit of docs/grid-file.md
+    /// is checked here, against the grid. Nothing, with a message naming the file, the key,
+    /// the value and what it should be, when the file cannot be read or breaks a rule. Never
+    /// throws.
     static std::unique_ptr<GridFile> load(const QString &path, QString *error);
     /// Reads a grid file's contents: format is "csv" or "json", name says where the bytes came
     /// from in messages (a path, or standard input).
@@ -46,7 +48,7 @@ public:
     const QList<GridFileLine> &foot() const { return m_foot; }
 
     /// Hands the grid, its kind, the properties and the lines to a print object. False, with a
-    /// message, for an unknown property or a value it cannot take.
+    /// message, for an unknown property or a value it cannot take. Never throws.
     bool applyTo(MyPrint &print, QString *error) const;
 
     /// Sets a print object property by name from a value (a text such as "12", "true" or

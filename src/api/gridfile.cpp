@@ -12,11 +12,39 @@
 #include <QMetaProperty>
 #include <QStringDecoder>
 
+#include <climits>
+#include <cmath>
+#include <new>
 #include <optional>
 
 namespace quillon {
 
 namespace {
+
+// The limits of a grid file; docs/grid-file.md, "Limits", says why.
+/// Rows times the widest row: the in-memory grid keeps every cell of that rectangle.
+constexpr qint64 kMaxCells = 10'000'000;
+constexpr qint32 kMaxColWidth = 32767;
+/// A flex column (kinds 5 and 6) this narrow or narrower prints empty.
+constexpr qint32 kHiddenColWidth = 50;
+constexpr qint32 kMinRowHeight = 100;
+constexpr qint32 kMaxRowHeight = 4000;
+/// The fixed columns repeat on every column band.
+constexpr qint32 kMaxFixedCols = 100;
+constexpr qint32 kMaxFixedColsWidth = 15000;
+/// What every page repeats (head and foot lines, heading rows, one body row) must fit in this
+/// height, a head or foot line counted at kLineAllowance: the usable height of A4 landscape with
+/// the default margins, less titles and the page-info line.
+constexpr qint32 kRepeatBudget = 9000;
+constexpr qint32 kLineAllowance = 300;
+constexpr qsizetype kMaxLineEntries = 100;
+constexpr double kMaxCaptionLines = 10;
+constexpr qint32 kMaxColor = 0xFFFFFF;
+
+QString noCellsMessage()
+{
+    return QStringLiteral("没有任何数据：网格至少要有一行一列");
+}
 
 /// A column wide enough for its longest text in the 11-point body font, with room around it.
 qint32 contentWidth(const QStringList &texts)
@@ -33,6 +61,124 @@ qint32 contentWidth(const QStringList &texts)
         widest = std::max(widest, w);
     }
     return qint32(std::clamp<qint64>(widest + 240, 600, 8000));
+}
+
+/// A JSON value as a message shows it.
+QString describe(const QJsonValue &v)
+{
+    switch (v.type()) {
+    case QJsonValue::Null:
+        return QStringLiteral("空值 null");
+    case QJsonValue::Bool:
+        return v.toBool() ? QStringLiteral("布尔值 true") : QStringLiteral("布尔值 false");
+    case QJsonValue::Double:
+        return QStringLiteral("数字 %1").arg(QString::number(v.toDouble(), 'g', 15));
+    case QJsonValue::String: {
+        const QString text = v.toString();
+        return QStringLiteral("文本“%1”").arg(text.size() > 30 ? text.left(30) + QStringLiteral("…")
+                                                               : text);
+    }
+    case QJsonValue::Array:
+        return QStringLiteral("数组（%1 项）").arg(v.toArray().size());
+    case QJsonValue::Object:
+        return QStringLiteral("对象");
+    case QJsonValue::Undefined:
+        break;
+    }
+    return QStringLiteral("空缺的值");
+}
+
+/// Values that make sense for a property set by name: outside them a page prints blank,
+/// clipped or one row a sheet.
+struct PropertyRange
+{
+    const char *name;
+    qint32 low;
+    qint32 high;
+};
+
+constexpr PropertyRange kPropertyRanges[] = {
+    { "TopMargin", 0, 100 },   { "BottomMargin", 0, 100 }, { "LeftMargin", 0, 100 },
+    { "RightMargin", 0, 100 }, { "PageHeight", 0, 32767 }, { "PageWidth", 0, 32767 },
+    { "RowHeight", 0, 32767 }, { "MinTitleLen", 0, 1000 }, { "LineHeight", 0, 100 },
+    { "LineCount", 0, 1000 },  { "PaperSize", 0, 32767 },  { "FixRowsHeight", 0, 1000 },
+    { "ZoomRatio", 1, 20 },    { "gridrows", 0, INT_MAX }, { "HeadCount", 0, 100 },
+    { "FootCount", 0, 100 },
+};
+
+QString enumMembers(const QMetaEnum &e)
+{
+    QStringList members;
+    for (int i = 0; i < e.keyCount(); ++i)
+        members << QStringLiteral("%1=%2").arg(QLatin1String(e.key(i))).arg(e.value(i));
+    return members.join(QStringLiteral("、"));
+}
+
+const PropertyRange *propertyRange(const char *name)
+{
+    for (const PropertyRange &range : kPropertyRanges) {
+        if (qstrcmp(range.name, name) == 0)
+            return &range;
+    }
+    return nullptr;
+}
+
+/// The conversion of a value for a print object property, as GridFile::setProperty does it.
+bool convertProperty(const QMetaProperty &property, const QString &name, const QVariant &value,
+                     QVariant *converted, QString *error)
+{
+    const auto fail = [&](const QString &why) {
+        if (error)
+            *error = why;
+        return false;
+    };
+    const QString text = value.toString().trimmed();
+    const int type = property.metaType().id();
+    if (property.isEnumType()) {
+        bool isNumber = false;
+        const qlonglong n = text.toLongLong(&isNumber);
+        if (isNumber) {
+            if (n < INT_MIN || n > INT_MAX || !property.enumerator().valueToKey(int(n)))
+                return fail(QStringLiteral("属性 %1 不接受 %2（可用：%3）")
+                                .arg(name, text, enumMembers(property.enumerator())));
+            *converted = int(n);
+        } else {
+            bool known = false;
+            const int v = property.enumerator().keyToValue(text.toLatin1().constData(), &known);
+            if (!known)
+                return fail(QStringLiteral("属性 %1 不接受“%2”（可用：%3）")
+                                .arg(name, text, enumMembers(property.enumerator())));
+            *converted = v;
+        }
+    } else if (type == QMetaType::QString) {
+        *converted = value.toString();
+    } else if (type == QMetaType::Bool) {
+        const QString t = text.toLower();
+        if (t == QLatin1String("true") || t == QLatin1String("1") || t == QLatin1String("-1")
+            || t == QLatin1String("yes"))
+            *converted = true;
+        else if (t == QLatin1String("false") || t == QLatin1String("0") || t == QLatin1String("no"))
+            *converted = false;
+        else
+            return fail(QStringLiteral("属性 %1 应为 true 或 false，而不是“%2”").arg(name, text));
+    } else if (type == QMetaType::Short || type == QMetaType::Int) {
+        bool ok = false;
+        const qlonglong n = text.toLongLong(&ok);
+        const PropertyRange *range = propertyRange(property.name());
+        const qlonglong low = range ? range->low : type == QMetaType::Short ? -32768 : INT_MIN;
+        const qlonglong high = range ? range->high : type == QMetaType::Short ? 32767 : INT_MAX;
+        if (!ok)
+            return fail(QStringLiteral("属性 %1 应为整数，而不是“%2”").arg(name, text));
+        if (n < low || n > high)
+            return fail(QStringLiteral("属性 %1 的值 %2 超出范围（%3 到 %4）")
+                            .arg(name, text)
+                            .arg(low)
+                            .arg(high));
+        *converted = type == QMetaType::Short ? QVariant::fromValue(short(n)) : QVariant(int(n));
+    } else {
+        return fail(QStringLiteral("属性 %1 不能用文字设置").arg(name));
+    }
+    return true;
 }
 
 QList<QStringList> parseCsv(const QString &text, QString *error)
@@ -107,44 +253,10 @@ QList<QStringList> parseCsv(const QString &text, QString *error)
     return rows;
 }
 
-/// Values that make sense for a property set by name: outside them a page prints blank,
-/// clipped or one row a sheet.
-struct PropertyRange
-{
-    const char *name;
-    qint32 low;
-    qint32 high;
-};
-
-constexpr PropertyRange kPropertyRanges[] = {
-    { "TopMargin", 0, 100 },   { "BottomMargin", 0, 100 }, { "LeftMargin", 0, 100 },
-    { "RightMargin", 0, 100 }, { "PageHeight", 0, 32767 }, { "PageWidth", 0, 32767 },
-    { "RowHeight", 0, 32767 }, { "MinTitleLen", 0, 1000 }, { "LineHeight", 0, 100 },
-    { "LineCount", 0, 1000 },  { "PaperSize", 0, 32767 },  { "FixRowsHeight", 0, 1000 },
-    { "ZoomRatio", 1, 20 },    { "gridrows", 0, INT_MAX }, { "HeadCount", 0, 100 },
-    { "FootCount", 0, 100 },
-};
-
-QString enumMembers(const QMetaEnum &e)
-{
-    QStringList members;
-    for (int i = 0; i < e.keyCount(); ++i)
-        members << QStringLiteral("%1=%2").arg(QLatin1String(e.key(i))).arg(e.value(i));
-    return members.join(QStringLiteral("、"));
-}
-
-const PropertyRange *propertyRange(const char *name)
-{
-    for (const PropertyRange &range : kPropertyRanges) {
-        if (qstrcmp(range.name, name) == 0)
-            return &range;
-    }
-    return nullptr;
-}
-
 } // namespace
 
-/// Reads the JSON form, with messages that say where a value is wrong.
+/// Reads a grid file strictly: every key known, every value of its type and within its range
+/// (docs/grid-file.md), with messages that name the key, the value and what it should be.
 class GridFileReader
 {
 public:
@@ -163,27 +275,83 @@ private:
         error = where.isEmpty() ? what : QStringLiteral("“%1”%2").arg(where, what);
         return false;
     }
-    std::optional<qint32> whole(const QJsonValue &v, const QString &where);
-    bool readCells(const QJsonObject &grid, QList<QStringList> &cells);
+    bool typeError(const QString &where, const QString &expected, const QJsonValue &v)
+    {
+        if (v.isUndefined())
+            return fail(where, QStringLiteral("缺少：应为%1").arg(expected));
+        return fail(where, QStringLiteral("应为%1，而不是%2").arg(expected, describe(v)));
+    }
+    bool checkKeys(const QJsonObject &object, const QString &where, const QStringList &allowed);
+    /// A whole number in [low, high]; note says where the range comes from.
+    std::optional<qint32> integer(const QJsonValue &v, const QString &where, qint32 low,
+                                  qint32 high, const QString &note = QString());
+    bool checkSize(qint64 rows, qint64 cols);
+    bool readCells(const QJsonObject &grid, QList<QStringList> &cells, qint32 &cols);
     /// A number for every index, or one number for all; nothing when absent.
-    bool readPerIndex(const QJsonObject &grid, const char *key, qint32 count,
-                      QList<qint32> &values);
-    bool readIndexSet(const QJsonObject &grid, const char *key, qint32 count, QList<qint32> &set);
-    bool readLines(const QJsonValue &v, const char *key, QList<GridFileLine> &lines);
+    bool readPerIndex(const QJsonObject &grid, const char *key, qint32 count, const QString &unit,
+                      qint32 low, qint32 high, QList<qint32> &values);
+    bool readIndexSet(const QJsonObject &grid, const char *key, qint32 count, const QString &unit,
+                      QList<qint32> &set);
+    bool readProperties(const QJsonValue &v);
+    bool readFormat(const QJsonValue &v);
+    bool readLines(const QJsonValue &v, const char *key, qint32 lowCode, qint32 highCode,
+                   QList<GridFileLine> &lines, qint32 &lineCount);
     bool readFlex(const QJsonObject &grid, int kind);
     bool readData(const QJsonObject &grid);
+    /// At least one column wider than hidden twips, or the page would show no grid.
+    bool checkWidths(const QList<qint32> &widths, const QString &where, qint32 hidden);
+    bool checkPrintedColumns(qint32 cols);
+    bool checkRepeated(qint32 headLines, qint32 footLines);
 
     GridFile &m_file;
+    /// The heading rows, their height and the first body row's (0 without body rows), twips.
+    qint32 m_headingRows = 0;
+    qint64 m_headingHeight = 0;
+    qint64 m_bodyRowHeight = 0;
 };
 
-std::optional<qint32> GridFileReader::whole(const QJsonValue &v, const QString &where)
+bool GridFileReader::checkKeys(const QJsonObject &object, const QString &where,
+                               const QStringList &allowed)
 {
-    const double d = v.toDouble(std::nan(""));
-    if (!v.isDouble() || d != std::floor(d) || std::abs(d) > 2147483647.0) {
-        fail(where, QStringLiteral("应为整数"));
+    for (auto it = object.begin(); it != object.end(); ++it) {
+        if (!allowed.contains(it.key()))
+            return fail(where.isEmpty() ? it.key() : where + QLatin1Char('.') + it.key(),
+                        QStringLiteral("不是可用的键（这里可用：%1）")
+                            .arg(allowed.join(QStringLiteral("、"))));
+    }
+    return true;
+}
+
+std::optional<qint32> GridFileReader::integer(const QJsonValue &v, const QString &where,
+                                              qint32 low, qint32 high, const QString &note)
+{
+    const double d = v.toDouble();
+    if (!v.isDouble() || d != std::floor(d)) {
+        typeError(where, QStringLiteral("整数"), v);
+        return std::nullopt;
+    }
+    if (d < low || d > high) {
+        fail(where, QStringLiteral("为 %1，超出范围：应为 %2 到 %3 之间的整数%4")
+                        .arg(QString::number(d, 'g', 15))
+                        .arg(low)
+                        .arg(high)
+                        .arg(note));
         return std::nullopt;
     }
     return qint32(d);
+}
+
+bool GridFileReader::checkSize(qint64 rows, qint64 cols)
+{
+    if (rows == 0 || cols == 0)
+        return false;
+    if (rows * cols > kMaxCells)
+        return fail(QString(), QStringLiteral("网格有 %1 行、%2 列，共 %3 个单元格，超过上限 %4")
+                                   .arg(rows)
+                                   .arg(cols)
+                                   .arg(rows * cols)
+                                   .arg(kMaxCells));
+    return true;
 }
 
 bool GridFileReader::readCsv(const QByteArray &bytes)
@@ -198,8 +366,11 @@ bool GridFileReader::readCsv(const QByteArray &bytes)
     const QList<QStringList> rows = parseCsv(text, &why);
     if (!why.isEmpty())
         return fail(QString(), why);
-    if (rows.isEmpty())
-        return fail(QString(), QStringLiteral("没有任何数据"));
+    qint64 cols = 0;
+    for (const QStringList &row : rows)
+        cols = std::max<qint64>(cols, row.size());
+    if (!checkSize(rows.size(), cols))
+        return error.isEmpty() ? fail(QString(), noCellsMessage()) : false;
     auto grid = std::make_unique<FlexGrid>();
     grid->setTexts(rows);
     grid->setFixedRows(1);
@@ -216,17 +387,19 @@ bool GridFileReader::readCsv(const QByteArray &bytes)
     return true;
 }
 
-bool GridFileReader::readCells(const QJsonObject &grid, QList<QStringList> &cells)
+bool GridFileReader::readCells(const QJsonObject &grid, QList<QStringList> &cells, qint32 &cols)
 {
+    cols = 0;
     const QJsonValue value = grid.value(QStringLiteral("cells"));
     if (value.isUndefined())
         return true;
     if (!value.isArray())
-        return fail(QStringLiteral("grid.cells"), QStringLiteral("应为由行组成的数组"));
+        return typeError(QStringLiteral("grid.cells"), QStringLiteral("由行组成的数组"), value);
     const QJsonArray rows = value.toArray();
     for (qsizetype r = 0; r < rows.size(); ++r) {
         if (!rows[r].isArray())
-            return fail(QStringLiteral("grid.cells[%1]").arg(r), QStringLiteral("应为数组"));
+            return typeError(QStringLiteral("grid.cells[%1]").arg(r),
+                             QStringLiteral("由单元格组成的数组"), rows[r]);
         QStringList row;
         const QJsonArray items = rows[r].toArray();
         for (qsizetype c = 0; c < items.size(); ++c) {
@@ -238,15 +411,17 @@ bool GridFileReader::readCells(const QJsonObject &grid, QList<QStringList> &cell
             else if (item.isNull())
                 row << QString();
             else
-                return fail(QStringLiteral("grid.cells[%1][%2]").arg(r).arg(c),
-                            QStringLiteral("应为文本或数字"));
+                return typeError(QStringLiteral("grid.cells[%1][%2]").arg(r).arg(c),
+                                 QStringLiteral("文本、数字或 null"), item);
         }
+        cols = qint32(std::max<qsizetype>(cols, row.size()));
         cells << row;
     }
     return true;
 }
 
 bool GridFileReader::readPerIndex(const QJsonObject &grid, const char *key, qint32 count,
+                                  const QString &unit, qint32 low, qint32 high,
                                   QList<qint32> &values)
 {
     const QString name = QLatin1String(key);
@@ -255,17 +430,22 @@ bool GridFileReader::readPerIndex(const QJsonObject &grid, const char *key, qint
         return true;
     const QString where = QStringLiteral("grid.") + name;
     if (value.isDouble()) {
-        const auto one = whole(value, where);
+        const auto one = integer(value, where, low, high);
         if (!one)
             return false;
         values = QList<qint32>(count, *one);
         return true;
     }
     if (!value.isArray())
-        return fail(where, QStringLiteral("应为整数或整数数组"));
+        return typeError(where, QStringLiteral("整数或整数数组"), value);
     const QJsonArray items = value.toArray();
+    if (items.size() > count)
+        return fail(where, QStringLiteral("有 %1 项，但网格只有 %2 %3")
+                               .arg(items.size())
+                               .arg(count)
+                               .arg(unit));
     for (qsizetype i = 0; i < items.size(); ++i) {
-        const auto v = whole(items[i], QStringLiteral("%1[%2]").arg(where).arg(i));
+        const auto v = integer(items[i], QStringLiteral("%1[%2]").arg(where).arg(i), low, high);
         if (!v)
             return false;
         values << *v;
@@ -274,9 +454,12 @@ bool GridFileReader::readPerIndex(const QJsonObject &grid, const char *key, qint
 }
 
 bool GridFileReader::readIndexSet(const QJsonObject &grid, const char *key, qint32 count,
-                                  QList<qint32> &set)
+                                  const QString &unit, QList<qint32> &set)
 {
+    const QString where = QStringLiteral("grid.") + QLatin1String(key);
     const QJsonValue value = grid.value(QLatin1String(key));
+    if (value.isUndefined())
+        return true;
     if (value.isBool()) {
         if (value.toBool()) {
             for (qint32 i = 0; i < count; ++i)
@@ -284,85 +467,320 @@ bool GridFileReader::readIndexSet(const QJsonObject &grid, const char *key, qint
         }
         return true;
     }
-    return readPerIndex(grid, key, 0, set);
+    if (!value.isArray())
+        return typeError(where, QStringLiteral("true、false 或下标的数组"), value);
+    const QJsonArray items = value.toArray();
+    const QString note = QStringLiteral("（网格有 %1 %2，从 0 数起）").arg(count).arg(unit);
+    for (qsizetype i = 0; i < items.size(); ++i) {
+        const auto v = integer(items[i], QStringLiteral("%1[%2]").arg(where).arg(i), 0,
+                               count - 1, note);
+        if (!v)
+            return false;
+        set << *v;
+    }
+    return true;
 }
 
-bool GridFileReader::readLines(const QJsonValue &v, const char *key, QList<GridFileLine> &lines)
+bool GridFileReader::readProperties(const QJsonValue &v)
+{
+    if (v.isUndefined())
+        return true;
+    if (!v.isObject())
+        return typeError(QStringLiteral("properties"), QStringLiteral("对象"), v);
+    const QJsonObject props = v.toObject();
+    const QMetaObject &mo = MyPrint::staticMetaObject;
+    for (auto it = props.begin(); it != props.end(); ++it) {
+        const QString name = it.key();
+        const QString where = QStringLiteral("properties.") + name;
+        const QJsonValue value = it.value();
+        if (name == QLatin1String("GridType"))
+            return fail(where, QStringLiteral("不能作为属性：网格的种类由文件的“GridType”给出"));
+        const int index = mo.indexOfProperty(name.toLatin1().constData());
+        if (index < mo.propertyOffset())
+            return fail(where, QStringLiteral("不是打印对象的属性"));
+        const QMetaProperty property = mo.property(index);
+        const int type = property.metaType().id();
+        bool fits = false;
+        QString expected;
+        if (property.isEnumType()) {
+            fits = value.isDouble() || value.isString();
+            expected = QStringLiteral("整数或枚举成员名");
+        } else if (type == QMetaType::QString) {
+            fits = value.isString();
+            expected = QStringLiteral("文本");
+        } else if (type == QMetaType::Bool) {
+            fits = value.isBool();
+            expected = QStringLiteral(" true 或 false");
+        } else if (type == QMetaType::Short || type == QMetaType::Int) {
+            fits = value.isDouble();
+            expected = QStringLiteral("整数");
+        } else {
+            return fail(where, QStringLiteral("不能在网格文件中设置"));
+        }
+        if (!fits)
+            return typeError(where, expected, value);
+        QVariant converted;
+        QString why;
+        if (!convertProperty(property, name, value.toVariant(), &converted, &why))
+            return fail(where, QStringLiteral("：") + why);
+    }
+    m_file.m_properties = props.toVariantMap();
+    return true;
+}
+
+bool GridFileReader::readFormat(const QJsonValue &v)
+{
+    if (v.isUndefined())
+        return true;
+    if (!v.isObject())
+        return typeError(QStringLiteral("format"), QStringLiteral("对象"), v);
+    const QJsonObject format = v.toObject();
+    for (auto it = format.begin(); it != format.end(); ++it) {
+        if (!it.value().isDouble() && !it.value().isString())
+            return typeError(QStringLiteral("format.") + it.key(), QStringLiteral("数字或文本"),
+                             it.value());
+    }
+    m_file.m_format = format.toVariantMap();
+    return true;
+}
+
+bool GridFileReader::readLines(const QJsonValue &v, const char *key, qint32 lowCode,
+                               qint32 highCode, QList<GridFileLine> &lines, qint32 &lineCount)
 {
     const QString name = QLatin1String(key);
+    lineCount = 0;
     if (v.isUndefined())
         return true;
     if (!v.isArray())
-        return fail(name, QStringLiteral("应为 [文字, 换行, 对齐, 颜色] 的数组"));
+        return typeError(name, QStringLiteral("由 [文字, 换行, 对齐, 颜色] 组成的数组"), v);
     const QJsonArray items = v.toArray();
+    if (items.size() > kMaxLineEntries)
+        return fail(name, QStringLiteral("有 %1 项，最多 %2 项").arg(items.size()).arg(kMaxLineEntries));
     for (qsizetype i = 0; i < items.size(); ++i) {
         const QString where = QStringLiteral("%1[%2]").arg(name).arg(i);
         const QJsonArray item = items[i].toArray();
-        if (!items[i].isArray() || item.isEmpty() || item.size() > 4 || !item[0].isString())
-            return fail(where, QStringLiteral("应为 [文字, 换行, 对齐, 颜色]"));
+        if (!items[i].isArray() || item.isEmpty() || item.size() > 4)
+            return typeError(where, QStringLiteral(" 1 到 4 项的 [文字, 换行, 对齐, 颜色]"), items[i]);
+        if (!item[0].isString())
+            return typeError(where + QStringLiteral("[0]"), QStringLiteral("文本"), item[0]);
         GridFileLine line;
         line.text = item[0].toString();
-        line.newline = item.size() > 1 ? item[1].toVariant() : QVariant(1);
+        qint32 newline = 1;
+        if (item.size() > 1) {
+            const auto n = integer(item[1], where + QStringLiteral("[1]"), 0, 1,
+                                   QStringLiteral("（1 另起一行，0 接在前一项的行上）"));
+            if (!n)
+                return false;
+            if (*n == 0 && i == 0)
+                return fail(where + QStringLiteral("[1]"),
+                            QStringLiteral("为 0，但第一项前面没有可接续的行：应为 1"));
+            newline = *n;
+        }
+        line.newline = newline;
+        line.alignment = 1;
         if (item.size() > 2) {
-            const auto a = whole(item[2], where + QStringLiteral("[2]"));
+            const auto a = integer(item[2], where + QStringLiteral("[2]"), lowCode, highCode,
+                                   QStringLiteral("（对齐代码）"));
             if (!a)
                 return false;
+            if (i == 0 && *a <= 0 && *a >= -1)
+                return fail(where + QStringLiteral("[2]"),
+                            QStringLiteral("为 %1，但第一项前面没有可依靠的项").arg(*a));
             line.alignment = *a;
-        } else {
-            line.alignment = 1;
         }
         if (item.size() > 3) {
-            const auto c = whole(item[3], where + QStringLiteral("[3]"));
+            const auto c = integer(item[3], where + QStringLiteral("[3]"), 0, kMaxColor,
+                                   QStringLiteral("（RGB 颜色值）"));
             if (!c)
                 return false;
             line.color = *c;
         }
+        lineCount += newline;
         lines << line;
     }
     return true;
 }
 
+bool GridFileReader::checkWidths(const QList<qint32> &widths, const QString &where,
+                                 qint32 hidden)
+{
+    // The widths as they print: -1 (kind 6) is a default width.
+    for (qint32 w : widths) {
+        if (w < 0 || w > hidden)
+            return true;
+    }
+    if (hidden == 0)
+        return fail(where, QStringLiteral("中每一列的宽度都是 0：页面上不会有网格"));
+    return fail(where, QStringLiteral("中每一列都不超过 %1 缇：这样的列印出来是空的，页面上不会有网格")
+                           .arg(hidden));
+}
+
+bool GridFileReader::checkPrintedColumns(qint32 cols)
+{
+    qint32 range[2] = { -1, -1 };
+    const char *names[2] = { "PrintColStart", "PrintColEnd" };
+    for (int i = 0; i < 2; ++i) {
+        const QJsonValue v
+            = QJsonValue::fromVariant(m_file.m_properties.value(QLatin1String(names[i])));
+        if (v.isNull() || v.isUndefined())
+            continue;
+        const auto n = integer(v, QStringLiteral("properties.") + QLatin1String(names[i]), -1,
+                               cols - 1,
+                               QStringLiteral("（-1 为全部；网格有 %1 列，从 0 数起）").arg(cols));
+        if (!n)
+            return false;
+        range[i] = *n;
+    }
+    if (range[0] >= 0 && range[1] >= 0 && range[0] > range[1])
+        return fail(QStringLiteral("properties.PrintColEnd"),
+                    QStringLiteral("为 %1，在 PrintColStart（%2）之前").arg(range[1]).arg(range[0]));
+    return true;
+}
+
+bool GridFileReader::checkRepeated(qint32 headLines, qint32 footLines)
+{
+    const qint64 lines = qint64(headLines + footLines) * kLineAllowance;
+    const qint64 total = lines + m_headingHeight + m_bodyRowHeight;
+    if (total <= kRepeatBudget)
+        return true;
+    return fail(QString(),
+                QStringLiteral("每页都要印的部分放不下：“head”%1 行和“foot”%2 行（每行按 %3 缇计）、"
+                               "表头 %4 行共 %5 缇、一行表身 %6 缇，共 %7 缇，超过上限 %8 缇（约 15.9 厘米）")
+                    .arg(headLines)
+                    .arg(footLines)
+                    .arg(kLineAllowance)
+                    .arg(m_headingRows)
+                    .arg(m_headingHeight)
+                    .arg(m_bodyRowHeight)
+                    .arg(total)
+                    .arg(kRepeatBudget));
+}
+
 bool GridFileReader::readFlex(const QJsonObject &g, int kind)
 {
-    QList<QStringList> cells;
-    if (!readCells(g, cells))
+    QStringList keys { QStringLiteral("cells"), QStringLiteral("fixedRows"),
+                       QStringLiteral("fixedCols"), QStringLiteral("colWidths"),
+                       QStringLiteral("rowHeights") };
+    if (kind != 7)
+        keys << QStringLiteral("colAlignments") << QStringLiteral("headerAlignment")
+             << QStringLiteral("cellAlignments") << QStringLiteral("mergeCells")
+             << QStringLiteral("mergeRows") << QStringLiteral("mergeCols");
+    if (!checkKeys(g, QStringLiteral("grid"), keys))
         return false;
+    QList<QStringList> cells;
+    qint32 cols = 0;
+    if (!readCells(g, cells, cols))
+        return false;
+    const qint32 rows = qint32(cells.size());
+    if (!checkSize(rows, cols))
+        return error.isEmpty() ? fail(QStringLiteral("grid.cells"), noCellsMessage()) : false;
+    const QString colUnit = QStringLiteral("列");
+    const QString rowUnit = QStringLiteral("行");
+
+    qint32 fixed[2] = { 1, 0 };
+    const char *fixedKeys[2] = { "fixedRows", "fixedCols" };
+    for (int i = 0; i < 2; ++i) {
+        const QJsonValue v = g.value(QLatin1String(fixedKeys[i]));
+        if (v.isUndefined())
+            continue;
+        const qint32 count = i == 0 ? rows : cols;
+        const auto n = integer(v, QStringLiteral("grid.") + QLatin1String(fixedKeys[i]), 0, count,
+                               QStringLiteral("（网格有 %1 %2）")
+                                   .arg(count)
+                                   .arg(i == 0 ? rowUnit : colUnit));
+        if (!n)
+            return false;
+        fixed[i] = *n;
+    }
+    if (fixed[1] > kMaxFixedCols)
+        return fail(QStringLiteral("grid.fixedCols"),
+                    QStringLiteral("为 %1：固定列在每个列段上重复，最多 %2 列").arg(fixed[1]).arg(kMaxFixedCols));
+
+    QList<qint32> widths, heights, colAlignments, mergeRows, mergeCols;
+    if (!readPerIndex(g, "colWidths", cols, colUnit, kind == 6 ? -1 : 0, kMaxColWidth, widths)
+        || !readPerIndex(g, "rowHeights", rows, rowUnit, kMinRowHeight, kMaxRowHeight, heights)
+        || !readPerIndex(g, "colAlignments", cols, colUnit, 0, 9, colAlignments)
+        || !readIndexSet(g, "mergeRows", rows, rowUnit, mergeRows)
+        || !readIndexSet(g, "mergeCols", cols, colUnit, mergeCols))
+        return false;
+    std::optional<qint32> headerAlignment;
+    if (g.contains(QStringLiteral("headerAlignment"))) {
+        headerAlignment = integer(g.value(QStringLiteral("headerAlignment")),
+                                  QStringLiteral("grid.headerAlignment"), 0, 9);
+        if (!headerAlignment)
+            return false;
+    }
+    struct CellAlignment
+    {
+        qint32 row, col, code;
+    };
+    QList<CellAlignment> cellAlignments;
+    const QJsonValue cellAlignmentsValue = g.value(QStringLiteral("cellAlignments"));
+    if (!cellAlignmentsValue.isUndefined() && !cellAlignmentsValue.isArray())
+        return typeError(QStringLiteral("grid.cellAlignments"),
+                         QStringLiteral("由 [行, 列, 对齐] 组成的数组"), cellAlignmentsValue);
+    const QJsonArray cellAlignmentItems = cellAlignmentsValue.toArray();
+    for (qsizetype i = 0; i < cellAlignmentItems.size(); ++i) {
+        const QString where = QStringLiteral("grid.cellAlignments[%1]").arg(i);
+        const QJsonArray t = cellAlignmentItems[i].toArray();
+        if (!cellAlignmentItems[i].isArray() || t.size() != 3)
+            return typeError(where, QStringLiteral(" [行, 列, 对齐]"), cellAlignmentItems[i]);
+        const auto r = integer(t[0], where + QStringLiteral("[0]"), 0, rows - 1,
+                               QStringLiteral("（网格有 %1 行，从 0 数起）").arg(rows));
+        if (!r)
+            return false;
+        const auto c = integer(t[1], where + QStringLiteral("[1]"), 0, cols - 1,
+                               QStringLiteral("（网格有 %1 列，从 0 数起）").arg(cols));
+        if (!c)
+            return false;
+        const auto a = integer(t[2], where + QStringLiteral("[2]"), 0, 9);
+        if (!a)
+            return false;
+        cellAlignments.append({ *r, *c, *a });
+    }
+    qint16 mergeMode = 0;
+    if (g.contains(QStringLiteral("mergeCells"))) {
+        const auto mode = integer(g.value(QStringLiteral("mergeCells")),
+                                  QStringLiteral("grid.mergeCells"), 0, 4);
+        if (!mode)
+            return false;
+        mergeMode = qint16(*mode);
+    }
+
+    // Columns left out are sized to their content.
+    for (qint32 c = qint32(widths.size()); c < cols; ++c) {
+        QStringList column;
+        for (const QStringList &row : cells)
+            column << row.value(c);
+        widths << contentWidth(column);
+    }
+    if (!checkWidths(widths, QStringLiteral("grid.colWidths"), kind == 7 ? 0 : kHiddenColWidth))
+        return false;
+    qint64 fixedWidth = 0;
+    for (qint32 c = 0; c < fixed[1]; ++c)
+        fixedWidth += widths[c] < 0 ? FlexGrid::DefaultColWidth : widths[c];
+    if (fixedWidth > kMaxFixedColsWidth)
+        return fail(QStringLiteral("grid.fixedCols"),
+                    QStringLiteral("的 %1 列共宽 %2 缇：固定列在每个列段上重复，合计最多 %3 缇")
+                        .arg(fixed[1])
+                        .arg(fixedWidth)
+                        .arg(kMaxFixedColsWidth));
+    const auto heightOf = [&](qint32 r) {
+        return r < heights.size() ? heights[r] : FlexGrid::DefaultRowHeight;
+    };
+    m_headingRows = fixed[0];
+    m_headingHeight = 0;
+    for (qint32 r = 0; r < fixed[0]; ++r)
+        m_headingHeight += heightOf(r);
+    m_bodyRowHeight = fixed[0] < rows ? heightOf(fixed[0]) : 0;
+
     auto grid = std::make_unique<FlexGrid>(kind == 6 ? FlexGrid::Flavor::Hierarchical
                                                      : FlexGrid::Flavor::Flex);
     grid->setTexts(cells);
-    const qint32 cols = grid->Cols();
-    const qint32 rows = grid->Rows();
-
-    QList<qint32> fixed;
-    for (const char *key : { "fixedRows", "fixedCols" }) {
-        const QJsonValue v = g.value(QLatin1String(key));
-        const auto n = v.isUndefined() ? std::optional<qint32>(key[5] == 'R' ? 1 : 0)
-                                       : whole(v, QStringLiteral("grid.") + QLatin1String(key));
-        if (!n)
-            return false;
-        if (*n < 0)
-            return fail(QStringLiteral("grid.") + QLatin1String(key), QStringLiteral("不能为负数"));
-        fixed << *n;
-    }
     grid->setFixedRows(fixed[0]);
     grid->setFixedCols(fixed[1]);
-
-    QList<qint32> widths, heights, colAlignments, mergeRows, mergeCols;
-    if (!readPerIndex(g, "colWidths", cols, widths) || !readPerIndex(g, "rowHeights", rows, heights)
-        || !readPerIndex(g, "colAlignments", cols, colAlignments)
-        || !readIndexSet(g, "mergeRows", rows, mergeRows)
-        || !readIndexSet(g, "mergeCols", cols, mergeCols))
-        return false;
-    for (qint32 c = 0; c < cols; ++c) {
-        if (c < widths.size()) {
-            grid->setColWidth(c, widths[c]);
-        } else {
-            QStringList column;
-            for (const QStringList &row : cells)
-                column << row.value(c);
-            grid->setColWidth(c, contentWidth(column));
-        }
-    }
+    for (qint32 c = 0; c < cols; ++c)
+        grid->setColWidth(c, widths[c]);
     for (qint32 r = 0; r < heights.size(); ++r)
         grid->setRowHeight(r, heights[r]);
     for (qint32 c = 0; c < colAlignments.size(); ++c)
@@ -371,82 +789,137 @@ bool GridFileReader::readFlex(const QJsonObject &g, int kind)
         grid->setMergeRow(r, true);
     for (qint32 c : mergeCols)
         grid->setMergeCol(c, true);
-
-    if (g.contains(QStringLiteral("headerAlignment"))) {
-        const auto a = whole(g.value(QStringLiteral("headerAlignment")),
-                             QStringLiteral("grid.headerAlignment"));
-        if (!a)
-            return false;
+    if (headerAlignment) {
         for (qint32 r = 0; r < fixed[0]; ++r) {
             for (qint32 c = 0; c < cols; ++c)
-                grid->setCellAlignmentAt(r, c, qint16(*a));
+                grid->setCellAlignmentAt(r, c, qint16(*headerAlignment));
         }
     }
-    const QJsonArray cellAlignments = g.value(QStringLiteral("cellAlignments")).toArray();
-    for (qsizetype i = 0; i < cellAlignments.size(); ++i) {
-        const QJsonArray t = cellAlignments[i].toArray();
-        const QString where = QStringLiteral("grid.cellAlignments[%1]").arg(i);
-        if (t.size() != 3)
-            return fail(where, QStringLiteral("应为 [行, 列, 对齐]"));
-        const auto r = whole(t[0], where), c = whole(t[1], where), a = whole(t[2], where);
-        if (!r || !c || !a)
-            return false;
-        grid->setCellAlignmentAt(*r, *c, qint16(*a));
-    }
-    if (g.contains(QStringLiteral("mergeCells"))) {
-        const auto mode = whole(g.value(QStringLiteral("mergeCells")), QStringLiteral("grid.mergeCells"));
-        if (!mode)
-            return false;
-        if (*mode < 0 || *mode > 4)
-            return fail(QStringLiteral("grid.mergeCells"), QStringLiteral("应为 0 到 4"));
-        grid->setMergeCells(qint16(*mode));
-    }
+    for (const CellAlignment &a : cellAlignments)
+        grid->setCellAlignmentAt(a.row, a.col, qint16(a.code));
+    grid->setMergeCells(mergeMode);
     m_file.m_grid = std::move(grid);
-    return true;
+    return checkPrintedColumns(cols);
 }
 
 bool GridFileReader::readData(const QJsonObject &g)
 {
-    QList<QStringList> cells;
-    if (!readCells(g, cells))
+    if (!checkKeys(g, QStringLiteral("grid"),
+                   { QStringLiteral("columns"), QStringLiteral("cells"),
+                     QStringLiteral("rowHeight"), QStringLiteral("headLines") }))
         return false;
-    auto grid = std::make_unique<DataGrid>();
-    const QJsonArray columns = g.value(QStringLiteral("columns")).toArray();
-    if (columns.isEmpty())
-        return fail(QStringLiteral("grid.columns"),
-                    QStringLiteral("应为列的数组：{\"caption\": 标题, \"width\": 宽度}"));
-    for (qsizetype c = 0; c < columns.size(); ++c) {
-        const QJsonObject column = columns[c].toObject();
-        const QString caption = column.value(QStringLiteral("caption")).toString();
-        qint32 width = 0;
+    const QJsonValue columnsValue = g.value(QStringLiteral("columns"));
+    const QString columnShape = QStringLiteral("{\"caption\": 标题, \"width\": 宽度, \"align\": 对齐}");
+    if (!columnsValue.isArray())
+        return typeError(QStringLiteral("grid.columns"), QStringLiteral("列的数组：") + columnShape,
+                         columnsValue);
+    const QJsonArray columnItems = columnsValue.toArray();
+    if (columnItems.isEmpty())
+        return fail(QStringLiteral("grid.columns"), QStringLiteral("是空数组：") + noCellsMessage());
+    const qint32 cols = qint32(std::min<qsizetype>(columnItems.size(), INT_MAX));
+    QList<QStringList> cells;
+    qint32 widest = 0;
+    if (!readCells(g, cells, widest))
+        return false;
+    if (!checkSize(qint64(cells.size()) + 1, cols))
+        return false;
+    for (qsizetype r = 0; r < cells.size(); ++r) {
+        if (cells[r].size() > cols)
+            return fail(QStringLiteral("grid.cells[%1]").arg(r),
+                        QStringLiteral("有 %1 个单元格，但“grid.columns”只有 %2 列")
+                            .arg(cells[r].size())
+                            .arg(cols));
+    }
+
+    QList<DataGridColumn> columns;
+    QList<qint32> widths;
+    for (qint32 c = 0; c < cols; ++c) {
+        const QString where = QStringLiteral("grid.columns[%1]").arg(c);
+        if (!columnItems[c].isObject())
+            return typeError(where, QStringLiteral("对象 ") + columnShape, columnItems[c]);
+        const QJsonObject column = columnItems[c].toObject();
+        if (!checkKeys(column, where,
+                       { QStringLiteral("caption"), QStringLiteral("width"),
+                         QStringLiteral("align") }))
+            return false;
+        DataGridColumn entry;
+        const QJsonValue caption = column.value(QStringLiteral("caption"));
+        if (!caption.isUndefined() && !caption.isString())
+            return typeError(where + QStringLiteral(".caption"), QStringLiteral("文本"), caption);
+        entry.Caption = caption.toString();
         if (column.contains(QStringLiteral("width"))) {
-            const auto w = whole(column.value(QStringLiteral("width")),
-                                 QStringLiteral("grid.columns[%1].width").arg(c));
+            const auto w = integer(column.value(QStringLiteral("width")),
+                                   where + QStringLiteral(".width"), 0, kMaxColWidth);
             if (!w)
                 return false;
-            width = *w;
+            entry.Width = *w;
         } else {
-            QStringList texts { caption };
+            QStringList texts { entry.Caption };
             for (const QStringList &row : cells)
                 texts << row.value(c);
-            width = contentWidth(texts);
+            entry.Width = contentWidth(texts);
         }
-        grid->appendColumn(caption, width);
+        if (column.contains(QStringLiteral("align"))) {
+            const auto a = integer(column.value(QStringLiteral("align")),
+                                   where + QStringLiteral(".align"), 0, 3,
+                                   QStringLiteral("（0 左，1 居中，2 右，3 常规）"));
+            if (!a)
+                return false;
+            entry.Alignment = qint16(*a);
+        }
+        widths << entry.Width;
+        columns << entry;
     }
-    grid->setRowsData(cells);
+    if (!checkWidths(widths, QStringLiteral("grid.columns"), 0))
+        return false;
+
+    qint32 rowHeight = DataGrid::DefaultRowHeight;
     if (g.contains(QStringLiteral("rowHeight"))) {
-        const auto h = whole(g.value(QStringLiteral("rowHeight")), QStringLiteral("grid.rowHeight"));
+        const auto h = integer(g.value(QStringLiteral("rowHeight")),
+                               QStringLiteral("grid.rowHeight"), kMinRowHeight, kMaxRowHeight);
         if (!h)
             return false;
-        grid->setRowHeight(*h);
+        rowHeight = *h;
     }
-    if (g.contains(QStringLiteral("headLines")))
-        grid->setHeadLines(g.value(QStringLiteral("headLines")).toDouble(1));
-    // A data grid cannot tell its row count: print all the rows the file holds.
-    if (!m_file.m_properties.contains(QStringLiteral("gridrows")))
-        m_file.m_properties.insert(QStringLiteral("gridrows"), qint32(cells.size()));
+    double headLines = 1;
+    if (g.contains(QStringLiteral("headLines"))) {
+        const QJsonValue v = g.value(QStringLiteral("headLines"));
+        if (!v.isDouble())
+            return typeError(QStringLiteral("grid.headLines"), QStringLiteral("数字"), v);
+        headLines = v.toDouble();
+        if (!(headLines >= 1 && headLines <= kMaxCaptionLines))
+            return fail(QStringLiteral("grid.headLines"),
+                        QStringLiteral("为 %1，超出范围：应为 1 到 %2 之间的数")
+                            .arg(QString::number(headLines, 'g', 15))
+                            .arg(kMaxCaptionLines));
+    }
+
+    // A data grid cannot tell its row count: print all the rows the file holds, or as many of
+    // them as the properties say.
+    const qint32 dataRows = qint32(cells.size());
+    qint32 gridrows = dataRows;
+    const QVariant given = m_file.m_properties.value(QStringLiteral("gridrows"));
+    if (given.isValid()) {
+        const auto n = integer(QJsonValue::fromVariant(given),
+                               QStringLiteral("properties.gridrows"), 0, dataRows,
+                               QStringLiteral("（“grid.cells”有 %1 行）").arg(dataRows));
+        if (!n)
+            return false;
+        gridrows = *n;
+    } else {
+        m_file.m_properties.insert(QStringLiteral("gridrows"), gridrows);
+    }
+    m_headingRows = 1;
+    m_headingHeight = qint64(std::llround(rowHeight * headLines));
+    m_bodyRowHeight = gridrows > 0 ? rowHeight : 0;
+
+    auto grid = std::make_unique<DataGrid>();
+    grid->setColumns(columns);
+    grid->setRowsData(cells);
+    grid->setRowHeight(rowHeight);
+    grid->setHeadLines(headLines);
     m_file.m_grid = std::move(grid);
-    return true;
+    return checkPrintedColumns(cols);
 }
 
 bool GridFileReader::readJson(const QByteArray &bytes)
@@ -455,35 +928,44 @@ bool GridFileReader::readJson(const QByteArray &bytes)
     const QJsonDocument doc = QJsonDocument::fromJson(bytes, &parseError);
     if (parseError.error != QJsonParseError::NoError) {
         const qsizetype line = bytes.left(parseError.offset).count('\n') + 1;
-        return fail(QString(), QStringLiteral("第 %1 行 JSON 有误：%2").arg(line).arg(parseError.errorString()));
+        return fail(QString(), QStringLiteral("第 %1 行 JSON 有误：%2")
+                                   .arg(line)
+                                   .arg(parseError.errorString()));
     }
     if (!doc.isObject())
         return fail(QString(), QStringLiteral("应为一个 JSON 对象"));
     const QJsonObject root = doc.object();
-    const auto kind = whole(root.value(QStringLiteral("GridType")), QStringLiteral("GridType"));
+    if (!checkKeys(root, QString(),
+                   { QStringLiteral("GridType"), QStringLiteral("properties"),
+                     QStringLiteral("format"), QStringLiteral("head"), QStringLiteral("foot"),
+                     QStringLiteral("grid") }))
+        return false;
+    const auto kind
+        = integer(root.value(QStringLiteral("GridType")), QStringLiteral("GridType"), 1, 8);
     if (!kind)
         return false;
-    if (*kind < 1 || *kind > 8)
-        return fail(QStringLiteral("GridType"), QStringLiteral("应为 1 到 8"));
     if (*kind == 1 || *kind == 2 || *kind == 8)
         return fail(QStringLiteral("GridType"),
                     QStringLiteral("为 %1：这一版本尚不能打印这种网格").arg(*kind));
     m_file.m_gridType = *kind;
-    const QJsonValue props = root.value(QStringLiteral("properties"));
-    const QJsonValue format = root.value(QStringLiteral("format"));
-    if ((!props.isUndefined() && !props.isObject()) || (!format.isUndefined() && !format.isObject()))
-        return fail(props.isObject() || props.isUndefined() ? QStringLiteral("format")
-                                                            : QStringLiteral("properties"),
-                    QStringLiteral("应为对象"));
-    m_file.m_properties = props.toObject().toVariantMap();
-    m_file.m_format = format.toObject().toVariantMap();
-    if (!readLines(root.value(QStringLiteral("head")), "head", m_file.m_head)
-        || !readLines(root.value(QStringLiteral("foot")), "foot", m_file.m_foot))
+    if (!readProperties(root.value(QStringLiteral("properties")))
+        || !readFormat(root.value(QStringLiteral("format"))))
         return false;
+
+    // Foot-line codes run to FootCount, a property (already checked to be a 16-bit integer).
+    const qint32 footCount = m_file.m_properties.value(QStringLiteral("FootCount"), 5).toInt();
+    qint32 headLines = 0, footLines = 0;
+    if (!readLines(root.value(QStringLiteral("head")), "head", -1, 5, m_file.m_head, headLines)
+        || !readLines(root.value(QStringLiteral("foot")), "foot", -2, std::max(footCount, 1),
+                      m_file.m_foot, footLines))
+        return false;
+
     const QJsonValue grid = root.value(QStringLiteral("grid"));
     if (!grid.isObject())
-        return fail(QStringLiteral("grid"), QStringLiteral("应为对象"));
-    return *kind == 3 || *kind == 4 ? readData(grid.toObject()) : readFlex(grid.toObject(), *kind);
+        return typeError(QStringLiteral("grid"), QStringLiteral("对象"), grid);
+    const bool ok = *kind == 3 || *kind == 4 ? readData(grid.toObject())
+                                             : readFlex(grid.toObject(), *kind);
+    return ok && checkRepeated(headLines, footLines);
 }
 
 std::unique_ptr<GridFile> GridFile::load(const QString &path, QString *error)
@@ -504,12 +986,24 @@ std::unique_ptr<GridFile> GridFile::fromData(const QByteArray &bytes, const QStr
     GridFileReader reader(*file);
     const QString suffix = format.toLower();
     bool ok = false;
-    if (suffix == QLatin1String("csv"))
-        ok = reader.readCsv(bytes);
-    else if (suffix == QLatin1String("json"))
-        ok = reader.readJson(bytes);
-    else
-        reader.error = QStringLiteral("只能读取 .csv 或 .json 文件");
+    // Nothing the reader or the grid it builds throws may reach the caller.
+    try {
+        if (suffix == QLatin1String("csv"))
+            ok = reader.readCsv(bytes);
+        else if (suffix == QLatin1String("json"))
+            ok = reader.readJson(bytes);
+        else
+            reader.error = QStringLiteral("只能读取 .csv 或 .json 文件");
+    } catch (const Error &e) {
+        ok = false;
+        reader.error = QStringLiteral("[%1]%2").arg(e.number()).arg(e.description());
+    } catch (const std::bad_alloc &) {
+        ok = false;
+        reader.error = QStringLiteral("内存不足，无法读取");
+    } catch (const std::exception &e) {
+        ok = false;
+        reader.error = QString::fromLocal8Bit(e.what());
+    }
     if (!ok) {
         if (error)
             *error = QStringLiteral("网格文件“%1”：%2").arg(name, reader.error);
@@ -533,71 +1027,34 @@ bool GridFile::setProperty(MyPrint &print, const QString &name, const QVariant &
     if (index < mo->propertyOffset())
         return fail(QStringLiteral("没有名为“%1”的属性").arg(name));
     const QMetaProperty property = mo->property(index);
-    const QString text = value.toString().trimmed();
     QVariant converted;
-    const int type = property.metaType().id();
-    if (property.isEnumType()) {
-        bool isNumber = false;
-        const qlonglong n = text.toLongLong(&isNumber);
-        if (isNumber) {
-            if (n < INT_MIN || n > INT_MAX || !property.enumerator().valueToKey(int(n)))
-                return fail(QStringLiteral("属性 %1 不接受 %2（可用：%3）")
-                                .arg(name, text, enumMembers(property.enumerator())));
-            converted = int(n);
-        } else {
-            bool known = false;
-            const int v = property.enumerator().keyToValue(text.toLatin1().constData(), &known);
-            if (!known)
-                return fail(QStringLiteral("属性 %1 不接受“%2”（可用：%3）")
-                                .arg(name, text, enumMembers(property.enumerator())));
-            converted = v;
-        }
-    } else if (type == QMetaType::QString) {
-        converted = value.toString();
-    } else if (type == QMetaType::Bool) {
-        const QString t = text.toLower();
-        if (t == QLatin1String("true") || t == QLatin1String("1") || t == QLatin1String("-1")
-            || t == QLatin1String("yes"))
-            converted = true;
-        else if (t == QLatin1String("false") || t == QLatin1String("0") || t == QLatin1String("no"))
-            converted = false;
-        else
-            return fail(QStringLiteral("属性 %1 应为 true 或 false，而不是“%2”").arg(name, text));
-    } else if (type == QMetaType::Short || type == QMetaType::Int) {
-        bool ok = false;
-        const qlonglong n = text.toLongLong(&ok);
-        const PropertyRange *range = propertyRange(property.name());
-        const qlonglong low = range ? range->low : type == QMetaType::Short ? -32768 : INT_MIN;
-        const qlonglong high = range ? range->high : type == QMetaType::Short ? 32767 : INT_MAX;
-        if (!ok)
-            return fail(QStringLiteral("属性 %1 应为整数，而不是“%2”").arg(name, text));
-        if (n < low || n > high)
-            return fail(QStringLiteral("属性 %1 的值 %2 超出范围（%3 到 %4）")
-                            .arg(name, text)
-                            .arg(low)
-                            .arg(high));
-        converted = type == QMetaType::Short ? QVariant::fromValue(short(n)) : QVariant(int(n));
-    } else {
-        return fail(QStringLiteral("属性 %1 不能用文字设置").arg(name));
-    }
+    if (!convertProperty(property, name, value, &converted, error))
+        return false;
+    const QString text = value.toString().trimmed();
     try {
         if (!property.write(&print, converted))
             return fail(QStringLiteral("属性 %1 不接受“%2”").arg(name, text));
     } catch (const OverflowError &) {
         return fail(QStringLiteral("属性 %1 的值 %2 超出范围").arg(name, text));
+    } catch (const Error &e) {
+        return fail(QStringLiteral("属性 %1 不接受“%2”：[%3]%4")
+                        .arg(name, text)
+                        .arg(e.number())
+                        .arg(e.description()));
     }
     return true;
 }
 
 bool GridFile::applyTo(MyPrint &print, QString *error) const
 {
-    print.setGridType(MyPrint::MnuGridType(m_gridType));
-    print.setDatagrid(m_grid.get());
-    for (auto it = m_properties.cbegin(); it != m_properties.cend(); ++it) {
-        if (!setProperty(print, it.key(), it.value(), error))
-            return false;
-    }
+    // Nothing a print object throws may reach the caller.
     try {
+        print.setGridType(MyPrint::MnuGridType(m_gridType));
+        print.setDatagrid(m_grid.get());
+        for (auto it = m_properties.cbegin(); it != m_properties.cend(); ++it) {
+            if (!setProperty(print, it.key(), it.value(), error))
+                return false;
+        }
         for (const GridFileLine &line : m_head)
             print.AddHead(line.text, line.newline, line.alignment, line.color);
         for (const GridFileLine &line : m_foot)
@@ -605,6 +1062,14 @@ bool GridFile::applyTo(MyPrint &print, QString *error) const
     } catch (const OverflowError &) {
         if (error)
             *error = QStringLiteral("页眉或页脚的对齐代码超出范围");
+        return false;
+    } catch (const Error &e) {
+        if (error)
+            *error = QStringLiteral("[%1]%2").arg(e.number()).arg(e.description());
+        return false;
+    } catch (const std::exception &e) {
+        if (error)
+            *error = QString::fromLocal8Bit(e.what());
         return false;
     }
     return true;

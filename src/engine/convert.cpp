@@ -119,12 +119,23 @@ std::optional<double> numericValue(const QString &text)
             return std::nullopt;
         plain += exponent;
     }
+    // A percentage: a per-cent sign at the end, blanks allowed before it ("76.4%", "12.5 %").
+    bool percent = false;
+    qsizetype sign = i;
+    while (sign < t.size() && t[sign] == QLatin1Char(' '))
+        ++sign;
+    if (sign + 1 == t.size() && (t[sign] == QLatin1Char('%') || t[sign] == u'％')) {
+        percent = true;
+        i = t.size();
+    }
     if (i != t.size())
         return std::nullopt;
     bool ok = false;
-    const double value = QLocale::c().toDouble(plain, &ok);
+    double value = QLocale::c().toDouble(plain, &ok);
     if (!ok || !std::isfinite(value))
         return std::nullopt;
+    if (percent)
+        value /= 100;
     return negative ? -value : value;
 }
 

@@ -42,8 +42,10 @@ QString singleToText(float value);
 /// Whether a text counts as a number, and its value. Accepted, with blanks around it:
 /// an optional sign ("-12", "+3"), digits with comma grouping anywhere between digits
 /// ("1,234,567.50"), a decimal point with or without digits before it (".5", "12."), an
-/// exponent ("1.5e3"), a leading currency sign (¥, ￥, $) and accounting negatives in
-/// parentheses ("(1,200.00)"). Not numbers: empty texts, "1.2.3", "12-", "--1", "0x1F".
+/// exponent ("1.5e3"), a leading currency sign (¥, ￥, $), accounting negatives in
+/// parentheses ("(1,200.00)") and percentages, a per-cent sign (% or ％) at the end with or
+/// without blanks before it ("76.4%" is 0.764, "-3%", "12.5 %"). Not numbers: empty texts,
+/// "1.2.3", "12-", "--1", "0x1F", "%", "5%%", "%5".
 std::optional<double> numericValue(const QString &text);
 inline bool isNumericText(const QString &text)
 {

@@ -130,6 +130,16 @@ void TestConvert::numericTexts_data()
     QTest::newRow("chinese") << u"一百"_qs << false << 0.0;
     QTest::newRow("date") << u"2026-12-07"_qs << false << 0.0;
     QTest::newRow("dangling exponent") << u"1e"_qs << false << 0.0;
+    QTest::newRow("percentage") << u"76.4%"_qs << true << 0.764;
+    QTest::newRow("negative percentage") << u"-3%"_qs << true << -0.03;
+    QTest::newRow("percentage, blank before the sign") << u"12.5 %"_qs << true << 0.125;
+    QTest::newRow("full-width per-cent sign") << u"50％"_qs << true << 0.5;
+    QTest::newRow("grouped percentage") << u"1,250%"_qs << true << 12.5;
+    QTest::newRow("accounting negative percentage") << u"(4.5%)"_qs << true << -0.045;
+    QTest::newRow("per-cent sign only") << u"%"_qs << false << 0.0;
+    QTest::newRow("per-cent sign first") << u"%5"_qs << false << 0.0;
+    QTest::newRow("two per-cent signs") << u"5%%"_qs << false << 0.0;
+    QTest::newRow("per-cent sign in the middle") << u"5%0"_qs << false << 0.0;
 }
 
 void TestConvert::numericTexts()

@@ -113,6 +113,7 @@ private Q_SLOTS:
     void frames_data();
     void frames();
     void dataGridCaptionsRowsAndFailures();
+    void dataGridColumnAlignments();
     void previewProgressPerRow();
 
 private:
@@ -554,6 +555,46 @@ void TestFlexGridRenderer::dataGridCaptionsRowsAndFailures()
     QCOMPARE(printed(*m_page), (QStringList { u"科目"_qs, u"余额"_qs, u"现金"_qs, u"银行"_qs }));
     // The caption row is HeadLines × RowHeight high: 500; then three body rows of 300.
     QCOMPARE(s.PageOriginY, 500 + 500 + 3 * 300 + 100);
+}
+
+void TestFlexGridRenderer::dataGridColumnAlignments()
+{
+    // Three columns of 2000 on the 6000 page: cells from x 1000, 3000 and 5000.
+    DataGrid grid;
+    DataGridColumn amount { u"金额"_qs, 2000 };
+    amount.Alignment = 2; // right
+    DataGridColumn share { u"比例"_qs, 2000 };
+    share.Alignment = 3; // general
+    grid.setColumns({ { u"科目"_qs, 2000 }, amount, share }); // the first gives none
+    grid.setRowsData({ { u"现金"_qs, u"1,000.00"_qs, u"76.4%"_qs },
+                       { u"银行"_qs, u"x"_qs, u"说明"_qs } });
+    m_job->setGridType(MyPrint::MnuGridType::ssMsDBGrid);
+    m_job->setDatagrid(&grid);
+    m_job->setGridrows(2);
+    EngineState &s = engineState();
+    s.GridRows = 2;
+    s.FixedRowsTop = 0;
+    s.ColStart = 0;
+    s.ColEnd = 2;
+    s.FirstBodyCol = 0;
+    s.LastBodyCol = 2;
+    render();
+    QHash<QString, double> x;
+    for (const Op &op : m_page->ops(u"Print"_qs))
+        x.insert(op.args[0].toString(), op.args[1].toDouble());
+    const auto rightEdge = [&](const QString &text) { return x.value(text) + m_page->TextWidth(text); };
+    // Captions stay left-aligned, whatever their columns say.
+    QCOMPARE(x.value(u"科目"_qs), 1030.0);
+    QCOMPARE(x.value(u"金额"_qs), 3030.0);
+    QCOMPARE(x.value(u"比例"_qs), 5030.0);
+    // No alignment of its own: left, as before.
+    QCOMPARE(x.value(u"现金"_qs), 1030.0);
+    // Right: every cell of the column, numbers or not.
+    QVERIFY(qAbs(rightEdge(u"1,000.00"_qs) - 4970) <= 1);
+    QVERIFY(qAbs(rightEdge(u"x"_qs) - 4970) <= 1);
+    // General: a percentage is a number (right), a text goes left.
+    QVERIFY(qAbs(rightEdge(u"76.4%"_qs) - 6970) <= 1);
+    QCOMPARE(x.value(u"说明"_qs), 5030.0);
 }
 
 void TestFlexGridRenderer::previewProgressPerRow()

@@ -72,6 +72,8 @@ private Q_SLOTS:
     void flexOutOfRangeSelectionFails();
     void flexMergedCellWidth_data();
     void flexMergedCellWidth();
+    void flexMergedCellWidthFollowsChanges();
+    void flexLastIndexHasNoRoom();
     void flexAlignments();
     void hierarchicalDefaultWidths();
     void flexResizeKeepsTexts();
@@ -236,6 +238,73 @@ void TestGrids::flexMergedCellWidth()
     auto *flex = static_cast<FlexGridAccess *>(access.get());
     flex->select(0, col);
     QCOMPARE(flex->currentCellWidth(), width);
+}
+
+void TestGrids::flexMergedCellWidthFollowsChanges()
+{
+    // Row 0: a | a | a | b, 1000 each, merging freely.
+    FlexGrid grid;
+    grid.setTexts({ { u"a"_qs, u"a"_qs, u"a"_qs, u"b"_qs }, { u"1"_qs, u"2"_qs, u"3"_qs, u"4"_qs } });
+    for (int c = 0; c < 4; ++c)
+        grid.setColWidth(c, 1000);
+    grid.setMergeCells(1);
+    grid.setMergeRow(0, true);
+    const auto widthAt = [&](int row, int col) {
+        grid.setRow(row);
+        grid.setCol(col);
+        return grid.CellWidth();
+    };
+    QCOMPARE(widthAt(0, 0), 3000);
+    QCOMPARE(widthAt(0, 2), 3000);
+    // Each cell widened to its area's width, left to right, as the layout does for the default
+    // widths of a hierarchical grid: every later cell sees the earlier ones' new widths.
+    for (int c = 0; c < 3; ++c) {
+        const qint32 w = widthAt(0, c);
+        grid.setColWidth(c, w + 15);
+    }
+    QCOMPARE(grid.ColWidth(0), 3015);
+    QCOMPARE(grid.ColWidth(1), 5030);
+    QCOMPARE(grid.ColWidth(2), 9060);
+    QCOMPARE(widthAt(0, 1), 3015 + 5030 + 9060);
+    QCOMPARE(widthAt(0, 3), 1000);
+    grid.setColWidth(1, -1); // back to the default 1200
+    QCOMPARE(widthAt(0, 0), 3015 + 1200 + 9060);
+    // Texts and merge settings move the area's bounds.
+    grid.setTextMatrix(0, 3, u"a"_qs);
+    QCOMPARE(widthAt(0, 0), 3015 + 1200 + 9060 + 1000);
+    grid.setTextMatrix(0, 1, u"x"_qs);
+    QCOMPARE(widthAt(0, 0), 3015);
+    QCOMPARE(widthAt(0, 2), 9060 + 1000);
+    grid.setMergeRow(0, false);
+    QCOMPARE(widthAt(0, 2), 9060);
+    grid.setMergeRow(0, true);
+    grid.setMergeCells(2); // rows only: no horizontal merging
+    QCOMPARE(widthAt(0, 3), 1000);
+    grid.setMergeCells(1);
+    QCOMPARE(widthAt(0, 3), 9060 + 1000);
+    grid.setSize(2, 3);
+    QCOMPARE(widthAt(0, 2), 9060);
+    QCOMPARE(widthAt(1, 2), 9060); // row 1 does not merge
+    // A merged area wider than 32 bits answers the widest width there is.
+    grid.setTexts({ { u"w"_qs, u"w"_qs, u"w"_qs } });
+    for (int c = 0; c < 3; ++c)
+        grid.setColWidth(c, std::numeric_limits<qint32>::max());
+    QCOMPARE(widthAt(0, 1), std::numeric_limits<qint32>::max());
+}
+
+void TestGrids::flexLastIndexHasNoRoom()
+{
+    // Rows and columns count in 32 bits: index 2147483647 would need one more.
+    const qint32 last = std::numeric_limits<qint32>::max();
+    FlexGrid grid;
+    grid.setSize(1, 1);
+    QCOMPARE(errorNumber([&] { grid.setCellAlignmentAt(last, 0, 1); }), 9);
+    QCOMPARE(errorNumber([&] { grid.setTextMatrix(0, last, u"x"_qs); }), 9);
+    QCOMPARE(errorNumber([&] { grid.setMergeRow(last, true); }), 9);
+    QCOMPARE(errorNumber([&] { grid.setColWidth(last, 100); }), 9);
+    QCOMPARE(errorNumber([&] { grid.setMergeCol(-1, true); }), 9);
+    QCOMPARE(grid.Rows(), 1);
+    QCOMPARE(grid.Cols(), 1);
 }
 
 void TestGrids::flexAlignments()

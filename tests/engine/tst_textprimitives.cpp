@@ -234,8 +234,12 @@ void TestTextPrimitives::alignment_data()
     row("flex general number", 5, 9, 0, num, 2570, 2175, 7);
     row("flex general date", 6, 9, 0, date, 1500, 2175, 4);
     row("flex general text", 5, 9, 0, ab, 1030, 2175, 1);
+    // A percentage is a number: right-aligned by the general alignment of every kind.
+    row("flex general percentage", 5, 9, 0, u"76.4%"_qs, 2470, 2175, 7);
+    row("data general negative percentage", 3, 3, 0, u"-3%"_qs, 2670, 2175, 2);
     row("plain grid text", 7, 3, 0, ab, 1030, 2175, 3);
     row("plain grid number", 7, 3, 0, num, 2570, 2175, 3);
+    row("plain grid percentage, blank before the sign", 7, 3, 0, u"12.5 %"_qs, 2370, 2175, 3);
     row("spread left middle", 8, 0, 0, ab, 1030, 2175, 0);
     row("spread right top", 8, 1, 1, ab, 2770, 2030, 1);
     row("spread centre bottom", 8, 2, 2, ab, 1900, 2320, 2);

@@ -180,11 +180,16 @@ void FlexGridPage::drawCell(qint32 row, qint32 col, RowKind rowKind, bool fixedC
         box.HorAlign = 0;
     } else {
         text = tolerant<QString>(QString(), [&] { return access->cellText(row, col); });
-        if (flex)
+        if (flex) {
             box.HorAlign = header || fixedColumn ? flex->grid()->CellAlignment()
                                                  : flex->grid()->ColAlignment(col);
-        else
-            box.HorAlign = data ? 0 : 3;
+        } else if (data) {
+            // Left, unless the column gives an alignment of its own (0 to 3).
+            const qint16 own = tolerant<qint16>(-1, [&] { return data->alignment(col); });
+            box.HorAlign = own >= 0 && own <= 3 ? own : 0;
+        } else {
+            box.HorAlign = 3;
+        }
     }
     box.VerAlign = 0;
     box.CellType = header ? 3 : fixedColumn ? 4 : 5;

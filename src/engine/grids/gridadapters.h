@@ -86,6 +86,9 @@ public:
     qint32 rowHeight(qint32) const override { return m_grid->RowHeight(); }
     QString cellText(qint32 row, qint32 col) override;
     QString caption(qint32 col) const { return m_grid->Columns(col).Caption; }
+    /// The column's own alignment of its body cells (0 left, 1 centre, 2 right, 3 general), or
+    /// -1 when the grid gives none.
+    qint16 alignment(qint32 col) const { return m_grid->Columns(col).Alignment; }
 
 private:
     AbstractDataGrid *m_grid;

@@ -4,6 +4,8 @@
 
 #include <QList>
 
+#include <limits>
+
 namespace quillon {
 
 /// Row-major cells of one type, with a default for cells never written. Resizing keeps the
@@ -47,7 +49,9 @@ public:
     /// Writes a cell, growing the table when it lies outside.
     void set(qint32 row, qint32 col, T value)
     {
-        if (row < 0 || col < 0)
+        // The table counts its rows and columns in 32 bits: the last index has no room.
+        if (row < 0 || col < 0 || row == std::numeric_limits<qint32>::max()
+            || col == std::numeric_limits<qint32>::max())
             throw Error(9, QStringLiteral("Subscript out of range"));
         if (row >= m_rows || col >= m_cols)
             resize(std::max(row + 1, m_rows), std::max(col + 1, m_cols));
@@ -78,7 +82,7 @@ public:
 
     void set(qint32 index, T value)
     {
-        if (index < 0)
+        if (index < 0 || index == std::numeric_limits<qint32>::max())
             throw Error(9, QStringLiteral("Subscript out of range"));
         if (index >= m_values.size())
             m_values.resize(index + 1, m_fallback);

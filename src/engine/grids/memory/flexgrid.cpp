@@ -25,6 +25,37 @@ public:
             && col + 1 < texts.cols() && texts.at(row, col + 1) == text;
     }
 
+    /// The merged area around a cell of one row, and the sum of its columns' widths. The
+    /// area's bounds hang on the texts and merge settings only; its width follows setColWidth.
+    /// Asking every cell of a long merged row for its width (as the layout does for the
+    /// default widths of a hierarchical grid) thus walks the row once, not once per cell.
+    struct Span
+    {
+        qint32 row = -1; ///< -1: nothing cached
+        qint32 first = 0;
+        qint32 last = -1;
+        qint64 width = 0;
+    };
+
+    void forgetSpan() { span.row = -1; }
+
+    const Span &spanAt(qint32 row, qint32 col) const
+    {
+        if (span.row == row && col >= span.first && col <= span.last)
+            return span;
+        qint32 first = col;
+        while (first > 0 && mergesRight(row, first - 1))
+            --first;
+        qint32 last = col;
+        while (mergesRight(row, last))
+            ++last;
+        qint64 width = 0;
+        for (qint32 c = first; c <= last; ++c)
+            width += effectiveWidth(c);
+        span = { row, first, last, width };
+        return span;
+    }
+
     FlexGrid::Flavor flavor;
     CellTable<QString> texts;
     CellTable<qint16> cellAlignments { qint16(-1) };
@@ -38,6 +69,7 @@ public:
     qint32 currentRow = 0;
     qint32 currentCol = 0;
     qint16 mergeCells = 0;
+    mutable Span span;
 };
 
 FlexGrid::FlexGrid(QObject *parent)
@@ -60,6 +92,7 @@ FlexGrid::Flavor FlexGrid::flavor() const
 
 void FlexGrid::setSize(qint32 rows, qint32 cols)
 {
+    d->forgetSpan();
     d->texts.resize(rows, cols);
     d->cellAlignments.resize(rows, cols);
     d->currentRow = std::clamp(d->currentRow, 0, std::max(0, rows - 1));
@@ -83,6 +116,7 @@ QString FlexGrid::TextMatrix(qint32 row, qint32 col) const
 
 void FlexGrid::setTextMatrix(qint32 row, qint32 col, const QString &text)
 {
+    d->forgetSpan();
     d->texts.set(row, col, text);
 }
 
@@ -91,7 +125,7 @@ void FlexGrid::setTexts(const QList<QStringList> &rows)
     qint32 cols = d->texts.cols();
     for (const QStringList &row : rows)
         cols = std::max<qint32>(cols, row.size());
-    setSize(std::max<qint32>(d->texts.rows(), rows.size()), cols);
+    setSize(std::max<qint32>(d->texts.rows(), rows.size()), cols); // forgets the span
     for (qint32 r = 0; r < rows.size(); ++r) {
         for (qint32 c = 0; c < rows[r].size(); ++c)
             d->texts.set(r, c, rows[r][c]);
@@ -115,11 +149,13 @@ void FlexGrid::setCellAlignmentAt(qint32 row, qint32 col, qint16 alignment)
 
 void FlexGrid::setMergeCells(qint16 mode)
 {
+    d->forgetSpan();
     d->mergeCells = mode;
 }
 
 void FlexGrid::setMergeRow(qint32 row, bool merge)
 {
+    d->forgetSpan();
     d->mergeRows.set(row, merge);
 }
 
@@ -177,7 +213,11 @@ QString FlexGrid::Text() const
 
 void FlexGrid::setColWidth(qint32 col, qint32 width)
 {
+    const qint32 before = d->effectiveWidth(col);
     d->colWidths.set(col, width < 0 ? -1 : width);
+    FlexGridPrivate::Span &span = d->span;
+    if (span.row >= 0 && col >= span.first && col <= span.last)
+        span.width += d->effectiveWidth(col) - before;
 }
 
 qint32 FlexGrid::ColWidth(qint32 col) const
@@ -205,16 +245,9 @@ qint16 FlexGrid::ColAlignment(qint32 col) const
 
 qint32 FlexGrid::CellWidth() const
 {
-    qint32 first = d->currentCol;
-    while (first > 0 && d->mergesRight(d->currentRow, first - 1))
-        --first;
-    qint32 last = d->currentCol;
-    while (d->mergesRight(d->currentRow, last))
-        ++last;
-    qint32 width = 0;
-    for (qint32 c = first; c <= last; ++c)
-        width += d->effectiveWidth(c);
-    return width;
+    // A merged area wider than 32 bits can count answers the widest width there is.
+    const qint64 width = d->spanAt(d->currentRow, d->currentCol).width;
+    return qint32(std::min<qint64>(width, std::numeric_limits<qint32>::max()));
 }
 
 qint16 FlexGrid::MergeCells() const
