@@ -31,6 +31,8 @@ public:
     }
 
     bool prepare(int outputMode, Surface *measuring);
+    /// Lays the report out again on the output's own surface; its errors end the export.
+    bool layOut();
     bool renderSheets(const std::function<bool(int sheet)> &beforeSheet,
                       const std::function<bool(int sheet)> &afterSheet);
     bool fail(const QString &message)
@@ -79,6 +81,18 @@ bool ReportExportPrivate::prepare(int outputMode, Surface *measuring)
     try {
         LoadFormat();
         LoadSettings();
+    } catch (const Error &e) {
+        return fail(QStringLiteral("[%1]%2").arg(e.number()).arg(e.description()));
+    }
+    sheets = s.SheetCount;
+    return true;
+}
+
+bool ReportExportPrivate::layOut()
+{
+    EngineState &s = engineState();
+    try {
+        ComputeLayout(s.Format.LineHeight, s.Format.LineCount);
     } catch (const Error &e) {
         return fail(QStringLiteral("[%1]%2").arg(e.number()).arg(e.description()));
     }
@@ -141,8 +155,8 @@ bool ReportExport::toPdf(const QString &path)
         // Lay out again on the file itself: its metrics are the ones the text is drawn with.
         s.DrawTarget = &pdf;
         s.ZoomRate = 1;
-        ComputeLayout(s.Format.LineHeight, s.Format.LineCount);
-        d->sheets = s.SheetCount;
+        if (!d->layOut())
+            return false;
         const bool done = d->renderSheets([&](int n) { return n == 1 || pdf.PainterSurface::newPage(); },
                                           [](int) { return true; });
         pdf.end();
@@ -180,8 +194,8 @@ bool ReportExport::toPng(const QString &folder, double zoom, const QString &base
         return false;
     EngineState &s = engineState();
     s.ZoomRate = zoom;
-    ComputeLayout(s.Format.LineHeight, s.Format.LineCount);
-    d->sheets = s.SheetCount;
+    if (!d->layOut())
+        return false;
     if (d->sheets == 0)
         return d->fail(QStringLiteral("报表没有可打印的页面。"));
 

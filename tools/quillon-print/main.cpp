@@ -8,6 +8,7 @@
 
 #include <quillon/flexgrid.h>
 #include <quillon/formatfields.h>
+#include <quillon/error.h>
 #include <quillon/gridfile.h>
 #include <quillon/myprint.h>
 #include <quillon/platform.h>
@@ -249,7 +250,7 @@ QString bandWideCsv(quillon::FlexGrid &grid, const quillon::MyPrint &print,
 
 } // namespace
 
-int main(int argc, char **argv)
+static int run(int argc, char **argv)
 {
     // Batch jobs run without a display; fonts still need a GUI application.
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM") && qEnvironmentVariableIsEmpty("DISPLAY")
@@ -433,4 +434,17 @@ int main(int argc, char **argv)
                report.writtenFiles().size());
     }
     return status;
+}
+
+int main(int argc, char **argv)
+{
+    // The library reports what a host can act on as quillon::Error; here that is a failed job.
+    try {
+        return run(argc, argv);
+    } catch (const quillon::Error &e) {
+        say(stderr, kProgram + QStringLiteral(": [%1]%2").arg(e.number()).arg(e.description()));
+    } catch (const std::exception &e) {
+        say(stderr, kProgram + QStringLiteral(": ") + QString::fromLocal8Bit(e.what()));
+    }
+    return 1;
 }
