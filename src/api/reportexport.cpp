@@ -3,11 +3,8 @@
 
 #include "engine/convert.h"
 #include "engine/draw/surface.h"
-#include "engine/layout/computelayout.h"
-#include "engine/layout/pagedriver.h"
+#include "engine/layout/sheetjob.h"
 #include "engine/state/enginestate.h"
-#include "engine/state/formatio.h"
-#include "engine/state/messagesink.h"
 #include "engine/state/platformservices.h"
 #include "platform/outputfile.h"
 #include "platform/paintersurface.h"
@@ -30,10 +27,15 @@ public:
     {
     }
 
-    bool prepare(int outputMode, Surface *measuring);
-    /// Lays the report out again on the output's own surface; its errors end the export.
-    bool layOut();
-    bool renderSheets(const std::function<bool(int sheet)> &beforeSheet,
+    void begin()
+    {
+        files.clear();
+        error.clear();
+        sheets = 0;
+    }
+    /// Draws every sheet of the job: `surfaceFor` gives the surface of sheet n (nothing when
+    /// it cannot), `afterSheet` takes the drawn sheet. Reports progress and honours a cancel.
+    bool renderSheets(SheetJob &job, const std::function<Surface *(int sheet)> &surfaceFor,
                       const std::function<bool(int sheet)> &afterSheet);
     bool fail(const QString &message)
     {
@@ -48,78 +50,23 @@ public:
     int sheets = 0;
 };
 
-namespace {
-
-/// Puts the engine back as a job leaves it, whatever happens: no drawing target that dies
-/// with the export.
-class TargetGuard
-{
-public:
-    ~TargetGuard() { engineState().DrawTarget = nullptr; }
-};
-
-} // namespace
-
-bool ReportExportPrivate::prepare(int outputMode, Surface *measuring)
-{
-    files.clear();
-    error.clear();
-    sheets = 0;
-    messageSink().beginJob();
-    EngineState &s = engineState();
-    PrintingSystem &printing = printingSystem();
-    if (!printing.hasPrinter() || !printing.currentPrinter())
-        return fail(QStringLiteral("请先安装打印机。"));
-    s.setPrintObject(&print);
-    if (int(print.GridType()) == 0)
-        return fail(QStringLiteral("网格类型(gridtype)不能为空。"));
-    if (!print.Datagrid())
-        return fail(QStringLiteral("网格数据（.datagrid）没有指定。"));
-    s.OutputMode = qint16(outputMode);
-    s.PreviewUiActive = false;
-    s.DrawTarget = measuring ? measuring : printing.currentPrinter();
-    try {
-        LoadFormat();
-        LoadSettings();
-    } catch (const Error &e) {
-        return fail(QStringLiteral("[%1]%2").arg(e.number()).arg(e.description()));
-    }
-    sheets = s.SheetCount;
-    return true;
-}
-
-bool ReportExportPrivate::layOut()
-{
-    EngineState &s = engineState();
-    try {
-        ComputeLayout(s.Format.LineHeight, s.Format.LineCount);
-    } catch (const Error &e) {
-        return fail(QStringLiteral("[%1]%2").arg(e.number()).arg(e.description()));
-    }
-    sheets = s.SheetCount;
-    return true;
-}
-
-bool ReportExportPrivate::renderSheets(const std::function<bool(int)> &beforeSheet,
+bool ReportExportPrivate::renderSheets(SheetJob &job,
+                                       const std::function<Surface *(int)> &surfaceFor,
                                        const std::function<bool(int)> &afterSheet)
 {
-    EngineState &s = engineState();
+    sheets = job.sheetCount();
     bool complete = true;
     for (int sheet = 1; sheet <= sheets; ++sheet) {
-        const LogicalPage first = firstPageOfSheet(sheet);
-        s.CurSheet = sheet;
-        s.CurRowPage = first.rowPage;
-        s.CurColPage = first.colPage;
-        if (!beforeSheet(sheet))
+        Surface *surface = surfaceFor(sheet);
+        if (!surface)
             return false;
-        if (!RenderSheet())
+        if (!job.renderSheet(sheet, *surface))
             complete = false;
         if (!afterSheet(sheet))
             return false;
         if (progress && !progress(sheet, sheets))
             return fail(QStringLiteral("导出已取消。"));
     }
-    s.CurSheet = s.CurRowPage = s.CurColPage = 1;
     if (!complete)
         error = QStringLiteral("有的页面未能完整绘出，原因已另行报告。");
     return true;
@@ -139,10 +86,10 @@ void ReportExport::setProgressHandler(std::function<bool(int, int)> handler)
 
 bool ReportExport::toPdf(const QString &path)
 {
-    TargetGuard guard;
-    if (!d->prepare(1, nullptr))
-        return false;
-    EngineState &s = engineState();
+    d->begin();
+    SheetJob job(d->print);
+    if (!job.prepare(1))
+        return d->fail(job.error());
     const PrinterSurface *printer = printingSystem().currentPrinter();
     const QSizeF sheet(printer->Width(), printer->Height());
     const QPointF offset((printer->Width() - printer->ScaleWidth()) / 2,
@@ -153,14 +100,13 @@ bool ReportExport::toPdf(const QString &path)
     {
         PdfSheetSurface pdf(&out, sheet, offset, d->print.MainTitle());
         // Lay out again on the file itself: its metrics are the ones the text is drawn with.
-        s.DrawTarget = &pdf;
-        s.ZoomRate = 1;
-        if (!d->layOut())
-            return false;
-        const bool done = d->renderSheets([&](int n) { return n == 1 || pdf.PainterSurface::newPage(); },
-                                          [](int) { return true; });
+        if (!job.layOut(&pdf, 1))
+            return d->fail(job.error());
+        const bool done = d->renderSheets(
+            job,
+            [&](int n) -> Surface * { return n == 1 || pdf.PainterSurface::newPage() ? &pdf : nullptr; },
+            [](int) { return true; });
         pdf.end();
-        s.DrawTarget = nullptr;
         if (!done) {
             // A page the file refused: the file knows why (a full disk, say).
             if (d->error.isEmpty())
@@ -180,7 +126,7 @@ bool ReportExport::toPdf(const QString &path)
 
 bool ReportExport::toPng(const QString &folder, double zoom, const QString &baseName)
 {
-    TargetGuard guard;
+    d->begin();
     if (!(zoom > 0.05 && zoom <= 20))
         return d->fail(QStringLiteral("缩放比例 %1 无效（应在 0.05 到 20 之间）。").arg(zoom));
     if (!QDir().mkpath(folder))
@@ -190,15 +136,15 @@ bool ReportExport::toPng(const QString &folder, double zoom, const QString &base
     probe.setDotsPerMeterX(3780);
     probe.setDotsPerMeterY(3780);
     PainterSurface probeSurface(&probe);
-    if (!d->prepare(2, &probeSurface))
-        return false;
-    EngineState &s = engineState();
-    s.ZoomRate = zoom;
-    if (!d->layOut())
-        return false;
-    if (d->sheets == 0)
+    SheetJob job(d->print);
+    if (!job.prepare(2, &probeSurface))
+        return d->fail(job.error());
+    if (!job.layOut(&probeSurface, zoom))
+        return d->fail(job.error());
+    if (job.sheetCount() == 0)
         return d->fail(QStringLiteral("报表没有可打印的页面。"));
 
+    const EngineState &s = engineState();
     const QSize pixels(std::max(1, roundHalfEven(s.PaperWidthTw * zoom / 15.0)),
                        std::max(1, roundHalfEven(s.PaperHeightTw * zoom / 15.0)));
     QImage page(pixels, QImage::Format_RGB32);
@@ -209,15 +155,14 @@ bool ReportExport::toPng(const QString &folder, double zoom, const QString &base
     // failed or cancelled export leaves the pages of an earlier one as they were.
     std::vector<std::unique_ptr<OutputFile>> pages;
     const bool done = d->renderSheets(
-        [&](int) {
+        job,
+        [&](int) -> Surface * {
             page.fill(Qt::white);
             surface = std::make_unique<PainterSurface>(&page);
-            s.DrawTarget = surface.get();
-            return true;
+            return surface.get();
         },
         [&](int n) {
             surface.reset();
-            s.DrawTarget = nullptr;
             auto &out = pages.emplace_back(std::make_unique<OutputFile>(
                 QDir(folder).filePath(QStringLiteral("%1-%2.png").arg(baseName).arg(n, 3, 10, QLatin1Char('0'))),
                 OutputFile::Devices::WriteThrough));

@@ -2,6 +2,8 @@
 #include "support/filesizelimit.h"
 #include "support/testplatform.h"
 
+#include "engine/draw/recordingsurface.h"
+#include "engine/state/enginestate.h"
 #include "printer/virtualprintingsystem.h"
 
 #include <quillon/flexgrid.h>
@@ -51,6 +53,8 @@ private Q_SLOTS:
     void pdfTargets();
     void pngPagesAllOrNothing_data();
     void pngPagesAllOrNothing();
+    void engineLeftAsFound_data();
+    void engineLeftAsFound();
 
 private:
     QString file(const QString &name) const { return m_dir->filePath(name); }
@@ -189,6 +193,39 @@ void TestReportExport::pngPagesAllOrNothing()
         QVERIFY(!QFile::exists(QDir(folder).filePath(u"page-003.png"_qs)));
     }
     QCOMPARE(partFiles(), QStringList());
+}
+
+void TestReportExport::engineLeftAsFound_data()
+{
+    QTest::addColumn<bool>("pdf");
+    QTest::addColumn<bool>("cancel");
+    QTest::newRow("pages") << false << false;
+    QTest::newRow("pages, cancelled") << false << true;
+    QTest::newRow("pdf") << true << false;
+    QTest::newRow("pdf, cancelled") << true << true;
+}
+
+void TestReportExport::engineLeftAsFound()
+{
+    // An export in the middle of a preview puts back its zoom, page, output and surface.
+    QFETCH(bool, pdf);
+    QFETCH(bool, cancel);
+    RecordingSurface preview;
+    EngineState &s = engineState();
+    s.DrawTarget = &preview;
+    s.ZoomRate = 0.75;
+    s.OutputMode = 2;
+    s.CurSheet = s.CurRowPage = 2;
+    ReportExport report(*m_print);
+    if (cancel)
+        report.setProgressHandler([](int done, int) { return done < 2; });
+    const bool done = pdf ? report.toPdf(file(u"r.pdf"_qs)) : report.toPng(file(u"png"_qs), 2);
+    QCOMPARE(done, !cancel);
+    QCOMPARE(s.DrawTarget, &preview);
+    QCOMPARE(s.ZoomRate, 0.75);
+    QCOMPARE(s.OutputMode, qint16(2));
+    QCOMPARE(s.CurSheet, 2);
+    QCOMPARE(s.CurRowPage, 2);
 }
 
 QUILLON_TEST_MAIN(TestReportExport)

@@ -72,6 +72,7 @@ private Q_SLOTS:
     void firstPagesOfSheets();
     void continuousPage();
     void pagesPast32767();
+    void noSecondSheetWhileOneIsDrawn();
     void goldenSheet();
     void secondGridSwitchedOffWhenTheFirstReachesTheMiddle_data();
     void secondGridSwitchedOffWhenTheFirstReachesTheMiddle();
@@ -372,6 +373,19 @@ void TestPageDriver::pagesPast32767()
         QCOMPARE(s.CurRowPage, sheet);
         QCOMPARE(s.SheetNav[1], sheet == 40000);
     }
+}
+
+void TestPageDriver::noSecondSheetWhileOneIsDrawn()
+{
+    // An event let through while a sheet is drawn asks for another: it is refused.
+    int nested = -1;
+    QTimer::singleShot(0, [&nested] { nested = RenderSheet(); });
+    QVERIFY(RenderSheet());
+    QCOMPARE(nested, 0);
+    QCOMPARE(m_sink->messages().size(), 1);
+    QCOMPARE(m_sink->messages()[0].prompt, u"正在绘制另一页，请稍候再试。"_qs);
+    QCOMPARE(pageNumbers(*m_page).size(), 1);
+    QVERIFY(RenderSheet()); // and the next sheet draws
 }
 
 void TestPageDriver::continuousPage()

@@ -18,6 +18,7 @@
 #include <QCoreApplication>
 #include <QCursor>
 #include <QGuiApplication>
+#include <QScopeGuard>
 
 namespace quillon {
 
@@ -226,6 +227,14 @@ LogicalPage firstPageOfSheet(int sheet)
 bool RenderSheet()
 {
     EngineState &s = engineState();
+    // Drawing lets pending events through once; one of them must not start a second sheet
+    // on the one engine state.
+    if (s.SheetInProgress) {
+        ShowMessage(QStringLiteral("正在绘制另一页，请稍候再试。"), 48);
+        return false;
+    }
+    s.SheetInProgress = true;
+    const auto done = qScopeGuard([&s] { s.SheetInProgress = false; });
     const qint32 rowPage = s.CurRowPage;
     const qint32 colPage = s.CurColPage;
     bool ok = true;

@@ -88,6 +88,7 @@ struct EngineState
     qint32 CurSheet = 1;
     std::array<bool, 2> SheetNav {}; ///< (0) first sheet drawn, (1) last logical page drawn
     bool LastPageDone = false;
+    bool SheetInProgress = false; ///< a sheet is being drawn: events it lets through wait
     qint32 PageOriginX = 0;
     qint32 PageOriginY = 0;
     qint32 CurX = 0;
