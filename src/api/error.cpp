@@ -10,7 +10,7 @@ Error::Error(int number, QString description)
 }
 
 OverflowError::OverflowError()
-    : Error(6, QStringLiteral("Overflow"))
+    : Error(ErrorNumber::Overflow, QStringLiteral("Overflow"))
 {
 }
 

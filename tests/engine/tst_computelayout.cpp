@@ -44,6 +44,7 @@ private Q_SLOTS:
     void heightTakenByFurniture_data();
     void heightTakenByFurniture();
     void pageInfoLinesKeptOnNarrowPages();
+    void skippedStepsAreLogged();
     void headerLineWithTextNewlineIsAnError();
     void fixedHeaderRows_data();
     void fixedHeaderRows();
@@ -316,6 +317,35 @@ void TestComputeLayout::pageInfoLinesKeptOnNarrowPages()
     const qint32 wide = heightLeft();
     fullPage(3000, 15000);
     QCOMPARE(heightLeft(), wide - 2 * 325);
+}
+
+namespace {
+QStringList g_logged;
+void captureLog(QtMsgType, const QMessageLogContext &context, const QString &text)
+{
+    g_logged << QLatin1String(context.category) + u' ' + text;
+}
+} // namespace
+
+void TestComputeLayout::skippedStepsAreLogged()
+{
+    // A page 0 mm wide arranged across the sheet divides by zero: the step is skipped, the
+    // layout goes on, and QT_LOGGING_RULES="quillon.engine.debug=true" shows why.
+    PageFormat &f = engineState().Format;
+    f.FullPage = 0;
+    f.PageWidth = 0;
+    f.PageHeight = 100;
+    f.AutoArrange = f.HCenter = 1;
+    QLoggingCategory::setFilterRules(u"quillon.engine.debug=true"_qs);
+    g_logged.clear();
+    const QtMessageHandler previous = qInstallMessageHandler(captureLog);
+    ComputeLayout(0, 10);
+    qInstallMessageHandler(previous);
+    QLoggingCategory::setFilterRules(QString());
+    QVERIFY2(g_logged.size() == 1 && g_logged[0].startsWith(u"quillon.engine step skipped: page width"_qs),
+             qPrintable(g_logged.join(u'\n')));
+    QVERIFY(g_logged[0].contains(u"[11]Division by zero"_qs));
+    QCOMPARE(engineState().LinesPerPage, 10);
 }
 
 void TestComputeLayout::headerLineWithTextNewlineIsAnError()

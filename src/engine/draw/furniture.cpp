@@ -61,7 +61,7 @@ qint32 newlineOf(const QString &text)
 {
     if (const auto value = LineTable::newlineValue(text))
         return *value;
-    throw Error(13, QStringLiteral("Type mismatch: the newline value “%1” is not a number").arg(text));
+    throw Error(ErrorNumber::TypeMismatch, QStringLiteral("Type mismatch: the newline value “%1” is not a number").arg(text));
 }
 
 enum class Lines { Head, Foot };

@@ -1,6 +1,7 @@
 #include "flexgridrenderer.h"
 
 #include "engine/convert.h"
+#include "engine/ignoringerrors.h"
 #include "engine/draw/surface.h"
 #include "engine/draw/textprimitives.h"
 #include "engine/layout/computelayout.h"
@@ -96,11 +97,9 @@ private:
     {
         if (!data)
             return read();
-        try {
-            return read();
-        } catch (const Error &) {
-            return previous;
-        }
+        T value = previous;
+        ignoringErrors("data grid call", [&] { value = read(); });
+        return value;
     }
 
     EngineState &s;

@@ -16,7 +16,7 @@ Contract *contractOf(QObject *grid)
 {
     auto *contract = dynamic_cast<Contract *>(grid);
     if (!contract)
-        throw Error(438, QStringLiteral("Object doesn't support this property or method"));
+        throw Error(ErrorNumber::MemberNotSupported, QStringLiteral("Object doesn't support this property or method"));
     return contract;
 }
 
@@ -25,7 +25,7 @@ Contract *contractOf(QObject *grid)
 std::unique_ptr<GridAccess> GridAccess::create(int kind, QObject *grid, qint32 gridrows)
 {
     if (!grid)
-        throw Error(91, QStringLiteral("Object variable or With block variable not set"));
+        throw Error(ErrorNumber::ObjectNotSet, QStringLiteral("Object variable or With block variable not set"));
     switch (kind) {
     case 1:
         return std::make_unique<SheetGridAccess>(contractOf<AbstractSheetGrid>(grid));
@@ -43,7 +43,7 @@ std::unique_ptr<GridAccess> GridAccess::create(int kind, QObject *grid, qint32 g
     case 8:
         return std::make_unique<SpreadGridAccess>(contractOf<AbstractSpreadGrid>(grid));
     default:
-        throw Error(5, QStringLiteral("Grid kind %1 is not supported (1 to 8)").arg(kind));
+        throw Error(ErrorNumber::InvalidCall, QStringLiteral("Grid kind %1 is not supported (1 to 8)").arg(kind));
     }
 }
 
@@ -60,7 +60,7 @@ qint32 SheetGridAccess::colCount() const
 QString SheetGridAccess::cellAddress(qint32 row, qint32 col)
 {
     if (col < 1 || col > 26)
-        throw Error(20002,
+        throw Error(ErrorNumber::NoCellAddress,
                     QStringLiteral("Spreadsheet column %1 has no address: only columns 1 to 26 "
                                    "(A to Z) can be printed")
                         .arg(col));

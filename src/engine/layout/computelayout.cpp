@@ -1,6 +1,7 @@
 #include "computelayout.h"
 
 #include "engine/convert.h"
+#include "engine/ignoringerrors.h"
 #include "engine/draw/picturefilereader.h"
 #include "engine/draw/furniture.h"
 #include "engine/draw/surface.h"
@@ -24,28 +25,10 @@ namespace {
 
 constexpr double kTwipsPerMm = 56.7;
 
-/// Thrown inside the steps whose failures are ignored, for what would be a runtime error.
-struct StepFailed
-{
-};
-
-/// Runs a step of the computation whose failure only loses that step.
-template<typename Step>
-void ignoringErrors(const char *what, Step &&step)
-{
-    try {
-        step();
-    } catch (const StepFailed &) {
-        qCDebug(lcLayout) << "layout step skipped:" << what;
-    } catch (const Error &e) {
-        qCDebug(lcLayout) << "layout step skipped:" << what << e.what();
-    }
-}
-
 double divide(double a, double b)
 {
     if (b == 0)
-        throw StepFailed {};
+        throw Error(ErrorNumber::DivisionByZero, QStringLiteral("Division by zero"));
     return a / b;
 }
 
@@ -53,7 +36,7 @@ double divide(double a, double b)
 qint32 toCount(double value, const char *what)
 {
     if (!(value < 2147483648.0))
-        throw Error(6, QStringLiteral("Overflow: the report needs more %1 than Quillon can count "
+        throw Error(ErrorNumber::Overflow, QStringLiteral("Overflow: the report needs more %1 than Quillon can count "
                                       "(at most 2,147,483,647)")
                            .arg(QLatin1String(what)));
     return qint32(std::max(value, 0.0));
@@ -64,7 +47,7 @@ qint32 newlineValue(const QString &text, const char *table, qsizetype row)
 {
     if (const auto value = LineTable::newlineValue(text))
         return *value;
-    throw Error(13, QStringLiteral("Type mismatch: entry %1 of %2 has the newline value “%3”, "
+    throw Error(ErrorNumber::TypeMismatch, QStringLiteral("Type mismatch: entry %1 of %2 has the newline value “%3”, "
                                    "which is not a number")
                         .arg(row)
                         .arg(QLatin1String(table), text));
@@ -174,7 +157,7 @@ struct LayoutContext
         , kind(int(print.GridType()))
     {
         if (!measure)
-            throw Error(482, QStringLiteral("Printer error: there is no printer and no page to "
+            throw Error(ErrorNumber::PrinterError, QStringLiteral("Printer error: there is no printer and no page to "
                                             "lay the report out on"));
         if (kind >= 1 && kind <= 8)
             grid = GridAccess::create(kind, print.Datagrid(), print.gridrows());
@@ -183,7 +166,7 @@ struct LayoutContext
     PrinterSurface &needPrinter() const
     {
         if (!printer)
-            throw StepFailed {};
+            throw Error(ErrorNumber::PrinterError, QStringLiteral("Printer error: no printer"));
         return *printer;
     }
     /// The height of a line of text at a font's size, measured as the page furniture does.

@@ -61,7 +61,7 @@ void renderGrid(int kind)
     case 1:
     case 2:
     case 8:
-        throw Error(20010, QStringLiteral("Grid kind %1 cannot be printed by this version of "
+        throw Error(ErrorNumber::KindNotPrintable, QStringLiteral("Grid kind %1 cannot be printed by this version of "
                                           "Quillon yet")
                                .arg(kind));
     default:
@@ -247,7 +247,7 @@ bool RenderSheet()
             ShowMessage(QStringLiteral("[%1]%2").arg(e.number()).arg(e.description()), 48);
         } catch (const std::exception &e) {
             ok = false;
-            ShowMessage(QStringLiteral("[%1]%2").arg(51).arg(QString::fromLocal8Bit(e.what())), 48);
+            ShowMessage(QStringLiteral("[%1]%2").arg(ErrorNumber::Unexpected).arg(QString::fromLocal8Bit(e.what())), 48);
         }
     }
     if (!ok)

@@ -1,8 +1,12 @@
 #include "enginestate.h"
 
+#include "engine/ignoringerrors.h"
+
 #include <quillon/myprint.h>
 
 namespace quillon {
+
+Q_LOGGING_CATEGORY(lcEngine, "quillon.engine")
 
 namespace {
 std::unique_ptr<EngineState> &stateSlot()

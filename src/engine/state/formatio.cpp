@@ -5,6 +5,7 @@
 #include "engine/grids/gridadapters.h"
 #include "engine/layout/computelayout.h"
 #include "enginestate.h"
+#include "engine/ignoringerrors.h"
 #include "platformservices.h"
 #include "printer/printingsystem.h"
 #include "registry.h"
@@ -208,9 +209,7 @@ void LoadFormat()
             action();
             return;
         }
-        try {
-            action();
-        } catch (const Error &) {
+        if (!ignoringErrors("paper", action)) {
             ShowMessage(QStringLiteral("当前打印机不支持指定纸张，系统使用缺省纸张。"), 16);
             if (printer)
                 s.Format.PaperSize = printer->PaperSize();
@@ -223,7 +222,7 @@ void LoadFormat()
         if (!paperAskedFor)
             s.Format.PaperSize = printer->PaperSize();
         else if (!printer->setPaperSize(s.Format.PaperSize))
-            throw Error(380, QStringLiteral("Invalid property value"));
+            throw Error(ErrorNumber::InvalidPropertyValue, QStringLiteral("Invalid property value"));
         else
             s.Format.PaperSize = printer->PaperSize();
     });

@@ -52,7 +52,7 @@ public:
         // The table counts its rows and columns in 32 bits: the last index has no room.
         if (row < 0 || col < 0 || row == std::numeric_limits<qint32>::max()
             || col == std::numeric_limits<qint32>::max())
-            throw Error(9, QStringLiteral("Subscript out of range"));
+            throw Error(ErrorNumber::SubscriptOutOfRange, QStringLiteral("Subscript out of range"));
         if (row >= m_rows || col >= m_cols)
             resize(std::max(row + 1, m_rows), std::max(col + 1, m_cols));
         m_cells[qsizetype(row) * m_cols + col] = std::move(value);
@@ -83,7 +83,7 @@ public:
     void set(qint32 index, T value)
     {
         if (index < 0 || index == std::numeric_limits<qint32>::max())
-            throw Error(9, QStringLiteral("Subscript out of range"));
+            throw Error(ErrorNumber::SubscriptOutOfRange, QStringLiteral("Subscript out of range"));
         if (index >= m_values.size())
             m_values.resize(index + 1, m_fallback);
         m_values[index] = std::move(value);
@@ -98,7 +98,7 @@ private:
 inline void checkGridIndex(qint32 value, qint32 low, qint32 high, const char *what)
 {
     if (value < low || value > high)
-        throw Error(381, QStringLiteral("Invalid %1 value").arg(QLatin1String(what)));
+        throw Error(ErrorNumber::InvalidRowOrColumn, QStringLiteral("Invalid %1 value").arg(QLatin1String(what)));
 }
 
 } // namespace quillon

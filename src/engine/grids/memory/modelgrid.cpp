@@ -16,7 +16,7 @@ ModelGrid::ModelGrid(QAbstractItemModel *model, QObject *parent)
 void ModelGrid::setColumnWidth(qint32 col, qint32 twips)
 {
     if (col < 0)
-        throw Error(9, QStringLiteral("Subscript out of range"));
+        throw Error(ErrorNumber::SubscriptOutOfRange, QStringLiteral("Subscript out of range"));
     if (col >= m_widths.size())
         m_widths.resize(col + 1, 0);
     m_widths[col] = std::max(0, twips);

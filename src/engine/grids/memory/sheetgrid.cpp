@@ -107,7 +107,7 @@ SheetCellFormat SheetGrid::cellFormat(qint32 row, qint32 col) const
 void SheetGrid::addMergedRange(qint32 row1, qint32 col1, qint32 row2, qint32 col2)
 {
     if (row1 < 1 || col1 < 1 || row2 < row1 || col2 < col1)
-        throw Error(5, QStringLiteral("Invalid procedure call or argument"));
+        throw Error(ErrorNumber::InvalidCall, QStringLiteral("Invalid procedure call or argument"));
     d->merges.append({ row1, col1, row2, col2 });
 }
 
@@ -213,7 +213,7 @@ void SheetGrid::setSelection(const QString &address)
     static const QRegularExpression pattern(QStringLiteral("^([A-Z])([1-9][0-9]{0,8})$"));
     const QRegularExpressionMatch match = pattern.match(address);
     if (!match.hasMatch())
-        throw Error(20001, QStringLiteral("Invalid selection: \"%1\"").arg(address));
+        throw Error(ErrorNumber::InvalidSelection, QStringLiteral("Invalid selection: \"%1\"").arg(address));
     const qint32 col = match.captured(1).at(0).unicode() - u'A' + 1;
     const qint32 row = match.captured(2).toInt();
     d->activeRow = row;

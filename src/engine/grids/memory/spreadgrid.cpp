@@ -138,7 +138,7 @@ void SpreadGrid::setTypeNumberDecPlacesAt(qint32 col, qint32 row, qint16 places)
 void SpreadGrid::addCellSpan(qint32 anchorCol, qint32 anchorRow, qint32 colCount, qint32 rowCount)
 {
     if (colCount < 1 || rowCount < 1)
-        throw Error(5, QStringLiteral("Invalid procedure call or argument"));
+        throw Error(ErrorNumber::InvalidCall, QStringLiteral("Invalid procedure call or argument"));
     d->spans.append({ anchorCol, anchorRow, colCount, rowCount });
 }
 
