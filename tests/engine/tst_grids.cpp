@@ -1,6 +1,7 @@
 #include "testmain.h"
 
 #include "engine/grids/gridadapters.h"
+#include "engine/grids/gridkinds.h"
 
 #include <quillon/datagrid.h>
 #include <quillon/error.h>
@@ -64,6 +65,7 @@ class TestGrids : public QObject
     Q_OBJECT
 
 private Q_SLOTS:
+    void oneRulesObjectPerKind();
     void factoryChecksKindAndObject_data();
     void factoryChecksKindAndObject();
     void gridFactsPerKind_data();
@@ -514,6 +516,28 @@ void TestGrids::voucherFlagsAndAmountColumns()
     grid.GetJeLineInf(1, isAmount, first, last, line, dot);
     QVERIFY(!isAmount);
     QCOMPARE(errorNumber([&] { grid.Text(6, 0); }), 381);
+}
+
+void TestGrids::oneRulesObjectPerKind()
+{
+    QVERIFY(!gridKindRules(0));
+    QVERIFY(!gridKindRules(9));
+    for (int kind = 1; kind <= 8; ++kind) {
+        const GridKindRules *rules = gridKindRules(kind);
+        QVERIFY(rules);
+        QCOMPARE(int(rules->kind()), kind);
+        // Kinds whose renderer is still to come say so; the flex family prints headings alone.
+        const bool printable = kind >= 3 && kind <= 7;
+        QCOMPARE(rules->printsHeadingWithoutRows(), printable);
+        if (!printable) {
+            try {
+                rules->render();
+                QFAIL("rendered");
+            } catch (const Error &e) {
+                QCOMPARE(e.number(), ErrorNumber::KindNotPrintable);
+            }
+        }
+    }
 }
 
 QUILLON_TEST_MAIN(TestGrids)

@@ -1,6 +1,7 @@
 #include "textprimitives.h"
 
 #include "engine/convert.h"
+#include "engine/grids/gridkinds.h"
 #include "engine/state/enginestate.h"
 #include "engine/state/platformservices.h"
 #include "printer/printingsystem.h"
@@ -9,6 +10,15 @@
 #include <quillon/myprint.h>
 
 namespace quillon {
+
+HPlace generalPlace(const QString &text)
+{
+    if (isNumericText(text))
+        return HPlace::Right;
+    if (isDateText(text))
+        return HPlace::Centre;
+    return HPlace::Left;
+}
 
 namespace {
 
@@ -47,75 +57,11 @@ TextSize zoomed(TextSize size, double zoom)
     return { roundHalfEven(size.width * zoom), roundHalfEven(size.height * zoom) };
 }
 
-enum class HPlace { Left, Centre, Right };
-enum class VPlace { Top, Centre, Bottom };
-
-/// Settles a general alignment from the text: numbers right, dates centred, the rest left.
-HPlace generalPlace(const QString &text)
-{
-    if (isNumericText(text))
-        return HPlace::Right;
-    if (isDateText(text))
-        return HPlace::Centre;
-    return HPlace::Left;
-}
-
-/// A horizontal code of the kinds that give left and right codes of their own; any other code
-/// is centred.
-HPlace horizontalByCode(qint16 code, qint16 left, qint16 right)
-{
-    return code == left ? HPlace::Left : code == right ? HPlace::Right : HPlace::Centre;
-}
-
-/// 0 centre, 1 top, 2 bottom; any other code is centred.
-VPlace verticalByCode(qint16 code)
-{
-    return code == 1 ? VPlace::Top : code == 2 ? VPlace::Bottom : VPlace::Centre;
-}
-
-/// Where the text goes in the cell, by the grid kind's alignment codes. General codes are
-/// settled and written back into the cell.
-std::pair<HPlace, VPlace> placement(const QString &text, CellBox &cell, int kind)
-{
-    switch (kind) {
-    case 2: // 0 centre, 1 left, 2 right; 0 centre, 1 top, 2 bottom
-        return { horizontalByCode(cell.HorAlign, 1, 2), verticalByCode(cell.VerAlign) };
-    case 3:
-    case 4: { // 0 left, 1 centre, 2 right, 3 general; always centred vertically
-        if (cell.HorAlign == 3) {
-            const HPlace settled = generalPlace(text);
-            cell.HorAlign = settled == HPlace::Right ? 2 : settled == HPlace::Centre ? 1 : 0;
-        }
-        const HPlace h = cell.HorAlign == 1 ? HPlace::Centre
-            : cell.HorAlign == 2            ? HPlace::Right
-                                            : HPlace::Left;
-        return { h, VPlace::Centre };
-    }
-    case 5:
-    case 6: { // one code: column of three = horizontal, position within it = vertical
-        if (cell.HorAlign == 9) {
-            const HPlace settled = generalPlace(text);
-            cell.HorAlign = settled == HPlace::Right ? 7 : settled == HPlace::Centre ? 4 : 1;
-        }
-        const int code = cell.HorAlign >= 0 && cell.HorAlign <= 8 ? cell.HorAlign : 1;
-        static constexpr HPlace hs[] = { HPlace::Left, HPlace::Centre, HPlace::Right };
-        static constexpr VPlace vs[] = { VPlace::Top, VPlace::Centre, VPlace::Bottom };
-        return { hs[code / 3], vs[code % 3] };
-    }
-    case 8: // 0 left, 1 right, 2 centre; 0 centre, 1 top, 2 bottom
-        return { horizontalByCode(cell.HorAlign, 0, 1), verticalByCode(cell.VerAlign) };
-    case 7:
-        // The plain grid has no alignment of its own: numbers right, dates centred, the rest
-        // left, all vertically centred, like the general alignment of the other kinds.
-        return { generalPlace(text), VPlace::Centre };
-    default:
-        return { HPlace::Left, VPlace::Centre };
-    }
-}
 
 void printSingleLine(const QString &text, CellBox &cell, TextSize size)
 {
-    const auto [h, v] = placement(text, cell, int(engineState().printObject()->GridType()));
+    const GridKindRules *rules = gridKindRules(int(engineState().printObject()->GridType()));
+    const auto [h, v] = rules ? rules->placement(text, cell) : std::pair { HPlace::Left, VPlace::Centre };
     qint32 x = cell.Left + kCellMargin;
     if (h == HPlace::Centre)
         x = cell.Left + roundHalfEven((cell.Width - size.width) / 2.0);

@@ -20,6 +20,13 @@ struct CellBox
     qint16 CellType = 0;
 };
 
+/// Where a text goes in its cell, across and down.
+enum class HPlace { Left, Centre, Right };
+enum class VPlace { Top, Centre, Bottom };
+
+/// Settles a general alignment from the text: numbers right, dates centred, the rest left.
+HPlace generalPlace(const QString &text);
+
 struct TextSize
 {
     qint32 width = 0;

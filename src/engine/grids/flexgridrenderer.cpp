@@ -8,6 +8,7 @@
 #include "engine/state/enginestate.h"
 #include "engine/state/previewsinks.h"
 #include "gridadapters.h"
+#include "gridkinds.h"
 #include "gridframe.h"
 
 #include <quillon/error.h>
@@ -66,13 +67,13 @@ public:
     FlexGridPage()
         : s(engineState())
         , print(*s.printObject())
-        , kind(int(print.GridType()))
+        , kind(GridKind(print.GridType()))
         , zoom(s.ZoomRate)
-        , access(GridAccess::create(kind, print.Datagrid(), print.gridrows()))
+        , access(GridAccess::create(int(kind), print.Datagrid(), print.gridrows()))
     {
-        if (kind == 5 || kind == 6)
+        if (kind == GridKind::Flex || kind == GridKind::HFlex)
             flex = static_cast<FlexGridAccess *>(access.get());
-        if (kind == 3 || kind == 4)
+        if (kind == GridKind::DBGrid || kind == GridKind::DataGrid)
             data = static_cast<DataGridAccess *>(access.get());
     }
 
@@ -104,7 +105,7 @@ private:
 
     EngineState &s;
     MyPrint &print;
-    const int kind;
+    const GridKind kind;
     const double zoom;
     std::unique_ptr<GridAccess> access;
     FlexGridAccess *flex = nullptr;
@@ -242,7 +243,7 @@ void FlexGridPage::drawCell(qint32 row, qint32 col, RowKind rowKind, bool fixedC
     }
 
     if (drawText) {
-        const int fontIndex = header ? 3 : kind == 5 || kind == 6 ? 3 : 5;
+        const int fontIndex = header || flex ? 3 : 5;
         PrintCellText(text, box, s.FontTable[fontIndex]);
     }
     s.CurX += step;

@@ -6,6 +6,7 @@
 #include "engine/draw/furniture.h"
 #include "engine/draw/surface.h"
 #include "engine/grids/gridadapters.h"
+#include "engine/grids/gridkinds.h"
 #include "engine/state/enginestate.h"
 #include "engine/state/platformservices.h"
 #include "engine/state/registry.h"
@@ -63,64 +64,6 @@ double lineTableHeight(const LineTable &table, const char *name, double lineHeig
     return total;
 }
 
-/// Height in twips of the header rows that every page repeats.
-double fixedRowsHeight(const EngineState &s, GridAccess &grid)
-{
-    const auto rowHeight = [&](qint32 row) -> double {
-        return s.FixRowsHeightTw != 0 ? s.FixRowsHeightTw : grid.rowHeight(row);
-    };
-    double total = 0;
-    switch (grid.kind()) {
-    case 1:
-        for (qint32 r = 1; r <= s.FixedRowsTop; ++r)
-            total += rowHeight(r);
-        break;
-    case 2:
-        for (qint32 r = 0; r < s.FixedRowsTop; ++r)
-            total += rowHeight(r);
-        // The total rows at the bottom also print on every page.
-        for (qint32 r = s.GridRows - s.FixedRowsBottom; r < s.GridRows; ++r)
-            total += rowHeight(r);
-        break;
-    case 3:
-    case 4: {
-        auto &data = static_cast<DataGridAccess &>(grid);
-        total = data.grid()->HeadLines() * rowHeight(0);
-        break;
-    }
-    case 8: {
-        // Every column header row prints: 0, then -999, -998, ...
-        auto &spread = static_cast<SpreadGridAccess &>(grid);
-        const qint32 headerRows = spread.grid()->ColHeaderRows();
-        for (qint32 g = 0; g < headerRows; ++g)
-            total += rowHeight(g == 0 ? 0 : g - 1000);
-        break;
-    }
-    default:
-        for (qint32 r = 0; r < s.FixedRowsTop; ++r)
-            total += rowHeight(r);
-        break;
-    }
-    return total;
-}
-
-/// The automatic body row height: the grid's own first body row.
-qint32 gridBodyRowHeight(const EngineState &s, GridAccess &grid)
-{
-    switch (grid.kind()) {
-    case 1:
-    case 8:
-        return grid.rowHeight(1);
-    case 2:
-        return grid.rowHeight(s.FixedRowsTop);
-    case 3:
-    case 4:
-        return grid.rowHeight(0);
-    default:
-        return s.GridRows > 1 ? grid.rowHeight(s.FixedRowsTop) : 0;
-    }
-}
-
 /// Loads the logo picture; false (after a message) when the file is missing or no picture.
 bool loadLogo(const QString &path, LayoutResult &r)
 {
@@ -154,13 +97,13 @@ struct LayoutContext
         , print(*const_cast<EngineState &>(state).printObject())
         , printer(printingSystem().currentPrinter())
         , measure(state.DrawTarget ? state.DrawTarget : printer)
-        , kind(int(print.GridType()))
+        , rules(gridKindRules(int(print.GridType())))
     {
         if (!measure)
             throw Error(ErrorNumber::PrinterError, QStringLiteral("Printer error: there is no printer and no page to "
                                             "lay the report out on"));
-        if (kind >= 1 && kind <= 8)
-            grid = GridAccess::create(kind, print.Datagrid(), print.gridrows());
+        if (rules)
+            grid = GridAccess::create(int(rules->kind()), print.Datagrid(), print.gridrows());
     }
 
     PrinterSurface &needPrinter() const
@@ -181,7 +124,7 @@ struct LayoutContext
     MyPrint &print;
     PrinterSurface *printer;
     Surface *measure;
-    const int kind;
+    const GridKindRules *rules; ///< nothing for a GridType that names no kind
     std::unique_ptr<GridAccess> grid;
 };
 
@@ -336,7 +279,7 @@ qint32 heightForBodyRows(const LayoutContext &c, LayoutResult &r)
     }
     height -= lineTableHeight(s.HeadLines, "HeadLines", c.lineHeight(2));
     if (c.grid)
-        height -= fixedRowsHeight(s, *c.grid);
+        height -= c.rules->fixedRowsHeight(s, *c.grid);
 
     const double furnitureLine = c.lineHeight(6);
     height -= lineTableHeight(s.FootLines, "FootLines", furnitureLine);
@@ -369,7 +312,7 @@ void rowsPerPage(const LayoutContext &c, LayoutResult &r, qint32 usableH, qint16
     } else if (rows != 0) {
         r.LineHeightTw = qint32(std::floor(double(usableH) / rows));
     } else {
-        r.LineHeightTw = c.grid ? gridBodyRowHeight(c.s, *c.grid) : 0;
+        r.LineHeightTw = c.grid ? c.rules->bodyRowHeight(c.s, *c.grid) : 0;
         linesPerPage = r.LineHeightTw < 1 ? 1 : std::floor(double(usableH) / r.LineHeightTw);
     }
     if (linesPerPage < 1) {
@@ -381,12 +324,12 @@ void rowsPerPage(const LayoutContext &c, LayoutResult &r, qint32 usableH, qint16
     r.LinesPerPage = toCount(linesPerPage, "rows per page");
 }
 
-/// 10. Row bands. The grids drawn with a heading row print it even without body rows.
+/// 10. Row bands. The grids drawn with a heading row may print it without body rows.
 void rowBands(const LayoutContext &c, LayoutResult &r)
 {
     const qint32 bodyRows = c.s.GridRows - c.s.FixedRowsTop - c.s.FixedRowsBottom;
     r.RowPageCount = toCount(std::floor(double(bodyRows) / r.LinesPerPage + 0.999), "pages");
-    if (c.kind >= 3 && c.kind <= 7 && r.RowPageCount < 1)
+    if (c.rules && c.rules->printsHeadingWithoutRows() && r.RowPageCount < 1)
         r.RowPageCount = 1;
 }
 
@@ -397,22 +340,18 @@ void columnBands(const LayoutContext &c, LayoutResult &r)
     const PageFormat &f = c.f;
     r.FirstBodyCol = s.ColStart;
     if (f.MultFixCol == 1 && r.FirstBodyCol < s.FixedCols)
-        r.FirstBodyCol = c.kind == 1 ? s.FixedCols + 1 : s.FixedCols;
+        r.FirstBodyCol = c.rules ? c.rules->firstColumnAfterFixed(s.FixedCols) : s.FixedCols;
     r.LastBodyCol = s.ColEnd;
     r.ColBandStarts = { r.FirstBodyCol };
     r.FixedColsWidthTw = 0;
     if (c.grid) {
-        const auto width = [&](qint32 col) -> double {
-            // A hidden spreadsheet column takes no room: its renderer skips it.
-            return c.kind == 1 && c.grid->colHidden(col) ? 0 : c.grid->colWidth(col);
-        };
-        if (f.MultFixCol == 1 && c.kind != 8) {
-            double fixed = 0;
-            for (qint32 col = 0; col < s.FixedCols; ++col)
-                fixed += width(c.kind == 1 ? col + 1 : col);
-            r.FixedColsWidthTw = roundHalfEven(fixed);
-            if (r.PageWidthTw < r.FixedColsWidthTw)
-                ShowMessage(QStringLiteral("固定列宽度超过页面宽度"), 0);
+        const auto width = [&](qint32 col) { return c.rules->bandColumnWidth(*c.grid, col); };
+        if (f.MultFixCol == 1) {
+            if (const auto fixed = c.rules->fixedColumnsWidth(*c.grid, s.FixedCols)) {
+                r.FixedColsWidthTw = roundHalfEven(*fixed);
+                if (r.PageWidthTw < r.FixedColsWidthTw)
+                    ShowMessage(QStringLiteral("固定列宽度超过页面宽度"), 0);
+            }
         }
         if (f.HoriCutPage == 1) {
             r.ColBandStarts = PlanColumnBands(r.FirstBodyCol, r.LastBodyCol, r.PageWidthTw,

@@ -6,6 +6,7 @@
 #include "engine/draw/surface.h"
 #include "engine/draw/textprimitives.h"
 #include "engine/grids/flexgridrenderer.h"
+#include "engine/grids/gridkinds.h"
 #include "engine/state/enginestate.h"
 #include "engine/state/platformservices.h"
 #include "engine/state/previewsinks.h"
@@ -57,16 +58,10 @@ private:
 
 void renderGrid(int kind)
 {
-    switch (kind) {
-    case 1:
-    case 2:
-    case 8:
-        throw Error(ErrorNumber::KindNotPrintable, QStringLiteral("Grid kind %1 cannot be printed by this version of "
-                                          "Quillon yet")
-                               .arg(kind));
-    default:
-        RenderFlexGrid();
-    }
+    if (const GridKindRules *rules = gridKindRules(kind))
+        rules->render();
+    else
+        RenderFlexGrid(); // it says which kind it cannot read
 }
 
 /// Cut marks around the logical page at (x0, y0) when several share the sheet.

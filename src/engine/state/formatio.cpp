@@ -5,6 +5,7 @@
 #include "engine/grids/gridadapters.h"
 #include "engine/layout/computelayout.h"
 #include "enginestate.h"
+#include "engine/grids/gridkinds.h"
 #include "engine/ignoringerrors.h"
 #include "platformservices.h"
 #include "printer/printingsystem.h"
@@ -109,25 +110,24 @@ void readGridFacts(EngineState &s, MyPrint &print, FormatReader &reader)
     s.FixedRowsTop = 0;
     s.FixedRowsBottom = 0;
     s.FixedCols = 0;
-    const int kind = int(print.GridType());
-    if (kind < 1 || kind > 8)
+    const GridKindRules *rules = gridKindRules(int(print.GridType()));
+    if (!rules)
         return;
-    const auto grid = GridAccess::create(kind, print.Datagrid(), print.gridrows());
+    const auto grid = GridAccess::create(int(rules->kind()), print.Datagrid(), print.gridrows());
     s.GridRows = grid->rowCount();
     s.GridCols = grid->colCount();
     s.FixedRowsTop = grid->fixedRowsTop();
     s.FixedRowsBottom = grid->fixedRowsBottom();
     s.FixedCols = grid->fixedCols();
-    if (kind == 2) {
-        s.Format.JeLineColor = reader.longValue(QStringLiteral("JeLineColor"), -1);
-        s.Format.DotLineColor = reader.longValue(QStringLiteral("DotLineColor"), -1);
-    }
+    rules->readFormat(s, [&reader](const QString &name, qint32 fallback) {
+        return reader.longValue(name, fallback);
+    });
 }
 
 void clampPrintedColumns(EngineState &s, MyPrint &print)
 {
-    const int kind = int(print.GridType());
-    if (kind >= 2 && kind <= 7) {
+    const GridKindRules *rules = gridKindRules(int(print.GridType()));
+    if (rules && !rules->columnsFromOne()) {
         s.ColStart = print.PrintColStart();
         s.ColEnd = print.PrintColEnd();
         if (qint64(s.ColStart) + 1 > s.GridCols || s.ColStart < 0)
@@ -137,27 +137,6 @@ void clampPrintedColumns(EngineState &s, MyPrint &print)
     } else {
         s.ColStart = 1;
         s.ColEnd = s.GridCols;
-    }
-}
-
-// The hierarchical flex grid answers -1 for default widths: make them real widths.
-void prepareHierarchicalWidths(EngineState &s, MyPrint &print)
-{
-    if (int(print.GridType()) != 6)
-        return;
-    const auto access = GridAccess::create(6, print.Datagrid(), print.gridrows());
-    AbstractHFlexGrid *grid = static_cast<HFlexGridAccess &>(*access).grid();
-    for (qint32 r = 0; r < s.GridRows; ++r) {
-        if (!grid->MergeRow(r)) {
-            grid->setRow(r);
-            break;
-        }
-    }
-    for (qint32 c = s.ColStart; c <= s.ColEnd; ++c) {
-        if (grid->ColWidth(c) == -1) {
-            grid->setCol(c);
-            grid->setColWidth(c, grid->CellWidth() + 15);
-        }
     }
 }
 
@@ -239,7 +218,10 @@ void LoadFormat()
                                       - print.LeftMargin() - print.RightMargin()));
     });
     step([&] { clampPrintedColumns(s, print); });
-    step([&] { prepareHierarchicalWidths(s, print); });
+    step([&] {
+        if (const GridKindRules *rules = gridKindRules(int(print.GridType())))
+            rules->prepare(s, print);
+    });
     s.FixRowsHeightTw = std::max(0, roundHalfEven(print.FixRowsHeight() * kTwipsPerMm));
 
     reader.report();

@@ -1,0 +1,277 @@
+#include "gridkinds.h"
+
+#include "flexgridrenderer.h"
+#include "gridadapters.h"
+
+#include "engine/state/enginestate.h"
+
+#include <quillon/error.h>
+#include <quillon/myprint.h>
+
+namespace quillon {
+
+void GridKindRules::render() const
+{
+    throw Error(ErrorNumber::KindNotPrintable,
+                QStringLiteral("Grid kind %1 cannot be printed by this version of Quillon yet")
+                    .arg(int(kind())));
+}
+
+double GridKindRules::fixedRowsHeight(const EngineState &s, GridAccess &grid) const
+{
+    double total = 0;
+    for (qint32 r = 0; r < s.FixedRowsTop; ++r)
+        total += s.FixRowsHeightTw != 0 ? s.FixRowsHeightTw : grid.rowHeight(r);
+    return total;
+}
+
+qint32 GridKindRules::bodyRowHeight(const EngineState &s, GridAccess &grid) const
+{
+    return s.GridRows > 1 ? grid.rowHeight(s.FixedRowsTop) : 0;
+}
+
+double GridKindRules::bandColumnWidth(GridAccess &grid, qint32 col) const
+{
+    return grid.colWidth(col);
+}
+
+std::optional<double> GridKindRules::fixedColumnsWidth(GridAccess &grid, qint32 fixedCols) const
+{
+    double total = 0;
+    for (qint32 c = 0; c < fixedCols; ++c)
+        total += bandColumnWidth(grid, c);
+    return total;
+}
+
+std::pair<HPlace, VPlace> GridKindRules::placement(const QString &, CellBox &) const
+{
+    return { HPlace::Left, VPlace::Centre };
+}
+
+namespace {
+
+/// A horizontal code of the kinds that give left and right codes of their own; any other code
+/// is centred.
+HPlace horizontalByCode(qint16 code, qint16 left, qint16 right)
+{
+    return code == left ? HPlace::Left : code == right ? HPlace::Right : HPlace::Centre;
+}
+
+/// 0 centre, 1 top, 2 bottom; any other code is centred.
+VPlace verticalByCode(qint16 code)
+{
+    return code == 1 ? VPlace::Top : code == 2 ? VPlace::Bottom : VPlace::Centre;
+}
+
+qint32 headerRowHeight(const EngineState &s, GridAccess &grid, qint32 row)
+{
+    return s.FixRowsHeightTw != 0 ? s.FixRowsHeightTw : grid.rowHeight(row);
+}
+
+class SheetRules : public GridKindRules
+{
+public:
+    GridKind kind() const override { return GridKind::Sheet; }
+    double fixedRowsHeight(const EngineState &s, GridAccess &grid) const override
+    {
+        double total = 0;
+        for (qint32 r = 1; r <= s.FixedRowsTop; ++r)
+            total += headerRowHeight(s, grid, r);
+        return total;
+    }
+    qint32 bodyRowHeight(const EngineState &, GridAccess &grid) const override
+    {
+        return grid.rowHeight(1);
+    }
+    bool columnsFromOne() const override { return true; }
+    qint32 firstColumnAfterFixed(qint32 fixedCols) const override { return fixedCols + 1; }
+    double bandColumnWidth(GridAccess &grid, qint32 col) const override
+    {
+        // A hidden column takes no room: the renderer skips it.
+        return grid.colHidden(col) ? 0 : grid.colWidth(col);
+    }
+    std::optional<double> fixedColumnsWidth(GridAccess &grid, qint32 fixedCols) const override
+    {
+        double total = 0;
+        for (qint32 c = 1; c <= fixedCols; ++c)
+            total += bandColumnWidth(grid, c);
+        return total;
+    }
+};
+
+class VoucherRules : public GridKindRules
+{
+public:
+    GridKind kind() const override { return GridKind::Voucher; }
+    double fixedRowsHeight(const EngineState &s, GridAccess &grid) const override
+    {
+        double total = GridKindRules::fixedRowsHeight(s, grid);
+        // The total rows at the bottom also print on every page.
+        for (qint32 r = s.GridRows - s.FixedRowsBottom; r < s.GridRows; ++r)
+            total += headerRowHeight(s, grid, r);
+        return total;
+    }
+    qint32 bodyRowHeight(const EngineState &s, GridAccess &grid) const override
+    {
+        return grid.rowHeight(s.FixedRowsTop);
+    }
+    // 0 centre, 1 left, 2 right; 0 centre, 1 top, 2 bottom
+    std::pair<HPlace, VPlace> placement(const QString &, CellBox &cell) const override
+    {
+        return { horizontalByCode(cell.HorAlign, 1, 2), verticalByCode(cell.VerAlign) };
+    }
+    void readFormat(EngineState &s,
+                    const std::function<qint32(const QString &, qint32)> &readLong) const override
+    {
+        s.Format.JeLineColor = readLong(QStringLiteral("JeLineColor"), -1);
+        s.Format.DotLineColor = readLong(QStringLiteral("DotLineColor"), -1);
+    }
+};
+
+/// Kinds 3 to 7, drawn by the flex and data grid renderer.
+class FlexFamilyRules : public GridKindRules
+{
+public:
+    void render() const override { RenderFlexGrid(); }
+    bool printsHeadingWithoutRows() const override { return true; }
+};
+
+class DataRules : public FlexFamilyRules
+{
+public:
+    explicit DataRules(GridKind kind)
+        : m_kind(kind)
+    {
+    }
+    GridKind kind() const override { return m_kind; }
+    double fixedRowsHeight(const EngineState &s, GridAccess &grid) const override
+    {
+        auto &data = static_cast<DataGridAccess &>(grid);
+        return data.grid()->HeadLines() * headerRowHeight(s, grid, 0);
+    }
+    qint32 bodyRowHeight(const EngineState &, GridAccess &grid) const override
+    {
+        return grid.rowHeight(0);
+    }
+    // 0 left, 1 centre, 2 right, 3 general; always centred vertically
+    std::pair<HPlace, VPlace> placement(const QString &text, CellBox &cell) const override
+    {
+        if (cell.HorAlign == 3) {
+            const HPlace settled = generalPlace(text);
+            cell.HorAlign = settled == HPlace::Right ? 2 : settled == HPlace::Centre ? 1 : 0;
+        }
+        const HPlace h = cell.HorAlign == 1 ? HPlace::Centre
+            : cell.HorAlign == 2            ? HPlace::Right
+                                            : HPlace::Left;
+        return { h, VPlace::Centre };
+    }
+
+private:
+    GridKind m_kind;
+};
+
+class FlexRules : public FlexFamilyRules
+{
+public:
+    explicit FlexRules(GridKind kind)
+        : m_kind(kind)
+    {
+    }
+    GridKind kind() const override { return m_kind; }
+    // One code: its column of three is the horizontal place, its place within it the vertical.
+    std::pair<HPlace, VPlace> placement(const QString &text, CellBox &cell) const override
+    {
+        if (cell.HorAlign == 9) {
+            const HPlace settled = generalPlace(text);
+            cell.HorAlign = settled == HPlace::Right ? 7 : settled == HPlace::Centre ? 4 : 1;
+        }
+        const int code = cell.HorAlign >= 0 && cell.HorAlign <= 8 ? cell.HorAlign : 1;
+        static constexpr HPlace hs[] = { HPlace::Left, HPlace::Centre, HPlace::Right };
+        static constexpr VPlace vs[] = { VPlace::Top, VPlace::Centre, VPlace::Bottom };
+        return { hs[code / 3], vs[code % 3] };
+    }
+    void prepare(EngineState &s, MyPrint &print) const override
+    {
+        if (m_kind != GridKind::HFlex)
+            return;
+        // The hierarchical flex grid answers -1 for default widths: make them real widths.
+        const auto access = GridAccess::create(6, print.Datagrid(), print.gridrows());
+        AbstractHFlexGrid *grid = static_cast<HFlexGridAccess &>(*access).grid();
+        for (qint32 r = 0; r < s.GridRows; ++r) {
+            if (!grid->MergeRow(r)) {
+                grid->setRow(r);
+                break;
+            }
+        }
+        for (qint32 c = s.ColStart; c <= s.ColEnd; ++c) {
+            if (grid->ColWidth(c) == -1) {
+                grid->setCol(c);
+                grid->setColWidth(c, grid->CellWidth() + 15);
+            }
+        }
+    }
+
+private:
+    GridKind m_kind;
+};
+
+class PlainRules : public FlexFamilyRules
+{
+public:
+    GridKind kind() const override { return GridKind::Plain; }
+    // The plain grid has no alignment of its own: numbers right, dates centred, the rest left,
+    // all vertically centred, like the general alignment of the other kinds.
+    std::pair<HPlace, VPlace> placement(const QString &text, CellBox &) const override
+    {
+        return { generalPlace(text), VPlace::Centre };
+    }
+};
+
+class SpreadRules : public GridKindRules
+{
+public:
+    GridKind kind() const override { return GridKind::Spread; }
+    double fixedRowsHeight(const EngineState &s, GridAccess &grid) const override
+    {
+        // Every column header row prints: 0, then -999, -998, ...
+        auto &spread = static_cast<SpreadGridAccess &>(grid);
+        const qint32 headerRows = spread.grid()->ColHeaderRows();
+        double total = 0;
+        for (qint32 g = 0; g < headerRows; ++g)
+            total += headerRowHeight(s, grid, g == 0 ? 0 : g - 1000);
+        return total;
+    }
+    qint32 bodyRowHeight(const EngineState &, GridAccess &grid) const override
+    {
+        return grid.rowHeight(1);
+    }
+    bool columnsFromOne() const override { return true; }
+    std::optional<double> fixedColumnsWidth(GridAccess &, qint32) const override
+    {
+        return std::nullopt;
+    }
+    // 0 left, 1 right, 2 centre; 0 centre, 1 top, 2 bottom
+    std::pair<HPlace, VPlace> placement(const QString &, CellBox &cell) const override
+    {
+        return { horizontalByCode(cell.HorAlign, 0, 1), verticalByCode(cell.VerAlign) };
+    }
+};
+
+} // namespace
+
+const GridKindRules *gridKindRules(int kind)
+{
+    static const SheetRules sheet;
+    static const VoucherRules voucher;
+    static const DataRules dbGrid(GridKind::DBGrid);
+    static const DataRules dataGrid(GridKind::DataGrid);
+    static const FlexRules flex(GridKind::Flex);
+    static const FlexRules hflex(GridKind::HFlex);
+    static const PlainRules plain;
+    static const SpreadRules spread;
+    static const GridKindRules *const kinds[] = { &sheet, &voucher, &dbGrid, &dataGrid,
+                                                  &flex,  &hflex,   &plain,  &spread };
+    return kind >= 1 && kind <= 8 ? kinds[kind - 1] : nullptr;
+}
+
+} // namespace quillon

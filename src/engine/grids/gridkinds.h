@@ -1,0 +1,73 @@
+#pragma once
+
+#include "engine/draw/textprimitives.h"
+
+#include <QString>
+
+#include <functional>
+#include <optional>
+#include <utility>
+
+namespace quillon {
+
+class GridAccess;
+class MyPrint;
+struct EngineState;
+
+/// The grid kinds a print object names with GridType.
+enum class GridKind {
+    Sheet = 1, ///< spreadsheet grid
+    Voucher = 2,
+    DBGrid = 3, ///< data grid
+    DataGrid = 4,
+    Flex = 5,
+    HFlex = 6, ///< hierarchical flex grid
+    Plain = 7,
+    Spread = 8,
+};
+
+/// Everything that differs between grid kinds, in one object per kind: the renderer, the
+/// header and body row heights the layout reserves, the column bands, text placement and what
+/// the format load reads. A new kind is a new rules object and one line in gridKindRules().
+class GridKindRules
+{
+public:
+    virtual ~GridKindRules() = default;
+    virtual GridKind kind() const = 0;
+
+    /// Draws the grid body of the current logical page. A kind without a renderer yet says so
+    /// with a KindNotPrintable error.
+    virtual void render() const;
+
+    /// The header rows every page repeats, in twips.
+    virtual double fixedRowsHeight(const EngineState &s, GridAccess &grid) const;
+    /// The automatic body row height: the grid's own first body row.
+    virtual qint32 bodyRowHeight(const EngineState &s, GridAccess &grid) const;
+    /// Whether the grid's heading prints on a page of its own when there are no body rows.
+    virtual bool printsHeadingWithoutRows() const { return false; }
+
+    /// Columns are numbered from 1 (and printed from 1 to the last) rather than from 0 within
+    /// the print object's range.
+    virtual bool columnsFromOne() const { return false; }
+    /// The first body column when the fixed columns repeat on every band.
+    virtual qint32 firstColumnAfterFixed(qint32 fixedCols) const { return fixedCols; }
+    /// The width a column takes in a band.
+    virtual double bandColumnWidth(GridAccess &grid, qint32 col) const;
+    /// The width of the fixed columns that repeat on every band; none when the kind repeats
+    /// no columns that way.
+    virtual std::optional<double> fixedColumnsWidth(GridAccess &grid, qint32 fixedCols) const;
+
+    /// Where a cell's text goes, by the kind's alignment codes. General codes are settled and
+    /// written back into the cell.
+    virtual std::pair<HPlace, VPlace> placement(const QString &text, CellBox &cell) const;
+
+    /// Reads the kind's own page-format values.
+    virtual void readFormat(EngineState &, const std::function<qint32(const QString &, qint32)> &) const { }
+    /// Prepares the host grid once the printed columns are known.
+    virtual void prepare(EngineState &, MyPrint &) const { }
+};
+
+/// The rules of a grid kind; nothing for a number that names no kind.
+const GridKindRules *gridKindRules(int kind);
+
+} // namespace quillon
