@@ -54,7 +54,6 @@ public:
     virtual qint32 SelEndRow() const = 0;
     virtual qint32 SelEndCol() const = 0;
     virtual bool ShowZeroValues() const = 0;
-    virtual quintptr hwnd() const = 0;
     /// Text of the selected cell.
     virtual QString Text() const = 0;
     virtual QString TextRC(qint32 row, qint32 col) const = 0;

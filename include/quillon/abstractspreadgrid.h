@@ -5,6 +5,8 @@
 #include <QString>
 #include <QVariant>
 
+#include <optional>
+
 namespace quillon {
 
 /// What the library asks of a spread grid (kind ssSpread). Rows and columns count from 1;
@@ -15,8 +17,15 @@ class QUILLON_EXPORT AbstractSpreadGrid
 public:
     /// Cell types the library prints specially.
     enum CellTypes { CellTypeCheckBox = 10, CellTypeNumber = 13 };
-    /// Results of GetCellSpan.
-    enum SpanResult { SpanNo = 0, SpanYes = 1, SpanAnchor = 2 };
+    /// A block of cells printed as one, from its anchor (top-left) cell.
+    struct CellSpan
+    {
+        qint32 anchorCol = 0;
+        qint32 anchorRow = 0;
+        qint32 colCount = 1;
+        qint32 rowCount = 1;
+        bool operator==(const CellSpan &) const = default;
+    };
 
     virtual ~AbstractSpreadGrid();
 
@@ -40,10 +49,9 @@ public:
     virtual qint16 TypeNumberDecPlaces() const = 0;
     /// The value of a cell, without selecting it.
     virtual bool GetText(qint32 col, qint32 row, QVariant &value) const = 0;
-    /// Whether the cell lies in a span; fills the span's anchor and size when it does.
-    virtual qint32 GetCellSpan(qint32 col, qint32 row, qint32 &anchorCol, qint32 &anchorRow,
-                               qint32 &colCount, qint32 &rowCount) const
-        = 0;
+    /// The span the cell lies in (the cell is its anchor when they share the address); nothing
+    /// when it lies in none.
+    virtual std::optional<CellSpan> GetCellSpan(qint32 col, qint32 row) const = 0;
 };
 
 } // namespace quillon

@@ -4,6 +4,8 @@
 
 #include <QString>
 
+#include <optional>
+
 namespace quillon {
 
 /// What the library asks of a voucher grid (kind ssTesselGrid). Rows and columns count from 0.
@@ -11,6 +13,16 @@ namespace quillon {
 class QUILLON_EXPORT AbstractVoucherGrid
 {
 public:
+    /// Amount-column information of one column.
+    struct AmountColumn
+    {
+        qint32 cellCount = 0; ///< digit cells
+        qint32 firstRow = 0;  ///< row with the unit labels
+        qint32 lastRow = 0;   ///< last row the lines reach
+        qint32 lineColor = 0;
+        qint32 dotLineColor = 0;
+    };
+
     /// Bits of the cell flag byte.
     enum CellFlag : quint8 {
         BottomBorder = 0x01,
@@ -39,11 +51,8 @@ public:
     virtual qint16 HorAlign(qint32 row, qint32 col) const = 0;
     virtual qint16 VerAlign(qint32 row, qint32 col) const = 0;
     virtual QString Text(qint32 row, qint32 col) const = 0;
-    /// Amount-column information of a column: whether it is one, the row with the unit labels,
-    /// the last row its lines reach, and its line and dot-line colours.
-    virtual void GetJeLineInf(qint32 col, bool &isAmount, qint32 &firstRow, qint32 &lastRow,
-                              qint32 &lineColor, qint32 &dotLineColor) const
-        = 0;
+    /// Amount-column information of a column; nothing when it is no amount column.
+    virtual std::optional<AmountColumn> GetJeLineInf(qint32 col) const = 0;
 };
 
 } // namespace quillon

@@ -12,6 +12,7 @@
 namespace quillon {
 
 class MyPrint;
+class GridFilePrivate;
 
 /// A header or footer line entry of a grid file: text, newline flag, alignment, colour.
 struct GridFileLine
@@ -39,13 +40,13 @@ public:
                                               const QString &name, QString *error);
     ~GridFile();
 
-    int gridType() const { return m_gridType; }
+    int gridType() const;
     /// The grid, owned by this object.
-    QObject *grid() const { return m_grid.get(); }
-    const QVariantMap &properties() const { return m_properties; }
-    const QVariantMap &format() const { return m_format; }
-    const QList<GridFileLine> &head() const { return m_head; }
-    const QList<GridFileLine> &foot() const { return m_foot; }
+    QObject *grid() const;
+    const QVariantMap &properties() const;
+    const QVariantMap &format() const;
+    const QList<GridFileLine> &head() const;
+    const QList<GridFileLine> &foot() const;
 
     /// Hands the grid, its kind, the properties and the lines to a print object. False, with a
     /// message, for an unknown property or a value it cannot take. Never throws.
@@ -59,15 +60,10 @@ public:
                             QString *error);
 
 private:
-    GridFile() = default;
+    GridFile();
     friend class GridFileReader;
 
-    int m_gridType = 0;
-    std::unique_ptr<QObject> m_grid;
-    QVariantMap m_properties;
-    QVariantMap m_format;
-    QList<GridFileLine> m_head;
-    QList<GridFileLine> m_foot;
+    std::unique_ptr<GridFilePrivate> d;
 };
 
 } // namespace quillon

@@ -50,7 +50,6 @@ public:
     qint32 SelEndRow() const override;
     qint32 SelEndCol() const override;
     bool ShowZeroValues() const override;
-    quintptr hwnd() const override;
     QString Text() const override;
     QString TextRC(qint32 row, qint32 col) const override;
     /// Selects one cell by its address ("A1" to "Z…"); throws quillon::Error for anything else.

@@ -54,8 +54,7 @@ public:
     qint16 TypeHAlign() const override;
     qint16 TypeNumberDecPlaces() const override;
     bool GetText(qint32 col, qint32 row, QVariant &value) const override;
-    qint32 GetCellSpan(qint32 col, qint32 row, qint32 &anchorCol, qint32 &anchorRow,
-                       qint32 &colCount, qint32 &rowCount) const override;
+    std::optional<CellSpan> GetCellSpan(qint32 col, qint32 row) const override;
 
 private:
     std::unique_ptr<SpreadGridPrivate> d;

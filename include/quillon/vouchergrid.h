@@ -18,16 +18,6 @@ public:
     static constexpr qint32 DefaultColWidth = 1200;
     static constexpr qint32 DefaultRowHeight = 400;
 
-    /// Amount-column information of one column.
-    struct AmountColumn
-    {
-        qint32 cellCount = 0; ///< digit cells
-        qint32 firstRow = 0;  ///< row with the unit labels
-        qint32 lastRow = 0;   ///< last row the lines reach
-        qint32 lineColor = 0;
-        qint32 dotLineColor = 0;
-    };
-
     explicit VoucherGrid(QObject *parent = nullptr);
     ~VoucherGrid() override;
 
@@ -58,8 +48,7 @@ public:
     qint16 HorAlign(qint32 row, qint32 col) const override;
     qint16 VerAlign(qint32 row, qint32 col) const override;
     QString Text(qint32 row, qint32 col) const override;
-    void GetJeLineInf(qint32 col, bool &isAmount, qint32 &firstRow, qint32 &lastRow,
-                      qint32 &lineColor, qint32 &dotLineColor) const override;
+    std::optional<AmountColumn> GetJeLineInf(qint32 col) const override;
 
 private:
     std::unique_ptr<VoucherGridPrivate> d;

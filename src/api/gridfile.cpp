@@ -255,6 +255,17 @@ QList<QStringList> parseCsv(const QString &text, QString *error)
 
 } // namespace
 
+class GridFilePrivate
+{
+public:
+    int gridType = 0;
+    std::unique_ptr<QObject> grid;
+    QVariantMap properties;
+    QVariantMap format;
+    QList<GridFileLine> head;
+    QList<GridFileLine> foot;
+};
+
 /// Reads a grid file strictly: every key known, every value of its type and within its range
 /// (docs/grid-file.md), with messages that name the key, the value and what it should be.
 class GridFileReader
@@ -382,8 +393,8 @@ bool GridFileReader::readCsv(const QByteArray &bytes)
         grid->setCellAlignmentAt(0, c, 4); // headings centred
     }
     grid->setRowHeight(0, 400);
-    m_file.m_gridType = 5;
-    m_file.m_grid = std::move(grid);
+    m_file.d->gridType = 5;
+    m_file.d->grid = std::move(grid);
     return true;
 }
 
@@ -524,7 +535,7 @@ bool GridFileReader::readProperties(const QJsonValue &v)
         if (!convertProperty(property, name, value.toVariant(), &converted, &why))
             return fail(where, QStringLiteral("：") + why);
     }
-    m_file.m_properties = props.toVariantMap();
+    m_file.d->properties = props.toVariantMap();
     return true;
 }
 
@@ -540,7 +551,7 @@ bool GridFileReader::readFormat(const QJsonValue &v)
             return typeError(QStringLiteral("format.") + it.key(), QStringLiteral("数字或文本"),
                              it.value());
     }
-    m_file.m_format = format.toVariantMap();
+    m_file.d->format = format.toVariantMap();
     return true;
 }
 
@@ -621,7 +632,7 @@ bool GridFileReader::checkPrintedColumns(qint32 cols)
     const char *names[2] = { "PrintColStart", "PrintColEnd" };
     for (int i = 0; i < 2; ++i) {
         const QJsonValue v
-            = QJsonValue::fromVariant(m_file.m_properties.value(QLatin1String(names[i])));
+            = QJsonValue::fromVariant(m_file.d->properties.value(QLatin1String(names[i])));
         if (v.isNull() || v.isUndefined())
             continue;
         const auto n = integer(v, QStringLiteral("properties.") + QLatin1String(names[i]), -1,
@@ -798,7 +809,7 @@ bool GridFileReader::readFlex(const QJsonObject &g, int kind)
     for (const CellAlignment &a : cellAlignments)
         grid->setCellAlignmentAt(a.row, a.col, qint16(a.code));
     grid->setMergeCells(mergeMode);
-    m_file.m_grid = std::move(grid);
+    m_file.d->grid = std::move(grid);
     return checkPrintedColumns(cols);
 }
 
@@ -898,7 +909,7 @@ bool GridFileReader::readData(const QJsonObject &g)
     // them as the properties say.
     const qint32 dataRows = qint32(cells.size());
     qint32 gridrows = dataRows;
-    const QVariant given = m_file.m_properties.value(QStringLiteral("gridrows"));
+    const QVariant given = m_file.d->properties.value(QStringLiteral("gridrows"));
     if (given.isValid()) {
         const auto n = integer(QJsonValue::fromVariant(given),
                                QStringLiteral("properties.gridrows"), 0, dataRows,
@@ -907,7 +918,7 @@ bool GridFileReader::readData(const QJsonObject &g)
             return false;
         gridrows = *n;
     } else {
-        m_file.m_properties.insert(QStringLiteral("gridrows"), gridrows);
+        m_file.d->properties.insert(QStringLiteral("gridrows"), gridrows);
     }
     m_headingRows = 1;
     m_headingHeight = qint64(std::llround(rowHeight * headLines));
@@ -918,7 +929,7 @@ bool GridFileReader::readData(const QJsonObject &g)
     grid->setRowsData(cells);
     grid->setRowHeight(rowHeight);
     grid->setHeadLines(headLines);
-    m_file.m_grid = std::move(grid);
+    m_file.d->grid = std::move(grid);
     return checkPrintedColumns(cols);
 }
 
@@ -947,17 +958,17 @@ bool GridFileReader::readJson(const QByteArray &bytes)
     if (*kind == 1 || *kind == 2 || *kind == 8)
         return fail(QStringLiteral("GridType"),
                     QStringLiteral("为 %1：这一版本尚不能打印这种网格").arg(*kind));
-    m_file.m_gridType = *kind;
+    m_file.d->gridType = *kind;
     if (!readProperties(root.value(QStringLiteral("properties")))
         || !readFormat(root.value(QStringLiteral("format"))))
         return false;
 
     // Foot-line codes run to FootCount, a property (already checked to be a 16-bit integer).
-    const qint32 footCount = m_file.m_properties.value(QStringLiteral("FootCount"), 5).toInt();
+    const qint32 footCount = m_file.d->properties.value(QStringLiteral("FootCount"), 5).toInt();
     qint32 headLines = 0, footLines = 0;
-    if (!readLines(root.value(QStringLiteral("head")), "head", -1, 5, m_file.m_head, headLines)
+    if (!readLines(root.value(QStringLiteral("head")), "head", -1, 5, m_file.d->head, headLines)
         || !readLines(root.value(QStringLiteral("foot")), "foot", -2, std::max(footCount, 1),
-                      m_file.m_foot, footLines))
+                      m_file.d->foot, footLines))
         return false;
 
     const QJsonValue grid = root.value(QStringLiteral("grid"));
@@ -1012,7 +1023,42 @@ std::unique_ptr<GridFile> GridFile::fromData(const QByteArray &bytes, const QStr
     return file;
 }
 
+GridFile::GridFile()
+    : d(std::make_unique<GridFilePrivate>())
+{
+}
+
 GridFile::~GridFile() = default;
+
+int GridFile::gridType() const
+{
+    return d->gridType;
+}
+
+QObject *GridFile::grid() const
+{
+    return d->grid.get();
+}
+
+const QVariantMap &GridFile::properties() const
+{
+    return d->properties;
+}
+
+const QVariantMap &GridFile::format() const
+{
+    return d->format;
+}
+
+const QList<GridFileLine> &GridFile::head() const
+{
+    return d->head;
+}
+
+const QList<GridFileLine> &GridFile::foot() const
+{
+    return d->foot;
+}
 
 bool GridFile::setProperty(MyPrint &print, const QString &name, const QVariant &value,
                            QString *error)
@@ -1049,15 +1095,15 @@ bool GridFile::applyTo(MyPrint &print, QString *error) const
 {
     // Nothing a print object throws may reach the caller.
     try {
-        print.setGridType(MyPrint::MnuGridType(m_gridType));
-        print.setDatagrid(m_grid.get());
-        for (auto it = m_properties.cbegin(); it != m_properties.cend(); ++it) {
+        print.setGridType(MyPrint::MnuGridType(d->gridType));
+        print.setDatagrid(d->grid.get());
+        for (auto it = d->properties.cbegin(); it != d->properties.cend(); ++it) {
             if (!setProperty(print, it.key(), it.value(), error))
                 return false;
         }
-        for (const GridFileLine &line : m_head)
+        for (const GridFileLine &line : d->head)
             print.AddHead(line.text, line.newline, line.alignment, line.color);
-        for (const GridFileLine &line : m_foot)
+        for (const GridFileLine &line : d->foot)
             print.AddFoot(line.text, line.newline, line.alignment, line.color);
     } catch (const OverflowError &) {
         if (error)

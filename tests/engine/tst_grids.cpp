@@ -411,11 +411,10 @@ void TestGrids::spreadHeadersSpansAndTypes()
     QCOMPARE(errorNumber([&] { grid.setRow(11); }), 381);
 
     grid.addCellSpan(2, 3, 2, 3);
-    qint32 ac = 0, ar = 0, cc = 0, rc = 0;
-    QCOMPARE(grid.GetCellSpan(2, 3, ac, ar, cc, rc), qint32(AbstractSpreadGrid::SpanAnchor));
-    QCOMPARE(grid.GetCellSpan(3, 5, ac, ar, cc, rc), qint32(AbstractSpreadGrid::SpanYes));
-    QCOMPARE((QList<int> { ac, ar, cc, rc }), (QList<int> { 2, 3, 2, 3 }));
-    QCOMPARE(grid.GetCellSpan(4, 5, ac, ar, cc, rc), qint32(AbstractSpreadGrid::SpanNo));
+    const AbstractSpreadGrid::CellSpan span { 2, 3, 2, 3 };
+    QCOMPARE(grid.GetCellSpan(2, 3), span);
+    QCOMPARE(grid.GetCellSpan(3, 5), span);
+    QVERIFY(!grid.GetCellSpan(4, 5));
 
     grid.setCellTypeAt(3, 2, AbstractSpreadGrid::CellTypeNumber);
     grid.setTypeNumberDecPlacesAt(3, 2, 0);
@@ -484,7 +483,6 @@ void TestGrids::sheetFormats()
     QCOMPARE(grid.GetCellFormat(), SheetCellFormat {});
     QVERIFY(grid.ColHidden(2));
     QVERIFY(!grid.ShowZeroValues());
-    QVERIFY(grid.hwnd() != 0);
 }
 
 void TestGrids::voucherFlagsAndAmountColumns()
@@ -507,14 +505,13 @@ void TestGrids::voucherFlagsAndAmountColumns()
     QCOMPARE(grid.HorAlign(0, 0), 1);
     QCOMPARE(grid.VerAlign(0, 0), 0);
 
-    bool isAmount = false;
-    qint32 first = -1, last = -1, line = -1, dot = -1;
-    grid.GetJeLineInf(2, isAmount, first, last, line, dot);
-    QVERIFY(isAmount);
-    QCOMPARE((QList<int> { first, last, line, dot }), (QList<int> { 1, 5, 255, 32768 }));
+    const auto amount = grid.GetJeLineInf(2);
+    QVERIFY(amount);
+    QCOMPARE((QList<int> { amount->cellCount, amount->firstRow, amount->lastRow, amount->lineColor,
+                           amount->dotLineColor }),
+             (QList<int> { 12, 1, 5, 255, 32768 }));
     QCOMPARE(grid.getjecellcols(2), 12);
-    grid.GetJeLineInf(1, isAmount, first, last, line, dot);
-    QVERIFY(!isAmount);
+    QVERIFY(!grid.GetJeLineInf(1));
     QCOMPARE(errorNumber([&] { grid.Text(6, 0); }), 381);
 }
 

@@ -1,67 +1,113 @@
 #include <quillon/error.h>
 #include <quillon/modelgrid.h>
 
+#include <QPointer>
+
 #include "celltable_p.h"
 
 #include <QAbstractItemModel>
 
 namespace quillon {
 
+class ModelGridPrivate
+{
+public:
+    QPointer<QAbstractItemModel> model;
+    QList<qint32> widths;
+    qint32 rowHeight = 300;
+    qint32 fixedCols = 0;
+    qint32 row = 0;
+    qint32 col = 0;
+};
+
 ModelGrid::ModelGrid(QAbstractItemModel *model, QObject *parent)
     : QObject(parent)
-    , m_model(model)
+    , d(std::make_unique<ModelGridPrivate>())
 {
+    d->model = model;
+}
+
+ModelGrid::~ModelGrid() = default;
+
+QAbstractItemModel *ModelGrid::model() const
+{
+    return d->model.data();
+}
+
+void ModelGrid::setRowHeightTwips(qint32 twips)
+{
+    d->rowHeight = twips;
+}
+
+void ModelGrid::setFixedColumns(qint32 cols)
+{
+    d->fixedCols = cols;
+}
+
+qint32 ModelGrid::FixedCols() const
+{
+    return d->fixedCols;
+}
+
+qint32 ModelGrid::Row() const
+{
+    return d->row;
+}
+
+qint32 ModelGrid::Col() const
+{
+    return d->col;
 }
 
 void ModelGrid::setColumnWidth(qint32 col, qint32 twips)
 {
     if (col < 0)
         throw Error(ErrorNumber::SubscriptOutOfRange, QStringLiteral("Subscript out of range"));
-    if (col >= m_widths.size())
-        m_widths.resize(col + 1, 0);
-    m_widths[col] = std::max(0, twips);
+    if (col >= d->widths.size())
+        d->widths.resize(col + 1, 0);
+    d->widths[col] = std::max(0, twips);
 }
 
 qint32 ModelGrid::Rows() const
 {
-    return m_model ? m_model->rowCount() + 1 : 0;
+    return d->model ? d->model->rowCount() + 1 : 0;
 }
 
 qint32 ModelGrid::Cols() const
 {
-    return m_model ? m_model->columnCount() : 0;
+    return d->model ? d->model->columnCount() : 0;
 }
 
 void ModelGrid::setRow(qint32 row)
 {
     checkGridIndex(row, 0, Rows() - 1, "Row");
-    m_row = row;
+    d->row = row;
 }
 
 void ModelGrid::setCol(qint32 col)
 {
     checkGridIndex(col, 0, Cols() - 1, "Col");
-    m_col = col;
+    d->col = col;
 }
 
 QString ModelGrid::textAt(qint32 row, qint32 col) const
 {
-    if (!m_model)
+    if (!d->model)
         return QString();
     if (row == 0)
-        return m_model->headerData(col, Qt::Horizontal, Qt::DisplayRole).toString();
-    return m_model->data(m_model->index(row - 1, col), Qt::DisplayRole).toString();
+        return d->model->headerData(col, Qt::Horizontal, Qt::DisplayRole).toString();
+    return d->model->data(d->model->index(row - 1, col), Qt::DisplayRole).toString();
 }
 
 QString ModelGrid::Text() const
 {
-    return textAt(m_row, m_col);
+    return textAt(d->row, d->col);
 }
 
 qint32 ModelGrid::ColWidth(qint32 col) const
 {
-    if (col < m_widths.size() && m_widths[col] > 0)
-        return m_widths[col];
+    if (col < d->widths.size() && d->widths[col] > 0)
+        return d->widths[col];
     // Sized to the longest text of the column in the body font, as a CSV file's columns are.
     double widest = 0;
     for (qint32 r = 0; r < Rows(); ++r) {
@@ -75,16 +121,16 @@ qint32 ModelGrid::ColWidth(qint32 col) const
 
 qint32 ModelGrid::RowHeight(qint32 row) const
 {
-    return row == 0 ? m_rowHeight + 60 : m_rowHeight;
+    return row == 0 ? d->rowHeight + 60 : d->rowHeight;
 }
 
 qint16 ModelGrid::alignmentAt(qint32 row, qint32 col) const
 {
-    if (!m_model)
+    if (!d->model)
         return 9;
     const QVariant value = row == 0
-        ? m_model->headerData(col, Qt::Horizontal, Qt::TextAlignmentRole)
-        : m_model->data(m_model->index(row - 1, col), Qt::TextAlignmentRole);
+        ? d->model->headerData(col, Qt::Horizontal, Qt::TextAlignmentRole)
+        : d->model->data(d->model->index(row - 1, col), Qt::TextAlignmentRole);
     if (!value.isValid())
         return row == 0 ? 4 : 9; // headings centred; general alignment for the rest
     const Qt::Alignment a = Qt::Alignment(value.toInt());
@@ -95,7 +141,7 @@ qint16 ModelGrid::alignmentAt(qint32 row, qint32 col) const
 
 qint16 ModelGrid::CellAlignment() const
 {
-    return alignmentAt(m_row, m_col);
+    return alignmentAt(d->row, d->col);
 }
 
 qint16 ModelGrid::ColAlignment(qint32 col) const

@@ -193,11 +193,6 @@ bool SheetGrid::ShowZeroValues() const
     return d->showZeroValues;
 }
 
-quintptr SheetGrid::hwnd() const
-{
-    return reinterpret_cast<quintptr>(this);
-}
-
 QString SheetGrid::Text() const
 {
     return TextRC(d->activeRow, d->activeCol);

@@ -226,19 +226,13 @@ bool SpreadGrid::GetText(qint32 col, qint32 row, QVariant &value) const
     return true;
 }
 
-qint32 SpreadGrid::GetCellSpan(qint32 col, qint32 row, qint32 &anchorCol, qint32 &anchorRow,
-                               qint32 &colCount, qint32 &rowCount) const
+std::optional<SpreadGrid::CellSpan> SpreadGrid::GetCellSpan(qint32 col, qint32 row) const
 {
     for (const Span &span : d->spans) {
-        if (span.contains(col, row)) {
-            anchorCol = span.col;
-            anchorRow = span.row;
-            colCount = span.cols;
-            rowCount = span.rows;
-            return col == span.col && row == span.row ? SpanAnchor : SpanYes;
-        }
+        if (span.contains(col, row))
+            return CellSpan { span.col, span.row, span.cols, span.rows };
     }
-    return SpanNo;
+    return std::nullopt;
 }
 
 } // namespace quillon

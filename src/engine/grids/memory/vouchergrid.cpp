@@ -168,16 +168,12 @@ QString VoucherGrid::Text(qint32 row, qint32 col) const
     return d->texts.at(row, col);
 }
 
-void VoucherGrid::GetJeLineInf(qint32 col, bool &isAmount, qint32 &firstRow, qint32 &lastRow,
-                               qint32 &lineColor, qint32 &dotLineColor) const
+std::optional<VoucherGrid::AmountColumn> VoucherGrid::GetJeLineInf(qint32 col) const
 {
     const auto it = d->amounts.constFind(col);
-    isAmount = it != d->amounts.cend() && it->cellCount > 0;
-    const AmountColumn info = isAmount ? *it : AmountColumn {};
-    firstRow = info.firstRow;
-    lastRow = info.lastRow;
-    lineColor = info.lineColor;
-    dotLineColor = info.dotLineColor;
+    if (it == d->amounts.cend() || it->cellCount <= 0)
+        return std::nullopt;
+    return *it;
 }
 
 } // namespace quillon
