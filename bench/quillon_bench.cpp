@@ -48,7 +48,7 @@ struct PreviewPage
     {
         const EngineState &s = engineState();
         image = QImage(std::max(1, int(s.PaperWidthTw * zoom / 15.0 + 0.5)),
-                       std::max(1, int(s.PaperHeightTw * zoom / 15.0 + 0.5)), QImage::Format_RGB32);
+            std::max(1, int(s.PaperHeightTw * zoom / 15.0 + 0.5)), QImage::Format_RGB32);
         image.setDotsPerMeterX(3780);
         image.setDotsPerMeterY(3780);
         image.fill(Qt::white);
@@ -142,7 +142,7 @@ int main(int argc, char **argv)
     const int sheets = s.SheetCount;
 
     std::printf("rows %d\nsheets %d\nload_ms %.1f\nlayout_ms %.1f\nfirst_sheet_ms %.1f\n",
-                s.GridRows, sheets, loadMs, layoutMs, firstSheetMs);
+        s.GridRows, sheets, loadMs, layoutMs, firstSheetMs);
 
     for (double zoom : { 1.0, 2.0 }) {
         PreviewPage page(zoom);
@@ -162,8 +162,8 @@ int main(int argc, char **argv)
         early.push_back(drawSheet(1));
         late.push_back(drawSheet(lateSheet));
     }
-    std::printf("late_sheet %d\nearly_sheet_ms %.2f\nlate_sheet_ms %.2f\n", lateSheet, median(early),
-                median(late));
+    std::printf("late_sheet %d\nearly_sheet_ms %.2f\nlate_sheet_ms %.2f\n", lateSheet,
+        median(early), median(late));
     s.DrawTarget = nullptr;
     return 0;
 }

@@ -16,7 +16,8 @@
 
 namespace {
 
-const QString kBase = QStringLiteral("HKEY_LOCAL_MACHINE\\Software\\Velmora\\Orvane\\Quillon\\PGFMT\\");
+const QString kBase
+    = QStringLiteral("HKEY_LOCAL_MACHINE\\Software\\Velmora\\Orvane\\Quillon\\PGFMT\\");
 
 bool makeFile(const QString &path, qint64 bytes)
 {
@@ -24,9 +25,14 @@ bool makeFile(const QString &path, qint64 bytes)
     if (!out.open(QIODevice::WriteOnly))
         return false;
     for (int report = 0; out.size() < bytes; ++report) {
-        QByteArray text = "\n[" + QStringLiteral("%1报表%2").arg(kBase).arg(report).toUtf8() + "]\n";
+        QByteArray text
+            = "\n[" + QStringLiteral("%1报表%2").arg(kBase).arg(report).toUtf8() + "]\n";
         for (int n = 0; n < 150; ++n)
-            text += QStringLiteral("FONT%1_Name%2=宋体 %3\n").arg(n % 10).arg(n).arg(report).toUtf8();
+            text += QStringLiteral("FONT%1_Name%2=宋体 %3\n")
+                        .arg(n % 10)
+                        .arg(n)
+                        .arg(report)
+                        .toUtf8();
         out.write(text);
     }
     return true;
@@ -38,7 +44,8 @@ int main(int argc, char **argv)
 {
     QCoreApplication app(argc, argv);
     const QStringList args = app.arguments();
-    const QString path = args.size() > 1 ? args[1] : QStringLiteral("/tmp/quillon-settings-bench.ini");
+    const QString path
+        = args.size() > 1 ? args[1] : QStringLiteral("/tmp/quillon-settings-bench.ini");
     const qint64 megabytes = args.size() > 2 ? args[2].toLongLong() : 25;
     if (!QFile::exists(path) && !makeFile(path, megabytes << 20)) {
         std::fprintf(stderr, "cannot write %s\n", qPrintable(path));
@@ -49,13 +56,16 @@ int main(int argc, char **argv)
     quillon::FileSettingsStore store(path);
     const QString key = kBase + QStringLiteral("报表7");
     const auto value = store.value(key, QStringLiteral("FONT3_Name3"));
-    std::printf("read one value: %lld ms (%s)\n", timer.restart(), qPrintable(value.value_or(QStringLiteral("-"))));
+    std::printf("read one value: %lld ms (%s)\n", timer.restart(),
+        qPrintable(value.value_or(QStringLiteral("-"))));
     store.setValue(key, QStringLiteral("Top"), QStringLiteral("15"));
     std::printf("save one value: %lld ms\n", timer.restart());
     if (args.size() > 3 && args[3] == QStringLiteral("all")) {
         QFile f(path);
-        const auto doc = quillon::FileSettingsStore::parse(f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray());
-        std::printf("read every value of %lld keys: %lld ms\n", qlonglong(doc.keys.size()), timer.restart());
+        const auto doc = quillon::FileSettingsStore::parse(
+            f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray());
+        std::printf("read every value of %lld keys: %lld ms\n", qlonglong(doc.keys.size()),
+            timer.restart());
     }
     return 0;
 }

@@ -14,8 +14,7 @@ int main(int argc, char **argv)
 
     quillon::FlexGrid grid;
     grid.setTexts({ { QStringLiteral("日期"), QStringLiteral("客户"), QStringLiteral("金额") },
-                    { QStringLiteral("2026-12-07"), QStringLiteral("华东公司"),
-                      QStringLiteral("1,280.00") } });
+        { QStringLiteral("2026-12-07"), QStringLiteral("华东公司"), QStringLiteral("1,280.00") } });
     grid.setFixedRows(1);
 
     quillon::MyPrint print;

@@ -17,8 +17,8 @@ public:
     struct AmountColumn
     {
         qint32 cellCount = 0; ///< digit cells
-        qint32 firstRow = 0;  ///< row with the unit labels
-        qint32 lastRow = 0;   ///< last row the lines reach
+        qint32 firstRow = 0; ///< row with the unit labels
+        qint32 lastRow = 0; ///< last row the lines reach
         qint32 lineColor = 0;
         qint32 dotLineColor = 0;
     };

@@ -15,16 +15,19 @@ struct QUILLON_EXPORT FormatField
 
     QString name;
     Type type = Type::Integer;
-    QString unit;         ///< "毫米", "磅", "行" or empty
+    QString unit; ///< "毫米", "磅", "行" or empty
     QString defaultValue; ///< what a first load stores when the property below keeps its default
-    QString property;     ///< the print object property that supplies the default, if any
-    qint32 low = 0;       ///< smallest allowed number (not for texts)
-    qint32 high = 0;      ///< largest allowed number (not for texts)
+    QString property; ///< the print object property that supplies the default, if any
+    qint32 low = 0; ///< smallest allowed number (not for texts)
+    qint32 high = 0; ///< largest allowed number (not for texts)
 
     /// The type in words, for people: 文字, 整数, 开关 or 颜色.
     QString typeName() const;
     /// Whether a stored number makes sense here; texts always do.
-    bool allows(qint64 value) const { return type == Type::Text || (value >= low && value <= high); }
+    bool allows(qint64 value) const
+    {
+        return type == Type::Text || (value >= low && value <= high);
+    }
 };
 
 /// Every value a page format keeps, in the order a load reads them.

@@ -36,8 +36,8 @@ public:
     static std::unique_ptr<GridFile> load(const QString &path, QString *error);
     /// Reads a grid file's contents: format is "csv" or "json", name says where the bytes came
     /// from in messages (a path, or standard input).
-    static std::unique_ptr<GridFile> fromData(const QByteArray &bytes, const QString &format,
-                                              const QString &name, QString *error);
+    static std::unique_ptr<GridFile> fromData(
+        const QByteArray &bytes, const QString &format, const QString &name, QString *error);
     ~GridFile();
 
     int gridType() const;
@@ -56,8 +56,8 @@ public:
     /// "ssSpread", or a number); false with a message when there is no such property or the
     /// value does not fit it: an enumeration takes only its members, margins 0 to 100 mm, and
     /// the other lengths and counts the ranges the README lists.
-    static bool setProperty(MyPrint &print, const QString &name, const QVariant &value,
-                            QString *error);
+    static bool setProperty(
+        MyPrint &print, const QString &name, const QVariant &value, QString *error);
 
 private:
     GridFile();

@@ -189,15 +189,15 @@ public:
     /// below what comes before it; 0: it goes on the line of the item before it, so the first
     /// item takes 1), alignment code (1 left, 3 centred, 5 right, ...) and colour (RGB, red in
     /// the low byte, stored but drawn in the font's colour), all stored as text.
-    Q_INVOKABLE void AddHead(const QString &HeadText, const QVariant &newline, int alignment,
-                             qint32 txtColor);
-    Q_INVOKABLE void AddFoot(const QString &FootText, const QVariant &newline, int alignment,
-                             qint32 txtColor);
+    Q_INVOKABLE void AddHead(
+        const QString &HeadText, const QVariant &newline, int alignment, qint32 txtColor);
+    Q_INVOKABLE void AddFoot(
+        const QString &FootText, const QVariant &newline, int alignment, qint32 txtColor);
     /// The same for the header and footer tables of the second grid.
-    Q_INVOKABLE void AddHead1(const QString &HeadText, const QVariant &newline, int alignment,
-                              qint32 txtColor);
-    Q_INVOKABLE void AddFoot1(const QString &FootText, const QVariant &newline, int alignment,
-                              qint32 txtColor);
+    Q_INVOKABLE void AddHead1(
+        const QString &HeadText, const QVariant &newline, int alignment, qint32 txtColor);
+    Q_INVOKABLE void AddFoot1(
+        const QString &FootText, const QVariant &newline, int alignment, qint32 txtColor);
 
 Q_SIGNALS:
     /// A continuous job has sent the current grid's last page; the host may refill the grid or

@@ -29,8 +29,8 @@ QUILLON_EXPORT void setVirtualPdfFolder(const QString &folder);
 /// saved formats.
 QUILLON_EXPORT void useTemporarySettings();
 /// Stores one page-format value of a report (under its PrintKeyName), as the page setup would.
-QUILLON_EXPORT void setFormatValue(const QString &printKeyName, const QString &name,
-                                   const QString &value);
+QUILLON_EXPORT void setFormatValue(
+    const QString &printKeyName, const QString &name, const QString &value);
 /// The stored text of one page-format value of a report (from the user's file, else the
 /// machine's), or a null string when none is stored.
 QUILLON_EXPORT QString formatValue(const QString &printKeyName, const QString &name);

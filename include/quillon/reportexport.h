@@ -35,8 +35,8 @@ public:
     bool toPdf(const QString &path);
     /// Writes every sheet as a PNG picture into the folder, named <baseName>-001.png and on.
     /// At zoom 1 a picture has 96 pixels per inch of paper.
-    bool toPng(const QString &folder, double zoom = 1.0,
-               const QString &baseName = QStringLiteral("page"));
+    bool toPng(
+        const QString &folder, double zoom = 1.0, const QString &baseName = QStringLiteral("page"));
 
     /// The files the last export wrote.
     QStringList writtenFiles() const;

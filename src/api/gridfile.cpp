@@ -75,8 +75,8 @@ QString describe(const QJsonValue &v)
         return QStringLiteral("数字 %1").arg(QString::number(v.toDouble(), 'g', 15));
     case QJsonValue::String: {
         const QString text = v.toString();
-        return QStringLiteral("文本“%1”").arg(text.size() > 30 ? text.left(30) + QStringLiteral("…")
-                                                               : text);
+        return QStringLiteral("文本“%1”")
+            .arg(text.size() > 30 ? text.left(30) + QStringLiteral("…") : text);
     }
     case QJsonValue::Array:
         return QStringLiteral("数组（%1 项）").arg(v.toArray().size());
@@ -98,11 +98,21 @@ struct PropertyRange
 };
 
 constexpr PropertyRange kPropertyRanges[] = {
-    { "TopMargin", 0, 100 },   { "BottomMargin", 0, 100 }, { "LeftMargin", 0, 100 },
-    { "RightMargin", 0, 100 }, { "PageHeight", 0, 32767 }, { "PageWidth", 0, 32767 },
-    { "RowHeight", 0, 32767 }, { "MinTitleLen", 0, 1000 }, { "LineHeight", 0, 100 },
-    { "LineCount", 0, 1000 },  { "PaperSize", 0, 32767 },  { "FixRowsHeight", 0, 1000 },
-    { "ZoomRatio", 1, 20 },    { "gridrows", 0, INT_MAX }, { "HeadCount", 0, 100 },
+    { "TopMargin", 0, 100 },
+    { "BottomMargin", 0, 100 },
+    { "LeftMargin", 0, 100 },
+    { "RightMargin", 0, 100 },
+    { "PageHeight", 0, 32767 },
+    { "PageWidth", 0, 32767 },
+    { "RowHeight", 0, 32767 },
+    { "MinTitleLen", 0, 1000 },
+    { "LineHeight", 0, 100 },
+    { "LineCount", 0, 1000 },
+    { "PaperSize", 0, 32767 },
+    { "FixRowsHeight", 0, 1000 },
+    { "ZoomRatio", 1, 20 },
+    { "gridrows", 0, INT_MAX },
+    { "HeadCount", 0, 100 },
     { "FootCount", 0, 100 },
 };
 
@@ -125,7 +135,7 @@ const PropertyRange *propertyRange(const char *name)
 
 /// The conversion of a value for a print object property, as GridFile::setProperty does it.
 bool convertProperty(const QMetaProperty &property, const QString &name, const QVariant &value,
-                     QVariant *converted, QString *error)
+    QVariant *converted, QString *error)
 {
     const auto fail = [&](const QString &why) {
         if (error)
@@ -220,13 +230,13 @@ QList<QStringList> parseCsv(const QString &text, QString *error)
             // Anything between the closing quote and the separator belongs to the field too.
             const qsizetype rest = i;
             while (i < size && data[i] != QLatin1Char(',') && data[i] != QLatin1Char('\n')
-                   && data[i] != QLatin1Char('\r'))
+                && data[i] != QLatin1Char('\r'))
                 ++i;
             field += QStringView(data + rest, i - rest);
         } else {
             const qsizetype from = i;
             while (i < size && data[i] != QLatin1Char(',') && data[i] != QLatin1Char('\n')
-                   && data[i] != QLatin1Char('\r'))
+                && data[i] != QLatin1Char('\r'))
                 ++i;
             field = QString(data + from, i - from);
         }
@@ -295,18 +305,18 @@ private:
     bool checkKeys(const QJsonObject &object, const QString &where, const QStringList &allowed);
     /// A whole number in [low, high]; note says where the range comes from.
     std::optional<qint32> integer(const QJsonValue &v, const QString &where, qint32 low,
-                                  qint32 high, const QString &note = QString());
+        qint32 high, const QString &note = QString());
     bool checkSize(qint64 rows, qint64 cols);
     bool readCells(const QJsonObject &grid, QList<QStringList> &cells, qint32 &cols);
     /// A number for every index, or one number for all; nothing when absent.
     bool readPerIndex(const QJsonObject &grid, const char *key, qint32 count, const QString &unit,
-                      qint32 low, qint32 high, QList<qint32> &values);
+        qint32 low, qint32 high, QList<qint32> &values);
     bool readIndexSet(const QJsonObject &grid, const char *key, qint32 count, const QString &unit,
-                      QList<qint32> &set);
+        QList<qint32> &set);
     bool readProperties(const QJsonValue &v);
     bool readFormat(const QJsonValue &v);
     bool readLines(const QJsonValue &v, const char *key, qint32 lowCode, qint32 highCode,
-                   QList<GridFileLine> &lines, qint32 &lineCount);
+        QList<GridFileLine> &lines, qint32 &lineCount);
     bool readFlex(const QJsonObject &grid, int kind);
     bool readData(const QJsonObject &grid);
     /// At least one column wider than hidden twips, or the page would show no grid.
@@ -321,20 +331,20 @@ private:
     qint64 m_bodyRowHeight = 0;
 };
 
-bool GridFileReader::checkKeys(const QJsonObject &object, const QString &where,
-                               const QStringList &allowed)
+bool GridFileReader::checkKeys(
+    const QJsonObject &object, const QString &where, const QStringList &allowed)
 {
     for (auto it = object.begin(); it != object.end(); ++it) {
         if (!allowed.contains(it.key()))
             return fail(where.isEmpty() ? it.key() : where + QLatin1Char('.') + it.key(),
-                        QStringLiteral("不是可用的键（这里可用：%1）")
-                            .arg(allowed.join(QStringLiteral("、"))));
+                QStringLiteral("不是可用的键（这里可用：%1）")
+                    .arg(allowed.join(QStringLiteral("、"))));
     }
     return true;
 }
 
-std::optional<qint32> GridFileReader::integer(const QJsonValue &v, const QString &where,
-                                              qint32 low, qint32 high, const QString &note)
+std::optional<qint32> GridFileReader::integer(
+    const QJsonValue &v, const QString &where, qint32 low, qint32 high, const QString &note)
 {
     const double d = v.toDouble();
     if (!v.isDouble() || d != std::floor(d)) {
@@ -342,11 +352,12 @@ std::optional<qint32> GridFileReader::integer(const QJsonValue &v, const QString
         return std::nullopt;
     }
     if (d < low || d > high) {
-        fail(where, QStringLiteral("为 %1，超出范围：应为 %2 到 %3 之间的整数%4")
-                        .arg(QString::number(d, 'g', 15))
-                        .arg(low)
-                        .arg(high)
-                        .arg(note));
+        fail(where,
+            QStringLiteral("为 %1，超出范围：应为 %2 到 %3 之间的整数%4")
+                .arg(QString::number(d, 'g', 15))
+                .arg(low)
+                .arg(high)
+                .arg(note));
         return std::nullopt;
     }
     return qint32(d);
@@ -357,11 +368,12 @@ bool GridFileReader::checkSize(qint64 rows, qint64 cols)
     if (rows == 0 || cols == 0)
         return false;
     if (rows * cols > kMaxCells)
-        return fail(QString(), QStringLiteral("网格有 %1 行、%2 列，共 %3 个单元格，超过上限 %4")
-                                   .arg(rows)
-                                   .arg(cols)
-                                   .arg(rows * cols)
-                                   .arg(kMaxCells));
+        return fail(QString(),
+            QStringLiteral("网格有 %1 行、%2 列，共 %3 个单元格，超过上限 %4")
+                .arg(rows)
+                .arg(cols)
+                .arg(rows * cols)
+                .arg(kMaxCells));
     return true;
 }
 
@@ -410,7 +422,7 @@ bool GridFileReader::readCells(const QJsonObject &grid, QList<QStringList> &cell
     for (qsizetype r = 0; r < rows.size(); ++r) {
         if (!rows[r].isArray())
             return typeError(QStringLiteral("grid.cells[%1]").arg(r),
-                             QStringLiteral("由单元格组成的数组"), rows[r]);
+                QStringLiteral("由单元格组成的数组"), rows[r]);
         QStringList row;
         const QJsonArray items = rows[r].toArray();
         for (qsizetype c = 0; c < items.size(); ++c) {
@@ -423,7 +435,7 @@ bool GridFileReader::readCells(const QJsonObject &grid, QList<QStringList> &cell
                 row << QString();
             else
                 return typeError(QStringLiteral("grid.cells[%1][%2]").arg(r).arg(c),
-                                 QStringLiteral("文本、数字或 null"), item);
+                    QStringLiteral("文本、数字或 null"), item);
         }
         cols = qint32(std::max<qsizetype>(cols, row.size()));
         cells << row;
@@ -432,8 +444,7 @@ bool GridFileReader::readCells(const QJsonObject &grid, QList<QStringList> &cell
 }
 
 bool GridFileReader::readPerIndex(const QJsonObject &grid, const char *key, qint32 count,
-                                  const QString &unit, qint32 low, qint32 high,
-                                  QList<qint32> &values)
+    const QString &unit, qint32 low, qint32 high, QList<qint32> &values)
 {
     const QString name = QLatin1String(key);
     const QJsonValue value = grid.value(name);
@@ -451,10 +462,8 @@ bool GridFileReader::readPerIndex(const QJsonObject &grid, const char *key, qint
         return typeError(where, QStringLiteral("整数或整数数组"), value);
     const QJsonArray items = value.toArray();
     if (items.size() > count)
-        return fail(where, QStringLiteral("有 %1 项，但网格只有 %2 %3")
-                               .arg(items.size())
-                               .arg(count)
-                               .arg(unit));
+        return fail(where,
+            QStringLiteral("有 %1 项，但网格只有 %2 %3").arg(items.size()).arg(count).arg(unit));
     for (qsizetype i = 0; i < items.size(); ++i) {
         const auto v = integer(items[i], QStringLiteral("%1[%2]").arg(where).arg(i), low, high);
         if (!v)
@@ -464,8 +473,8 @@ bool GridFileReader::readPerIndex(const QJsonObject &grid, const char *key, qint
     return true;
 }
 
-bool GridFileReader::readIndexSet(const QJsonObject &grid, const char *key, qint32 count,
-                                  const QString &unit, QList<qint32> &set)
+bool GridFileReader::readIndexSet(
+    const QJsonObject &grid, const char *key, qint32 count, const QString &unit, QList<qint32> &set)
 {
     const QString where = QStringLiteral("grid.") + QLatin1String(key);
     const QJsonValue value = grid.value(QLatin1String(key));
@@ -483,8 +492,8 @@ bool GridFileReader::readIndexSet(const QJsonObject &grid, const char *key, qint
     const QJsonArray items = value.toArray();
     const QString note = QStringLiteral("（网格有 %1 %2，从 0 数起）").arg(count).arg(unit);
     for (qsizetype i = 0; i < items.size(); ++i) {
-        const auto v = integer(items[i], QStringLiteral("%1[%2]").arg(where).arg(i), 0,
-                               count - 1, note);
+        const auto v
+            = integer(items[i], QStringLiteral("%1[%2]").arg(where).arg(i), 0, count - 1, note);
         if (!v)
             return false;
         set << *v;
@@ -548,15 +557,15 @@ bool GridFileReader::readFormat(const QJsonValue &v)
     const QJsonObject format = v.toObject();
     for (auto it = format.begin(); it != format.end(); ++it) {
         if (!it.value().isDouble() && !it.value().isString())
-            return typeError(QStringLiteral("format.") + it.key(), QStringLiteral("数字或文本"),
-                             it.value());
+            return typeError(
+                QStringLiteral("format.") + it.key(), QStringLiteral("数字或文本"), it.value());
     }
     m_file.d->format = format.toVariantMap();
     return true;
 }
 
 bool GridFileReader::readLines(const QJsonValue &v, const char *key, qint32 lowCode,
-                               qint32 highCode, QList<GridFileLine> &lines, qint32 &lineCount)
+    qint32 highCode, QList<GridFileLine> &lines, qint32 &lineCount)
 {
     const QString name = QLatin1String(key);
     lineCount = 0;
@@ -566,12 +575,14 @@ bool GridFileReader::readLines(const QJsonValue &v, const char *key, qint32 lowC
         return typeError(name, QStringLiteral("由 [文字, 换行, 对齐, 颜色] 组成的数组"), v);
     const QJsonArray items = v.toArray();
     if (items.size() > kMaxLineEntries)
-        return fail(name, QStringLiteral("有 %1 项，最多 %2 项").arg(items.size()).arg(kMaxLineEntries));
+        return fail(
+            name, QStringLiteral("有 %1 项，最多 %2 项").arg(items.size()).arg(kMaxLineEntries));
     for (qsizetype i = 0; i < items.size(); ++i) {
         const QString where = QStringLiteral("%1[%2]").arg(name).arg(i);
         const QJsonArray item = items[i].toArray();
         if (!items[i].isArray() || item.isEmpty() || item.size() > 4)
-            return typeError(where, QStringLiteral(" 1 到 4 项的 [文字, 换行, 对齐, 颜色]"), items[i]);
+            return typeError(
+                where, QStringLiteral(" 1 到 4 项的 [文字, 换行, 对齐, 颜色]"), items[i]);
         if (!item[0].isString())
             return typeError(where + QStringLiteral("[0]"), QStringLiteral("文本"), item[0]);
         GridFileLine line;
@@ -579,29 +590,29 @@ bool GridFileReader::readLines(const QJsonValue &v, const char *key, qint32 lowC
         qint32 newline = 1;
         if (item.size() > 1) {
             const auto n = integer(item[1], where + QStringLiteral("[1]"), 0, 1,
-                                   QStringLiteral("（1 另起一行，0 接在前一项的行上）"));
+                QStringLiteral("（1 另起一行，0 接在前一项的行上）"));
             if (!n)
                 return false;
             if (*n == 0 && i == 0)
                 return fail(where + QStringLiteral("[1]"),
-                            QStringLiteral("为 0，但第一项前面没有可接续的行：应为 1"));
+                    QStringLiteral("为 0，但第一项前面没有可接续的行：应为 1"));
             newline = *n;
         }
         line.newline = newline;
         line.alignment = 1;
         if (item.size() > 2) {
             const auto a = integer(item[2], where + QStringLiteral("[2]"), lowCode, highCode,
-                                   QStringLiteral("（对齐代码）"));
+                QStringLiteral("（对齐代码）"));
             if (!a)
                 return false;
             if (i == 0 && *a <= 0 && *a >= -1)
                 return fail(where + QStringLiteral("[2]"),
-                            QStringLiteral("为 %1，但第一项前面没有可依靠的项").arg(*a));
+                    QStringLiteral("为 %1，但第一项前面没有可依靠的项").arg(*a));
             line.alignment = *a;
         }
         if (item.size() > 3) {
             const auto c = integer(item[3], where + QStringLiteral("[3]"), 0, kMaxColor,
-                                   QStringLiteral("（RGB 颜色值）"));
+                QStringLiteral("（RGB 颜色值）"));
             if (!c)
                 return false;
             line.color = *c;
@@ -612,8 +623,7 @@ bool GridFileReader::readLines(const QJsonValue &v, const char *key, qint32 lowC
     return true;
 }
 
-bool GridFileReader::checkWidths(const QList<qint32> &widths, const QString &where,
-                                 qint32 hidden)
+bool GridFileReader::checkWidths(const QList<qint32> &widths, const QString &where, qint32 hidden)
 {
     // The widths as they print: -1 (kind 6) is a default width.
     for (qint32 w : widths) {
@@ -622,8 +632,9 @@ bool GridFileReader::checkWidths(const QList<qint32> &widths, const QString &whe
     }
     if (hidden == 0)
         return fail(where, QStringLiteral("中每一列的宽度都是 0：页面上不会有网格"));
-    return fail(where, QStringLiteral("中每一列都不超过 %1 缇：这样的列印出来是空的，页面上不会有网格")
-                           .arg(hidden));
+    return fail(where,
+        QStringLiteral("中每一列都不超过 %1 缇：这样的列印出来是空的，页面上不会有网格")
+            .arg(hidden));
 }
 
 bool GridFileReader::checkPrintedColumns(qint32 cols)
@@ -636,15 +647,14 @@ bool GridFileReader::checkPrintedColumns(qint32 cols)
         if (v.isNull() || v.isUndefined())
             continue;
         const auto n = integer(v, QStringLiteral("properties.") + QLatin1String(names[i]), -1,
-                               cols - 1,
-                               QStringLiteral("（-1 为全部；网格有 %1 列，从 0 数起）").arg(cols));
+            cols - 1, QStringLiteral("（-1 为全部；网格有 %1 列，从 0 数起）").arg(cols));
         if (!n)
             return false;
         range[i] = *n;
     }
     if (range[0] >= 0 && range[1] >= 0 && range[0] > range[1])
         return fail(QStringLiteral("properties.PrintColEnd"),
-                    QStringLiteral("为 %1，在 PrintColStart（%2）之前").arg(range[1]).arg(range[0]));
+            QStringLiteral("为 %1，在 PrintColStart（%2）之前").arg(range[1]).arg(range[0]));
     return true;
 }
 
@@ -655,23 +665,23 @@ bool GridFileReader::checkRepeated(qint32 headLines, qint32 footLines)
     if (total <= kRepeatBudget)
         return true;
     return fail(QString(),
-                QStringLiteral("每页都要印的部分放不下：“head”%1 行和“foot”%2 行（每行按 %3 缇计）、"
-                               "表头 %4 行共 %5 缇、一行表身 %6 缇，共 %7 缇，超过上限 %8 缇（约 15.9 厘米）")
-                    .arg(headLines)
-                    .arg(footLines)
-                    .arg(kLineAllowance)
-                    .arg(m_headingRows)
-                    .arg(m_headingHeight)
-                    .arg(m_bodyRowHeight)
-                    .arg(total)
-                    .arg(kRepeatBudget));
+        QStringLiteral(
+            "每页都要印的部分放不下：“head”%1 行和“foot”%2 行（每行按 %3 缇计）、"
+            "表头 %4 行共 %5 缇、一行表身 %6 缇，共 %7 缇，超过上限 %8 缇（约 15.9 厘米）")
+            .arg(headLines)
+            .arg(footLines)
+            .arg(kLineAllowance)
+            .arg(m_headingRows)
+            .arg(m_headingHeight)
+            .arg(m_bodyRowHeight)
+            .arg(total)
+            .arg(kRepeatBudget));
 }
 
 bool GridFileReader::readFlex(const QJsonObject &g, int kind)
 {
     QStringList keys { QStringLiteral("cells"), QStringLiteral("fixedRows"),
-                       QStringLiteral("fixedCols"), QStringLiteral("colWidths"),
-                       QStringLiteral("rowHeights") };
+        QStringLiteral("fixedCols"), QStringLiteral("colWidths"), QStringLiteral("rowHeights") };
     if (kind != 7)
         keys << QStringLiteral("colAlignments") << QStringLiteral("headerAlignment")
              << QStringLiteral("cellAlignments") << QStringLiteral("mergeCells")
@@ -696,16 +706,16 @@ bool GridFileReader::readFlex(const QJsonObject &g, int kind)
             continue;
         const qint32 count = i == 0 ? rows : cols;
         const auto n = integer(v, QStringLiteral("grid.") + QLatin1String(fixedKeys[i]), 0, count,
-                               QStringLiteral("（网格有 %1 %2）")
-                                   .arg(count)
-                                   .arg(i == 0 ? rowUnit : colUnit));
+            QStringLiteral("（网格有 %1 %2）").arg(count).arg(i == 0 ? rowUnit : colUnit));
         if (!n)
             return false;
         fixed[i] = *n;
     }
     if (fixed[1] > kMaxFixedCols)
         return fail(QStringLiteral("grid.fixedCols"),
-                    QStringLiteral("为 %1：固定列在每个列段上重复，最多 %2 列").arg(fixed[1]).arg(kMaxFixedCols));
+            QStringLiteral("为 %1：固定列在每个列段上重复，最多 %2 列")
+                .arg(fixed[1])
+                .arg(kMaxFixedCols));
 
     QList<qint32> widths, heights, colAlignments, mergeRows, mergeCols;
     if (!readPerIndex(g, "colWidths", cols, colUnit, kind == 6 ? -1 : 0, kMaxColWidth, widths)
@@ -717,7 +727,7 @@ bool GridFileReader::readFlex(const QJsonObject &g, int kind)
     std::optional<qint32> headerAlignment;
     if (g.contains(QStringLiteral("headerAlignment"))) {
         headerAlignment = integer(g.value(QStringLiteral("headerAlignment")),
-                                  QStringLiteral("grid.headerAlignment"), 0, 9);
+            QStringLiteral("grid.headerAlignment"), 0, 9);
         if (!headerAlignment)
             return false;
     }
@@ -729,7 +739,7 @@ bool GridFileReader::readFlex(const QJsonObject &g, int kind)
     const QJsonValue cellAlignmentsValue = g.value(QStringLiteral("cellAlignments"));
     if (!cellAlignmentsValue.isUndefined() && !cellAlignmentsValue.isArray())
         return typeError(QStringLiteral("grid.cellAlignments"),
-                         QStringLiteral("由 [行, 列, 对齐] 组成的数组"), cellAlignmentsValue);
+            QStringLiteral("由 [行, 列, 对齐] 组成的数组"), cellAlignmentsValue);
     const QJsonArray cellAlignmentItems = cellAlignmentsValue.toArray();
     for (qsizetype i = 0; i < cellAlignmentItems.size(); ++i) {
         const QString where = QStringLiteral("grid.cellAlignments[%1]").arg(i);
@@ -737,11 +747,11 @@ bool GridFileReader::readFlex(const QJsonObject &g, int kind)
         if (!cellAlignmentItems[i].isArray() || t.size() != 3)
             return typeError(where, QStringLiteral(" [行, 列, 对齐]"), cellAlignmentItems[i]);
         const auto r = integer(t[0], where + QStringLiteral("[0]"), 0, rows - 1,
-                               QStringLiteral("（网格有 %1 行，从 0 数起）").arg(rows));
+            QStringLiteral("（网格有 %1 行，从 0 数起）").arg(rows));
         if (!r)
             return false;
         const auto c = integer(t[1], where + QStringLiteral("[1]"), 0, cols - 1,
-                               QStringLiteral("（网格有 %1 列，从 0 数起）").arg(cols));
+            QStringLiteral("（网格有 %1 列，从 0 数起）").arg(cols));
         if (!c)
             return false;
         const auto a = integer(t[2], where + QStringLiteral("[2]"), 0, 9);
@@ -751,8 +761,8 @@ bool GridFileReader::readFlex(const QJsonObject &g, int kind)
     }
     qint16 mergeMode = 0;
     if (g.contains(QStringLiteral("mergeCells"))) {
-        const auto mode = integer(g.value(QStringLiteral("mergeCells")),
-                                  QStringLiteral("grid.mergeCells"), 0, 4);
+        const auto mode = integer(
+            g.value(QStringLiteral("mergeCells")), QStringLiteral("grid.mergeCells"), 0, 4);
         if (!mode)
             return false;
         mergeMode = qint16(*mode);
@@ -772,21 +782,20 @@ bool GridFileReader::readFlex(const QJsonObject &g, int kind)
         fixedWidth += widths[c] < 0 ? FlexGrid::DefaultColWidth : widths[c];
     if (fixedWidth > kMaxFixedColsWidth)
         return fail(QStringLiteral("grid.fixedCols"),
-                    QStringLiteral("的 %1 列共宽 %2 缇：固定列在每个列段上重复，合计最多 %3 缇")
-                        .arg(fixed[1])
-                        .arg(fixedWidth)
-                        .arg(kMaxFixedColsWidth));
-    const auto heightOf = [&](qint32 r) {
-        return r < heights.size() ? heights[r] : FlexGrid::DefaultRowHeight;
-    };
+            QStringLiteral("的 %1 列共宽 %2 缇：固定列在每个列段上重复，合计最多 %3 缇")
+                .arg(fixed[1])
+                .arg(fixedWidth)
+                .arg(kMaxFixedColsWidth));
+    const auto heightOf
+        = [&](qint32 r) { return r < heights.size() ? heights[r] : FlexGrid::DefaultRowHeight; };
     m_headingRows = fixed[0];
     m_headingHeight = 0;
     for (qint32 r = 0; r < fixed[0]; ++r)
         m_headingHeight += heightOf(r);
     m_bodyRowHeight = fixed[0] < rows ? heightOf(fixed[0]) : 0;
 
-    auto grid = std::make_unique<FlexGrid>(kind == 6 ? FlexGrid::Flavor::Hierarchical
-                                                     : FlexGrid::Flavor::Flex);
+    auto grid = std::make_unique<FlexGrid>(
+        kind == 6 ? FlexGrid::Flavor::Hierarchical : FlexGrid::Flavor::Flex);
     grid->setTexts(cells);
     grid->setFixedRows(fixed[0]);
     grid->setFixedCols(fixed[1]);
@@ -816,17 +825,19 @@ bool GridFileReader::readFlex(const QJsonObject &g, int kind)
 bool GridFileReader::readData(const QJsonObject &g)
 {
     if (!checkKeys(g, QStringLiteral("grid"),
-                   { QStringLiteral("columns"), QStringLiteral("cells"),
-                     QStringLiteral("rowHeight"), QStringLiteral("headLines") }))
+            { QStringLiteral("columns"), QStringLiteral("cells"), QStringLiteral("rowHeight"),
+                QStringLiteral("headLines") }))
         return false;
     const QJsonValue columnsValue = g.value(QStringLiteral("columns"));
-    const QString columnShape = QStringLiteral("{\"caption\": 标题, \"width\": 宽度, \"align\": 对齐}");
+    const QString columnShape
+        = QStringLiteral("{\"caption\": 标题, \"width\": 宽度, \"align\": 对齐}");
     if (!columnsValue.isArray())
         return typeError(QStringLiteral("grid.columns"), QStringLiteral("列的数组：") + columnShape,
-                         columnsValue);
+            columnsValue);
     const QJsonArray columnItems = columnsValue.toArray();
     if (columnItems.isEmpty())
-        return fail(QStringLiteral("grid.columns"), QStringLiteral("是空数组：") + noCellsMessage());
+        return fail(
+            QStringLiteral("grid.columns"), QStringLiteral("是空数组：") + noCellsMessage());
     const qint32 cols = qint32(std::min<qsizetype>(columnItems.size(), INT_MAX));
     QList<QStringList> cells;
     qint32 widest = 0;
@@ -837,9 +848,9 @@ bool GridFileReader::readData(const QJsonObject &g)
     for (qsizetype r = 0; r < cells.size(); ++r) {
         if (cells[r].size() > cols)
             return fail(QStringLiteral("grid.cells[%1]").arg(r),
-                        QStringLiteral("有 %1 个单元格，但“grid.columns”只有 %2 列")
-                            .arg(cells[r].size())
-                            .arg(cols));
+                QStringLiteral("有 %1 个单元格，但“grid.columns”只有 %2 列")
+                    .arg(cells[r].size())
+                    .arg(cols));
     }
 
     QList<DataGridColumn> columns;
@@ -850,8 +861,7 @@ bool GridFileReader::readData(const QJsonObject &g)
             return typeError(where, QStringLiteral("对象 ") + columnShape, columnItems[c]);
         const QJsonObject column = columnItems[c].toObject();
         if (!checkKeys(column, where,
-                       { QStringLiteral("caption"), QStringLiteral("width"),
-                         QStringLiteral("align") }))
+                { QStringLiteral("caption"), QStringLiteral("width"), QStringLiteral("align") }))
             return false;
         DataGridColumn entry;
         const QJsonValue caption = column.value(QStringLiteral("caption"));
@@ -860,7 +870,7 @@ bool GridFileReader::readData(const QJsonObject &g)
         entry.Caption = caption.toString();
         if (column.contains(QStringLiteral("width"))) {
             const auto w = integer(column.value(QStringLiteral("width")),
-                                   where + QStringLiteral(".width"), 0, kMaxColWidth);
+                where + QStringLiteral(".width"), 0, kMaxColWidth);
             if (!w)
                 return false;
             entry.Width = *w;
@@ -871,9 +881,9 @@ bool GridFileReader::readData(const QJsonObject &g)
             entry.Width = contentWidth(texts);
         }
         if (column.contains(QStringLiteral("align"))) {
-            const auto a = integer(column.value(QStringLiteral("align")),
-                                   where + QStringLiteral(".align"), 0, 3,
-                                   QStringLiteral("（0 左，1 居中，2 右，3 常规）"));
+            const auto a
+                = integer(column.value(QStringLiteral("align")), where + QStringLiteral(".align"),
+                    0, 3, QStringLiteral("（0 左，1 居中，2 右，3 常规）"));
             if (!a)
                 return false;
             entry.Alignment = qint16(*a);
@@ -887,7 +897,7 @@ bool GridFileReader::readData(const QJsonObject &g)
     qint32 rowHeight = DataGrid::DefaultRowHeight;
     if (g.contains(QStringLiteral("rowHeight"))) {
         const auto h = integer(g.value(QStringLiteral("rowHeight")),
-                               QStringLiteral("grid.rowHeight"), kMinRowHeight, kMaxRowHeight);
+            QStringLiteral("grid.rowHeight"), kMinRowHeight, kMaxRowHeight);
         if (!h)
             return false;
         rowHeight = *h;
@@ -900,9 +910,9 @@ bool GridFileReader::readData(const QJsonObject &g)
         headLines = v.toDouble();
         if (!(headLines >= 1 && headLines <= kMaxCaptionLines))
             return fail(QStringLiteral("grid.headLines"),
-                        QStringLiteral("为 %1，超出范围：应为 1 到 %2 之间的数")
-                            .arg(QString::number(headLines, 'g', 15))
-                            .arg(kMaxCaptionLines));
+                QStringLiteral("为 %1，超出范围：应为 1 到 %2 之间的数")
+                    .arg(QString::number(headLines, 'g', 15))
+                    .arg(kMaxCaptionLines));
     }
 
     // A data grid cannot tell its row count: print all the rows the file holds, or as many of
@@ -911,9 +921,9 @@ bool GridFileReader::readData(const QJsonObject &g)
     qint32 gridrows = dataRows;
     const QVariant given = m_file.d->properties.value(QStringLiteral("gridrows"));
     if (given.isValid()) {
-        const auto n = integer(QJsonValue::fromVariant(given),
-                               QStringLiteral("properties.gridrows"), 0, dataRows,
-                               QStringLiteral("（“grid.cells”有 %1 行）").arg(dataRows));
+        const auto n
+            = integer(QJsonValue::fromVariant(given), QStringLiteral("properties.gridrows"), 0,
+                dataRows, QStringLiteral("（“grid.cells”有 %1 行）").arg(dataRows));
         if (!n)
             return false;
         gridrows = *n;
@@ -939,17 +949,15 @@ bool GridFileReader::readJson(const QByteArray &bytes)
     const QJsonDocument doc = QJsonDocument::fromJson(bytes, &parseError);
     if (parseError.error != QJsonParseError::NoError) {
         const qsizetype line = bytes.left(parseError.offset).count('\n') + 1;
-        return fail(QString(), QStringLiteral("第 %1 行 JSON 有误：%2")
-                                   .arg(line)
-                                   .arg(parseError.errorString()));
+        return fail(QString(),
+            QStringLiteral("第 %1 行 JSON 有误：%2").arg(line).arg(parseError.errorString()));
     }
     if (!doc.isObject())
         return fail(QString(), QStringLiteral("应为一个 JSON 对象"));
     const QJsonObject root = doc.object();
     if (!checkKeys(root, QString(),
-                   { QStringLiteral("GridType"), QStringLiteral("properties"),
-                     QStringLiteral("format"), QStringLiteral("head"), QStringLiteral("foot"),
-                     QStringLiteral("grid") }))
+            { QStringLiteral("GridType"), QStringLiteral("properties"), QStringLiteral("format"),
+                QStringLiteral("head"), QStringLiteral("foot"), QStringLiteral("grid") }))
         return false;
     const auto kind
         = integer(root.value(QStringLiteral("GridType")), QStringLiteral("GridType"), 1, 8);
@@ -957,7 +965,7 @@ bool GridFileReader::readJson(const QByteArray &bytes)
         return false;
     if (*kind == 1 || *kind == 2 || *kind == 8)
         return fail(QStringLiteral("GridType"),
-                    QStringLiteral("为 %1：这一版本尚不能打印这种网格").arg(*kind));
+            QStringLiteral("为 %1：这一版本尚不能打印这种网格").arg(*kind));
     m_file.d->gridType = *kind;
     if (!readProperties(root.value(QStringLiteral("properties")))
         || !readFormat(root.value(QStringLiteral("format"))))
@@ -968,14 +976,14 @@ bool GridFileReader::readJson(const QByteArray &bytes)
     qint32 headLines = 0, footLines = 0;
     if (!readLines(root.value(QStringLiteral("head")), "head", -1, 5, m_file.d->head, headLines)
         || !readLines(root.value(QStringLiteral("foot")), "foot", -2, std::max(footCount, 1),
-                      m_file.d->foot, footLines))
+            m_file.d->foot, footLines))
         return false;
 
     const QJsonValue grid = root.value(QStringLiteral("grid"));
     if (!grid.isObject())
         return typeError(QStringLiteral("grid"), QStringLiteral("对象"), grid);
-    const bool ok = *kind == 3 || *kind == 4 ? readData(grid.toObject())
-                                             : readFlex(grid.toObject(), *kind);
+    const bool ok
+        = *kind == 3 || *kind == 4 ? readData(grid.toObject()) : readFlex(grid.toObject(), *kind);
     return ok && checkRepeated(headLines, footLines);
 }
 
@@ -990,8 +998,8 @@ std::unique_ptr<GridFile> GridFile::load(const QString &path, QString *error)
     return fromData(f.readAll(), QFileInfo(path).suffix(), path, error);
 }
 
-std::unique_ptr<GridFile> GridFile::fromData(const QByteArray &bytes, const QString &format,
-                                             const QString &name, QString *error)
+std::unique_ptr<GridFile> GridFile::fromData(
+    const QByteArray &bytes, const QString &format, const QString &name, QString *error)
 {
     std::unique_ptr<GridFile> file(new GridFile);
     GridFileReader reader(*file);
@@ -1060,8 +1068,8 @@ const QList<GridFileLine> &GridFile::foot() const
     return d->foot;
 }
 
-bool GridFile::setProperty(MyPrint &print, const QString &name, const QVariant &value,
-                           QString *error)
+bool GridFile::setProperty(
+    MyPrint &print, const QString &name, const QVariant &value, QString *error)
 {
     const QMetaObject *mo = print.metaObject();
     const int index = mo->indexOfProperty(name.toLatin1().constData());

@@ -61,12 +61,12 @@ qint16 narrowTo16(qint32 value)
     return static_cast<qint16>(value);
 }
 
-void addLine(LineTable &table, const QString &text, const QVariant &newline, int alignment,
-             qint32 color)
+void addLine(
+    LineTable &table, const QString &text, const QVariant &newline, int alignment, qint32 color)
 {
     const qint16 storedAlignment = narrowTo16(alignment);
-    table.append({ text, newline.toString(), QString::number(storedAlignment),
-                   QString::number(color) });
+    table.append(
+        { text, newline.toString(), QString::number(storedAlignment), QString::number(color) });
 }
 
 } // namespace
@@ -86,12 +86,24 @@ MyPrint::MyPrint(QObject *parent)
 MyPrint::~MyPrint() = default;
 
 #define QUILLON_PLAIN_PROPERTY(Type, Name, Setter)                                                 \
-    Type MyPrint::Name() const { return d->Name; }                                                 \
-    void MyPrint::Setter(Type value) { d->Name = value; }
+    Type MyPrint::Name() const                                                                     \
+    {                                                                                              \
+        return d->Name;                                                                            \
+    }                                                                                              \
+    void MyPrint::Setter(Type value)                                                               \
+    {                                                                                              \
+        d->Name = value;                                                                           \
+    }
 
 #define QUILLON_TEXT_PROPERTY(Name, Setter)                                                        \
-    QString MyPrint::Name() const { return d->Name; }                                              \
-    void MyPrint::Setter(const QString &value) { d->Name = value; }
+    QString MyPrint::Name() const                                                                  \
+    {                                                                                              \
+        return d->Name;                                                                            \
+    }                                                                                              \
+    void MyPrint::Setter(const QString &value)                                                     \
+    {                                                                                              \
+        d->Name = value;                                                                           \
+    }
 
 QUILLON_TEXT_PROPERTY(Caption, setCaption)
 QUILLON_PLAIN_PROPERTY(qint16, ZoomRatio, setZoomRatio)
@@ -178,26 +190,26 @@ void MyPrint::setBorderStyle(enuBdSy value)
     d->BorderStyle = static_cast<qint32>(value);
 }
 
-void MyPrint::AddHead(const QString &HeadText, const QVariant &newline, int alignment,
-                      qint32 txtColor)
+void MyPrint::AddHead(
+    const QString &HeadText, const QVariant &newline, int alignment, qint32 txtColor)
 {
     addLine(engineState().HeadLines, HeadText, newline, alignment, txtColor);
 }
 
-void MyPrint::AddFoot(const QString &FootText, const QVariant &newline, int alignment,
-                      qint32 txtColor)
+void MyPrint::AddFoot(
+    const QString &FootText, const QVariant &newline, int alignment, qint32 txtColor)
 {
     addLine(engineState().FootLines, FootText, newline, alignment, txtColor);
 }
 
-void MyPrint::AddHead1(const QString &HeadText, const QVariant &newline, int alignment,
-                       qint32 txtColor)
+void MyPrint::AddHead1(
+    const QString &HeadText, const QVariant &newline, int alignment, qint32 txtColor)
 {
     addLine(engineState().HeadLines1, HeadText, newline, alignment, txtColor);
 }
 
-void MyPrint::AddFoot1(const QString &FootText, const QVariant &newline, int alignment,
-                       qint32 txtColor)
+void MyPrint::AddFoot1(
+    const QString &FootText, const QVariant &newline, int alignment, qint32 txtColor)
 {
     addLine(engineState().FootLines1, FootText, newline, alignment, txtColor);
 }

@@ -36,7 +36,7 @@ public:
     /// Draws every sheet of the job: `surfaceFor` gives the surface of sheet n (nothing when
     /// it cannot), `afterSheet` takes the drawn sheet. Reports progress and honours a cancel.
     bool renderSheets(SheetJob &job, const std::function<Surface *(int sheet)> &surfaceFor,
-                      const std::function<bool(int sheet)> &afterSheet);
+        const std::function<bool(int sheet)> &afterSheet);
     bool fail(const QString &message)
     {
         error = message;
@@ -51,8 +51,7 @@ public:
 };
 
 bool ReportExportPrivate::renderSheets(SheetJob &job,
-                                       const std::function<Surface *(int)> &surfaceFor,
-                                       const std::function<bool(int)> &afterSheet)
+    const std::function<Surface *(int)> &surfaceFor, const std::function<bool(int)> &afterSheet)
 {
     sheets = job.sheetCount();
     bool complete = true;
@@ -93,7 +92,7 @@ bool ReportExport::toPdf(const QString &path)
     const PrinterSurface *printer = printingSystem().currentPrinter();
     const QSizeF sheet(printer->Width(), printer->Height());
     const QPointF offset((printer->Width() - printer->ScaleWidth()) / 2,
-                         (printer->Height() - printer->ScaleHeight()) / 2);
+        (printer->Height() - printer->ScaleHeight()) / 2);
     OutputFile out(path, OutputFile::Devices::WriteThrough);
     if (!out.begin())
         return d->fail(out.errorString());
@@ -104,13 +103,16 @@ bool ReportExport::toPdf(const QString &path)
             return d->fail(job.error());
         const bool done = d->renderSheets(
             job,
-            [&](int n) -> Surface * { return n == 1 || pdf.PainterSurface::newPage() ? &pdf : nullptr; },
+            [&](int n) -> Surface * {
+                return n == 1 || pdf.PainterSurface::newPage() ? &pdf : nullptr;
+            },
             [](int) { return true; });
         pdf.end();
         if (!done) {
             // A page the file refused: the file knows why (a full disk, say).
             if (d->error.isEmpty())
-                d->fail(out.finish() ? QStringLiteral("无法写入文件“%1”。").arg(path) : out.errorString());
+                d->fail(out.finish() ? QStringLiteral("无法写入文件“%1”。").arg(path)
+                                     : out.errorString());
             return false; // the output file drops what was written
         }
         if (d->sheets == 0)
@@ -146,7 +148,7 @@ bool ReportExport::toPng(const QString &folder, double zoom, const QString &base
 
     const EngineState &s = engineState();
     const QSize pixels(std::max(1, roundHalfEven(s.PaperWidthTw * zoom / 15.0)),
-                       std::max(1, roundHalfEven(s.PaperHeightTw * zoom / 15.0)));
+        std::max(1, roundHalfEven(s.PaperHeightTw * zoom / 15.0)));
     QImage page(pixels, QImage::Format_RGB32);
     page.setDotsPerMeterX(3780);
     page.setDotsPerMeterY(3780);
@@ -164,7 +166,8 @@ bool ReportExport::toPng(const QString &folder, double zoom, const QString &base
         [&](int n) {
             surface.reset();
             auto &out = pages.emplace_back(std::make_unique<OutputFile>(
-                QDir(folder).filePath(QStringLiteral("%1-%2.png").arg(baseName).arg(n, 3, 10, QLatin1Char('0'))),
+                QDir(folder).filePath(
+                    QStringLiteral("%1-%2.png").arg(baseName).arg(n, 3, 10, QLatin1Char('0'))),
                 OutputFile::Devices::WriteThrough));
             if (!out->begin())
                 return d->fail(out->errorString());

@@ -96,7 +96,7 @@ std::optional<double> numericValue(const QString &text)
             plain += c;
             digits = true;
         } else if (c == QLatin1Char(',') && !point && digits && i + 1 < t.size()
-                   && t[i + 1].isDigit()) {
+            && t[i + 1].isDigit()) {
             continue;
         } else if (c == QLatin1Char('.') && !point) {
             plain += c;
@@ -141,11 +141,11 @@ std::optional<double> numericValue(const QString &text)
 
 bool isDateText(const QString &text)
 {
-    static const QRegularExpression ymd(QStringLiteral(
-        "^(\\d{4})(?:([-/.])(\\d{1,2})\\2(\\d{1,2})|年(\\d{1,2})月(\\d{1,2})日)"
-        "(?:[ T](\\d{1,2}):(\\d{2})(?::(\\d{2}))?)?$"));
-    static const QRegularExpression mdy(QStringLiteral(
-        "^(\\d{1,2})/(\\d{1,2})/(\\d{4})(?: (\\d{1,2}):(\\d{2})(?::(\\d{2}))?)?$"));
+    static const QRegularExpression ymd(
+        QStringLiteral("^(\\d{4})(?:([-/.])(\\d{1,2})\\2(\\d{1,2})|年(\\d{1,2})月(\\d{1,2})日)"
+                       "(?:[ T](\\d{1,2}):(\\d{2})(?::(\\d{2}))?)?$"));
+    static const QRegularExpression mdy(
+        QStringLiteral("^(\\d{1,2})/(\\d{1,2})/(\\d{4})(?: (\\d{1,2}):(\\d{2})(?::(\\d{2}))?)?$"));
     const QString t = text.trimmed();
     int year = 0, month = 0, day = 0;
     int timeGroup = 0;
@@ -182,7 +182,7 @@ namespace {
 /// is removed first by going through 15 significant digits, so 1.005 rounds up as written.
 struct Decimal
 {
-    QString integer;  // no leading zeros; empty for 0
+    QString integer; // no leading zeros; empty for 0
     QString fraction; // exactly `decimals` digits
 };
 
@@ -230,7 +230,7 @@ Decimal toDecimal(double value, int decimals)
 struct Section
 {
     QString prefix, suffix;
-    int minInteger = 0;  // '0' placeholders before the point
+    int minInteger = 0; // '0' placeholders before the point
     int minFraction = 0; // '0' placeholders after it
     int maxFraction = 0; // all placeholders after it
     bool grouping = false;
@@ -350,7 +350,8 @@ QString formatNumber(double value, const QString &pattern)
     const Section positive = parseSection(sections[0]);
     const bool roundedZero = [&] {
         const Decimal d = toDecimal(positive.percent ? value * 100 : value, positive.maxFraction);
-        return d.integer.isEmpty() && !d.fraction.contains(QRegularExpression(QStringLiteral("[1-9]")));
+        return d.integer.isEmpty()
+            && !d.fraction.contains(QRegularExpression(QStringLiteral("[1-9]")));
     }();
     if (sections.size() >= 3 && (value == 0 || roundedZero))
         return formatSection(0, parseSection(sections[2]));

@@ -54,11 +54,21 @@ QString quote(QStringView text)
     for (qsizetype i = 0; i < text.size(); ++i) {
         const QChar c = text[i];
         switch (c.unicode()) {
-        case u'\n': quoted += QLatin1String("\\n"); break;
-        case u'\r': quoted += QLatin1String("\\r"); break;
-        case u'\t': quoted += QLatin1String("\\t"); break;
-        case u'"': quoted += QLatin1String("\\\""); break;
-        case u'\\': quoted += QLatin1String("\\\\"); break;
+        case u'\n':
+            quoted += QLatin1String("\\n");
+            break;
+        case u'\r':
+            quoted += QLatin1String("\\r");
+            break;
+        case u'\t':
+            quoted += QLatin1String("\\t");
+            break;
+        case u'"':
+            quoted += QLatin1String("\\\"");
+            break;
+        case u'\\':
+            quoted += QLatin1String("\\\\");
+            break;
         default:
             if (needsEscape(text, i))
                 quoted += QStringLiteral("\\u%1").arg(c.unicode(), 4, 16, QLatin1Char('0'));
@@ -85,21 +95,33 @@ std::optional<QString> unquote(QStringView quoted, qsizetype *end = nullptr)
             if (++i >= quoted.size())
                 return std::nullopt;
             switch (quoted[i].unicode()) {
-            case u'n': c = QLatin1Char('\n'); break;
-            case u'r': c = QLatin1Char('\r'); break;
-            case u't': c = QLatin1Char('\t'); break;
-            case u'"': c = QLatin1Char('"'); break;
-            case u'\\': c = QLatin1Char('\\'); break;
+            case u'n':
+                c = QLatin1Char('\n');
+                break;
+            case u'r':
+                c = QLatin1Char('\r');
+                break;
+            case u't':
+                c = QLatin1Char('\t');
+                break;
+            case u'"':
+                c = QLatin1Char('"');
+                break;
+            case u'\\':
+                c = QLatin1Char('\\');
+                break;
             case u'u': {
                 const QStringView digits = quoted.mid(i + 1, 4);
-                if (digits.size() < 4
-                    || !std::all_of(digits.begin(), digits.end(), [](QChar d) { return isxdigit(d.unicode()); }))
+                if (digits.size() < 4 || !std::all_of(digits.begin(), digits.end(), [](QChar d) {
+                        return isxdigit(d.unicode());
+                    }))
                     return std::nullopt;
                 c = QChar(char16_t(digits.toUInt(nullptr, 16)));
                 i += 4;
                 break;
             }
-            default: return std::nullopt;
+            default:
+                return std::nullopt;
             }
         }
         text += c;
@@ -123,8 +145,8 @@ bool hasBlankEnds(QStringView text)
 QString encodeName(const QString &name)
 {
     static const QString special = QStringLiteral(";#[");
-    const bool plain = !hasBlankEnds(name) && !hasEscapes(name)
-        && !name.contains(QLatin1Char('=')) && !name.startsWith(QLatin1Char('"'))
+    const bool plain = !hasBlankEnds(name) && !hasEscapes(name) && !name.contains(QLatin1Char('='))
+        && !name.startsWith(QLatin1Char('"'))
         && !(name.size() > 0 && special.contains(name.front()));
     return plain ? name : quote(name);
 }
@@ -158,9 +180,8 @@ Line parseLine(QStringView line)
             return { Line::KeyLine, {}, {} };
         const QStringView inside = trimmed.mid(1, trimmed.size() - 2).trimmed();
         // Files of older versions never quote a key: a quoted one that does not read is literal.
-        const std::optional<QString> quoted = inside.startsWith(QLatin1Char('"'))
-            ? unquoteWhole(inside)
-            : std::nullopt;
+        const std::optional<QString> quoted
+            = inside.startsWith(QLatin1Char('"')) ? unquoteWhole(inside) : std::nullopt;
         return { Line::KeyLine, quoted ? *quoted : inside.toString(), {} };
     }
     Line result { Line::ValueLine, {}, {} };
@@ -196,8 +217,7 @@ Line parseLine(QStringView line)
 
 /// Calls f(line text, whether its encoding is broken, the offset after the line) for each line
 /// of bytes[from, to).
-template<typename F>
-void forEachLine(const QByteArray &bytes, qsizetype from, qsizetype to, F &&f)
+template <typename F> void forEachLine(const QByteArray &bytes, qsizetype from, qsizetype to, F &&f)
 {
     QStringDecoder decoder(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
     for (qsizetype pos = from; pos < to;) {
@@ -215,7 +235,7 @@ void forEachLine(const QByteArray &bytes, qsizetype from, qsizetype to, F &&f)
 }
 
 void addEntry(QList<FileSettingsStore::Entry> &entries, QHash<QString, qsizetype> *positions,
-              const QString &name, const QString &value)
+    const QString &name, const QString &value)
 {
     const QString folded = name.toCaseFolded();
     qsizetype at = -1;
@@ -223,7 +243,7 @@ void addEntry(QList<FileSettingsStore::Entry> &entries, QHash<QString, qsizetype
         at = positions->value(folded, -1);
     } else {
         const auto it = std::find_if(entries.cbegin(), entries.cend(),
-                                     [&](const FileSettingsStore::Entry &e) { return e.folded == folded; });
+            [&](const FileSettingsStore::Entry &e) { return e.folded == folded; });
         at = it != entries.cend() ? it - entries.cbegin() : -1;
     }
     if (at >= 0) {
@@ -235,7 +255,8 @@ void addEntry(QList<FileSettingsStore::Entry> &entries, QHash<QString, qsizetype
     entries.append({ name, folded, value });
 }
 
-QList<FileSettingsStore::Entry> readEntries(const QByteArray &bytes, const FileSettingsStore::Key &key)
+QList<FileSettingsStore::Entry> readEntries(
+    const QByteArray &bytes, const FileSettingsStore::Key &key)
 {
     QList<FileSettingsStore::Entry> entries;
     QHash<QString, qsizetype> positions;
@@ -315,48 +336,49 @@ FileSettingsStore::Document FileSettingsStore::scan(const QByteArray &bytes)
     };
     int number = 0;
     const qsizetype from = bytes.startsWith("\xEF\xBB\xBF") ? 3 : 0;
-    forEachLine(bytes, from, bytes.size(), [&](const QString &text, bool badEncoding, qsizetype end) {
-        ++number;
-        const auto problem = [&](const QString &why) {
-            doc.problems << QStringLiteral("第 %1 行%2").arg(number).arg(why);
-            if (current >= 0)
-                doc.keys[current].clean = false;
-        };
-        if (badEncoding)
-            problem(QStringLiteral("的文本编码不是有效的 UTF-8"));
-        const Line line = parseLine(text);
-        switch (line.kind) {
-        case Line::Nothing:
-            break;
-        case Line::Problem:
-            problem(line.text);
-            break;
-        case Line::KeyLine: {
-            closeSection();
-            const QString normalized = normalizedKey(line.text);
-            if (normalized.isEmpty()) {
-                current = -1; // values below it belong nowhere
-                problem(QStringLiteral("的键名无效"));
+    forEachLine(
+        bytes, from, bytes.size(), [&](const QString &text, bool badEncoding, qsizetype end) {
+            ++number;
+            const auto problem = [&](const QString &why) {
+                doc.problems << QStringLiteral("第 %1 行%2").arg(number).arg(why);
+                if (current >= 0)
+                    doc.keys[current].clean = false;
+            };
+            if (badEncoding)
+                problem(QStringLiteral("的文本编码不是有效的 UTF-8"));
+            const Line line = parseLine(text);
+            switch (line.kind) {
+            case Line::Nothing:
+                break;
+            case Line::Problem:
+                problem(line.text);
+                break;
+            case Line::KeyLine: {
+                closeSection();
+                const QString normalized = normalizedKey(line.text);
+                if (normalized.isEmpty()) {
+                    current = -1; // values below it belong nowhere
+                    problem(QStringLiteral("的键名无效"));
+                    break;
+                }
+                current = doc.index.value(normalized, -1);
+                if (current < 0) {
+                    current = doc.keys.size();
+                    doc.index.insert(normalized, current);
+                    Key key { line.text, normalized, {}, {}, false, false, true };
+                    doc.keys.append(std::move(key));
+                }
+                sectionStart = sectionEnd = end;
                 break;
             }
-            current = doc.index.value(normalized, -1);
-            if (current < 0) {
-                current = doc.keys.size();
-                doc.index.insert(normalized, current);
-                Key key { line.text, normalized, {}, {}, false, false, true };
-                doc.keys.append(std::move(key));
+            case Line::ValueLine:
+                if (current < 0)
+                    problem(QStringLiteral("不属于任何键"));
+                else
+                    sectionEnd = end; // comments and blank lines after the last value are left out
+                break;
             }
-            sectionStart = sectionEnd = end;
-            break;
-        }
-        case Line::ValueLine:
-            if (current < 0)
-                problem(QStringLiteral("不属于任何键"));
-            else
-                sectionEnd = end; // comments and blank lines after the last value are left out
-            break;
-        }
-    });
+        });
     closeSection();
     return doc;
 }
@@ -374,7 +396,8 @@ QByteArray FileSettingsStore::serialize(const Document &doc)
     QByteArray out = QStringLiteral(
         "; Quillon settings: the page format of every report and the common settings.\n"
         "; UTF-8 text, safe to edit by hand. One [key] per report, then name=value lines;\n"
-        "; a value, name or key in double quotes may use the escapes \\\" \\\\ \\n \\r \\t \\uXXXX.\n")
+        "; a value, name or key in double quotes may use the escapes \\\" \\\\ \\n \\r \\t "
+        "\\uXXXX.\n")
                          .toUtf8();
     out.reserve(doc.bytes.size() + 4096);
     for (const Key &key : doc.keys) {
@@ -391,7 +414,8 @@ QByteArray FileSettingsStore::serialize(const Document &doc)
         const QList<Entry> entries = key.loaded ? key.entries : readEntries(doc.bytes, key);
         QString text;
         for (const Entry &entry : entries)
-            text += encodeName(entry.name) + QLatin1Char('=') + encodeValue(entry.value) + QLatin1Char('\n');
+            text += encodeName(entry.name) + QLatin1Char('=') + encodeValue(entry.value)
+                + QLatin1Char('\n');
         out += text.toUtf8();
     }
     return out;
@@ -467,8 +491,8 @@ void FileSettingsStore::reportDamage(const QByteArray &bytes, const QStringList 
     else
         QFile::remove(backup);
     tell(message
-         + (saved ? QStringLiteral("原文件已备份为“%1”。").arg(backup)
-                  : QStringLiteral("原文件无法备份。")));
+        + (saved ? QStringLiteral("原文件已备份为“%1”。").arg(backup)
+                 : QStringLiteral("原文件无法备份。")));
 }
 
 FileSettingsStore::Document FileSettingsStore::readFromDisk()
@@ -583,8 +607,7 @@ bool FileSettingsStore::commit(const QList<Change> &changes)
         apply(m_doc, c);
     m_unsaved = all;
     if (!std::exchange(m_unsavedReported, true))
-        tell(problem
-             + QStringLiteral("设置没有保存到“%1”，只在本次运行中有效。").arg(m_path));
+        tell(problem + QStringLiteral("设置没有保存到“%1”，只在本次运行中有效。").arg(m_path));
     return true;
 }
 

@@ -45,7 +45,8 @@ Kind kindOf(const QString &path)
 bool isReadOnly(const QString &path)
 {
     const QFileInfo info(path);
-    const auto writeBits = QFileDevice::WriteOwner | QFileDevice::WriteGroup | QFileDevice::WriteOther;
+    const auto writeBits
+        = QFileDevice::WriteOwner | QFileDevice::WriteGroup | QFileDevice::WriteOther;
     return !(info.permissions() & writeBits) || !info.isWritable();
 }
 
@@ -90,8 +91,9 @@ QString OutputFile::refusal(const QString &path, Devices devices)
     case Kind::Missing:
         return QString();
     case Kind::Regular:
-        return isReadOnly(target) ? QStringLiteral("文件“%1”是只读的，不能写入，原文件未改动。").arg(path)
-                                  : QString();
+        return isReadOnly(target)
+            ? QStringLiteral("文件“%1”是只读的，不能写入，原文件未改动。").arg(path)
+            : QString();
     case Kind::Folder:
         return QStringLiteral("“%1”是文件夹，不能当作文件写入。").arg(path);
     case Kind::CharDevice:
@@ -174,7 +176,8 @@ bool OutputFile::begin()
             m_temporary = target.absoluteDir().filePath(
                 QStringLiteral("%1.%2.part")
                     .arg(target.fileName())
-                    .arg(QRandomGenerator::global()->generate() & 0xffffff, 6, 16, QLatin1Char('0')));
+                    .arg(QRandomGenerator::global()->generate() & 0xffffff, 6, 16,
+                        QLatin1Char('0')));
             m_file->setFileName(m_temporary);
             errno = 0;
             if (m_file->open(QIODevice::WriteOnly | QIODevice::NewOnly | QIODevice::Unbuffered))
@@ -226,9 +229,10 @@ bool OutputFile::writeOut(const char *data, qint64 size)
     const int error = errno;
     if (written == size)
         return true;
-    return fail(writeError(m_path, error ? error
-                                  : m_file->error() == QFileDevice::ResourceError ? ENOSPC
-                                                                                   : EIO));
+    return fail(writeError(m_path,
+        error                                               ? error
+            : m_file->error() == QFileDevice::ResourceError ? ENOSPC
+                                                            : EIO));
 }
 
 bool OutputFile::finish()
@@ -256,8 +260,8 @@ bool OutputFile::commit()
     }
     if (m_temporary.isEmpty())
         return true;
-    if (std::rename(QFile::encodeName(m_temporary).constData(),
-                    QFile::encodeName(m_target).constData())
+    if (std::rename(
+            QFile::encodeName(m_temporary).constData(), QFile::encodeName(m_target).constData())
         != 0) {
         fail(writeError(m_path, errno));
         discard();

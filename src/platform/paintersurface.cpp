@@ -2,8 +2,8 @@
 
 #include "reportfonts.h"
 
-#include <QPagedPaintDevice>
 #include <QFontDatabase>
+#include <QPagedPaintDevice>
 #include <QPaintDevice>
 
 #include <algorithm>
@@ -51,8 +51,8 @@ PainterSurface::~PainterSurface()
 
 bool PainterSurface::newPage()
 {
-    auto *paged = dynamic_cast<QPagedPaintDevice *>(m_painter.isActive() ? m_painter.device()
-                                                                          : m_device);
+    auto *paged
+        = dynamic_cast<QPagedPaintDevice *>(m_painter.isActive() ? m_painter.device() : m_device);
     if (!paged)
         return false;
     flushLines();
@@ -102,7 +102,8 @@ bool needsNoShaping(QChar c)
 {
     const char16_t u = c.unicode();
     return (u >= 0x20 && u < 0x250) || (u >= 0x2000 && u < 0x2070) || (u >= 0x2E80 && u < 0xA000)
-        || (u >= 0xF900 && u < 0xFB00) || (u >= 0xFE30 && u < 0xFE50) || (u >= 0xFF00 && u < 0xFFF0);
+        || (u >= 0xF900 && u < 0xFB00) || (u >= 0xFE30 && u < 0xFE50)
+        || (u >= 0xFF00 && u < 0xFFF0);
 }
 
 } // namespace
@@ -125,7 +126,8 @@ PainterSurface::FontCache &PainterSurface::fontCache()
             FontCache cache;
             cache.font = font;
             cache.metrics = QFontMetricsF(font, m_device);
-            cache.rawFont = QRawFont::fromFont(QFont(font, m_device), QFontDatabase::SimplifiedChinese);
+            cache.rawFont
+                = QRawFont::fromFont(QFont(font, m_device), QFontDatabase::SimplifiedChinese);
             it = m_fontCaches.insert(m_spec, std::move(cache));
         }
         m_currentCache = &*it;
@@ -322,12 +324,12 @@ void PainterSurface::setDrawWidth(int width)
 }
 
 void PainterSurface::PaintPicture(const QImage &picture, double x, double y, double w, double h,
-                                  double sx, double sy, double sw, double sh)
+    double sx, double sy, double sw, double sh)
 {
     if (picture.isNull())
         return;
-    const QRectF source(sx, sy, sw > 0 ? sw : picture.width() - sx,
-                        sh > 0 ? sh : picture.height() - sy);
+    const QRectF source(
+        sx, sy, sw > 0 ? sw : picture.width() - sx, sh > 0 ? sh : picture.height() - sy);
     const QRectF target(toDeviceX(x), toDeviceY(y), toDeviceX(w), toDeviceY(h));
     flushLines();
     if (painter().isActive())

@@ -36,8 +36,8 @@ public:
         friend bool operator==(const FontSpec &, const FontSpec &) = default;
         friend size_t qHash(const FontSpec &spec, size_t seed = 0)
         {
-            return qHashMulti(seed, spec.name, spec.size, spec.bold, spec.italic, spec.strikeOut,
-                              spec.underline);
+            return qHashMulti(
+                seed, spec.name, spec.size, spec.bold, spec.italic, spec.strikeOut, spec.underline);
         }
     };
 
@@ -85,13 +85,13 @@ public:
     void setCurrentY(double y) override { m_currentY = y; }
     void Print(const QString &text) override;
     void Line(double x1, double y1, double x2, double y2, qint32 color,
-              LineEnd end = LineEnd::Absolute) override;
+        LineEnd end = LineEnd::Absolute) override;
     int DrawWidth() const override { return m_drawWidth; }
     void setDrawWidth(int width) override;
     int DrawStyle() const override { return m_drawStyle; }
     void setDrawStyle(int style) override { m_drawStyle = style; }
     void PaintPicture(const QImage &picture, double x, double y, double w, double h, double sx = 0,
-                      double sy = 0, double sw = 0, double sh = 0) override;
+        double sy = 0, double sw = 0, double sh = 0) override;
     void Cls() override;
 
     double Width() const override;
@@ -161,7 +161,7 @@ private:
     QPen m_queuedPen;
     QList<QLineF> m_queuedLines;
     QHash<QPair<double, double>, qsizetype> m_openHorizontal; // (y, x where it ends) → line
-    QHash<QPair<double, double>, qsizetype> m_openVertical;   // (x, y where it ends) → line
+    QHash<QPair<double, double>, qsizetype> m_openVertical; // (x, y where it ends) → line
     qint32 m_foreColor = 0;
     double m_currentX = 0;
     double m_currentY = 0;

@@ -10,15 +10,15 @@ QPdfWriter &configured(QPdfWriter &writer, QSizeF sheetTwips, const QString &tit
     writer.setResolution(1440);
     writer.setTitle(title);
     writer.setCreator(QStringLiteral("Quillon"));
-    writer.setPageLayout(QPageLayout(QPageSize(sheetTwips / 20.0, QPageSize::Point, QString(),
-                                               QPageSize::ExactMatch),
-                                     QPageLayout::Portrait, QMarginsF(0, 0, 0, 0)));
+    writer.setPageLayout(QPageLayout(
+        QPageSize(sheetTwips / 20.0, QPageSize::Point, QString(), QPageSize::ExactMatch),
+        QPageLayout::Portrait, QMarginsF(0, 0, 0, 0)));
     return writer;
 }
 } // namespace
 
-PdfSheetSurface::PdfSheetSurface(QIODevice *output, QSizeF sheetTwips, QPointF offsetTwips,
-                                 const QString &title)
+PdfSheetSurface::PdfSheetSurface(
+    QIODevice *output, QSizeF sheetTwips, QPointF offsetTwips, const QString &title)
     : QPdfWriter(output)
     , PainterSurface(&configured(*this, sheetTwips, title))
     , m_offset(offsetTwips)

@@ -14,8 +14,8 @@ class PdfSheetSurface : private QPdfWriter, public PainterSurface
 public:
     /// Writes into an output device; sheetTwips: the whole sheet; offsetTwips: the
     /// unprintable strip at the left and top.
-    PdfSheetSurface(QIODevice *output, QSizeF sheetTwips, QPointF offsetTwips,
-                    const QString &title);
+    PdfSheetSurface(
+        QIODevice *output, QSizeF sheetTwips, QPointF offsetTwips, const QString &title);
 
 protected:
     void paintingStarted(QPainter &painter) override;

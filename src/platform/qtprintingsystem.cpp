@@ -42,10 +42,7 @@ public:
     }
 
     double Width() const override { return printer.pageLayout().fullRectPoints().width() * 20.0; }
-    double Height() const override
-    {
-        return printer.pageLayout().fullRectPoints().height() * 20.0;
-    }
+    double Height() const override { return printer.pageLayout().fullRectPoints().height() * 20.0; }
     double ScaleWidth() const override
     {
         return printer.pageLayout().paintRectPoints().width() * 20.0;
@@ -64,7 +61,7 @@ public:
             return false;
         const QList<QPageSize> supported = m_info.supportedPageSizes();
         const bool takes = std::any_of(supported.cbegin(), supported.cend(),
-                                       [&](const QPageSize &s) { return s.isEquivalentTo(size); });
+            [&](const QPageSize &s) { return s.isEquivalentTo(size); });
         if (!takes || !printer.setPageSize(size))
             return false;
         m_paperCode = code;
@@ -78,8 +75,8 @@ public:
     void setOrientation(qint16 orientation) override
     {
         if (orientation == 1 || orientation == 2)
-            printer.setPageOrientation(orientation == 2 ? QPageLayout::Landscape
-                                                        : QPageLayout::Portrait);
+            printer.setPageOrientation(
+                orientation == 2 ? QPageLayout::Landscape : QPageLayout::Portrait);
     }
     qint16 ColorMode() const override { return hasColor() ? m_colorMode : 0; }
     void setColorMode(qint16 mode) override
@@ -197,7 +194,7 @@ PrintingSystem *CombinedPrintingSystem::systemOf(const QString &deviceName)
     for (auto &system : m_systems) {
         const QList<PrinterInfo> list = system->printers();
         if (std::any_of(list.cbegin(), list.cend(),
-                        [&](const PrinterInfo &p) { return p.deviceName == deviceName; }))
+                [&](const PrinterInfo &p) { return p.deviceName == deviceName; }))
             return system.get();
     }
     return nullptr;

@@ -16,7 +16,7 @@ const QHash<QString, QString> &mapping()
     static const QHash<QString, QString> table = [] {
         QHash<QString, QString> t;
         for (const char16_t *name : { u"宋体", u"新宋体", u"仿宋", u"仿宋_GB2312", u"SimSun",
-                                      u"NSimSun", u"FangSong", u"FangSong_GB2312" })
+                 u"NSimSun", u"FangSong", u"FangSong_GB2312" })
             t.insert(QString::fromUtf16(name).toCaseFolded(), kSong);
         for (const char16_t *name : { u"楷体", u"楷体_GB2312", u"KaiTi", u"KaiTi_GB2312" })
             t.insert(QString::fromUtf16(name).toCaseFolded(), kKai);

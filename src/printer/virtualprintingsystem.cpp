@@ -42,8 +42,8 @@ bool VirtualPaper::takes(qint16 c) const
 QPageSize VirtualPaper::pageSize() const
 {
     if (code == PaperCodes::UserDefined && !spec.userSizeTwips.isEmpty())
-        return QPageSize(spec.userSizeTwips / 20.0, QPageSize::Point, QString(),
-                         QPageSize::ExactMatch);
+        return QPageSize(
+            spec.userSizeTwips / 20.0, QPageSize::Point, QString(), QPageSize::ExactMatch);
     const QPageSize size = PaperCodes::pageSize(code);
     return size.isValid() ? size : QPageSize(QPageSize::A4);
 }
@@ -60,7 +60,7 @@ QSizeF VirtualPaper::printable() const
 {
     const QSizeF s = sheet();
     return { std::max(0.0, s.width() - 2 * spec.marginTwips),
-             std::max(0.0, s.height() - 2 * spec.marginTwips) };
+        std::max(0.0, s.height() - 2 * spec.marginTwips) };
 }
 
 // ---- recording printer ---------------------------------------------------------------------
@@ -151,9 +151,8 @@ VirtualPdfPrinter::~VirtualPdfPrinter()
 void VirtualPdfPrinter::applyLayout(QPdfWriter &w) const
 {
     w.setPageLayout(QPageLayout(m_paper.pageSize(),
-                                m_paper.orientation == 2 ? QPageLayout::Landscape
-                                                         : QPageLayout::Portrait,
-                                QMarginsF(0, 0, 0, 0)));
+        m_paper.orientation == 2 ? QPageLayout::Landscape : QPageLayout::Portrait,
+        QMarginsF(0, 0, 0, 0)));
 }
 
 bool VirtualPdfPrinter::setPaperSize(qint16 code)
@@ -182,8 +181,8 @@ QPaintDevice *VirtualPdfPrinter::deviceForPainting()
         folder = VirtualPrintingSystem::defaultPdfFolder();
     QDir().mkpath(folder);
     QString base = m_docName.isEmpty() ? QStringLiteral("Quillon") : m_docName;
-    base.replace(QRegularExpression(QStringLiteral("[/\\\\:*?\"<>|\\x00-\\x1f]")),
-                 QStringLiteral("_"));
+    base.replace(
+        QRegularExpression(QStringLiteral("[/\\\\:*?\"<>|\\x00-\\x1f]")), QStringLiteral("_"));
     const QString stamp = QDateTime::currentDateTime().toString(QStringLiteral("yyyyMMdd-HHmmss"));
     QString path = QDir(folder).filePath(base + QLatin1Char('-') + stamp + QStringLiteral(".pdf"));
     for (int n = 2; QFile::exists(path) || QFile::exists(path + QStringLiteral(".part")); ++n)
@@ -261,8 +260,8 @@ std::unique_ptr<VirtualPrintingSystem> VirtualPrintingSystem::withPdfPrinter(con
     return std::make_unique<VirtualPrintingSystem>(QList { pdfPrinterSpec(folder) });
 }
 
-VirtualPrintingSystem::VirtualPrintingSystem(QList<VirtualPrinterSpec> printers,
-                                             const QString &defaultPrinter)
+VirtualPrintingSystem::VirtualPrintingSystem(
+    QList<VirtualPrinterSpec> printers, const QString &defaultPrinter)
     : m_specs(std::move(printers))
     , m_default(defaultPrinter)
 {
@@ -326,8 +325,8 @@ QList<PaperInfo> VirtualPrintingSystem::papers(const QString &deviceName)
     return list;
 }
 
-std::optional<QList<VirtualPrinterSpec>>
-VirtualPrintingSystem::readPrinterFile(const QString &path, QString *error, QString *defaultPrinter)
+std::optional<QList<VirtualPrinterSpec>> VirtualPrintingSystem::readPrinterFile(
+    const QString &path, QString *error, QString *defaultPrinter)
 {
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly)) {
@@ -339,7 +338,8 @@ VirtualPrintingSystem::readPrinterFile(const QString &path, QString *error, QStr
     const QStringList lines = QString::fromUtf8(file.readAll()).split(QLatin1Char('\n'));
     auto fail = [&](int lineNo, const QString &why) {
         if (error)
-            *error = QStringLiteral("打印机描述文件“%1”第 %2 行：%3").arg(path).arg(lineNo).arg(why);
+            *error
+                = QStringLiteral("打印机描述文件“%1”第 %2 行：%3").arg(path).arg(lineNo).arg(why);
         return std::nullopt;
     };
     for (int i = 0; i < lines.size(); ++i) {
@@ -367,8 +367,9 @@ VirtualPrintingSystem::readPrinterFile(const QString &path, QString *error, QStr
         bool ok = true;
         if (key == QLatin1String("output")) {
             ok = value == QLatin1String("pdf") || value == QLatin1String("recording");
-            spec.output = value == QLatin1String("recording") ? VirtualPrinterSpec::Output::Recording
-                                                              : VirtualPrinterSpec::Output::Pdf;
+            spec.output = value == QLatin1String("recording")
+                ? VirtualPrinterSpec::Output::Recording
+                : VirtualPrinterSpec::Output::Pdf;
         } else if (key == QLatin1String("folder")) {
             spec.port = value;
         } else if (key == QLatin1String("driver")) {

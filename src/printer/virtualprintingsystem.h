@@ -40,7 +40,7 @@ struct VirtualDocument
     QString printer;
     QString name;
     int pageCount = 0;
-    QString pdfPath;   ///< Pdf output
+    QString pdfPath; ///< Pdf output
     QStringList pages; ///< Recording output: each page's recording, one operation per line
 };
 
@@ -69,12 +69,11 @@ public:
     /// A system with the embedded PDF printer alone.
     static std::unique_ptr<VirtualPrintingSystem> withPdfPrinter(const QString &folder = QString());
     /// Reads a printer file; nothing, with a message, when it cannot be read.
-    static std::optional<QList<VirtualPrinterSpec>> readPrinterFile(const QString &path,
-                                                                    QString *error,
-                                                                    QString *defaultPrinter);
+    static std::optional<QList<VirtualPrinterSpec>> readPrinterFile(
+        const QString &path, QString *error, QString *defaultPrinter);
 
-    explicit VirtualPrintingSystem(QList<VirtualPrinterSpec> printers,
-                                   const QString &defaultPrinter = QString());
+    explicit VirtualPrintingSystem(
+        QList<VirtualPrinterSpec> printers, const QString &defaultPrinter = QString());
     ~VirtualPrintingSystem() override;
 
     QList<PrinterInfo> printers() override;

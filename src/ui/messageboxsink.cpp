@@ -71,8 +71,8 @@ int MessageBoxSink::show(const QString &prompt, int buttons, const QString &titl
             return spec.result;
     }
     // Closed without a button: Escape answers Cancel where there is one.
-    const bool hasCancel = std::any_of(specs.cbegin(), specs.cend(),
-                                       [](const ButtonSpec &s) { return s.result == 2; });
+    const bool hasCancel = std::any_of(
+        specs.cbegin(), specs.cend(), [](const ButtonSpec &s) { return s.result == 2; });
     return hasCancel ? 2 : MessageSink::defaultButton(buttons);
 }
 

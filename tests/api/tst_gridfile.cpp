@@ -1,5 +1,5 @@
-#include "testmain.h"
 #include "support/testplatform.h"
+#include "testmain.h"
 
 #include "printer/virtualprintingsystem.h"
 
@@ -54,11 +54,12 @@ QString TestGridFile::write(const QString &name, const QByteArray &content)
 
 void TestGridFile::csvWithQuotesAndLineBreaks()
 {
-    const QString path = write(u"q.csv"_qs, "\xEF\xBB\xBF"
-                                            "名称,金额,备注\r\n"
-                                            "\"华东, 上海\",\"1,280.00\",\"两行\n说明\"\r\n"
-                                            "\r\n"
-                                            "\"说\"\"引号\"\"\",5,\n");
+    const QString path = write(u"q.csv"_qs,
+        "\xEF\xBB\xBF"
+        "名称,金额,备注\r\n"
+        "\"华东, 上海\",\"1,280.00\",\"两行\n说明\"\r\n"
+        "\r\n"
+        "\"说\"\"引号\"\"\",5,\n");
     QString error;
     const auto file = GridFile::load(path, &error);
     QVERIFY2(file, qPrintable(error));
@@ -82,8 +83,8 @@ void TestGridFile::csvColumnsSizedToContent()
     QString error;
     const auto file = GridFile::load(path, &error);
     auto *grid = qobject_cast<FlexGrid *>(file->grid());
-    QCOMPARE(grid->ColWidth(0), 600);             // the least width
-    QCOMPARE(grid->ColWidth(1), 10 * 220 + 240);  // ten wide characters and the padding
+    QCOMPARE(grid->ColWidth(0), 600); // the least width
+    QCOMPARE(grid->ColWidth(1), 10 * 220 + 240); // ten wide characters and the padding
     grid->setRow(0);
     grid->setCol(1);
     QCOMPARE(grid->CellAlignment(), 4); // headings centred
@@ -130,9 +131,9 @@ void TestGridFile::jsonFlexGrid()
     QCOMPARE(print.Datagrid(), file->grid());
     QCOMPARE(engineState().HeadLines.lastRow(), 2);
     QCOMPARE(engineState().HeadLines.row(1),
-             (LineTable::Row { u"单位:元"_qs, u"1"_qs, u"5"_qs, u"255"_qs }));
+        (LineTable::Row { u"单位:元"_qs, u"1"_qs, u"5"_qs, u"255"_qs }));
     QCOMPARE(engineState().HeadLines.row(2),
-             (LineTable::Row { u"只有文字"_qs, u"1"_qs, u"1"_qs, u"0"_qs }));
+        (LineTable::Row { u"只有文字"_qs, u"1"_qs, u"1"_qs, u"0"_qs }));
     QCOMPARE(engineState().FootLines.lastRow(), 1);
 }
 
@@ -202,21 +203,24 @@ void TestGridFile::badFiles_data()
     const auto cell = [](const char *tag, const char *keys, const QString &message) {
         QTest::newRow(tag) << u"bad.json"_qs
                            << (QByteArray(R"({"GridType": 5, "grid": {"cells": [["a"]], )") + keys
-                               + "}}")
+                                  + "}}")
                            << message;
     };
     // A data grid of two columns and two rows with more keys.
-    const auto data = [](const char *tag, const char *grid, const char *rest, const QString &message) {
-        QTest::newRow(tag) << u"bad.json"_qs
-                           << (QByteArray(R"({"GridType": 4, )") + rest
-                               + R"("grid": {"columns": [{"caption": "a"}, {"caption": "b"}], "cells": [["1", "2"], ["3", "4"]])"
-                               + grid + "}}")
-                           << message;
+    const auto data = [](const char *tag, const char *grid, const char *rest,
+                          const QString &message) {
+        QTest::newRow(tag)
+            << u"bad.json"_qs
+            << (QByteArray(R"({"GridType": 4, )") + rest
+                   + R"("grid": {"columns": [{"caption": "a"}, {"caption": "b"}], "cells": [["1", "2"], ["3", "4"]])"
+                   + grid + "}}")
+            << message;
     };
 
     QTest::newRow("unknown suffix") << u"x.txt"_qs << QByteArray("a") << u".csv 或 .json"_qs;
     QTest::newRow("empty csv") << u"e.csv"_qs << QByteArray("") << u"没有任何数据"_qs;
-    QTest::newRow("csv of blank lines") << u"e2.csv"_qs << QByteArray("\n\r\n\n") << u"没有任何数据"_qs;
+    QTest::newRow("csv of blank lines")
+        << u"e2.csv"_qs << QByteArray("\n\r\n\n") << u"没有任何数据"_qs;
     QTest::newRow("open quote") << u"o.csv"_qs << QByteArray("a\n\"b,c\nd\n") << u"引号没有结束"_qs;
     QTest::newRow("not utf-8") << u"g.csv"_qs << QByteArray("\xc4\xe3\xba\xc3,a\n") << u"UTF-8"_qs;
     QTest::newRow("missing file") << u"/nonexistent/none.csv"_qs << QByteArray() << u"无法读取"_qs;
@@ -225,167 +229,274 @@ void TestGridFile::badFiles_data()
     json("broken json", "{\n\"GridType\": 5,\n}", u"第 3 行"_qs);
     json("not an object", "[1, 2]", u"应为一个 JSON 对象"_qs);
     json("no kind", R"({"grid": {}})", u"“GridType”缺少：应为整数"_qs);
-    json("kind as text", R"({"GridType": "5", "grid": {}})", u"“GridType”应为整数，而不是文本“5”"_qs);
-    json("kind out of range", R"({"GridType": 9, "grid": {}})", u"“GridType”为 9，超出范围：应为 1 到 8"_qs);
+    json("kind as text", R"({"GridType": "5", "grid": {}})",
+        u"“GridType”应为整数，而不是文本“5”"_qs);
+    json("kind out of range", R"({"GridType": 9, "grid": {}})",
+        u"“GridType”为 9，超出范围：应为 1 到 8"_qs);
     json("kind not printable yet", R"({"GridType": 8, "grid": {}})", u"尚不能打印"_qs);
     json("unknown key", R"({"GridType": 5, "grids": {}})", u"“grids”不是可用的键"_qs);
     json("no grid", R"({"GridType": 5})", u"“grid”缺少：应为对象"_qs);
-    json("grid as array", R"({"GridType": 5, "grid": []})", u"“grid”应为对象，而不是数组（0 项）"_qs);
+    json("grid as array", R"({"GridType": 5, "grid": []})",
+        u"“grid”应为对象，而不是数组（0 项）"_qs);
 
     // No cells at all: refused like an empty CSV file.
-    json("flex grid without cells", R"({"GridType": 5, "grid": {}})", u"“grid.cells”没有任何数据"_qs);
-    json("flex grid of no rows", R"({"GridType": 7, "grid": {"cells": []}})", u"“grid.cells”没有任何数据"_qs);
-    json("flex grid of empty rows", R"({"GridType": 6, "grid": {"cells": [[], []]}})", u"“grid.cells”没有任何数据"_qs);
-    json("cells as object", R"({"GridType": 5, "grid": {"cells": {}}})", u"“grid.cells”应为由行组成的数组"_qs);
-    json("row as text", R"({"GridType": 5, "grid": {"cells": ["a"]}})", u"“grid.cells[0]”应为由单元格组成的数组"_qs);
-    json("cell as array", R"({"GridType": 5, "grid": {"cells": [[["a"]]]}})", u"“grid.cells[0][0]”应为文本、数字或 null"_qs);
-    json("cell as boolean", R"({"GridType": 5, "grid": {"cells": [[true]]}})", u"“grid.cells[0][0]”应为文本、数字或 null，而不是布尔值 true"_qs);
+    json("flex grid without cells", R"({"GridType": 5, "grid": {}})",
+        u"“grid.cells”没有任何数据"_qs);
+    json("flex grid of no rows", R"({"GridType": 7, "grid": {"cells": []}})",
+        u"“grid.cells”没有任何数据"_qs);
+    json("flex grid of empty rows", R"({"GridType": 6, "grid": {"cells": [[], []]}})",
+        u"“grid.cells”没有任何数据"_qs);
+    json("cells as object", R"({"GridType": 5, "grid": {"cells": {}}})",
+        u"“grid.cells”应为由行组成的数组"_qs);
+    json("row as text", R"({"GridType": 5, "grid": {"cells": ["a"]}})",
+        u"“grid.cells[0]”应为由单元格组成的数组"_qs);
+    json("cell as array", R"({"GridType": 5, "grid": {"cells": [[["a"]]]}})",
+        u"“grid.cells[0][0]”应为文本、数字或 null"_qs);
+    json("cell as boolean", R"({"GridType": 5, "grid": {"cells": [[true]]}})",
+        u"“grid.cells[0][0]”应为文本、数字或 null，而不是布尔值 true"_qs);
     cell("key of data grids in a flex grid", R"("columns": [])", u"“grid.columns”不是可用的键"_qs);
-    json("alignments in a plain grid", R"({"GridType": 7, "grid": {"cells": [["a"]], "colAlignments": 1}})",
-         u"“grid.colAlignments”不是可用的键"_qs);
-    json("merging in a plain grid", R"({"GridType": 7, "grid": {"cells": [["a"]], "mergeRows": true}})",
-         u"“grid.mergeRows”不是可用的键"_qs);
+    json("alignments in a plain grid",
+        R"({"GridType": 7, "grid": {"cells": [["a"]], "colAlignments": 1}})",
+        u"“grid.colAlignments”不是可用的键"_qs);
+    json("merging in a plain grid",
+        R"({"GridType": 7, "grid": {"cells": [["a"]], "mergeRows": true}})",
+        u"“grid.mergeRows”不是可用的键"_qs);
 
     // Indexes out of the grid: these crashed the program or took all its memory.
-    cell("negative merge row", R"("mergeRows": [-1])", u"“grid.mergeRows[0]”为 -1，超出范围：应为 0 到 0 之间的整数（网格有 1 行"_qs);
+    cell("negative merge row", R"("mergeRows": [-1])",
+        u"“grid.mergeRows[0]”为 -1，超出范围：应为 0 到 0 之间的整数（网格有 1 行"_qs);
     cell("negative merge column", R"("mergeCols": [-5])", u"“grid.mergeCols[0]”为 -5"_qs);
-    cell("huge merge column", R"("mergeCols": [2147483646])", u"“grid.mergeCols[0]”为 2147483646，超出范围：应为 0 到 0"_qs);
-    cell("largest merge row", R"("mergeRows": [2147483647])", u"“grid.mergeRows[0]”为 2147483647"_qs);
-    cell("merge row past the 32 bits", R"("mergeRows": [4294967296])", u"“grid.mergeRows[0]”为 4294967296"_qs);
+    cell("huge merge column", R"("mergeCols": [2147483646])",
+        u"“grid.mergeCols[0]”为 2147483646，超出范围：应为 0 到 0"_qs);
+    cell("largest merge row", R"("mergeRows": [2147483647])",
+        u"“grid.mergeRows[0]”为 2147483647"_qs);
+    cell("merge row past the 32 bits", R"("mergeRows": [4294967296])",
+        u"“grid.mergeRows[0]”为 4294967296"_qs);
     cell("merge row one past the end", R"("mergeRows": [0, 1])", u"“grid.mergeRows[1]”为 1"_qs);
-    cell("fractional merge row", R"("mergeRows": [0.5])", u"“grid.mergeRows[0]”应为整数，而不是数字 0.5"_qs);
-    cell("merge rows as text", R"("mergeRows": "all")", u"“grid.mergeRows”应为true、false 或下标的数组"_qs);
-    cell("negative cell-alignment row", R"("cellAlignments": [[-1, 0, 1]])", u"“grid.cellAlignments[0][0]”为 -1"_qs);
-    cell("negative cell-alignment column", R"("cellAlignments": [[0, -1, 1]])", u"“grid.cellAlignments[0][1]”为 -1"_qs);
-    cell("largest cell-alignment row", R"("cellAlignments": [[2147483647, 0, 1]])", u"“grid.cellAlignments[0][0]”为 2147483647，超出范围：应为 0 到 0"_qs);
-    cell("largest cell-alignment column", R"("cellAlignments": [[0, 2147483647, 1]])", u"“grid.cellAlignments[0][1]”为 2147483647"_qs);
-    cell("huge cell-alignment column", R"("cellAlignments": [[0, 2147483646, 1]])", u"“grid.cellAlignments[0][1]”为 2147483646"_qs);
-    cell("cell-alignment code", R"("cellAlignments": [[0, 0, 10]])", u"“grid.cellAlignments[0][2]”为 10，超出范围：应为 0 到 9"_qs);
+    cell("fractional merge row", R"("mergeRows": [0.5])",
+        u"“grid.mergeRows[0]”应为整数，而不是数字 0.5"_qs);
+    cell("merge rows as text", R"("mergeRows": "all")",
+        u"“grid.mergeRows”应为true、false 或下标的数组"_qs);
+    cell("negative cell-alignment row", R"("cellAlignments": [[-1, 0, 1]])",
+        u"“grid.cellAlignments[0][0]”为 -1"_qs);
+    cell("negative cell-alignment column", R"("cellAlignments": [[0, -1, 1]])",
+        u"“grid.cellAlignments[0][1]”为 -1"_qs);
+    cell("largest cell-alignment row", R"("cellAlignments": [[2147483647, 0, 1]])",
+        u"“grid.cellAlignments[0][0]”为 2147483647，超出范围：应为 0 到 0"_qs);
+    cell("largest cell-alignment column", R"("cellAlignments": [[0, 2147483647, 1]])",
+        u"“grid.cellAlignments[0][1]”为 2147483647"_qs);
+    cell("huge cell-alignment column", R"("cellAlignments": [[0, 2147483646, 1]])",
+        u"“grid.cellAlignments[0][1]”为 2147483646"_qs);
+    cell("cell-alignment code", R"("cellAlignments": [[0, 0, 10]])",
+        u"“grid.cellAlignments[0][2]”为 10，超出范围：应为 0 到 9"_qs);
 
     // Wrong JSON types.
-    cell("cell alignments as text", R"("cellAlignments": "x")", u"“grid.cellAlignments”应为由 [行, 列, 对齐] 组成的数组，而不是文本“x”"_qs);
-    cell("cell alignments as boolean", R"("cellAlignments": true)", u"“grid.cellAlignments”应为由 [行, 列, 对齐] 组成的数组，而不是布尔值 true"_qs);
-    cell("cell alignments as object", R"("cellAlignments": {"0": 1})", u"“grid.cellAlignments”应为由 [行, 列, 对齐] 组成的数组，而不是对象"_qs);
-    cell("cell alignment of two", R"("cellAlignments": [[0, 0]])", u"“grid.cellAlignments[0]”应为 [行, 列, 对齐]"_qs);
-    cell("cell alignment as number", R"("cellAlignments": [4])", u"“grid.cellAlignments[0]”应为 [行, 列, 对齐]"_qs);
-    cell("width as text", R"("colWidths": ["wide"])", u"“grid.colWidths[0]”应为整数，而不是文本“wide”"_qs);
+    cell("cell alignments as text", R"("cellAlignments": "x")",
+        u"“grid.cellAlignments”应为由 [行, 列, 对齐] 组成的数组，而不是文本“x”"_qs);
+    cell("cell alignments as boolean", R"("cellAlignments": true)",
+        u"“grid.cellAlignments”应为由 [行, 列, 对齐] 组成的数组，而不是布尔值 true"_qs);
+    cell("cell alignments as object", R"("cellAlignments": {"0": 1})",
+        u"“grid.cellAlignments”应为由 [行, 列, 对齐] 组成的数组，而不是对象"_qs);
+    cell("cell alignment of two", R"("cellAlignments": [[0, 0]])",
+        u"“grid.cellAlignments[0]”应为 [行, 列, 对齐]"_qs);
+    cell("cell alignment as number", R"("cellAlignments": [4])",
+        u"“grid.cellAlignments[0]”应为 [行, 列, 对齐]"_qs);
+    cell("width as text", R"("colWidths": ["wide"])",
+        u"“grid.colWidths[0]”应为整数，而不是文本“wide”"_qs);
     cell("widths as object", R"("colWidths": {"a": 1})", u"“grid.colWidths”应为整数或整数数组"_qs);
-    cell("more widths than columns", R"("colWidths": [900, 900])", u"“grid.colWidths”有 2 项，但网格只有 1 列"_qs);
+    cell("more widths than columns", R"("colWidths": [900, 900])",
+        u"“grid.colWidths”有 2 项，但网格只有 1 列"_qs);
     cell("column alignment code", R"("colAlignments": [12])", u"“grid.colAlignments[0]”为 12"_qs);
-    cell("header alignment as text", R"("headerAlignment": "centre")", u"“grid.headerAlignment”应为整数"_qs);
-    cell("merge mode out of range", R"("mergeCells": 5)", u"“grid.mergeCells”为 5，超出范围：应为 0 到 4"_qs);
-    json("properties as array", R"({"GridType": 5, "properties": [], "grid": {"cells": [["a"]]}})", u"“properties”应为对象"_qs);
-    json("main title as array", R"({"GridType": 5, "properties": {"MainTitle": ["月报"]}, "grid": {"cells": [["a"]]}})",
-         u"“properties.MainTitle”应为文本，而不是数组（1 项）"_qs);
-    json("key name as array", R"({"GridType": 5, "properties": {"PrintKeyName": ["k"]}, "grid": {"cells": [["a"]]}})",
-         u"“properties.PrintKeyName”应为文本"_qs);
-    json("title as object", R"({"GridType": 5, "properties": {"SubTitle": {}}, "grid": {"cells": [["a"]]}})",
-         u"“properties.SubTitle”应为文本，而不是对象"_qs);
-    json("margin as text", R"({"GridType": 5, "properties": {"TopMargin": "15"}, "grid": {"cells": [["a"]]}})",
-         u"“properties.TopMargin”应为整数，而不是文本“15”"_qs);
-    json("margin out of range", R"({"GridType": 5, "properties": {"TopMargin": 40000}, "grid": {"cells": [["a"]]}})",
-         u"“properties.TopMargin”：属性 TopMargin 的值 40000 超出范围"_qs);
-    json("flag as number", R"({"GridType": 5, "properties": {"MergeAll": 1}, "grid": {"cells": [["a"]]}})",
-         u"“properties.MergeAll”应为 true 或 false"_qs);
-    json("enumeration as array", R"({"GridType": 5, "properties": {"BorderStyle": [1]}, "grid": {"cells": [["a"]]}})",
-         u"“properties.BorderStyle”应为整数或枚举成员名"_qs);
-    json("unknown enumeration name", R"({"GridType": 5, "properties": {"BorderStyle": "fancy"}, "grid": {"cells": [["a"]]}})",
-         u"属性 BorderStyle 不接受“fancy”"_qs);
-    json("unknown property", R"({"GridType": 5, "properties": {"Colour": 1}, "grid": {"cells": [["a"]]}})",
-         u"“properties.Colour”不是打印对象的属性"_qs);
-    json("grid kind as property", R"({"GridType": 5, "properties": {"GridType": 7}, "grid": {"cells": [["a"]]}})",
-         u"“properties.GridType”不能作为属性"_qs);
-    json("grid object as property", R"({"GridType": 5, "properties": {"Datagrid": "x"}, "grid": {"cells": [["a"]]}})",
-         u"“properties.Datagrid”不能在网格文件中设置"_qs);
-    json("printed columns past the grid", R"({"GridType": 5, "properties": {"PrintColEnd": 3}, "grid": {"cells": [["a", "b"]]}})",
-         u"“properties.PrintColEnd”为 3，超出范围：应为 -1 到 1"_qs);
-    json("printed columns backwards", R"({"GridType": 5, "properties": {"PrintColStart": 1, "PrintColEnd": 0}, "grid": {"cells": [["a", "b"]]}})",
-         u"“properties.PrintColEnd”为 0，在 PrintColStart（1）之前"_qs);
-    json("format as array", R"({"GridType": 5, "format": [1], "grid": {"cells": [["a"]]}})", u"“format”应为对象"_qs);
-    json("format value as array", R"({"GridType": 5, "format": {"HoriCutPage": [1]}, "grid": {"cells": [["a"]]}})",
-         u"“format.HoriCutPage”应为数字或文本，而不是数组（1 项）"_qs);
-    json("format value as boolean", R"({"GridType": 5, "format": {"HoriCutPage": true}, "grid": {"cells": [["a"]]}})",
-         u"“format.HoriCutPage”应为数字或文本，而不是布尔值 true"_qs);
-    json("format value null", R"({"GridType": 5, "format": {"LogPic": null}, "grid": {"cells": [["a"]]}})",
-         u"“format.LogPic”应为数字或文本，而不是空值 null"_qs);
+    cell("header alignment as text", R"("headerAlignment": "centre")",
+        u"“grid.headerAlignment”应为整数"_qs);
+    cell("merge mode out of range", R"("mergeCells": 5)",
+        u"“grid.mergeCells”为 5，超出范围：应为 0 到 4"_qs);
+    json("properties as array", R"({"GridType": 5, "properties": [], "grid": {"cells": [["a"]]}})",
+        u"“properties”应为对象"_qs);
+    json("main title as array",
+        R"({"GridType": 5, "properties": {"MainTitle": ["月报"]}, "grid": {"cells": [["a"]]}})",
+        u"“properties.MainTitle”应为文本，而不是数组（1 项）"_qs);
+    json("key name as array",
+        R"({"GridType": 5, "properties": {"PrintKeyName": ["k"]}, "grid": {"cells": [["a"]]}})",
+        u"“properties.PrintKeyName”应为文本"_qs);
+    json("title as object",
+        R"({"GridType": 5, "properties": {"SubTitle": {}}, "grid": {"cells": [["a"]]}})",
+        u"“properties.SubTitle”应为文本，而不是对象"_qs);
+    json("margin as text",
+        R"({"GridType": 5, "properties": {"TopMargin": "15"}, "grid": {"cells": [["a"]]}})",
+        u"“properties.TopMargin”应为整数，而不是文本“15”"_qs);
+    json("margin out of range",
+        R"({"GridType": 5, "properties": {"TopMargin": 40000}, "grid": {"cells": [["a"]]}})",
+        u"“properties.TopMargin”：属性 TopMargin 的值 40000 超出范围"_qs);
+    json("flag as number",
+        R"({"GridType": 5, "properties": {"MergeAll": 1}, "grid": {"cells": [["a"]]}})",
+        u"“properties.MergeAll”应为 true 或 false"_qs);
+    json("enumeration as array",
+        R"({"GridType": 5, "properties": {"BorderStyle": [1]}, "grid": {"cells": [["a"]]}})",
+        u"“properties.BorderStyle”应为整数或枚举成员名"_qs);
+    json("unknown enumeration name",
+        R"({"GridType": 5, "properties": {"BorderStyle": "fancy"}, "grid": {"cells": [["a"]]}})",
+        u"属性 BorderStyle 不接受“fancy”"_qs);
+    json("unknown property",
+        R"({"GridType": 5, "properties": {"Colour": 1}, "grid": {"cells": [["a"]]}})",
+        u"“properties.Colour”不是打印对象的属性"_qs);
+    json("grid kind as property",
+        R"({"GridType": 5, "properties": {"GridType": 7}, "grid": {"cells": [["a"]]}})",
+        u"“properties.GridType”不能作为属性"_qs);
+    json("grid object as property",
+        R"({"GridType": 5, "properties": {"Datagrid": "x"}, "grid": {"cells": [["a"]]}})",
+        u"“properties.Datagrid”不能在网格文件中设置"_qs);
+    json("printed columns past the grid",
+        R"({"GridType": 5, "properties": {"PrintColEnd": 3}, "grid": {"cells": [["a", "b"]]}})",
+        u"“properties.PrintColEnd”为 3，超出范围：应为 -1 到 1"_qs);
+    json("printed columns backwards",
+        R"({"GridType": 5, "properties": {"PrintColStart": 1, "PrintColEnd": 0}, "grid": {"cells": [["a", "b"]]}})",
+        u"“properties.PrintColEnd”为 0，在 PrintColStart（1）之前"_qs);
+    json("format as array", R"({"GridType": 5, "format": [1], "grid": {"cells": [["a"]]}})",
+        u"“format”应为对象"_qs);
+    json("format value as array",
+        R"({"GridType": 5, "format": {"HoriCutPage": [1]}, "grid": {"cells": [["a"]]}})",
+        u"“format.HoriCutPage”应为数字或文本，而不是数组（1 项）"_qs);
+    json("format value as boolean",
+        R"({"GridType": 5, "format": {"HoriCutPage": true}, "grid": {"cells": [["a"]]}})",
+        u"“format.HoriCutPage”应为数字或文本，而不是布尔值 true"_qs);
+    json("format value null",
+        R"({"GridType": 5, "format": {"LogPic": null}, "grid": {"cells": [["a"]]}})",
+        u"“format.LogPic”应为数字或文本，而不是空值 null"_qs);
 
     // Head and foot lines.
-    json("head as object", R"({"GridType": 5, "head": {}, "grid": {"cells": [["a"]]}})", u"“head”应为由 [文字, 换行, 对齐, 颜色] 组成的数组"_qs);
-    json("line text as number", R"({"GridType": 5, "head": [[1, 2]], "grid": {}})", u"“head[0][0]”应为文本"_qs);
-    json("line of five", R"({"GridType": 5, "head": [["a", 1, 1, 0, 0]], "grid": {"cells": [["a"]]}})", u"“head[0]”应为 1 到 4 项的"_qs);
-    json("empty line", R"({"GridType": 5, "foot": [[]], "grid": {"cells": [["a"]]}})", u"“foot[0]”应为 1 到 4 项的"_qs);
-    json("newline as text", R"({"GridType": 5, "head": [["a", "yes"]], "grid": {"cells": [["a"]]}})", u"“head[0][1]”应为整数，而不是文本“yes”"_qs);
-    json("newline 2", R"({"GridType": 5, "head": [["a", 2]], "grid": {"cells": [["a"]]}})", u"“head[0][1]”为 2，超出范围：应为 0 到 1"_qs);
-    json("first entry on no line", R"({"GridType": 5, "foot": [["a", 0]], "grid": {"cells": [["a"]]}})", u"“foot[0][1]”为 0，但第一项前面没有可接续的行"_qs);
-    json("first entry after nothing", R"({"GridType": 5, "head": [["a", 1, 0]], "grid": {"cells": [["a"]]}})", u"“head[0][2]”为 0，但第一项前面没有可依靠的项"_qs);
-    json("head alignment code", R"({"GridType": 5, "head": [["a", 1, 6]], "grid": {"cells": [["a"]]}})", u"“head[0][2]”为 6，超出范围：应为 -1 到 5"_qs);
-    json("foot alignment past FootCount", R"({"GridType": 5, "properties": {"FootCount": 3}, "foot": [["a", 1, 4]], "grid": {"cells": [["a"]]}})",
-         u"“foot[0][2]”为 4，超出范围：应为 -2 到 3"_qs);
-    json("negative colour", R"({"GridType": 5, "head": [["a", 1, 1, -1]], "grid": {"cells": [["a"]]}})", u"“head[0][3]”为 -1，超出范围：应为 0 到 16777215"_qs);
-    json("101 head entries", QByteArray(R"({"GridType": 5, "grid": {"cells": [["a"]]}, "head": [["a"])" + QByteArray(", [\"b\", 0]").repeated(100) + "]}").constData(),
-         u"“head”有 101 项，最多 100 项"_qs);
-    json("31 head lines", QByteArray(R"({"GridType": 5, "grid": {"cells": [["a"], ["1"]]}, "head": [["a"])" + QByteArray(", [\"b\"]").repeated(30) + "]}").constData(),
-         u"“head”31 行和“foot”0 行"_qs);
+    json("head as object", R"({"GridType": 5, "head": {}, "grid": {"cells": [["a"]]}})",
+        u"“head”应为由 [文字, 换行, 对齐, 颜色] 组成的数组"_qs);
+    json("line text as number", R"({"GridType": 5, "head": [[1, 2]], "grid": {}})",
+        u"“head[0][0]”应为文本"_qs);
+    json("line of five",
+        R"({"GridType": 5, "head": [["a", 1, 1, 0, 0]], "grid": {"cells": [["a"]]}})",
+        u"“head[0]”应为 1 到 4 项的"_qs);
+    json("empty line", R"({"GridType": 5, "foot": [[]], "grid": {"cells": [["a"]]}})",
+        u"“foot[0]”应为 1 到 4 项的"_qs);
+    json("newline as text",
+        R"({"GridType": 5, "head": [["a", "yes"]], "grid": {"cells": [["a"]]}})",
+        u"“head[0][1]”应为整数，而不是文本“yes”"_qs);
+    json("newline 2", R"({"GridType": 5, "head": [["a", 2]], "grid": {"cells": [["a"]]}})",
+        u"“head[0][1]”为 2，超出范围：应为 0 到 1"_qs);
+    json("first entry on no line",
+        R"({"GridType": 5, "foot": [["a", 0]], "grid": {"cells": [["a"]]}})",
+        u"“foot[0][1]”为 0，但第一项前面没有可接续的行"_qs);
+    json("first entry after nothing",
+        R"({"GridType": 5, "head": [["a", 1, 0]], "grid": {"cells": [["a"]]}})",
+        u"“head[0][2]”为 0，但第一项前面没有可依靠的项"_qs);
+    json("head alignment code",
+        R"({"GridType": 5, "head": [["a", 1, 6]], "grid": {"cells": [["a"]]}})",
+        u"“head[0][2]”为 6，超出范围：应为 -1 到 5"_qs);
+    json("foot alignment past FootCount",
+        R"({"GridType": 5, "properties": {"FootCount": 3}, "foot": [["a", 1, 4]], "grid": {"cells": [["a"]]}})",
+        u"“foot[0][2]”为 4，超出范围：应为 -2 到 3"_qs);
+    json("negative colour",
+        R"({"GridType": 5, "head": [["a", 1, 1, -1]], "grid": {"cells": [["a"]]}})",
+        u"“head[0][3]”为 -1，超出范围：应为 0 到 16777215"_qs);
+    json("101 head entries",
+        QByteArray(R"({"GridType": 5, "grid": {"cells": [["a"]]}, "head": [["a"])"
+            + QByteArray(", [\"b\", 0]").repeated(100) + "]}")
+            .constData(),
+        u"“head”有 101 项，最多 100 项"_qs);
+    json("31 head lines",
+        QByteArray(R"({"GridType": 5, "grid": {"cells": [["a"], ["1"]]}, "head": [["a"])"
+            + QByteArray(", [\"b\"]").repeated(30) + "]}")
+            .constData(),
+        u"“head”31 行和“foot”0 行"_qs);
     json("head, foot and heading rows too high together",
-         R"({"GridType": 5, "head": [["a"], ["b"], ["c"]], "foot": [["d"]],
+        R"({"GridType": 5, "head": [["a"], ["b"], ["c"]], "foot": [["d"]],
              "grid": {"cells": [["a"], ["b"], ["c"], ["1"]], "fixedRows": 3, "rowHeights": [3000, 3000, 2000, 300]}})",
-         u"共 9500 缇，超过上限 9000 缇"_qs);
+        u"共 9500 缇，超过上限 9000 缇"_qs);
 
     // Sizes out of sense.
-    cell("negative fixed rows", R"("fixedRows": -1)", u"“grid.fixedRows”为 -1，超出范围：应为 0 到 1"_qs);
-    cell("fixed rows past the grid", R"("fixedRows": 65536)", u"“grid.fixedRows”为 65536，超出范围：应为 0 到 1 之间的整数（网格有 1 行）"_qs);
-    cell("fixed columns past the grid", R"("fixedCols": 2)", u"“grid.fixedCols”为 2，超出范围：应为 0 到 1"_qs);
-    json("too many fixed columns", (QByteArray(R"({"GridType": 5, "grid": {"colWidths": 0, "fixedCols": 101, "cells": [[)")
-                                    + QByteArray("\"a\",").repeated(101) + "\"b\"]]}}").constData(),
-         u"“grid.fixedCols”为 101：固定列在每个列段上重复，最多 100 列"_qs);
-    json("fixed columns too wide", R"({"GridType": 5, "grid": {"cells": [["a", "b", "c"]], "fixedCols": 2, "colWidths": [8000, 8000, 900]}})",
-         u"“grid.fixedCols”的 2 列共宽 16000 缇"_qs);
-    cell("negative row height", R"("rowHeights": -5)", u"“grid.rowHeights”为 -5，超出范围：应为 100 到 4000"_qs);
-    cell("row height 0", R"("rowHeights": [0])", u"“grid.rowHeights[0]”为 0，超出范围：应为 100 到 4000"_qs);
+    cell("negative fixed rows", R"("fixedRows": -1)",
+        u"“grid.fixedRows”为 -1，超出范围：应为 0 到 1"_qs);
+    cell("fixed rows past the grid", R"("fixedRows": 65536)",
+        u"“grid.fixedRows”为 65536，超出范围：应为 0 到 1 之间的整数（网格有 1 行）"_qs);
+    cell("fixed columns past the grid", R"("fixedCols": 2)",
+        u"“grid.fixedCols”为 2，超出范围：应为 0 到 1"_qs);
+    json("too many fixed columns",
+        (QByteArray(R"({"GridType": 5, "grid": {"colWidths": 0, "fixedCols": 101, "cells": [[)")
+            + QByteArray("\"a\",").repeated(101) + "\"b\"]]}}")
+            .constData(),
+        u"“grid.fixedCols”为 101：固定列在每个列段上重复，最多 100 列"_qs);
+    json("fixed columns too wide",
+        R"({"GridType": 5, "grid": {"cells": [["a", "b", "c"]], "fixedCols": 2, "colWidths": [8000, 8000, 900]}})",
+        u"“grid.fixedCols”的 2 列共宽 16000 缇"_qs);
+    cell("negative row height", R"("rowHeights": -5)",
+        u"“grid.rowHeights”为 -5，超出范围：应为 100 到 4000"_qs);
+    cell("row height 0", R"("rowHeights": [0])",
+        u"“grid.rowHeights[0]”为 0，超出范围：应为 100 到 4000"_qs);
     cell("row height 65535", R"("rowHeights": 65535)", u"“grid.rowHeights”为 65535"_qs);
-    cell("more heights than rows", R"("rowHeights": [300, 300])", u"“grid.rowHeights”有 2 项，但网格只有 1 行"_qs);
-    cell("negative width", R"("colWidths": [-1])", u"“grid.colWidths[0]”为 -1，超出范围：应为 0 到 32767"_qs);
-    json("width below -1 in a hierarchical grid", R"({"GridType": 6, "grid": {"cells": [["a"]], "colWidths": -2}})",
-         u"“grid.colWidths”为 -2，超出范围：应为 -1 到 32767"_qs);
-    cell("huge width", R"("colWidths": 2147483647)", u"“grid.colWidths”为 2147483647，超出范围：应为 0 到 32767"_qs);
-    json("every flex column hidden", R"({"GridType": 5, "grid": {"cells": [["a", "b"]], "colWidths": [50, 0]}})",
-         u"“grid.colWidths”中每一列都不超过 50 缇"_qs);
-    json("every plain column of no width", R"({"GridType": 7, "grid": {"cells": [["a", "b"]], "colWidths": 0}})",
-         u"“grid.colWidths”中每一列的宽度都是 0"_qs);
+    cell("more heights than rows", R"("rowHeights": [300, 300])",
+        u"“grid.rowHeights”有 2 项，但网格只有 1 行"_qs);
+    cell("negative width", R"("colWidths": [-1])",
+        u"“grid.colWidths[0]”为 -1，超出范围：应为 0 到 32767"_qs);
+    json("width below -1 in a hierarchical grid",
+        R"({"GridType": 6, "grid": {"cells": [["a"]], "colWidths": -2}})",
+        u"“grid.colWidths”为 -2，超出范围：应为 -1 到 32767"_qs);
+    cell("huge width", R"("colWidths": 2147483647)",
+        u"“grid.colWidths”为 2147483647，超出范围：应为 0 到 32767"_qs);
+    json("every flex column hidden",
+        R"({"GridType": 5, "grid": {"cells": [["a", "b"]], "colWidths": [50, 0]}})",
+        u"“grid.colWidths”中每一列都不超过 50 缇"_qs);
+    json("every plain column of no width",
+        R"({"GridType": 7, "grid": {"cells": [["a", "b"]], "colWidths": 0}})",
+        u"“grid.colWidths”中每一列的宽度都是 0"_qs);
     // One row of 3,200 cells and 3,199 rows of one: the grid keeps 3,200 × 3,200 cells.
-    json("too many cells", (QByteArray(R"({"GridType": 5, "grid": {"cells": [[)") + QByteArray("\"\",").repeated(3199)
-                            + "\"\"]" + QByteArray(", [1]").repeated(3199) + "]}}").constData(),
-         u"网格有 3200 行、3200 列，共 10240000 个单元格，超过上限 10000000"_qs);
+    json("too many cells",
+        (QByteArray(R"({"GridType": 5, "grid": {"cells": [[)") + QByteArray("\"\",").repeated(3199)
+            + "\"\"]" + QByteArray(", [1]").repeated(3199) + "]}}")
+            .constData(),
+        u"网格有 3200 行、3200 列，共 10240000 个单元格，超过上限 10000000"_qs);
     QTest::newRow("too many cells in a CSV file")
         << u"big.csv"_qs << (QByteArray(",").repeated(3199) + QByteArray("\nx").repeated(3199))
         << u"网格有 3200 行、3200 列"_qs;
 
     // Data grids.
-    json("data grid without columns", R"({"GridType": 3, "grid": {}})", u"“grid.columns”缺少：应为列的数组"_qs);
-    json("data grid of no columns", R"({"GridType": 3, "grid": {"columns": []}})", u"“grid.columns”是空数组：没有任何数据"_qs);
-    json("column as text", R"({"GridType": 4, "grid": {"columns": ["a"]}})", u"“grid.columns[0]”应为对象"_qs);
-    json("column with an unknown key", R"({"GridType": 4, "grid": {"columns": [{"title": "a"}]}})", u"“grid.columns[0].title”不是可用的键"_qs);
-    json("caption as number", R"({"GridType": 4, "grid": {"columns": [{"caption": 1}]}})", u"“grid.columns[0].caption”应为文本"_qs);
-    json("negative data width", R"({"GridType": 4, "grid": {"columns": [{"width": -10}]}})", u"“grid.columns[0].width”为 -10"_qs);
-    json("data alignment code", R"({"GridType": 4, "grid": {"columns": [{"align": 4}]}})", u"“grid.columns[0].align”为 4，超出范围：应为 0 到 3"_qs);
-    json("data alignment as text", R"({"GridType": 4, "grid": {"columns": [{"align": "right"}]}})", u"“grid.columns[0].align”应为整数，而不是文本“right”"_qs);
-    json("row wider than the columns", R"({"GridType": 4, "grid": {"columns": [{"caption": "a"}], "cells": [["1"], ["2", "3"]]}})",
-         u"“grid.cells[1]”有 2 个单元格，但“grid.columns”只有 1 列"_qs);
-    data("head lines as text", R"(, "headLines": "2")", "", u"“grid.headLines”应为数字，而不是文本“2”"_qs);
+    json("data grid without columns", R"({"GridType": 3, "grid": {}})",
+        u"“grid.columns”缺少：应为列的数组"_qs);
+    json("data grid of no columns", R"({"GridType": 3, "grid": {"columns": []}})",
+        u"“grid.columns”是空数组：没有任何数据"_qs);
+    json("column as text", R"({"GridType": 4, "grid": {"columns": ["a"]}})",
+        u"“grid.columns[0]”应为对象"_qs);
+    json("column with an unknown key", R"({"GridType": 4, "grid": {"columns": [{"title": "a"}]}})",
+        u"“grid.columns[0].title”不是可用的键"_qs);
+    json("caption as number", R"({"GridType": 4, "grid": {"columns": [{"caption": 1}]}})",
+        u"“grid.columns[0].caption”应为文本"_qs);
+    json("negative data width", R"({"GridType": 4, "grid": {"columns": [{"width": -10}]}})",
+        u"“grid.columns[0].width”为 -10"_qs);
+    json("data alignment code", R"({"GridType": 4, "grid": {"columns": [{"align": 4}]}})",
+        u"“grid.columns[0].align”为 4，超出范围：应为 0 到 3"_qs);
+    json("data alignment as text", R"({"GridType": 4, "grid": {"columns": [{"align": "right"}]}})",
+        u"“grid.columns[0].align”应为整数，而不是文本“right”"_qs);
+    json("row wider than the columns",
+        R"({"GridType": 4, "grid": {"columns": [{"caption": "a"}], "cells": [["1"], ["2", "3"]]}})",
+        u"“grid.cells[1]”有 2 个单元格，但“grid.columns”只有 1 列"_qs);
+    data("head lines as text", R"(, "headLines": "2")", "",
+        u"“grid.headLines”应为数字，而不是文本“2”"_qs);
     data("head lines as array", R"(, "headLines": [2])", "", u"“grid.headLines”应为数字"_qs);
-    data("head lines as boolean", R"(, "headLines": true)", "", u"“grid.headLines”应为数字，而不是布尔值 true"_qs);
-    data("no head lines", R"(, "headLines": 0)", "", u"“grid.headLines”为 0，超出范围：应为 1 到 10"_qs);
-    data("negative row height", R"(, "rowHeight": -300)", "", u"“grid.rowHeight”为 -300，超出范围：应为 100 到 4000"_qs);
+    data("head lines as boolean", R"(, "headLines": true)", "",
+        u"“grid.headLines”应为数字，而不是布尔值 true"_qs);
+    data("no head lines", R"(, "headLines": 0)", "",
+        u"“grid.headLines”为 0，超出范围：应为 1 到 10"_qs);
+    data("negative row height", R"(, "rowHeight": -300)", "",
+        u"“grid.rowHeight”为 -300，超出范围：应为 100 到 4000"_qs);
     data("row height 65535", R"(, "rowHeight": 65535)", "", u"“grid.rowHeight”为 65535"_qs);
-    data("more grid rows than the data", "", R"("properties": {"gridrows": 3}, )", u"“properties.gridrows”为 3，超出范围：应为 0 到 2"_qs);
-    data("negative grid rows", "", R"("properties": {"gridrows": -1}, )", u"“properties.gridrows”：属性 gridrows 的值 -1 超出范围"_qs);
-    data("key of flex grids in a data grid", R"(, "fixedRows": 1)", "", u"“grid.fixedRows”不是可用的键"_qs);
-    json("every data column of no width", R"({"GridType": 3, "grid": {"columns": [{"caption": "a", "width": 0}, {"width": 0}]}})",
-         u"“grid.columns”中每一列的宽度都是 0"_qs);
+    data("more grid rows than the data", "", R"("properties": {"gridrows": 3}, )",
+        u"“properties.gridrows”为 3，超出范围：应为 0 到 2"_qs);
+    data("negative grid rows", "", R"("properties": {"gridrows": -1}, )",
+        u"“properties.gridrows”：属性 gridrows 的值 -1 超出范围"_qs);
+    data("key of flex grids in a data grid", R"(, "fixedRows": 1)", "",
+        u"“grid.fixedRows”不是可用的键"_qs);
+    json("every data column of no width",
+        R"({"GridType": 3, "grid": {"columns": [{"caption": "a", "width": 0}, {"width": 0}]}})",
+        u"“grid.columns”中每一列的宽度都是 0"_qs);
     json("data grid too high with its lines",
-         R"({"GridType": 4, "head": [["a"], ["b"], ["c"], ["d"], ["e"], ["f"]],
+        R"({"GridType": 4, "head": [["a"], ["b"], ["c"], ["d"], ["e"], ["f"]],
              "grid": {"columns": [{"caption": "a"}], "cells": [["1"]], "rowHeight": 2000, "headLines": 3}})",
-         u"“head”6 行和“foot”0 行（每行按 300 缇计）、表头 1 行共 6000 缇、一行表身 2000 缇，共 9800 缇"_qs);
+        u"“head”6 行和“foot”0 行（每行按 300 缇计）、表头 1 行共 6000 缇、一行表身 2000 缇，共 9800 缇"_qs);
 }
 
 void TestGridFile::badFiles()
@@ -420,38 +531,49 @@ void TestGridFile::goodEdges_data()
     json("no fixed rows", R"({"GridType": 5, "grid": {"cells": [["a"], ["1"]], "fixedRows": 0}})");
     json("every column fixed", R"({"GridType": 5, "format": {"HoriCutPage": 1, "MultFixCol": 1},
                                    "grid": {"cells": [["a", "b"], ["1", "2"]], "fixedCols": 2}})");
-    json("last indexes", R"({"GridType": 5, "grid": {"cells": [["a", "b"], ["1", "2"]], "mergeCells": 1,
+    json("last indexes",
+        R"({"GridType": 5, "grid": {"cells": [["a", "b"], ["1", "2"]], "mergeCells": 1,
                              "mergeRows": [1], "mergeCols": [1], "cellAlignments": [[1, 1, 9]]}})");
     json("merge everything", R"({"GridType": 6, "properties": {"MergeAll": true},
                                  "grid": {"cells": [["a", "a"], ["a", "a"]], "mergeCells": 1,
                                           "mergeRows": true, "mergeCols": true, "colWidths": -1}})");
-    json("merge nothing", R"({"GridType": 5, "grid": {"cells": [["a"]], "mergeRows": false, "mergeCols": []}})");
-    json("smallest and largest sizes", R"({"GridType": 5, "grid": {"cells": [["a", "b"], ["1", "2"]],
+    json("merge nothing",
+        R"({"GridType": 5, "grid": {"cells": [["a"]], "mergeRows": false, "mergeCols": []}})");
+    json(
+        "smallest and largest sizes", R"({"GridType": 5, "grid": {"cells": [["a", "b"], ["1", "2"]],
                                            "colWidths": [0, 32767], "rowHeights": [4000, 100]}})");
-    json("a hidden column beside a wide one", R"({"GridType": 5, "grid": {"cells": [["a", "b"]], "colWidths": [50, 51]}})");
-    json("100 fixed columns", QByteArray(R"({"GridType": 5, "grid": {"colWidths": 100, "fixedCols": 100, "cells": [[)")
-                                  + QByteArray("\"a\",").repeated(100) + "\"b\"]]}}");
-    json("fixed columns 15000 twips wide", R"({"GridType": 5, "grid": {"cells": [["a", "b", "c"]], "fixedCols": 2,
+    json("a hidden column beside a wide one",
+        R"({"GridType": 5, "grid": {"cells": [["a", "b"]], "colWidths": [50, 51]}})");
+    json("100 fixed columns",
+        QByteArray(R"({"GridType": 5, "grid": {"colWidths": 100, "fixedCols": 100, "cells": [[)")
+            + QByteArray("\"a\",").repeated(100) + "\"b\"]]}}");
+    json("fixed columns 15000 twips wide",
+        R"({"GridType": 5, "grid": {"cells": [["a", "b", "c"]], "fixedCols": 2,
                                                "colWidths": [7500, 7500, 900]}})");
     json("ragged rows", R"({"GridType": 5, "grid": {"cells": [["a", "b", "c"], ["1"], []]}})");
     json("numbers and nulls", R"({"GridType": 5, "grid": {"cells": [["a", 1.5, null]]}})");
     // 30 head lines of 300, a heading row of 300 and no body row: 9300 > 9000; with 29, 9000.
-    json("everything repeated just fits", QByteArray(R"({"GridType": 5, "grid": {"cells": [["a"]]}, "head": [["a"])")
-                                              + QByteArray(", [\"b\", 1, 3]").repeated(28) + "]}");
-    json("100 entries on few lines", QByteArray(R"({"GridType": 5, "grid": {"cells": [["a"]]}, "foot": [["a", 1, -2])")
-                                         + QByteArray(", [\"b\", 0, 0]").repeated(99) + "]}");
+    json("everything repeated just fits",
+        QByteArray(R"({"GridType": 5, "grid": {"cells": [["a"]]}, "head": [["a"])")
+            + QByteArray(", [\"b\", 1, 3]").repeated(28) + "]}");
+    json("100 entries on few lines",
+        QByteArray(R"({"GridType": 5, "grid": {"cells": [["a"]]}, "foot": [["a", 1, -2])")
+            + QByteArray(", [\"b\", 0, 0]").repeated(99) + "]}");
     json("foot codes up to FootCount", R"({"GridType": 5, "properties": {"FootCount": 7},
                                            "foot": [["a", 1, 7, 16777215], ["b", 0, -1], ["c", 1, -2]],
                                            "grid": {"cells": [["a"]]}})");
-    json("properties of every type", R"({"GridType": 5, "properties": {"MainTitle": "月报", "TopMargin": 15,
+    json("properties of every type",
+        R"({"GridType": 5, "properties": {"MainTitle": "月报", "TopMargin": 15,
                                          "FillBlankLines": false, "BorderStyle": "ssdoublebox", "PaperOrient": 2,
                                          "PrintColStart": 0, "PrintColEnd": -1}, "format": {"LogPic": "", "ZoomRate": 1.5},
                                          "grid": {"cells": [["a"]]}})");
-    json("data grid caption only", R"({"GridType": 3, "grid": {"columns": [{"caption": "科目"}]}})");
+    json(
+        "data grid caption only", R"({"GridType": 3, "grid": {"columns": [{"caption": "科目"}]}})");
     json("data grid, fewer grid rows than data", R"({"GridType": 4, "properties": {"gridrows": 0},
                                                      "grid": {"columns": [{"caption": "a", "width": 0}, {"width": 1}],
                                                               "cells": [["1"]], "headLines": 1.5}})");
-    json("data grid alignments", R"({"GridType": 4, "grid": {"columns": [{"align": 0}, {"align": 3}],
+    json(
+        "data grid alignments", R"({"GridType": 4, "grid": {"columns": [{"align": 0}, {"align": 3}],
                                      "cells": [["a", "76.4%"]], "rowHeight": 100, "headLines": 10}})");
 }
 
@@ -483,9 +605,12 @@ void TestGridFile::headingOnlyPrintsItsHeading_data()
     QTest::addColumn<QByteArray>("content");
     QTest::newRow("csv") << u"h.csv"_qs << QByteArray("日期,金额\n");
     QTest::newRow("flex grid") << u"h.json"_qs
-                               << QByteArray(R"({"GridType": 5, "grid": {"cells": [["日期", "金额"]]}})");
-    QTest::newRow("data grid") << u"h.json"_qs
-                               << QByteArray(R"({"GridType": 4, "grid": {"columns": [{"caption": "日期"}, {"caption": "金额"}]}})");
+                               << QByteArray(
+                                      R"({"GridType": 5, "grid": {"cells": [["日期", "金额"]]}})");
+    QTest::newRow("data grid")
+        << u"h.json"_qs
+        << QByteArray(
+               R"({"GridType": 4, "grid": {"columns": [{"caption": "日期"}, {"caption": "金额"}]}})");
 }
 
 void TestGridFile::headingOnlyPrintsItsHeading()
@@ -521,7 +646,8 @@ void TestGridFile::propertiesByName_data()
     QTest::newRow("text") << u"Caption"_qs << QVariant(u"预览"_qs) << true << u"预览"_qs;
     QTest::newRow("integer") << u"TopMargin"_qs << QVariant(u" 15 "_qs) << true << u"15"_qs;
     QTest::newRow("integer from number") << u"LineCount"_qs << QVariant(30.0) << true << u"30"_qs;
-    QTest::newRow("integer overflow") << u"TopMargin"_qs << QVariant(u"40000"_qs) << false << QString();
+    QTest::newRow("integer overflow")
+        << u"TopMargin"_qs << QVariant(u"40000"_qs) << false << QString();
     QTest::newRow("not a number") << u"TopMargin"_qs << QVariant(u"abc"_qs) << false << QString();
     QTest::newRow("long") << u"gridrows"_qs << QVariant(u"100000"_qs) << true << u"100000"_qs;
     QTest::newRow("bool") << u"MergeAll"_qs << QVariant(u"true"_qs) << true << u"true"_qs;
@@ -530,9 +656,11 @@ void TestGridFile::propertiesByName_data()
     QTest::newRow("enum by name") << u"GridType"_qs << QVariant(u"ssMsGrid"_qs) << true << u"7"_qs;
     QTest::newRow("enum by number") << u"PaperOrient"_qs << QVariant(u"2"_qs) << true << u"2"_qs;
     QTest::newRow("enum overflow") << u"GridType"_qs << QVariant(u"70000"_qs) << false << QString();
-    QTest::newRow("unknown enum name") << u"BorderStyle"_qs << QVariant(u"fancy"_qs) << false << QString();
+    QTest::newRow("unknown enum name")
+        << u"BorderStyle"_qs << QVariant(u"fancy"_qs) << false << QString();
     QTest::newRow("unknown property") << u"Colour"_qs << QVariant(u"1"_qs) << false << QString();
-    QTest::newRow("QObject's own property") << u"objectName"_qs << QVariant(u"x"_qs) << false << QString();
+    QTest::newRow("QObject's own property")
+        << u"objectName"_qs << QVariant(u"x"_qs) << false << QString();
     QTest::newRow("a grid is no text") << u"Datagrid"_qs << QVariant(u"x"_qs) << false << QString();
 }
 

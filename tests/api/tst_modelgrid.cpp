@@ -1,5 +1,5 @@
-#include "testmain.h"
 #include "support/testplatform.h"
+#include "testmain.h"
 
 #include "engine/grids/gridadapters.h"
 #include "printer/virtualprintingsystem.h"
@@ -68,10 +68,10 @@ void TestModelGrid::alignmentsFromTheModel()
     ModelGrid grid(model.get());
     auto access = GridAccess::create(5, &grid);
     auto *flex = static_cast<FlexGridAccess *>(access.get());
-    QCOMPARE(flex->cellAlignment(0, 0), 4);        // headings centred
-    QCOMPARE(flex->cellAlignment(1, 1), 7);        // right, vertically centred
+    QCOMPARE(flex->cellAlignment(0, 0), 4); // headings centred
+    QCOMPARE(flex->cellAlignment(1, 1), 7); // right, vertically centred
     QCOMPARE(grid.ColAlignment(1), 7);
-    QCOMPARE(grid.ColAlignment(0), 9);             // general
+    QCOMPARE(grid.ColAlignment(0), 9); // general
     model->item(0, 0)->setTextAlignment(Qt::AlignHCenter | Qt::AlignTop);
     QCOMPARE(flex->cellAlignment(1, 0), 3);
 }
@@ -130,7 +130,8 @@ void TestModelGrid::printsAsAReport()
     QProcess p;
     p.start(u"pdftotext"_qs, { u"-layout"_qs, pdf, u"-"_qs });
     p.waitForFinished(30000);
-    const QStringList pages = QString::fromUtf8(p.readAllStandardOutput()).split(QChar(u'\f'), Qt::SkipEmptyParts);
+    const QStringList pages
+        = QString::fromUtf8(p.readAllStandardOutput()).split(QChar(u'\f'), Qt::SkipEmptyParts);
     QCOMPARE(pages.size(), report.sheetCount());
     for (const QString &page : pages)
         QVERIFY(page.contains(u"客户往来"_qs) && page.contains(u"金额"_qs));

@@ -156,19 +156,17 @@ void TestMyPrint::enumerations_data()
     QTest::addColumn<QByteArray>("enumName");
     QTest::addColumn<QStringList>("keys");
     QTest::addColumn<QList<int>>("values");
-    QTest::newRow("MnuGridType")
-        << QByteArray("MnuGridType")
-        << QStringList { u"ssFormOne6"_qs,   u"ssTesselGrid"_qs,  u"ssMsDBGrid"_qs,
-                         u"ssMsDataGrid"_qs, u"ssMsflexGrid"_qs,  u"ssMsHFlexGrid"_qs,
-                         u"ssMsGrid"_qs,     u"ssSpread"_qs }
-        << QList<int> { 1, 2, 3, 4, 5, 6, 7, 8 };
+    QTest::newRow("MnuGridType") << QByteArray("MnuGridType")
+                                 << QStringList { u"ssFormOne6"_qs, u"ssTesselGrid"_qs,
+                                        u"ssMsDBGrid"_qs, u"ssMsDataGrid"_qs, u"ssMsflexGrid"_qs,
+                                        u"ssMsHFlexGrid"_qs, u"ssMsGrid"_qs, u"ssSpread"_qs }
+                                 << QList<int> { 1, 2, 3, 4, 5, 6, 7, 8 };
     QTest::newRow("Oriention") << QByteArray("Oriention")
                                << QStringList { u"Portrait"_qs, u"Landscape"_qs }
                                << QList<int> { 1, 2 };
     QTest::newRow("enuBdSy") << QByteArray("enuBdSy")
-                             << QStringList { u"sssinglebox"_qs, u"ssdoublebox"_qs,
-                                              u"sstbside"_qs, u"ssformulaone"_qs,
-                                              u"ssnoborder"_qs }
+                             << QStringList { u"sssinglebox"_qs, u"ssdoublebox"_qs, u"sstbside"_qs,
+                                    u"ssformulaone"_qs, u"ssnoborder"_qs }
                              << QList<int> { 1, 2, 3, 4, 5 };
 }
 
@@ -289,10 +287,9 @@ void TestMyPrint::addHeadIsLateBound()
     MyPrint print;
     QObject *object = &print;
     QVERIFY(QMetaObject::invokeMethod(object, "AddHead", Q_ARG(QString, u"晚绑定"_qs),
-                                      Q_ARG(QVariant, QVariant(u"1"_qs)), Q_ARG(int, 2),
-                                      Q_ARG(qint32, 128)));
+        Q_ARG(QVariant, QVariant(u"1"_qs)), Q_ARG(int, 2), Q_ARG(qint32, 128)));
     QCOMPARE(engineState().HeadLines.row(1),
-             (LineTable::Row { u"晚绑定"_qs, u"1"_qs, u"2"_qs, u"128"_qs }));
+        (LineTable::Row { u"晚绑定"_qs, u"1"_qs, u"2"_qs, u"128"_qs }));
 }
 
 void TestMyPrint::addHeadRefusesOversizedAlignment()
@@ -363,11 +360,11 @@ void TestMyPrint::datagridIsNotOwned()
 void TestMyPrint::typeLibraryIdentities()
 {
     const QMetaObject &mo = MyPrint::staticMetaObject;
-    const QRegularExpression guid(QStringLiteral(
-        "^\\{[0-9A-F]{8}-[0-9A-F]{4}-[0-9A-F]{4}-[0-9A-F]{4}-[0-9A-F]{12}\\}$"));
+    const QRegularExpression guid(
+        QStringLiteral("^\\{[0-9A-F]{8}-[0-9A-F]{4}-[0-9A-F]{4}-[0-9A-F]{4}-[0-9A-F]{12}\\}$"));
     QSet<QString> seen;
     for (const char *key : { "TypeLibID", "ClassID", "InterfaceID", "EventsID",
-                             "EnumID.MnuGridType", "EnumID.Oriention", "EnumID.enuBdSy" }) {
+             "EnumID.MnuGridType", "EnumID.Oriention", "EnumID.enuBdSy" }) {
         const int index = mo.indexOfClassInfo(key);
         QVERIFY2(index >= 0, key);
         const QString value = QString::fromLatin1(mo.classInfo(index).value());
@@ -376,9 +373,9 @@ void TestMyPrint::typeLibraryIdentities()
     }
     QCOMPARE(seen.size(), 7);
     QCOMPARE(QString::fromLatin1(mo.classInfo(mo.indexOfClassInfo("TypeLibVersion")).value()),
-             u"1.0"_qs);
+        u"1.0"_qs);
     QCOMPARE(QString::fromLatin1(mo.classInfo(mo.indexOfClassInfo("InterfaceName")).value()),
-             u"_MyPrint"_qs);
+        u"_MyPrint"_qs);
 }
 
 void TestMyPrint::printOverSignal()

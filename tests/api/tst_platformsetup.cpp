@@ -77,7 +77,7 @@ void TestPlatformSetup::firstPrintObjectInstallsThePlatform()
     // The embedded PDF printer is always there.
     const QList<PrinterInfo> printers = printingSystem().printers();
     QVERIFY(std::any_of(printers.cbegin(), printers.cend(),
-                        [](const PrinterInfo &p) { return p.deviceName == u"Quillon PDF"_qs; }));
+        [](const PrinterInfo &p) { return p.deviceName == u"Quillon PDF"_qs; }));
     QVERIFY(printingSystem().currentPrinter());
 }
 
@@ -136,7 +136,7 @@ void TestPlatformSetup::virtualPrinterCanBeSwitchedOff()
     QVERIFY(!virtualPdfPrinterEnabled());
     const QList<PrinterInfo> printers = printingSystem().printers();
     QVERIFY(std::none_of(printers.cbegin(), printers.cend(),
-                         [](const PrinterInfo &p) { return p.deviceName == u"Quillon PDF"_qs; }));
+        [](const PrinterInfo &p) { return p.deviceName == u"Quillon PDF"_qs; }));
 }
 
 // A value given for a report's key is the one its job uses, whatever the key's blanks, and even
@@ -163,7 +163,8 @@ void TestPlatformSetup::formatValuesReachTheJob()
         QFile f(path);
         QVERIFY(f.open(QIODevice::WriteOnly));
         f.close();
-        QVERIFY(QFile::setPermissions(path, QFile::ReadOwner | QFile::ReadGroup | QFile::ReadOther));
+        QVERIFY(
+            QFile::setPermissions(path, QFile::ReadOwner | QFile::ReadGroup | QFile::ReadOther));
     }
     FlexGrid grid;
     grid.setTexts({ { u"客户"_qs, u"金额"_qs }, { u"华东"_qs, u"1"_qs } });
@@ -189,7 +190,8 @@ void TestPlatformSetup::formatValuesReachTheJob()
     // Told once that the values were not saved, and where; never in registry words.
     QCOMPARE(prompts.size(), readOnly ? 1 : 0);
     if (readOnly)
-        QVERIFY2(prompts[0].contains(path) && prompts[0].contains(u"没有保存"_qs), qPrintable(prompts[0]));
+        QVERIFY2(prompts[0].contains(path) && prompts[0].contains(u"没有保存"_qs),
+            qPrintable(prompts[0]));
     QVERIFY(!prompts.join(QString()).contains(u"Reg"_qs));
 }
 

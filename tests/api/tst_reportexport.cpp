@@ -1,6 +1,6 @@
-#include "testmain.h"
 #include "support/filesizelimit.h"
 #include "support/testplatform.h"
+#include "testmain.h"
 
 #include "engine/draw/recordingsurface.h"
 #include "engine/state/enginestate.h"
@@ -100,7 +100,8 @@ void TestReportExport::prepare(const QString &path, const QString &kind)
     if (kind == u"fifo"_qs)
         QCOMPARE(::mkfifo(QFile::encodeName(path).constData(), 0666), 0);
     // A null device of the test's own, never the system's.
-    if (kind == u"device"_qs && ::mknod(QFile::encodeName(path).constData(), S_IFCHR | 0666, makedev(1, 3)) != 0)
+    if (kind == u"device"_qs
+        && ::mknod(QFile::encodeName(path).constData(), S_IFCHR | 0666, makedev(1, 3)) != 0)
         QSKIP("cannot make a device node here");
 }
 
@@ -155,7 +156,7 @@ void TestReportExport::pdfTargets()
 
 void TestReportExport::pngPagesAllOrNothing_data()
 {
-    QTest::addColumn<QString>("kind");    // what page 2 is before the export
+    QTest::addColumn<QString>("kind"); // what page 2 is before the export
     QTest::addColumn<int>("cancelAfter"); // 0: never
     QTest::addColumn<QString>("failure");
     QTest::newRow("older pages") << u"file"_qs << 0 << QString();
@@ -189,7 +190,8 @@ void TestReportExport::pngPagesAllOrNothing()
         QCOMPARE(QFileInfo(second).isSymLink(), kind == u"link"_qs);
     } else {
         QVERIFY2(report.errorString().contains(failure), qPrintable(report.errorString()));
-        QCOMPARE(readAll(first), QByteArray("old")); // pages of the earlier export stay as they were
+        QCOMPARE(
+            readAll(first), QByteArray("old")); // pages of the earlier export stay as they were
         QVERIFY(!QFile::exists(QDir(folder).filePath(u"page-003.png"_qs)));
     }
     QCOMPARE(partFiles(), QStringList());

@@ -43,7 +43,7 @@ private:
         QString out, err;
     };
     Run run(const QStringList &args, const QProcessEnvironment &extra = {},
-            const QByteArray &input = {});
+        const QByteArray &input = {});
     QString writeFile(const QString &name, const QByteArray &bytes);
     static QStringList pdfPages(const QString &pdf);
     static QString sample(const QString &name)
@@ -64,9 +64,8 @@ void TestQuillonPrint::initTestCase()
     QVERIFY(QFile::exists(QStringLiteral(QUILLON_PRINT_EXE)));
 }
 
-TestQuillonPrint::Run TestQuillonPrint::run(const QStringList &args,
-                                            const QProcessEnvironment &extra,
-                                            const QByteArray &input)
+TestQuillonPrint::Run TestQuillonPrint::run(
+    const QStringList &args, const QProcessEnvironment &extra, const QByteArray &input)
 {
     QProcess p;
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
@@ -89,7 +88,7 @@ TestQuillonPrint::Run TestQuillonPrint::run(const QStringList &args,
         return {};
     }
     return { p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1,
-             QString::fromUtf8(p.readAllStandardOutput()), QString::fromUtf8(p.readAllStandardError()) };
+        QString::fromUtf8(p.readAllStandardOutput()), QString::fromUtf8(p.readAllStandardError()) };
 }
 
 QString TestQuillonPrint::writeFile(const QString &name, const QByteArray &bytes)
@@ -115,7 +114,8 @@ QStringList TestQuillonPrint::pdfPages(const QString &pdf)
 void TestQuillonPrint::salesListRepeatsItsHeaderOnEveryPage()
 {
     const QString pdf = m_dir.filePath(u"out/sales.pdf"_qs);
-    const Run r = run({ u"--pdf"_qs, pdf, u"--title"_qs, u"销售明细表"_qs, sample(u"sales.csv"_qs) });
+    const Run r
+        = run({ u"--pdf"_qs, pdf, u"--title"_qs, u"销售明细表"_qs, sample(u"sales.csv"_qs) });
     QCOMPARE(r.exitCode, 0);
     QVERIFY(r.out.contains(pdf));
     const QStringList pages = pdfPages(pdf);
@@ -197,18 +197,18 @@ void TestQuillonPrint::badInput_data()
     QTest::newRow("no output") << QStringList { csv } << 2 << u"--pdf"_qs;
     QTest::newRow("missing file") << QStringList { u"--pdf"_qs, out, u"/nonexistent.csv"_qs } << 2
                                   << u"无法读取"_qs;
-    QTest::newRow("unknown property") << QStringList { u"--pdf"_qs, out, u"--set"_qs, u"Colour=1"_qs, csv }
-                                      << 2 << u"Colour"_qs;
-    QTest::newRow("bad value") << QStringList { u"--pdf"_qs, out, u"--set"_qs, u"TopMargin=abc"_qs, csv }
-                               << 2 << u"TopMargin"_qs;
-    QTest::newRow("overflow") << QStringList { u"--pdf"_qs, out, u"--set"_qs, u"GridType=70000"_qs, csv }
-                              << 2 << u"GridType"_qs;
-    QTest::newRow("not an assignment") << QStringList { u"--pdf"_qs, out, u"--format"_qs, u"Top"_qs, csv }
-                                       << 2 << u"Name=Value"_qs;
+    QTest::newRow("unknown property")
+        << QStringList { u"--pdf"_qs, out, u"--set"_qs, u"Colour=1"_qs, csv } << 2 << u"Colour"_qs;
+    QTest::newRow("bad value") << QStringList { u"--pdf"_qs, out, u"--set"_qs, u"TopMargin=abc"_qs,
+        csv } << 2 << u"TopMargin"_qs;
+    QTest::newRow("overflow") << QStringList { u"--pdf"_qs, out, u"--set"_qs, u"GridType=70000"_qs,
+        csv } << 2 << u"GridType"_qs;
+    QTest::newRow("not an assignment") << QStringList { u"--pdf"_qs, out, u"--format"_qs, u"Top"_qs,
+        csv } << 2 << u"Name=Value"_qs;
     QTest::newRow("bad zoom") << QStringList { u"--png"_qs, out, u"--zoom"_qs, u"0"_qs, csv } << 2
                               << u"--zoom"_qs;
-    QTest::newRow("unwritable output") << QStringList { u"--pdf"_qs, u"/proc/quillon/x.pdf"_qs, csv }
-                                       << 1 << u"/proc/quillon"_qs;
+    QTest::newRow("unwritable output")
+        << QStringList { u"--pdf"_qs, u"/proc/quillon/x.pdf"_qs, csv } << 1 << u"/proc/quillon"_qs;
 }
 
 void TestQuillonPrint::badInput()
@@ -230,35 +230,43 @@ void TestQuillonPrint::refusedBeforeWriting_data()
     const QString out = m_dir.filePath(u"refused/out.pdf"_qs);
     const QString settings = m_dir.filePath(u"refused/settings.ini"_qs);
     const auto job = [&](const QStringList &extra) {
-        return QStringList { u"--pdf"_qs, out, u"--settings"_qs, settings } + extra + QStringList { csv };
+        return QStringList { u"--pdf"_qs, out, u"--settings"_qs, settings } + extra
+            + QStringList { csv };
     };
     QTest::newRow("unknown option") << job({ u"--bogus"_qs }) << u"未知选项：--bogus"_qs;
-    QTest::newRow("option without value") << QStringList { csv, u"--pdf"_qs } << u"选项 --pdf 缺少值"_qs;
+    QTest::newRow("option without value")
+        << QStringList { csv, u"--pdf"_qs } << u"选项 --pdf 缺少值"_qs;
     QTest::newRow("switch with value") << job({ u"--quiet=1"_qs }) << u"--quiet"_qs;
     QTest::newRow("unknown format name") << job({ u"--format"_qs, u"Bogus=3"_qs }) << u"“Bogus”"_qs;
-    QTest::newRow("format not a number") << job({ u"--format"_qs, u"Top=abc"_qs }) << u"Top 应为整数"_qs;
+    QTest::newRow("format not a number")
+        << job({ u"--format"_qs, u"Top=abc"_qs }) << u"Top 应为整数"_qs;
     QTest::newRow("negative top") << job({ u"--format"_qs, u"Top=-50"_qs }) << u"0 到 100"_qs;
-    QTest::newRow("huge title font") << job({ u"--format"_qs, u"FONT0_Size=5000"_qs }) << u"FONT0_Size"_qs;
+    QTest::newRow("huge title font")
+        << job({ u"--format"_qs, u"FONT0_Size=5000"_qs }) << u"FONT0_Size"_qs;
     QTest::newRow("flag of 2") << job({ u"--format"_qs, u"HoriCutPage=2"_qs }) << u"HoriCutPage"_qs;
-    QTest::newRow("good then bad format") << job({ u"--format"_qs, u"LineCount=20"_qs, u"--format"_qs, u"Left=500"_qs })
-                                          << u"Left"_qs;
+    QTest::newRow("good then bad format")
+        << job({ u"--format"_qs, u"LineCount=20"_qs, u"--format"_qs, u"Left=500"_qs })
+        << u"Left"_qs;
     QTest::newRow("negative margin") << job({ u"--set"_qs, u"TopMargin=-5"_qs }) << u"TopMargin"_qs;
-    QTest::newRow("margin past the page") << job({ u"--set"_qs, u"TopMargin=1000"_qs }) << u"0 到 100"_qs;
+    QTest::newRow("margin past the page")
+        << job({ u"--set"_qs, u"TopMargin=1000"_qs }) << u"0 到 100"_qs;
     QTest::newRow("orientation 0") << job({ u"--set"_qs, u"PaperOrient=0"_qs }) << u"Portrait=1"_qs;
-    QTest::newRow("orientation 3") << job({ u"--set"_qs, u"PaperOrient=3"_qs }) << u"PaperOrient"_qs;
+    QTest::newRow("orientation 3")
+        << job({ u"--set"_qs, u"PaperOrient=3"_qs }) << u"PaperOrient"_qs;
     QTest::newRow("border 99") << job({ u"--set"_qs, u"BorderStyle=99"_qs }) << u"BorderStyle"_qs;
     QTest::newRow("zoom without png") << job({ u"--zoom"_qs, u"2"_qs }) << u"--png"_qs;
-    QTest::newRow("zoom 100") << QStringList { u"--png"_qs, m_dir.filePath(u"refused/png"_qs), u"--zoom"_qs,
-                                               u"100"_qs, csv }
+    QTest::newRow("zoom 100") << QStringList { u"--png"_qs, m_dir.filePath(u"refused/png"_qs),
+        u"--zoom"_qs, u"100"_qs, csv }
                               << u"0.05 到 20"_qs;
     QTest::newRow("input format") << job({ u"--input-format"_qs, u"xml"_qs }) << u"csv 或 json"_qs;
     const QString json = writeFile(u"bad-format.json"_qs,
-                                   R"({"GridType": 7, "format": {"Top": -50}, "grid": {"cells": [["a"]]}})");
-    QTest::newRow("grid file format") << QStringList { u"--pdf"_qs, out, u"--settings"_qs, settings, json }
-                                      << u"bad-format.json: 页面格式值 Top"_qs;
+        R"({"GridType": 7, "format": {"Top": -50}, "grid": {"cells": [["a"]]}})");
+    QTest::newRow("grid file format") << QStringList { u"--pdf"_qs, out, u"--settings"_qs, settings,
+        json } << u"bad-format.json: 页面格式值 Top"_qs;
     const QString same = writeFile(u"same.csv"_qs, "a,b\n1,2\n");
-    QTest::newRow("output is the input") << QStringList { u"--pdf"_qs, m_dir.path() + u"/./same.csv"_qs, same }
-                                         << u"网格文件本身"_qs;
+    QTest::newRow("output is the input")
+        << QStringList { u"--pdf"_qs, m_dir.path() + u"/./same.csv"_qs, same }
+        << u"网格文件本身"_qs;
 }
 
 void TestQuillonPrint::refusedBeforeWriting()
@@ -268,7 +276,8 @@ void TestQuillonPrint::refusedBeforeWriting()
     const Run r = run(args);
     QCOMPARE(r.exitCode, 2);
     QVERIFY2(r.err.contains(message), qPrintable(r.err));
-    QVERIFY2(!QDir(m_dir.filePath(u"refused"_qs)).exists(), "an output or settings file was written");
+    QVERIFY2(
+        !QDir(m_dir.filePath(u"refused"_qs)).exists(), "an output or settings file was written");
     QFile same(m_dir.filePath(u"same.csv"_qs));
     QVERIFY(same.open(QIODevice::ReadOnly));
     QCOMPARE(same.readAll(), QByteArray("a,b\n1,2\n"));
@@ -282,11 +291,12 @@ void TestQuillonPrint::informationOptions_data()
     QTest::newRow("help") << QStringList { u"--help"_qs } << u"退出状态：0"_qs;
     QTest::newRow("formats") << QStringList { u"--list-formats"_qs }
                              << u"Top\t整数\t毫米\t10（取自属性 TopMargin）\t0 到 100"_qs;
-    QTest::newRow("font sizes") << QStringList { u"--list-formats"_qs } << u"FONT9_Size\t整数\t磅\t11"_qs;
+    QTest::newRow("font sizes") << QStringList { u"--list-formats"_qs }
+                                << u"FONT9_Size\t整数\t磅\t11"_qs;
     QTest::newRow("properties") << QStringList { u"--list-properties"_qs }
                                 << u"PaperOrient\t枚举：Portrait=1、Landscape=2\t1"_qs;
-    QTest::newRow("quiet job") << QStringList { u"--quiet"_qs, u"--pdf"_qs, m_dir.filePath(u"quiet.pdf"_qs),
-                                                sample(u"sales.csv"_qs) }
+    QTest::newRow("quiet job") << QStringList { u"--quiet"_qs, u"--pdf"_qs,
+        m_dir.filePath(u"quiet.pdf"_qs), sample(u"sales.csv"_qs) }
                                << QString();
 }
 
@@ -325,12 +335,14 @@ void TestQuillonPrint::laterOptionWins_data()
     QTest::addColumn<QStringList>("options");
     QTest::addColumn<QString>("title");
     QTest::addColumn<QString>("lost");
-    QTest::newRow("--set after --title") << QStringList { u"--title"_qs, u"甲表"_qs, u"--set"_qs, u"MainTitle=乙表"_qs }
-                                         << u"乙表"_qs << u"甲表"_qs;
-    QTest::newRow("--title after --set") << QStringList { u"--set"_qs, u"MainTitle=乙表"_qs, u"--title"_qs, u"甲表"_qs }
-                                         << u"甲表"_qs << u"乙表"_qs;
-    QTest::newRow("--title twice") << QStringList { u"--title"_qs, u"甲表"_qs, u"--title"_qs, u"丙表"_qs }
-                                   << u"丙表"_qs << u"甲表"_qs;
+    QTest::newRow("--set after --title")
+        << QStringList { u"--title"_qs, u"甲表"_qs, u"--set"_qs, u"MainTitle=乙表"_qs }
+        << u"乙表"_qs << u"甲表"_qs;
+    QTest::newRow("--title after --set")
+        << QStringList { u"--set"_qs, u"MainTitle=乙表"_qs, u"--title"_qs, u"甲表"_qs }
+        << u"甲表"_qs << u"乙表"_qs;
+    QTest::newRow("--title twice") << QStringList { u"--title"_qs, u"甲表"_qs, u"--title"_qs,
+        u"丙表"_qs } << u"丙表"_qs << u"甲表"_qs;
 }
 
 void TestQuillonPrint::laterOptionWins()
@@ -341,7 +353,7 @@ void TestQuillonPrint::laterOptionWins()
     const QString first = m_dir.filePath(u"first.pdf"_qs), pdf = m_dir.filePath(u"later.pdf"_qs);
     QFile::remove(first);
     const Run r = run(QStringList { u"--pdf"_qs, first, u"--pdf"_qs, pdf } + options
-                      + QStringList { sample(u"sales.csv"_qs) });
+        + QStringList { sample(u"sales.csv"_qs) });
     QCOMPARE(r.exitCode, 0);
     QVERIFY(!QFile::exists(first));
     const QStringList pages = pdfPages(pdf);
@@ -356,7 +368,8 @@ void TestQuillonPrint::gridFromStandardInput_data()
     QTest::addColumn<int>("pages");
     QTest::newRow("CSV") << u"sales.csv"_qs << QStringList() << 5;
     QTest::newRow("JSON, sniffed") << u"merged.json"_qs << QStringList() << 1;
-    QTest::newRow("JSON, named") << u"wide.json"_qs << QStringList { u"--input-format"_qs, u"json"_qs } << 2;
+    QTest::newRow("JSON, named") << u"wide.json"_qs
+                                 << QStringList { u"--input-format"_qs, u"json"_qs } << 2;
 }
 
 void TestQuillonPrint::gridFromStandardInput()
@@ -367,7 +380,8 @@ void TestQuillonPrint::gridFromStandardInput()
     QFile in(sample(file));
     QVERIFY(in.open(QIODevice::ReadOnly));
     const QString pdf = m_dir.filePath(u"stdin.pdf"_qs);
-    const Run r = run(QStringList { u"--pdf"_qs, pdf } + options + QStringList { u"-"_qs }, {}, in.readAll());
+    const Run r = run(
+        QStringList { u"--pdf"_qs, pdf } + options + QStringList { u"-"_qs }, {}, in.readAll());
     QVERIFY2(r.exitCode == 0, qPrintable(r.err));
     QCOMPARE(pdfPages(pdf).size(), pages);
     QVERIFY(r.out.contains(u"（共 %1 页）"_qs.arg(pages)));
@@ -379,7 +393,8 @@ void TestQuillonPrint::wideCsvPrintsInColumnBands_data()
     QTest::addColumn<bool>("banded");
     QTest::newRow("not chosen") << QStringList() << true;
     QTest::newRow("chosen off") << QStringList { u"--format"_qs, u"HoriCutPage=0"_qs } << false;
-    QTest::newRow("landscape, still too wide") << QStringList { u"--set"_qs, u"PaperOrient=2"_qs } << true;
+    QTest::newRow("landscape, still too wide")
+        << QStringList { u"--set"_qs, u"PaperOrient=2"_qs } << true;
 }
 
 void TestQuillonPrint::wideCsvPrintsInColumnBands()
@@ -409,20 +424,21 @@ void TestQuillonPrint::wideCsvPrintsInColumnBands()
 // One language, one line per message, no window caption, no registry path, no Qt noise.
 void TestQuillonPrint::consoleMessagesNameProgramReportAndFile()
 {
-    const QString settings = writeFile(
-        u"hand-edited.ini"_qs,
+    const QString settings = writeFile(u"hand-edited.ini"_qs,
         u"[HKEY_LOCAL_MACHINE\\Software\\Velmora\\Orvane\\Quillon\\PGFMT\\月报]\nTop=-50\nLineCount=abc\n"_qs
             .toUtf8());
     const QString pdf = m_dir.filePath(u"messages.pdf"_qs);
-    const Run r = run({ u"--pdf"_qs, pdf, u"--settings"_qs, settings, u"--key"_qs, u"月报"_qs, u"--format"_qs,
-                        u"LogPicPrt=1"_qs, u"--format"_qs, u"LogPic=/nonexistent/logo.png"_qs,
-                        sample(u"sales.csv"_qs) });
+    const Run r = run({ u"--pdf"_qs, pdf, u"--settings"_qs, settings, u"--key"_qs, u"月报"_qs,
+        u"--format"_qs, u"LogPicPrt=1"_qs, u"--format"_qs, u"LogPic=/nonexistent/logo.png"_qs,
+        sample(u"sales.csv"_qs) });
     QCOMPARE(r.exitCode, 0);
-    QVERIFY2(r.err.contains(u"quillon-print: 报表“月报”: 设置“%1（报表 月报）”中以下值无效"_qs.arg(settings)),
-             qPrintable(r.err));
+    QVERIFY2(r.err.contains(
+                 u"quillon-print: 报表“月报”: 设置“%1（报表 月报）”中以下值无效"_qs.arg(settings)),
+        qPrintable(r.err));
     QVERIFY(r.err.contains(u"Top=“-50”，改用 10"_qs)); // out of range reads as the default
     QCOMPARE(r.err.count(u"徽标文件/nonexistent/logo.png没有找到。"_qs), 1);
-    for (const char *noise : { "HKEY_LOCAL_MACHINE", "打印预览", "XDG_RUNTIME_DIR", "sheets", "QStandardPaths" })
+    for (const char *noise :
+        { "HKEY_LOCAL_MACHINE", "打印预览", "XDG_RUNTIME_DIR", "sheets", "QStandardPaths" })
         QVERIFY2(!r.err.contains(QLatin1String(noise)), noise);
     QVERIFY(r.out.contains(u"（共 5 页）"_qs));
 }
@@ -430,11 +446,15 @@ void TestQuillonPrint::consoleMessagesNameProgramReportAndFile()
 void TestQuillonPrint::oneOffJobsLeaveSavedFormatsAlone()
 {
     const QString pdf = m_dir.filePath(u"oneoff.pdf"_qs);
-    QCOMPARE(run({ u"--pdf"_qs, pdf, u"--format"_qs, u"LineCount=20"_qs, sample(u"sales.csv"_qs) }).exitCode, 0);
+    QCOMPARE(run({ u"--pdf"_qs, pdf, u"--format"_qs, u"LineCount=20"_qs, sample(u"sales.csv"_qs) })
+                 .exitCode,
+        0);
     QCOMPARE(pdfPages(pdf).size(), 12); // 236 rows at 20 a page
     QVERIFY(!QFile::exists(m_home.filePath(u"config/quillon/settings.ini"_qs)));
-    QVERIFY(!QDir(m_home.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot).contains(u"config"_qs)
-            || QDir(m_home.filePath(u"config"_qs)).isEmpty());
+    QVERIFY(!QDir(m_home.path())
+                 .entryList(QDir::AllEntries | QDir::NoDotAndDotDot)
+                 .contains(u"config"_qs)
+        || QDir(m_home.filePath(u"config"_qs)).isEmpty());
 }
 
 void TestQuillonPrint::settingsFileKeepsTheFormat()
@@ -442,19 +462,20 @@ void TestQuillonPrint::settingsFileKeepsTheFormat()
     const QString settings = m_dir.filePath(u"formats.ini"_qs);
     const QString pdf = m_dir.filePath(u"kept.pdf"_qs);
     QCOMPARE(run({ u"--pdf"_qs, pdf, u"--settings"_qs, settings, u"--key"_qs, u"销售清单"_qs,
-                   u"--format"_qs, u"LineCount=20"_qs, sample(u"sales.csv"_qs) })
+                     u"--format"_qs, u"LineCount=20"_qs, sample(u"sales.csv"_qs) })
                  .exitCode,
-             0);
+        0);
     QFile file(settings);
     QVERIFY(file.open(QIODevice::ReadOnly));
     const QString text = QString::fromUtf8(file.readAll());
-    QVERIFY(text.contains(u"[HKEY_LOCAL_MACHINE\\Software\\Velmora\\Orvane\\Quillon\\PGFMT\\销售清单]"_qs));
+    QVERIFY(text.contains(
+        u"[HKEY_LOCAL_MACHINE\\Software\\Velmora\\Orvane\\Quillon\\PGFMT\\销售清单]"_qs));
     QVERIFY(text.contains(u"\nLineCount=20\n"_qs));
     // The next run finds the stored format.
     QCOMPARE(run({ u"--pdf"_qs, pdf, u"--settings"_qs, settings, u"--key"_qs, u"销售清单"_qs,
-                   sample(u"sales.csv"_qs) })
+                     sample(u"sales.csv"_qs) })
                  .exitCode,
-             0);
+        0);
     QCOMPARE(pdfPages(pdf).size(), 12);
 }
 
@@ -465,8 +486,8 @@ void TestQuillonPrint::batchMessagesNeverWait()
     env.insert(u"DISPLAY"_qs, u":0"_qs); // even with a display, a batch job asks no one
     env.insert(u"QT_QPA_PLATFORM"_qs, u"offscreen"_qs);
     const Run r = run({ u"--pdf"_qs, pdf, u"--format"_qs, u"LogPicPrt=1"_qs, u"--format"_qs,
-                        u"LogPic=/nonexistent/logo.png"_qs, sample(u"sales.csv"_qs) },
-                      env);
+                          u"LogPic=/nonexistent/logo.png"_qs, sample(u"sales.csv"_qs) },
+        env);
     QCOMPARE(r.exitCode, 0);
     QVERIFY2(r.err.contains(u"徽标文件/nonexistent/logo.png没有找到。"_qs), qPrintable(r.err));
     QCOMPARE(pdfPages(pdf).size(), 5);
@@ -479,8 +500,8 @@ void TestQuillonPrint::documentedExamplesPrint()
     QVERIFY(doc.open(QIODevice::ReadOnly));
     const QString text = QString::fromUtf8(doc.readAll());
     int examples = 0;
-    for (auto it = QRegularExpression(u"```json\\n(.*?)```"_qs,
-                                      QRegularExpression::DotMatchesEverythingOption)
+    for (auto it = QRegularExpression(
+             u"```json\\n(.*?)```"_qs, QRegularExpression::DotMatchesEverythingOption)
                        .globalMatch(text);
          it.hasNext();) {
         const QString json = it.next().captured(1);

@@ -1,6 +1,6 @@
-#include "testmain.h"
 #include "support/singleprinter.h"
 #include "support/testplatform.h"
+#include "testmain.h"
 
 #include "engine/convert.h"
 #include "engine/grids/flexgridrenderer.h"
@@ -224,7 +224,7 @@ void TestComputeLayout::autoArrangeCentresPagesInTheirCells()
     QCOMPARE(s.PagesAcross, 2);
     QCOMPARE(s.PagesDown, 2);
     // Each page sits in the middle of its half of the printable area.
-    QCOMPARE(s.LeftMarginTw, 40);  // (11500 / 2 - 5670) / 2
+    QCOMPARE(s.LeftMarginTw, 40); // (11500 / 2 - 5670) / 2
     QCOMPARE(s.RightMarginTw, 40);
     QCOMPARE(s.TopMarginTw, 181); // (16600 / 2 - 7938) / 2
     QCOMPARE(s.BottomMarginTw, 181);
@@ -277,12 +277,12 @@ void TestComputeLayout::heightTakenByFurniture_data()
                                 << false << 700;
     QTest::newRow("both titles") << u"a"_qs << u"b"_qs << QList<int> {} << QList<int> {} << false
                                  << 700 + 375;
-    QTest::newRow("head lines ending a line") << QString() << QString() << QList<int> { 0, 1, 1 }
-                                              << QList<int> {} << false << 2 * 325;
+    QTest::newRow("head lines ending a line")
+        << QString() << QString() << QList<int> { 0, 1, 1 } << QList<int> {} << false << 2 * 325;
     QTest::newRow("foot lines") << QString() << QString() << QList<int> {} << QList<int> { 1, 0 }
                                 << false << 325;
-    QTest::newRow("page info line") << QString() << QString() << QList<int> {} << QList<int> {}
-                                    << true << 375;
+    QTest::newRow("page info line")
+        << QString() << QString() << QList<int> {} << QList<int> {} << true << 375;
     QTest::newRow("everything") << u"a"_qs << u"b"_qs << QList<int> { 1 } << QList<int> { 1 }
                                 << true << 700 + 375 + 325 + 325 + 375;
 }
@@ -342,8 +342,9 @@ void TestComputeLayout::skippedStepsAreLogged()
     ComputeLayout(0, 10);
     qInstallMessageHandler(previous);
     QLoggingCategory::setFilterRules(QString());
-    QVERIFY2(g_logged.size() == 1 && g_logged[0].startsWith(u"quillon.engine step skipped: page width"_qs),
-             qPrintable(g_logged.join(u'\n')));
+    QVERIFY2(g_logged.size() == 1
+            && g_logged[0].startsWith(u"quillon.engine step skipped: page width"_qs),
+        qPrintable(g_logged.join(u'\n')));
     QVERIFY(g_logged[0].contains(u"[11]Division by zero"_qs));
     QCOMPARE(engineState().LinesPerPage, 10);
 }
@@ -409,8 +410,8 @@ void TestComputeLayout::fixedHeaderRows()
     sheet.setFixedRows(2);
     sheet.setRowHeight(1, 360);
     sheet.setRowHeight(2, 370);
-    const QHash<int, QObject *> grids { { 5, &flex },   { 2, &voucher }, { 3, &data },
-                                        { 4, &data },   { 8, &spread },  { 1, &sheet } };
+    const QHash<int, QObject *> grids { { 5, &flex }, { 2, &voucher }, { 3, &data }, { 4, &data },
+        { 8, &spread }, { 1, &sheet } };
     m_job->setDatagrid(grids.value(kind));
     m_job->setGridType(MyPrint::MnuGridType(kind));
     EngineState &s = engineState();
@@ -504,7 +505,7 @@ void TestComputeLayout::rowsThatDoNotFitGiveAMessage()
     QCOMPARE(engineState().LinesPerPage, 1);
     QCOMPARE(m_sink->messages().size(), 1);
     QCOMPARE(m_sink->messages()[0].prompt,
-             u"行的高度小于网格高度，请重新设置行高\n最小行高:80"_qs); // 4600 / 57
+        u"行的高度小于网格高度，请重新设置行高\n最小行高:80"_qs); // 4600 / 57
     QCOMPARE(m_sink->messages()[0].buttons, 0x10000 | 48);
 }
 
@@ -543,8 +544,8 @@ void TestComputeLayout::rowBands()
     m_grid->setSize(gridRows, 3);
     m_grid->setFixedRows(fixedTop);
     m_job->setDatagrid(kind == 6 ? static_cast<QObject *>(&hier)
-                       : kind == 3 ? static_cast<QObject *>(&data)
-                                   : m_grid.get());
+            : kind == 3          ? static_cast<QObject *>(&data)
+                                 : m_grid.get());
     m_job->setGridType(MyPrint::MnuGridType(kind));
     EngineState &s = engineState();
     s.GridRows = gridRows;
@@ -562,20 +563,17 @@ void TestComputeLayout::columnBands_data()
     QTest::addColumn<int>("bands");
     QTest::addColumn<int>("fixedWidth");
     QTest::addColumn<QList<qint32>>("starts"); // the first column of each band
-    QTest::newRow("third column sticks out by exactly half") << QList<int> { 4000, 4000, 4000 }
-                                                             << 0 << 0 << 1 << 0
-                                                             << QList<qint32> { 0 };
-    QTest::newRow("more than half sticks out") << QList<int> { 4000, 4000, 4200 } << 0 << 0 << 2
-                                               << 0 << QList<qint32> { 0, 2 };
-    QTest::newRow("ten narrow columns") << QList<int>(10, 2500) << 0 << 0 << 3 << 0
-                                        << QList<qint32> { 0, 4, 8 };
-    QTest::newRow("repeated fixed column")
-        << QList<int> { 2000, 3000, 3000, 3000, 3000, 3000 } << 1 << 1 << 2 << 2000
-        << QList<qint32> { 1, 4 };
+    QTest::newRow("third column sticks out by exactly half")
+        << QList<int> { 4000, 4000, 4000 } << 0 << 0 << 1 << 0 << QList<qint32> { 0 };
+    QTest::newRow("more than half sticks out")
+        << QList<int> { 4000, 4000, 4200 } << 0 << 0 << 2 << 0 << QList<qint32> { 0, 2 };
+    QTest::newRow("ten narrow columns")
+        << QList<int>(10, 2500) << 0 << 0 << 3 << 0 << QList<qint32> { 0, 4, 8 };
+    QTest::newRow("repeated fixed column") << QList<int> { 2000, 3000, 3000, 3000, 3000, 3000 } << 1
+                                           << 1 << 2 << 2000 << QList<qint32> { 1, 4 };
     // Packed, not split evenly: the two narrow columns share the last band.
-    QTest::newRow("wide columns, then narrow ones")
-        << QList<int> { 11000, 11000, 11000, 300, 300 } << 0 << 0 << 4 << 0
-        << QList<qint32> { 0, 1, 2, 3 };
+    QTest::newRow("wide columns, then narrow ones") << QList<int> { 11000, 11000, 11000, 300,
+        300 } << 0 << 0 << 4 << 0 << QList<qint32> { 0, 1, 2, 3 };
     // A column wider than the page beside the fixed column still goes on the first band.
     QTest::newRow("first band column wider than the rest of the page")
         << QList<int> { 3000, 16000, 2000 } << 1 << 1 << 2 << 3000 << QList<qint32> { 1, 2 };
@@ -625,7 +623,7 @@ void TestComputeLayout::columnBands()
         for (const auto &op : page.ops(u"Print"_qs))
             texts << op.args[0].toString();
         QCOMPARE(texts.mid(0, fixedCols * multFixCol),
-                 QStringList(QStringList { u"0"_qs }.mid(0, fixedCols * multFixCol)));
+            QStringList(QStringList { u"0"_qs }.mid(0, fixedCols * multFixCol)));
         texts = texts.mid(fixedCols * multFixCol);
         QVERIFY2(!texts.isEmpty(), "an empty band");
         QCOMPARE(texts.first(), QString::number(starts[s.CurColPage - 1]));

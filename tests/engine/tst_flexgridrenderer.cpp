@@ -1,6 +1,6 @@
-#include "testmain.h"
 #include "support/singleprinter.h"
 #include "support/testplatform.h"
+#include "testmain.h"
 
 #include "engine/grids/flexgridrenderer.h"
 #include "engine/grids/gridadapters.h"
@@ -28,7 +28,7 @@ QList<Segment> lines(const RecordingSurface &s)
     QList<Segment> out;
     for (const Op &op : s.ops(u"Line"_qs))
         out.append({ op.args[0].toDouble(), op.args[1].toDouble(), op.args[2].toDouble(),
-                     op.args[3].toDouble(), op.args[4].toInt(), op.args[5].toInt() });
+            op.args[3].toDouble(), op.args[4].toInt(), op.args[5].toInt() });
     return out;
 }
 
@@ -184,13 +184,14 @@ void TestFlexGridRenderer::stretchesTheTableToThePageWidth()
         QVERIFY2(hasVertical(segs, x, 900, 1200), qPrintable(QString::number(x)));
     }
     for (double x : { 1000.0, 3000.0, 5000.0 }) {
-        QVERIFY(hasHorizontal(segs, 900, x, x + 2000));  // below the header row (400)
+        QVERIFY(hasHorizontal(segs, 900, x, x + 2000)); // below the header row (400)
         QVERIFY(hasHorizontal(segs, 1200, x, x + 2000)); // below the body row (300)
     }
     // The frame runs exactly along the page width, and the origin ends 100 below the table.
     QVERIFY(hasHorizontal(segs, 500, 1000, 7000));
     QCOMPARE(engineState().PageOriginY, 1300);
-    QCOMPARE(printed(*m_page), (QStringList { u"a"_qs, u"b"_qs, u"c"_qs, u"1"_qs, u"2"_qs, u"3"_qs }));
+    QCOMPARE(
+        printed(*m_page), (QStringList { u"a"_qs, u"b"_qs, u"c"_qs, u"1"_qs, u"2"_qs, u"3"_qs }));
 }
 
 void TestFlexGridRenderer::narrowFlexColumnsTakeNoText()
@@ -218,9 +219,9 @@ void TestFlexGridRenderer::narrowFlexColumnsTakeNoText()
 void TestFlexGridRenderer::headerMergesAcrossAndDown()
 {
     setGrid({ { u"部门"_qs, u"应发"_qs, u"应发"_qs, u"实发"_qs },
-              { u"部门"_qs, u"基本"_qs, u"津贴"_qs, u"实发"_qs },
-              { u"财务"_qs, u"100"_qs, u"20"_qs, u"120"_qs } },
-            2, 1500);
+                { u"部门"_qs, u"基本"_qs, u"津贴"_qs, u"实发"_qs },
+                { u"财务"_qs, u"100"_qs, u"20"_qs, u"120"_qs } },
+        2, 1500);
     m_grid->setMergeCells(1);
     m_grid->setMergeRow(0, true);
     m_grid->setMergeCol(0, true);
@@ -246,12 +247,12 @@ void TestFlexGridRenderer::headerMergesAcrossAndDown()
 
     // Merged text is placed in the whole area: 应发 centred over 3000 twips.
     const auto ops = m_page->ops(u"Print"_qs);
-    const auto yingfa = std::find_if(ops.cbegin(), ops.cend(),
-                                     [](const Op &op) { return op.args[0] == u"应发"_qs; });
+    const auto yingfa = std::find_if(
+        ops.cbegin(), ops.cend(), [](const Op &op) { return op.args[0] == u"应发"_qs; });
     QCOMPARE(yingfa->args[1].toDouble(), 2500 + (3000 - 360) / 2.0);
     // 部门 is vertically centred over both header rows (800 high).
-    const auto bumen = std::find_if(ops.cbegin(), ops.cend(),
-                                    [](const Op &op) { return op.args[0] == u"部门"_qs; });
+    const auto bumen = std::find_if(
+        ops.cbegin(), ops.cend(), [](const Op &op) { return op.args[0] == u"部门"_qs; });
     QCOMPARE(bumen->args[2].toDouble(), 788.0); // 500 + 287.5, half to even
 }
 
@@ -259,7 +260,8 @@ void TestFlexGridRenderer::mergedAreaEndsWithThePage()
 {
     // Rows 1..3 of column 0 merge; a page holds two rows. Page 1 shows the area over its own
     // two rows; page 2 starts a new area with the text again.
-    setGrid({ { u"区"_qs }, { u"华北"_qs }, { u"华北"_qs }, { u"华北"_qs }, { u"华东"_qs } }, 1, 1000);
+    setGrid(
+        { { u"区"_qs }, { u"华北"_qs }, { u"华北"_qs }, { u"华北"_qs }, { u"华东"_qs } }, 1, 1000);
     m_grid->setMergeCells(1);
     m_grid->setMergeCol(0, true);
     m_job->setMergeAll(true);
@@ -393,7 +395,8 @@ void TestFlexGridRenderer::mergedWithNeighbourRules()
     QFETCH(int, row);
     QFETCH(int, col);
     QFETCH(bool, merged);
-    setGrid({ { u"x"_qs, u"x"_qs, u"y"_qs }, { u"x"_qs, u"x"_qs, u"y"_qs }, { {}, {}, u"y"_qs } }, 0);
+    setGrid(
+        { { u"x"_qs, u"x"_qs, u"y"_qs }, { u"x"_qs, u"x"_qs, u"y"_qs }, { {}, {}, u"y"_qs } }, 0);
     for (int r = 0; r < 3; ++r)
         m_grid->setMergeRow(r, mergeRow);
     for (int c = 0; c < 3; ++c)
@@ -403,8 +406,8 @@ void TestFlexGridRenderer::mergedWithNeighbourRules()
     const QString text = m_grid->TextMatrix(row, col);
     const qint32 low = 0;
     const qint32 high = 2;
-    QCOMPARE(MergedWithNeighbour(flex, mode, row, col, low, high, text, Neighbour(direction)),
-             merged);
+    QCOMPARE(
+        MergedWithNeighbour(flex, mode, row, col, low, high, text, Neighbour(direction)), merged);
 }
 
 void TestFlexGridRenderer::blankRowsPadTheLastPage_data()
@@ -439,14 +442,14 @@ void TestFlexGridRenderer::columnBands_data()
     QTest::addColumn<int>("colStart");
     QTest::addColumn<QList<qint32>>("starts"); // the layout's band plan
     QTest::addColumn<QStringList>("expected"); // header texts of each band
-    QTest::newRow("repeated column 0") << 1 << 0 << QList<qint32> { 1, 4, 7 }
-                                       << QStringList { u"C0 C1 C2 C3"_qs, u"C0 C4 C5 C6"_qs,
-                                                        u"C0 C7 C8 C9"_qs };
-    QTest::newRow("no repeated column") << 0 << 0 << QList<qint32> { 0, 4, 8 }
-                                        << QStringList { u"C0 C1 C2 C3"_qs, u"C4 C5 C6 C7"_qs,
-                                                         u"C8 C9"_qs };
-    QTest::newRow("printing from column 2") << 0 << 2 << QList<qint32> { 2, 6 }
-                                            << QStringList { u"C2 C3 C4 C5"_qs, u"C6 C7 C8 C9"_qs };
+    QTest::newRow("repeated column 0")
+        << 1 << 0 << QList<qint32> { 1, 4, 7 }
+        << QStringList { u"C0 C1 C2 C3"_qs, u"C0 C4 C5 C6"_qs, u"C0 C7 C8 C9"_qs };
+    QTest::newRow("no repeated column")
+        << 0 << 0 << QList<qint32> { 0, 4, 8 }
+        << QStringList { u"C0 C1 C2 C3"_qs, u"C4 C5 C6 C7"_qs, u"C8 C9"_qs };
+    QTest::newRow("printing from column 2")
+        << 0 << 2 << QList<qint32> { 2, 6 } << QStringList { u"C2 C3 C4 C5"_qs, u"C6 C7 C8 C9"_qs };
 }
 
 void TestFlexGridRenderer::columnBands()
@@ -499,20 +502,24 @@ void TestFlexGridRenderer::frames_data()
 {
     QTest::addColumn<int>("style");
     QTest::addColumn<QStringList>("tail"); // the last Line operations
-    QTest::newRow("single box")
-        << 1
-        << QStringList { u"Line 1000 500 7000 500 32768 2 0"_qs, u"Line 1000 500 1000 1200 32768 2 0"_qs,
-                         u"Line 7000 500 7000 1200 32768 2 0"_qs, u"Line 1000 1200 7000 1200 32768 2 0"_qs };
-    QTest::newRow("double box")
-        << 2
-        << QStringList { u"Line 1000 500 7000 500 32768 1 0"_qs, u"Line 1000 500 1000 1200 32768 1 0"_qs,
-                         u"Line 7000 500 7000 1200 32768 1 0"_qs, u"Line 1000 1200 7000 1200 32768 1 0"_qs,
-                         u"Line 970 485 7030 485 32768 1 0"_qs, u"Line 970 485 970 1215 32768 1 0"_qs,
-                         u"Line 7030 485 7030 1215 32768 1 0"_qs, u"Line 970 1215 7030 1215 32768 1 0"_qs };
+    QTest::newRow("single box") << 1
+                                << QStringList { u"Line 1000 500 7000 500 32768 2 0"_qs,
+                                       u"Line 1000 500 1000 1200 32768 2 0"_qs,
+                                       u"Line 7000 500 7000 1200 32768 2 0"_qs,
+                                       u"Line 1000 1200 7000 1200 32768 2 0"_qs };
+    QTest::newRow("double box") << 2
+                                << QStringList { u"Line 1000 500 7000 500 32768 1 0"_qs,
+                                       u"Line 1000 500 1000 1200 32768 1 0"_qs,
+                                       u"Line 7000 500 7000 1200 32768 1 0"_qs,
+                                       u"Line 1000 1200 7000 1200 32768 1 0"_qs,
+                                       u"Line 970 485 7030 485 32768 1 0"_qs,
+                                       u"Line 970 485 970 1215 32768 1 0"_qs,
+                                       u"Line 7030 485 7030 1215 32768 1 0"_qs,
+                                       u"Line 970 1215 7030 1215 32768 1 0"_qs };
     QTest::newRow("top and bottom only")
         << 3
-        << QStringList { u"Line 7000 500 7000 1200 16777215 2 0"_qs, u"Line 1000 500 7000 500 32768 2 0"_qs,
-                         u"Line 1000 1200 7000 1200 32768 2 0"_qs };
+        << QStringList { u"Line 7000 500 7000 1200 16777215 2 0"_qs,
+               u"Line 1000 500 7000 500 32768 2 0"_qs, u"Line 1000 1200 7000 1200 32768 2 0"_qs };
     QTest::newRow("no frame") << 5 << QStringList {};
 }
 
@@ -566,8 +573,8 @@ void TestFlexGridRenderer::dataGridColumnAlignments()
     DataGridColumn share { u"比例"_qs, 2000 };
     share.Alignment = 3; // general
     grid.setColumns({ { u"科目"_qs, 2000 }, amount, share }); // the first gives none
-    grid.setRowsData({ { u"现金"_qs, u"1,000.00"_qs, u"76.4%"_qs },
-                       { u"银行"_qs, u"x"_qs, u"说明"_qs } });
+    grid.setRowsData(
+        { { u"现金"_qs, u"1,000.00"_qs, u"76.4%"_qs }, { u"银行"_qs, u"x"_qs, u"说明"_qs } });
     m_job->setGridType(MyPrint::MnuGridType::ssMsDBGrid);
     m_job->setDatagrid(&grid);
     m_job->setGridrows(2);
@@ -582,7 +589,8 @@ void TestFlexGridRenderer::dataGridColumnAlignments()
     QHash<QString, double> x;
     for (const Op &op : m_page->ops(u"Print"_qs))
         x.insert(op.args[0].toString(), op.args[1].toDouble());
-    const auto rightEdge = [&](const QString &text) { return x.value(text) + m_page->TextWidth(text); };
+    const auto rightEdge
+        = [&](const QString &text) { return x.value(text) + m_page->TextWidth(text); };
     // Captions stay left-aligned, whatever their columns say.
     QCOMPARE(x.value(u"科目"_qs), 1030.0);
     QCOMPARE(x.value(u"金额"_qs), 3030.0);

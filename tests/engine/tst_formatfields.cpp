@@ -1,5 +1,5 @@
-#include "testmain.h"
 #include "support/testplatform.h"
+#include "testmain.h"
 
 #include "engine/state/enginestate.h"
 #include "engine/state/formatio.h"
@@ -7,19 +7,19 @@
 #include "engine/state/registry.h"
 #include "printer/virtualprintingsystem.h"
 
-#include <quillon/formatfields.h>
 #include <quillon/flexgrid.h>
+#include <quillon/formatfields.h>
 
-#include <unistd.h>
 #include <quillon/myprint.h>
 #include <quillon/vouchergrid.h>
+#include <unistd.h>
 
 using namespace quillon;
 
 namespace {
 const QString kReport = QStringLiteral("月报");
 const QString kFull = QStringLiteral("HKEY_LOCAL_MACHINE\\") + kFormatKeyBase + kReport;
-}
+} // namespace
 
 // The page-format table against what the format load really reads and writes.
 class TestFormatFields : public QObject
@@ -66,12 +66,13 @@ void TestFormatFields::tableMatchesWhatALoadStores()
         QVERIFY2(field, qPrintable(name));
         const QString value = m_platform.store->value(kFull, name).value_or(QString());
         // The printer and the paper decide these; every other default is the table's.
-        if (!QStringList { u"PrinterName"_qs, u"PaperSize"_qs, u"PageWidth"_qs, u"PageHeight"_qs }.contains(field->name))
+        if (!QStringList { u"PrinterName"_qs, u"PaperSize"_qs, u"PageWidth"_qs, u"PageHeight"_qs }
+                 .contains(field->name))
             QCOMPARE(value, field->defaultValue);
         bool isNumber = false;
         const qint64 number = value.toLongLong(&isNumber);
         QVERIFY2(field->type == FormatField::Type::Text || (isNumber && field->allows(number)),
-                 qPrintable(name + u'=' + value));
+            qPrintable(name + u'=' + value));
     }
     QVERIFY(m_platform.sink->messages().isEmpty());
 }
@@ -131,13 +132,17 @@ void TestFormatFields::consoleLineNamesFileAndReport_data()
 {
     QTest::addColumn<QString>("prompt");
     QTest::addColumn<QString>("line");
-    QTest::newRow("format key") << u"设置“"_qs + kFormatKeyBase + kReport + u"”中以下值无效"_qs
-                                << u"tst_formatfields: 报表“月报”: 设置“/s.ini（报表 月报）”中以下值无效"_qs;
-    QTest::newRow("full path with a name") << u"注册表值(HKEY_LOCAL_MACHINE\\"_qs + kFormatKeyBase + u"甲\\Top)保存有误。"_qs
-                                           << u"tst_formatfields: 报表“月报”: 注册表值(/s.ini（报表 甲）\\Top)保存有误。"_qs;
-    QTest::newRow("common key") << u"注册表值("_qs + kCommonKey + u"ZoomRate)保存有误。"_qs
-                                << u"tst_formatfields: 报表“月报”: 注册表值(/s.ini（公共设置）ZoomRate)保存有误。"_qs;
-    QTest::newRow("plain") << u"徽标文件x.png没有找到。"_qs << u"tst_formatfields: 报表“月报”: 徽标文件x.png没有找到。"_qs;
+    QTest::newRow("format key")
+        << u"设置“"_qs + kFormatKeyBase + kReport + u"”中以下值无效"_qs
+        << u"tst_formatfields: 报表“月报”: 设置“/s.ini（报表 月报）”中以下值无效"_qs;
+    QTest::newRow("full path with a name")
+        << u"注册表值(HKEY_LOCAL_MACHINE\\"_qs + kFormatKeyBase + u"甲\\Top)保存有误。"_qs
+        << u"tst_formatfields: 报表“月报”: 注册表值(/s.ini（报表 甲）\\Top)保存有误。"_qs;
+    QTest::newRow("common key")
+        << u"注册表值("_qs + kCommonKey + u"ZoomRate)保存有误。"_qs
+        << u"tst_formatfields: 报表“月报”: 注册表值(/s.ini（公共设置）ZoomRate)保存有误。"_qs;
+    QTest::newRow("plain") << u"徽标文件x.png没有找到。"_qs
+                           << u"tst_formatfields: 报表“月报”: 徽标文件x.png没有找到。"_qs;
 }
 
 void TestFormatFields::consoleLineNamesFileAndReport()

@@ -1,5 +1,5 @@
-#include "testmain.h"
 #include "support/testplatform.h"
+#include "testmain.h"
 
 #include "engine/draw/surface.h"
 #include "engine/state/enginestate.h"
@@ -58,14 +58,36 @@ QStringList fontNames()
 }
 
 const QStringList kValueNames = {
-    u"PaperOriention"_qs, u"FullPage"_qs,      u"PageWidth"_qs,     u"PageHeight"_qs,
-    u"AutoArrange"_qs,    u"HoriCutPage"_qs,   u"MultFixCol"_qs,    u"Left"_qs,
-    u"Right"_qs,          u"Top"_qs,           u"Bottom"_qs,        u"LineCount"_qs,
-    u"LineHeight"_qs,     u"FillBlankLine"_qs, u"HCenter"_qs,       u"VCenter"_qs,
-    u"ColorPrint"_qs,     u"Cutline"_qs,       u"Cyline"_qs,        u"PrintDate"_qs,
-    u"PrintOperator"_qs,  u"PrintPageNo"_qs,   u"ReduceFont"_qs,    u"LogPicPrt"_qs,
-    u"LogPic"_qs,         u"LogPicLoc"_qs,     u"LogtextPrt"_qs,    u"Logtext"_qs,
-    u"LogTextLoc"_qs,     u"GridColor"_qs,
+    u"PaperOriention"_qs,
+    u"FullPage"_qs,
+    u"PageWidth"_qs,
+    u"PageHeight"_qs,
+    u"AutoArrange"_qs,
+    u"HoriCutPage"_qs,
+    u"MultFixCol"_qs,
+    u"Left"_qs,
+    u"Right"_qs,
+    u"Top"_qs,
+    u"Bottom"_qs,
+    u"LineCount"_qs,
+    u"LineHeight"_qs,
+    u"FillBlankLine"_qs,
+    u"HCenter"_qs,
+    u"VCenter"_qs,
+    u"ColorPrint"_qs,
+    u"Cutline"_qs,
+    u"Cyline"_qs,
+    u"PrintDate"_qs,
+    u"PrintOperator"_qs,
+    u"PrintPageNo"_qs,
+    u"ReduceFont"_qs,
+    u"LogPicPrt"_qs,
+    u"LogPic"_qs,
+    u"LogPicLoc"_qs,
+    u"LogtextPrt"_qs,
+    u"Logtext"_qs,
+    u"LogTextLoc"_qs,
+    u"GridColor"_qs,
 };
 
 } // namespace
@@ -107,7 +129,10 @@ private:
         LoadFormat();
         LoadSettings();
     }
-    QString stored(const QString &name) const { return m_store->value(kFull, name).value_or(u"<none>"_qs); }
+    QString stored(const QString &name) const
+    {
+        return m_store->value(kFull, name).value_or(u"<none>"_qs);
+    }
 
     MemorySettingsStore *m_store = nullptr;
     RecordingMessageSink *m_sink = nullptr;
@@ -156,12 +181,12 @@ void TestFormatIo::firstLoadStoresEveryDefault()
 
     // Every value is stored, in the order it is loaded.
     QCOMPARE(m_store->valueNames(kFull),
-             QStringList({ u"PrinterName"_qs, u"PaperSize"_qs }) + fontNames() + kValueNames);
+        QStringList({ u"PrinterName"_qs, u"PaperSize"_qs }) + fontNames() + kValueNames);
     QCOMPARE(m_store->valueNames(kCommonFull), QStringList { u"ZoomRate"_qs });
 
     QCOMPARE(stored(u"PrinterName"_qs), u"Office Laser"_qs);
     QCOMPARE(stored(u"PaperSize"_qs), u"0"_qs); // the property's default is what is stored
-    QCOMPARE(s.Format.PaperSize, 9);             // and the printer's paper what is used
+    QCOMPARE(s.Format.PaperSize, 9); // and the printer's paper what is used
     QCOMPARE(stored(u"Top"_qs), u"10"_qs);
     QCOMPARE(stored(u"Bottom"_qs), u"5"_qs);
     QCOMPARE(stored(u"Left"_qs), u"5"_qs);
@@ -301,7 +326,8 @@ void TestFormatIo::unknownPrinterFallsBackWithMessage()
     QVERIFY(m_store->setValue(kFull, u"PrinterName"_qs, u"Gone Printer"_qs));
     LoadFormat();
     QCOMPARE(m_sink->messages().size(), 1);
-    QCOMPARE(m_sink->messages()[0].prompt, u"指定打印机:Gone Printer未找到，系统使用缺省打印机。"_qs);
+    QCOMPARE(
+        m_sink->messages()[0].prompt, u"指定打印机:Gone Printer未找到，系统使用缺省打印机。"_qs);
     QCOMPARE(m_sink->messages()[0].buttons, 0x10000);
     QCOMPARE(m_sink->messages()[0].title, u"打印预览"_qs);
     QCOMPARE(engineState().Format.PrinterName, u"Office Laser"_qs);
@@ -357,8 +383,8 @@ void TestFormatIo::fixRowsHeightTwips_data()
     QTest::addColumn<int>("mm");
     QTest::addColumn<int>("twips");
     QTest::newRow("0") << 0 << 0;
-    QTest::newRow("1") << 1 << 57;    // 56.7
-    QTest::newRow("5") << 5 << 284;   // 283.5: half to even
+    QTest::newRow("1") << 1 << 57; // 56.7
+    QTest::newRow("5") << 5 << 284; // 283.5: half to even
     QTest::newRow("15") << 15 << 850; // 850.5: half to even
     QTest::newRow("negative") << -2 << 0;
 }
@@ -471,17 +497,13 @@ void TestFormatIo::saveWritesInOrder()
     QStringList names;
     for (const QString &w : m_store->writes())
         names << w.section(u'=', 0, 0);
-    QStringList expected { u"PrinterName"_qs,   u"PaperSize"_qs,   u"FullPage"_qs,
-                           u"PaperOriention"_qs, u"PageWidth"_qs,  u"PageHeight"_qs,
-                           u"AutoArrange"_qs,   u"HoriCutPage"_qs, u"MultFixCol"_qs,
-                           u"HCenter"_qs,       u"VCenter"_qs,     u"Left"_qs,
-                           u"Right"_qs,         u"Top"_qs,         u"Bottom"_qs,
-                           u"LineCount"_qs,     u"LineHeight"_qs,  u"FillBlankLine"_qs,
-                           u"ColorPrint"_qs,    u"ReduceFont"_qs,  u"Cutline"_qs,
-                           u"Cyline"_qs,        u"PrintDate"_qs,   u"PrintOperator"_qs,
-                           u"PrintPageNo"_qs,   u"ReduceFont"_qs,  u"LogPicPrt"_qs,
-                           u"LogPic"_qs,        u"LogPicLoc"_qs,   u"LogTextPrt"_qs,
-                           u"LogTextLoc"_qs,    u"GridColor"_qs };
+    QStringList expected { u"PrinterName"_qs, u"PaperSize"_qs, u"FullPage"_qs, u"PaperOriention"_qs,
+        u"PageWidth"_qs, u"PageHeight"_qs, u"AutoArrange"_qs, u"HoriCutPage"_qs, u"MultFixCol"_qs,
+        u"HCenter"_qs, u"VCenter"_qs, u"Left"_qs, u"Right"_qs, u"Top"_qs, u"Bottom"_qs,
+        u"LineCount"_qs, u"LineHeight"_qs, u"FillBlankLine"_qs, u"ColorPrint"_qs, u"ReduceFont"_qs,
+        u"Cutline"_qs, u"Cyline"_qs, u"PrintDate"_qs, u"PrintOperator"_qs, u"PrintPageNo"_qs,
+        u"ReduceFont"_qs, u"LogPicPrt"_qs, u"LogPic"_qs, u"LogPicLoc"_qs, u"LogTextPrt"_qs,
+        u"LogTextLoc"_qs, u"GridColor"_qs };
     for (int n = 0; n <= 9; ++n) {
         for (const char *suffix : { "Bold", "Size", "Name", "Color" })
             expected << QStringLiteral("FONT%1_%2").arg(n).arg(QLatin1String(suffix));
@@ -562,7 +584,8 @@ void TestFormatIo::roundTripThroughFileStore()
     QFile file(path);
     QVERIFY(file.open(QIODevice::ReadOnly));
     const QString text = QString::fromUtf8(file.readAll());
-    QVERIFY(text.contains(u"[HKEY_LOCAL_MACHINE\\Software\\Velmora\\Orvane\\Quillon\\PGFMT\\月报]"_qs));
+    QVERIFY(
+        text.contains(u"[HKEY_LOCAL_MACHINE\\Software\\Velmora\\Orvane\\Quillon\\PGFMT\\月报]"_qs));
     QVERIFY(text.contains(u"\nHoriCutPage=1\n"_qs));
     // The value keeps the spelling it was first stored under ("Logtext").
     QVERIFY(text.contains(u"\nLogtext=\"第一行\\n第二行\"\n"_qs));

@@ -1,6 +1,6 @@
-#include "testmain.h"
 #include "support/singleprinter.h"
 #include "support/testplatform.h"
+#include "testmain.h"
 
 #include "engine/convert.h"
 #include "engine/draw/furniture.h"
@@ -129,7 +129,8 @@ void TestFurniture::mainTitleSpreadOutWithUnderline()
 
 void TestFurniture::wideTitleUnderlinedAcrossThePage()
 {
-    m_job->setMainTitle(u"一二三四五六七八九十一二三四五"_qs); // 15 × 480 = 7200; 1.5 × 7200 > 10000
+    m_job->setMainTitle(
+        u"一二三四五六七八九十一二三四五"_qs); // 15 × 480 = 7200; 1.5 × 7200 > 10000
     DrawTitles();
     const QList<Op> lines = m_page->ops(u"Line"_qs);
     QCOMPARE(lines[0].toString(), u"Line 1000 2620 11000 2620 32768 1 0"_qs);
@@ -177,15 +178,17 @@ void TestFurniture::titlesTooWideShrinkThenWrap()
         ++printedLines;
         least = std::min(least, size);
         const double x = op.args[1].toDouble();
-        QVERIFY2(x >= 1000 && x + RecordingSurface::textWidthFor(op.args[0].toString(), size) <= 11000,
-                 qPrintable(op.args[0].toString()));
+        QVERIFY2(
+            x >= 1000 && x + RecordingSurface::textWidthFor(op.args[0].toString(), size) <= 11000,
+            qPrintable(op.args[0].toString()));
         text += op.args[0].toString();
     }
     QCOMPARE(printedLines, lines);
     QCOMPARE(least, smallest);
     QCOMPARE(QString(text).remove(u' '), QString(main + sub).remove(u' '));
     QVERIFY(reserved > 0);
-    QCOMPARE(engineState().PageOriginY - 2000, reserved + (main.isEmpty() ? 0 : 100) + (sub.isEmpty() ? 0 : 100));
+    QCOMPARE(engineState().PageOriginY - 2000,
+        reserved + (main.isEmpty() ? 0 : 100) + (sub.isEmpty() ? 0 : 100));
 }
 
 void TestFurniture::subTitleBelowTheMainTitle()
@@ -225,9 +228,9 @@ void TestFurniture::headLineAlignments()
 void TestFurniture::headItemOnThePreviousLine()
 {
     m_job->AddHead(u"单位:元"_qs, 1, 1, 0);
-    m_job->AddHead(u"第二页"_qs, 0, 5, 0);  // same line, right-aligned
-    m_job->AddHead(u"续"_qs, 0, 0, 0);     // continues the previous item
-    m_job->AddHead(u"前"_qs, 0, -1, 0);    // ends where the previous one began
+    m_job->AddHead(u"第二页"_qs, 0, 5, 0); // same line, right-aligned
+    m_job->AddHead(u"续"_qs, 0, 0, 0); // continues the previous item
+    m_job->AddHead(u"前"_qs, 0, -1, 0); // ends where the previous one began
     m_job->AddHead(u"下一行"_qs, 1, 99, 0); // an unknown code keeps the last x
     DrawHeadLines();
     const QList<PrintAt> p = prints(*m_page);
@@ -258,8 +261,8 @@ void TestFurniture::readmeHeaderExample()
     QStringList items;
     for (auto it = head.globalMatch(text); it.hasNext();) {
         const QRegularExpressionMatch m = it.next();
-        m_job->AddHead(m.captured(1), m.captured(2).toInt(), m.captured(3).toInt(),
-                       m.captured(4).toInt());
+        m_job->AddHead(
+            m.captured(1), m.captured(2).toInt(), m.captured(3).toInt(), m.captured(4).toInt());
         items << m.captured(1);
     }
     QCOMPARE(items, (QStringList { u"单位:元"_qs, u"2026年12月"_qs }));
@@ -334,7 +337,7 @@ void TestFurniture::pageInfoLine_data()
     QTest::addColumn<int>("advance");
     QTest::newRow("all") << QList<int> { 1, 1, 1 } << 1
                          << QStringList { u"操作员:张三"_qs, u"第 2 页 (共 5 页)"_qs,
-                                          u"打印日期:2007年11月8日"_qs }
+                                u"打印日期:2007年11月8日"_qs }
                          << 300;
     QTest::newRow("column bands") << QList<int> { 0, 1, 0 } << 3
                                   << QStringList { u"第 2 (1/3) 页 (共 5 页)"_qs } << 300;
@@ -416,9 +419,10 @@ void TestFurniture::logoPicturePlaces_data()
     QTest::newRow("1 left, in the flow") << 1 << 1000.0 << 2000.0 << 1440;
     QTest::newRow("2 right, in the flow") << 2 << 11000.0 - 1440 << 2000.0 << 1440;
     QTest::newRow("3 left, at the foot") << 3 << 1000.0 << 2000.0 + 15000 - 1440 - 500 << 0;
-    QTest::newRow("4 right, at the foot") << 4 << 11000.0 - 1440 << 2000.0 + 15000 - 1440 - 500 << 0;
-    QTest::newRow("5 centred, at the foot") << 5 << 1000 + (10000 - 1440) / 2.0
-                                            << 2000.0 + 15000 - 1440 - 500 << 0;
+    QTest::newRow("4 right, at the foot")
+        << 4 << 11000.0 - 1440 << 2000.0 + 15000 - 1440 - 500 << 0;
+    QTest::newRow("5 centred, at the foot")
+        << 5 << 1000 + (10000 - 1440) / 2.0 << 2000.0 + 15000 - 1440 - 500 << 0;
 }
 
 void TestFurniture::logoPicturePlaces()
@@ -441,7 +445,8 @@ void TestFurniture::logoPicturePlaces()
     const QList<Op> paints = m_page->ops(u"PaintPicture"_qs);
     QCOMPARE(paints.size(), 1);
     QCOMPARE(paints[0].args.mid(0, 5),
-             (QVariantList { u"96x96"_qs, double(roundHalfEven(x)), double(roundHalfEven(y)), 1440.0, 1440.0 }));
+        (QVariantList {
+            u"96x96"_qs, double(roundHalfEven(x)), double(roundHalfEven(y)), 1440.0, 1440.0 }));
     QCOMPARE(s.PageOriginY, 2000 + advance);
     QCOMPARE(s.LogoHeightTw, 1440);
 }
@@ -537,7 +542,7 @@ void TestFurniture::logoAtHalfZoom()
     QCOMPARE(paints.size(), 2);
     QCOMPARE(paints[0].args.mid(1, 4), (QVariantList { 500.0, 1000.0, 720.0, 360.0 }));
     QCOMPARE(paints[1].args.value(3).toDouble(), 90.0); // the marker at an eighth: 720 / 8
-    QCOMPARE(s.PageOriginY, 2000 + 720);                // page twips, unzoomed
+    QCOMPARE(s.PageOriginY, 2000 + 720); // page twips, unzoomed
 }
 
 QUILLON_TEST_MAIN(TestFurniture)

@@ -121,10 +121,9 @@ void TestGrids::factoryChecksKindAndObject()
     SheetGrid sheet;
     VoucherGrid voucher;
     QObject plain;
-    const QHash<QString, QObject *> objects { { u"flex"_qs, &flex },     { u"data"_qs, &data },
-                                              { u"spread"_qs, &spread }, { u"sheet"_qs, &sheet },
-                                              { u"voucher"_qs, &voucher }, { u"qobject"_qs, &plain },
-                                              { u"none"_qs, nullptr } };
+    const QHash<QString, QObject *> objects { { u"flex"_qs, &flex }, { u"data"_qs, &data },
+        { u"spread"_qs, &spread }, { u"sheet"_qs, &sheet }, { u"voucher"_qs, &voucher },
+        { u"qobject"_qs, &plain }, { u"none"_qs, nullptr } };
     std::unique_ptr<GridAccess> access;
     QCOMPARE(errorNumber([&] { access = GridAccess::create(kind, objects.value(object)); }), error);
     if (error == 0)
@@ -173,7 +172,7 @@ void TestGrids::gridFactsPerKind()
     spread.setMaxCols(7);
 
     const QHash<int, QObject *> objects { { 1, &sheet }, { 2, &voucher }, { 3, &data },
-                                          { 5, &flex },  { 8, &spread } };
+        { 5, &flex }, { 8, &spread } };
     auto access = GridAccess::create(kind, objects.value(kind), 40);
     QCOMPARE(access->rowCount(), facts[0]);
     QCOMPARE(access->colCount(), facts[1]);
@@ -246,7 +245,8 @@ void TestGrids::flexMergedCellWidthFollowsChanges()
 {
     // Row 0: a | a | a | b, 1000 each, merging freely.
     FlexGrid grid;
-    grid.setTexts({ { u"a"_qs, u"a"_qs, u"a"_qs, u"b"_qs }, { u"1"_qs, u"2"_qs, u"3"_qs, u"4"_qs } });
+    grid.setTexts(
+        { { u"a"_qs, u"a"_qs, u"a"_qs, u"b"_qs }, { u"1"_qs, u"2"_qs, u"3"_qs, u"4"_qs } });
     for (int c = 0; c < 4; ++c)
         grid.setColWidth(c, 1000);
     grid.setMergeCells(1);
@@ -508,8 +508,8 @@ void TestGrids::voucherFlagsAndAmountColumns()
     const auto amount = grid.GetJeLineInf(2);
     QVERIFY(amount);
     QCOMPARE((QList<int> { amount->cellCount, amount->firstRow, amount->lastRow, amount->lineColor,
-                           amount->dotLineColor }),
-             (QList<int> { 12, 1, 5, 255, 32768 }));
+                 amount->dotLineColor }),
+        (QList<int> { 12, 1, 5, 255, 32768 }));
     QCOMPARE(grid.getjecellcols(2), 12);
     QVERIFY(!grid.GetJeLineInf(1));
     QCOMPARE(errorNumber([&] { grid.Text(6, 0); }), 381);

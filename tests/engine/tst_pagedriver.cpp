@@ -1,6 +1,6 @@
-#include "testmain.h"
 #include "support/singleprinter.h"
 #include "support/testplatform.h"
+#include "testmain.h"
 
 #include "engine/draw/furniture.h"
 #include "engine/layout/pagedriver.h"
@@ -173,8 +173,8 @@ void TestPageDriver::columnBandFirstOrderAcrossSheets()
     EngineState &s = engineState();
     QVERIFY(RenderSheet());
     QCOMPARE(pageNumbers(*m_page),
-             (QStringList { u"第 1 (1/2) 页 (共 3 页)"_qs, u"第 1 (2/2) 页 (共 3 页)"_qs,
-                            u"第 2 (1/2) 页 (共 3 页)"_qs, u"第 2 (2/2) 页 (共 3 页)"_qs }));
+        (QStringList { u"第 1 (1/2) 页 (共 3 页)"_qs, u"第 1 (2/2) 页 (共 3 页)"_qs,
+            u"第 2 (1/2) 页 (共 3 页)"_qs, u"第 2 (2/2) 页 (共 3 页)"_qs }));
     QVERIFY(s.SheetNav[0]);
     QVERIFY(!s.SheetNav[1]);
 
@@ -184,7 +184,7 @@ void TestPageDriver::columnBandFirstOrderAcrossSheets()
     s.CurColPage = qint16(second.colPage);
     QVERIFY(RenderSheet());
     QCOMPARE(pageNumbers(*m_page),
-             (QStringList { u"第 3 (1/2) 页 (共 3 页)"_qs, u"第 3 (2/2) 页 (共 3 页)"_qs }));
+        (QStringList { u"第 3 (1/2) 页 (共 3 页)"_qs, u"第 3 (2/2) 页 (共 3 页)"_qs }));
     QVERIFY(s.LastPageDone);
     QVERIFY(s.SheetNav[1]);
     QVERIFY(!s.SheetNav[0]);
@@ -284,7 +284,7 @@ void TestPageDriver::previewStatusAndProgress()
 
     // Stored zooms are Singles: the figure is the value chosen, not its binary expansion.
     const QList<QPair<float, QString>> zooms { { 1.1f, u"110"_qs }, { 0.333f, u"33.3"_qs },
-                                               { 1.5f, u"150"_qs }, { 2.0f / 3, u"66.66667"_qs } };
+        { 1.5f, u"150"_qs }, { 2.0f / 3, u"66.66667"_qs } };
     for (const auto &[zoom, percent] : zooms) {
         s.ZoomRate = zoom;
         QVERIFY(RenderSheet());
@@ -409,9 +409,9 @@ void TestPageDriver::goldenSheet()
 {
     setPrintDateForTesting(QDate(2026, 12, 7));
     m_grid->setTexts({ { u"地区"_qs, u"销售额"_qs, u"销售额"_qs, u"备注"_qs },
-                       { u"地区"_qs, u"上半年"_qs, u"下半年"_qs, u"备注"_qs },
-                       { u"华北"_qs, u"1,200.00"_qs, u"980.50"_qs, QString() },
-                       { u"华东"_qs, u"2,300.00"_qs, u"1,020.00"_qs, u"新客户"_qs } });
+        { u"地区"_qs, u"上半年"_qs, u"下半年"_qs, u"备注"_qs },
+        { u"华北"_qs, u"1,200.00"_qs, u"980.50"_qs, QString() },
+        { u"华东"_qs, u"2,300.00"_qs, u"1,020.00"_qs, u"新客户"_qs } });
     m_grid->setSize(4, 4);
     m_grid->setFixedRows(2);
     m_grid->setMergeCells(1);

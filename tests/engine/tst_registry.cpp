@@ -1,5 +1,5 @@
-#include "testmain.h"
 #include "support/testplatform.h"
+#include "testmain.h"
 
 #include "engine/state/enginestate.h"
 #include "engine/state/memorysettingsstore.h"
@@ -115,7 +115,7 @@ void TestRegistry::readFailureMessages()
     QCOMPARE(m_sink->messages().size(), 2);
     QCOMPARE(m_sink->messages()[1].title, u"RegSetValueEx Err"_qs);
     QCOMPARE(m_sink->messages()[1].prompt,
-             u"注册表键值("_qs + QString::number(handle) + u"Left)建立有误。"_qs);
+        u"注册表键值("_qs + QString::number(handle) + u"Left)建立有误。"_qs);
 }
 
 void TestRegistry::writeCreatesKeyAndReportsFailures()
@@ -133,10 +133,10 @@ void TestRegistry::writeCreatesKeyAndReportsFailures()
     QCOMPARE(m_sink->messages().size(), 2);
     QCOMPARE(m_sink->messages()[0].title, u"RegSetValueEx Err"_qs);
     QCOMPARE(m_sink->messages()[0].prompt,
-             u"注册表值(Software\\Velmora\\Orvane\\Quillon\\PGFMT\\月报\\Top)保存有误。"_qs);
+        u"注册表值(Software\\Velmora\\Orvane\\Quillon\\PGFMT\\月报\\Top)保存有误。"_qs);
     QCOMPARE(m_sink->messages()[1].title, u"RegCreateKeyEx Err"_qs);
     QCOMPARE(m_sink->messages()[1].prompt,
-             u"注册表值(Software\\Velmora\\Orvane\\Quillon\\PrtCom\\\\ZoomRate)保存有误。"_qs);
+        u"注册表值(Software\\Velmora\\Orvane\\Quillon\\PrtCom\\\\ZoomRate)保存有误。"_qs);
     QCOMPARE(m_store->value(kFull, u"Top"_qs), std::optional<QString>(u"12"_qs));
 }
 

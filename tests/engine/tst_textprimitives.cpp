@@ -1,6 +1,6 @@
-#include "testmain.h"
 #include "support/singleprinter.h"
 #include "support/testplatform.h"
+#include "testmain.h"
 
 #include "engine/draw/textprimitives.h"
 #include "engine/state/enginestate.h"
@@ -213,10 +213,9 @@ void TestTextPrimitives::alignment_data()
     // "2026-12-07" 1000 wide. Left 1030, centre 1900, right 2770; top 2030, middle 2175,
     // bottom 2320.
     const QString ab = u"AB"_qs, num = u"12.5"_qs, date = u"2026-12-07"_qs;
-    auto row = [](const char *name, int kind, int hor, int ver, const QString &text, int x, int y,
-                  int after) {
-        QTest::newRow(name) << kind << hor << ver << text << x << y << after;
-    };
+    auto row
+        = [](const char *name, int kind, int hor, int ver, const QString &text, int x, int y,
+              int after) { QTest::newRow(name) << kind << hor << ver << text << x << y << after; };
     row("voucher centre", 2, 0, 0, ab, 1900, 2175, 0);
     row("voucher left top", 2, 1, 1, ab, 1030, 2030, 1);
     row("voucher right bottom", 2, 2, 2, ab, 2770, 2320, 2);
@@ -320,17 +319,16 @@ void TestTextPrimitives::cutMarks_data()
     QTest::addColumn<double>("zoom");
     QTest::addColumn<QList<QList<double>>>("lines");
     QTest::newRow("printer") << 1.0
-                             << QList<QList<double>> {
-                                    { 1000, 2000, 1567, 2000 }, { 1000, 2000, 1000, 2567 },
-                                    { 6000, 2000, 5433, 2000 }, { 6000, 2000, 6000, 2567 },
-                                    { 1000, 5000, 1567, 5000 }, { 1000, 5000, 1000, 4433 },
-                                    { 6000, 5000, 5433, 5000 }, { 6000, 5000, 6000, 4433 } };
+                             << QList<QList<double>> { { 1000, 2000, 1567, 2000 },
+                                    { 1000, 2000, 1000, 2567 }, { 6000, 2000, 5433, 2000 },
+                                    { 6000, 2000, 6000, 2567 }, { 1000, 5000, 1567, 5000 },
+                                    { 1000, 5000, 1000, 4433 }, { 6000, 5000, 5433, 5000 },
+                                    { 6000, 5000, 6000, 4433 } };
     QTest::newRow("preview at 50%")
         << 0.5
         << QList<QList<double>> { { 500, 1000, 784, 1000 }, { 500, 1000, 500, 1284 },
-                                  { 3000, 1000, 2716, 1000 }, { 3000, 1000, 3000, 1284 },
-                                  { 500, 2500, 784, 2500 }, { 500, 2500, 500, 2216 },
-                                  { 3000, 2500, 2716, 2500 }, { 3000, 2500, 3000, 2216 } };
+               { 3000, 1000, 2716, 1000 }, { 3000, 1000, 3000, 1284 }, { 500, 2500, 784, 2500 },
+               { 500, 2500, 500, 2216 }, { 3000, 2500, 2716, 2500 }, { 3000, 2500, 3000, 2216 } };
 }
 
 void TestTextPrimitives::cutMarks()
@@ -347,7 +345,7 @@ void TestTextPrimitives::cutMarks()
     QCOMPARE(drawn.size(), 8);
     for (int i = 0; i < 8; ++i) {
         QCOMPARE(drawn[i].args.mid(0, 4),
-                 (QVariantList { lines[i][0], lines[i][1], lines[i][2], lines[i][3] }));
+            (QVariantList { lines[i][0], lines[i][1], lines[i][2], lines[i][3] }));
         QCOMPARE(drawn[i].args.value(4).toInt(), 32768);
     }
 }

@@ -20,7 +20,8 @@ bool sameDocument(const FileSettingsStore::Document &a, const FileSettingsStore:
         if (x.normalized != y.normalized || x.entries.size() != y.entries.size())
             return false;
         for (qsizetype e = 0; e < x.entries.size(); ++e) {
-            if (x.entries[e].folded != y.entries[e].folded || x.entries[e].value != y.entries[e].value)
+            if (x.entries[e].folded != y.entries[e].folded
+                || x.entries[e].value != y.entries[e].value)
                 return false;
         }
     }

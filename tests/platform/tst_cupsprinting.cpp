@@ -59,7 +59,8 @@ void TestCupsPrinting::listsTheQueueWithDriverAndPort()
     QCOMPARE(printers[0].port, u"file://"_qs + g_cups->outputFile());
     QCOMPARE(system.defaultPrinterName(), QString::fromLatin1(PrivateCups::kQueue));
     const QList<PaperInfo> papers = system.papers(QString::fromLatin1(PrivateCups::kQueue));
-    QVERIFY(std::any_of(papers.cbegin(), papers.cend(), [](const PaperInfo &p) { return p.code == 9; }));
+    QVERIFY(std::any_of(
+        papers.cbegin(), papers.cend(), [](const PaperInfo &p) { return p.code == 9; }));
 }
 
 void TestCupsPrinting::selectsByExactName()
@@ -140,7 +141,7 @@ void TestCupsPrinting::layoutOnTheRealQueue()
     const QString key = u"HKEY_LOCAL_MACHINE\\"_qs + kFormatKeyBase + u"销售清单"_qs;
     QVERIFY(store->createKey(key));
     for (const auto &[name, value] : { std::pair { "HoriCutPage", "1" }, { "PrintDate", "0" },
-                                       { "PrintPageNo", "0" }, { "PrintOperator", "0" } })
+             { "PrintPageNo", "0" }, { "PrintOperator", "0" } })
         QVERIFY(store->setValue(key, QLatin1String(name), QLatin1String(value)));
     setSettingsStore(std::move(store));
     auto sink = std::make_unique<RecordingMessageSink>();

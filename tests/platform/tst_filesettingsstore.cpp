@@ -17,8 +17,8 @@ using namespace quillon;
 
 namespace {
 
-const QString kKey =
-    QStringLiteral("HKEY_LOCAL_MACHINE\\Software\\Velmora\\Orvane\\Quillon\\PGFMT\\DefaultFormat");
+const QString kKey = QStringLiteral(
+    "HKEY_LOCAL_MACHINE\\Software\\Velmora\\Orvane\\Quillon\\PGFMT\\DefaultFormat");
 
 QByteArray readAll(const QString &path)
 {
@@ -137,12 +137,13 @@ void TestFileSettingsStore::namesAndKeysIgnoreCase()
 
 void TestFileSettingsStore::handEditedFileIsRead()
 {
-    writeAll(file(), QByteArray("\xEF\xBB\xBF; edited by hand\r\n"
-                                "[HKEY_LOCAL_MACHINE\\Software\\Velmora\\Orvane\\Quillon\\PGFMT\\"
-                                "DefaultFormat]\r\n"
-                                "  Top = 12 \r\n"
-                                "# a comment\r\n"
-                                "LogText = \"  spaced \"\r\n"));
+    writeAll(file(),
+        QByteArray("\xEF\xBB\xBF; edited by hand\r\n"
+                   "[HKEY_LOCAL_MACHINE\\Software\\Velmora\\Orvane\\Quillon\\PGFMT\\"
+                   "DefaultFormat]\r\n"
+                   "  Top = 12 \r\n"
+                   "# a comment\r\n"
+                   "LogText = \"  spaced \"\r\n"));
     FileSettingsStore store(file());
     QCOMPARE(store.value(kKey, u"Top"_qs), std::optional<QString>(u" 12 "_qs));
     QCOMPARE(store.value(kKey, u"LogText"_qs), std::optional<QString>(u"  spaced "_qs));
@@ -155,7 +156,7 @@ void TestFileSettingsStore::missingFileIsEmpty()
     QCOMPARE(store.keyHandle(kKey), 0);
     QCOMPARE(store.value(kKey, u"Top"_qs), std::nullopt);
     QVERIFY(!store.setValue(kKey, u"Top"_qs, u"1"_qs)); // no key yet
-    QVERIFY(store.createKey(kKey));                    // creates the folders too
+    QVERIFY(store.createKey(kKey)); // creates the folders too
     QVERIFY(QFile::exists(file(u"sub/dir/none.ini"_qs)));
 }
 
@@ -192,18 +193,18 @@ void TestFileSettingsStore::seesOtherProcessesWrites()
 void TestFileSettingsStore::damagedFileKeepsWhatCanBeRead()
 {
     static const char raw[] = "[HKEY_LOCAL_MACHINE\\Software\\Velmora\\Orvane\\Quillon\\PGFMT\\"
-                             "DefaultFormat]\n"
-                             "Top=12\n"
-                             "this line has no equals sign\n"
-                             "Left=\"unterminated\n"
-                             "Bottom=\xff\xfe broken utf8\n"
-                             "Right=9\n"
-                             "=no name\n"
-                             "[]\n"
-                             "Orphan=1\n"
-                             "[HKEY_LOCAL_MACHINE\\Other]\n"
-                             "Zoom=2\n"
-                             "Torn=ab\0cd\n";
+                              "DefaultFormat]\n"
+                              "Top=12\n"
+                              "this line has no equals sign\n"
+                              "Left=\"unterminated\n"
+                              "Bottom=\xff\xfe broken utf8\n"
+                              "Right=9\n"
+                              "=no name\n"
+                              "[]\n"
+                              "Orphan=1\n"
+                              "[HKEY_LOCAL_MACHINE\\Other]\n"
+                              "Zoom=2\n"
+                              "Torn=ab\0cd\n";
     const QByteArray damaged(raw, sizeof raw - 1);
     writeAll(file(), damaged);
     QStringList messages;
@@ -213,8 +214,8 @@ void TestFileSettingsStore::damagedFileKeepsWhatCanBeRead()
     QCOMPARE(store.value(kKey, u"Top"_qs), std::optional<QString>(u"12"_qs));
     QCOMPARE(store.value(kKey, u"Right"_qs), std::optional<QString>(u"9"_qs));
     QCOMPARE(store.value(kKey, u"Left"_qs), std::nullopt);
-    QCOMPARE(store.value(u"HKEY_LOCAL_MACHINE\\Other"_qs, u"Zoom"_qs),
-             std::optional<QString>(u"2"_qs));
+    QCOMPARE(
+        store.value(u"HKEY_LOCAL_MACHINE\\Other"_qs, u"Zoom"_qs), std::optional<QString>(u"2"_qs));
     QCOMPARE(messages.size(), 1);
     QVERIFY(messages[0].contains(file()));
     QVERIFY(!store.lastBackup().isEmpty());
@@ -228,8 +229,8 @@ void TestFileSettingsStore::damagedFileKeepsWhatCanBeRead()
     FileSettingsStore after(file());
     QCOMPARE(after.value(kKey, u"Top"_qs), std::optional<QString>(u"15"_qs));
     QCOMPARE(after.value(kKey, u"Right"_qs), std::optional<QString>(u"9"_qs));
-    QCOMPARE(after.value(u"HKEY_LOCAL_MACHINE\\Other"_qs, u"Zoom"_qs),
-             std::optional<QString>(u"2"_qs));
+    QCOMPARE(
+        after.value(u"HKEY_LOCAL_MACHINE\\Other"_qs, u"Zoom"_qs), std::optional<QString>(u"2"_qs));
     QCOMPARE(messages.size(), 1);
 }
 
@@ -240,10 +241,11 @@ void TestFileSettingsStore::damageIsReportedOnce()
     FileSettingsStore store(file());
     store.setProblemHandler([&](const QString &) { ++reports; });
     for (int i = 0; i < 5; ++i)
-        QCOMPARE(store.value(u"HKEY_LOCAL_MACHINE\\A"_qs, u"X"_qs), std::optional<QString>(u"1"_qs));
+        QCOMPARE(
+            store.value(u"HKEY_LOCAL_MACHINE\\A"_qs, u"X"_qs), std::optional<QString>(u"1"_qs));
     QCOMPARE(reports, 1);
-    const QStringList backups =
-        QDir(m_dir->path()).entryList({ u"settings.ini.damaged-*"_qs }, QDir::Files);
+    const QStringList backups
+        = QDir(m_dir->path()).entryList({ u"settings.ini.damaged-*"_qs }, QDir::Files);
     QCOMPARE(backups.size(), 1);
 }
 
@@ -300,7 +302,7 @@ void TestFileSettingsStore::concurrentWritersLoseNothing()
     for (const QString &key : keys) {
         for (int v = 0; v < 30; ++v)
             QCOMPARE(store.value(key, QStringLiteral("Value%1").arg(v)),
-                     std::optional<QString>(u"40"_qs));
+                std::optional<QString>(u"40"_qs));
     }
 }
 
@@ -335,8 +337,10 @@ void TestFileSettingsStore::anyTextRoundTrips_data()
     QTest::newRow("blanks around a name") << u"报表"_qs << u" 名 "_qs << u" 值 "_qs;
     QTest::newRow("line break in a name") << u"报表"_qs << u"名\r\n称"_qs << u"值\n"_qs;
     QTest::newRow("] = ; in a value") << u"报表"_qs << u"LogText"_qs << u"a]b=c;d[e"_qs;
-    QTest::newRow("control characters") << u"报\x01表"_qs << u"名\x7f"_qs << QString(u"\x02\0\x1b"_qs);
-    QTest::newRow("broken surrogate pair") << u"报表"_qs << u"名"_qs << QString(QChar(0xd800)) + u"尾"_qs;
+    QTest::newRow("control characters")
+        << u"报\x01表"_qs << u"名\x7f"_qs << QString(u"\x02\0\x1b"_qs);
+    QTest::newRow("broken surrogate pair")
+        << u"报表"_qs << u"名"_qs << QString(QChar(0xd800)) + u"尾"_qs;
     QTest::newRow("whole surrogate pair") << u"报表😀"_qs << u"😀"_qs << u"😀"_qs;
     QTest::newRow("escape-like text") << u"报表\\u0041"_qs << u"\\n"_qs << u"\\u0041 "_qs;
 }
@@ -371,7 +375,8 @@ void TestFileSettingsStore::anyTextRoundTrips()
 // Files of earlier versions never quote a name or a key: what looks half-quoted is literal.
 void TestFileSettingsStore::quotedLookingOldLinesReadAsBefore()
 {
-    writeAll(file(), "[HKEY_LOCAL_MACHINE\\\"Odd]\n\"Half=1\n\"Two\" words\"=2\n  \"Quoted\" = 3 \n");
+    writeAll(
+        file(), "[HKEY_LOCAL_MACHINE\\\"Odd]\n\"Half=1\n\"Two\" words\"=2\n  \"Quoted\" = 3 \n");
     FileSettingsStore store(file());
     const QString key = u"HKEY_LOCAL_MACHINE\\\"Odd"_qs;
     QCOMPARE(store.value(key, u"\"Half"_qs), std::optional<QString>(u"1"_qs));
@@ -383,16 +388,18 @@ void TestFileSettingsStore::quotedLookingOldLinesReadAsBefore()
 void TestFileSettingsStore::untouchedKeysAreSavedAsTheyWere()
 {
     const QByteArray other = "; the administrator's note\r\nTop=  7 \r\n# kept\r\nLeft=8\r\n";
-    writeAll(file(), "[HKEY_LOCAL_MACHINE\\Other]\r\n" + other + "\r\n" + "[" + kKey.toUtf8()
-                 + "]\nTop=1\n");
+    writeAll(file(),
+        "[HKEY_LOCAL_MACHINE\\Other]\r\n" + other + "\r\n" + "[" + kKey.toUtf8() + "]\nTop=1\n");
     FileSettingsStore store(file());
-    QCOMPARE(store.value(u"HKEY_LOCAL_MACHINE\\Other"_qs, u"Top"_qs), std::optional<QString>(u"  7 "_qs));
+    QCOMPARE(store.value(u"HKEY_LOCAL_MACHINE\\Other"_qs, u"Top"_qs),
+        std::optional<QString>(u"  7 "_qs));
     QVERIFY(store.setValue(kKey, u"Top"_qs, u"2"_qs));
     const QByteArray saved = readAll(file());
     QVERIFY(saved.contains("[HKEY_LOCAL_MACHINE\\Other]\n" + other + "\n["));
     FileSettingsStore again(file());
     QCOMPARE(again.value(kKey, u"Top"_qs), std::optional<QString>(u"2"_qs));
-    QCOMPARE(again.value(u"HKEY_LOCAL_MACHINE\\Other"_qs, u"Left"_qs), std::optional<QString>(u"8"_qs));
+    QCOMPARE(
+        again.value(u"HKEY_LOCAL_MACHINE\\Other"_qs, u"Left"_qs), std::optional<QString>(u"8"_qs));
 }
 
 // A file that cannot be written keeps the run's values in memory, and says so once.
@@ -418,7 +425,8 @@ void TestFileSettingsStore::unsavableChangesStayForTheRun()
         QVERIFY(QFile::setPermissions(path, QFile::ReadOwner | QFile::ReadGroup));
     if (kind == u"fifo"_qs)
         QCOMPARE(::mkfifo(QFile::encodeName(path).constData(), 0666), 0);
-    if (kind == u"device"_qs && ::mknod(QFile::encodeName(path).constData(), S_IFCHR | 0666, makedev(1, 3)) != 0)
+    if (kind == u"device"_qs
+        && ::mknod(QFile::encodeName(path).constData(), S_IFCHR | 0666, makedev(1, 3)) != 0)
         QSKIP("cannot make a device node here");
     std::optional<FileSizeLimit> limit;
     if (kind == u"full"_qs)
@@ -441,14 +449,15 @@ void TestFileSettingsStore::unsavableChangesStayForTheRun()
     limit.reset();
 
     QCOMPARE(messages.size(), 1);
-    QVERIFY2(messages[0].contains(reason) && messages[0].contains(path) && messages[0].contains(u"没有保存"_qs),
-             qPrintable(messages[0]));
+    QVERIFY2(messages[0].contains(reason) && messages[0].contains(path)
+            && messages[0].contains(u"没有保存"_qs),
+        qPrintable(messages[0]));
     const QFileInfo after(path);
     QCOMPARE(after.isFile(), kind == u"readonly"_qs || kind == u"full"_qs);
     if (after.isFile())
         QCOMPARE(readAll(path), before);
     QCOMPARE(QDir(m_dir->path()).entryList(QDir::Files | QDir::System | QDir::Hidden),
-             QStringList({ u"settings.ini"_qs }));
+        QStringList({ u"settings.ini"_qs }));
 }
 
 void TestFileSettingsStore::symlinkIsFollowed()
@@ -477,7 +486,8 @@ void TestFileSettingsStore::damageIsBackedUpOncePerContent()
         QStringList messages;
         FileSettingsStore store(file());
         store.setProblemHandler([&](const QString &m) { messages << m; });
-        QCOMPARE(store.value(u"HKEY_LOCAL_MACHINE\\A"_qs, u"X"_qs), std::optional<QString>(u"1"_qs));
+        QCOMPARE(
+            store.value(u"HKEY_LOCAL_MACHINE\\A"_qs, u"X"_qs), std::optional<QString>(u"1"_qs));
         QCOMPARE(backups().size(), 1);
         if (run == 0)
             firstBackup = store.lastBackup();

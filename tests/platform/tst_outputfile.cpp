@@ -61,7 +61,8 @@ private:
     /// Files in the folder other than the ones a case made.
     QStringList leftovers() const
     {
-        return QDir(m_dir->path()).entryList({ u"*.part"_qs }, QDir::Files | QDir::Hidden | QDir::System);
+        return QDir(m_dir->path())
+            .entryList({ u"*.part"_qs }, QDir::Files | QDir::Hidden | QDir::System);
     }
     std::unique_ptr<QTemporaryDir> m_dir;
 };
@@ -80,7 +81,8 @@ void TestOutputFile::targets_data()
     QTest::newRow("symlink to a symlink") << u"link2"_qs << false << true << QString();
     QTest::newRow("dangling symlink") << u"dangling"_qs << false << true << QString();
     QTest::newRow("read-only file") << u"readonly"_qs << false << false << u"只读"_qs;
-    QTest::newRow("symlink to a read-only file") << u"readonlylink"_qs << false << false << u"只读"_qs;
+    QTest::newRow("symlink to a read-only file")
+        << u"readonlylink"_qs << false << false << u"只读"_qs;
     QTest::newRow("folder") << u"folder"_qs << true << false << u"文件夹"_qs;
     QTest::newRow("fifo") << u"fifo"_qs << true << false << u"不是普通文件"_qs;
     QTest::newRow("device refused") << u"device"_qs << false << false << u"不是普通文件"_qs;
@@ -116,7 +118,7 @@ void TestOutputFile::targets()
         writeAll(path, "old");
     if (kind == u"readonly"_qs || kind == u"readonlylink"_qs)
         QVERIFY(QFile::setPermissions(kind == u"readonly"_qs ? path : target,
-                                      QFile::ReadOwner | QFile::ReadGroup | QFile::ReadOther));
+            QFile::ReadOwner | QFile::ReadGroup | QFile::ReadOther));
     if (kind == u"dangling"_qs)
         QVERIFY(QFile::link(target, path));
     if (kind == u"folder"_qs)
@@ -134,7 +136,8 @@ void TestOutputFile::targets()
     if (kind == u"loop"_qs)
         QVERIFY(QFile::link(path, path));
 
-    const auto devices = writeThrough ? OutputFile::Devices::WriteThrough : OutputFile::Devices::Refuse;
+    const auto devices
+        = writeThrough ? OutputFile::Devices::WriteThrough : OutputFile::Devices::Refuse;
     QCOMPARE(OutputFile::refusal(path, devices).isEmpty(), written);
     OutputFile out(path, devices);
     const bool done = out.begin() && out.write("new") == 3 && out.commit();
@@ -200,7 +203,8 @@ void TestOutputFile::keepsTheFilesPermissions()
     QVERIFY(QFile::setPermissions(path, mode));
     OutputFile out(path);
     QVERIFY(out.begin() && out.write("new") == 3 && out.commit());
-    QCOMPARE(QFile::permissions(path) & ~(QFile::ReadUser | QFile::WriteUser | QFile::ExeUser), mode);
+    QCOMPARE(
+        QFile::permissions(path) & ~(QFile::ReadUser | QFile::WriteUser | QFile::ExeUser), mode);
 }
 
 // A write the system refuses half-way, as on a full disk: the old file stays, and the message
@@ -238,7 +242,7 @@ void TestOutputFile::writeErrors()
     QFETCH(int, error);
     QFETCH(QString, reason);
     QCOMPARE(OutputFile::writeError(u"/data/报表.pdf"_qs, error),
-             u"无法写入文件“/data/报表.pdf”：%1。"_qs.arg(reason));
+        u"无法写入文件“/data/报表.pdf”：%1。"_qs.arg(reason));
 }
 
 void TestOutputFile::sameFile()

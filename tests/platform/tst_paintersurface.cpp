@@ -48,8 +48,8 @@ QHash<QString, WordBox> pdfWords(const QString &pdf)
     for (auto it = word.globalMatch(html); it.hasNext();) {
         const auto m = it.next();
         boxes.insert(m.captured(5),
-                     { m.captured(1).toDouble(), m.captured(2).toDouble(),
-                       m.captured(3).toDouble(), m.captured(4).toDouble() });
+            { m.captured(1).toDouble(), m.captured(2).toDouble(), m.captured(3).toDouble(),
+                m.captured(4).toDouble() });
     }
     return boxes;
 }
@@ -198,7 +198,7 @@ void TestPainterSurface::measuredWidthMatchesThePdf()
     }
     const double printed = (box.xMax - box.xMin) * 20; // points to twips
     QVERIFY2(qAbs(printed - measured) <= 10,
-             qPrintable(u"measured %1 twips, printed %2"_qs.arg(measured).arg(printed)));
+        qPrintable(u"measured %1 twips, printed %2"_qs.arg(measured).arg(printed)));
     QVERIFY(qAbs(box.xMin * 20 - 1440) <= 10);
     QVERIFY(box.yMin * 20 >= 2880 - 10);
 }
@@ -327,7 +327,7 @@ void TestPainterSurface::fastLayoutMatchesQtsOwnMeasure()
     surface.setFontBold(bold);
     const double qt = QFontMetricsF(surface.font(), &writer).horizontalAdvance(text);
     QVERIFY2(qAbs(surface.TextWidth(text) - qt) <= 2,
-             qPrintable(u"%1 against %2"_qs.arg(surface.TextWidth(text)).arg(qt)));
+        qPrintable(u"%1 against %2"_qs.arg(surface.TextWidth(text)).arg(qt)));
     QVERIFY(surface.TextWidth(text) > 0);
 }
 

@@ -86,7 +86,7 @@ void TestVirtualPrinting::recordingPrinterPaper()
     QCOMPARE(p->PaperSize(), 9);
     QCOMPARE(p->Width(), 11900.0);
     QCOMPARE(p->ScaleWidth(), 11500.0); // less the unprintable strips
-    QVERIFY(!p->setPaperSize(8));       // A3 is not taken
+    QVERIFY(!p->setPaperSize(8)); // A3 is not taken
     QCOMPARE(p->PaperSize(), 9);
     QVERIFY(p->setPaperSize(11));
     QCOMPARE(p->Height(), 11900.0); // A5 is 420 × 595 points
@@ -160,7 +160,8 @@ void TestVirtualPrinting::pdfPrinterWritesFiles()
     QCOMPARE(doc.pageCount, 2);
     QVERIFY(QFileInfo(doc.pdfPath).fileName().startsWith(u"销售_日报-"_qs));
     QVERIFY(QFile::exists(doc.pdfPath));
-    QCOMPARE(QDir(dir.path()).entryList(QDir::Files), QStringList { QFileInfo(doc.pdfPath).fileName() });
+    QCOMPARE(
+        QDir(dir.path()).entryList(QDir::Files), QStringList { QFileInfo(doc.pdfPath).fileName() });
     QCOMPARE(pdfPages(doc.pdfPath), 2);
 
     // The drawing origin is the printable corner: 284 + 1440 twips from the sheet's edge.
@@ -168,7 +169,8 @@ void TestVirtualPrinting::pdfPrinterWritesFiles()
     bbox.start(u"pdftotext"_qs, { u"-bbox"_qs, doc.pdfPath, u"-"_qs });
     bbox.waitForFinished(30000);
     const QString html = QString::fromUtf8(bbox.readAllStandardOutput());
-    const auto m = QRegularExpression(u"<word xMin=\"([0-9.]+)\"[^>]*>虚拟打印机</word>"_qs).match(html);
+    const auto m
+        = QRegularExpression(u"<word xMin=\"([0-9.]+)\"[^>]*>虚拟打印机</word>"_qs).match(html);
     QVERIFY2(m.hasMatch(), qPrintable(html));
     QVERIFY(qAbs(m.captured(1).toDouble() * 20 - (284 + 1440)) < 20);
 }
@@ -216,7 +218,8 @@ void TestVirtualPrinting::printerFile()
             "usersize=12000x8000\ndefault=1\n");
     f.close();
     QString error, defaultPrinter;
-    const auto specs = VirtualPrintingSystem::readPrinterFile(f.fileName(), &error, &defaultPrinter);
+    const auto specs
+        = VirtualPrintingSystem::readPrinterFile(f.fileName(), &error, &defaultPrinter);
     QVERIFY2(specs, qPrintable(error));
     QCOMPARE(specs->size(), 2);
     QCOMPARE(specs->at(0).port, u"/srv/reports"_qs);
@@ -252,7 +255,8 @@ void TestVirtualPrinting::printerFileErrors()
     QString error;
     QVERIFY(!VirtualPrintingSystem::readPrinterFile(f.fileName(), &error, nullptr));
     QVERIFY2(error.contains(expected), qPrintable(error));
-    QVERIFY(!VirtualPrintingSystem::readPrinterFile(dir.filePath(u"missing.ini"_qs), &error, nullptr));
+    QVERIFY(
+        !VirtualPrintingSystem::readPrinterFile(dir.filePath(u"missing.ini"_qs), &error, nullptr));
     QVERIFY(error.contains(u"无法读取"_qs));
 }
 

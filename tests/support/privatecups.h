@@ -16,13 +16,18 @@ class PrivateCups
 {
 public:
     static constexpr const char *kQueue = "TestFilePdf";
-    static QString ppd() { return QStringLiteral("/usr/share/ppd/cupsfilters/Generic-PDF_Printer-PDF.ppd"); }
+    static QString ppd()
+    {
+        return QStringLiteral("/usr/share/ppd/cupsfilters/Generic-PDF_Printer-PDF.ppd");
+    }
 
     /// Starts the scheduler and creates the queue; false with the reason when it cannot.
     bool start(QString *why)
     {
         for (const char *tool : { "cupsd", "lpadmin", "lpstat" }) {
-            if (QStandardPaths::findExecutable(QString::fromLatin1(tool), { u"/usr/sbin"_qs, u"/usr/bin"_qs }).isEmpty()) {
+            if (QStandardPaths::findExecutable(
+                    QString::fromLatin1(tool), { u"/usr/sbin"_qs, u"/usr/bin"_qs })
+                    .isEmpty()) {
                 *why = QStringLiteral("%1 is not installed").arg(QLatin1String(tool));
                 return false;
             }
@@ -42,17 +47,18 @@ public:
         ::chmod(QFile::encodeName(d + u"/tmp"_qs).constData(), 01777);
         ::chmod(QFile::encodeName(d + u"/out"_qs).constData(), 01777);
         write(u"cupsd.conf"_qs,
-              u"Listen %1/cups.sock\nBrowsing No\nWebInterface No\nLogLevel warn\n"
-              "<Location />\n  Order allow,deny\n  Allow all\n</Location>\n"
-              "<Location /admin>\n  Order allow,deny\n  Allow all\n</Location>\n"
-              "<Policy default>\n  <Limit All>\n    Order deny,allow\n  </Limit>\n</Policy>\n"_qs.arg(d));
+            u"Listen %1/cups.sock\nBrowsing No\nWebInterface No\nLogLevel warn\n"
+            "<Location />\n  Order allow,deny\n  Allow all\n</Location>\n"
+            "<Location /admin>\n  Order allow,deny\n  Allow all\n</Location>\n"
+            "<Policy default>\n  <Limit All>\n    Order deny,allow\n  </Limit>\n</Policy>\n"_qs.arg(
+                d));
         write(u"cups-files.conf"_qs,
-              u"ServerRoot %1\nRequestRoot %1/spool\nTempDir %1/tmp\nCacheDir %1/cache\n"
-              "StateDir %1/state\nAccessLog %1/log/access_log\nErrorLog %1/log/error_log\n"
-              "PageLog %1/log/page_log\nFileDevice Yes\n"_qs.arg(d));
+            u"ServerRoot %1\nRequestRoot %1/spool\nTempDir %1/tmp\nCacheDir %1/cache\n"
+            "StateDir %1/state\nAccessLog %1/log/access_log\nErrorLog %1/log/error_log\n"
+            "PageLog %1/log/page_log\nFileDevice Yes\n"_qs.arg(d));
         m_cupsd.setProgram(QStandardPaths::findExecutable(u"cupsd"_qs, { u"/usr/sbin"_qs }));
-        m_cupsd.setArguments({ u"-f"_qs, u"-c"_qs, d + u"/cupsd.conf"_qs, u"-s"_qs,
-                               d + u"/cups-files.conf"_qs });
+        m_cupsd.setArguments(
+            { u"-f"_qs, u"-c"_qs, d + u"/cupsd.conf"_qs, u"-s"_qs, d + u"/cups-files.conf"_qs });
         m_cupsd.setProcessChannelMode(QProcess::MergedChannels);
         m_cupsd.start();
         if (!m_cupsd.waitForStarted(5000)) {
@@ -68,8 +74,10 @@ public:
             return false;
         }
         QString out;
-        if (!run(u"lpadmin"_qs, { u"-p"_qs, QString::fromLatin1(kQueue), u"-E"_qs, u"-v"_qs,
-                                  u"file://"_qs + outputFile(), u"-P"_qs, ppd() }, &out)
+        if (!run(u"lpadmin"_qs,
+                { u"-p"_qs, QString::fromLatin1(kQueue), u"-E"_qs, u"-v"_qs,
+                    u"file://"_qs + outputFile(), u"-P"_qs, ppd() },
+                &out)
             || !run(u"lpadmin"_qs, { u"-d"_qs, QString::fromLatin1(kQueue) }, &out)) {
             *why = QStringLiteral("lpadmin failed: %1").arg(out);
             return false;

@@ -23,7 +23,10 @@ public:
     QString defaultPrinterName() override { return printer.DeviceName(); }
     bool selectPrinter(const QString &name) override { return name == printer.DeviceName(); }
     quillon::PrinterSurface *currentPrinter() override { return &printer; }
-    QList<quillon::PaperInfo> papers(const QString &) override { return { { 9, QStringLiteral("A4") } }; }
+    QList<quillon::PaperInfo> papers(const QString &) override
+    {
+        return { { 9, QStringLiteral("A4") } };
+    }
 
     quillon::RecordingSurface printer;
 };

@@ -55,14 +55,13 @@ void TestMessageBoxSink::showsTitledBoxAndReturnsTheButton_data()
     QTest::addColumn<int>("result");
     QTest::addColumn<int>("buttonCount");
     QTest::addColumn<int>("icon");
-    QTest::newRow("OK, exclamation") << (0x10000 | 48) << int(QMessageBox::Ok) << 1 << 1
-                                     << int(QMessageBox::Warning);
-    QTest::newRow("Yes/No, question, No") << (4 | 32) << int(QMessageBox::No) << 7 << 2
-                                          << int(QMessageBox::Question);
-    QTest::newRow("Yes/No/Cancel, Cancel") << 3 << int(QMessageBox::Cancel) << 2 << 3
-                                           << int(QMessageBox::NoIcon);
-    QTest::newRow("critical") << 16 << int(QMessageBox::Ok) << 1 << 1
-                              << int(QMessageBox::Critical);
+    QTest::newRow("OK, exclamation")
+        << (0x10000 | 48) << int(QMessageBox::Ok) << 1 << 1 << int(QMessageBox::Warning);
+    QTest::newRow("Yes/No, question, No")
+        << (4 | 32) << int(QMessageBox::No) << 7 << 2 << int(QMessageBox::Question);
+    QTest::newRow("Yes/No/Cancel, Cancel")
+        << 3 << int(QMessageBox::Cancel) << 2 << 3 << int(QMessageBox::NoIcon);
+    QTest::newRow("critical") << 16 << int(QMessageBox::Ok) << 1 << 1 << int(QMessageBox::Critical);
 }
 
 void TestMessageBoxSink::showsTitledBoxAndReturnsTheButton()
@@ -74,9 +73,8 @@ void TestMessageBoxSink::showsTitledBoxAndReturnsTheButton()
     QFETCH(int, icon);
     MessageBoxSink sink;
     BoxWatcher watcher;
-    watcher.act([press](QMessageBox *box) {
-        box->button(QMessageBox::StandardButton(press))->click();
-    });
+    watcher.act(
+        [press](QMessageBox *box) { box->button(QMessageBox::StandardButton(press))->click(); });
     QCOMPARE(sink.show(u"保存页面格式吗？"_qs, code, u"打印预览"_qs), result);
     QCOMPARE(watcher.title, u"打印预览"_qs);
     QCOMPARE(watcher.text, u"保存页面格式吗？"_qs);
@@ -91,9 +89,10 @@ void TestMessageBoxSink::escapeAnswersCancel()
     BoxWatcher watcher;
     watcher.act([](QMessageBox *box) { QTest::keyClick(box, Qt::Key_Escape); });
     QCOMPARE(sink.show(u"继续吗？"_qs, 1 | 0x100, u"t"_qs), 2);
-    QCOMPARE(watcher.defaultButton, QMessageBox(QMessageBox::NoIcon, {}, {}, QMessageBox::Cancel)
-                                        .button(QMessageBox::Cancel)
-                                        ->text());
+    QCOMPARE(watcher.defaultButton,
+        QMessageBox(QMessageBox::NoIcon, {}, {}, QMessageBox::Cancel)
+            .button(QMessageBox::Cancel)
+            ->text());
 }
 
 QUILLON_TEST_MAIN(TestMessageBoxSink)

@@ -6,9 +6,9 @@
 // (docs/grid-file.md), or - for standard input. Exit status: 0 done, 1 the report could not be
 // written, 2 bad input (nothing is written then).
 
+#include <quillon/error.h>
 #include <quillon/flexgrid.h>
 #include <quillon/formatfields.h>
-#include <quillon/error.h>
 #include <quillon/gridfile.h>
 #include <quillon/myprint.h>
 #include <quillon/platform.h>
@@ -72,13 +72,16 @@ const OptionSpec kOptions[] = {
     { "pdf", "OUT.pdf", "把报表写入一个 PDF 文件" },
     { "png", "DIR", "每页一张 PNG 图片，写入文件夹 DIR（page-001.png ……）" },
     { "zoom", "FACTOR", "PNG 图片的缩放倍数，0.05 到 20（1 为 96 dpi；只与 --png 一起用）" },
-    { "settings", "FILE", "页面格式保存在这个设置文件中（不给出时只用临时设置，不改动任何保存的格式）" },
+    { "settings", "FILE",
+        "页面格式保存在这个设置文件中（不给出时只用临时设置，不改动任何保存的格式）" },
     { "key", "NAME", "报表的名称（PrintKeyName），页面格式按它保存" },
-    { "set", "Property=Value", "设置打印对象的属性，如 TopMargin=15（--list-properties 列出全部）" },
+    { "set", "Property=Value",
+        "设置打印对象的属性，如 TopMargin=15（--list-properties 列出全部）" },
     { "format", "Name=Value", "先保存一个页面格式值，如 HoriCutPage=1（--list-formats 列出全部）" },
     { "title", "TEXT", "主标题（即 --set MainTitle=TEXT）" },
     { "subtitle", "TEXT", "副标题（即 --set SubTitle=TEXT）" },
-    { "input-format", "csv|json", "网格文件的格式（缺省按扩展名；标准输入以 { 开头为 JSON，否则为 CSV）" },
+    { "input-format", "csv|json",
+        "网格文件的格式（缺省按扩展名；标准输入以 { 开头为 JSON，否则为 CSV）" },
     { "quiet", "", "不显示进度和结果，只在标准错误上报告错误" },
     { "list-formats", "", "列出页面格式值的名称、类型、单位、缺省值和范围" },
     { "list-properties", "", "列出打印对象属性的名称、类型和缺省值" },
@@ -96,7 +99,8 @@ QString helpText()
         QString left = QStringLiteral("  --") + QLatin1String(o.name);
         if (*o.valueName)
             left += QLatin1Char(' ') + QLatin1String(o.valueName);
-        text += left.leftJustified(28) + QLatin1Char(' ') + QString::fromUtf8(o.help) + QLatin1Char('\n');
+        text += left.leftJustified(28) + QLatin1Char(' ') + QString::fromUtf8(o.help)
+            + QLatin1Char('\n');
     }
     text += QStringLiteral(
         "\n同一选项给出多次时以最后一次为准；--title 与 --set MainTitle=… 也以后给出的为准。\n"
@@ -107,18 +111,19 @@ QString helpText()
 /// The parser's own (English) complaint, in the user's language.
 QString parseError(const QCommandLineParser &parser)
 {
-    if (!parser.unknownOptionNames().isEmpty())
-    {
+    if (!parser.unknownOptionNames().isEmpty()) {
         QStringList names;
         for (const QString &name : parser.unknownOptionNames())
             names << (name.size() > 1 ? QStringLiteral("--") : QStringLiteral("-")) + name;
-        return QStringLiteral("未知选项：%1（--help 列出全部选项）").arg(names.join(QStringLiteral("、")));
+        return QStringLiteral("未知选项：%1（--help 列出全部选项）")
+            .arg(names.join(QStringLiteral("、")));
     }
     const auto quoted = QRegularExpression(QStringLiteral("'([^']*)'")).match(parser.errorText());
     if (parser.errorText().startsWith(QLatin1String("Missing value")) && quoted.hasMatch())
         return QStringLiteral("选项 %1 缺少值").arg(quoted.captured(1));
     if (parser.errorText().startsWith(QLatin1String("Unexpected value")) && quoted.hasMatch())
-        return QStringLiteral("选项 %1 不带值").arg(quoted.captured(1).section(QLatin1Char('='), 0, 0));
+        return QStringLiteral("选项 %1 不带值")
+            .arg(quoted.captured(1).section(QLatin1Char('='), 0, 0));
     return QStringLiteral("选项有误：%1").arg(parser.errorText());
 }
 
@@ -132,9 +137,10 @@ void listFormats()
         const QString range = f.type == quillon::FormatField::Type::Text
             ? QStringLiteral("任意文字")
             : QStringLiteral("%1 到 %2").arg(f.low).arg(f.high);
-        say(stdout, QStringList { f.name, f.typeName(), f.unit.isEmpty() ? QStringLiteral("-") : f.unit,
-                                  value, range }
-                        .join(QLatin1Char('\t')));
+        say(stdout,
+            QStringList { f.name, f.typeName(), f.unit.isEmpty() ? QStringLiteral("-") : f.unit,
+                value, range }
+                .join(QLatin1Char('\t')));
     }
 }
 
@@ -151,7 +157,9 @@ void listProperties()
         if (p.isEnumType()) {
             QStringList members;
             for (int k = 0; k < p.enumerator().keyCount(); ++k)
-                members << QStringLiteral("%1=%2").arg(QLatin1String(p.enumerator().key(k))).arg(p.enumerator().value(k));
+                members << QStringLiteral("%1=%2")
+                               .arg(QLatin1String(p.enumerator().key(k)))
+                               .arg(p.enumerator().value(k));
             typeName = QStringLiteral("枚举：") + members.join(QStringLiteral("、"));
             value = QString::number(p.read(&fresh).toInt());
         } else if (type == QMetaType::QString) {
@@ -163,9 +171,10 @@ void listProperties()
         } else {
             continue; // the grids are objects: a file gives them, not a text
         }
-        say(stdout, QStringList { QLatin1String(p.name()), typeName,
-                                  value.isEmpty() ? QStringLiteral("（空）") : value }
-                        .join(QLatin1Char('\t')));
+        say(stdout,
+            QStringList { QLatin1String(p.name()), typeName,
+                value.isEmpty() ? QStringLiteral("（空）") : value }
+                .join(QLatin1Char('\t')));
     }
 }
 
@@ -210,8 +219,8 @@ bool sameFile(const QString &a, const QString &b)
 }
 
 /// The page-format value the job will use: what this job stores, else what the report keeps.
-QString effectiveFormat(const std::map<QString, QString> &values, const QString &key,
-                        const QString &name)
+QString effectiveFormat(
+    const std::map<QString, QString> &values, const QString &key, const QString &name)
 {
     const auto it = values.find(name);
     return it != values.end() ? it->second : quillon::formatValue(key, name);
@@ -220,8 +229,8 @@ QString effectiveFormat(const std::map<QString, QString> &values, const QString 
 /// A CSV much wider than its page turns into column bands with its first column on each: one
 /// page with its text shrunk to nothing helps no one. "Much wider": the columns need more than
 /// 1.5 pages of A4 width, whose text would print below two thirds of its size.
-QString bandWideCsv(quillon::FlexGrid &grid, const quillon::MyPrint &print,
-                    std::map<QString, QString> &format)
+QString bandWideCsv(
+    quillon::FlexGrid &grid, const quillon::MyPrint &print, std::map<QString, QString> &format)
 {
     const QString key = print.PrintKeyName();
     if (!effectiveFormat(format, key, QStringLiteral("HoriCutPage")).isNull())
@@ -267,8 +276,8 @@ static int run(int argc, char **argv)
     QCommandLineParser parser;
     parser.setOptionsAfterPositionalArgumentsMode(QCommandLineParser::ParseAsOptions);
     for (const OptionSpec &o : kOptions) {
-        parser.addOption(QCommandLineOption(QLatin1String(o.name), QString::fromUtf8(o.help),
-                                            QLatin1String(o.valueName)));
+        parser.addOption(QCommandLineOption(
+            QLatin1String(o.name), QString::fromUtf8(o.help), QLatin1String(o.valueName)));
     }
     parser.addPositionalArgument(QStringLiteral("GRIDFILE"), QStringLiteral("网格文件"));
     if (!parser.parse(QCoreApplication::arguments()))
@@ -314,14 +323,17 @@ static int run(int argc, char **argv)
         if (!has("png"))
             return usageError(QStringLiteral("--zoom 只用于 PNG 图片，请同时给出 --png DIR"));
         if (!zoomOk || zoomFactor < 0.05 || zoomFactor > 20)
-            return usageError(QStringLiteral("--zoom 应为 0.05 到 20 之间的数，而不是“%1”").arg(value("zoom")));
+            return usageError(
+                QStringLiteral("--zoom 应为 0.05 到 20 之间的数，而不是“%1”").arg(value("zoom")));
     }
     QString inputFormat = has("input-format") ? value("input-format").toLower() : QString();
     if (!inputFormat.isEmpty() && inputFormat != QLatin1String("csv")
         && inputFormat != QLatin1String("json"))
-        return usageError(QStringLiteral("--input-format 应为 csv 或 json，而不是“%1”").arg(inputFormat));
+        return usageError(
+            QStringLiteral("--input-format 应为 csv 或 json，而不是“%1”").arg(inputFormat));
     if (has("pdf") && !fromStdin && sameFile(value("pdf"), input))
-        return usageError(QStringLiteral("输出文件“%1”就是网格文件本身，不能覆盖").arg(value("pdf")));
+        return usageError(
+            QStringLiteral("输出文件“%1”就是网格文件本身，不能覆盖").arg(value("pdf")));
 
     QString error;
     std::unique_ptr<quillon::GridFile> grid;
@@ -340,7 +352,8 @@ static int run(int argc, char **argv)
     } else if (!inputFormat.isEmpty()) {
         QFile in(input);
         if (!in.open(QIODevice::ReadOnly))
-            return usageError(QStringLiteral("无法读取网格文件“%1”：%2").arg(input, in.errorString()));
+            return usageError(
+                QStringLiteral("无法读取网格文件“%1”：%2").arg(input, in.errorString()));
         grid = quillon::GridFile::fromData(in.readAll(), inputFormat, input, &error);
     } else {
         grid = quillon::GridFile::load(input, &error);
@@ -386,15 +399,16 @@ static int run(int argc, char **argv)
     };
     for (auto it = grid->format().cbegin(); it != grid->format().cend(); ++it) {
         const QVariant &v = it.value();
-        const QString text = v.typeId() == QMetaType::Bool ? QString::number(v.toBool() ? 1 : 0)
-                                                            : v.toString();
+        const QString text
+            = v.typeId() == QMetaType::Bool ? QString::number(v.toBool() ? 1 : 0) : v.toString();
         if (!addFormat(it.key(), text, source))
             return usageError(error);
     }
     for (const QString &assignment : parser.values(QStringLiteral("format"))) {
         QString name, text;
         if (!splitAssignment(assignment, &name, &text))
-            return usageError(QStringLiteral("--format 应为 名称=值（Name=Value），而不是“%1”").arg(assignment));
+            return usageError(
+                QStringLiteral("--format 应为 名称=值（Name=Value），而不是“%1”").arg(assignment));
         if (!addFormat(name, text, QString()))
             return usageError(error);
     }
@@ -411,7 +425,8 @@ static int run(int argc, char **argv)
     if (!quiet) {
         report.setProgressHandler([](int done, int total) {
             if (done == total || done % 50 == 0)
-                say(stderr, QStringLiteral("%1: 已完成 %2/%3 页").arg(kProgram).arg(done).arg(total));
+                say(stderr,
+                    QStringLiteral("%1: 已完成 %2/%3 页").arg(kProgram).arg(done).arg(total));
             return true;
         });
     }
@@ -430,8 +445,10 @@ static int run(int argc, char **argv)
     }
     if (has("png")) {
         const bool ok = report.toPng(value("png"), zoomFactor);
-        finish(ok, report.writtenFiles().isEmpty() ? QString() : QFileInfo(value("png")).absoluteFilePath(),
-               report.writtenFiles().size());
+        finish(ok,
+            report.writtenFiles().isEmpty() ? QString()
+                                            : QFileInfo(value("png")).absoluteFilePath(),
+            report.writtenFiles().size());
     }
     return status;
 }

@@ -61,7 +61,8 @@ qint32 newlineOf(const QString &text)
 {
     if (const auto value = LineTable::newlineValue(text))
         return *value;
-    throw Error(ErrorNumber::TypeMismatch, QStringLiteral("Type mismatch: the newline value “%1” is not a number").arg(text));
+    throw Error(ErrorNumber::TypeMismatch,
+        QStringLiteral("Type mismatch: the newline value “%1” is not a number").arg(text));
 }
 
 enum class Lines { Head, Foot };
@@ -248,8 +249,8 @@ void DrawTitles()
             printAt(z((W - w) / 2 + X), z(s.PageOriginY), title);
             s.PageOriginY += size.height;
         } else {
-            const FittedTitle fit = fitTitle(mainTitleText(print, s.FontTable[0], W),
-                                             s.FontTable[0], W);
+            const FittedTitle fit
+                = fitTitle(mainTitleText(print, s.FontTable[0], W), s.FontTable[0], W);
             s.PageOriginY += roundHalfEven(printFitted(fit));
             w = fit.width;
         }
@@ -261,8 +262,8 @@ void DrawTitles()
         const double x0 = fullWidth ? X : (W - 1.5 * w) / 2 + X;
         const double length = fullWidth ? W : 1.5 * w;
         for (double offset : { 20.0, 50.0 })
-            surface.Line(z(x0), z(y0) + z(offset), z(x0) + z(length), z(y0) + z(offset),
-                         s.LineColor);
+            surface.Line(
+                z(x0), z(y0) + z(offset), z(x0) + z(length), z(y0) + z(offset), s.LineColor);
         s.PageOriginY += 100;
     }
 
@@ -283,8 +284,8 @@ qint32 TitleHeight(int which, double W)
     EngineState &s = engineState();
     MyPrint &print = *s.printObject();
     const FontSpec &font = s.FontTable[which];
-    const QString text = which == 0 ? spreadOut(print.MainTitle(), print.MinTitleLen())
-                                    : print.SubTitle();
+    const QString text
+        = which == 0 ? spreadOut(print.MainTitle(), print.MinTitleLen()) : print.SubTitle();
     if (text.isEmpty() || ApplyFont(text, font).width <= W)
         return 0;
     const QString fitted = which == 0 ? mainTitleText(print, font, W) : text;
@@ -322,8 +323,8 @@ struct InfoLines
 /// number centred, date right. An item that would touch the one before it goes to a line of
 /// its own below, so that narrow pages stay readable. Each item is handed to `place` as soon
 /// as it is measured, while its font is set.
-InfoLines layPageInfo(const QString &pageNumber, double W,
-                      const std::function<void(const InfoItem &)> &place)
+InfoLines layPageInfo(
+    const QString &pageNumber, double W, const std::function<void(const InfoItem &)> &place)
 {
     EngineState &s = engineState();
     const PageFormat &f = s.Format;
@@ -353,7 +354,10 @@ InfoLines layPageInfo(const QString &pageNumber, double W,
         add(pageNumber, 1);
     if (f.PrintDate == 1) {
         const QDate today = printDate();
-        add(QStringLiteral("打印日期:%1年%2月%3日").arg(today.year()).arg(today.month()).arg(today.day()),
+        add(QStringLiteral("打印日期:%1年%2月%3日")
+                .arg(today.year())
+                .arg(today.month())
+                .arg(today.day()),
             2);
     }
     return lines;
@@ -386,7 +390,7 @@ void DrawPageInfoLine()
 int PageInfoLineCount(qint64 maxRowPages, qint64 maxColPages, double pageWidth)
 {
     return layPageInfo(pageNumberText(maxRowPages, maxRowPages, maxColPages, maxColPages),
-                       pageWidth, [](const InfoItem &) {})
+        pageWidth, [](const InfoItem &) {})
         .count;
 }
 

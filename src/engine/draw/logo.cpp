@@ -100,8 +100,8 @@ void DrawLogoPicture(const QString &path)
     const double zoom = s.ZoomRate;
     s.CurX = roundHalfEven(x * zoom);
     s.CurY = roundHalfEven(y * zoom);
-    s.DrawTarget->PaintPicture(picture, s.CurX, s.CurY, roundHalfEven(w * zoom),
-                               roundHalfEven(h * zoom));
+    s.DrawTarget->PaintPicture(
+        picture, s.CurX, s.CurY, roundHalfEven(w * zoom), roundHalfEven(h * zoom));
     if (inFlow)
         s.PageOriginY += roundHalfEven(h);
 }
@@ -118,8 +118,9 @@ void DrawLogoText(qint32 pageLeft, qint32 pageTop)
     const bool stamp = code == 2 || code == 3 || code == 5 || code == 7 || code == 8 || code == 10;
     const QImage marker = stamp ? stampMarker() : sealMarker();
     if (marker.isNull()) {
-        ShowMessage(QStringLiteral("文件 图形数据不符! \n\n请选择图形文件(*.wmf;*.bmp;*.ico;*.dib)"), 48,
-                    QStringLiteral("图标打印"));
+        ShowMessage(
+            QStringLiteral("文件 图形数据不符! \n\n请选择图形文件(*.wmf;*.bmp;*.ico;*.dib)"), 48,
+            QStringLiteral("图标打印"));
         return;
     }
     const QSizeF natural = twipsOf(marker);
@@ -143,14 +144,24 @@ void DrawLogoText(qint32 pageLeft, qint32 pageTop)
         int text; // 1 right of the marker, -1 left of it, 0 none
     };
     const Place places[] = {
-        { CX, T, 1 }, { L, T, 1 },  { L, T, 0 },  { L, CY, 0 }, { L, B, 1 },  { L, B, 0 },
-        { R, T, -1 }, { R, T, 0 },  { R, CY, 0 }, { R, B, -1 }, { R, B, 0 },  { CX, B, 1 },
+        { CX, T, 1 },
+        { L, T, 1 },
+        { L, T, 0 },
+        { L, CY, 0 },
+        { L, B, 1 },
+        { L, B, 0 },
+        { R, T, -1 },
+        { R, T, 0 },
+        { R, CY, 0 },
+        { R, B, -1 },
+        { R, B, 0 },
+        { CX, B, 1 },
     };
     const Place &p = places[code];
     const double zoom = s.ZoomRate;
     Surface &surface = *s.DrawTarget;
     surface.PaintPicture(marker, roundHalfEven(p.x * zoom), roundHalfEven(p.y * zoom),
-                         roundHalfEven(mw * zoom), roundHalfEven(mh * zoom));
+        roundHalfEven(mw * zoom), roundHalfEven(mh * zoom));
     if (p.text == 0)
         return;
     const qint32 y = roundHalfEven(p.y * zoom);

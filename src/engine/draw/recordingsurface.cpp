@@ -67,7 +67,7 @@ QList<RecordingSurface::Op> RecordingSurface::ops(const QString &name) const
 {
     QList<Op> result;
     std::copy_if(m_ops.cbegin(), m_ops.cend(), std::back_inserter(result),
-                 [&name](const Op &op) { return op.name == name; });
+        [&name](const Op &op) { return op.name == name; });
     return result;
 }
 
@@ -207,11 +207,11 @@ void RecordingSurface::setDrawStyle(int style)
 }
 
 void RecordingSurface::PaintPicture(const QImage &picture, double x, double y, double w, double h,
-                                    double sx, double sy, double sw, double sh)
+    double sx, double sy, double sw, double sh)
 {
     record(QStringLiteral("PaintPicture"),
-           { QStringLiteral("%1x%2").arg(picture.width()).arg(picture.height()), x, y, w, h, sx, sy,
-             sw, sh });
+        { QStringLiteral("%1x%2").arg(picture.width()).arg(picture.height()), x, y, w, h, sx, sy,
+            sw, sh });
 }
 
 void RecordingSurface::Cls()

@@ -72,13 +72,13 @@ public:
     void setCurrentY(double y) override;
     void Print(const QString &text) override;
     void Line(double x1, double y1, double x2, double y2, qint32 color,
-              LineEnd end = LineEnd::Absolute) override;
+        LineEnd end = LineEnd::Absolute) override;
     int DrawWidth() const override { return m_drawWidth; }
     void setDrawWidth(int width) override;
     int DrawStyle() const override { return m_drawStyle; }
     void setDrawStyle(int style) override;
     void PaintPicture(const QImage &picture, double x, double y, double w, double h, double sx = 0,
-                      double sy = 0, double sw = 0, double sh = 0) override;
+        double sy = 0, double sw = 0, double sh = 0) override;
     void Cls() override;
 
     double Width() const override { return m_width; }

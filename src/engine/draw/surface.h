@@ -48,8 +48,8 @@ public:
 
     /// A straight line in the current DrawWidth and DrawStyle. With LineEnd::Relative the end
     /// point is an offset from (x1, y1).
-    virtual void Line(double x1, double y1, double x2, double y2, qint32 color,
-                      LineEnd end = LineEnd::Absolute)
+    virtual void Line(
+        double x1, double y1, double x2, double y2, qint32 color, LineEnd end = LineEnd::Absolute)
         = 0;
 
     /// Line thickness in device pixels (1 to 3).
@@ -62,7 +62,7 @@ public:
     /// Draws the part (sx, sy, sw, sh) of the picture, in picture pixels, scaled into the
     /// rectangle (x, y, w, h). A source width or height of 0 means the whole picture.
     virtual void PaintPicture(const QImage &picture, double x, double y, double w, double h,
-                              double sx = 0, double sy = 0, double sw = 0, double sh = 0)
+        double sx = 0, double sy = 0, double sw = 0, double sh = 0)
         = 0;
 
     /// Clears the page to white.

@@ -57,11 +57,11 @@ TextSize zoomed(TextSize size, double zoom)
     return { roundHalfEven(size.width * zoom), roundHalfEven(size.height * zoom) };
 }
 
-
 void printSingleLine(const QString &text, CellBox &cell, TextSize size)
 {
     const GridKindRules *rules = gridKindRules(int(engineState().printObject()->GridType()));
-    const auto [h, v] = rules ? rules->placement(text, cell) : std::pair { HPlace::Left, VPlace::Centre };
+    const auto [h, v]
+        = rules ? rules->placement(text, cell) : std::pair { HPlace::Left, VPlace::Centre };
     qint32 x = cell.Left + kCellMargin;
     if (h == HPlace::Centre)
         x = cell.Left + roundHalfEven((cell.Width - size.width) / 2.0);
@@ -100,7 +100,7 @@ TextSize ApplyFont(const QString &text, const FontSpec &font)
     s.setFontUnderline(font.Underline);
     s.setForeColor(font.Color);
     const TextSize size { roundHalfEven(s.TextWidth(text) / zoom),
-                          roundHalfEven(s.TextHeight(text) / zoom) };
+        roundHalfEven(s.TextHeight(text) / zoom) };
     bool black = state.Format.ColorPrint != 1;
     if (!black) {
         const PrinterSurface *printer = printingSystem().currentPrinter();
@@ -191,7 +191,7 @@ void PrintSpreadCellText(const QString &rawText, CellBox &cell, FontSpec &font)
         const double whole = roundHalfEven(font.Size);
         int lines = 1;
         while (s.TextWidth(QStringLiteral("A")) + (size.width + kCellMargin) / double(lines)
-               > cell.Width) {
+            > cell.Width) {
             if (cell.Height >= (size.height + kCellMargin) * (lines + 1)) {
                 ++lines;
             } else if (font.Size - 1 >= kMinSpreadFontSize) {

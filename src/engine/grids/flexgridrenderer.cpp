@@ -1,15 +1,15 @@
 #include "flexgridrenderer.h"
 
 #include "engine/convert.h"
-#include "engine/ignoringerrors.h"
 #include "engine/draw/surface.h"
 #include "engine/draw/textprimitives.h"
+#include "engine/ignoringerrors.h"
 #include "engine/layout/computelayout.h"
 #include "engine/state/enginestate.h"
 #include "engine/state/previewsinks.h"
 #include "gridadapters.h"
-#include "gridkinds.h"
 #include "gridframe.h"
+#include "gridkinds.h"
 
 #include <quillon/error.h>
 #include <quillon/myprint.h>
@@ -17,7 +17,7 @@
 namespace quillon {
 
 bool MergedWithNeighbour(FlexGridAccess &grid, int mode, qint32 row, qint32 col, qint32 low,
-                         qint32 high, const QString &text, Neighbour direction)
+    qint32 high, const QString &text, Neighbour direction)
 {
     if (text.isEmpty() || mode == 0)
         return false;
@@ -86,15 +86,14 @@ private:
     qint32 widthSource(qint32 col) const;
     ColumnSpan mergeSpan(qint32 col) const;
     void drawRow(qint32 row, RowKind kind, qint32 height, RowSpan rows);
-    void drawCell(qint32 row, qint32 col, RowKind kind, bool fixedColumn, qint32 height,
-                  RowSpan rows);
+    void drawCell(
+        qint32 row, qint32 col, RowKind kind, bool fixedColumn, qint32 height, RowSpan rows);
     void plainBorders(const CellBox &box);
     qint32 headerRowHeightTw(qint32 row) const;
     void newLine();
 
     /// A data grid goes on past a failing grid call: the value keeps its previous state.
-    template<typename T, typename Read>
-    T tolerant(T previous, Read &&read) const
+    template <typename T, typename Read> T tolerant(T previous, Read &&read) const
     {
         if (!data)
             return read();
@@ -136,7 +135,7 @@ qint32 FlexGridPage::headerRowHeightTw(qint32 row) const
         return s.FixRowsHeightTw;
     if (data)
         return roundHalfEven(tolerant<qint32>(0, [&] { return data->grid()->RowHeight(); })
-                             * tolerant<double>(1, [&] { return data->grid()->HeadLines(); }));
+            * tolerant<double>(1, [&] { return data->grid()->HeadLines(); }));
     return access->rowHeight(row);
 }
 
@@ -149,14 +148,14 @@ void FlexGridPage::newLine()
 void FlexGridPage::plainBorders(const CellBox &box)
 {
     Surface &target = *s.DrawTarget;
-    target.Line(box.Left, box.Top + box.Height, box.Left + box.Width, box.Top + box.Height,
-                s.LineColor);
-    target.Line(box.Left + box.Width, box.Top, box.Left + box.Width, box.Top + box.Height,
-                s.LineColor);
+    target.Line(
+        box.Left, box.Top + box.Height, box.Left + box.Width, box.Top + box.Height, s.LineColor);
+    target.Line(
+        box.Left + box.Width, box.Top, box.Left + box.Width, box.Top + box.Height, s.LineColor);
 }
 
-void FlexGridPage::drawCell(qint32 row, qint32 col, RowKind rowKind, bool fixedColumn,
-                            qint32 height, RowSpan rows)
+void FlexGridPage::drawCell(
+    qint32 row, qint32 col, RowKind rowKind, bool fixedColumn, qint32 height, RowSpan rows)
 {
     const bool header = rowKind == RowKind::Header;
     CellBox box;
@@ -203,21 +202,21 @@ void FlexGridPage::drawCell(qint32 row, qint32 col, RowKind rowKind, bool fixedC
         // page's body rows) and to its run of printed columns (fixed columns, band).
         Surface &target = *s.DrawTarget;
         const ColumnSpan cols = mergeSpan(col);
-        if (!MergedWithNeighbour(*flex, mergeMode, row, col, rows.first, rows.last, text,
-                                 Neighbour::Below))
-            target.Line(box.Left, box.Top + box.Height, box.Left + box.Width,
-                        box.Top + box.Height, s.LineColor);
-        const bool mergedRight = MergedWithNeighbour(*flex, mergeMode, row, col, cols.first,
-                                                     cols.last, text, Neighbour::Right);
+        if (!MergedWithNeighbour(
+                *flex, mergeMode, row, col, rows.first, rows.last, text, Neighbour::Below))
+            target.Line(box.Left, box.Top + box.Height, box.Left + box.Width, box.Top + box.Height,
+                s.LineColor);
+        const bool mergedRight = MergedWithNeighbour(
+            *flex, mergeMode, row, col, cols.first, cols.last, text, Neighbour::Right);
         if (!mergedRight)
-            target.Line(box.Left + box.Width, box.Top, box.Left + box.Width,
-                        box.Top + box.Height, s.LineColor);
+            target.Line(box.Left + box.Width, box.Top, box.Left + box.Width, box.Top + box.Height,
+                s.LineColor);
 
         // Merged text is drawn once, by the area's first cell, in the clipped area's box.
-        if (MergedWithNeighbour(*flex, mergeMode, row, col, cols.first, cols.last, text,
-                                Neighbour::Left)
-            || MergedWithNeighbour(*flex, mergeMode, row, col, rows.first, rows.last, text,
-                                   Neighbour::Above)) {
+        if (MergedWithNeighbour(
+                *flex, mergeMode, row, col, cols.first, cols.last, text, Neighbour::Left)
+            || MergedWithNeighbour(
+                *flex, mergeMode, row, col, rows.first, rows.last, text, Neighbour::Above)) {
             drawText = false;
         } else {
             if (mergedRight) {
@@ -226,18 +225,17 @@ void FlexGridPage::drawCell(qint32 row, qint32 col, RowKind rowKind, bool fixedC
                 box.Width = step;
                 for (qint32 c = col + 1; c <= cols.last; ++c) {
                     box.Width += advance(widthSource(c));
-                    if (!MergedWithNeighbour(*flex, mergeMode, row, c, cols.first, cols.last,
-                                             text, Neighbour::Right))
+                    if (!MergedWithNeighbour(*flex, mergeMode, row, c, cols.first, cols.last, text,
+                            Neighbour::Right))
                         break;
                 }
             }
             for (qint32 below = row + 1; below <= rows.last; ++below) {
                 const QString belowText = flex->cellText(below, col);
-                if (!MergedWithNeighbour(*flex, mergeMode, below, col, row, rows.last, belowText,
-                                         Neighbour::Above))
+                if (!MergedWithNeighbour(
+                        *flex, mergeMode, below, col, row, rows.last, belowText, Neighbour::Above))
                     break;
-                box.Height += header ? surface(headerRowHeightTw(below))
-                                     : surface(s.LineHeightTw);
+                box.Height += header ? surface(headerRowHeightTw(below)) : surface(s.LineHeightTw);
             }
         }
     }
@@ -307,8 +305,8 @@ void FlexGridPage::render()
                 break;
             blank = true;
         }
-        drawRow(qint32(r), blank ? RowKind::Blank : RowKind::Body, surface(s.LineHeightTw),
-                pageRows);
+        drawRow(
+            qint32(r), blank ? RowKind::Blank : RowKind::Body, surface(s.LineHeightTw), pageRows);
         s.PageOriginY += s.LineHeightTw;
         newLine();
     }

@@ -19,6 +19,6 @@ enum class Neighbour { Below = 0, Right = 1, Above = 2, Left = 3 };
 /// row's MergeRow (sideways) or the column's MergeCol (up and down) must allow it, the
 /// neighbour must lie within [low, high], and its text must be the same. Selects the neighbour.
 bool MergedWithNeighbour(FlexGridAccess &grid, int mode, qint32 row, qint32 col, qint32 low,
-                         qint32 high, const QString &text, Neighbour direction);
+    qint32 high, const QString &text, Neighbour direction);
 
 } // namespace quillon

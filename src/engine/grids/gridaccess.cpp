@@ -11,12 +11,12 @@ namespace quillon {
 
 namespace {
 
-template<typename Contract>
-Contract *contractOf(QObject *grid)
+template <typename Contract> Contract *contractOf(QObject *grid)
 {
     auto *contract = dynamic_cast<Contract *>(grid);
     if (!contract)
-        throw Error(ErrorNumber::MemberNotSupported, QStringLiteral("Object doesn't support this property or method"));
+        throw Error(ErrorNumber::MemberNotSupported,
+            QStringLiteral("Object doesn't support this property or method"));
     return contract;
 }
 
@@ -25,7 +25,8 @@ Contract *contractOf(QObject *grid)
 std::unique_ptr<GridAccess> GridAccess::create(int kind, QObject *grid, qint32 gridrows)
 {
     if (!grid)
-        throw Error(ErrorNumber::ObjectNotSet, QStringLiteral("Object variable or With block variable not set"));
+        throw Error(ErrorNumber::ObjectNotSet,
+            QStringLiteral("Object variable or With block variable not set"));
     switch (kind) {
     case 1:
         return std::make_unique<SheetGridAccess>(contractOf<AbstractSheetGrid>(grid));
@@ -43,7 +44,8 @@ std::unique_ptr<GridAccess> GridAccess::create(int kind, QObject *grid, qint32 g
     case 8:
         return std::make_unique<SpreadGridAccess>(contractOf<AbstractSpreadGrid>(grid));
     default:
-        throw Error(ErrorNumber::InvalidCall, QStringLiteral("Grid kind %1 is not supported (1 to 8)").arg(kind));
+        throw Error(ErrorNumber::InvalidCall,
+            QStringLiteral("Grid kind %1 is not supported (1 to 8)").arg(kind));
     }
 }
 
@@ -61,9 +63,9 @@ QString SheetGridAccess::cellAddress(qint32 row, qint32 col)
 {
     if (col < 1 || col > 26)
         throw Error(ErrorNumber::NoCellAddress,
-                    QStringLiteral("Spreadsheet column %1 has no address: only columns 1 to 26 "
-                                   "(A to Z) can be printed")
-                        .arg(col));
+            QStringLiteral("Spreadsheet column %1 has no address: only columns 1 to 26 "
+                           "(A to Z) can be printed")
+                .arg(col));
     return QChar(char16_t(u'A' + col - 1)) + QString::number(row);
 }
 

@@ -13,8 +13,8 @@ namespace quillon {
 void GridKindRules::render() const
 {
     throw Error(ErrorNumber::KindNotPrintable,
-                QStringLiteral("Grid kind %1 cannot be printed by this version of Quillon yet")
-                    .arg(int(kind())));
+        QStringLiteral("Grid kind %1 cannot be printed by this version of Quillon yet")
+            .arg(int(kind())));
 }
 
 double GridKindRules::fixedRowsHeight(const EngineState &s, GridAccess &grid) const
@@ -121,7 +121,7 @@ public:
         return { horizontalByCode(cell.HorAlign, 1, 2), verticalByCode(cell.VerAlign) };
     }
     void readFormat(EngineState &s,
-                    const std::function<qint32(const QString &, qint32)> &readLong) const override
+        const std::function<qint32(const QString &, qint32)> &readLong) const override
     {
         s.Format.JeLineColor = readLong(QStringLiteral("JeLineColor"), -1);
         s.Format.DotLineColor = readLong(QStringLiteral("DotLineColor"), -1);
@@ -269,8 +269,8 @@ const GridKindRules *gridKindRules(int kind)
     static const FlexRules hflex(GridKind::HFlex);
     static const PlainRules plain;
     static const SpreadRules spread;
-    static const GridKindRules *const kinds[] = { &sheet, &voucher, &dbGrid, &dataGrid,
-                                                  &flex,  &hflex,   &plain,  &spread };
+    static const GridKindRules *const kinds[]
+        = { &sheet, &voucher, &dbGrid, &dataGrid, &flex, &hflex, &plain, &spread };
     return kind >= 1 && kind <= 8 ? kinds[kind - 1] : nullptr;
 }
 

@@ -62,7 +62,10 @@ public:
     virtual std::pair<HPlace, VPlace> placement(const QString &text, CellBox &cell) const;
 
     /// Reads the kind's own page-format values.
-    virtual void readFormat(EngineState &, const std::function<qint32(const QString &, qint32)> &) const { }
+    virtual void readFormat(
+        EngineState &, const std::function<qint32(const QString &, qint32)> &) const
+    {
+    }
     /// Prepares the host grid once the printed columns are known.
     virtual void prepare(EngineState &, MyPrint &) const { }
 };

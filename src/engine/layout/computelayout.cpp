@@ -1,12 +1,12 @@
 #include "computelayout.h"
 
 #include "engine/convert.h"
-#include "engine/ignoringerrors.h"
-#include "engine/draw/picturefilereader.h"
 #include "engine/draw/furniture.h"
+#include "engine/draw/picturefilereader.h"
 #include "engine/draw/surface.h"
 #include "engine/grids/gridadapters.h"
 #include "engine/grids/gridkinds.h"
+#include "engine/ignoringerrors.h"
 #include "engine/state/enginestate.h"
 #include "engine/state/platformservices.h"
 #include "engine/state/registry.h"
@@ -37,9 +37,10 @@ double divide(double a, double b)
 qint32 toCount(double value, const char *what)
 {
     if (!(value < 2147483648.0))
-        throw Error(ErrorNumber::Overflow, QStringLiteral("Overflow: the report needs more %1 than Quillon can count "
-                                      "(at most 2,147,483,647)")
-                           .arg(QLatin1String(what)));
+        throw Error(ErrorNumber::Overflow,
+            QStringLiteral("Overflow: the report needs more %1 than Quillon can count "
+                           "(at most 2,147,483,647)")
+                .arg(QLatin1String(what)));
     return qint32(std::max(value, 0.0));
 }
 
@@ -48,10 +49,11 @@ qint32 newlineValue(const QString &text, const char *table, qsizetype row)
 {
     if (const auto value = LineTable::newlineValue(text))
         return *value;
-    throw Error(ErrorNumber::TypeMismatch, QStringLiteral("Type mismatch: entry %1 of %2 has the newline value “%3”, "
-                                   "which is not a number")
-                        .arg(row)
-                        .arg(QLatin1String(table), text));
+    throw Error(ErrorNumber::TypeMismatch,
+        QStringLiteral("Type mismatch: entry %1 of %2 has the newline value “%3”, "
+                       "which is not a number")
+            .arg(row)
+            .arg(QLatin1String(table), text));
 }
 
 double lineTableHeight(const LineTable &table, const char *name, double lineHeight)
@@ -100,8 +102,9 @@ struct LayoutContext
         , rules(gridKindRules(int(print.GridType())))
     {
         if (!measure)
-            throw Error(ErrorNumber::PrinterError, QStringLiteral("Printer error: there is no printer and no page to "
-                                            "lay the report out on"));
+            throw Error(ErrorNumber::PrinterError,
+                QStringLiteral("Printer error: there is no printer and no page to "
+                               "lay the report out on"));
         if (rules)
             grid = GridAccess::create(int(rules->kind()), print.Datagrid(), print.gridrows());
     }
@@ -179,14 +182,14 @@ void margins(const LayoutContext &c, LayoutResult &r)
         };
         if (f.VCenter == 1) {
             centred(f.PageHeight, r.PaperHeightTw, r.OffsetY, double(f.Top) + f.Bottom,
-                    r.TopMarginTw, r.BottomMarginTw);
+                r.TopMarginTw, r.BottomMarginTw);
         } else {
             r.TopMarginTw = roundHalfEven(f.Top * kTwipsPerMm) + r.OffsetY;
             r.BottomMarginTw = roundHalfEven(f.Bottom * kTwipsPerMm) + r.OffsetY;
         }
         if (f.HCenter == 1) {
             centred(f.PageWidth, r.PaperWidthTw, r.OffsetX, double(f.Left) + f.Right,
-                    r.LeftMarginTw, r.RightMarginTw);
+                r.LeftMarginTw, r.RightMarginTw);
         } else {
             r.LeftMarginTw = roundHalfEven(f.Left * kTwipsPerMm) + r.OffsetX;
             r.RightMarginTw = roundHalfEven(f.Right * kTwipsPerMm) + r.OffsetX;
@@ -222,11 +225,11 @@ void logicalPages(const LayoutContext &c, LayoutResult &r)
     };
     const Axis axes[] = {
         { f.PageWidth, r.UsableWidthTw, "page width", r.PageWidthTw, r.PagesAcross, f.HCenter,
-          double(f.Left) + f.Right, r.LeftMarginTw, r.RightMarginTw, r.OffsetX,
-          &PrinterSurface::ScaleWidth },
+            double(f.Left) + f.Right, r.LeftMarginTw, r.RightMarginTw, r.OffsetX,
+            &PrinterSurface::ScaleWidth },
         { f.PageHeight, r.UsableHeightTw, "page height", r.PageHeightTw, r.PagesDown, f.VCenter,
-          double(f.Top) + f.Bottom, r.TopMarginTw, r.BottomMarginTw, r.OffsetY,
-          &PrinterSurface::ScaleHeight },
+            double(f.Top) + f.Bottom, r.TopMarginTw, r.BottomMarginTw, r.OffsetY,
+            &PrinterSurface::ScaleHeight },
     };
     for (const Axis &a : axes) {
         ignoringErrors(a.name, [&] {
@@ -243,7 +246,8 @@ void logicalPages(const LayoutContext &c, LayoutResult &r)
                     a.pages = 1;
             }
             if (a.centre == 1) {
-                a.nearMargin = roundHalfEven((divide(printable, a.pages) - a.pageTw) / 2) + a.offset;
+                a.nearMargin
+                    = roundHalfEven((divide(printable, a.pages) - a.pageTw) / 2) + a.offset;
                 a.farMargin = a.nearMargin;
             }
         });
@@ -300,8 +304,8 @@ qint32 heightForBodyRows(const LayoutContext &c, LayoutResult &r)
 
 /// 9. Body row height and rows per page: a given row height wins over a given row count;
 /// with neither, the grid's own body row height.
-void rowsPerPage(const LayoutContext &c, LayoutResult &r, qint32 usableH, qint16 rowHeightMm,
-                 qint16 rowCount)
+void rowsPerPage(
+    const LayoutContext &c, LayoutResult &r, qint32 usableH, qint16 rowHeightMm, qint16 rowCount)
 {
     const qint16 rowMm = std::max<qint16>(rowHeightMm, 0);
     const qint16 rows = std::max<qint16>(rowCount, 0);
@@ -317,8 +321,8 @@ void rowsPerPage(const LayoutContext &c, LayoutResult &r, qint32 usableH, qint16
     }
     if (linesPerPage < 1) {
         ShowMessage(QStringLiteral("行的高度小于网格高度，请重新设置行高\n最小行高:")
-                        + QString::number(usableH / 57),
-                    48);
+                + QString::number(usableH / 57),
+            48);
         linesPerPage = 1;
     }
     r.LinesPerPage = toCount(linesPerPage, "rows per page");
@@ -355,7 +359,7 @@ void columnBands(const LayoutContext &c, LayoutResult &r)
         }
         if (f.HoriCutPage == 1) {
             r.ColBandStarts = PlanColumnBands(r.FirstBodyCol, r.LastBodyCol, r.PageWidthTw,
-                                              r.FixedColsWidthTw, f.MultFixCol == 1, width);
+                r.FixedColsWidthTw, f.MultFixCol == 1, width);
         }
     }
     r.ColPageCount = qint32(r.ColBandStarts.size());
@@ -364,10 +368,10 @@ void columnBands(const LayoutContext &c, LayoutResult &r)
 /// 13. Sheets: the logical pages, column bands first, by the pages a sheet holds.
 void sheets(LayoutResult &r)
 {
-    r.SheetCount = toCount(std::floor(double(r.RowPageCount) * r.ColPageCount
-                                          / (double(r.PagesDown) * r.PagesAcross)
-                                      + 0.999),
-                           "sheets");
+    r.SheetCount = toCount(
+        std::floor(double(r.RowPageCount) * r.ColPageCount / (double(r.PagesDown) * r.PagesAcross)
+            + 0.999),
+        "sheets");
 }
 
 } // namespace
@@ -448,7 +452,7 @@ void ComputeLayout(qint16 rowHeightMm, qint16 rowCount)
 }
 
 std::vector<qint32> PlanColumnBands(qint32 first, qint32 last, double pageWidth, double fixedWidth,
-                                    bool repeatFixed, const std::function<double(qint32)> &width)
+    bool repeatFixed, const std::function<double(qint32)> &width)
 {
     std::vector<qint32> starts { first };
     double used = fixedWidth;
@@ -469,8 +473,8 @@ void SelectColumnBand(EngineState &s)
 {
     if (s.ColBandStarts.empty())
         return;
-    const std::size_t band = std::clamp<std::size_t>(std::size_t(std::max(s.CurColPage, 1)) - 1, 0,
-                                                     s.ColBandStarts.size() - 1);
+    const std::size_t band = std::clamp<std::size_t>(
+        std::size_t(std::max(s.CurColPage, 1)) - 1, 0, s.ColBandStarts.size() - 1);
     s.FirstBodyCol = s.ColBandStarts[band];
     s.LastBodyCol = band + 1 < s.ColBandStarts.size() ? s.ColBandStarts[band + 1] - 1 : s.ColEnd;
 }
@@ -483,17 +487,28 @@ QString LayoutDump()
 {
     const EngineState &s = engineState();
     const std::pair<const char *, qint64> fields[] = {
-        { "PaperWidthTw", s.PaperWidthTw },     { "PaperHeightTw", s.PaperHeightTw },
-        { "OffsetX", s.OffsetX },               { "OffsetY", s.OffsetY },
-        { "TopMarginTw", s.TopMarginTw },       { "BottomMarginTw", s.BottomMarginTw },
-        { "LeftMarginTw", s.LeftMarginTw },     { "RightMarginTw", s.RightMarginTw },
-        { "UsableWidthTw", s.UsableWidthTw },   { "UsableHeightTw", s.UsableHeightTw },
-        { "PageWidthTw", s.PageWidthTw },       { "PageHeightTw", s.PageHeightTw },
-        { "PagesAcross", s.PagesAcross },       { "PagesDown", s.PagesDown },
-        { "LogoHeightTw", s.LogoHeightTw },     { "LineHeightTw", s.LineHeightTw },
-        { "LinesPerPage", s.LinesPerPage },     { "RowPageCount", s.RowPageCount },
-        { "FirstBodyCol", s.FirstBodyCol },     { "LastBodyCol", s.LastBodyCol },
-        { "FixedColsWidthTw", s.FixedColsWidthTw }, { "ColPageCount", s.ColPageCount },
+        { "PaperWidthTw", s.PaperWidthTw },
+        { "PaperHeightTw", s.PaperHeightTw },
+        { "OffsetX", s.OffsetX },
+        { "OffsetY", s.OffsetY },
+        { "TopMarginTw", s.TopMarginTw },
+        { "BottomMarginTw", s.BottomMarginTw },
+        { "LeftMarginTw", s.LeftMarginTw },
+        { "RightMarginTw", s.RightMarginTw },
+        { "UsableWidthTw", s.UsableWidthTw },
+        { "UsableHeightTw", s.UsableHeightTw },
+        { "PageWidthTw", s.PageWidthTw },
+        { "PageHeightTw", s.PageHeightTw },
+        { "PagesAcross", s.PagesAcross },
+        { "PagesDown", s.PagesDown },
+        { "LogoHeightTw", s.LogoHeightTw },
+        { "LineHeightTw", s.LineHeightTw },
+        { "LinesPerPage", s.LinesPerPage },
+        { "RowPageCount", s.RowPageCount },
+        { "FirstBodyCol", s.FirstBodyCol },
+        { "LastBodyCol", s.LastBodyCol },
+        { "FixedColsWidthTw", s.FixedColsWidthTw },
+        { "ColPageCount", s.ColPageCount },
         { "SheetCount", s.SheetCount },
     };
     QString text;

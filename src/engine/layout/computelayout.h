@@ -61,7 +61,7 @@ void ComputeLayout(qint16 rowHeightMm, qint16 rowCount);
 /// from the left; a column starts a new band when more than half of it would stick out of the
 /// page, unless it is the band's first. repeatFixed: every band begins with fixedWidth.
 std::vector<qint32> PlanColumnBands(qint32 first, qint32 last, double pageWidth, double fixedWidth,
-                                    bool repeatFixed, const std::function<double(qint32)> &width);
+    bool repeatFixed, const std::function<double(qint32)> &width);
 
 /// Sets FirstBodyCol and LastBodyCol to the planned column band CurColPage.
 void SelectColumnBand(EngineState &s);

@@ -68,8 +68,8 @@ void renderGrid(int kind)
 void drawCellMarks(const EngineState &s, qint32 x0, qint32 y0)
 {
     DrawCutMarks(x0 - s.LeftMarginTw + s.OffsetX, y0 - s.TopMarginTw + s.OffsetY,
-                 s.PageWidthTw + s.LeftMarginTw + s.RightMarginTw - 2 * s.OffsetX,
-                 s.PageHeightTw + s.TopMarginTw + s.BottomMarginTw - 2 * s.OffsetY);
+        s.PageWidthTw + s.LeftMarginTw + s.RightMarginTw - 2 * s.OffsetX,
+        s.PageHeightTw + s.TopMarginTw + s.BottomMarginTw - 2 * s.OffsetY);
 }
 
 void drawPrintableAreaMarks(const EngineState &s)
@@ -77,7 +77,7 @@ void drawPrintableAreaMarks(const EngineState &s)
     const PrinterSurface *printer = printingSystem().currentPrinter();
     if (printer)
         DrawCutMarks(s.OffsetX, s.OffsetY, roundHalfEven(printer->ScaleWidth()),
-                     roundHalfEven(printer->ScaleHeight()));
+            roundHalfEven(printer->ScaleHeight()));
 }
 
 /// Titles, logo, head lines, grid, foot lines, page-info line and logo text of one logical
@@ -99,16 +99,20 @@ void drawLogicalPage(EngineState &s, qint32 x0, qint32 y0)
 qint32 cellLeft(const EngineState &s, int c)
 {
     if (s.Format.HCenter != 1)
-        return s.LeftMarginTw + c * (s.PageWidthTw + s.LeftMarginTw + s.RightMarginTw - 2 * s.OffsetX);
-    return roundHalfEven((c + 0.5) * s.UsableWidthTw / s.PagesAcross - s.PageWidthTw / 2.0 + s.OffsetX);
+        return s.LeftMarginTw
+            + c * (s.PageWidthTw + s.LeftMarginTw + s.RightMarginTw - 2 * s.OffsetX);
+    return roundHalfEven(
+        (c + 0.5) * s.UsableWidthTw / s.PagesAcross - s.PageWidthTw / 2.0 + s.OffsetX);
 }
 
 /// The top of the logical pages of row r (from 0) of the sheet.
 qint32 rowTop(const EngineState &s, int r)
 {
     if (s.Format.VCenter != 1)
-        return s.TopMarginTw + r * (s.PageHeightTw + s.TopMarginTw + s.BottomMarginTw - 2 * s.OffsetY);
-    return roundHalfEven((r + 0.5) * s.UsableHeightTw / s.PagesDown - s.PageHeightTw / 2.0 + s.OffsetY);
+        return s.TopMarginTw
+            + r * (s.PageHeightTw + s.TopMarginTw + s.BottomMarginTw - 2 * s.OffsetY);
+    return roundHalfEven(
+        (r + 0.5) * s.UsableHeightTw / s.PagesDown - s.PageHeightTw / 2.0 + s.OffsetY);
 }
 
 QString paperName(const EngineState &s)
@@ -242,7 +246,10 @@ bool RenderSheet()
             ShowMessage(QStringLiteral("[%1]%2").arg(e.number()).arg(e.description()), 48);
         } catch (const std::exception &e) {
             ok = false;
-            ShowMessage(QStringLiteral("[%1]%2").arg(ErrorNumber::Unexpected).arg(QString::fromLocal8Bit(e.what())), 48);
+            ShowMessage(QStringLiteral("[%1]%2")
+                            .arg(ErrorNumber::Unexpected)
+                            .arg(QString::fromLocal8Bit(e.what())),
+                48);
         }
     }
     if (!ok)

@@ -12,52 +12,59 @@ QList<FormatField> buildFields()
     const QString mm = QStringLiteral("毫米");
     const auto flag = [](const char *name, const char *value, const char *property = "") {
         return FormatField { QLatin1String(name), T::Flag, QString(), QLatin1String(value),
-                             QLatin1String(property), 0, 1 };
+            QLatin1String(property), 0, 1 };
     };
     const auto margin = [&mm](const char *name, const char *value, const char *property) {
         return FormatField { QLatin1String(name), T::Integer, mm, QLatin1String(value),
-                             QLatin1String(property), 0, 100 };
+            QLatin1String(property), 0, 100 };
     };
     QList<FormatField> fields {
         { QStringLiteral("PrinterName"), T::Text, {}, {}, {}, 0, 0 },
-        { QStringLiteral("PaperSize"), T::Integer, {}, QStringLiteral("0"), QStringLiteral("PaperSize"), 0, 32767 },
+        { QStringLiteral("PaperSize"), T::Integer, {}, QStringLiteral("0"),
+            QStringLiteral("PaperSize"), 0, 32767 },
     };
     for (int n = 0; n <= 9; ++n) {
         const QString prefix = QStringLiteral("FONT%1_").arg(n);
-        fields << FormatField { prefix + QStringLiteral("Name"), T::Text, {}, QStringLiteral("宋体"), {}, 0, 0 }
+        fields << FormatField { prefix + QStringLiteral("Name"), T::Text, {},
+            QStringLiteral("宋体"), {}, 0, 0 }
                << FormatField { prefix + QStringLiteral("Size"), T::Integer, QStringLiteral("磅"),
-                                n == 0 ? QStringLiteral("24") : QStringLiteral("11"), {}, 1, 200 }
-               << FormatField { prefix + QStringLiteral("Color"), T::Color, {}, QStringLiteral("0"), {}, 0, kMaxColor }
-               // Saved as -1 for bold, as the page setup always did.
-               << FormatField { prefix + QStringLiteral("Bold"), T::Flag, {}, QStringLiteral("0"), {}, -1, 1 };
+                      n == 0 ? QStringLiteral("24") : QStringLiteral("11"), {}, 1, 200 }
+               << FormatField { prefix + QStringLiteral("Color"), T::Color, {}, QStringLiteral("0"),
+                      {}, 0, kMaxColor } // Saved as -1 for bold, as the page setup always did.
+               << FormatField { prefix + QStringLiteral("Bold"), T::Flag, {}, QStringLiteral("0"),
+                      {}, -1, 1 };
     }
     fields << FormatField { QStringLiteral("PaperOriention"), T::Integer, {}, QStringLiteral("1"),
-                            QStringLiteral("PaperOrient"), 1, 2 }
+        QStringLiteral("PaperOrient"), 1, 2 }
            << flag("FullPage", "1")
            << FormatField { QStringLiteral("PageWidth"), T::Integer, mm, QStringLiteral("0"),
-                            QStringLiteral("PageWidth"), 0, 32767 }
+                  QStringLiteral("PageWidth"), 0, 32767 }
            << FormatField { QStringLiteral("PageHeight"), T::Integer, mm, QStringLiteral("0"),
-                            QStringLiteral("PageHeight"), 0, 32767 }
+                  QStringLiteral("PageHeight"), 0, 32767 }
            << flag("AutoArrange", "0") << flag("HoriCutPage", "0") << flag("MultFixCol", "0")
            << margin("Left", "5", "LeftMargin") << margin("Right", "5", "RightMargin")
            << margin("Top", "10", "TopMargin") << margin("Bottom", "5", "BottomMargin")
            << FormatField { QStringLiteral("LineCount"), T::Integer, QStringLiteral("行"),
-                            QStringLiteral("0"), QStringLiteral("LineCount"), 0, 1000 }
+                  QStringLiteral("0"), QStringLiteral("LineCount"), 0, 1000 }
            << FormatField { QStringLiteral("LineHeight"), T::Integer, mm, QStringLiteral("0"),
-                            QStringLiteral("LineHeight"), 0, 100 }
+                  QStringLiteral("LineHeight"), 0, 100 }
            << flag("FillBlankLine", "0", "FillBlankLines") << flag("HCenter", "0", "PageHCenter")
            << flag("VCenter", "0", "PageVcenter") << flag("ColorPrint", "1") << flag("Cutline", "0")
            << flag("Cyline", "1") << flag("PrintDate", "1") << flag("PrintOperator", "1")
            << flag("PrintPageNo", "1") << flag("ReduceFont", "1") << flag("LogPicPrt", "0")
            << FormatField { QStringLiteral("LogPic"), T::Text, {}, {}, {}, 0, 0 }
-           << FormatField { QStringLiteral("LogPicLoc"), T::Integer, {}, QStringLiteral("0"), {}, 0, 5 }
+           << FormatField { QStringLiteral("LogPicLoc"), T::Integer, {}, QStringLiteral("0"), {}, 0,
+                  5 }
            << flag("LogTextPrt", "0")
            << FormatField { QStringLiteral("LogText"), T::Text, {}, {}, {}, 0, 0 }
-           << FormatField { QStringLiteral("LogTextLoc"), T::Integer, {}, QStringLiteral("1"), {}, 0, 11 }
-           << FormatField { QStringLiteral("GridColor"), T::Color, {}, QStringLiteral("32768"), {}, 0, kMaxColor }
-           // Voucher grids only; -1 takes the grid's own colour.
-           << FormatField { QStringLiteral("JeLineColor"), T::Color, {}, QStringLiteral("-1"), {}, -1, kMaxColor }
-           << FormatField { QStringLiteral("DotLineColor"), T::Color, {}, QStringLiteral("-1"), {}, -1, kMaxColor };
+           << FormatField { QStringLiteral("LogTextLoc"), T::Integer, {}, QStringLiteral("1"), {},
+                  0, 11 }
+           << FormatField { QStringLiteral("GridColor"), T::Color, {}, QStringLiteral("32768"), {},
+                  0, kMaxColor } // Voucher grids only; -1 takes the grid's own colour.
+           << FormatField { QStringLiteral("JeLineColor"), T::Color, {}, QStringLiteral("-1"), {},
+                  -1, kMaxColor }
+           << FormatField { QStringLiteral("DotLineColor"), T::Color, {}, QStringLiteral("-1"), {},
+                  -1, kMaxColor };
     return fields;
 }
 

@@ -3,10 +3,10 @@
 #include "engine/convert.h"
 #include "engine/draw/surface.h"
 #include "engine/grids/gridadapters.h"
-#include "engine/layout/computelayout.h"
-#include "enginestate.h"
 #include "engine/grids/gridkinds.h"
 #include "engine/ignoringerrors.h"
+#include "engine/layout/computelayout.h"
+#include "enginestate.h"
 #include "platformservices.h"
 #include "printer/printingsystem.h"
 #include "registry.h"
@@ -74,7 +74,7 @@ public:
             return;
         ShowMessage(QStringLiteral("设置“%1”中以下值无效，已改用缺省值（保存的值未改动）：\n%2")
                         .arg(m_key, m_bad.join(QLatin1Char('\n'))),
-                    48);
+            48);
         m_bad.clear();
     }
 
@@ -100,7 +100,7 @@ void commitBatch(SettingsBatch &batch, const QString &keyPath)
 {
     if (!batch.commit())
         ShowMessage(QStringLiteral("注册表值(") + keyPath + QStringLiteral(")保存有误。"), 0,
-                    QStringLiteral("RegSetValueEx Err"));
+            QStringLiteral("RegSetValueEx Err"));
 }
 
 void readGridFacts(EngineState &s, MyPrint &print, FormatReader &reader)
@@ -160,8 +160,8 @@ void LoadFormat()
 
     PrintingSystem &printing = printingSystem();
     PrinterSurface *printer = printing.currentPrinter();
-    s.Format.PrinterName = reader.text(QStringLiteral("PrinterName"),
-                                       printer ? printer->DeviceName() : QString());
+    s.Format.PrinterName
+        = reader.text(QStringLiteral("PrinterName"), printer ? printer->DeviceName() : QString());
     s.Format.PaperSize = reader.integer(QStringLiteral("PaperSize"), print.PaperSize());
 
     const QString wanted = s.Format.PrinterName.trimmed();
@@ -175,8 +175,8 @@ void LoadFormat()
     printer = printing.currentPrinter();
     if (!found) {
         ShowMessage(QStringLiteral("指定打印机:") + s.Format.PrinterName
-                        + QStringLiteral("未找到，系统使用缺省打印机。"),
-                    0);
+                + QStringLiteral("未找到，系统使用缺省打印机。"),
+            0);
         s.Format.PrinterName = printer ? printer->DeviceName() : QString();
     }
 
@@ -201,7 +201,8 @@ void LoadFormat()
         if (!paperAskedFor)
             s.Format.PaperSize = printer->PaperSize();
         else if (!printer->setPaperSize(s.Format.PaperSize))
-            throw Error(ErrorNumber::InvalidPropertyValue, QStringLiteral("Invalid property value"));
+            throw Error(
+                ErrorNumber::InvalidPropertyValue, QStringLiteral("Invalid property value"));
         else
             s.Format.PaperSize = printer->PaperSize();
     });
@@ -211,11 +212,11 @@ void LoadFormat()
         if (!printer)
             return;
         if (print.PageHeight() < 1)
-            print.setPageHeight(qint16(wholeMillimetres(printer->ScaleHeight())
-                                       - print.TopMargin() - print.BottomMargin()));
+            print.setPageHeight(qint16(wholeMillimetres(printer->ScaleHeight()) - print.TopMargin()
+                - print.BottomMargin()));
         if (print.PageWidth() < 1)
-            print.setPageWidth(qint16(wholeMillimetres(printer->ScaleWidth())
-                                      - print.LeftMargin() - print.RightMargin()));
+            print.setPageWidth(qint16(wholeMillimetres(printer->ScaleWidth()) - print.LeftMargin()
+                - print.RightMargin()));
     });
     step([&] { clampPrintedColumns(s, print); });
     step([&] {

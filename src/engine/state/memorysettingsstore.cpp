@@ -29,8 +29,7 @@ bool MemorySettingsStore::createKey(const QString &keyPath)
     return true;
 }
 
-bool MemorySettingsStore::setValue(const QString &keyPath, const QString &name,
-                                   const QString &text)
+bool MemorySettingsStore::setValue(const QString &keyPath, const QString &name, const QString &text)
 {
     if (m_failSet)
         return false;

@@ -15,7 +15,12 @@ namespace quillon {
 int MessageSink::defaultButton(int buttons)
 {
     static const QList<QList<int>> results = {
-        { 1 }, { 1, 2 }, { 3, 4, 5 }, { 6, 7, 2 }, { 6, 7 }, { 4, 2 },
+        { 1 },
+        { 1, 2 },
+        { 3, 4, 5 },
+        { 6, 7, 2 },
+        { 6, 7 },
+        { 4, 2 },
     };
     const QList<int> &set = results.value(buttons & 0xF, results.first());
     const int which = (buttons & 0x300) >> 8; // 0x100: second button, 0x200: third
@@ -26,11 +31,9 @@ QString ConsoleMessageSink::line(const QString &prompt) const
 {
     // A console user edits a file, not a registry: "HKEY_LOCAL_MACHINE\...\PGFMT\月报"
     // becomes the file and the report's key, the common key the file alone.
-    static const QRegularExpression formatKey(
-        QStringLiteral("(?:HKEY_LOCAL_MACHINE\\\\)?") + QRegularExpression::escape(kFormatKeyBase)
-        + QStringLiteral("([^\\\\)”]*)"));
-    static const QRegularExpression commonKey(
-        QStringLiteral("(?:HKEY_LOCAL_MACHINE\\\\)?")
+    static const QRegularExpression formatKey(QStringLiteral("(?:HKEY_LOCAL_MACHINE\\\\)?")
+        + QRegularExpression::escape(kFormatKeyBase) + QStringLiteral("([^\\\\)”]*)"));
+    static const QRegularExpression commonKey(QStringLiteral("(?:HKEY_LOCAL_MACHINE\\\\)?")
         + QRegularExpression::escape(kCommonKey.chopped(1)) + QStringLiteral("\\\\?"));
     const QString where = m_settingsName ? m_settingsName() : QString();
     const QString file = where.isEmpty() ? QStringLiteral("设置") : where;

@@ -35,7 +35,7 @@ struct PageFormat
     qint16 PrintOperator = 1;
     qint16 PrintPageNo = 1;
     qint32 GridColor = 32768; ///< dark green
-    qint32 JeLineColor = -1;  ///< -1: the grid's own colour
+    qint32 JeLineColor = -1; ///< -1: the grid's own colour
     qint32 DotLineColor = -1;
     qint16 LogPicPrt = 0;
     QString LogPic;

@@ -19,8 +19,8 @@ QString storePath(RootKey root, const QString &keyPath)
     return QStringLiteral("HKEY_LOCAL_MACHINE\\") + keyPath;
 }
 
-QString ReadSetting(RootKey root, const QString &keyPath, const QString &name,
-                    const QString &defaultText)
+QString ReadSetting(
+    RootKey root, const QString &keyPath, const QString &name, const QString &defaultText)
 {
     SettingsStore &store = settingsStore();
     const QString path = storePath(root, keyPath);

@@ -16,14 +16,14 @@ enum class RootKey { LocalMachine };
 
 /// Reads a value of the settings store, trimmed. When the value is missing it stores the
 /// default and returns it; a stored empty value stays empty. Failures are shown, never thrown.
-QString ReadSetting(RootKey root, const QString &keyPath, const QString &name,
-                    const QString &defaultText);
+QString ReadSetting(
+    RootKey root, const QString &keyPath, const QString &name, const QString &defaultText);
 /// Stores a value, creating the key on the way. Failures are shown, never thrown.
 void WriteSetting(RootKey root, const QString &keyPath, const QString &name, const QString &text);
 /// Shows a message box in front, titled with the current print object's Caption unless a title
 /// is given, and returns the button pressed (standard message-box codes).
-int ShowMessage(const QString &prompt, int buttons = 0,
-                const std::optional<QString> &title = std::nullopt);
+int ShowMessage(
+    const QString &prompt, int buttons = 0, const std::optional<QString> &title = std::nullopt);
 
 /// The full store path of a key under its hive.
 QString storePath(RootKey root, const QString &keyPath);

@@ -6,7 +6,9 @@ namespace quillon {
 
 QString SettingsStore::normalizedKey(const QString &keyPath)
 {
-    return keyPath.split(QLatin1Char('\\'), Qt::SkipEmptyParts).join(QLatin1Char('\\')).toCaseFolded();
+    return keyPath.split(QLatin1Char('\\'), Qt::SkipEmptyParts)
+        .join(QLatin1Char('\\'))
+        .toCaseFolded();
 }
 
 } // namespace quillon

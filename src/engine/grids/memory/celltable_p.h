@@ -10,8 +10,7 @@ namespace quillon {
 
 /// Row-major cells of one type, with a default for cells never written. Resizing keeps the
 /// cells that still fit.
-template<typename T>
-class CellTable
+template <typename T> class CellTable
 {
 public:
     explicit CellTable(T fallback = T {})
@@ -66,8 +65,7 @@ private:
 };
 
 /// Per-index values (column widths, row heights, flags) with a default.
-template<typename T>
-class IndexedValues
+template <typename T> class IndexedValues
 {
 public:
     explicit IndexedValues(T fallback = T {})
@@ -98,7 +96,8 @@ private:
 inline void checkGridIndex(qint32 value, qint32 low, qint32 high, const char *what)
 {
     if (value < low || value > high)
-        throw Error(ErrorNumber::InvalidRowOrColumn, QStringLiteral("Invalid %1 value").arg(QLatin1String(what)));
+        throw Error(ErrorNumber::InvalidRowOrColumn,
+            QStringLiteral("Invalid %1 value").arg(QLatin1String(what)));
 }
 
 } // namespace quillon

@@ -208,7 +208,8 @@ void SheetGrid::setSelection(const QString &address)
     static const QRegularExpression pattern(QStringLiteral("^([A-Z])([1-9][0-9]{0,8})$"));
     const QRegularExpressionMatch match = pattern.match(address);
     if (!match.hasMatch())
-        throw Error(ErrorNumber::InvalidSelection, QStringLiteral("Invalid selection: \"%1\"").arg(address));
+        throw Error(ErrorNumber::InvalidSelection,
+            QStringLiteral("Invalid selection: \"%1\"").arg(address));
     const qint32 col = match.captured(1).at(0).unicode() - u'A' + 1;
     const qint32 row = match.captured(2).toInt();
     d->activeRow = row;
@@ -225,8 +226,8 @@ void SheetGrid::setSelection(const QString &address)
 SheetCellFormat SheetGrid::GetCellFormat() const
 {
     SheetCellFormat format = cellFormat(d->activeRow, d->activeCol);
-    format.MergeCells = d->selection.row1 != d->selection.row2
-        || d->selection.col1 != d->selection.col2;
+    format.MergeCells
+        = d->selection.row1 != d->selection.row2 || d->selection.col1 != d->selection.col2;
     return format;
 }
 
