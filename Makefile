@@ -2,7 +2,7 @@
 BUILD_DIR ?= build
 JOBS ?= $(shell nproc)
 
-.PHONY: all deps configure build test test-asan fuzz demo bench clean
+.PHONY: all deps configure build test test-asan fuzz format format-check demo bench clean
 
 all: build
 
@@ -23,6 +23,13 @@ test-asan: deps
 	@cmake --preset asan >/dev/null
 	@cmake --build build-asan -j $(JOBS)
 	@cd build-asan && ctest --output-on-failure -j $(JOBS)
+
+# Every C++ file as .clang-format says: format-check fails on a file that is not, format fixes it.
+CXX_FILES = $(shell git ls-files '*.cpp' '*.h')
+format-check: deps
+	@clang-format --dry-run -Werror $(CXX_FILES)
+format: deps
+	@clang-format -i $(CXX_FILES)
 
 # The fuzz targets, instrumented with clang's libFuzzer and the sanitizers, each run for
 # FUZZ_SECONDS from the seed corpus.
