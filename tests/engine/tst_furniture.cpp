@@ -165,9 +165,10 @@ void TestFurniture::titlesTooWideShrinkThenWrap()
     m_job->setSubTitle(sub);
     const qint32 reserved = TitleHeight(0, 10000) + TitleHeight(1, 10000);
     m_page->clear();
+    double size = m_page->FontSize(); // a size already set is no operation
     DrawTitles();
     // Every printed line lies on the page; the layout kept room for all of them.
-    double size = 0, least = 100;
+    double least = 100;
     int printedLines = 0;
     QString text;
     for (const Op &op : m_page->ops()) {

@@ -106,46 +106,49 @@ void RecordingSurface::record(const QString &name, QVariantList args)
     m_ops.append({ name, std::move(args) });
 }
 
+template<typename T>
+void RecordingSurface::change(T &field, const T &value, const char *name)
+{
+    // Only a real change of state is an operation: a test reads what the surface became.
+    if (field == value)
+        return;
+    field = value;
+    record(QLatin1String(name), { QVariant::fromValue(value) });
+}
+
 void RecordingSurface::setFontName(const QString &name)
 {
-    m_fontName = name;
-    record(QStringLiteral("FontName"), { name });
+    change(m_fontName, name, "FontName");
 }
 
 void RecordingSurface::setFontSize(double points)
 {
-    m_fontSize = points;
-    record(QStringLiteral("FontSize"), { points });
+    change(m_fontSize, points, "FontSize");
 }
 
 void RecordingSurface::setFontBold(bool on)
 {
-    m_bold = on;
-    record(QStringLiteral("FontBold"), { on });
+    change(m_bold, on, "FontBold");
 }
 
 void RecordingSurface::setFontItalic(bool on)
 {
-    m_italic = on;
-    record(QStringLiteral("FontItalic"), { on });
+    change(m_italic, on, "FontItalic");
 }
 
 void RecordingSurface::setFontStrikethru(bool on)
 {
-    m_strikethru = on;
-    record(QStringLiteral("FontStrikethru"), { on });
+    change(m_strikethru, on, "FontStrikethru");
 }
 
 void RecordingSurface::setFontUnderline(bool on)
 {
-    m_underline = on;
-    record(QStringLiteral("FontUnderline"), { on });
+    change(m_underline, on, "FontUnderline");
 }
 
 void RecordingSurface::setForeColor(qint32 color)
 {
-    m_foreColor = color;
-    record(QStringLiteral("ForeColor"), { color });
+    change(m_foreColor, color, "ForeColor");
 }
 
 double RecordingSurface::TextWidth(const QString &text)
@@ -196,14 +199,12 @@ void RecordingSurface::Line(double x1, double y1, double x2, double y2, qint32 c
 
 void RecordingSurface::setDrawWidth(int width)
 {
-    m_drawWidth = width;
-    record(QStringLiteral("DrawWidth"), { width });
+    change(m_drawWidth, width, "DrawWidth");
 }
 
 void RecordingSurface::setDrawStyle(int style)
 {
-    m_drawStyle = style;
-    record(QStringLiteral("DrawStyle"), { style });
+    change(m_drawStyle, style, "DrawStyle");
 }
 
 void RecordingSurface::PaintPicture(const QImage &picture, double x, double y, double w, double h,
