@@ -1,3 +1,4 @@
+#include "support/recordingqueries.h"
 #include "support/singleprinter.h"
 #include "support/testplatform.h"
 #include "testmain.h"
@@ -17,40 +18,17 @@ namespace {
 
 using Op = RecordingSurface::Op;
 
-struct Segment
-{
-    double x1, y1, x2, y2;
-    int color, width;
-};
-
-QList<Segment> lines(const RecordingSurface &s)
-{
-    QList<Segment> out;
-    for (const Op &op : s.ops(u"Line"_qs))
-        out.append({ op.args[0].toDouble(), op.args[1].toDouble(), op.args[2].toDouble(),
-            op.args[3].toDouble(), op.args[4].toInt(), op.args[5].toInt() });
-    return out;
-}
-
-QStringList printed(const RecordingSurface &s)
-{
-    QStringList out;
-    for (const Op &op : s.ops(u"Print"_qs))
-        out << op.args[0].toString();
-    return out;
-}
-
 /// Whether a vertical segment lies at x and covers the rows between y1 and y2.
-bool hasVertical(const QList<Segment> &segments, double x, double y1, double y2)
+bool hasVertical(const QList<DrawnLine> &segments, double x, double y1, double y2)
 {
-    return std::any_of(segments.cbegin(), segments.cend(), [&](const Segment &s) {
+    return std::any_of(segments.cbegin(), segments.cend(), [&](const DrawnLine &s) {
         return s.x1 == x && s.x2 == x && std::min(s.y1, s.y2) <= y1 && std::max(s.y1, s.y2) >= y2;
     });
 }
 
-bool hasHorizontal(const QList<Segment> &segments, double y, double x1, double x2)
+bool hasHorizontal(const QList<DrawnLine> &segments, double y, double x1, double x2)
 {
-    return std::any_of(segments.cbegin(), segments.cend(), [&](const Segment &s) {
+    return std::any_of(segments.cbegin(), segments.cend(), [&](const DrawnLine &s) {
         return s.y1 == y && s.y2 == y && std::min(s.x1, s.x2) <= x1 && std::max(s.x1, s.x2) >= x2;
     });
 }
@@ -177,7 +155,7 @@ void TestFlexGridRenderer::stretchesTheTableToThePageWidth()
 {
     setGrid({ { u"a"_qs, u"b"_qs, u"c"_qs }, { u"1"_qs, u"2"_qs, u"3"_qs } }, 1);
     render();
-    const QList<Segment> segs = lines(*m_page);
+    const QList<DrawnLine> segs = lines(*m_page);
     // 3000 twips of columns on a 6000 page: each column is drawn 2000 wide.
     for (double x : { 3000.0, 5000.0, 7000.0 }) {
         QVERIFY2(hasVertical(segs, x, 500, 900), qPrintable(QString::number(x)));
@@ -190,8 +168,8 @@ void TestFlexGridRenderer::stretchesTheTableToThePageWidth()
     // The frame runs exactly along the page width, and the origin ends 100 below the table.
     QVERIFY(hasHorizontal(segs, 500, 1000, 7000));
     QCOMPARE(engineState().PageOriginY, 1300);
-    QCOMPARE(
-        printed(*m_page), (QStringList { u"a"_qs, u"b"_qs, u"c"_qs, u"1"_qs, u"2"_qs, u"3"_qs }));
+    QCOMPARE(printedStrings(*m_page),
+        (QStringList { u"a"_qs, u"b"_qs, u"c"_qs, u"1"_qs, u"2"_qs, u"3"_qs }));
 }
 
 void TestFlexGridRenderer::narrowFlexColumnsTakeNoText()
@@ -201,9 +179,9 @@ void TestFlexGridRenderer::narrowFlexColumnsTakeNoText()
     m_grid->setColWidth(1, 50);
     m_grid->setColWidth(2, 1950);
     render();
-    QCOMPARE(printed(*m_page), (QStringList { u"a"_qs, u"c"_qs, u"1"_qs, u"3"_qs }));
+    QCOMPARE(printedStrings(*m_page), (QStringList { u"a"_qs, u"c"_qs, u"1"_qs, u"3"_qs }));
     // The narrow column still moves the cursor by its own scaled width: 50 × 2 = 100.
-    const QList<Segment> segs = lines(*m_page);
+    const QList<DrawnLine> segs = lines(*m_page);
     QVERIFY(hasVertical(segs, 3000, 500, 900)); // its right edge collapses onto its left
     QVERIFY(hasVertical(segs, 7000, 500, 900));
     m_page->clear();
@@ -231,12 +209,12 @@ void TestFlexGridRenderer::headerMergesAcrossAndDown()
             m_grid->setCellAlignmentAt(r, c, 4); // centred headings
     }
     render();
-    const QStringList texts = printed(*m_page);
+    const QStringList texts = printedStrings(*m_page);
     QCOMPARE(texts.count(u"部门"_qs), 1);
     QCOMPARE(texts.count(u"应发"_qs), 1);
     QCOMPARE(texts.count(u"实发"_qs), 1);
 
-    const QList<Segment> segs = lines(*m_page);
+    const QList<DrawnLine> segs = lines(*m_page);
     // Columns are 1500 wide (scale 1). No right edge between the two 应发 cells (x 4000) in row
     // 0 (y 500..900), but one in row 1.
     QVERIFY(!hasVertical(segs, 4000, 500, 900));
@@ -269,7 +247,7 @@ void TestFlexGridRenderer::mergedAreaEndsWithThePage()
     s.LinesPerPage = 2;
     render();
     auto ops = m_page->ops(u"Print"_qs);
-    QCOMPARE(printed(*m_page), (QStringList { u"区"_qs, u"华北"_qs }));
+    QCOMPARE(printedStrings(*m_page), (QStringList { u"区"_qs, u"华北"_qs }));
     // Body starts at 900; the box is the page's 600; the text is 225 high at 9 pt.
     QCOMPARE(ops[1].args[2].toDouble(), 900 + (600 - 225) / 2.0 + 0.5);
     QVERIFY(!hasHorizontal(lines(*m_page), 1200, 1000, 7000));
@@ -281,7 +259,7 @@ void TestFlexGridRenderer::mergedAreaEndsWithThePage()
     s.PageOriginY = 500;
     render();
     ops = m_page->ops(u"Print"_qs);
-    QCOMPARE(printed(*m_page), (QStringList { u"区"_qs, u"华北"_qs, u"华东"_qs }));
+    QCOMPARE(printedStrings(*m_page), (QStringList { u"区"_qs, u"华北"_qs, u"华东"_qs }));
     QCOMPARE(ops[1].args[2].toDouble(), 900 + (300 - 225) / 2.0 + 0.5);
 }
 
@@ -353,7 +331,7 @@ void TestFlexGridRenderer::bodyMergesOnlyWithMergeAll()
     m_grid->setMergeCol(0, true);
     m_job->setMergeAll(mergeAll);
     render();
-    QCOMPARE(printed(*m_page).count(u"华北"_qs), mergeAll ? 1 : 2);
+    QCOMPARE(printedStrings(*m_page).count(u"华北"_qs), mergeAll ? 1 : 2);
     // The edge between the two body rows (y 1200) under column 0.
     QCOMPARE(hasHorizontal(lines(*m_page), 1200, 1000, 4000), !mergeAll);
 }
@@ -427,8 +405,8 @@ void TestFlexGridRenderer::blankRowsPadTheLastPage()
     s.LinesPerPage = 5;
     s.Format.FillBlankLine = qint16(fill);
     render();
-    QCOMPARE(printed(*m_page), (QStringList { u"h"_qs, u"1"_qs, u"2"_qs, u"3"_qs }));
-    const QList<Segment> segs = lines(*m_page);
+    QCOMPARE(printedStrings(*m_page), (QStringList { u"h"_qs, u"1"_qs, u"2"_qs, u"3"_qs }));
+    const QList<DrawnLine> segs = lines(*m_page);
     // Every body row, blank or not, has its bottom edge; the table ends after the last one.
     for (int r = 1; r <= rows; ++r)
         QVERIFY2(hasHorizontal(segs, 900 + r * 300, 1000, 7000), qPrintable(QString::number(r)));
@@ -478,7 +456,7 @@ void TestFlexGridRenderer::columnBands()
         s.CurColPage = band;
         s.PageOriginY = 500;
         render();
-        const QStringList texts = printed(*m_page);
+        const QStringList texts = printedStrings(*m_page);
         QCOMPARE(texts.mid(0, texts.size() / 2).join(u' '), expected[band - 1]);
         // Every band fills the page width exactly: its last column ends at the page's edge.
         QVERIFY(hasVertical(lines(*m_page), 7000, 500, 900));
@@ -492,7 +470,7 @@ void TestFlexGridRenderer::fixRowsHeightForEveryHeaderRow()
     m_grid->setRowHeight(1, 600);
     engineState().FixRowsHeightTw = 500;
     render();
-    const QList<Segment> segs = lines(*m_page);
+    const QList<DrawnLine> segs = lines(*m_page);
     QVERIFY(hasHorizontal(segs, 1000, 1000, 7000));
     QVERIFY(hasHorizontal(segs, 1500, 1000, 7000));
     QCOMPARE(engineState().PageOriginY, 1500 + 300 + 100);
@@ -559,7 +537,8 @@ void TestFlexGridRenderer::dataGridCaptionsRowsAndFailures()
     s.LastBodyCol = 1;
     render();
     // Captions, then the readable cells; the failing column prints nothing but the page goes on.
-    QCOMPARE(printed(*m_page), (QStringList { u"科目"_qs, u"余额"_qs, u"现金"_qs, u"银行"_qs }));
+    QCOMPARE(
+        printedStrings(*m_page), (QStringList { u"科目"_qs, u"余额"_qs, u"现金"_qs, u"银行"_qs }));
     // The caption row is HeadLines × RowHeight high: 500; then three body rows of 300.
     QCOMPARE(s.PageOriginY, 500 + 500 + 3 * 300 + 100);
 }

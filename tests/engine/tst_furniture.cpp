@@ -1,3 +1,4 @@
+#include "support/recordingqueries.h"
 #include "support/singleprinter.h"
 #include "support/testplatform.h"
 #include "testmain.h"
@@ -15,20 +16,6 @@ using namespace quillon;
 namespace {
 
 using Op = RecordingSurface::Op;
-
-struct PrintAt
-{
-    QString text;
-    double x, y;
-};
-
-QList<PrintAt> prints(const RecordingSurface &s)
-{
-    QList<PrintAt> out;
-    for (const Op &op : s.ops(u"Print"_qs))
-        out.append({ op.args[0].toString(), op.args[1].toDouble(), op.args[2].toDouble() });
-    return out;
-}
 
 } // namespace
 
@@ -114,7 +101,7 @@ void TestFurniture::mainTitleSpreadOutWithUnderline()
     m_job->setMinTitleLen(10);
     DrawTitles();
     // Five characters spread to ten: each followed by a blank. 5 × 480 + 5 × 240 = 3600 wide.
-    const QList<PrintAt> p = prints(*m_page);
+    const QList<PrintedText> p = texts(*m_page);
     QCOMPARE(p.size(), 1);
     QCOMPARE(p[0].text, u"销 售 日 报 表 "_qs);
     QCOMPARE(p[0].x, 1000 + (10000 - 3600) / 2.0);
@@ -165,25 +152,20 @@ void TestFurniture::titlesTooWideShrinkThenWrap()
     m_job->setSubTitle(sub);
     const qint32 reserved = TitleHeight(0, 10000) + TitleHeight(1, 10000);
     m_page->clear();
-    double size = m_page->FontSize(); // a size already set is no operation
+    PrintedText state;
+    state.fontSize = m_page->FontSize(); // a size already set is no operation
     DrawTitles();
     // Every printed line lies on the page; the layout kept room for all of them.
     double least = 100;
-    int printedLines = 0;
     QString text;
-    for (const Op &op : m_page->ops()) {
-        if (op.name == u"FontSize"_qs)
-            size = op.args[0].toDouble();
-        if (op.name != u"Print"_qs)
-            continue;
-        ++printedLines;
-        least = std::min(least, size);
-        const double x = op.args[1].toDouble();
-        QVERIFY2(
-            x >= 1000 && x + RecordingSurface::textWidthFor(op.args[0].toString(), size) <= 11000,
-            qPrintable(op.args[0].toString()));
-        text += op.args[0].toString();
+    const QList<PrintedText> printed = texts(*m_page, state);
+    for (const PrintedText &t : printed) {
+        least = std::min(least, t.fontSize);
+        QVERIFY2(t.x >= 1000 && t.x + RecordingSurface::textWidthFor(t.text, t.fontSize) <= 11000,
+            qPrintable(t.text));
+        text += t.text;
     }
+    const int printedLines = int(printed.size());
     QCOMPARE(printedLines, lines);
     QCOMPARE(least, smallest);
     QCOMPARE(QString(text).remove(u' '), QString(main + sub).remove(u' '));
@@ -197,7 +179,7 @@ void TestFurniture::subTitleBelowTheMainTitle()
     m_job->setMainTitle(u"标题"_qs);
     m_job->setSubTitle(u"单位:元"_qs); // 3 wide + 1 narrow at 10 pt = 700
     DrawTitles();
-    const QList<PrintAt> p = prints(*m_page);
+    const QList<PrintedText> p = texts(*m_page);
     QCOMPARE(p.size(), 2);
     QCOMPARE(p[1].x, 1000 + (10000 - 700) / 2.0);
     QCOMPARE(p[1].y, 2700.0);
@@ -222,7 +204,7 @@ void TestFurniture::headLineAlignments()
     QFETCH(double, x);
     m_job->AddHead(u"页眉"_qs, 1, code, 0);
     DrawHeadLines();
-    QCOMPARE(prints(*m_page)[0].x, x);
+    QCOMPARE(texts(*m_page)[0].x, x);
     QCOMPARE(engineState().PageOriginY, 2000 + 250 + 50);
 }
 
@@ -234,7 +216,7 @@ void TestFurniture::headItemOnThePreviousLine()
     m_job->AddHead(u"前"_qs, 0, -1, 0); // ends where the previous one began
     m_job->AddHead(u"下一行"_qs, 1, 99, 0); // an unknown code keeps the last x
     DrawHeadLines();
-    const QList<PrintAt> p = prints(*m_page);
+    const QList<PrintedText> p = texts(*m_page);
     QCOMPARE(p.size(), 5);
     QCOMPARE(p[0].y, 2000.0);
     QCOMPARE(p[1].y, 2000.0);
@@ -270,7 +252,7 @@ void TestFurniture::readmeHeaderExample()
     DrawTitles();
     const qint32 belowTitles = engineState().PageOriginY;
     DrawHeadLines();
-    const QList<PrintAt> p = prints(*m_page).mid(1);
+    const QList<PrintedText> p = texts(*m_page).mid(1);
     QCOMPARE(p.size(), 2);
     QCOMPARE(p[0].y, double(belowTitles));
     QCOMPARE(p[1].y, p[0].y);
@@ -298,8 +280,8 @@ void TestFurniture::voucherSuffix()
     m_job->AddHead(u"记账凭证"_qs, 1, 3, 0);
     m_job->AddHead(u"凭证号"_qs, 1, 5, 0);
     DrawHeadLines();
-    QCOMPARE(prints(*m_page)[0].text, u"记账凭证"_qs);
-    QCOMPARE(prints(*m_page)[1].text, last);
+    QCOMPARE(texts(*m_page)[0].text, u"记账凭证"_qs);
+    QCOMPARE(texts(*m_page)[1].text, last);
 }
 
 void TestFurniture::footLineColumns_data()
@@ -327,7 +309,7 @@ void TestFurniture::footLineColumns()
     m_job->setFootCount(qint16(footCount));
     m_job->AddFoot(u"页脚"_qs, 1, code, 0);
     DrawFootLines();
-    QCOMPARE(prints(*m_page)[0].x, x);
+    QCOMPARE(texts(*m_page)[0].x, x);
 }
 
 void TestFurniture::pageInfoLine_data()
@@ -361,9 +343,9 @@ void TestFurniture::pageInfoLine()
     s.CurColPage = 1;
     m_job->setOperator(u"张三"_qs);
     DrawPageInfoLine();
-    const QList<PrintAt> p = prints(*m_page);
+    const QList<PrintedText> p = ::texts(*m_page);
     QStringList got;
-    for (const PrintAt &item : p) {
+    for (const PrintedText &item : p) {
         got << item.text;
         QCOMPARE(item.y, 2000.0); // one line
     }
@@ -398,7 +380,7 @@ void TestFurniture::pageInfoLineWrapsOnNarrowPages()
     s.Format.PrintOperator = s.Format.PrintPageNo = s.Format.PrintDate = 1;
     m_job->setOperator(u"张三"_qs);
     DrawPageInfoLine();
-    const QList<PrintAt> p = prints(*m_page);
+    const QList<PrintedText> p = texts(*m_page);
     QCOMPARE(p.size(), 3);
     for (int i = 0; i < 3; ++i)
         QCOMPARE(p[i].y, tops[i]);
@@ -513,7 +495,7 @@ void TestFurniture::logoTextPlaces()
     QCOMPARE(paints[0].args.value(2).toDouble(), double(roundHalfEven(markerY)));
     QCOMPARE(paints[0].args.value(3).toDouble(), 180.0);
     Q_UNUSED(marker);
-    const QList<PrintAt> p = prints(*m_page);
+    const QList<PrintedText> p = texts(*m_page);
     QCOMPARE(p.isEmpty(), !textX.isValid());
     if (!p.isEmpty()) {
         QCOMPARE(p[0].x, double(roundHalfEven(textX.toDouble())));

@@ -106,8 +106,7 @@ void RecordingSurface::record(const QString &name, QVariantList args)
     m_ops.append({ name, std::move(args) });
 }
 
-template<typename T>
-void RecordingSurface::change(T &field, const T &value, const char *name)
+template <typename T> void RecordingSurface::change(T &field, const T &value, const char *name)
 {
     // Only a real change of state is an operation: a test reads what the surface became.
     if (field == value)

@@ -111,8 +111,7 @@ protected:
     void setSheet(double width, double height, double scaleWidth, double scaleHeight);
 
 private:
-    template<typename T>
-    void change(T &field, const T &value, const char *name);
+    template <typename T> void change(T &field, const T &value, const char *name);
     void record(const QString &name, QVariantList args = {});
 
     QList<Op> m_ops;

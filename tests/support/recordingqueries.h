@@ -1,0 +1,64 @@
+#pragma once
+
+// Typed views of a recording, for assertions that read like the page: the texts printed with
+// their places and fonts, and the lines drawn.
+
+#include "engine/draw/recordingsurface.h"
+
+#include <QList>
+#include <QStringList>
+
+/// A text as printed: where, and in which font size, boldness and colour.
+struct PrintedText
+{
+    QString text;
+    double x = 0;
+    double y = 0;
+    double fontSize = 0;
+    bool bold = false;
+    qint32 color = 0;
+};
+
+/// A line as drawn, in surface units.
+struct DrawnLine
+{
+    double x1, y1, x2, y2;
+    int color, width;
+};
+
+/// Every Print of the recording with the font state it was printed in. The state starts as
+/// the surface's own when the recording began (pass it when the surface was used before).
+inline QList<PrintedText> texts(const quillon::RecordingSurface &s, PrintedText state = {})
+{
+    QList<PrintedText> out;
+    for (const auto &op : s.ops()) {
+        if (op.name == QLatin1String("FontSize"))
+            state.fontSize = op.args[0].toDouble();
+        else if (op.name == QLatin1String("FontBold"))
+            state.bold = op.args[0].toBool();
+        else if (op.name == QLatin1String("ForeColor"))
+            state.color = op.args[0].toInt();
+        else if (op.name == QLatin1String("Print"))
+            out.append({ op.args[0].toString(), op.args[1].toDouble(), op.args[2].toDouble(),
+                         state.fontSize, state.bold, state.color });
+    }
+    return out;
+}
+
+/// Only the printed strings, in order.
+inline QStringList printedStrings(const quillon::RecordingSurface &s)
+{
+    QStringList out;
+    for (const PrintedText &t : texts(s))
+        out << t.text;
+    return out;
+}
+
+inline QList<DrawnLine> lines(const quillon::RecordingSurface &s)
+{
+    QList<DrawnLine> out;
+    for (const auto &op : s.ops(QStringLiteral("Line")))
+        out.append({ op.args[0].toDouble(), op.args[1].toDouble(), op.args[2].toDouble(),
+                     op.args[3].toDouble(), op.args[4].toInt(), op.args[5].toInt() });
+    return out;
+}
