@@ -40,7 +40,7 @@ inline QList<PrintedText> texts(const quillon::RecordingSurface &s, PrintedText 
             state.color = op.args[0].toInt();
         else if (op.name == QLatin1String("Print"))
             out.append({ op.args[0].toString(), op.args[1].toDouble(), op.args[2].toDouble(),
-                         state.fontSize, state.bold, state.color });
+                state.fontSize, state.bold, state.color });
     }
     return out;
 }
@@ -59,6 +59,6 @@ inline QList<DrawnLine> lines(const quillon::RecordingSurface &s)
     QList<DrawnLine> out;
     for (const auto &op : s.ops(QStringLiteral("Line")))
         out.append({ op.args[0].toDouble(), op.args[1].toDouble(), op.args[2].toDouble(),
-                     op.args[3].toDouble(), op.args[4].toInt(), op.args[5].toInt() });
+            op.args[3].toDouble(), op.args[4].toInt(), op.args[5].toInt() });
     return out;
 }
