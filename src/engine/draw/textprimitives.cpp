@@ -126,109 +126,127 @@ std::optional<QString> printableText(const QString &rawText, const CellBox &cell
 
 } // namespace
 
-void PrintCellText(const QString &rawText, CellBox &cell, FontSpec &font)
-{
-    const std::optional<QString> printable = printableText(rawText, cell);
-    if (!printable)
-        return;
-    const QString &text = *printable;
-    EngineState &state = engineState();
-    const double zoom = state.ZoomRate;
-    TextSize size = zoomed(ApplyFont(text, font), zoom);
+namespace {
 
-    const auto tooBig = [&] {
-        return cell.Width < size.width + kCellMargin || cell.Height < size.height + kCellMargin;
-    };
-    if (tooBig() && state.Format.ReduceFont == 1) {
-        const double whole = roundHalfEven(font.Size);
-        while (font.Size > kMinCellFontSize) {
+/// How a cell printer fits a text that is too big for its cell.
+struct CellTextFit
+{
+    double minFontSize; ///< the font never shrinks below this
+    /// Try one more line at the same size before a smaller size (else shrink until one line
+    /// fits).
+    bool linesBeforeShrinking;
+    bool numbersOverflow; ///< a number never wraps: it runs over the cell's edge
+    bool headerCellsOverflow; ///< a header cell (type 3) never wraps
+    /// A character that would stick out starts the next line (else a line ends after the
+    /// character that leaves less than a wide character of room).
+    bool breakBeforeOverflow;
+    bool marginInLineBudget; ///< the lines that fit are counted with the margin between them
+};
+
+constexpr CellTextFit kFlexFit { kMinCellFontSize, false, true, true, false, false };
+constexpr CellTextFit kSpreadFit { kMinSpreadFontSize, true, false, false, true, true };
+
+/// Shrinks the font a point at a time; returns the text's size at the size it stops at.
+TextSize shrink(
+    const QString &text, const CellBox &cell, FontSpec &font, TextSize size, const CellTextFit &fit)
+{
+    const double zoom = engineState().ZoomRate;
+    if (!fit.linesBeforeShrinking) {
+        while (font.Size > fit.minFontSize) {
             font.Size -= 1;
             size = zoomed(ApplyFont(text, font), zoom);
             if (size.width + kCellMargin < cell.Width && size.height + kCellMargin < cell.Height)
                 break;
         }
-        font.Size = whole; // the smaller font stays on the surface for this text
+        return size;
     }
-
     Surface &s = target();
-    if (cell.Width < size.width + kCellMargin && !isNumericText(text) && cell.CellType != 3) {
-        int budget = size.height > 0 ? cell.Height / size.height : 1;
-        const qint32 x = cell.Left + kCellMargin;
-        qint32 y = cell.Top;
-        const double wide = s.TextWidth(QStringLiteral("汉"));
-        const QStringList chars = characters(text);
-        QString line;
-        for (qsizetype i = 0; i < chars.size(); ++i) {
-            line += chars[i];
-            if (s.TextWidth(line) + wide > cell.Width) {
-                printAt(s, line, x, y);
-                if (--budget < 1)
-                    return;
-                y += size.height + kCellMargin;
-                line.clear();
-            } else if (i == chars.size() - 1) {
-                printAt(s, line, x, y);
-            }
+    int lines = 1;
+    while (s.TextWidth(QStringLiteral("A")) + (size.width + kCellMargin) / double(lines)
+        > cell.Width) {
+        if (cell.Height >= (size.height + kCellMargin) * (lines + 1)) {
+            ++lines;
+        } else if (font.Size - 1 >= fit.minFontSize) {
+            font.Size -= 1;
+            size = zoomed(ApplyFont(text, font), zoom);
+            lines = 1;
+        } else {
+            break;
         }
-        return;
     }
-    printSingleLine(text, cell, size);
+    return size;
 }
 
-void PrintSpreadCellText(const QString &rawText, CellBox &cell, FontSpec &font)
+/// Prints the text a character at a time on as many lines as the cell's height allows.
+void wrap(const QString &text, const CellBox &cell, TextSize size, const CellTextFit &fit)
+{
+    Surface &s = target();
+    int budget = fit.marginInLineBudget ? cell.Height / std::max(1, size.height + kCellMargin)
+        : size.height > 0               ? cell.Height / size.height
+                                        : 1;
+    const qint32 x = cell.Left + kCellMargin;
+    qint32 y = cell.Top;
+    const double wide = fit.breakBeforeOverflow ? 0 : s.TextWidth(QStringLiteral("汉"));
+    const QStringList chars = characters(text);
+    QString line;
+    for (qsizetype i = 0; i < chars.size(); ++i) {
+        line += chars[i];
+        const bool last = i == chars.size() - 1;
+        const bool full = fit.breakBeforeOverflow
+            ? s.TextWidth(line) > cell.Width && line.size() > chars[i].size()
+            : s.TextWidth(line) + wide > cell.Width;
+        if (full) {
+            if (fit.breakBeforeOverflow)
+                line.chop(chars[i].size());
+            printAt(s, line, x, y);
+            if (--budget < 1)
+                return;
+            y += size.height + kCellMargin;
+            line = fit.breakBeforeOverflow ? chars[i] : QString();
+            if (fit.breakBeforeOverflow && last)
+                printAt(s, line, x, y);
+        } else if (last) {
+            printAt(s, line, x, y);
+        }
+    }
+}
+
+/// The one cell-text routine: shrink when the format asks for it (the font record keeps its
+/// whole-point size), then wrap or print on one line.
+void printCellTextWith(
+    const QString &rawText, CellBox &cell, FontSpec &font, const CellTextFit &fit)
 {
     const std::optional<QString> printable = printableText(rawText, cell);
     if (!printable)
         return;
     const QString &text = *printable;
     EngineState &state = engineState();
-    const double zoom = state.ZoomRate;
-    TextSize size = zoomed(ApplyFont(text, font), zoom);
-    Surface &s = target();
-
+    TextSize size = zoomed(ApplyFont(text, font), state.ZoomRate);
     if ((cell.Width < size.width + kCellMargin || cell.Height < size.height + kCellMargin)
         && state.Format.ReduceFont == 1) {
         const double whole = roundHalfEven(font.Size);
-        int lines = 1;
-        while (s.TextWidth(QStringLiteral("A")) + (size.width + kCellMargin) / double(lines)
-            > cell.Width) {
-            if (cell.Height >= (size.height + kCellMargin) * (lines + 1)) {
-                ++lines;
-            } else if (font.Size - 1 >= kMinSpreadFontSize) {
-                font.Size -= 1;
-                size = zoomed(ApplyFont(text, font), zoom);
-                lines = 1;
-            } else {
-                break;
-            }
-        }
-        font.Size = whole;
+        size = shrink(text, cell, font, size, fit);
+        font.Size = whole; // the smaller font stays on the surface for this text
     }
+    const bool wraps = cell.Width < size.width + kCellMargin
+        && !(fit.numbersOverflow && isNumericText(text))
+        && !(fit.headerCellsOverflow && cell.CellType == 3);
+    if (wraps)
+        wrap(text, cell, size, fit);
+    else
+        printSingleLine(text, cell, size);
+}
 
-    if (cell.Width < size.width + kCellMargin) {
-        int budget = cell.Height / std::max(1, size.height + kCellMargin);
-        const qint32 x = cell.Left + kCellMargin;
-        qint32 y = cell.Top;
-        const QStringList chars = characters(text);
-        QString line;
-        for (qsizetype i = 0; i < chars.size(); ++i) {
-            line += chars[i];
-            const bool last = i == chars.size() - 1;
-            // A character that does not fit goes to the next line, unless it is alone.
-            if (s.TextWidth(line) > cell.Width && line.size() > chars[i].size()) {
-                line.chop(chars[i].size());
-                printAt(s, line, x, y);
-                if (--budget < 1)
-                    return;
-                y += size.height + kCellMargin;
-                line = chars[i];
-            }
-            if (last)
-                printAt(s, line, x, y);
-        }
-        return;
-    }
-    printSingleLine(text, cell, size);
+} // namespace
+
+void PrintCellText(const QString &rawText, CellBox &cell, FontSpec &font)
+{
+    printCellTextWith(rawText, cell, font, kFlexFit);
+}
+
+void PrintSpreadCellText(const QString &rawText, CellBox &cell, FontSpec &font)
+{
+    printCellTextWith(rawText, cell, font, kSpreadFit);
 }
 
 void DrawCutMarks(qint32 x, qint32 y, qint32 width, qint32 height)
