@@ -10,6 +10,7 @@
 
 #include "engine/draw/surface.h"
 #include "engine/layout/computelayout.h"
+#include "engine/layout/loadsettings.h"
 #include "engine/layout/pagedriver.h"
 #include "engine/state/enginestate.h"
 #include "engine/state/formatio.h"

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <memory>
+
 #include <QList>
 #include <QString>
 
@@ -39,5 +41,9 @@ public:
 
     bool hasPrinter() { return !printers().isEmpty(); }
 };
+
+/// The printing system the engine uses when none is installed: one virtual PDF printer, so a
+/// report prints with no printer at all.
+std::unique_ptr<PrintingSystem> fallbackPrintingSystem();
 
 } // namespace quillon

@@ -414,4 +414,9 @@ std::optional<QList<VirtualPrinterSpec>> VirtualPrintingSystem::readPrinterFile(
     return specs;
 }
 
+std::unique_ptr<PrintingSystem> fallbackPrintingSystem()
+{
+    return VirtualPrintingSystem::withPdfPrinter();
+}
+
 } // namespace quillon

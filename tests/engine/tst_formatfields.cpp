@@ -1,6 +1,7 @@
 #include "support/testplatform.h"
 #include "testmain.h"
 
+#include "engine/layout/loadsettings.h"
 #include "engine/state/enginestate.h"
 #include "engine/state/formatio.h"
 #include "engine/state/messagesink.h"

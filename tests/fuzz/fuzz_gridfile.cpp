@@ -5,6 +5,7 @@
 #include "support/singleprinter.h"
 #include "support/testplatform.h"
 
+#include "engine/layout/loadsettings.h"
 #include "engine/layout/pagedriver.h"
 #include "engine/state/formatio.h"
 

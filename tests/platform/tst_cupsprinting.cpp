@@ -2,6 +2,7 @@
 
 #include "engine/draw/surface.h"
 #include "engine/layout/computelayout.h"
+#include "engine/layout/loadsettings.h"
 #include "engine/state/enginestate.h"
 #include "engine/state/formatio.h"
 #include "engine/state/memorysettingsstore.h"

@@ -4,6 +4,7 @@
 #include "pagedriver.h"
 
 #include "engine/draw/surface.h"
+#include "engine/layout/loadsettings.h"
 #include "engine/state/enginestate.h"
 #include "engine/state/formatio.h"
 #include "engine/state/messagesink.h"

@@ -5,7 +5,6 @@
 #include "engine/grids/gridadapters.h"
 #include "engine/grids/gridkinds.h"
 #include "engine/ignoringerrors.h"
-#include "engine/layout/computelayout.h"
 #include "enginestate.h"
 #include "platformservices.h"
 #include "printer/printingsystem.h"
@@ -229,16 +228,12 @@ void LoadFormat()
     commitBatch(batch, s.FormatKey);
 }
 
-void LoadSettings()
+void LoadFontsAndValues()
 {
-    {
-        SettingsBatch batch(settingsStore());
-        LoadFonts();
-        LoadValues();
-        commitBatch(batch, engineState().FormatKey);
-    }
-    const PageFormat &f = engineState().Format;
-    ComputeLayout(f.LineHeight, f.LineCount);
+    SettingsBatch batch(settingsStore());
+    LoadFonts();
+    LoadValues();
+    commitBatch(batch, engineState().FormatKey);
 }
 
 void LoadFonts()

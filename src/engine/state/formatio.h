@@ -5,8 +5,9 @@ namespace quillon {
 /// Loads the report's key, the grid facts, the printer and the paper, and the printed column
 /// range. Errors of the grid before the paper is set reach the caller as quillon::Error.
 void LoadFormat();
-/// Loads the fonts, then the page format values and the common zoom, then lays the report out.
-void LoadSettings();
+/// Loads the fonts, then the page format values and the common zoom, in one batch of the
+/// settings store. LoadSettings (engine/layout/loadsettings.h) then lays the report out.
+void LoadFontsAndValues();
 /// Loads the ten report fonts (FontTable 0 to 9).
 void LoadFonts();
 /// Loads the common zoom and the page format values that LoadFormat does not.

@@ -2,7 +2,7 @@
 
 #include "memorysettingsstore.h"
 #include "messagesink.h"
-#include "printer/virtualprintingsystem.h"
+#include "printer/printingsystem.h"
 
 namespace quillon {
 
@@ -35,7 +35,7 @@ PrintingSystem &printingSystem()
 {
     auto &p = services().printing;
     if (!p)
-        p = VirtualPrintingSystem::withPdfPrinter();
+        p = fallbackPrintingSystem();
     return *p;
 }
 

@@ -1,0 +1,9 @@
+#pragma once
+
+namespace quillon {
+
+/// Loads the fonts, then the page format values and the common zoom, then lays the report out.
+/// It lives with the layout: the state layer below knows nothing of layouts.
+void LoadSettings();
+
+} // namespace quillon
