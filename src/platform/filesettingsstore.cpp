@@ -219,7 +219,9 @@ Line parseLine(QStringView line)
 /// of bytes[from, to).
 template <typename F> void forEachLine(const QByteArray &bytes, qsizetype from, qsizetype to, F &&f)
 {
-    QStringDecoder decoder(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
+    // A byte-order mark starting a line is a character of it: only the file's own is skipped.
+    QStringDecoder decoder(QStringDecoder::Utf8,
+        QStringDecoder::Flag::Stateless | QStringDecoder::Flag::ConvertInitialBom);
     for (qsizetype pos = from; pos < to;) {
         qsizetype newline = bytes.indexOf('\n', pos);
         if (newline < 0 || newline >= to)

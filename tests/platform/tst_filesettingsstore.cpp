@@ -343,6 +343,8 @@ void TestFileSettingsStore::anyTextRoundTrips_data()
         << u"报表"_qs << u"名"_qs << QString(QChar(0xd800)) + u"尾"_qs;
     QTest::newRow("whole surrogate pair") << u"报表😀"_qs << u"😀"_qs << u"😀"_qs;
     QTest::newRow("escape-like text") << u"报表\\u0041"_qs << u"\\n"_qs << u"\\u0041 "_qs;
+    // Found by the fuzzer: a byte-order mark that starts a line was dropped on reading.
+    QTest::newRow("byte-order marks") << u"\uFEFF报表"_qs << u"\uFEFF"_qs << u"\uFEFF值"_qs;
 }
 
 void TestFileSettingsStore::anyTextRoundTrips()
