@@ -28,7 +28,6 @@
 #include <map>
 
 #ifdef Q_OS_UNIX
-#include <sys/stat.h>
 #include <unistd.h>
 #endif
 
@@ -204,20 +203,6 @@ private:
     QString m_path;
 };
 
-/// Whether two paths name the same file, however named (links, "./", hard links).
-bool sameFile(const QString &a, const QString &b)
-{
-#ifdef Q_OS_UNIX
-    struct stat sa, sb;
-    return ::stat(QFile::encodeName(a).constData(), &sa) == 0
-        && ::stat(QFile::encodeName(b).constData(), &sb) == 0 && sa.st_dev == sb.st_dev
-        && sa.st_ino == sb.st_ino;
-#else
-    const QString ca = QFileInfo(a).canonicalFilePath();
-    return !ca.isEmpty() && ca == QFileInfo(b).canonicalFilePath();
-#endif
-}
-
 /// The page-format value the job will use: what this job stores, else what the report keeps.
 QString effectiveFormat(
     const std::map<QString, QString> &values, const QString &key, const QString &name)
@@ -331,7 +316,7 @@ static int run(int argc, char **argv)
         && inputFormat != QLatin1String("json"))
         return usageError(
             QStringLiteral("--input-format 应为 csv 或 json，而不是“%1”").arg(inputFormat));
-    if (has("pdf") && !fromStdin && sameFile(value("pdf"), input))
+    if (has("pdf") && !fromStdin && quillon::sameFile(value("pdf"), input))
         return usageError(
             QStringLiteral("输出文件“%1”就是网格文件本身，不能覆盖").arg(value("pdf")));
 

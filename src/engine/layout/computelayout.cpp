@@ -376,55 +376,11 @@ void sheets(LayoutResult &r)
 
 } // namespace
 
-LayoutResult LayoutResult::fromState(const EngineState &s)
-{
-    LayoutResult r;
-    r.PaperWidthTw = s.PaperWidthTw;
-    r.PaperHeightTw = s.PaperHeightTw;
-    r.OffsetX = s.OffsetX;
-    r.OffsetY = s.OffsetY;
-    r.TopMarginTw = s.TopMarginTw;
-    r.BottomMarginTw = s.BottomMarginTw;
-    r.LeftMarginTw = s.LeftMarginTw;
-    r.RightMarginTw = s.RightMarginTw;
-    r.UsableWidthTw = s.UsableWidthTw;
-    r.UsableHeightTw = s.UsableHeightTw;
-    r.PageWidthTw = s.PageWidthTw;
-    r.PageHeightTw = s.PageHeightTw;
-    r.PagesAcross = s.PagesAcross;
-    r.PagesDown = s.PagesDown;
-    return r;
-}
-
 void LayoutResult::applyTo(EngineState &s) const
 {
-    s.PaperWidthTw = PaperWidthTw;
-    s.PaperHeightTw = PaperHeightTw;
-    s.OffsetX = OffsetX;
-    s.OffsetY = OffsetY;
-    s.TopMarginTw = TopMarginTw;
-    s.BottomMarginTw = BottomMarginTw;
-    s.LeftMarginTw = LeftMarginTw;
-    s.RightMarginTw = RightMarginTw;
-    s.UsableWidthTw = UsableWidthTw;
-    s.UsableHeightTw = UsableHeightTw;
-    s.PageWidthTw = PageWidthTw;
-    s.PageHeightTw = PageHeightTw;
-    s.PagesAcross = PagesAcross;
-    s.PagesDown = PagesDown;
-    s.LogoHeightTw = LogoHeightTw;
-    s.LogoPicture = LogoPicture;
+    static_cast<LayoutResult &>(s) = *this;
     if (LogoSwitchedOff)
         s.Format.LogPicPrt = 0;
-    s.LineHeightTw = LineHeightTw;
-    s.LinesPerPage = LinesPerPage;
-    s.RowPageCount = RowPageCount;
-    s.FirstBodyCol = FirstBodyCol;
-    s.LastBodyCol = LastBodyCol;
-    s.FixedColsWidthTw = FixedColsWidthTw;
-    s.ColBandStarts = ColBandStarts;
-    s.ColPageCount = ColPageCount;
-    s.SheetCount = SheetCount;
     s.CurRowPage = s.CurColPage = s.CurSheet = 1;
 }
 
@@ -432,7 +388,7 @@ LayoutResult LayoutOf(const EngineState &s, qint16 rowHeightMm, qint16 rowCount)
 {
     const LayoutContext c(s);
     // A step whose errors are ignored leaves its fields as the last layout had them.
-    LayoutResult r = LayoutResult::fromState(s);
+    LayoutResult r = s;
     applyPaper(c);
     sheetAndOffset(c, r);
     margins(c, r);

@@ -1,6 +1,7 @@
 #pragma once
 
-#include <QImage>
+#include "engine/state/layoutresult.h"
+
 #include <QString>
 
 #include <functional>
@@ -9,42 +10,6 @@
 namespace quillon {
 
 struct EngineState;
-
-/// The page geometry a layout works out, under the engine state's names for the same fields.
-struct LayoutResult
-{
-    qint32 PaperWidthTw = 0;
-    qint32 PaperHeightTw = 0;
-    qint32 OffsetX = 0;
-    qint32 OffsetY = 0;
-    qint32 TopMarginTw = 0;
-    qint32 BottomMarginTw = 0;
-    qint32 LeftMarginTw = 0;
-    qint32 RightMarginTw = 0;
-    qint32 UsableWidthTw = 0;
-    qint32 UsableHeightTw = 0;
-    qint32 PageWidthTw = 0;
-    qint32 PageHeightTw = 0;
-    qint32 PagesAcross = 1;
-    qint32 PagesDown = 1;
-    qint32 LogoHeightTw = 0;
-    QImage LogoPicture;
-    bool LogoSwitchedOff = false; ///< the logo file is missing or no picture
-    qint32 LineHeightTw = 0;
-    qint32 LinesPerPage = 1;
-    qint32 RowPageCount = 0;
-    qint32 FirstBodyCol = 0;
-    qint32 LastBodyCol = 0;
-    qint32 FixedColsWidthTw = 0;
-    std::vector<qint32> ColBandStarts;
-    qint32 ColPageCount = 1;
-    qint32 SheetCount = 0;
-
-    /// The fields of the engine's current layout that a failing step keeps.
-    static LayoutResult fromState(const EngineState &s);
-    /// Copies the layout into the engine state and starts at the first sheet.
-    void applyTo(EngineState &s) const;
-};
 
 /// Lays out the job of this state without changing it (the printer's paper and a preview
 /// page's size excepted, which the layout sets as it measures).

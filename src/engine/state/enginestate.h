@@ -1,6 +1,7 @@
 #pragma once
 
 #include "fontspec.h"
+#include "layoutresult.h"
 #include "linetable.h"
 #include "pageformat.h"
 
@@ -21,7 +22,7 @@ class PreviewStatusSink;
 /// Everything the engine knows about the running job, in one place. There is one instance per
 /// process (engineState()), so one job runs at a time. Field names are the engine's vocabulary
 /// and are used unchanged by every routine. Lengths ending in Tw are twips.
-struct EngineState
+struct EngineState : LayoutResult
 {
     EngineState();
     ~EngineState();
@@ -51,35 +52,7 @@ struct EngineState
     qint32 ColEnd = 0;
     qint32 FixRowsHeightTw = 0;
 
-    // Layout results.
-    qint32 PaperWidthTw = 0;
-    qint32 PaperHeightTw = 0;
-    qint32 OffsetX = 0;
-    qint32 OffsetY = 0;
-    qint32 TopMarginTw = 0;
-    qint32 BottomMarginTw = 0;
-    qint32 LeftMarginTw = 0;
-    qint32 RightMarginTw = 0;
-    qint32 UsableWidthTw = 0;
-    qint32 UsableHeightTw = 0;
-    qint32 PageWidthTw = 0;
-    qint32 PageHeightTw = 0;
-    qint32 PagesAcross = 1;
-    qint32 PagesDown = 1;
-    qint32 LineHeightTw = 0;
-    qint32 LinesPerPage = 1;
-    qint32 RowPageCount = 0;
-    qint32 ColPageCount = 1;
-    qint32 SheetCount = 0;
-    qint32 FirstBodyCol = 0;
-    qint32 LastBodyCol = 0;
-    qint32 FixedColsWidthTw = 0;
-    /// The column bands the layout planned: band p (from 0) starts at ColBandStarts[p] and ends
-    /// before the next band's start, the last one at LastBodyCol. The renderers draw exactly
-    /// these bands, so the band count shown on a page is the count printed.
-    std::vector<qint32> ColBandStarts;
-    qint32 LogoHeightTw = 0;
-    QImage LogoPicture; ///< the logo picture loaded by the layout
+    // Layout results: the LayoutResult fields, and
     double FitRatio = 0; ///< page width over the natural width of the voucher band
 
     // Page driver.
