@@ -1,3 +1,4 @@
+#include "support/files.h"
 #include "support/filesizelimit.h"
 #include "support/testplatform.h"
 #include "testmain.h"
@@ -16,29 +17,6 @@
 #include <sys/sysmacros.h>
 
 using namespace quillon;
-
-namespace {
-
-QByteArray readAll(const QString &path)
-{
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
-
-void writeAll(const QString &path, const QByteArray &bytes)
-{
-    QFile f(path);
-    QVERIFY(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
-    f.write(bytes);
-}
-
-bool isCharDevice(const QString &path)
-{
-    struct stat st;
-    return ::lstat(QFile::encodeName(path).constData(), &st) == 0 && S_ISCHR(st.st_mode);
-}
-
-} // namespace
 
 // Where an export may write and what it leaves behind when it cannot or is cancelled.
 class TestReportExport : public QObject

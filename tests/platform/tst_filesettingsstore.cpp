@@ -1,3 +1,4 @@
+#include "support/files.h"
 #include "testmain.h"
 
 #include "platform/filesettingsstore.h"
@@ -19,19 +20,6 @@ namespace {
 
 const QString kKey = QStringLiteral(
     "HKEY_LOCAL_MACHINE\\Software\\Velmora\\Orvane\\Quillon\\PGFMT\\DefaultFormat");
-
-QByteArray readAll(const QString &path)
-{
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
-
-void writeAll(const QString &path, const QByteArray &bytes)
-{
-    QFile f(path);
-    QVERIFY(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
-    f.write(bytes);
-}
 
 QString writerPath()
 {

@@ -1,3 +1,4 @@
+#include "support/files.h"
 #include "testmain.h"
 
 #include "platform/outputfile.h"
@@ -11,29 +12,6 @@
 #include <unistd.h>
 
 using namespace quillon;
-
-namespace {
-
-QByteArray readAll(const QString &path)
-{
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
-
-void writeAll(const QString &path, const QByteArray &bytes)
-{
-    QFile f(path);
-    QVERIFY(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
-    f.write(bytes);
-}
-
-bool isCharDevice(const QString &path)
-{
-    struct stat st;
-    return ::lstat(QFile::encodeName(path).constData(), &st) == 0 && S_ISCHR(st.st_mode);
-}
-
-} // namespace
 
 class TestOutputFile : public QObject
 {
