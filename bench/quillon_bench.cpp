@@ -8,15 +8,16 @@
 // over N sheets spread across the report), and early_sheet_ms / late_sheet_ms (sheet 1 and
 // sheet SHEET, median of 7 draws each).
 
-#include "engine/draw/surface.h"
+#include "api/myprint_p.h"
 #include "engine/layout/computelayout.h"
 #include "engine/layout/loadsettings.h"
 #include "engine/layout/pagedriver.h"
 #include "engine/state/enginestate.h"
 #include "engine/state/formatio.h"
-#include "engine/state/memorysettingsstore.h"
 #include "engine/state/messagesink.h"
 #include "engine/state/platformservices.h"
+#include "platform/interfaces/memorysettingsstore.h"
+#include "platform/interfaces/surface.h"
 #include "platform/paintersurface.h"
 #include "printer/virtualprintingsystem.h"
 
@@ -124,7 +125,7 @@ int main(int argc, char **argv)
 
     // What the preview does when it opens: load the format, lay out, draw the first sheet.
     EngineState &s = engineState();
-    s.setPrintObject(&print);
+    s.setPrintObject(&MyPrintPrivate::get(print));
     s.OutputMode = 2;
     QImage probe(16, 16, QImage::Format_RGB32);
     probe.setDotsPerMeterX(3780);

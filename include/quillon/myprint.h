@@ -205,6 +205,7 @@ Q_SIGNALS:
     void PrintOver();
 
 private:
+    friend class MyPrintPrivate;
     std::unique_ptr<MyPrintPrivate> d;
 };
 

@@ -3,53 +3,13 @@
 #include <quillon/platform.h>
 
 #include "engine/state/enginestate.h"
+#include "myprint_p.h"
 
 #include <QPointer>
 
 #include <limits>
 
 namespace quillon {
-
-class MyPrintPrivate
-{
-public:
-    QString Caption = QStringLiteral("打印预览");
-    qint16 ZoomRatio = 1;
-    QPointer<QObject> Datagrid;
-    QString MainTitle;
-    QString SubTitle;
-    qint16 TopMargin = 10;
-    qint16 BottomMargin = 5;
-    qint16 LeftMargin = 5;
-    qint16 RightMargin = 5;
-    qint16 PageHeight = 0;
-    qint16 PageWidth = 0;
-    qint16 RowHeight = 0;
-    qint16 GridType = 0;
-    qint32 PrintColStart = -1;
-    qint32 PrintColEnd = -1;
-    qint16 MinTitleLen = 0;
-    qint16 LineHeight = 0;
-    qint16 LineCount = 0;
-    qint16 PaperSize = 0;
-    qint16 PaperOrient = 1;
-    QString Operator;
-    qint16 FixRowsHeight = 0;
-    bool FillBlankLines = false;
-    QString PrintKeyName = QStringLiteral("DefaultFormat");
-    bool PageHCenter = false;
-    bool PageVcenter = false;
-    qint32 BorderStyle = 1;
-    qint32 gridrows = 1;
-    bool MergeAll = false;
-    qint16 HeadCount = 5;
-    qint16 FootCount = 5;
-    bool PrintEnd = false;
-    QString CallMod;
-    QPointer<QObject> DatagridSecond;
-    QString MainTitle1;
-    bool MuitGrid = false;
-};
 
 namespace {
 

@@ -1,15 +1,15 @@
 #include <quillon/platform.h>
 
 #include "engine/draw/picturefilereader.h"
-#include "engine/state/memorysettingsstore.h"
 #include "engine/state/messagesink.h"
 #include "engine/state/platformservices.h"
 #include "engine/state/registry.h"
 #include "platform/filesettingsstore.h"
+#include "platform/interfaces/memorysettingsstore.h"
 #include "platform/layeredsettingsstore.h"
 #include "platform/outputfile.h"
-#include "platform/qtprintingsystem.h"
 #include "platform/vectorpictures.h"
+#include "printer/qtprintingsystem.h"
 #include "printer/virtualprintingsystem.h"
 #include "ui/messageboxsink.h"
 

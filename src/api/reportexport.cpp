@@ -2,10 +2,11 @@
 #include <quillon/reportexport.h>
 
 #include "engine/convert.h"
-#include "engine/draw/surface.h"
 #include "engine/layout/sheetjob.h"
 #include "engine/state/enginestate.h"
 #include "engine/state/platformservices.h"
+#include "myprint_p.h"
+#include "platform/interfaces/surface.h"
 #include "platform/outputfile.h"
 #include "platform/paintersurface.h"
 #include "platform/pdfsheetsurface.h"
@@ -86,7 +87,7 @@ void ReportExport::setProgressHandler(std::function<bool(int, int)> handler)
 bool ReportExport::toPdf(const QString &path)
 {
     d->begin();
-    SheetJob job(d->print);
+    SheetJob job(MyPrintPrivate::get(d->print));
     if (!job.prepare(1))
         return d->fail(job.error());
     const PrinterSurface *printer = printingSystem().currentPrinter();
@@ -138,7 +139,7 @@ bool ReportExport::toPng(const QString &folder, double zoom, const QString &base
     probe.setDotsPerMeterX(3780);
     probe.setDotsPerMeterY(3780);
     PainterSurface probeSurface(&probe);
-    SheetJob job(d->print);
+    SheetJob job(MyPrintPrivate::get(d->print));
     if (!job.prepare(2, &probeSurface))
         return d->fail(job.error());
     if (!job.layOut(&probeSurface, zoom))

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "engine/state/settingsstore.h"
+#include "platform/interfaces/settingsstore.h"
 
 #include <QDateTime>
 #include <QHash>

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "engine/state/settingsstore.h"
 #include "platform/filesettingsstore.h"
+#include "platform/interfaces/settingsstore.h"
 
 #include <QStringList>
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "engine/draw/surface.h"
+#include "platform/interfaces/surface.h"
 
 #include <QFont>
 #include <QFontMetricsF>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "engine/draw/recordingsurface.h"
+#include "platform/interfaces/recordingsurface.h"
 #include "platform/paintersurface.h"
 #include "virtualprintingsystem.h"
 

@@ -1,11 +1,11 @@
 #include "testmain.h"
 
-#include "engine/draw/surface.h"
 #include "engine/state/enginestate.h"
 #include "engine/state/messagesink.h"
 #include "engine/state/platformservices.h"
 #include "engine/state/registry.h"
 #include "platform/filesettingsstore.h"
+#include "platform/interfaces/surface.h"
 #include "platform/layeredsettingsstore.h"
 #include "printer/printingsystem.h"
 

@@ -3,8 +3,8 @@
 #include "support/testplatform.h"
 #include "testmain.h"
 
-#include "engine/draw/recordingsurface.h"
 #include "engine/state/enginestate.h"
+#include "platform/interfaces/recordingsurface.h"
 #include "printer/virtualprintingsystem.h"
 
 #include <quillon/flexgrid.h>
@@ -33,6 +33,8 @@ private Q_SLOTS:
     void pngPagesAllOrNothing();
     void engineLeftAsFound_data();
     void engineLeftAsFound();
+    void layoutMessageShownOncePerJob_data();
+    void layoutMessageShownOncePerJob();
 
 private:
     QString file(const QString &name) const { return m_dir->filePath(name); }
@@ -49,12 +51,15 @@ private:
     std::unique_ptr<QTemporaryDir> m_dir;
     FlexGrid m_grid;
     std::unique_ptr<MyPrint> m_print;
+    RecordingMessageSink *m_sink = nullptr;
 };
 
 void TestReportExport::init()
 {
     m_dir = std::make_unique<QTemporaryDir>();
-    TestPlatform::install(VirtualPrintingSystem::withPdfPrinter(m_dir->filePath(u"printer"_qs)));
+    m_sink = TestPlatform::install(
+        VirtualPrintingSystem::withPdfPrinter(m_dir->filePath(u"printer"_qs)))
+                 .sink;
     QList<QStringList> rows { { u"日期"_qs, u"客户"_qs, u"金额"_qs } };
     for (int r = 1; r <= 150; ++r)
         rows.append({ u"2026-12-07"_qs, u"客户%1"_qs.arg(r), QString::number(r * 10) });
@@ -206,6 +211,28 @@ void TestReportExport::engineLeftAsFound()
     QCOMPARE(s.OutputMode, qint16(2));
     QCOMPARE(s.CurSheet, 2);
     QCOMPARE(s.CurRowPage, 2);
+}
+
+void TestReportExport::layoutMessageShownOncePerJob_data()
+{
+    QTest::addColumn<bool>("pdf");
+    QTest::newRow("pdf") << true;
+    QTest::newRow("pages") << false;
+}
+
+void TestReportExport::layoutMessageShownOncePerJob()
+{
+    // A job lays out while its format loads and again on its output; rows taller than the
+    // page give their message once, not once per layout. The next job shows it again.
+    QFETCH(bool, pdf);
+    m_grid.setTexts({ { u"日期"_qs }, { u"2026-12-07"_qs } });
+    m_print->setLineHeight(400); // mm
+    for (int job = 1; job <= 2; ++job) {
+        ReportExport report(*m_print);
+        QVERIFY(pdf ? report.toPdf(file(u"r.pdf"_qs)) : report.toPng(file(u"png"_qs), 1));
+        QCOMPARE(m_sink->messages().size(), job);
+        QVERIFY(m_sink->messages().last().prompt.startsWith(u"行的高度小于网格高度"_qs));
+    }
 }
 
 QUILLON_TEST_MAIN(TestReportExport)

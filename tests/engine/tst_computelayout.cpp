@@ -1,3 +1,4 @@
+#include "api/myprint_p.h"
 #include "support/singleprinter.h"
 #include "support/testplatform.h"
 #include "testmain.h"
@@ -6,9 +7,9 @@
 #include "engine/grids/flexgridrenderer.h"
 #include "engine/layout/computelayout.h"
 #include "engine/state/enginestate.h"
-#include "engine/state/memorysettingsstore.h"
 #include "engine/state/messagesink.h"
 #include "engine/state/platformservices.h"
+#include "platform/interfaces/memorysettingsstore.h"
 
 #include <quillon/datagrid.h>
 #include <quillon/error.h>
@@ -88,7 +89,7 @@ void TestComputeLayout::init()
     m_job->setGridType(MyPrint::MnuGridType::ssMsflexGrid);
 
     EngineState &s = engineState();
-    s.setPrintObject(m_job.get());
+    s.setPrintObject(&MyPrintPrivate::get(*m_job));
     s.OutputMode = 1;
     s.DrawTarget = &m_system->printer;
     for (FontSpec &font : s.FontTable)

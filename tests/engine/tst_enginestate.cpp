@@ -1,3 +1,4 @@
+#include "api/myprint_p.h"
 #include "testmain.h"
 
 #include "engine/state/enginestate.h"
@@ -84,10 +85,10 @@ void TestEngineState::printObjectCreatedOnFirstUse()
 {
     EngineState &s = engineState();
     QVERIFY(!s.hasPrintObject());
-    MyPrint *object = s.printObject();
+    PrintProperties *object = s.printObject();
     QVERIFY(object);
-    QCOMPARE(object->PrintKeyName(), u"DefaultFormat"_qs);
-    QCOMPARE(object->TopMargin(), 10);
+    QCOMPARE(object->PrintKeyName, u"DefaultFormat"_qs);
+    QCOMPARE(object->TopMargin, 10);
     QCOMPARE(s.printObject(), object); // created once
 }
 
@@ -96,13 +97,13 @@ void TestEngineState::jobObjectWinsAndFallsBackWhenDestroyed()
     EngineState &s = engineState();
     auto job = std::make_unique<MyPrint>();
     job->setPrintKeyName(u"月报"_qs);
-    s.setPrintObject(job.get());
-    QCOMPARE(s.printObject(), job.get());
+    s.setPrintObject(&MyPrintPrivate::get(*job));
+    QCOMPARE(s.printObject(), &MyPrintPrivate::get(*job));
 
     job.reset();
-    MyPrint *fallback = s.printObject();
+    PrintProperties *fallback = s.printObject();
     QVERIFY(fallback);
-    QCOMPARE(fallback->PrintKeyName(), u"DefaultFormat"_qs);
+    QCOMPARE(fallback->PrintKeyName, u"DefaultFormat"_qs);
 }
 
 void TestEngineState::defaultObjectClearsLinesLikeAnyNewObject()

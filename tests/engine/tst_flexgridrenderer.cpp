@@ -1,3 +1,4 @@
+#include "api/myprint_p.h"
 #include "support/recordingqueries.h"
 #include "support/singleprinter.h"
 #include "support/testplatform.h"
@@ -112,7 +113,7 @@ void TestFlexGridRenderer::init()
     m_job->setGridType(MyPrint::MnuGridType::ssMsflexGrid);
     m_job->setDatagrid(m_grid.get());
     EngineState &s = engineState();
-    s.setPrintObject(m_job.get());
+    s.setPrintObject(&MyPrintPrivate::get(*m_job));
     s.DrawTarget = m_page.get();
     s.OutputMode = 1;
     s.PageOriginX = 1000;

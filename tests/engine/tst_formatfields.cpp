@@ -1,3 +1,4 @@
+#include "api/myprint_p.h"
 #include "support/testplatform.h"
 #include "testmain.h"
 
@@ -52,7 +53,7 @@ void TestFormatFields::init()
     m_job->setPrintKeyName(kReport);
     m_job->setDatagrid(m_grid.get());
     m_job->setGridType(MyPrint::MnuGridType::ssTesselGrid);
-    engineState().setPrintObject(m_job.get());
+    engineState().setPrintObject(&MyPrintPrivate::get(*m_job));
 }
 
 void TestFormatFields::tableMatchesWhatALoadStores()

@@ -1,15 +1,16 @@
+#include "api/myprint_p.h"
 #include "support/testplatform.h"
 #include "testmain.h"
 
-#include "engine/draw/surface.h"
 #include "engine/layout/loadsettings.h"
 #include "engine/state/enginestate.h"
 #include "engine/state/formatio.h"
-#include "engine/state/memorysettingsstore.h"
 #include "engine/state/messagesink.h"
 #include "engine/state/platformservices.h"
 #include "engine/state/registry.h"
 #include "platform/filesettingsstore.h"
+#include "platform/interfaces/memorysettingsstore.h"
+#include "platform/interfaces/surface.h"
 #include "printer/virtualprintingsystem.h"
 
 #include <quillon/datagrid.h>
@@ -157,7 +158,7 @@ void TestFormatIo::init()
     m_job->setPrintKeyName(kReport);
     m_job->setDatagrid(m_grid.get());
     m_job->setGridType(MyPrint::MnuGridType::ssMsflexGrid);
-    engineState().setPrintObject(m_job.get());
+    engineState().setPrintObject(&MyPrintPrivate::get(*m_job));
 }
 
 void TestFormatIo::cleanup()
@@ -228,7 +229,7 @@ void TestFormatIo::storedFormatWinsOverProperties()
     m_job->setTopMargin(30);
     m_job->setFillBlankLines(false);
     resetEngineState();
-    engineState().setPrintObject(m_job.get());
+    engineState().setPrintObject(&MyPrintPrivate::get(*m_job));
     load();
     QCOMPARE(engineState().Format.Top, 20);
     QCOMPARE(engineState().Format.FillBlankLine, 1);
@@ -350,7 +351,7 @@ void TestFormatIo::refusedPaperFallsBackWithMessage()
     m_sink->clear();
     m_job->setPaperSize(11);
     resetEngineState();
-    engineState().setPrintObject(m_job.get());
+    engineState().setPrintObject(&MyPrintPrivate::get(*m_job));
     m_store->removeValue(kFull, u"PaperSize"_qs);
     LoadFormat();
     QVERIFY(m_sink->messages().isEmpty());
@@ -575,7 +576,7 @@ void TestFormatIo::roundTripThroughFileStore()
     const auto savedFonts = s.FontTable;
 
     resetEngineState();
-    engineState().setPrintObject(m_job.get());
+    engineState().setPrintObject(&MyPrintPrivate::get(*m_job));
     useStore(std::make_unique<FileSettingsStore>(path));
     load();
     QCOMPARE(engineState().Format, saved);

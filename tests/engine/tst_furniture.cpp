@@ -1,3 +1,4 @@
+#include "api/myprint_p.h"
 #include "support/recordingqueries.h"
 #include "support/singleprinter.h"
 #include "support/testplatform.h"
@@ -66,7 +67,7 @@ void TestFurniture::init()
     m_page = std::make_unique<RecordingSurface>();
     m_job = std::make_unique<MyPrint>();
     EngineState &s = engineState();
-    s.setPrintObject(m_job.get());
+    s.setPrintObject(&MyPrintPrivate::get(*m_job));
     s.DrawTarget = m_page.get();
     s.PageOriginX = 1000;
     s.PageOriginY = 2000;

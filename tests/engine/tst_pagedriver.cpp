@@ -1,3 +1,4 @@
+#include "api/myprint_p.h"
 #include "support/singleprinter.h"
 #include "support/testplatform.h"
 #include "testmain.h"
@@ -104,7 +105,7 @@ void TestPageDriver::init()
     m_job->setDatagrid(m_grid.get());
     m_job->setOperator(u"甲"_qs);
     EngineState &s = engineState();
-    s.setPrintObject(m_job.get());
+    s.setPrintObject(&MyPrintPrivate::get(*m_job));
     s.DrawTarget = m_page;
     s.OutputMode = 1;
     for (FontSpec &font : s.FontTable)

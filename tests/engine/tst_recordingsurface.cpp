@@ -1,6 +1,6 @@
 #include "testmain.h"
 
-#include "engine/draw/recordingsurface.h"
+#include "platform/interfaces/recordingsurface.h"
 
 #include <QFile>
 

@@ -1,11 +1,12 @@
+#include "api/myprint_p.h"
 #include "support/testplatform.h"
 #include "testmain.h"
 
 #include "engine/state/enginestate.h"
-#include "engine/state/memorysettingsstore.h"
 #include "engine/state/messagesink.h"
 #include "engine/state/platformservices.h"
 #include "engine/state/registry.h"
+#include "platform/interfaces/memorysettingsstore.h"
 
 #include <quillon/myprint.h>
 
@@ -149,7 +150,7 @@ void TestRegistry::showMessageTitleAndAnswers()
 
     MyPrint job;
     job.setCaption(u"销售报表"_qs);
-    engineState().setPrintObject(&job);
+    engineState().setPrintObject(&MyPrintPrivate::get(job));
     m_sink->scriptAnswer(7);
     QCOMPARE(ShowMessage(u"保存页面格式吗？"_qs, 4 + 32), 7);
     QCOMPARE(m_sink->messages().last().title, u"销售报表"_qs);

@@ -1,12 +1,13 @@
+#include "api/myprint_p.h"
 #include "support/singleprinter.h"
 #include "support/testplatform.h"
 #include "testmain.h"
 
 #include "engine/draw/textprimitives.h"
 #include "engine/state/enginestate.h"
-#include "engine/state/memorysettingsstore.h"
 #include "engine/state/messagesink.h"
 #include "engine/state/platformservices.h"
+#include "platform/interfaces/memorysettingsstore.h"
 
 #include <quillon/myprint.h>
 
@@ -62,7 +63,7 @@ void TestTextPrimitives::init()
     m_job = std::make_unique<MyPrint>();
     setKind(5);
     EngineState &s = engineState();
-    s.setPrintObject(m_job.get());
+    s.setPrintObject(&MyPrintPrivate::get(*m_job));
     s.DrawTarget = m_page.get();
     s.Format.ReduceFont = 0;
     m_font = { u"宋体"_qs, 10 };

@@ -2,6 +2,7 @@
 // accepted, laid out and its first and last sheets drawn on a recording surface. Whatever the
 // bytes, nothing may crash, hang or throw past the reader, the layout or the page driver.
 
+#include "api/myprint_p.h"
 #include "support/singleprinter.h"
 #include "support/testplatform.h"
 
@@ -59,7 +60,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     {
         MyPrint print;
         EngineState &s = engineState();
-        s.setPrintObject(&print);
+        s.setPrintObject(&MyPrintPrivate::get(print));
         if (grid->applyTo(print, &error)) {
             s.OutputMode = 1;
             s.DrawTarget = &printing->printer;

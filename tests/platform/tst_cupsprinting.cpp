@@ -1,15 +1,16 @@
+#include "api/myprint_p.h"
 #include "support/privatecups.h"
 
-#include "engine/draw/surface.h"
 #include "engine/layout/computelayout.h"
 #include "engine/layout/loadsettings.h"
 #include "engine/state/enginestate.h"
 #include "engine/state/formatio.h"
-#include "engine/state/memorysettingsstore.h"
 #include "engine/state/messagesink.h"
 #include "engine/state/platformservices.h"
 #include "engine/state/registry.h"
-#include "platform/qtprintingsystem.h"
+#include "platform/interfaces/memorysettingsstore.h"
+#include "platform/interfaces/surface.h"
+#include "printer/qtprintingsystem.h"
 #include "printer/virtualprintingsystem.h"
 
 #include <quillon/flexgrid.h>
@@ -165,7 +166,7 @@ void TestCupsPrinting::layoutOnTheRealQueue()
     job.setGridType(MyPrint::MnuGridType::ssMsflexGrid);
     job.setPaperSize(9);
     EngineState &s = engineState();
-    s.setPrintObject(&job);
+    s.setPrintObject(&MyPrintPrivate::get(job));
     s.OutputMode = 1;
     s.DrawTarget = printingSystem().currentPrinter();
     LoadFormat();

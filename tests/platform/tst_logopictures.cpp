@@ -1,3 +1,4 @@
+#include "api/myprint_p.h"
 #include "support/singleprinter.h"
 #include "support/testplatform.h"
 #include "testmain.h"
@@ -176,7 +177,7 @@ void TestLogoPictures::init()
     m_page = std::make_unique<RecordingSurface>();
 
     EngineState &s = engineState();
-    s.setPrintObject(m_job.get());
+    s.setPrintObject(&MyPrintPrivate::get(*m_job));
     s.OutputMode = 1;
     s.DrawTarget = &m_system->printer;
     for (FontSpec &f : s.FontTable)

@@ -1,6 +1,6 @@
 #include "testmain.h"
 
-#include "engine/draw/surface.h"
+#include "platform/interfaces/surface.h"
 #include "printer/papercodes.h"
 #include "printer/virtualprintingsystem.h"
 

@@ -3,7 +3,7 @@
 // Typed views of a recording, for assertions that read like the page: the texts printed with
 // their places and fonts, and the lines drawn.
 
-#include "engine/draw/recordingsurface.h"
+#include "platform/interfaces/recordingsurface.h"
 
 #include <QList>
 #include <QStringList>

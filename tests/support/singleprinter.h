@@ -3,7 +3,7 @@
 // A printing system with one recording printer whose sheet and printable area a test sets to
 // the twip.
 
-#include "engine/draw/recordingsurface.h"
+#include "platform/interfaces/recordingsurface.h"
 #include "printer/printingsystem.h"
 
 class SinglePrinterSystem : public quillon::PrintingSystem

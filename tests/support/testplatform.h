@@ -4,9 +4,9 @@
 // recording message sink and the given printing system; a fresh engine state.
 
 #include "engine/state/enginestate.h"
-#include "engine/state/memorysettingsstore.h"
 #include "engine/state/messagesink.h"
 #include "engine/state/platformservices.h"
+#include "platform/interfaces/memorysettingsstore.h"
 #include "printer/printingsystem.h"
 
 struct TestPlatform

@@ -3,12 +3,12 @@
 #include "engine/convert.h"
 #include "engine/state/enginestate.h"
 #include "engine/state/platformservices.h"
+#include "engine/state/printproperties.h"
+#include "platform/interfaces/surface.h"
 #include "printer/printingsystem.h"
-#include "surface.h"
 #include "textprimitives.h"
 
 #include <quillon/error.h>
-#include <quillon/myprint.h>
 
 #include <functional>
 #include <optional>
@@ -70,7 +70,7 @@ enum class Lines { Head, Foot };
 void drawLines(Lines which)
 {
     EngineState &s = engineState();
-    MyPrint &print = *s.printObject();
+    PrintProperties &print = *s.printObject();
     const LineTable &table = which == Lines::Head ? s.HeadLines : s.FootLines;
     const FontSpec &font = s.FontTable[which == Lines::Head ? 2 : 6];
     const double zoom = s.ZoomRate;
@@ -83,8 +83,8 @@ void drawLines(Lines which)
     qint32 prevEnd = 0;
     for (qsizetype i = 1; i <= table.lastRow(); ++i) {
         QString text = table.cell(i, LineTable::Text);
-        if (which == Lines::Head && i == table.lastRow()
-            && print.CallMod() == QStringLiteral("凭证") && s.RowPageCount > 1)
+        if (which == Lines::Head && i == table.lastRow() && print.CallMod == QStringLiteral("凭证")
+            && s.RowPageCount > 1)
             text += QStringLiteral("(%1/%2)").arg(s.CurRowPage).arg(s.RowPageCount);
         const TextSize size = ApplyFont(text, font);
         const double w = size.width;
@@ -110,11 +110,11 @@ void drawLines(Lines which)
                 x = right();
         } else if (code == QLatin1String("-2")) {
             x = centred();
-        } else if (code == QString::number(print.FootCount())) {
+        } else if (code == QString::number(print.FootCount)) {
             x = right();
         } else if (const auto k = toLong(code)) {
             // FootCount evenly spaced columns; with one column or none, the left edge.
-            const int columns = print.FootCount();
+            const int columns = print.FootCount;
             x = columns > 1 ? z((*k - 1) * W / (columns - 1) + X) : z(X);
         }
 
@@ -223,11 +223,11 @@ double printFitted(const FittedTitle &fit)
 }
 
 /// The main title as printed: spread out to MinTitleLen, unless that makes it too wide.
-QString mainTitleText(MyPrint &print, const FontSpec &font, double width)
+QString mainTitleText(PrintProperties &print, const FontSpec &font, double width)
 {
-    const QString spread = spreadOut(print.MainTitle(), print.MinTitleLen());
-    if (spread != print.MainTitle() && ApplyFont(spread, font).width > width)
-        return print.MainTitle();
+    const QString spread = spreadOut(print.MainTitle, print.MinTitleLen);
+    if (spread != print.MainTitle && ApplyFont(spread, font).width > width)
+        return print.MainTitle;
     return spread;
 }
 
@@ -236,13 +236,13 @@ QString mainTitleText(MyPrint &print, const FontSpec &font, double width)
 void DrawTitles()
 {
     EngineState &s = engineState();
-    MyPrint &print = *s.printObject();
+    PrintProperties &print = *s.printObject();
     const double X = s.PageOriginX;
     const double W = s.PageWidthTw;
 
-    const QString main = print.MainTitle();
+    const QString main = print.MainTitle;
     if (!main.isEmpty()) {
-        const QString title = spreadOut(main, print.MinTitleLen());
+        const QString title = spreadOut(main, print.MinTitleLen);
         TextSize size = ApplyFont(title, s.FontTable[0]);
         double w = size.width;
         if (w <= W) {
@@ -267,7 +267,7 @@ void DrawTitles()
         s.PageOriginY += 100;
     }
 
-    const QString sub = print.SubTitle();
+    const QString sub = print.SubTitle;
     if (!sub.isEmpty()) {
         const TextSize size = ApplyFont(sub, s.FontTable[1]);
         if (size.width <= W) {
@@ -282,10 +282,10 @@ void DrawTitles()
 qint32 TitleHeight(int which, double W)
 {
     EngineState &s = engineState();
-    MyPrint &print = *s.printObject();
+    PrintProperties &print = *s.printObject();
     const FontSpec &font = s.FontTable[which];
     const QString text
-        = which == 0 ? spreadOut(print.MainTitle(), print.MinTitleLen()) : print.SubTitle();
+        = which == 0 ? spreadOut(print.MainTitle, print.MinTitleLen) : print.SubTitle;
     if (text.isEmpty() || ApplyFont(text, font).width <= W)
         return 0;
     const QString fitted = which == 0 ? mainTitleText(print, font, W) : text;
@@ -349,7 +349,7 @@ InfoLines layPageInfo(
         before = item;
     };
     if (f.PrintOperator == 1)
-        add(QStringLiteral("操作员:") + s.printObject()->Operator(), 0);
+        add(QStringLiteral("操作员:") + s.printObject()->Operator, 0);
     if (f.PrintPageNo == 1)
         add(pageNumber, 1);
     if (f.PrintDate == 1) {

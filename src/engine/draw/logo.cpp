@@ -5,7 +5,7 @@
 #include "engine/state/registry.h"
 #include "markers_p.h"
 #include "picturefilereader.h"
-#include "surface.h"
+#include "platform/interfaces/surface.h"
 #include "textprimitives.h"
 
 #include <QFileInfo>

@@ -4,10 +4,9 @@
 #include "engine/grids/gridkinds.h"
 #include "engine/state/enginestate.h"
 #include "engine/state/platformservices.h"
+#include "engine/state/printproperties.h"
+#include "platform/interfaces/surface.h"
 #include "printer/printingsystem.h"
-#include "surface.h"
-
-#include <quillon/myprint.h>
 
 namespace quillon {
 
@@ -59,7 +58,7 @@ TextSize zoomed(TextSize size, double zoom)
 
 void printSingleLine(const QString &text, CellBox &cell, TextSize size)
 {
-    const GridKindRules *rules = gridKindRules(int(engineState().printObject()->GridType()));
+    const GridKindRules *rules = gridKindRules(int(engineState().printObject()->GridType));
     const auto [h, v]
         = rules ? rules->placement(text, cell) : std::pair { HPlace::Left, VPlace::Centre };
     qint32 x = cell.Left + kCellMargin;

@@ -1,18 +1,18 @@
 #include "flexgridrenderer.h"
 
 #include "engine/convert.h"
-#include "engine/draw/surface.h"
 #include "engine/draw/textprimitives.h"
 #include "engine/ignoringerrors.h"
 #include "engine/layout/computelayout.h"
 #include "engine/state/enginestate.h"
 #include "engine/state/previewsinks.h"
+#include "engine/state/printproperties.h"
 #include "gridadapters.h"
 #include "gridframe.h"
 #include "gridkinds.h"
+#include "platform/interfaces/surface.h"
 
 #include <quillon/error.h>
-#include <quillon/myprint.h>
 
 namespace quillon {
 
@@ -67,9 +67,9 @@ public:
     FlexGridPage()
         : s(engineState())
         , print(*s.printObject())
-        , kind(GridKind(print.GridType()))
+        , kind(GridKind(print.GridType))
         , zoom(s.ZoomRate)
-        , access(GridAccess::create(int(kind), print.Datagrid(), print.gridrows()))
+        , access(GridAccess::create(int(kind), print.Datagrid, print.gridrows))
     {
         if (kind == GridKind::Flex || kind == GridKind::HFlex)
             flex = static_cast<FlexGridAccess *>(access.get());
@@ -103,7 +103,7 @@ private:
     }
 
     EngineState &s;
-    MyPrint &print;
+    PrintProperties &print;
     const GridKind kind;
     const double zoom;
     std::unique_ptr<GridAccess> access;
@@ -193,7 +193,7 @@ void FlexGridPage::drawCell(
     box.VerAlign = 0;
     box.CellType = header ? 3 : fixedColumn ? 4 : 5;
 
-    const bool mergeAware = flex && (header || print.MergeAll());
+    const bool mergeAware = flex && (header || print.MergeAll);
     bool drawText = true;
     if (!mergeAware) {
         plainBorders(box);

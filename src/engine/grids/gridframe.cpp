@@ -1,9 +1,8 @@
 #include "gridframe.h"
 
-#include "engine/draw/surface.h"
 #include "engine/state/enginestate.h"
-
-#include <quillon/myprint.h>
+#include "engine/state/printproperties.h"
+#include "platform/interfaces/surface.h"
 
 namespace quillon {
 
@@ -24,18 +23,18 @@ void DrawGridFrame(qint32 left, qint32 top, qint32 right, qint32 bottom)
     EngineState &state = engineState();
     Surface &s = *state.DrawTarget;
     const qint32 color = state.LineColor;
-    switch (state.printObject()->BorderStyle()) {
-    case MyPrint::enuBdSy::sssinglebox:
+    switch (FrameStyle(state.printObject()->BorderStyle)) {
+    case FrameStyle::SingleBox:
         s.setDrawWidth(2);
         box(s, left, top, right, bottom, color);
         break;
-    case MyPrint::enuBdSy::ssdoublebox:
+    case FrameStyle::DoubleBox:
         s.setDrawWidth(1);
         box(s, left, top, right, bottom, color);
         // The outer box keeps its distance whatever the zoom.
         box(s, left - 30, top - 15, right + 30, bottom + 15, color);
         break;
-    case MyPrint::enuBdSy::sstbside:
+    case FrameStyle::TopBottom:
         s.setDrawWidth(2);
         s.Line(right, top, right, bottom, 0xFFFFFF);
         s.Line(left, top, right, top, color);

@@ -4,9 +4,9 @@
 #include "gridadapters.h"
 
 #include "engine/state/enginestate.h"
+#include "engine/state/printproperties.h"
 
 #include <quillon/error.h>
-#include <quillon/myprint.h>
 
 namespace quillon {
 
@@ -190,12 +190,12 @@ public:
         static constexpr VPlace vs[] = { VPlace::Top, VPlace::Centre, VPlace::Bottom };
         return { hs[code / 3], vs[code % 3] };
     }
-    void prepare(EngineState &s, MyPrint &print) const override
+    void prepare(EngineState &s, PrintProperties &print) const override
     {
         if (m_kind != GridKind::HFlex)
             return;
         // The hierarchical flex grid answers -1 for default widths: make them real widths.
-        const auto access = GridAccess::create(6, print.Datagrid(), print.gridrows());
+        const auto access = GridAccess::create(6, print.Datagrid, print.gridrows);
         AbstractHFlexGrid *grid = static_cast<HFlexGridAccess &>(*access).grid();
         for (qint32 r = 0; r < s.GridRows; ++r) {
             if (!grid->MergeRow(r)) {

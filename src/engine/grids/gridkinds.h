@@ -11,7 +11,7 @@
 namespace quillon {
 
 class GridAccess;
-class MyPrint;
+class PrintProperties;
 struct EngineState;
 
 /// The grid kinds a print object names with GridType.
@@ -67,7 +67,7 @@ public:
     {
     }
     /// Prepares the host grid once the printed columns are known.
-    virtual void prepare(EngineState &, MyPrint &) const { }
+    virtual void prepare(EngineState &, PrintProperties &) const { }
 };
 
 /// The rules of a grid kind; nothing for a number that names no kind.

@@ -3,17 +3,17 @@
 #include "engine/convert.h"
 #include "engine/draw/furniture.h"
 #include "engine/draw/picturefilereader.h"
-#include "engine/draw/surface.h"
 #include "engine/grids/gridadapters.h"
 #include "engine/grids/gridkinds.h"
 #include "engine/ignoringerrors.h"
 #include "engine/state/enginestate.h"
 #include "engine/state/platformservices.h"
+#include "engine/state/printproperties.h"
 #include "engine/state/registry.h"
+#include "platform/interfaces/surface.h"
 #include "printer/printingsystem.h"
 
 #include <quillon/error.h>
-#include <quillon/myprint.h>
 
 #include <QFileInfo>
 #include <QLoggingCategory>
@@ -99,14 +99,14 @@ struct LayoutContext
         , print(*const_cast<EngineState &>(state).printObject())
         , printer(printingSystem().currentPrinter())
         , measure(state.DrawTarget ? state.DrawTarget : printer)
-        , rules(gridKindRules(int(print.GridType())))
+        , rules(gridKindRules(int(print.GridType)))
     {
         if (!measure)
             throw Error(ErrorNumber::PrinterError,
                 QStringLiteral("Printer error: there is no printer and no page to "
                                "lay the report out on"));
         if (rules)
-            grid = GridAccess::create(int(rules->kind()), print.Datagrid(), print.gridrows());
+            grid = GridAccess::create(int(rules->kind()), print.Datagrid, print.gridrows);
     }
 
     PrinterSurface &needPrinter() const
@@ -124,7 +124,7 @@ struct LayoutContext
 
     const EngineState &s;
     const PageFormat &f;
-    MyPrint &print;
+    PrintProperties &print;
     PrinterSurface *printer;
     Surface *measure;
     const GridKindRules *rules; ///< nothing for a GridType that names no kind
@@ -267,9 +267,9 @@ qint32 heightForBodyRows(const LayoutContext &c, LayoutResult &r)
             const double line = c.lineHeight(which);
             return s.DrawTarget ? std::max<double>(line, TitleHeight(which, r.PageWidthTw)) : line;
         };
-        if (!c.print.MainTitle().isEmpty())
+        if (!c.print.MainTitle.isEmpty())
             height -= titleHeight(0) + 100;
-        if (!c.print.SubTitle().isEmpty())
+        if (!c.print.SubTitle.isEmpty())
             height -= titleHeight(1) + 100;
     });
     r.LogoHeightTw = 0;

@@ -3,18 +3,18 @@
 #include "engine/convert.h"
 #include "engine/draw/furniture.h"
 #include "engine/draw/logo.h"
-#include "engine/draw/surface.h"
 #include "engine/draw/textprimitives.h"
 #include "engine/grids/flexgridrenderer.h"
 #include "engine/grids/gridkinds.h"
 #include "engine/state/enginestate.h"
 #include "engine/state/platformservices.h"
 #include "engine/state/previewsinks.h"
+#include "engine/state/printproperties.h"
 #include "engine/state/registry.h"
+#include "platform/interfaces/surface.h"
 #include "printer/printingsystem.h"
 
 #include <quillon/error.h>
-#include <quillon/myprint.h>
 
 #include <QCoreApplication>
 #include <QCursor>
@@ -84,12 +84,12 @@ void drawPrintableAreaMarks(const EngineState &s)
 /// page whose origin is (x0, y0).
 void drawLogicalPage(EngineState &s, qint32 x0, qint32 y0)
 {
-    MyPrint &print = *s.printObject();
+    PrintProperties &print = *s.printObject();
     DrawTitles();
     DrawLogoPicture(s.Format.LogPic);
     DrawHeadLines();
     setProgress(s, 10);
-    renderGrid(int(print.GridType()));
+    renderGrid(int(print.GridType));
     DrawFootLines();
     DrawPageInfoLine();
     DrawLogoText(x0, y0);
@@ -137,7 +137,7 @@ QString zoomPercent(double zoom)
 
 void drawSheet(EngineState &s)
 {
-    MyPrint &print = *s.printObject();
+    PrintProperties &print = *s.printObject();
     PrinterSurface *printer = printingSystem().currentPrinter();
     if (!printer || printer->ColorMode() < 1) {
         s.LineColor = 0;
@@ -199,7 +199,7 @@ void drawSheet(EngineState &s)
             }
         }
         if (s.PageOriginY >= s.UsableHeightTw / 2.0 + 2.0 * s.TopMarginTw)
-            print.setMuitGrid(false);
+            print.MuitGrid = false;
         s.PageOriginX = s.LeftMarginTw;
         s.PageOriginY = rowTop(s, r);
         if (s.LastPageDone) {

@@ -3,16 +3,16 @@
 #include "computelayout.h"
 #include "pagedriver.h"
 
-#include "engine/draw/surface.h"
 #include "engine/layout/loadsettings.h"
 #include "engine/state/enginestate.h"
 #include "engine/state/formatio.h"
 #include "engine/state/messagesink.h"
 #include "engine/state/platformservices.h"
+#include "engine/state/printproperties.h"
+#include "platform/interfaces/surface.h"
 #include "printer/printingsystem.h"
 
 #include <quillon/error.h>
-#include <quillon/myprint.h>
 
 namespace quillon {
 
@@ -44,12 +44,15 @@ EngineSnapshot::~EngineSnapshot()
     s.SheetNav = m_sheetNav;
 }
 
-SheetJob::SheetJob(MyPrint &print)
+SheetJob::SheetJob(PrintProperties &print)
     : m_print(print)
 {
 }
 
-SheetJob::~SheetJob() = default;
+SheetJob::~SheetJob()
+{
+    engineState().JobAnswers.reset();
+}
 
 bool SheetJob::fail(const QString &message)
 {
@@ -63,13 +66,14 @@ bool SheetJob::prepare(int outputMode, Surface *measuring)
     m_sheets = 0;
     messageSink().beginJob();
     EngineState &s = engineState();
+    s.JobAnswers.emplace();
     PrintingSystem &printing = printingSystem();
     if (!printing.hasPrinter() || !printing.currentPrinter())
         return fail(QStringLiteral("请先安装打印机。"));
     s.setPrintObject(&m_print);
-    if (int(m_print.GridType()) == 0)
+    if (int(m_print.GridType) == 0)
         return fail(QStringLiteral("网格类型(gridtype)不能为空。"));
-    if (!m_print.Datagrid())
+    if (!m_print.Datagrid)
         return fail(QStringLiteral("网格数据（.datagrid）没有指定。"));
     s.OutputMode = qint16(outputMode);
     s.PreviewUiActive = false;

@@ -6,7 +6,7 @@
 
 namespace quillon {
 
-class MyPrint;
+class PrintProperties;
 class Surface;
 
 /// Puts back, on every way out, the engine fields a job changes: the drawing target, zoom,
@@ -37,7 +37,7 @@ private:
 class SheetJob
 {
 public:
-    explicit SheetJob(MyPrint &print);
+    explicit SheetJob(PrintProperties &print);
     ~SheetJob();
     SheetJob(const SheetJob &) = delete;
     SheetJob &operator=(const SheetJob &) = delete;
@@ -59,7 +59,7 @@ private:
     bool fail(const QString &message);
 
     EngineSnapshot m_snapshot;
-    MyPrint &m_print;
+    PrintProperties &m_print;
     QString m_error;
     int m_sheets = 0;
 };

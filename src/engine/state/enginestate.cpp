@@ -2,7 +2,7 @@
 
 #include "engine/ignoringerrors.h"
 
-#include <quillon/myprint.h>
+#include "printproperties.h"
 
 namespace quillon {
 
@@ -17,21 +17,37 @@ std::unique_ptr<EngineState> &stateSlot()
 } // namespace
 
 EngineState::EngineState() = default;
-EngineState::~EngineState() = default;
-
-MyPrint *EngineState::printObject()
+EngineState::~EngineState()
 {
-    if (m_printObject.isNull()) {
-        if (!m_defaultPrintObject)
-            m_defaultPrintObject = std::make_unique<MyPrint>();
-        m_printObject = m_defaultPrintObject.get();
-    }
-    return m_printObject.data();
+    m_printObject = nullptr;
+    m_defaultPrintObject.reset();
 }
 
-void EngineState::setPrintObject(MyPrint *object)
+PrintProperties *EngineState::printObject()
+{
+    if (!m_printObject) {
+        if (!m_defaultPrintObject) {
+            m_defaultPrintObject = std::make_unique<PrintProperties>();
+            HeadLines.reset();
+            FootLines.reset();
+            HeadLines1.reset();
+            FootLines1.reset();
+        }
+        m_printObject = m_defaultPrintObject.get();
+    }
+    return m_printObject;
+}
+
+void EngineState::setPrintObject(PrintProperties *object)
 {
     m_printObject = object;
+}
+
+void forgetPrintObject(const PrintProperties *object)
+{
+    EngineState *state = stateSlot().get();
+    if (state && state->m_printObject == object)
+        state->m_printObject = nullptr;
 }
 
 EngineState &engineState()

@@ -5,16 +5,18 @@
 #include "linetable.h"
 #include "pageformat.h"
 
+#include <QHash>
 #include <QImage>
 #include <QPointer>
 
 #include <array>
 #include <memory>
+#include <optional>
 #include <vector>
 
 namespace quillon {
 
-class MyPrint;
+class PrintProperties;
 class Surface;
 class PreviewProgressSink;
 class PreviewStatusSink;
@@ -78,17 +80,25 @@ struct EngineState : LayoutResult
     qint16 FormatDirty = 0;
     qint16 PageSetupTab = 0;
     QString FormatKey;
+    /// While a job runs: the answer each message got. A job lays out more than once, and a
+    /// message its layout gives is shown (or asked) once, its answer kept for the repeats.
+    std::optional<QHash<QString, int>> JobAnswers;
 
-    /// The print object whose job runs. A job sets it; without one, the first access creates
-    /// an object with default properties (which, like any new print object, clears the lines).
-    MyPrint *printObject();
-    void setPrintObject(MyPrint *object);
-    bool hasPrintObject() const { return !m_printObject.isNull(); }
+    /// The properties of the print object whose job runs. A job sets them; without them, the
+    /// first access creates default properties and, like any new print object, clears the
+    /// lines.
+    PrintProperties *printObject();
+    void setPrintObject(PrintProperties *object);
+    bool hasPrintObject() const { return m_printObject != nullptr; }
 
 private:
-    QPointer<MyPrint> m_printObject;
-    std::unique_ptr<MyPrint> m_defaultPrintObject;
+    friend void forgetPrintObject(const PrintProperties *object);
+    PrintProperties *m_printObject = nullptr;
+    std::unique_ptr<PrintProperties> m_defaultPrintObject;
 };
+
+/// Called as print properties go away: the state stops pointing at them.
+void forgetPrintObject(const PrintProperties *object);
 
 /// The process's engine state.
 EngineState &engineState();

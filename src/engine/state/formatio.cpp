@@ -1,19 +1,19 @@
 #include "formatio.h"
 
 #include "engine/convert.h"
-#include "engine/draw/surface.h"
 #include "engine/grids/gridadapters.h"
 #include "engine/grids/gridkinds.h"
 #include "engine/ignoringerrors.h"
+#include "engine/state/printproperties.h"
 #include "enginestate.h"
+#include "platform/interfaces/settingsstore.h"
+#include "platform/interfaces/surface.h"
 #include "platformservices.h"
 #include "printer/printingsystem.h"
 #include "registry.h"
-#include "settingsstore.h"
 
 #include <quillon/error.h>
 #include <quillon/formatfields.h>
-#include <quillon/myprint.h>
 
 #include <QStringList>
 
@@ -102,17 +102,17 @@ void commitBatch(SettingsBatch &batch, const QString &keyPath)
             QStringLiteral("RegSetValueEx Err"));
 }
 
-void readGridFacts(EngineState &s, MyPrint &print, FormatReader &reader)
+void readGridFacts(EngineState &s, PrintProperties &print, FormatReader &reader)
 {
     s.GridRows = 0;
     s.GridCols = 0;
     s.FixedRowsTop = 0;
     s.FixedRowsBottom = 0;
     s.FixedCols = 0;
-    const GridKindRules *rules = gridKindRules(int(print.GridType()));
+    const GridKindRules *rules = gridKindRules(int(print.GridType));
     if (!rules)
         return;
-    const auto grid = GridAccess::create(int(rules->kind()), print.Datagrid(), print.gridrows());
+    const auto grid = GridAccess::create(int(rules->kind()), print.Datagrid, print.gridrows);
     s.GridRows = grid->rowCount();
     s.GridCols = grid->colCount();
     s.FixedRowsTop = grid->fixedRowsTop();
@@ -123,12 +123,12 @@ void readGridFacts(EngineState &s, MyPrint &print, FormatReader &reader)
     });
 }
 
-void clampPrintedColumns(EngineState &s, MyPrint &print)
+void clampPrintedColumns(EngineState &s, PrintProperties &print)
 {
-    const GridKindRules *rules = gridKindRules(int(print.GridType()));
+    const GridKindRules *rules = gridKindRules(int(print.GridType));
     if (rules && !rules->columnsFromOne()) {
-        s.ColStart = print.PrintColStart();
-        s.ColEnd = print.PrintColEnd();
+        s.ColStart = print.PrintColStart;
+        s.ColEnd = print.PrintColEnd;
         if (qint64(s.ColStart) + 1 > s.GridCols || s.ColStart < 0)
             s.ColStart = 0;
         if (qint64(s.ColEnd) + 1 > s.GridCols || s.ColEnd < 0)
@@ -149,11 +149,11 @@ qint16 wholeMillimetres(double twips)
 void LoadFormat()
 {
     EngineState &s = engineState();
-    MyPrint &print = *s.printObject();
+    PrintProperties &print = *s.printObject();
     SettingsStore &store = settingsStore();
     SettingsBatch batch(store);
 
-    s.FormatKey = kFormatKeyBase + print.PrintKeyName();
+    s.FormatKey = kFormatKeyBase + print.PrintKeyName;
     FormatReader reader(s.FormatKey);
     readGridFacts(s, print, reader);
 
@@ -161,7 +161,7 @@ void LoadFormat()
     PrinterSurface *printer = printing.currentPrinter();
     s.Format.PrinterName
         = reader.text(QStringLiteral("PrinterName"), printer ? printer->DeviceName() : QString());
-    s.Format.PaperSize = reader.integer(QStringLiteral("PaperSize"), print.PaperSize());
+    s.Format.PaperSize = reader.integer(QStringLiteral("PaperSize"), print.PaperSize);
 
     const QString wanted = s.Format.PrinterName.trimmed();
     bool found = false;
@@ -210,19 +210,19 @@ void LoadFormat()
     step([&] {
         if (!printer)
             return;
-        if (print.PageHeight() < 1)
-            print.setPageHeight(qint16(wholeMillimetres(printer->ScaleHeight()) - print.TopMargin()
-                - print.BottomMargin()));
-        if (print.PageWidth() < 1)
-            print.setPageWidth(qint16(wholeMillimetres(printer->ScaleWidth()) - print.LeftMargin()
-                - print.RightMargin()));
+        if (print.PageHeight < 1)
+            print.PageHeight = qint16(
+                wholeMillimetres(printer->ScaleHeight()) - print.TopMargin - print.BottomMargin);
+        if (print.PageWidth < 1)
+            print.PageWidth = qint16(
+                wholeMillimetres(printer->ScaleWidth()) - print.LeftMargin - print.RightMargin);
     });
     step([&] { clampPrintedColumns(s, print); });
     step([&] {
-        if (const GridKindRules *rules = gridKindRules(int(print.GridType())))
+        if (const GridKindRules *rules = gridKindRules(int(print.GridType)))
             rules->prepare(s, print);
     });
-    s.FixRowsHeightTw = std::max(0, roundHalfEven(print.FixRowsHeight() * kTwipsPerMm));
+    s.FixRowsHeightTw = std::max(0, roundHalfEven(print.FixRowsHeight * kTwipsPerMm));
 
     reader.report();
     commitBatch(batch, s.FormatKey);
@@ -255,29 +255,29 @@ void LoadFonts()
 void LoadValues()
 {
     EngineState &s = engineState();
-    MyPrint &print = *s.printObject();
+    PrintProperties &print = *s.printObject();
     FormatReader common(kCommonKey);
-    s.ZoomRate = common.single(QStringLiteral("ZoomRate"), float(print.ZoomRatio()), 0.0f, 20.0f);
+    s.ZoomRate = common.single(QStringLiteral("ZoomRate"), float(print.ZoomRatio), 0.0f, 20.0f);
     common.report();
 
     PageFormat &f = s.Format;
     FormatReader r(s.FormatKey);
-    f.PaperOriention = r.integer(QStringLiteral("PaperOriention"), qint16(print.PaperOrient()));
+    f.PaperOriention = r.integer(QStringLiteral("PaperOriention"), qint16(print.PaperOrient));
     f.FullPage = r.integer(QStringLiteral("FullPage"), 1);
-    f.PageWidth = r.integer(QStringLiteral("PageWidth"), print.PageWidth());
-    f.PageHeight = r.integer(QStringLiteral("PageHeight"), print.PageHeight());
+    f.PageWidth = r.integer(QStringLiteral("PageWidth"), print.PageWidth);
+    f.PageHeight = r.integer(QStringLiteral("PageHeight"), print.PageHeight);
     f.AutoArrange = r.integer(QStringLiteral("AutoArrange"), 0);
     f.HoriCutPage = r.integer(QStringLiteral("HoriCutPage"), 0);
     f.MultFixCol = r.integer(QStringLiteral("MultFixCol"), 0);
-    f.Left = r.integer(QStringLiteral("Left"), print.LeftMargin());
-    f.Right = r.integer(QStringLiteral("Right"), print.RightMargin());
-    f.Top = r.integer(QStringLiteral("Top"), print.TopMargin());
-    f.Bottom = r.integer(QStringLiteral("Bottom"), print.BottomMargin());
-    f.LineCount = r.integer(QStringLiteral("LineCount"), print.LineCount());
-    f.LineHeight = r.integer(QStringLiteral("LineHeight"), print.LineHeight());
-    f.FillBlankLine = r.integer(QStringLiteral("FillBlankLine"), print.FillBlankLines() ? 1 : 0);
-    f.HCenter = r.integer(QStringLiteral("HCenter"), print.PageHCenter() ? 1 : 0);
-    f.VCenter = r.integer(QStringLiteral("VCenter"), print.PageVcenter() ? 1 : 0);
+    f.Left = r.integer(QStringLiteral("Left"), print.LeftMargin);
+    f.Right = r.integer(QStringLiteral("Right"), print.RightMargin);
+    f.Top = r.integer(QStringLiteral("Top"), print.TopMargin);
+    f.Bottom = r.integer(QStringLiteral("Bottom"), print.BottomMargin);
+    f.LineCount = r.integer(QStringLiteral("LineCount"), print.LineCount);
+    f.LineHeight = r.integer(QStringLiteral("LineHeight"), print.LineHeight);
+    f.FillBlankLine = r.integer(QStringLiteral("FillBlankLine"), print.FillBlankLines ? 1 : 0);
+    f.HCenter = r.integer(QStringLiteral("HCenter"), print.PageHCenter ? 1 : 0);
+    f.VCenter = r.integer(QStringLiteral("VCenter"), print.PageVcenter ? 1 : 0);
     f.ColorPrint = r.integer(QStringLiteral("ColorPrint"), 1);
     f.Cutline = r.integer(QStringLiteral("Cutline"), 0);
     f.Cyline = r.integer(QStringLiteral("Cyline"), 1);
@@ -340,7 +340,7 @@ void SaveFormat()
         put("LogText", f.LogText);
     num("LogTextLoc", f.LogTextLoc);
     num("GridColor", f.GridColor);
-    if (int(s.printObject()->GridType()) == 2) {
+    if (int(s.printObject()->GridType) == 2) {
         num("JeLineColor", f.JeLineColor);
         num("DotLineColor", f.DotLineColor);
     }

@@ -1,9 +1,8 @@
 #include "messagesink.h"
 
+#include "engine/state/printproperties.h"
 #include "enginestate.h"
 #include "registry.h"
-
-#include <quillon/myprint.h>
 
 #include <QCoreApplication>
 #include <QRegularExpression>
@@ -11,21 +10,6 @@
 #include <cstdio>
 
 namespace quillon {
-
-int MessageSink::defaultButton(int buttons)
-{
-    static const QList<QList<int>> results = {
-        { 1 },
-        { 1, 2 },
-        { 3, 4, 5 },
-        { 6, 7, 2 },
-        { 6, 7 },
-        { 4, 2 },
-    };
-    const QList<int> &set = results.value(buttons & 0xF, results.first());
-    const int which = (buttons & 0x300) >> 8; // 0x100: second button, 0x200: third
-    return set.value(which, set.first());
-}
 
 QString ConsoleMessageSink::line(const QString &prompt) const
 {
@@ -45,7 +29,7 @@ QString ConsoleMessageSink::line(const QString &prompt) const
     if (program.isEmpty())
         program = QStringLiteral("quillon");
     EngineState &state = engineState();
-    const QString report = state.hasPrintObject() ? state.printObject()->PrintKeyName() : QString();
+    const QString report = state.hasPrintObject() ? state.printObject()->PrintKeyName : QString();
     return report.isEmpty() ? QStringLiteral("%1: %2").arg(program, text)
                             : QStringLiteral("%1: 报表“%2”: %3").arg(program, report, text);
 }
@@ -61,12 +45,6 @@ int ConsoleMessageSink::show(const QString &prompt, int buttons, const QString &
         std::fflush(stderr);
     }
     return defaultButton(buttons);
-}
-
-int RecordingMessageSink::show(const QString &prompt, int buttons, const QString &title)
-{
-    m_messages.append({ prompt, buttons, title });
-    return m_answers.isEmpty() ? defaultButton(buttons) : m_answers.takeFirst();
 }
 
 } // namespace quillon

@@ -1,7 +1,7 @@
 #include "platformservices.h"
 
-#include "memorysettingsstore.h"
 #include "messagesink.h"
+#include "platform/interfaces/memorysettingsstore.h"
 #include "printer/printingsystem.h"
 
 namespace quillon {

@@ -1,11 +1,10 @@
 #include "registry.h"
 
+#include "engine/state/printproperties.h"
 #include "enginestate.h"
 #include "messagesink.h"
+#include "platform/interfaces/settingsstore.h"
 #include "platformservices.h"
-#include "settingsstore.h"
-
-#include <quillon/myprint.h>
 
 namespace quillon {
 
@@ -54,8 +53,18 @@ void WriteSetting(RootKey root, const QString &keyPath, const QString &name, con
 
 int ShowMessage(const QString &prompt, int buttons, const std::optional<QString> &title)
 {
-    const QString shownTitle = title ? *title : engineState().printObject()->Caption();
-    return messageSink().show(prompt, buttons | kSetForeground, shownTitle);
+    EngineState &s = engineState();
+    const QString shownTitle = title ? *title : s.printObject()->Caption;
+    const QString key
+        = QString::number(buttons) + QLatin1Char('\n') + shownTitle + QLatin1Char('\n') + prompt;
+    if (s.JobAnswers) {
+        if (const auto answer = s.JobAnswers->constFind(key); answer != s.JobAnswers->cend())
+            return *answer;
+    }
+    const int answer = messageSink().show(prompt, buttons | kSetForeground, shownTitle);
+    if (s.JobAnswers)
+        s.JobAnswers->insert(key, answer);
+    return answer;
 }
 
 } // namespace quillon

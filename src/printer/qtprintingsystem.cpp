@@ -1,7 +1,7 @@
 #include "qtprintingsystem.h"
 
-#include "engine/draw/surface.h"
-#include "paintersurface.h"
+#include "platform/interfaces/surface.h"
+#include "platform/paintersurface.h"
 #include "printer/papercodes.h"
 
 #include <QPageLayout>
