@@ -1,0 +1,63 @@
+#pragma once
+
+#include <QString>
+
+#include <functional>
+
+namespace quillon {
+
+class SheetJob;
+
+/// The pages chosen for printing and how: what the print dialog's choices become.
+struct PrintRequest
+{
+    qint32 firstRowPage = 1;
+    qint32 lastRowPage = 1;
+    qint32 firstColPage = 1;
+    qint32 lastColPage = 1; ///< 0: no limit
+    int copies = 1;
+    QString parity = QStringLiteral("所有页"); ///< "所有页", "奇数页" or "偶数页"
+    int kind = 1; ///< 1 all pages, 2 the current page, 3 a typed range
+};
+
+/// The progress window as the print loop sees it (its labels and its cancel button).
+class PrintLoopView
+{
+public:
+    virtual ~PrintLoopView() = default;
+    /// lblCps: the copy being printed and the number of copies, "c/n".
+    virtual void setCopies(const QString &text) = 0;
+    /// lblpgno: the position reached.
+    virtual void setPosition(const QString &text) = 0;
+    /// lblpgcnt: the number of row bands in the range.
+    virtual void setPageCount(const QString &text) = 0;
+    /// lblprompt: the state line ("完成" or "取消" at the end).
+    virtual void setPrompt(const QString &text) = 0;
+    /// Lets pending input through; true once the user has confirmed a cancel.
+    virtual bool cancelled() = 0;
+};
+
+/// The print loop of the progress window: draws each selected sheet of the request on the
+/// current printer, one printer page per sheet, and ends the document, or discards it when
+/// the user cancels (nothing reaches the printer then). False when cancelled.
+bool RunPrintLoop(const PrintRequest &request, PrintLoopView &view, SheetJob &job);
+
+/// The window that shows a print's progress: shown modally, it runs RunPrintLoop when it is
+/// activated and closes itself at the end. Without a display, progress goes to the console.
+class PrintProgressWindow
+{
+public:
+    virtual ~PrintProgressWindow() = default;
+    /// `position` and `count` are lblpgno's and lblpgcnt's first texts; `smallPosition` asks
+    /// for lblpgno in 9 points (several column bands). Returns RunPrintLoop's result.
+    virtual bool run(const PrintRequest &request, SheetJob &job, const QString &position,
+        const QString &count, bool smallPosition)
+        = 0;
+};
+
+/// Prints a range: switches the engine to the printer at zoom 1, lays out for it, runs the
+/// progress window, and puts the engine back as it was (zoom, surface, output mode, page
+/// position) with the layout of that surface. False when cancelled or the layout failed.
+bool PrintRange(const PrintRequest &request, SheetJob &job, PrintProgressWindow &window);
+
+} // namespace quillon
