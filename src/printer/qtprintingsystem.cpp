@@ -88,6 +88,10 @@ public:
     int ColorPlanes() const override { return 1; }
     void setDocumentName(const QString &name) override { printer.setDocName(name); }
     void NewPage() override { newPage(); }
+    bool failed() const override
+    {
+        return hasFailed() || printer.printerState() == QPrinter::Error;
+    }
     void EndDoc() override { end(); }
     void KillDoc() override
     {

@@ -87,6 +87,7 @@ public:
     void NewPage() override;
     void EndDoc() override;
     void KillDoc() override;
+    bool failed() const override { return hasFailed(); }
 
 protected:
     QPaintDevice *deviceForPainting() override;

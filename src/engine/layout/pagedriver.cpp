@@ -96,25 +96,6 @@ void drawLogicalPage(EngineState &s, qint32 x0, qint32 y0)
     setProgress(s, 100);
 }
 
-qint32 cellLeft(const EngineState &s, int c)
-{
-    if (s.Format.HCenter != 1)
-        return s.LeftMarginTw
-            + c * (s.PageWidthTw + s.LeftMarginTw + s.RightMarginTw - 2 * s.OffsetX);
-    return roundHalfEven(
-        (c + 0.5) * s.UsableWidthTw / s.PagesAcross - s.PageWidthTw / 2.0 + s.OffsetX);
-}
-
-/// The top of the logical pages of row r (from 0) of the sheet.
-qint32 rowTop(const EngineState &s, int r)
-{
-    if (s.Format.VCenter != 1)
-        return s.TopMarginTw
-            + r * (s.PageHeightTw + s.TopMarginTw + s.BottomMarginTw - 2 * s.OffsetY);
-    return roundHalfEven(
-        (r + 0.5) * s.UsableHeightTw / s.PagesDown - s.PageHeightTw / 2.0 + s.OffsetY);
-}
-
 QString paperName(const EngineState &s)
 {
     PrintingSystem &printing = printingSystem();
@@ -214,6 +195,25 @@ void drawSheet(EngineState &s)
 
 } // namespace
 
+qint32 cellLeft(const EngineState &s, int c)
+{
+    if (s.Format.HCenter != 1)
+        return s.LeftMarginTw
+            + c * (s.PageWidthTw + s.LeftMarginTw + s.RightMarginTw - 2 * s.OffsetX);
+    return roundHalfEven(
+        (c + 0.5) * s.UsableWidthTw / s.PagesAcross - s.PageWidthTw / 2.0 + s.OffsetX);
+}
+
+/// The top of the logical pages of row r (from 0) of the sheet.
+qint32 rowTop(const EngineState &s, int r)
+{
+    if (s.Format.VCenter != 1)
+        return s.TopMarginTw
+            + r * (s.PageHeightTw + s.TopMarginTw + s.BottomMarginTw - 2 * s.OffsetY);
+    return roundHalfEven(
+        (r + 0.5) * s.UsableHeightTw / s.PagesDown - s.PageHeightTw / 2.0 + s.OffsetY);
+}
+
 LogicalPage firstPageOfSheet(int sheet)
 {
     const EngineState &s = engineState();
@@ -259,6 +259,44 @@ bool RenderSheet()
     s.SheetNav[0] = rowPage == 1 && colPage == 1;
     if (s.OutputMode == 2 && s.PreviewProgressBar)
         s.PreviewProgressBar->setVisible(false);
+    return true;
+}
+
+bool PrintMuitGrid()
+{
+    EngineState &s = engineState();
+    if (!printingSystem().hasPrinter()) {
+        ShowMessage(QStringLiteral("请先安装打印机。"), 48);
+        return false;
+    }
+    if (!RenderSheet())
+        return false;
+    PrintProperties &print = *s.printObject();
+    if (!print.MuitGrid)
+        return true;
+
+    const QPointer<QObject> grid = print.Datagrid;
+    const QString title = print.MainTitle;
+    s.SavedHeadLines = s.HeadLines;
+    s.SavedFootLines = s.FootLines;
+    const auto restore = qScopeGuard([&] {
+        print.Datagrid = grid;
+        print.MainTitle = title;
+        s.HeadLines = s.SavedHeadLines;
+        s.FootLines = s.SavedFootLines;
+    });
+    print.Datagrid = print.DatagridSecond;
+    s.HeadLines = s.HeadLines1;
+    s.FootLines = s.FootLines1;
+    print.MainTitle = print.MainTitle1;
+    s.PageOriginX = s.LeftMarginTw;
+    s.PageOriginY = roundHalfEven(s.UsableHeightTw / 2.0 + 2.0 * s.TopMarginTw);
+    try {
+        drawLogicalPage(s, s.PageOriginX, s.PageOriginY);
+    } catch (const Error &e) {
+        ShowMessage(QStringLiteral("[%1]%2").arg(e.number()).arg(e.description()), 48);
+        return false;
+    }
     return true;
 }
 

@@ -1,6 +1,10 @@
 #pragma once
 
+#include <QtGlobal>
+
 namespace quillon {
+
+class EngineState;
 
 /// Draws the sheet that starts at the current logical page (CurRowPage, CurColPage): its
 /// PagesDown × PagesAcross logical pages in column-band-first order, each with its cut marks,
@@ -9,9 +13,20 @@ namespace quillon {
 /// is shown as "[number]description"; the result then is false.
 bool RenderSheet();
 
+/// Draws the sheet (RenderSheet) and, while the print object's MuitGrid holds, its second
+/// grid in the lower half: DatagridSecond with HeadLines1, FootLines1 and MainTitle1, laid out
+/// like the first. The first grid's data, lines and title are put back on every way out. False
+/// when there is no printer (after its message) or the sheet failed.
+bool PrintMuitGrid();
+
 /// Draws one logical page of a continuous job at the current page origin. Errors reach the
 /// caller.
 void RenderContPage();
+
+/// Where the logical pages of a sheet go: the left edge of the cell after column c and the
+/// top of row r (both from 0), centred in their share of the page when the format says so.
+qint32 cellLeft(const EngineState &s, int c);
+qint32 rowTop(const EngineState &s, int r);
 
 /// The logical page (row band, column band) that sheet `sheet` (from 1) starts with.
 struct LogicalPage

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QMetaType>
 #include <QString>
 
 #include <functional>
@@ -61,3 +62,5 @@ public:
 bool PrintRange(const PrintRequest &request, SheetJob &job, PrintProgressWindow &window);
 
 } // namespace quillon
+
+Q_DECLARE_METATYPE(quillon::PrintRequest)

@@ -14,6 +14,8 @@
 
 #include <quillon/error.h>
 
+#include <algorithm>
+
 namespace quillon {
 
 EngineSnapshot::EngineSnapshot()
@@ -54,13 +56,14 @@ SheetJob::~SheetJob()
     engineState().JobAnswers.reset();
 }
 
-bool SheetJob::fail(const QString &message)
+bool SheetJob::fail(const QString &message, int icon)
 {
     m_error = message;
+    m_errorIcon = icon;
     return false;
 }
 
-bool SheetJob::prepare(int outputMode, Surface *measuring)
+bool SheetJob::prepare(int outputMode, Surface *measuring, Checks checks, bool throwLoad)
 {
     m_error.clear();
     m_sheets = 0;
@@ -69,12 +72,26 @@ bool SheetJob::prepare(int outputMode, Surface *measuring)
     s.JobAnswers.emplace();
     PrintingSystem &printing = printingSystem();
     if (!printing.hasPrinter() || !printing.currentPrinter())
-        return fail(QStringLiteral("请先安装打印机。"));
+        return fail(QStringLiteral("请先安装打印机。"), 48);
     s.setPrintObject(&m_print);
-    if (int(m_print.GridType) == 0)
-        return fail(QStringLiteral("网格类型(gridtype)不能为空。"));
-    if (!m_print.Datagrid)
-        return fail(QStringLiteral("网格数据（.datagrid）没有指定。"));
+    const bool noKind = int(m_print.GridType) == 0;
+    const bool noGrid = !m_print.Datagrid;
+    switch (checks) {
+    case Checks::GridKindFirst:
+        if (noKind)
+            return fail(QStringLiteral("网格类型(gridtype)不能为空。"));
+        if (noGrid)
+            return fail(QStringLiteral("网格数据（.datagrid）没有指定。"));
+        break;
+    case Checks::GridFirst:
+        if (noGrid)
+            return fail(QStringLiteral("网格数据（.datagrid）没有指定。"));
+        if (noKind)
+            return fail(QStringLiteral("网格类型(.gridtype)不能为空。"));
+        break;
+    case Checks::PrinterOnly:
+        break;
+    }
     s.OutputMode = qint16(outputMode);
     s.PreviewUiActive = false;
     s.DrawTarget = measuring ? measuring : static_cast<Surface *>(printing.currentPrinter());
@@ -82,6 +99,8 @@ bool SheetJob::prepare(int outputMode, Surface *measuring)
         LoadFormat();
         LoadSettings();
     } catch (const Error &e) {
+        if (throwLoad)
+            throw;
         return fail(QStringLiteral("[%1]%2").arg(e.number()).arg(e.description()));
     }
     m_sheets = s.SheetCount;
@@ -104,13 +123,20 @@ bool SheetJob::layOut(Surface *surface, double zoom)
 
 bool SheetJob::renderSheet(int sheet, Surface &surface)
 {
-    EngineState &s = engineState();
     const LogicalPage first = firstPageOfSheet(sheet);
+    return renderSheetFrom(first.rowPage, first.colPage, surface);
+}
+
+bool SheetJob::renderSheetFrom(qint32 rowPage, qint32 colPage, Surface &surface)
+{
+    EngineState &s = engineState();
+    const qint64 perSheet = std::max(1, s.PagesDown * s.PagesAcross);
+    const qint64 index = qint64(rowPage - 1) * std::max<qint32>(1, s.ColPageCount) + colPage - 1;
     s.DrawTarget = &surface;
-    s.CurSheet = sheet;
-    s.CurRowPage = first.rowPage;
-    s.CurColPage = first.colPage;
-    return RenderSheet();
+    s.CurSheet = qint32(index / perSheet + 1);
+    s.CurRowPage = rowPage;
+    s.CurColPage = colPage;
+    return PrintMuitGrid();
 }
 
 } // namespace quillon

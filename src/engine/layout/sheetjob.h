@@ -37,6 +37,10 @@ private:
 class SheetJob
 {
 public:
+    /// What prepare() checks after the printer, in order: the print jobs test the grid kind
+    /// before the grid, the preview the grid first, continuous printing neither.
+    enum class Checks { GridKindFirst, GridFirst, PrinterOnly };
+
     explicit SheetJob(PrintProperties &print);
     ~SheetJob();
     SheetJob(const SheetJob &) = delete;
@@ -45,22 +49,33 @@ public:
     /// Checks that there is a printer, a grid kind and a grid, loads the report's format and
     /// lays it out measured on `measuring` (the current printer when null) for output mode 1
     /// (printer) or 2 (preview). False, with error(), when the job cannot run.
-    bool prepare(int outputMode, Surface *measuring = nullptr);
+    /// A job the host started lets an error of the format load reach the host (`throwLoad`);
+    /// an export reports it as error().
+    bool prepare(int outputMode, Surface *measuring = nullptr,
+        Checks checks = Checks::GridKindFirst, bool throwLoad = false);
     /// Lays the report out again for drawing on `surface` at this zoom: the surface's own
     /// metrics are the ones the text is drawn with.
     bool layOut(Surface *surface, double zoom);
     int sheetCount() const { return m_sheets; }
-    /// Draws sheet `sheet` (from 1) on the surface. False when the sheet could not be drawn
-    /// completely; the reason was shown as a message.
+    /// Draws sheet `sheet` (from 1) on the surface, with the second grid when the print
+    /// object asks for one. False when the sheet could not be drawn completely; the reason was
+    /// shown as a message.
     bool renderSheet(int sheet, Surface &surface);
+    /// The same for the sheet that starts at this logical page (row band, column band), as
+    /// a print of a range draws it.
+    bool renderSheetFrom(qint32 rowPage, qint32 colPage, Surface &surface);
+    PrintProperties &properties() { return m_print; }
     QString error() const { return m_error; }
+    /// The message box icon of error() (48 for a missing printer, else none).
+    int errorIcon() const { return m_errorIcon; }
 
 private:
-    bool fail(const QString &message);
+    bool fail(const QString &message, int icon = 0);
 
     EngineSnapshot m_snapshot;
     PrintProperties &m_print;
     QString m_error;
+    int m_errorIcon = 0;
     int m_sheets = 0;
 };
 

@@ -112,6 +112,9 @@ public:
     virtual void EndDoc() = 0;
     /// Discards the print document.
     virtual void KillDoc() = 0;
+    /// The printer could not take what was drawn (it went away, its file could not be
+    /// written): the document should be discarded.
+    virtual bool failed() const { return false; }
 };
 
 /// RGB value with red in the low byte, as a colour. Only the low 24 bits count.

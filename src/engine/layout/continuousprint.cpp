@@ -1,0 +1,98 @@
+#include "continuousprint.h"
+
+#include "pagedriver.h"
+#include "sheetjob.h"
+
+#include "engine/convert.h"
+#include "engine/grids/gridaccess.h"
+#include "engine/state/enginestate.h"
+#include "engine/state/platformservices.h"
+#include "engine/state/printproperties.h"
+#include "platform/interfaces/surface.h"
+#include "printer/printingsystem.h"
+
+#include <cmath>
+
+namespace quillon {
+
+namespace {
+
+qint32 rowPagesOf(const EngineState &s)
+{
+    const double bodyRows = double(s.GridRows) - s.FixedRowsTop - s.FixedRowsBottom;
+    return qint32(std::floor(bodyRows / std::max<qint32>(1, s.LinesPerPage) + 0.999));
+}
+
+/// The grid's size after the host refilled it, whatever its kind.
+void readGridSize(EngineState &s, PrintProperties &print)
+{
+    const auto grid = GridAccess::create(print.GridType, print.Datagrid, print.gridrows);
+    s.GridRows = grid->rowCount();
+    s.GridCols = grid->colCount();
+}
+
+} // namespace
+
+void PrintContinuous(SheetJob &job, const std::function<void()> &dataSetDone)
+{
+    EngineState &s = engineState();
+    PrinterSurface *printer = printingSystem().currentPrinter();
+    if (!printer)
+        return;
+    PrintProperties &print = job.properties();
+    s.DrawTarget = printer;
+    s.ZoomRate = 1;
+    s.CurRowPage = 1;
+    s.ColPageCount = 1;
+    s.CurColPage = 1;
+    if (printer->ColorMode() < 1) {
+        s.LineColor = 0;
+    } else if (s.Format.ColorPrint == 1) {
+        printer->setColorMode(2);
+        s.LineColor = s.Format.GridColor;
+    } else {
+        printer->setColorMode(1);
+        s.LineColor = 0;
+    }
+
+    try {
+        for (;;) {
+            s.PageOriginX = s.LeftMarginTw;
+            s.PageOriginY = s.TopMarginTw;
+            for (int i = 1; i <= s.PagesDown; ++i) {
+                for (int j = 1; j <= s.PagesAcross; ++j) {
+                    RenderContPage();
+                    if (++s.CurRowPage > s.RowPageCount) {
+                        s.HeadLines.reset();
+                        s.FootLines.reset();
+                        dataSetDone();
+                        s.setPrintObject(&print);
+                        readGridSize(s, print);
+                        s.CurRowPage = 1;
+                        s.RowPageCount = rowPagesOf(s);
+                        // A data set with nothing to print would start an endless run of
+                        // empty pages: it ends the job like PrintEnd.
+                        if (print.PrintEnd || s.RowPageCount < 1) {
+                            printer->EndDoc();
+                            s.setPrintObject(nullptr);
+                            return;
+                        }
+                    }
+                    if (s.PagesAcross + s.PagesDown > 2) {
+                        s.PageOriginX = cellLeft(s, j);
+                        s.PageOriginY = rowTop(s, i - 1);
+                    }
+                }
+                s.PageOriginX = s.LeftMarginTw;
+                s.PageOriginY = rowTop(s, i);
+            }
+            printer->EndDoc();
+            printer->setPaperSize(s.Format.PaperSize);
+        }
+    } catch (...) {
+        printer->KillDoc();
+        throw;
+    }
+}
+
+} // namespace quillon
