@@ -103,6 +103,7 @@ void TestProgressWindow::cancelAsksFirst_data()
     QTest::newRow("cancel button, no") << "button" << 7 << 3 << "完成";
     QTest::newRow("escape, yes") << "escape" << 6 << 1 << "取消";
     QTest::newRow("close box, no") << "close" << 7 << 3 << "完成";
+    QTest::newRow("escape before the loop starts, yes") << "early" << 6 << 1 << "取消";
 }
 
 void TestProgressWindow::cancelAsksFirst()
@@ -124,6 +125,10 @@ void TestProgressWindow::cancelAsksFirst()
         else
             QMetaObject::invokeMethod(&w, "close", Qt::QueuedConnection);
     };
+    if (how == u"early"_qs) {
+        loop.between = nullptr;
+        QMetaObject::invokeMethod(&window, "reject", Qt::QueuedConnection);
+    }
     const bool printed = window.runLoop(std::ref(loop), u"1"_qs, u"3"_qs, false);
     QCOMPARE(printed, answer == 7);
     QCOMPARE(loop.drawn, drawn);

@@ -163,9 +163,11 @@ bool PrintProgressDialog::runLoop(const std::function<bool(PrintLoopView &)> &lo
     lblpgcnt->setMinimumWidth(lblpgcnt->fontMetrics().horizontalAdvance(QStringLiteral("00000")));
 
     bool printed = false;
-    // The loop starts once the window is on screen; the window closes itself at its end.
+    // The loop starts once the window is on screen; the window closes itself at its end. It
+    // counts as running from now: a close before the loop starts would leave the loop to run
+    // after this function returned.
+    m_running = true;
     QTimer::singleShot(0, this, [this, &loop, &printed] {
-        m_running = true;
         runGuarded([&] { printed = loop(*this); });
         m_running = false;
         done(printed ? Accepted : Rejected);
