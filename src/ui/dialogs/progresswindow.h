@@ -1,0 +1,88 @@
+#pragma once
+
+#include "engine/layout/printrange.h"
+
+#include <QDialog>
+
+#include <functional>
+#include <memory>
+
+class QLabel;
+class QPushButton;
+
+namespace quillon {
+
+/// The print progress window (frmcreatprint): shown modally, it runs the print loop once it is
+/// on screen, shows the copy and page reached, asks before it cancels, and closes itself when
+/// the loop ends.
+class PrintProgressDialog : public QDialog, public PrintProgressWindow, public PrintLoopView
+{
+    Q_OBJECT
+
+public:
+    explicit PrintProgressDialog(QWidget *parent = nullptr);
+    ~PrintProgressDialog() override;
+
+    bool run(const PrintRequest &request, SheetJob &job, const QString &position,
+        const QString &count, bool smallPosition) override;
+    /// Like run(), with the loop given: the window's part without a print job.
+    bool runLoop(const std::function<bool(PrintLoopView &)> &loop, const QString &position,
+        const QString &count, bool smallPosition);
+
+    void setCopies(const QString &text) override;
+    void setPosition(const QString &text) override;
+    void setPageCount(const QString &text) override;
+    void setPrompt(const QString &text) override;
+    bool cancelled() override;
+
+    /// cmdCance's tag: "1" once the user has confirmed a cancel.
+    QString cancelTag() const { return m_cancelTag; }
+
+protected:
+    void reject() override;
+    void closeEvent(QCloseEvent *event) override;
+
+private:
+    void askCancel();
+
+    QString m_cancelTag;
+    bool m_running = false;
+    QLabel *lblprompt = nullptr;
+    QLabel *lblVersion = nullptr;
+    QLabel *lblpgno = nullptr;
+    QLabel *lblpgcnt = nullptr;
+    QLabel *lblCps = nullptr;
+    QPushButton *cmdCance = nullptr;
+    QLabel *imgLogo = nullptr;
+};
+
+/// Progress on standard error, for programs without widgets: a print there cannot be
+/// cancelled.
+class ConsolePrintProgress : public PrintProgressWindow, public PrintLoopView
+{
+public:
+    /// Lines go to `write` when one is given, else to standard error after the program's name.
+    explicit ConsolePrintProgress(std::function<void(const QString &)> write = {});
+
+    bool run(const PrintRequest &request, SheetJob &job, const QString &position,
+        const QString &count, bool smallPosition) override;
+
+    void setCopies(const QString &text) override;
+    void setPosition(const QString &text) override;
+    void setPageCount(const QString &text) override;
+    void setPrompt(const QString &text) override;
+    bool cancelled() override { return false; }
+
+private:
+    void writeLine(const QString &line);
+
+    std::function<void(const QString &)> m_write;
+    QString m_copies = QStringLiteral("1/1");
+    QString m_count = QStringLiteral("1");
+};
+
+/// The progress window PrintRange shows: the dialog while a widget application runs, the
+/// console otherwise.
+std::unique_ptr<PrintProgressWindow> makePrintProgressWindow(QWidget *parent = nullptr);
+
+} // namespace quillon

@@ -1,0 +1,143 @@
+#include "testmain.h"
+
+#include "support/testplatform.h"
+
+#include "printer/virtualprintingsystem.h"
+#include "ui/dialogs/inputdialog.h"
+#include "ui/dialogs/printdialog.h"
+#include "ui/dialogs/progresswindow.h"
+
+#include <QAbstractButton>
+#include <QComboBox>
+#include <QDir>
+#include <QLabel>
+
+using namespace quillon;
+
+// Each window once, filled as in use: nothing clipped, nothing overlapping, and a screenshot
+// in QUILLON_ARTEFACTS_DIR named after the window and the screen's dots per inch, for a person
+// to look at (scripts/dialog-screenshots.sh takes them at 96 and 144 dpi).
+class TestDialogLooks : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void init();
+    void cleanup() { TestPlatform::uninstall(); }
+    void printDialog();
+    void progressWindow();
+    void inputDialog();
+};
+
+namespace {
+
+/// Empty when every visible control of the window shows all of its text inside its parent
+/// and no two visible controls of one parent overlap; else what is wrong.
+QStringList layoutFaults(QWidget &window)
+{
+    QStringList faults;
+    const auto name = [](const QWidget *w) {
+        return w->objectName().isEmpty()
+            ? QString::fromLatin1(w->metaObject()->className()) + QLatin1Char(':')
+                + (qobject_cast<const QLabel *>(w) ? qobject_cast<const QLabel *>(w)->text()
+                                                   : QString())
+            : w->objectName();
+    };
+    const QList<QWidget *> widgets = window.findChildren<QWidget *>();
+    for (QWidget *w : widgets) {
+        if (!w->isVisible() || w->isWindow())
+            continue;
+        if (!w->parentWidget()->rect().contains(w->geometry()))
+            faults << name(w) + u" lies outside its parent"_qs;
+        // The printer's type and location shorten long names on purpose.
+        const bool elides
+            = w->objectName() == u"lblType"_qs || w->objectName() == u"lblLocation"_qs;
+        const bool hasText = qobject_cast<QLabel *>(w) || qobject_cast<QAbstractButton *>(w)
+            || qobject_cast<QComboBox *>(w);
+        const QSize needed = w->minimumSizeHint();
+        if (hasText && !elides && (w->width() < needed.width() || w->height() < needed.height()))
+            faults << name(w) + u" is cut off"_qs;
+        for (QWidget *other : widgets) {
+            if (other != w && other->parentWidget() == w->parentWidget() && other->isVisible()
+                && !other->isWindow() && w < other && w->geometry().intersects(other->geometry()))
+                faults << name(w) + u" overlaps "_qs + name(other);
+        }
+    }
+    return faults;
+}
+
+void saveScreenshot(QWidget &window)
+{
+    const QDir folder(QStringLiteral(QUILLON_ARTEFACTS_DIR));
+    QVERIFY(folder.mkpath(QStringLiteral(".")));
+    const int dpi = qRound(window.logicalDpiY() * window.devicePixelRatioF());
+    const QString path = folder.filePath(u"%1-%2dpi.png"_qs.arg(window.objectName()).arg(dpi));
+    QVERIFY2(window.grab().save(path), qPrintable(path));
+    qInfo("%s", qPrintable(path));
+}
+
+} // namespace
+
+void TestDialogLooks::init()
+{
+    VirtualPrinterSpec office;
+    office.deviceName = u"Office Colour"_qs;
+    office.output = VirtualPrinterSpec::Output::Recording;
+    office.port = u"/srv/reports/finance/quarterly/year-end/printed-statements"_qs;
+    VirtualPrinterSpec pdf = VirtualPrintingSystem::pdfPrinterSpec(u"/tmp"_qs);
+    TestPlatform::install(
+        std::make_unique<VirtualPrintingSystem>(QList<VirtualPrinterSpec> { office, pdf }));
+    engineState().RowPageCount = 12;
+    engineState().ColPageCount = 3;
+}
+
+void TestDialogLooks::printDialog()
+{
+    PrintDialog dialog;
+    dialog.setPageSetupHook([] {});
+    dialog.setPreviewHook([] {});
+    dialog.setPropertiesHook([](const QString &) { return false; });
+    dialog.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&dialog));
+    QCOMPARE(layoutFaults(dialog), QStringList());
+    QCOMPARE(dialog.minimumSize(), dialog.maximumSize()); // a fixed border
+    saveScreenshot(dialog);
+
+    // As a print job shows it for a report of one column band.
+    dialog.hideCurrentPage();
+    dialog.hideColumnBands();
+    QCoreApplication::processEvents();
+    QCOMPARE(layoutFaults(dialog), QStringList());
+}
+
+void TestDialogLooks::progressWindow()
+{
+    PrintProgressDialog window;
+    window.runLoop(
+        [&window](PrintLoopView &view) {
+            view.setCopies(u"2/3"_qs);
+            view.setPosition(u"12(2/3)"_qs);
+            const bool exposed = QTest::qWaitForWindowExposed(&window);
+            [&] {
+                QVERIFY(exposed);
+                QCOMPARE(layoutFaults(window), QStringList());
+            }();
+            saveScreenshot(window);
+            return true;
+        },
+        u"1"_qs, u"12"_qs, true);
+    QVERIFY(window.isHidden());
+}
+
+void TestDialogLooks::inputDialog()
+{
+    InputDialog dialog;
+    dialog.setText(u"0.75"_qs);
+    dialog.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&dialog));
+    QCOMPARE(layoutFaults(dialog), QStringList());
+    saveScreenshot(dialog);
+}
+
+QUILLON_TEST_MAIN(TestDialogLooks)
+#include "tst_dialoglooks.moc"

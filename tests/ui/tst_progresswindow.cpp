@@ -1,0 +1,159 @@
+#include "testmain.h"
+
+#include "support/testplatform.h"
+
+#include "ui/dialogs/progresswindow.h"
+
+#include <QLabel>
+#include <QPushButton>
+
+using namespace quillon;
+
+class TestProgressWindow : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void init() { m_platform = TestPlatform::install(); }
+    void cleanup() { TestPlatform::uninstall(); }
+    void showsProgressWhileTheLoopRuns();
+    void cancelAsksFirst_data();
+    void cancelAsksFirst();
+    void consoleWritesProgressAndNeverCancels();
+
+private:
+    TestPlatform m_platform;
+};
+
+namespace {
+
+QString labelText(QWidget &window, const char *name)
+{
+    auto *label = window.findChild<QLabel *>(QLatin1String(name));
+    return label ? label->text() : QStringLiteral("<none>");
+}
+
+/// A print loop of `sheets` sheets that asks `between` after the first one and stops when the
+/// view says cancelled, as the real loop does.
+struct FakeLoop
+{
+    int sheets = 3;
+    std::function<void(PrintProgressDialog &)> between;
+    int drawn = 0;
+
+    bool operator()(PrintLoopView &view)
+    {
+        for (int sheet = 1; sheet <= sheets; ++sheet) {
+            view.setCopies(QStringLiteral("1/1"));
+            view.setPosition(QString::number(sheet));
+            ++drawn;
+            if (sheet == 1 && between)
+                between(dynamic_cast<PrintProgressDialog &>(view));
+            if (view.cancelled()) {
+                view.setPrompt(QStringLiteral("取消"));
+                return false;
+            }
+        }
+        view.setPrompt(QStringLiteral("完成"));
+        return true;
+    }
+};
+
+} // namespace
+
+void TestProgressWindow::showsProgressWhileTheLoopRuns()
+{
+    PrintProgressDialog window;
+    QCOMPARE(window.objectName(), u"frmcreatprint"_qs);
+    QCOMPARE(labelText(window, "lblprompt"), u"正在生成打印页面..."_qs);
+    QCOMPARE(labelText(window, "lblVersion"), u"第     页 共（    ）页"_qs);
+    QCOMPARE(labelText(window, "lblpgno"), u"1"_qs);
+    QCOMPARE(labelText(window, "lblpgcnt"), u"1"_qs);
+    QCOMPARE(labelText(window, "lblCps"), u"1/1"_qs);
+    QCOMPARE(window.findChild<QPushButton *>(u"cmdCance"_qs)->text(), u"取消(&C) "_qs);
+    QVERIFY(!window.findChild<QLabel *>(u"imgLogo"_qs)->pixmap().isNull());
+
+    QStringList seen;
+    const bool printed = window.runLoop(
+        [&](PrintLoopView &view) {
+            seen << (window.isVisible() ? u"shown"_qs : u"hidden"_qs)
+                 << labelText(window, "lblpgno") << labelText(window, "lblpgcnt")
+                 << QString::number(window.findChild<QLabel *>(u"lblpgno"_qs)->font().pointSize());
+            view.setCopies(u"2/3"_qs);
+            view.setPosition(u"4(2/3)"_qs);
+            seen << labelText(window, "lblCps") << labelText(window, "lblpgno");
+            view.setPrompt(u"完成"_qs);
+            return !view.cancelled();
+        },
+        u"3"_qs, u"5"_qs, true);
+    QVERIFY(printed);
+    QCOMPARE(seen.join(u' '), u"shown 3 5 9 2/3 4(2/3)"_qs);
+    QCOMPARE(labelText(window, "lblprompt"), u"完成"_qs);
+    QVERIFY(window.isHidden());
+    QVERIFY(m_platform.sink->messages().isEmpty());
+}
+
+void TestProgressWindow::cancelAsksFirst_data()
+{
+    QTest::addColumn<QString>("how");
+    QTest::addColumn<int>("answer");
+    QTest::addColumn<int>("drawn");
+    QTest::addColumn<QString>("prompt");
+    QTest::newRow("cancel button, yes") << "button" << 6 << 1 << "取消";
+    QTest::newRow("cancel button, no") << "button" << 7 << 3 << "完成";
+    QTest::newRow("escape, yes") << "escape" << 6 << 1 << "取消";
+    QTest::newRow("close box, no") << "close" << 7 << 3 << "完成";
+    QTest::newRow("escape before the loop starts, yes") << "early" << 6 << 1 << "取消";
+}
+
+void TestProgressWindow::cancelAsksFirst()
+{
+    QFETCH(QString, how);
+    QFETCH(int, answer);
+    QFETCH(int, drawn);
+    QFETCH(QString, prompt);
+    m_platform.sink->scriptAnswer(answer);
+    PrintProgressDialog window;
+    FakeLoop loop;
+    // The press is queued: the loop sees it only because cancelled() lets events through.
+    loop.between = [&how](PrintProgressDialog &w) {
+        if (how == u"button"_qs)
+            QMetaObject::invokeMethod(
+                w.findChild<QPushButton *>(u"cmdCance"_qs), "click", Qt::QueuedConnection);
+        else if (how == u"escape"_qs)
+            QMetaObject::invokeMethod(&w, "reject", Qt::QueuedConnection);
+        else
+            QMetaObject::invokeMethod(&w, "close", Qt::QueuedConnection);
+    };
+    if (how == u"early"_qs) {
+        loop.between = nullptr;
+        QMetaObject::invokeMethod(&window, "reject", Qt::QueuedConnection);
+    }
+    const bool printed = window.runLoop(std::ref(loop), u"1"_qs, u"3"_qs, false);
+    QCOMPARE(printed, answer == 7);
+    QCOMPARE(loop.drawn, drawn);
+    QCOMPARE(labelText(window, "lblprompt"), prompt);
+    QCOMPARE(window.cancelTag(), answer == 6 ? u"1"_qs : QString());
+    QVERIFY(window.isHidden());
+    QCOMPARE(m_platform.sink->messages().size(), 1);
+    const auto asked = m_platform.sink->messages().constFirst();
+    QCOMPARE(asked.prompt, u"是否取消打印？"_qs);
+    QCOMPARE(asked.buttons & 0xFFFF, 4 + 32);
+    QCOMPARE(asked.title, u"提示"_qs);
+}
+
+void TestProgressWindow::consoleWritesProgressAndNeverCancels()
+{
+    QStringList lines;
+    ConsolePrintProgress console([&lines](const QString &line) { lines << line; });
+    console.setPageCount(u"5"_qs);
+    console.setCopies(u"2/2"_qs);
+    console.setPosition(u"3(1/2)"_qs);
+    console.setPrompt(u"完成"_qs);
+    QVERIFY(!console.cancelled());
+    QCOMPARE(lines, (QStringList { u"第 3(1/2) 页 共（5）页，份数：2/2"_qs, u"完成"_qs }));
+    QVERIFY(dynamic_cast<PrintProgressDialog *>(makePrintProgressWindow().get()));
+}
+
+QUILLON_TEST_MAIN(TestProgressWindow)
+#include "tst_progresswindow.moc"
