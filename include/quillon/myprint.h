@@ -193,6 +193,26 @@ public:
         const QString &HeadText, const QVariant &newline, int alignment, qint32 txtColor);
     Q_INVOKABLE void AddFoot(
         const QString &FootText, const QVariant &newline, int alignment, qint32 txtColor);
+    /// Prints the report after the print dialog "打印": the user picks the printer, the pages,
+    /// the copies and the parity. Problems (no printer, no grid kind, no grid) are shown as
+    /// messages; an error of the format load reaches the caller as quillon::Error. Needs a
+    /// widget application (QApplication).
+    Q_INVOKABLE void Printout();
+    /// Prints every page once, on the report's designated printer (PrinterName) when it is
+    /// installed, else on the first printer, without a dialog. Progress shows in a window in a
+    /// widget application, on standard error otherwise.
+    Q_INVOKABLE void PrintDirect();
+    /// Continuous printing: the grid is printed data set after data set, each sheet a print
+    /// document of its own. After each data set the header and footer lines are emptied and
+    /// PrintOver is emitted: the handler may refill the grid (its new row count is read right
+    /// after it), add lines, and set PrintEnd, which ends the job. A data set without rows ends
+    /// it too.
+    Q_INVOKABLE void PrintCont();
+    /// Draws the current sheet of a running print or preview and, while MuitGrid is set, the
+    /// second grid (DatagridSecond, with the second header and footer tables and MainTitle1)
+    /// in the lower half of the sheet.
+    Q_INVOKABLE void PrintMuitGrid();
+
     /// The same for the header and footer tables of the second grid.
     Q_INVOKABLE void AddHead1(
         const QString &HeadText, const QVariant &newline, int alignment, qint32 txtColor);

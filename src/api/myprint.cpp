@@ -2,11 +2,24 @@
 #include <quillon/myprint.h>
 #include <quillon/platform.h>
 
+#include "engine/layout/continuousprint.h"
+#include "engine/layout/pagedriver.h"
+#include "engine/layout/printrange.h"
+#include "engine/layout/sheetjob.h"
 #include "engine/state/enginestate.h"
+#include "engine/state/platformservices.h"
+#include "engine/state/registry.h"
 #include "myprint_p.h"
+#include "platform/interfaces/surface.h"
+#include "printer/printingsystem.h"
+#include "ui/dialogs/printdialog.h"
+#include "ui/dialogs/progresswindow.h"
+
+#include <QApplication>
 
 #include <QPointer>
 
+#include <algorithm>
 #include <limits>
 
 namespace quillon {
@@ -148,6 +161,72 @@ MyPrint::enuBdSy MyPrint::BorderStyle() const
 void MyPrint::setBorderStyle(enuBdSy value)
 {
     d->BorderStyle = static_cast<qint32>(value);
+}
+
+namespace {
+
+void printWithDialog(PrintProperties &properties, bool showDialog)
+{
+    SheetJob job(properties);
+    if (!job.prepare(1, nullptr, SheetJob::Checks::GridKindFirst, true)) {
+        ShowMessage(job.error(), job.errorIcon());
+        return;
+    }
+    EngineState &s = engineState();
+    PrintRequest request { 1, s.RowPageCount, 1, s.ColPageCount, 1, QStringLiteral("所有页"), 1 };
+    if (showDialog) {
+        if (!qobject_cast<QApplication *>(QCoreApplication::instance())) {
+            ShowMessage(
+                QStringLiteral("打印对话框需要图形界面：请在窗口程序中调用，或直接打印。"), 48);
+            return;
+        }
+        PrintDialog dialog;
+        dialog.hideCurrentPage();
+        if (s.ColPageCount == 1)
+            dialog.hideColumnBands();
+        dialog.exec();
+        if (!dialog.blnOk)
+            return;
+        request = dialog.request();
+    } else {
+        const QList<PrinterInfo> printers = printingSystem().printers();
+        if (const int index = reportPrinterIndex(printers); index >= 0)
+            printingSystem().selectPrinter(printers[index].deviceName);
+    }
+    const auto window = makePrintProgressWindow();
+    PrintRange(request, job, *window);
+}
+
+} // namespace
+
+void MyPrint::Printout()
+{
+    printWithDialog(*d, true);
+}
+
+void MyPrint::PrintDirect()
+{
+    printWithDialog(*d, false);
+}
+
+void MyPrint::PrintCont()
+{
+    SheetJob job(*d);
+    if (!job.prepare(1, nullptr, SheetJob::Checks::PrinterOnly, true)) {
+        ShowMessage(job.error(), job.errorIcon());
+        return;
+    }
+    PrintContinuous(job, [this] { Q_EMIT PrintOver(); });
+}
+
+void MyPrint::PrintMuitGrid()
+{
+    if (!engineState().DrawTarget) {
+        // Only a running print or preview has a sheet to draw.
+        ShowMessage(QStringLiteral("没有正在打印或预览的页面。"), 48);
+        return;
+    }
+    quillon::PrintMuitGrid();
 }
 
 void MyPrint::AddHead(

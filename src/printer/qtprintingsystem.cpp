@@ -145,8 +145,10 @@ bool QtPrintingSystem::selectPrinter(const QString &deviceName)
 {
     if (!QPrinterInfo::availablePrinterNames().contains(deviceName))
         return false;
-    if (!m_current || m_current->DeviceName() != deviceName)
-        m_current = std::make_unique<QtPrinterSurface>(deviceName);
+    auto &surface = m_surfaces[deviceName];
+    if (!surface)
+        surface = std::make_unique<QtPrinterSurface>(deviceName);
+    m_current = surface.get();
     return true;
 }
 
@@ -157,7 +159,7 @@ PrinterSurface *QtPrintingSystem::currentPrinter()
         if (!name.isEmpty())
             selectPrinter(name);
     }
-    return m_current.get();
+    return m_current;
 }
 
 QList<PaperInfo> QtPrintingSystem::papers(const QString &deviceName)

@@ -2,6 +2,7 @@
 
 #include "printer/printingsystem.h"
 
+#include <map>
 #include <memory>
 
 namespace quillon {
@@ -23,7 +24,10 @@ public:
     QList<PaperInfo> papers(const QString &deviceName) override;
 
 private:
-    std::unique_ptr<PrinterSurface> m_current;
+    // A printer's surface lives as long as the system: the engine may still point at it after
+    // another printer became current.
+    std::map<QString, std::unique_ptr<PrinterSurface>> m_surfaces;
+    PrinterSurface *m_current = nullptr;
 };
 
 /// Several printing systems seen as one: their printers in order, the first system's default

@@ -296,8 +296,10 @@ bool VirtualPrintingSystem::selectPrinter(const QString &deviceName)
 {
     for (const VirtualPrinterSpec &spec : std::as_const(m_specs)) {
         if (spec.deviceName == deviceName) {
-            if (!m_current || m_current->DeviceName() != deviceName)
-                m_current = makeSurface(spec);
+            auto &surface = m_surfaces[deviceName];
+            if (!surface)
+                surface = makeSurface(spec);
+            m_current = surface.get();
             return true;
         }
     }
@@ -308,7 +310,7 @@ PrinterSurface *VirtualPrintingSystem::currentPrinter()
 {
     if (!m_current && !m_default.isEmpty())
         selectPrinter(m_default);
-    return m_current.get();
+    return m_current;
 }
 
 QList<PaperInfo> VirtualPrintingSystem::papers(const QString &deviceName)

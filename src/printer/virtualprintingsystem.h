@@ -5,6 +5,7 @@
 #include <QSizeF>
 #include <QStringList>
 
+#include <map>
 #include <memory>
 #include <optional>
 
@@ -91,7 +92,10 @@ private:
 
     QList<VirtualPrinterSpec> m_specs;
     QString m_default;
-    std::unique_ptr<PrinterSurface> m_current;
+    // A printer's surface lives as long as the system: the engine may still point at it after
+    // another printer became current.
+    std::map<QString, std::unique_ptr<PrinterSurface>> m_surfaces;
+    PrinterSurface *m_current = nullptr;
     QList<VirtualDocument> m_documents;
 };
 

@@ -1,4 +1,5 @@
 #include "api/myprint_p.h"
+#include "support/recordingqueries.h"
 #include "support/singleprinter.h"
 #include "support/testplatform.h"
 #include "testmain.h"
@@ -468,8 +469,31 @@ void TestPageDriver::secondGridSwitchedOffWhenTheFirstReachesTheMiddle()
     s.LinesPerPage = 30;
     s.RowPageCount = 1;
     m_job->setMuitGrid(true);
-    QVERIFY(RenderSheet());
+    // The second grid: its own title, lines and data, drawn with the first grid's layout.
+    FlexGrid second;
+    second.setSize(2, 4);
+    second.setFixedRows(1);
+    second.setTextMatrix(1, 0, u"第二表"_qs);
+    m_job->setDatagridSecond(&second);
+    m_job->setMainTitle(u"甲表"_qs);
+    m_job->setMainTitle1(u"乙表"_qs);
+    m_job->AddHead1(u"乙表抬头"_qs, 1, 1, 0);
+    QVERIFY(PrintMuitGrid());
+    QVERIFY(m_sink->messages().isEmpty()); // a second grid shorter than the first reads fine
     QCOMPARE(m_job->MuitGrid(), stillOn);
+    const QStringList printed = printedStrings(*m_page);
+    QCOMPARE(printed.contains(u"第二表"_qs), stillOn);
+    QCOMPARE(printed.contains(u"乙表抬头"_qs), stillOn);
+    if (stillOn) {
+        // Below the middle line, and the first grid's data, title and lines put back.
+        for (const PrintedText &t : texts(*m_page)) {
+            if (t.text == u"第二表"_qs || t.text == u"乙表抬头"_qs)
+                QVERIFY2(t.y >= 8600, qPrintable(QString::number(t.y)));
+        }
+        QCOMPARE(m_job->Datagrid(), m_grid.get());
+        QCOMPARE(m_job->MainTitle(), u"甲表"_qs);
+        QCOMPARE(s.HeadLines.lastRow(), 0);
+    }
 }
 
 QUILLON_TEST_MAIN(TestPageDriver)

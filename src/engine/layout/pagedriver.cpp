@@ -5,6 +5,7 @@
 #include "engine/draw/logo.h"
 #include "engine/draw/textprimitives.h"
 #include "engine/grids/flexgridrenderer.h"
+#include "engine/grids/gridaccess.h"
 #include "engine/grids/gridkinds.h"
 #include "engine/state/enginestate.h"
 #include "engine/state/platformservices.h"
@@ -272,11 +273,13 @@ bool PrintMuitGrid()
     if (!RenderSheet())
         return false;
     PrintProperties &print = *s.printObject();
-    if (!print.MuitGrid)
+    if (!print.MuitGrid || !print.DatagridSecond)
         return true;
 
     const QPointer<QObject> grid = print.Datagrid;
     const QString title = print.MainTitle;
+    const qint32 rows = s.GridRows, cols = s.GridCols, colEnd = s.ColEnd;
+    const qint32 fixedTop = s.FixedRowsTop, fixedBottom = s.FixedRowsBottom;
     s.SavedHeadLines = s.HeadLines;
     s.SavedFootLines = s.FootLines;
     const auto restore = qScopeGuard([&] {
@@ -284,6 +287,11 @@ bool PrintMuitGrid()
         print.MainTitle = title;
         s.HeadLines = s.SavedHeadLines;
         s.FootLines = s.SavedFootLines;
+        s.GridRows = rows;
+        s.GridCols = cols;
+        s.ColEnd = colEnd;
+        s.FixedRowsTop = fixedTop;
+        s.FixedRowsBottom = fixedBottom;
     });
     print.Datagrid = print.DatagridSecond;
     s.HeadLines = s.HeadLines1;
@@ -292,6 +300,14 @@ bool PrintMuitGrid()
     s.PageOriginX = s.LeftMarginTw;
     s.PageOriginY = roundHalfEven(s.UsableHeightTw / 2.0 + 2.0 * s.TopMarginTw);
     try {
+        // The second grid keeps the first one's page layout but is read within its own size:
+        // a shorter or narrower second grid must not be asked for rows or columns it lacks.
+        const auto second = GridAccess::create(print.GridType, print.Datagrid, print.gridrows);
+        s.GridRows = second->rowCount();
+        s.GridCols = second->colCount();
+        s.FixedRowsTop = second->fixedRowsTop();
+        s.FixedRowsBottom = second->fixedRowsBottom();
+        s.ColEnd = std::min(s.ColEnd, second->firstIndex() + s.GridCols - 1);
         drawLogicalPage(s, s.PageOriginX, s.PageOriginY);
     } catch (const Error &e) {
         ShowMessage(QStringLiteral("[%1]%2").arg(e.number()).arg(e.description()), 48);

@@ -155,6 +155,21 @@ bool RunPrintLoop(const PrintRequest &request, PrintLoopView &view, SheetJob &jo
     return false;
 }
 
+int reportPrinterIndex(const QList<PrinterInfo> &printers)
+{
+    const QString designated = engineState().Format.PrinterName;
+    const PrinterSurface *current = printingSystem().currentPrinter();
+    const QString currentName = current ? current->DeviceName() : QString();
+    int currentIndex = -1;
+    for (int i = 0; i < printers.size(); ++i) {
+        if (printers[i].deviceName == designated)
+            return i;
+        if (currentIndex < 0 && printers[i].deviceName == currentName)
+            currentIndex = i;
+    }
+    return currentIndex >= 0 ? currentIndex : (printers.isEmpty() ? -1 : 0);
+}
+
 bool PrintRange(const PrintRequest &request, SheetJob &job, PrintProgressWindow &window)
 {
     EngineState &s = engineState();
@@ -164,7 +179,8 @@ bool PrintRange(const PrintRequest &request, SheetJob &job, PrintProgressWindow 
         return false;
     }
     // What a print changes is put back afterwards, whoever called it.
-    Surface *const target = s.DrawTarget;
+    // A job drawing on the printer goes on with the printer the user chose.
+    Surface *const target = s.OutputMode == 1 ? printer : s.DrawTarget;
     const double zoom = s.ZoomRate;
     const qint16 outputMode = s.OutputMode;
     const qint32 lineColor = s.LineColor;

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QList>
 #include <QMetaType>
 #include <QString>
 
@@ -8,6 +9,7 @@
 namespace quillon {
 
 class SheetJob;
+struct PrinterInfo;
 
 /// The pages chosen for printing and how: what the print dialog's choices become.
 struct PrintRequest
@@ -55,6 +57,11 @@ public:
         const QString &count, bool smallPosition)
         = 0;
 };
+
+/// Which of these printers a print goes to first: the report's designated printer
+/// (PrinterName) when it is installed, else the current printer (the format load said so when
+/// it chose the default one), else the first. -1 for an empty list.
+int reportPrinterIndex(const QList<PrinterInfo> &printers);
 
 /// Prints a range: switches the engine to the printer at zoom 1, lays out for it, runs the
 /// progress window, and puts the engine back as it was (zoom, surface, output mode, page

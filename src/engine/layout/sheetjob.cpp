@@ -97,6 +97,9 @@ bool SheetJob::prepare(int outputMode, Surface *measuring, Checks checks, bool t
     s.DrawTarget = measuring ? measuring : static_cast<Surface *>(printing.currentPrinter());
     try {
         LoadFormat();
+        // The format may name another printer: the layout is measured on the one that prints.
+        if (!measuring)
+            s.DrawTarget = printing.currentPrinter();
         LoadSettings();
     } catch (const Error &e) {
         if (throwLoad)

@@ -214,19 +214,13 @@ bool PrintDialog::eventFilter(QObject *watched, QEvent *event)
 
 void PrintDialog::fillPrinters()
 {
-    const EngineState &s = engineState();
     m_printers = printingSystem().printers();
-    int selected = -1;
+    const int selected = reportPrinterIndex(m_printers);
     {
         const QSignalBlocker blocker(CboPrinter);
         CboPrinter->clear();
-        for (const PrinterInfo &printer : std::as_const(m_printers)) {
+        for (const PrinterInfo &printer : std::as_const(m_printers))
             CboPrinter->addItem(printer.deviceName);
-            if (printer.deviceName == s.Format.PrinterName)
-                selected = CboPrinter->count() - 1;
-        }
-        if (selected < 0 && !m_printers.isEmpty())
-            selected = 0;
         CboPrinter->setCurrentIndex(selected);
     }
     selectPrinter(selected);
