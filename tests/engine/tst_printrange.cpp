@@ -57,7 +57,8 @@ QStringList printedPages(const VirtualDocument &doc)
         QStringList found;
         for (auto it = number.globalMatch(page); it.hasNext();) {
             const auto m = it.next();
-            found << (m.captured(2).isEmpty() ? m.captured(1) : m.captured(1) + u'/' + m.captured(2));
+            found << (m.captured(2).isEmpty() ? m.captured(1)
+                                              : m.captured(1) + u'/' + m.captured(2));
         }
         sheets << found.join(u' ');
     }
@@ -239,7 +240,8 @@ void TestPrintRange::continuousDataSets()
         pages += printedPages(doc);
     QCOMPARE(pages, (QStringList { u"1"_qs, u"2"_qs, u"3"_qs }));
     QVERIFY(m_system->documents().first().pages.first().contains(u"抬头"_qs));
-    QVERIFY(!engineState().hasPrintObject() || engineState().printObject() != &MyPrintPrivate::get(*m_print));
+    QVERIFY(!engineState().hasPrintObject()
+        || engineState().printObject() != &MyPrintPrivate::get(*m_print));
 }
 
 void TestPrintRange::continuousEndsOnAnEmptyDataSet()
