@@ -2,7 +2,13 @@
 
 #include "support/testplatform.h"
 
+#include "api/myprint_p.h"
+#include "engine/layout/sheetjob.h"
+#include "printer/virtualprintingsystem.h"
 #include "ui/dialogs/progresswindow.h"
+
+#include <quillon/flexgrid.h>
+#include <quillon/myprint.h>
 
 #include <QLabel>
 #include <QPushButton>
@@ -20,6 +26,8 @@ private Q_SLOTS:
     void cancelAsksFirst_data();
     void cancelAsksFirst();
     void consoleWritesProgressAndNeverCancels();
+    void printsARangeThroughTheWindow_data();
+    void printsARangeThroughTheWindow();
 
 private:
     TestPlatform m_platform;
@@ -153,6 +161,51 @@ void TestProgressWindow::consoleWritesProgressAndNeverCancels()
     QVERIFY(!console.cancelled());
     QCOMPARE(lines, (QStringList { u"第 3(1/2) 页 共（5）页，份数：2/2"_qs, u"完成"_qs }));
     QVERIFY(dynamic_cast<PrintProgressDialog *>(makePrintProgressWindow().get()));
+}
+
+void TestProgressWindow::printsARangeThroughTheWindow_data()
+{
+    QTest::addColumn<int>("answer");
+    QTest::addColumn<int>("documents");
+    QTest::addColumn<QString>("prompt");
+    QTest::newRow("cancel confirmed: discarded") << 6 << 0 << "取消";
+    QTest::newRow("cancel declined: printed") << 7 << 1 << "完成";
+}
+
+void TestProgressWindow::printsARangeThroughTheWindow()
+{
+    QFETCH(int, answer);
+    QFETCH(int, documents);
+    QFETCH(QString, prompt);
+    VirtualPrinterSpec spec;
+    spec.deviceName = u"Rec"_qs;
+    spec.output = VirtualPrinterSpec::Output::Recording;
+    auto system = std::make_unique<VirtualPrintingSystem>(QList<VirtualPrinterSpec> { spec });
+    VirtualPrintingSystem *printers = system.get();
+    m_platform = TestPlatform::install(std::move(system));
+    m_platform.sink->scriptAnswer(answer);
+    FlexGrid grid;
+    grid.setSize(31, 1);
+    grid.setFixedRows(1);
+    MyPrint print;
+    print.setGridType(MyPrint::MnuGridType::ssMsflexGrid);
+    print.setDatagrid(&grid);
+    print.setLineCount(10);
+    {
+        SheetJob job(MyPrintPrivate::get(print));
+        QVERIFY(job.prepare(1));
+        PrintProgressDialog window;
+        // Pressed before the loop starts: the loop sees the answer after the first sheet.
+        QMetaObject::invokeMethod(
+            window.findChild<QPushButton *>(u"cmdCance"_qs), "click", Qt::QueuedConnection);
+        const bool printed = PrintRange({ 1, 3, 1, 1, 1, u"所有页"_qs, 1 }, job, window);
+        QCOMPARE(printed, documents == 1);
+        QCOMPARE(labelText(window, "lblprompt"), prompt);
+        QVERIFY(window.isHidden());
+    }
+    QCOMPARE(printers->documents().size(), documents);
+    if (documents)
+        QCOMPARE(printers->documents().constFirst().pageCount, 3);
 }
 
 QUILLON_TEST_MAIN(TestProgressWindow)
