@@ -9,8 +9,8 @@
 #include <quillon/platform.h>
 
 #include <QLineEdit>
-#include <QRegularExpression>
 #include <QPushButton>
+#include <QRegularExpression>
 #include <QSignalSpy>
 
 using namespace quillon;
@@ -79,8 +79,9 @@ void TestPrintJobs::refusals_data()
             << QString::fromLatin1(job) << false << true << true << u"请先安装打印机。"_qs << 48;
     // The grid kind is tested before the grid: with neither, only its message shows.
     for (const char *job : { "Printout", "PrintDirect" }) {
-        QTest::addRow("%s without kind or grid", job) << QString::fromLatin1(job) << true << false
-                                                      << false << u"网格类型(gridtype)不能为空。"_qs << 0;
+        QTest::addRow("%s without kind or grid", job)
+            << QString::fromLatin1(job) << true << false << false
+            << u"网格类型(gridtype)不能为空。"_qs << 0;
         QTest::addRow("%s without grid", job) << QString::fromLatin1(job) << true << true << false
                                               << u"网格数据（.datagrid）没有指定。"_qs << 0;
     }
