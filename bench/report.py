@@ -1,7 +1,7 @@
 #!/usr/bin/env python3
 """One table: Quillon and the peers, with ratios to the floor and to each peer.
 
-Usage: report.py PEERS_RESULTS.tsv QUILLON_RESULTS.tsv PREVIEW.txt
+Usage: report.py PEERS_RESULTS.tsv QUILLON_RESULTS.tsv PREVIEW.txt [PRINT.txt]
 """
 import csv
 import sys
@@ -95,3 +95,20 @@ print(f"  time to the first sheet (load, layout, draw): {preview['first_sheet_ms
       f" (load {preview['load_ms']} ms, layout {preview['layout_ms']} ms)")
 print(f"  one sheet at zoom 1: {preview['sheet_ms_zoom1']} ms, at zoom 2: {preview['sheet_ms_zoom2']} ms (median)")
 print(f"  sheet 1: {preview['early_sheet_ms']} ms, sheet {preview['late_sheet']}: {preview['late_sheet_ms']} ms")
+
+if len(sys.argv) > 4:
+    printing = dict(line.split() for line in open(sys.argv[4], encoding="utf-8") if line.strip())
+    print()
+    print(f"Printing ({int(printing['cups_rows']):,} rows, {printing['cups_sheets']} sheets, median):")
+    print(f"  PrintDirect to a CUPS PDF queue, until the job is in the queue: {printing['cups_queued_s']} s"
+          f" ({printing['cups_ratio']}x the PDF export's {printing['cups_topdf_s']} s;"
+          f" the queue's driver done after {printing['cups_done_s']} s)")
+    print(f"    processor time {printing['cups_queued_cpu_s']} s against {printing['cups_topdf_cpu_s']} s"
+          f" ({printing['cups_cpu_ratio']}x)")
+    print(f"  continuous printing, {int(printing['cont_sets']):,} data sets of 20 rows: {printing['cont_total_s']} s;"
+          f" per data set {printing['cont_first_ms']} ms (first 100), {printing['cont_middle_ms']} ms (middle 100),"
+          f" {printing['cont_last_ms']} ms (last 100); processor {printing['cont_total_cpu_s']} s")
+    print(f"  print loop on {int(printing['loop_rows']):,} rows ({printing['loop_printer']}, {printing['loop_sheets']} sheets):"
+          f" longest pause between cancel checks {printing['loop_max_gap_ms']} ms"
+          f" (99th percentile {printing['loop_p99_gap_ms']} ms, median {printing['loop_median_gap_ms']} ms);"
+          f" sending the document afterwards {printing['loop_enddoc_ms']} ms")

@@ -8,7 +8,7 @@
 #      PEERS="lo-fods reportlab qt-textdoc chromium qt-floor"   BENCH_OUT=out/bench
 # Measures the whole CSV-to-PDF step of quillon-print as the peers are measured (GNU time:
 # wall seconds, median of REPS after a warm-up; peak RSS), then the preview with
-# quillon_bench, and prints one table with the ratios to the floor and to every peer.
+# quillon_bench, then printing with quillon_print_bench, and prints one table with the ratios to the floor and to every peer.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 root=$PWD
@@ -24,7 +24,7 @@ export LIMIT=${LIMIT:-150} REPS=$reps
 
 echo "# building Quillon (Release)" >&2
 cmake -S "$root" -B "$root/build-bench" -DCMAKE_BUILD_TYPE=Release -DQUILLON_BUILD_TESTS=OFF >/dev/null
-cmake --build "$root/build-bench" -j "$(nproc)" --target quillon-print quillon_bench >/dev/null
+cmake --build "$root/build-bench" -j "$(nproc)" --target quillon-print quillon_bench quillon_print_bench >/dev/null
 
 mkdir -p "$out/quillon"
 echo "# peers: $PEERS" >&2
@@ -62,6 +62,20 @@ largest=${sizes[${#sizes[@]} - 1]}
 "$root/build-bench/bench/quillon_bench" "$out/peers/data/grid-$largest.csv" --late 3000 \
     >"$out/quillon/preview.txt" 2>/dev/null
 
+# Printing: PrintDirect to a CUPS PDF queue of a private scheduler against the PDF export of
+# the same 10,000 rows, continuous printing of 1,000 data sets, and the print loop's longest
+# pause between two cancel checks on 100,000 rows.
+for n in 10000 100000; do
+    [ -s "$out/peers/data/grid-$n.csv" ] || python3 "$peers_dir/make_grid.py" "$n" "$out/peers/data/grid-$n.csv"
+done
+bench_print=$root/build-bench/bench/quillon_print_bench
+{
+    "$bench_print" cups "$out/peers/data/grid-10000.csv" "$reps"
+    "$bench_print" continuous 1000
+    "$bench_print" loop "$out/peers/data/grid-100000.csv"
+} >"$out/quillon/print.txt" 2>"$out/quillon/print.log" \
+    || { echo "bench: the printing benchmark failed, see $out/quillon/print.log" >&2; exit 1; }
+
 python3 "$root/bench/report.py" "$out/peers/results.tsv" "$results" "$out/quillon/preview.txt" \
-    | tee "$out/report.txt"
+    "$out/quillon/print.txt" | tee "$out/report.txt"
 echo "# written to $out/report.txt" >&2

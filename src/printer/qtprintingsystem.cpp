@@ -4,15 +4,23 @@
 #include "platform/paintersurface.h"
 #include "printer/papercodes.h"
 
+#include <QDir>
+#include <QElapsedTimer>
+#include <QLoggingCategory>
 #include <QPageLayout>
 #include <QPrinter>
 #include <QPrinterInfo>
+#include <QTemporaryFile>
 
 #include <cups/cups.h>
+
+#include <memory>
 
 namespace quillon {
 
 namespace {
+
+Q_LOGGING_CATEGORY(lcCups, "quillon.printer.cups")
 
 /// The printer object, built before the painter surface that measures on it.
 struct PrinterDevice
@@ -82,7 +90,11 @@ public:
     void setColorMode(qint16 mode) override
     {
         m_colorMode = mode;
-        printer.setColorMode(mode == 2 && hasColor() ? QPrinter::Color : QPrinter::GrayScale);
+        const auto wanted = mode == 2 && hasColor() ? QPrinter::Color : QPrinter::GrayScale;
+        // Every sheet sets the mode again; an open document keeps the one it started with
+        // (QPrinter refuses, with a warning each time).
+        if (!isActive() && printer.colorMode() != wanted)
+            printer.setColorMode(wanted);
     }
     int BitsPerPixel() const override { return hasColor() ? 24 : 1; }
     int ColorPlanes() const override { return 1; }
@@ -90,20 +102,115 @@ public:
     void NewPage() override { newPage(); }
     bool failed() const override
     {
-        return hasFailed() || printer.printerState() == QPrinter::Error;
+        return hasFailed() || printer.printerState() == QPrinter::Error || !m_failure.isEmpty()
+            || queueRefuses();
     }
-    void EndDoc() override { end(); }
+    void EndDoc() override
+    {
+        if (!isActive()) {
+            end(); // nothing drawn: no document
+            return;
+        }
+        end();
+        if (printer.printerState() != QPrinter::Error && m_failure.isEmpty())
+            submit();
+        m_spool.reset();
+    }
     void KillDoc() override
     {
-        if (isActive())
-            printer.abort();
         end();
+        m_spool.reset(); // the document was never sent: removing it discards it
+    }
+
+protected:
+    // Qt's CUPS engine sends the document when painting ends, even after abort() (which it
+    // does not support), and ignores what CUPS answers. So the engine writes to a spool file
+    // of ours (any suffix but .pdf keeps the CUPS engine and its page layout), and EndDoc sends
+    // it.
+    QPaintDevice *deviceForPainting() override
+    {
+        m_failure.clear();
+        m_queueChecked.invalidate();
+        m_spool = std::make_unique<QTemporaryFile>(QDir::tempPath() + u"/quillon-XXXXXX.job"_qs);
+        if (!m_spool->open()) {
+            qCWarning(lcCups) << "no spool file:" << m_spool->errorString();
+            return nullptr;
+        }
+        m_spool->close();
+        printer.setOutputFileName(m_spool->fileName());
+        return &printer;
+    }
+
+private:
+    /// Hands the spool file to CUPS with the options Qt's own engine would send (copies are
+    /// pages of the document; nothing here sets Qt's extra CUPS options).
+    void submit()
+    {
+        const QPageLayout layout = printer.pageLayout();
+        cups_option_t *options = nullptr;
+        int count
+            = cupsAddOption("media", layout.pageSize().key().toUtf8().constData(), 0, &options);
+        const char *sides = "one-sided";
+        switch (printer.duplex()) {
+        case QPrinter::DuplexAuto:
+            sides = layout.orientation() == QPageLayout::Portrait ? "two-sided-long-edge"
+                                                                  : "two-sided-short-edge";
+            break;
+        case QPrinter::DuplexLongSide:
+            sides = "two-sided-long-edge";
+            break;
+        case QPrinter::DuplexShortSide:
+            sides = "two-sided-short-edge";
+            break;
+        case QPrinter::DuplexNone:
+            break;
+        }
+        count = cupsAddOption("sides", sides, count, &options);
+        if (layout.orientation() == QPageLayout::Landscape)
+            count = cupsAddOption("landscape", "", count, &options);
+        // An instance ("queue/instance") prints on its queue.
+        const QByteArray queue = printer.printerName().section(u'/', 0, 0).toUtf8();
+        const int job = cupsPrintFile2(CUPS_HTTP_DEFAULT, queue.constData(),
+            QFile::encodeName(m_spool->fileName()).constData(),
+            printer.docName().toUtf8().constData(), count, options);
+        cupsFreeOptions(count, options);
+        if (job == 0) {
+            m_failure = QString::fromUtf8(cupsLastErrorString());
+            qCWarning(lcCups) << "queue" << printer.printerName()
+                              << "refused the document:" << m_failure;
+        }
+    }
+
+    /// While a document is open: whether the queue has gone or stopped accepting jobs, so that
+    /// a long job stops at the next sheet rather than failing at its end. Asked at most twice
+    /// a second.
+    bool queueRefuses() const
+    {
+        if (!isActive() || (m_queueChecked.isValid() && m_queueChecked.elapsed() < 500))
+            return false;
+        m_queueChecked.start();
+        const QByteArray queue = printer.printerName().section(u'/', 0, 0).toUtf8();
+        cups_dest_t *dest = cupsGetNamedDest(CUPS_HTTP_DEFAULT, queue.constData(), nullptr);
+        const char *accepting = dest
+            ? cupsGetOption("printer-is-accepting-jobs", dest->num_options, dest->options)
+            : nullptr;
+        if (!dest)
+            m_failure = QString::fromUtf8(cupsLastErrorString());
+        else if (accepting && qstrcmp(accepting, "false") == 0)
+            m_failure = QStringLiteral("not accepting jobs");
+        cupsFreeDests(dest ? 1 : 0, dest);
+        if (!m_failure.isEmpty())
+            qCWarning(lcCups) << "queue" << printer.printerName() << "refuses jobs:" << m_failure;
+        return !m_failure.isEmpty();
     }
 
 private:
     bool hasColor() const { return m_hasColor; }
 
     QPrinterInfo m_info;
+    std::unique_ptr<QTemporaryFile> m_spool;
+    mutable QString m_failure; // why the document cannot reach the queue
+    mutable QElapsedTimer m_queueChecked;
     bool m_hasColor = false; // asked once: the answer comes from the printing system
     qint16 m_paperCode = PaperCodes::A4;
     qint16 m_colorMode = 2;

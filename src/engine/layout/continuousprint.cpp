@@ -8,6 +8,7 @@
 #include "engine/state/enginestate.h"
 #include "engine/state/platformservices.h"
 #include "engine/state/printproperties.h"
+#include "engine/state/registry.h"
 #include "platform/interfaces/surface.h"
 #include "printer/printingsystem.h"
 
@@ -29,6 +30,11 @@ void readGridSize(EngineState &s, PrintProperties &print)
     const auto grid = GridAccess::create(print.GridType, print.Datagrid, print.gridrows);
     s.GridRows = grid->rowCount();
     s.GridCols = grid->colCount();
+}
+
+void reportFailure(const PrinterSurface &printer)
+{
+    ShowMessage(QStringLiteral("打印机“%1”出错，文档没有送出。").arg(printer.DeviceName()), 48);
 }
 
 } // namespace
@@ -75,6 +81,8 @@ void PrintContinuous(SheetJob &job, const std::function<void()> &dataSetDone)
                         if (print.PrintEnd || s.RowPageCount < 1) {
                             printer->EndDoc();
                             s.setPrintObject(nullptr);
+                            if (printer->failed())
+                                reportFailure(*printer);
                             return;
                         }
                     }
@@ -87,6 +95,12 @@ void PrintContinuous(SheetJob &job, const std::function<void()> &dataSetDone)
                 s.PageOriginY = rowTop(s, i);
             }
             printer->EndDoc();
+            // A printer that went away would take every later sheet too, silently.
+            if (printer->failed()) {
+                s.setPrintObject(nullptr);
+                reportFailure(*printer);
+                return;
+            }
             printer->setPaperSize(s.Format.PaperSize);
         }
     } catch (...) {
