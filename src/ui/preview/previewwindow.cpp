@@ -360,6 +360,14 @@ void PreviewWindow::changeEvent(QEvent *event)
     }
 }
 
+void PreviewWindow::showEvent(QShowEvent *event)
+{
+    QDialog::showEvent(event);
+    // The first sheet is drawn when the window becomes active; without a window manager
+    // nothing else would make it so.
+    activateWindow();
+}
+
 void PreviewWindow::reject()
 {
     bool closing = false;

@@ -56,6 +56,7 @@ public:
 
 protected:
     void changeEvent(QEvent *event) override;
+    void showEvent(QShowEvent *event) override;
     void reject() override;
     bool eventFilter(QObject *watched, QEvent *event) override;
 
