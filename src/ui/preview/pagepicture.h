@@ -20,7 +20,8 @@ public:
     explicit PagePicture(QWidget *parent = nullptr);
     ~PagePicture() override;
 
-    /// The surface to draw the next sheet on, over a white picture as large as the widget.
+    /// The surface to draw the next sheet on, over a picture as large as the widget, which
+    /// the drawing clears first.
     /// The picture is made again when the widget's size or the screen's pixel ratio changed;
     /// nothing when the platform paints no page pictures.
     PageSurface *surfaceForDrawing();
@@ -35,7 +36,7 @@ protected:
     void paintEvent(QPaintEvent *event) override;
 
 private:
-    bool makePicture(QSize pixels, qreal ratio);
+    bool makePicture(QSize pixels, qreal ratio, bool blank);
 
     QImage m_picture;
     qreal m_ratio = 1;
