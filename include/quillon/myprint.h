@@ -202,6 +202,12 @@ public:
     /// installed, else on the first printer, without a dialog. Progress shows in a window in a
     /// widget application, on standard error otherwise.
     Q_INVOKABLE void PrintDirect();
+    /// Shows the report in the preview window, modally, and returns when the user closes it.
+    /// From the window the user pages through the sheets, zooms, prints and saves the page
+    /// format. Problems (no printer, no grid, no grid kind, in that order) are shown as
+    /// messages; an error of the format load reaches the caller as quillon::Error. Needs a
+    /// widget application (QApplication).
+    Q_INVOKABLE void preview();
     /// Continuous printing: the grid is printed data set after data set, each sheet a print
     /// document of its own. After each data set the header and footer lines are emptied and
     /// PrintOver is emitted: the handler may refill the grid (its new row count is read right

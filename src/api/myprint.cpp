@@ -14,6 +14,7 @@
 #include "printer/printingsystem.h"
 #include "ui/dialogs/printdialog.h"
 #include "ui/dialogs/progresswindow.h"
+#include "ui/preview/previewwindow.h"
 
 #include <QApplication>
 
@@ -184,6 +185,13 @@ void printWithDialog(PrintProperties &properties, bool showDialog)
         dialog.hideCurrentPage();
         if (s.ColPageCount == 1)
             dialog.hideColumnBands();
+        dialog.setPreviewHook([&] {
+            PreviewWindow::open(properties, &dialog, false);
+            // The preview ran a job of its own on its page picture: this one goes on with the
+            // printer, laid out for it again (the page setup may have changed the format).
+            if (!job.layOut(printingSystem().currentPrinter(), 1))
+                ShowMessage(job.error(), 48);
+        });
         dialog.exec();
         if (!dialog.blnOk)
             return;
@@ -207,6 +215,15 @@ void MyPrint::Printout()
 void MyPrint::PrintDirect()
 {
     printWithDialog(*d, false);
+}
+
+void MyPrint::preview()
+{
+    if (!qobject_cast<QApplication *>(QCoreApplication::instance())) {
+        ShowMessage(QStringLiteral("预览窗口需要图形界面：请在窗口程序中调用。"), 48);
+        return;
+    }
+    PreviewWindow::open(*d, nullptr, true);
 }
 
 void MyPrint::PrintCont()

@@ -5,6 +5,7 @@
 #include "engine/state/platformservices.h"
 #include "engine/state/registry.h"
 #include "platform/filesettingsstore.h"
+#include "platform/imagepagesurface.h"
 #include "platform/interfaces/memorysettingsstore.h"
 #include "platform/layeredsettingsstore.h"
 #include "platform/outputfile.h"
@@ -151,6 +152,8 @@ void ensureDefaultPlatform()
         setSettingsStore(makeFileStore());
     if (!hasPrintingSystem())
         setPrintingSystem(makePrintingSystem());
+    if (!hasPageSurfaceFactory())
+        setPageSurfaceFactory(ImagePageSurface::create);
     installing = false;
 }
 

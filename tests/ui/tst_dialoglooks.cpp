@@ -6,6 +6,12 @@
 #include "ui/dialogs/inputdialog.h"
 #include "ui/dialogs/printdialog.h"
 #include "ui/dialogs/progresswindow.h"
+#include "ui/preview/previewwindow.h"
+
+#include "api/myprint_p.h"
+
+#include <quillon/gridfile.h>
+#include <quillon/myprint.h>
 
 #include <QAbstractButton>
 #include <QComboBox>
@@ -27,6 +33,7 @@ private Q_SLOTS:
     void printDialog();
     void progressWindow();
     void inputDialog();
+    void previewWindow();
 };
 
 namespace {
@@ -137,6 +144,31 @@ void TestDialogLooks::inputDialog()
     QVERIFY(QTest::qWaitForWindowExposed(&dialog));
     QCOMPARE(layoutFaults(dialog), QStringList());
     saveScreenshot(dialog);
+}
+
+void TestDialogLooks::previewWindow()
+{
+    QString error;
+    const auto grid
+        = GridFile::load(QStringLiteral(QUILLON_SOURCE_DIR "/examples/sales.csv"), &error);
+    QVERIFY2(grid, qPrintable(error));
+    MyPrint print;
+    QVERIFY2(grid->applyTo(print, &error), qPrintable(error));
+    print.setCaption(u"销售报表"_qs);
+    PreviewWindow window(MyPrintPrivate::get(print));
+    QVERIFY(window.load(false));
+    window.showMaximized();
+    QVERIFY(QTest::qWaitForWindowActive(&window));
+    // Paged as a user would: to the last sheet and one back.
+    QWidget *page = window.findChild<QWidget *>(u"picPageView"_qs);
+    for (const Qt::Key key : { Qt::Key_PageDown, Qt::Key_End, Qt::Key_PageUp })
+        QTest::keyClick(page, key);
+    QVERIFY(window.findChild<QLabel *>(u"panel1"_qs)->text().startsWith(u"第 "_qs));
+    QStringList faults = layoutFaults(window);
+    // The page picture is as large as the zoom makes it: the view shows a part of it.
+    faults.removeIf([](const QString &fault) { return fault.startsWith(u"picPageView"_qs); });
+    QCOMPARE(faults, QStringList());
+    saveScreenshot(window);
 }
 
 QUILLON_TEST_MAIN(TestDialogLooks)

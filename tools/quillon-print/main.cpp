@@ -19,6 +19,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QGuiApplication>
 #include <QLoggingCategory>
 #include <QMetaProperty>
 #include <QRegularExpression>
@@ -70,6 +71,7 @@ struct OptionSpec
 const OptionSpec kOptions[] = {
     { "pdf", "OUT.pdf", "把报表写入一个 PDF 文件" },
     { "png", "DIR", "每页一张 PNG 图片，写入文件夹 DIR（page-001.png ……）" },
+    { "preview", "", "在预览窗口中显示报表（需要图形界面）" },
     { "zoom", "FACTOR", "PNG 图片的缩放倍数，0.05 到 20（1 为 96 dpi；只与 --png 一起用）" },
     { "settings", "FILE",
         "页面格式保存在这个设置文件中（不给出时只用临时设置，不改动任何保存的格式）" },
@@ -282,8 +284,13 @@ static int run(int argc, char **argv)
         return 0;
     }
 
-    // A batch job never waits for a click, and a one-off job leaves saved formats alone.
-    quillon::useConsoleMessages();
+    // A batch job never waits for a click, and a one-off job leaves saved formats alone. The
+    // preview is a window: its messages are message boxes.
+    const bool preview = has("preview");
+    if (preview && QGuiApplication::platformName() == QLatin1String("offscreen"))
+        return usageError(QStringLiteral("--preview 需要图形界面（没有可用的显示器）"));
+    if (!preview)
+        quillon::useConsoleMessages();
     if (has("settings"))
         quillon::setSettingsFile(value("settings"));
     else if (qEnvironmentVariableIsEmpty("QUILLON_SETTINGS"))
@@ -299,8 +306,9 @@ static int run(int argc, char **argv)
     const QString input = files.first();
     const bool fromStdin = input == QLatin1String("-");
     const bool quiet = has("quiet");
-    if (!has("pdf") && !has("png"))
-        return usageError(QStringLiteral("请说明报表写到哪里：--pdf OUT.pdf 和/或 --png DIR"));
+    if (!has("pdf") && !has("png") && !preview)
+        return usageError(QStringLiteral(
+            "请说明报表写到哪里：--pdf OUT.pdf 和/或 --png DIR，或用 --preview 预览"));
     double zoomFactor = 1;
     if (has("zoom")) {
         bool zoomOk = false;
@@ -435,6 +443,8 @@ static int run(int argc, char **argv)
                                             : QFileInfo(value("png")).absoluteFilePath(),
             report.writtenFiles().size());
     }
+    if (preview)
+        print.preview();
     return status;
 }
 

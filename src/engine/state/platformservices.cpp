@@ -13,6 +13,7 @@ struct Services
     std::unique_ptr<SettingsStore> settings;
     std::unique_ptr<PrintingSystem> printing;
     std::unique_ptr<MessageSink> messages;
+    PageSurfaceFactory pageSurfaces;
 };
 
 Services &services()
@@ -60,6 +61,22 @@ void setPrintingSystem(std::unique_ptr<PrintingSystem> system)
 void setMessageSink(std::unique_ptr<MessageSink> sink)
 {
     services().messages = std::move(sink);
+}
+
+std::unique_ptr<PageSurface> makePageSurface(QImage *picture)
+{
+    const auto &factory = services().pageSurfaces;
+    return factory ? factory(picture) : nullptr;
+}
+
+void setPageSurfaceFactory(PageSurfaceFactory factory)
+{
+    services().pageSurfaces = std::move(factory);
+}
+
+bool hasPageSurfaceFactory()
+{
+    return bool(services().pageSurfaces);
 }
 
 bool hasSettingsStore()

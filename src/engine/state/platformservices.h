@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/interfaces/pagesurface.h"
+
 #include <memory>
 
 namespace quillon {
@@ -19,6 +21,12 @@ MessageSink &messageSink();
 void setSettingsStore(std::unique_ptr<SettingsStore> store);
 void setPrintingSystem(std::unique_ptr<PrintingSystem> system);
 void setMessageSink(std::unique_ptr<MessageSink> sink);
+
+/// Page pictures for windows (the preview's page): the platform paints them, which the engine
+/// and the windows cannot see. Nothing when no factory is installed.
+std::unique_ptr<PageSurface> makePageSurface(QImage *picture);
+void setPageSurfaceFactory(PageSurfaceFactory factory);
+bool hasPageSurfaceFactory();
 
 bool hasSettingsStore();
 bool hasPrintingSystem();

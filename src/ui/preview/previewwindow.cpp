@@ -1,0 +1,485 @@
+#include "previewwindow.h"
+
+#include "pagepicture.h"
+#include "previewwidget.h"
+
+#include "engine/convert.h"
+#include "engine/layout/printrange.h"
+#include "engine/state/enginestate.h"
+#include "engine/state/formatio.h"
+#include "engine/state/previewsinks.h"
+#include "engine/state/printproperties.h"
+#include "engine/state/registry.h"
+#include "platform/interfaces/pagesurface.h"
+#include "ui/dialogs/inputdialog.h"
+#include "ui/dialogs/printdialog.h"
+#include "ui/dialogs/progresswindow.h"
+#include "ui/dialogs/slotguard_p.h"
+
+#include <QBoxLayout>
+#include <QEvent>
+#include <QGuiApplication>
+#include <QLabel>
+#include <QMenu>
+#include <QProgressBar>
+#include <QStatusBar>
+#include <QToolBar>
+#include <QToolButton>
+
+#include <algorithm>
+#include <array>
+#include <cmath>
+
+namespace quillon {
+
+namespace {
+
+const QString kZoomKey = QStringLiteral("ZoomRate");
+
+/// The job remembers a message's answer so that its repeated layouts ask once. A question the
+/// user answers in a window is asked anew each time: a Cancel must not stick.
+class FreshAnswers
+{
+public:
+    FreshAnswers()
+        : m_saved(std::exchange(engineState().JobAnswers, std::nullopt))
+    {
+    }
+    ~FreshAnswers() { engineState().JobAnswers = std::move(m_saved); }
+    FreshAnswers(const FreshAnswers &) = delete;
+    FreshAnswers &operator=(const FreshAnswers &) = delete;
+
+private:
+    std::optional<QHash<QString, int>> m_saved;
+};
+
+} // namespace
+
+class PreviewWindow::StatusPanels : public PreviewStatusSink
+{
+public:
+    explicit StatusPanels(const std::array<QLabel *, 3> &panels)
+        : m_panels(panels)
+    {
+    }
+    void setPanelText(int panel, const QString &text) override
+    {
+        if (panel >= 1 && panel <= int(m_panels.size()))
+            m_panels[panel - 1]->setText(text);
+    }
+
+private:
+    std::array<QLabel *, 3> m_panels;
+};
+
+class PreviewWindow::ProgressOverlay : public PreviewProgressSink
+{
+public:
+    explicit ProgressOverlay(QProgressBar *bar)
+        : m_bar(bar)
+    {
+    }
+    double value() const override { return m_bar->value(); }
+    void setValue(double value) override
+    {
+        m_bar->setValue(int(std::lround(std::clamp(value, 0.0, 100.0))));
+    }
+    void setVisible(bool visible) override
+    {
+        m_bar->setVisible(visible);
+        if (visible)
+            m_bar->raise();
+    }
+
+private:
+    QProgressBar *m_bar;
+};
+
+PreviewWindow::PreviewWindow(PrintProperties &print, QWidget *parent)
+    : QDialog(parent, Qt::Window | Qt::WindowMinMaxButtonsHint | Qt::WindowCloseButtonHint)
+    , m_job(print)
+{
+    setObjectName(QStringLiteral("frmpreview"));
+    setSizeGripEnabled(false);
+    // 7000 × 4000 twips.
+    setMinimumSize(467, 267);
+
+    m_preview = new PreviewWidget(this);
+    m_preview->setObjectName(QStringLiteral("preview"));
+    m_preview->setJob(&m_job);
+    buildMenus();
+    buildToolbar();
+    buildStatusBar();
+    m_preview->setPopupMenu(m_popup);
+
+    auto *page = new QVBoxLayout(this);
+    page->setContentsMargins(0, 0, 0, 0);
+    page->setSpacing(0);
+    page->addWidget(Toolbar1);
+    page->addWidget(m_preview, 1);
+    page->addWidget(StatusBar1);
+    resize(900, 700);
+}
+
+PreviewWindow::~PreviewWindow()
+{
+    restoreCursor();
+    EngineState &s = engineState();
+    if (s.PreviewStatusBar == m_statusSink.get())
+        s.PreviewStatusBar = nullptr;
+    if (s.PreviewProgressBar == m_progressSink.get())
+        s.PreviewProgressBar = nullptr;
+}
+
+QAction *PreviewWindow::addCommand(QMenu *menu, const QString &caption,
+    void (PreviewWindow::*command)(), const QKeySequence &shortcut)
+{
+    QAction *action = menu->addAction(caption);
+    m_actions.insert(caption, action);
+    if (!shortcut.isEmpty()) {
+        action->setShortcut(shortcut);
+        // The menus are never shown: the window carries the shortcuts.
+        addAction(action);
+    }
+    if (command)
+        connect(action, &QAction::triggered, this,
+            [this, command] { runGuarded([&] { (this->*command)(); }); });
+    return action;
+}
+
+void PreviewWindow::buildMenus()
+{
+    auto *file = new QMenu(QStringLiteral("打印(&F)"), this);
+    // The page setup dialog is not part of the library yet: its command stays disabled.
+    addCommand(file, QStringLiteral("页面设置(&U)..."), nullptr, QKeySequence(Qt::CTRL | Qt::Key_U))
+        ->setEnabled(false);
+    addCommand(file, QStringLiteral("打印(&P)..."), &PreviewWindow::printCommand,
+        QKeySequence(Qt::CTRL | Qt::Key_P));
+    file->addSeparator();
+    addCommand(file, QStringLiteral("保存页面(&S)"), &PreviewWindow::saveFormat);
+    file->addSeparator();
+    QMenu *send = file->addMenu(QStringLiteral("发送(&D)"));
+    QMenu *exportMenu = file->addMenu(QStringLiteral("导出(&I)"));
+    for (const QString &caption : { QStringLiteral("邮件收件人(&M)..."),
+             QStringLiteral("传送收件人(&R)..."), QStringLiteral("传真收件人(&F)...") })
+        addCommand(send, caption, nullptr)->setEnabled(false);
+    for (const QString &caption : { QStringLiteral("HTML(HTM) 格式..."),
+             QStringLiteral("Excel(xls) 格式..."), QStringLiteral("文本(TXT)   格式...") })
+        addCommand(exportMenu, caption, nullptr)->setEnabled(false);
+    file->addSeparator();
+    QAction *exit = addCommand(file, QStringLiteral("退出(&X)"), nullptr);
+    connect(exit, &QAction::triggered, this, &QWidget::close);
+
+    auto *pages = new QMenu(QStringLiteral("页面(&S)"), this);
+    const auto navigation = [this](QMenu *menu, const QString &lastCaption) {
+        const auto add = [&](const QString &caption, void (PreviewWidget::*step)()) {
+            QAction *action = menu->addAction(caption);
+            connect(action, &QAction::triggered, this,
+                [this, step] { runGuarded([&] { (m_preview->*step)(); }); });
+            return action;
+        };
+        add(QStringLiteral("首页       Home"), &PreviewWidget::firstSheet);
+        add(QStringLiteral("前页       PageUp"), &PreviewWidget::previousSheet);
+        add(QStringLiteral("次页       PageDown"), &PreviewWidget::nextSheet);
+        return add(lastCaption, &PreviewWidget::lastSheet);
+    };
+    navigation(pages, QStringLiteral("尾页       End"));
+    for (QAction *action : pages->actions())
+        m_actions.insert(action->text(), action);
+    pages->addSeparator();
+    addCommand(pages, QStringLiteral("指定页码(&G)"), &PreviewWindow::pageNumberEntry);
+
+    auto *zoom = new QMenu(QStringLiteral("显示比例(&Z)"), this);
+    for (const int percent : { 200, 150, 100, 50, 25 }) {
+        QAction *action = addCommand(zoom, QStringLiteral("%1%").arg(percent), nullptr);
+        connect(action, &QAction::triggered, this,
+            [this, percent] { runGuarded([&] { m_preview->setZoom(percent / 100.0); }); });
+    }
+    zoom->addSeparator();
+    // Arrives with the full-screen view.
+    addCommand(zoom, QStringLiteral("全屏显示(&V)"), nullptr, QKeySequence(Qt::CTRL | Qt::Key_V))
+        ->setEnabled(false);
+    addCommand(zoom, QStringLiteral("指定比例(&Z) ..."), &PreviewWindow::zoomEntry,
+        QKeySequence(Qt::CTRL | Qt::Key_Z));
+
+    // Menus whose items have no action of their own.
+    auto *tools = new QMenu(QStringLiteral("工具(&T)"), this);
+    tools->addAction(QStringLiteral("放大(&O)"));
+    tools->addAction(QStringLiteral("缩小(&I)"));
+    auto *options = new QMenu(QStringLiteral("选项(&O)"), this);
+    options->addAction(QStringLiteral("工具栏"));
+    options->addSeparator();
+    options->addAction(QStringLiteral("纸张颜色(&C)"));
+
+    m_popup = new QMenu(QStringLiteral("弹出"), this);
+    m_popup->setObjectName(QStringLiteral("popup"));
+    QAction *home = m_popup->addAction(QStringLiteral("起始位置"));
+    connect(home, &QAction::triggered, this,
+        [this] { runGuarded([this] { m_preview->PaperResize(); }); });
+    m_popup->addSeparator();
+    navigation(m_popup, QStringLiteral("末页       End"));
+    m_popup->addSeparator();
+    QAction *printSheet = m_popup->addAction(QStringLiteral("打印本页"));
+    connect(printSheet, &QAction::triggered, this,
+        [this] { runGuarded([this] { printThisSheet(); }); });
+
+    for (QMenu *menu : { file, pages, zoom, tools, options, m_popup })
+        menu->menuAction()->setObjectName(menu->title());
+}
+
+void PreviewWindow::buildToolbar()
+{
+    Toolbar1 = new QToolBar(this);
+    Toolbar1->setObjectName(QStringLiteral("Toolbar1"));
+    Toolbar1->setToolButtonStyle(Qt::ToolButtonTextOnly);
+    Toolbar1->setMovable(false);
+    const auto key = [this](const QString &caption, QAction *target) {
+        QAction *button = Toolbar1->addAction(caption);
+        button->setObjectName(caption);
+        Toolbar1->widgetForAction(button)->setObjectName(caption);
+        if (target) {
+            connect(button, &QAction::triggered, target, &QAction::trigger);
+            button->setEnabled(target->isEnabled());
+            connect(target, &QAction::enabledChanged, button, &QAction::setEnabled);
+        }
+        return button;
+    };
+    key(QStringLiteral("打印"), m_actions.value(QStringLiteral("打印(&P)...")));
+    key(QStringLiteral("页面设置"), m_actions.value(QStringLiteral("页面设置(&U)...")));
+    key(QStringLiteral("保存页面"), m_actions.value(QStringLiteral("保存页面(&S)")));
+    key(QStringLiteral("首页"), m_actions.value(QStringLiteral("首页       Home")));
+    key(QStringLiteral("前页"), m_actions.value(QStringLiteral("前页       PageUp")));
+    key(QStringLiteral("次页"), m_actions.value(QStringLiteral("次页       PageDown")));
+    key(QStringLiteral("尾页"), m_actions.value(QStringLiteral("尾页       End")));
+
+    auto *zoomMenu = new QMenu(this);
+    zoomMenu->setObjectName(QStringLiteral("比例菜单"));
+    for (const int percent : { 25, 50, 100, 150, 200 }) {
+        QAction *item = zoomMenu->addAction(QStringLiteral("%1%").arg(percent));
+        item->setObjectName(QStringLiteral("z%1").arg(percent));
+        connect(item, &QAction::triggered, m_actions.value(QStringLiteral("%1%").arg(percent)),
+            &QAction::trigger);
+    }
+    zoomMenu->addSeparator();
+    QAction *entry = zoomMenu->addAction(QStringLiteral("指定比例..."));
+    entry->setObjectName(QStringLiteral("指定比例"));
+    connect(entry, &QAction::triggered, m_actions.value(QStringLiteral("指定比例(&Z) ...")),
+        &QAction::trigger);
+    QAction *zoom = key(QStringLiteral("比例"), nullptr);
+    zoom->setMenu(zoomMenu);
+    connect(zoom, &QAction::triggered, this, [this] { runGuarded([this] { zoomCycle(); }); });
+    if (auto *button = qobject_cast<QToolButton *>(Toolbar1->widgetForAction(zoom)))
+        button->setPopupMode(QToolButton::MenuButtonPopup);
+
+    key(QStringLiteral("全屏"), m_actions.value(QStringLiteral("全屏显示(&V)")));
+    key(QStringLiteral("退出"), m_actions.value(QStringLiteral("退出(&X)")));
+}
+
+void PreviewWindow::buildStatusBar()
+{
+    StatusBar1 = new QStatusBar(this);
+    StatusBar1->setObjectName(QStringLiteral("StatusBar1"));
+    StatusBar1->setSizeGripEnabled(false);
+    std::array<QLabel *, 3> panels {};
+    for (int n = 0; n < 3; ++n) {
+        panels[n] = new QLabel(StatusBar1);
+        panels[n]->setObjectName(QStringLiteral("panel%1").arg(n + 1));
+        StatusBar1->addWidget(panels[n], n == 1 ? 2 : 1);
+    }
+    m_statusSink = std::make_unique<StatusPanels>(panels);
+
+    pgbPage = new QProgressBar(StatusBar1);
+    pgbPage->setObjectName(QStringLiteral("pgbPage"));
+    pgbPage->setRange(0, 100);
+    pgbPage->setTextVisible(false);
+    pgbPage->hide();
+    m_progressSink = std::make_unique<ProgressOverlay>(pgbPage);
+    StatusBar1->installEventFilter(this);
+}
+
+bool PreviewWindow::eventFilter(QObject *watched, QEvent *event)
+{
+    if (watched == StatusBar1 && event->type() == QEvent::Resize) {
+        // 20 twips right of the status bar's left edge and 50 below its top.
+        const int left = roundHalfEven(20 / 15.0);
+        const int top = roundHalfEven(50 / 15.0);
+        pgbPage->setGeometry(left, top, std::max(1, StatusBar1->width() / 3 - left),
+            std::max(1, StatusBar1->height() - 2 * top));
+    }
+    return QDialog::eventFilter(watched, event);
+}
+
+void PreviewWindow::restoreCursor()
+{
+    if (m_waitCursor) {
+        QGuiApplication::restoreOverrideCursor();
+        m_waitCursor = false;
+    }
+}
+
+bool PreviewWindow::load(bool throwLoad)
+{
+    EngineState &s = engineState();
+    setWindowTitle(m_job.properties().Caption);
+    PageSurface *page = m_preview->pagePicture()->surface();
+    if (!m_job.prepare(2, page, SheetJob::Checks::GridFirst, throwLoad))
+        return false;
+    s.PageSetupChanged = true;
+    m_preview->ScrollFollows = true;
+    s.OutputMode = 2;
+    s.PreviewUiActive = true;
+    s.PreviewStatusBar = m_statusSink.get();
+    s.PreviewProgressBar = m_progressSink.get();
+    s.DrawTarget = page;
+    return true;
+}
+
+void PreviewWindow::open(PrintProperties &print, QWidget *parent, bool throwLoad)
+{
+    PreviewWindow window(print, parent);
+    QGuiApplication::setOverrideCursor(Qt::WaitCursor);
+    window.m_waitCursor = true;
+    if (!window.load(throwLoad)) {
+        window.restoreCursor();
+        ShowMessage(window.error(), window.errorIcon());
+        return;
+    }
+    window.setWindowState(window.windowState() | Qt::WindowMaximized);
+    window.exec();
+}
+
+void PreviewWindow::changeEvent(QEvent *event)
+{
+    QDialog::changeEvent(event);
+    EngineState &s = engineState();
+    if (event->type() == QEvent::ActivationChange && isActiveWindow() && s.PageSetupChanged) {
+        // Cleared first: drawing lets events through, and one may activate the window again.
+        s.PageSetupChanged = false;
+        runGuarded([this] { m_preview->renderCurrentSheet(); });
+        restoreCursor();
+    }
+}
+
+void PreviewWindow::showEvent(QShowEvent *event)
+{
+    QDialog::showEvent(event);
+    // The first sheet is drawn when the window becomes active; without a window manager
+    // nothing else would make it so.
+    activateWindow();
+}
+
+void PreviewWindow::reject()
+{
+    bool closing = false;
+    runGuarded([&] { closing = queryClose(); });
+    if (closing)
+        QDialog::reject();
+}
+
+bool PreviewWindow::queryClose()
+{
+    EngineState &s = engineState();
+    if (s.FormatDirty > 0) {
+        int answer = 0;
+        {
+            const FreshAnswers fresh;
+            answer = ShowMessage(
+                QStringLiteral("页面设置已改变，是否保存。"), 3 + 32, QStringLiteral("提示"));
+        }
+        if (answer == 6)
+            SaveFormat();
+        else if (answer == 7)
+            s.FormatDirty = 0;
+        else
+            return false;
+    }
+    WriteSetting(RootKey::LocalMachine, kCommonKey, kZoomKey, singleToText(float(s.ZoomRate)));
+    return true;
+}
+
+void PreviewWindow::printCommand()
+{
+    PrintDialog dialog(this);
+    // No page setup or preview from the preview's own print: their hooks stay unset, which
+    // keeps cmdpgset and cmdPreview hidden.
+    if (engineState().ColPageCount == 1)
+        dialog.hideColumnBands();
+    {
+        const FreshAnswers fresh;
+        dialog.exec();
+    }
+    if (!dialog.blnOk)
+        return;
+    const auto window = makePrintProgressWindow(this);
+    PrintRange(dialog.request(), m_job, *window);
+}
+
+void PreviewWindow::printThisSheet()
+{
+    EngineState &s = engineState();
+    const PrintRequest request { s.CurRowPage, s.CurRowPage, s.CurColPage, s.CurColPage, 1,
+        QStringLiteral("所有页"), 2 };
+    const auto window = makePrintProgressWindow(this);
+    PrintRange(request, m_job, *window);
+    s.DrawTarget = m_preview->pagePicture()->surface();
+}
+
+void PreviewWindow::saveFormat()
+{
+    SaveFormat();
+}
+
+void PreviewWindow::zoomCycle()
+{
+    const float zoom = float(engineState().ZoomRate);
+    double next = 1;
+    if (zoom == 0.25f)
+        next = 0.5;
+    else if (zoom == 0.5f)
+        next = 1;
+    else if (zoom == 1.0f)
+        next = 1.5;
+    else if (zoom == 1.5f)
+        next = 2;
+    else if (zoom == 2.0f)
+        next = 0.25;
+    m_preview->setZoom(next);
+}
+
+void PreviewWindow::zoomEntry()
+{
+    EngineState &s = engineState();
+    InputDialog dialog(this);
+    dialog.setText(singleToText(float(s.ZoomRate)));
+    {
+        const FreshAnswers fresh;
+        dialog.exec();
+    }
+    if (!dialog.blnOk)
+        return;
+    if (const std::optional<double> zoom = parseNumber(dialog.text()))
+        m_preview->setZoom(*zoom);
+}
+
+void PreviewWindow::pageNumberEntry()
+{
+    EngineState &s = engineState();
+    InputDialog dialog(this);
+    dialog.setPrompt(QStringLiteral("请输入页码号："));
+    dialog.setText(QString::number(s.CurRowPage));
+    {
+        const FreshAnswers fresh;
+        dialog.exec();
+    }
+    if (!dialog.blnOk)
+        return;
+    const std::optional<double> page = parseNumber(dialog.text());
+    if (!page || *page == s.CurRowPage)
+        return;
+    s.CurRowPage = roundHalfEven(*page);
+    // Drawing counts CurSheet from the logical page the sheet starts at: the row band is the
+    // sheet number only with one logical page per sheet and one column band.
+    m_preview->renderCurrentSheet();
+}
+
+} // namespace quillon

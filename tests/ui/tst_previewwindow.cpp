@@ -1,0 +1,650 @@
+#include "testmain.h"
+
+#include "support/testplatform.h"
+
+#include "api/myprint_p.h"
+#include "engine/state/registry.h"
+#include "printer/papercodes.h"
+#include "printer/virtualprintingsystem.h"
+#include "ui/dialogs/printdialog.h"
+#include "ui/preview/pagepicture.h"
+#include "ui/preview/previewwidget.h"
+#include "ui/preview/previewwindow.h"
+#include "ui/preview/sheetnavigator.h"
+
+#include <quillon/flexgrid.h>
+#include <quillon/myprint.h>
+#include <quillon/platform.h>
+
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QScrollBar>
+#include <QSignalSpy>
+
+using namespace quillon;
+
+// The preview window: placing the page, zoom, sheet navigation, the status bar, printing from
+// the window, closing, and the jobs that open it.
+class TestPreviewWindow : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void init();
+    void cleanup();
+
+    void paperResize_data();
+    void paperResize();
+    void zoomOutAfterScrollingCentresThePage();
+    void draggingMovesThePageAndTheScrollValues();
+    void minimumWindowSize();
+    void navigation_data();
+    void navigation();
+    void keysPageAndRedrawOnlyWhenTheSheetChanges();
+    void statusBarTexts();
+    void zoomCycle_data();
+    void zoomCycle();
+    void shortcutsOfTheHiddenMenus();
+    void pageNumberEntry();
+    void close_data();
+    void close();
+    void printCommandAndThisSheet();
+    void previewRefusals_data();
+    void previewRefusals();
+    void printDialogOpensThePreview();
+
+private:
+    PreviewWindow *openWindow();
+    QString panel(int n) const;
+    QAction *action(const QString &text) const;
+
+    VirtualPrintingSystem *m_system = nullptr;
+    RecordingMessageSink *m_sink = nullptr;
+    MemorySettingsStore *m_store = nullptr;
+    FlexGrid m_grid;
+    std::unique_ptr<MyPrint> m_print;
+    std::unique_ptr<PreviewWindow> m_window;
+};
+
+void TestPreviewWindow::init()
+{
+    VirtualPrinterSpec spec;
+    spec.deviceName = u"甲"_qs;
+    spec.output = VirtualPrinterSpec::Output::Recording;
+    auto system = std::make_unique<VirtualPrintingSystem>(QList { spec }, spec.deviceName);
+    m_system = system.get();
+    const TestPlatform platform = TestPlatform::install(std::move(system));
+    m_sink = platform.sink;
+    m_store = platform.store;
+    m_grid.setSize(26, 2);
+    m_grid.setFixedRows(1);
+    for (int r = 1; r <= 25; ++r)
+        m_grid.setTextMatrix(r, 0, QString::number(r));
+    m_print = std::make_unique<MyPrint>(); // installs the page pictures of the platform
+    m_print->setCaption(u"报表"_qs);
+    m_print->setGridType(MyPrint::MnuGridType::ssMsflexGrid);
+    m_print->setDatagrid(&m_grid);
+    m_print->setLineCount(10); // 25 rows: 3 sheets
+}
+
+void TestPreviewWindow::cleanup()
+{
+    m_window.reset();
+    m_print.reset();
+    TestPlatform::uninstall();
+}
+
+PreviewWindow *TestPreviewWindow::openWindow()
+{
+    m_window = std::make_unique<PreviewWindow>(MyPrintPrivate::get(*m_print));
+    if (!m_window->load(false))
+        return nullptr;
+    m_window->resize(900, 700);
+    m_window->show();
+    // Activation draws the first sheet.
+    if (!QTest::qWaitForWindowActive(m_window.get()))
+        return nullptr;
+    return m_window.get();
+}
+
+QString TestPreviewWindow::panel(int n) const
+{
+    return m_window->findChild<QLabel *>(u"panel%1"_qs.arg(n))->text();
+}
+
+QAction *TestPreviewWindow::action(const QString &text) const
+{
+    for (QAction *a : m_window->findChildren<QAction *>()) {
+        if (a->text() == text)
+            return a;
+    }
+    return nullptr;
+}
+
+void TestPreviewWindow::paperResize_data()
+{
+    QTest::addColumn<double>("zoom");
+    QTest::addColumn<QSize>("area"); // pixels, 15 twips each
+    QTest::addColumn<bool>("horizontal");
+    QTest::addColumn<bool>("vertical");
+    // A4 is 11900 × 16840 twips.
+    QTest::newRow("fits: centred, no bars") << 0.25 << QSize(600, 400) << false << false;
+    // 5950 twips wide in 5700; 8420 + 300 high in 8730: the horizontal bar then takes room the
+    // page needed, but the vertical decision was taken first.
+    QTest::newRow("wider only") << 0.5 << QSize(380, 582) << true << false;
+    QTest::newRow("taller only") << 0.5 << QSize(800, 500) << false << true;
+    QTest::newRow("both") << 1.0 << QSize(600, 400) << true << true;
+}
+
+void TestPreviewWindow::paperResize()
+{
+    QFETCH(double, zoom);
+    QFETCH(QSize, area);
+    QFETCH(bool, horizontal);
+    QFETCH(bool, vertical);
+    EngineState &s = engineState();
+    s.PaperWidthTw = 11900;
+    s.PaperHeightTw = 16840;
+    s.ZoomRate = zoom;
+    PreviewWidget view;
+    view.resize(area);
+    view.PaperResize();
+    auto *h = view.findChild<QScrollBar *>(u"HScroll1"_qs);
+    auto *v = view.findChild<QScrollBar *>(u"VScroll1"_qs);
+    auto *background = view.findChild<QWidget *>(u"PicBackGround"_qs);
+    const int barW = v->sizeHint().width() * 15;
+    const int barH = h->sizeHint().height() * 15;
+    QCOMPARE(!h->isHidden(), horizontal);
+    QCOMPARE(!v->isHidden(), vertical);
+    QCOMPARE(!view.findChild<QWidget *>(u"Picture1"_qs)->isHidden(), horizontal && vertical);
+    QCOMPARE(h->value(), 0);
+    QCOMPARE(v->value(), 0);
+
+    const int pageW = qRound(zoom * 11900), pageH = qRound(zoom * 16840);
+    const int areaW = area.width() * 15, areaH = area.height() * 15;
+    const int viewW = areaW - (vertical ? barW : 0);
+    const int viewH = areaH - (horizontal ? barH : 0);
+    QCOMPARE(background->size(), QSize(viewW / 15, viewH / 15));
+    QCOMPARE(view.pagePosition().x(), horizontal ? 150 : (viewW - pageW) / 2);
+    QCOMPARE(view.pagePosition().y(), vertical ? 150 : (viewH - pageH) / 2);
+    QCOMPARE(view.pagePicture()->size(), QSize(qRound(pageW / 15.0), qRound(pageH / 15.0)));
+    if (horizontal) {
+        QCOMPARE(view.OriginX, 150);
+        QCOMPARE(view.StepX, qRound((pageW + 300 - viewW) / 100.0));
+        QCOMPARE(h->pageStep(), qRound(100.0 / (pageW / viewW + 1)));
+        QCOMPARE(h->width() * 15, viewW);
+    }
+    if (vertical) {
+        QCOMPARE(view.OriginY, 150);
+        QCOMPARE(view.StepY, qRound((pageH + 300 - viewH) / 100.0));
+        QCOMPARE(v->height() * 15, viewH);
+    }
+}
+
+void TestPreviewWindow::zoomOutAfterScrollingCentresThePage()
+{
+    EngineState &s = engineState();
+    s.PaperWidthTw = 11900;
+    s.PaperHeightTw = 16840;
+    s.ZoomRate = 1;
+    PreviewWidget view;
+    view.resize(600, 400);
+    view.PaperResize();
+    auto *h = view.findChild<QScrollBar *>(u"HScroll1"_qs);
+    auto *v = view.findChild<QScrollBar *>(u"VScroll1"_qs);
+    h->setValue(100);
+    v->setValue(40);
+    QCOMPARE(view.pagePosition(), QPoint(150 - 100 * view.StepX, 150 - 40 * view.StepY));
+    view.setZoom(0.25); // without a job nothing is drawn, the page is placed
+    QVERIFY(h->isHidden() && v->isHidden());
+    QCOMPARE(h->value(), 0);
+    QCOMPARE(v->value(), 0);
+    QCOMPARE(view.pagePosition(), QPoint((9000 - 2975) / 2, (6000 - 4210) / 2));
+}
+
+void TestPreviewWindow::draggingMovesThePageAndTheScrollValues()
+{
+    EngineState &s = engineState();
+    s.PaperWidthTw = 11900;
+    s.PaperHeightTw = 16840;
+    s.ZoomRate = 1;
+    PreviewWidget view;
+    view.resize(600, 400);
+    view.PaperResize();
+    QWidget *page = view.pagePicture();
+    const auto send = [&](QEvent::Type type, QPoint at, Qt::MouseButtons buttons) {
+        QMouseEvent event(type, at, page->mapToGlobal(at),
+            type == QEvent::MouseMove ? Qt::NoButton : Qt::LeftButton, buttons, Qt::NoModifier);
+        QApplication::sendEvent(page, &event);
+    };
+    send(QEvent::MouseButtonPress, QPoint(100, 100), Qt::LeftButton);
+    QCOMPARE(page->cursor().shape(), Qt::SizeAllCursor);
+    send(QEvent::MouseMove, QPoint(60, 70), Qt::LeftButton); // 40 left, 30 up
+    QVERIFY(!view.ScrollFollows);
+    QCOMPARE(view.pagePosition(), QPoint(150 - 600, 150 - 450));
+    auto *h = view.findChild<QScrollBar *>(u"HScroll1"_qs);
+    auto *v = view.findChild<QScrollBar *>(u"VScroll1"_qs);
+    QCOMPARE(h->value(), qRound(600.0 / view.StepX));
+    QCOMPARE(v->value(), qRound(450.0 / view.StepY));
+    send(QEvent::MouseButtonRelease, QPoint(60, 70), Qt::NoButton);
+    QVERIFY(view.ScrollFollows);
+    QCOMPARE(page->cursor().shape(), Qt::ArrowCursor);
+    // Dragged past the end, the page goes on; the scroll value stops at 100.
+    send(QEvent::MouseButtonPress, QPoint(500, 300), Qt::LeftButton);
+    send(QEvent::MouseMove, QPoint(0, 300), Qt::LeftButton);
+    send(QEvent::MouseButtonRelease, QPoint(0, 300), Qt::NoButton);
+    QCOMPARE(view.pagePosition().x(), 150 - 600 - 7500);
+    QCOMPARE(h->value(), 100);
+}
+
+void TestPreviewWindow::minimumWindowSize()
+{
+    QVERIFY(openWindow());
+    m_window->resize(100, 100);
+    QCOMPARE(m_window->size(), QSize(467, 267)); // 7000 × 4000 twips
+}
+
+void TestPreviewWindow::navigation_data()
+{
+    QTest::addColumn<int>("rowBands");
+    QTest::addColumn<int>("colBands");
+    QTest::addColumn<int>("pagesDown");
+    QTest::addColumn<int>("pagesAcross");
+    QTest::addColumn<QPoint>("from"); // (row band, column band)
+    QTest::addColumn<QString>("move");
+    QTest::addColumn<QPoint>("to");
+    QTest::addColumn<bool>("moved");
+    QTest::newRow("5x1 at 2: next")
+        << 5 << 1 << 2 << 1 << QPoint(1, 1) << "next" << QPoint(3, 1) << true;
+    QTest::newRow("5x1 at 2: last, k = 1")
+        << 5 << 1 << 2 << 1 << QPoint(1, 1) << "last" << QPoint(5, 1) << true;
+    QTest::newRow("5x1 at 2: previous from the last sheet")
+        << 5 << 1 << 2 << 1 << QPoint(5, 1) << "previous" << QPoint(3, 1) << true;
+    QTest::newRow("5x1 at 2: next on the last sheet")
+        << 5 << 1 << 2 << 1 << QPoint(5, 1) << "next" << QPoint(5, 1) << false;
+    QTest::newRow("5x1 at 2: last on the last sheet")
+        << 5 << 1 << 2 << 1 << QPoint(5, 1) << "last" << QPoint(5, 1) << false;
+    QTest::newRow("5x1 at 2: first on the first sheet")
+        << 5 << 1 << 2 << 1 << QPoint(1, 1) << "first" << QPoint(1, 1) << false;
+    QTest::newRow("5x1 at 2: previous on the first sheet")
+        << 5 << 1 << 2 << 1 << QPoint(1, 1) << "previous" << QPoint(1, 1) << false;
+    QTest::newRow("5x1 at 2: first")
+        << 5 << 1 << 2 << 1 << QPoint(3, 1) << "first" << QPoint(1, 1) << true;
+    QTest::newRow("after a page number entry: previous lands on (1,1)")
+        << 5 << 1 << 2 << 1 << QPoint(2, 1) << "previous" << QPoint(1, 1) << true;
+    QTest::newRow("3x2 at 4: last, k = 2")
+        << 3 << 2 << 2 << 2 << QPoint(1, 1) << "last" << QPoint(3, 1) << true;
+    QTest::newRow("3x2 at 4: next")
+        << 3 << 2 << 2 << 2 << QPoint(1, 1) << "next" << QPoint(3, 1) << true;
+    QTest::newRow("3x2 at 4: previous from the last sheet")
+        << 3 << 2 << 2 << 2 << QPoint(3, 1) << "previous" << QPoint(1, 1) << true;
+    QTest::newRow("3x2 at 1: previous crosses a row band")
+        << 3 << 2 << 1 << 1 << QPoint(3, 1) << "previous" << QPoint(2, 2) << true;
+    QTest::newRow("3x2 at 1: next crosses a row band")
+        << 3 << 2 << 1 << 1 << QPoint(1, 2) << "next" << QPoint(2, 1) << true;
+}
+
+void TestPreviewWindow::navigation()
+{
+    QFETCH(int, rowBands);
+    QFETCH(int, colBands);
+    QFETCH(int, pagesDown);
+    QFETCH(int, pagesAcross);
+    QFETCH(QPoint, from);
+    QFETCH(QString, move);
+    QFETCH(QPoint, to);
+    QFETCH(bool, moved);
+    EngineState &s = engineState();
+    s.RowPageCount = rowBands;
+    s.ColPageCount = colBands;
+    s.PagesDown = pagesDown;
+    s.PagesAcross = pagesAcross;
+    const int perSheet = pagesDown * pagesAcross;
+    const int total = rowBands * colBands;
+    s.SheetCount = (total + perSheet - 1) / perSheet;
+    s.CurRowPage = from.x();
+    s.CurColPage = from.y();
+    // As the drawing of the sheet that starts there sets them.
+    const int index = (from.x() - 1) * colBands + from.y() - 1;
+    s.SheetNav = { index == 0, index + perSheet >= total };
+    s.CurSheet = index / perSheet + 1;
+    const int sheetBefore = s.CurSheet;
+
+    SheetNavigator navigator(true);
+    bool result = false;
+    if (move == u"next"_qs)
+        result = navigator.next();
+    else if (move == u"previous"_qs)
+        result = navigator.previous();
+    else if (move == u"first"_qs)
+        result = navigator.first();
+    else
+        result = navigator.last();
+    QCOMPARE(result, moved);
+    QCOMPARE(QPoint(s.CurRowPage, s.CurColPage), to);
+    const int expectedSheet = !moved ? sheetBefore
+        : move == u"next"_qs         ? sheetBefore + 1
+        : move == u"previous"_qs     ? sheetBefore - 1
+        : move == u"first"_qs        ? 1
+                                     : s.SheetCount;
+    QCOMPARE(s.CurSheet, expectedSheet);
+
+    // The full-screen view moves the same way and leaves the sheet number alone.
+    s.CurRowPage = from.x();
+    s.CurColPage = from.y();
+    s.CurSheet = 99;
+    SheetNavigator fullScreen(false);
+    if (move == u"next"_qs)
+        fullScreen.next();
+    else if (move == u"previous"_qs)
+        fullScreen.previous();
+    else if (move == u"first"_qs)
+        fullScreen.first();
+    else
+        fullScreen.last();
+    QCOMPARE(QPoint(s.CurRowPage, s.CurColPage), to);
+    QCOMPARE(s.CurSheet, 99);
+}
+
+void TestPreviewWindow::keysPageAndRedrawOnlyWhenTheSheetChanges()
+{
+    QVERIFY(openWindow());
+    QWidget *page = m_window->findChild<QWidget *>(u"picPageView"_qs);
+    QSignalSpy drawn(m_window->preview(), &PreviewWidget::previewChanged);
+    const auto press = [&](Qt::Key key) {
+        drawn.clear();
+        QTest::keyClick(page, key);
+        return drawn.count() > 0;
+    };
+    QVERIFY(press(Qt::Key_PageDown));
+    QCOMPARE(panel(1), u"第 2 页 共 3 页"_qs);
+    QVERIFY(press(Qt::Key_End));
+    QCOMPARE(panel(1), u"第 3 页 共 3 页"_qs);
+    QVERIFY(!press(Qt::Key_PageDown));
+    QVERIFY(!press(Qt::Key_End));
+    QVERIFY(press(Qt::Key_PageUp));
+    QCOMPARE(panel(1), u"第 2 页 共 3 页"_qs);
+    QVERIFY(press(Qt::Key_Home));
+    QCOMPARE(panel(1), u"第 1 页 共 3 页"_qs);
+    QVERIFY(!press(Qt::Key_Home));
+    QVERIFY(!press(Qt::Key_PageUp));
+    // The toolbar's keys run the same moves.
+    m_window->findChild<QAction *>(u"尾页"_qs)->trigger();
+    QCOMPARE(panel(1), u"第 3 页 共 3 页"_qs);
+    m_window->findChild<QAction *>(u"首页"_qs)->trigger();
+    QCOMPARE(panel(1), u"第 1 页 共 3 页"_qs);
+    m_window->findChild<QAction *>(u"次页"_qs)->trigger();
+    QCOMPARE(panel(1), u"第 2 页 共 3 页"_qs);
+    m_window->findChild<QAction *>(u"前页"_qs)->trigger();
+    QCOMPARE(panel(1), u"第 1 页 共 3 页"_qs);
+}
+
+void TestPreviewWindow::statusBarTexts()
+{
+    QVERIFY(openWindow());
+    QCOMPARE(m_window->windowTitle(), u"报表"_qs);
+    QCOMPARE(panel(1), u"第 1 页 共 3 页"_qs);
+    QCOMPARE(panel(2), u"纸张:"_qs + PaperCodes::name(9));
+    QCOMPARE(panel(3), u"显示比例:100%"_qs);
+    QVERIFY(m_window->findChild<QWidget *>(u"pgbPage"_qs)->isHidden());
+    m_window->preview()->setZoom(0.75);
+    QCOMPARE(panel(3), u"显示比例:75%"_qs);
+    // The sheet was drawn: its picture is not blank and is as large as the page on screen.
+    const QImage &picture = m_window->preview()->pagePicture()->picture();
+    const qreal ratio = m_window->devicePixelRatioF();
+    QCOMPARE(picture.size(), m_window->preview()->pagePicture()->size() * ratio);
+    QCOMPARE(picture.size(), QSize(qRound(11900 * 0.75 / 15), qRound(16840 * 0.75 / 15)));
+    bool inked = false;
+    for (int y = 0; y < picture.height() && !inked; ++y) {
+        for (int x = 0; x < picture.width() && !inked; ++x)
+            inked = qGray(picture.pixel(x, y)) < 128;
+    }
+    QVERIFY(inked);
+}
+
+void TestPreviewWindow::zoomCycle_data()
+{
+    QTest::addColumn<double>("from");
+    QTest::addColumn<double>("to");
+    QTest::newRow("0.25") << 0.25 << 0.5;
+    QTest::newRow("0.5") << 0.5 << 1.0;
+    QTest::newRow("1") << 1.0 << 1.5;
+    QTest::newRow("1.5") << 1.5 << 2.0;
+    QTest::newRow("2") << 2.0 << 0.25;
+    QTest::newRow("0.8, not in the cycle") << 0.8 << 1.0;
+}
+
+void TestPreviewWindow::zoomCycle()
+{
+    QFETCH(double, from);
+    QFETCH(double, to);
+    QVERIFY(openWindow());
+    engineState().ZoomRate = double(float(from));
+    m_window->findChild<QAction *>(u"比例"_qs)->trigger();
+    QCOMPARE(engineState().ZoomRate, to);
+    QCOMPARE(panel(3), u"显示比例:%1%"_qs.arg(to * 100));
+    // The drop-down's items set a zoom of their own.
+    m_window->findChild<QAction *>(u"z150"_qs)->trigger();
+    QCOMPARE(engineState().ZoomRate, 1.5);
+}
+
+void TestPreviewWindow::shortcutsOfTheHiddenMenus()
+{
+    QVERIFY(openWindow());
+    // Ctrl+Z: the zoom entry, with the zoom as its text; 1.25 is taken as a factor.
+    QString shownText;
+    QTimer::singleShot(0, [&] {
+        QWidget *dialog = QApplication::activeModalWidget();
+        QVERIFY(dialog && dialog->objectName() == u"Dialog"_qs);
+        auto *text = dialog->findChild<QLineEdit *>(u"txtInput"_qs);
+        shownText = text->text();
+        text->setText(u"1.25"_qs);
+        QTest::mouseClick(dialog->findChild<QPushButton *>(u"OKButton"_qs), Qt::LeftButton);
+    });
+    QTest::keyClick(m_window.get(), Qt::Key_Z, Qt::ControlModifier);
+    QCOMPARE(shownText, u"1"_qs);
+    QCOMPARE(engineState().ZoomRate, 1.25);
+    QCOMPARE(panel(3), u"显示比例:125%"_qs);
+    // Ctrl+P: the print dialog, cancelled. (The offscreen platform does not give the focus
+    // back to the window when a dialog closes.)
+    m_window->activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(m_window.get()));
+    bool printDialog = false;
+    QTimer::singleShot(0, [&] {
+        QWidget *dialog = QApplication::activeModalWidget();
+        printDialog = dialog && dialog->objectName() == u"frmPrint"_qs;
+        if (dialog)
+            QTest::mouseClick(dialog->findChild<QPushButton *>(u"cmdcance"_qs), Qt::LeftButton);
+    });
+    QTest::keyClick(m_window.get(), Qt::Key_P, Qt::ControlModifier);
+    QVERIFY(printDialog);
+    QVERIFY(m_system->documents().isEmpty());
+    // Commands that have no window behind them yet, and the send and export items.
+    for (const QString &text : { u"页面设置(&U)..."_qs, u"全屏显示(&V)"_qs, u"邮件收件人(&M)..."_qs,
+             u"传送收件人(&R)..."_qs, u"传真收件人(&F)..."_qs, u"HTML(HTM) 格式..."_qs,
+             u"Excel(xls) 格式..."_qs, u"文本(TXT)   格式..."_qs })
+        QVERIFY2(action(text) && !action(text)->isEnabled(), qPrintable(text));
+    QVERIFY(!m_window->findChild<QAction *>(u"全屏"_qs)->isEnabled());
+    QVERIFY(!m_window->findChild<QAction *>(u"页面设置"_qs)->isEnabled());
+}
+
+void TestPreviewWindow::pageNumberEntry()
+{
+    QVERIFY(openWindow());
+    QString prompt;
+    QTimer::singleShot(0, [&] {
+        QWidget *dialog = QApplication::activeModalWidget();
+        QVERIFY(dialog);
+        prompt = dialog->findChild<QLabel *>(u"lblPrompt"_qs)->text();
+        dialog->findChild<QLineEdit *>(u"txtInput"_qs)->setText(u"3"_qs);
+        QTest::mouseClick(dialog->findChild<QPushButton *>(u"OKButton"_qs), Qt::LeftButton);
+    });
+    action(u"指定页码(&G)"_qs)->trigger();
+    QCOMPARE(prompt, u"请输入页码号："_qs);
+    QCOMPARE(engineState().CurRowPage, 3);
+    QCOMPARE(panel(1), u"第 3 页 共 3 页"_qs);
+    QVERIFY(engineState().SheetNav[1]);
+}
+
+void TestPreviewWindow::close_data()
+{
+    QTest::addColumn<int>("dirty");
+    QTest::addColumn<QList<int>>("answers"); // to the save question, in turn
+    QTest::addColumn<bool>("saved");
+    QTest::newRow("unchanged: no question") << 0 << QList<int> {} << false;
+    QTest::newRow("changed, Yes saves") << 1 << QList<int> { 6 } << true;
+    QTest::newRow("changed, No") << 1 << QList<int> { 7 } << false;
+    // Cancel keeps the window open; the next close asks again.
+    QTest::newRow("changed, Cancel, then Yes") << 1 << QList<int> { 2, 6 } << true;
+    QTest::newRow("changed, Cancel, then No") << 1 << QList<int> { 2, 7 } << false;
+}
+
+void TestPreviewWindow::close()
+{
+    QFETCH(int, dirty);
+    QFETCH(QList<int>, answers);
+    QFETCH(bool, saved);
+    QVERIFY(openWindow());
+    EngineState &s = engineState();
+    m_window->preview()->setZoom(1.5);
+    s.Format.Left = 33;
+    s.FormatDirty = qint16(dirty);
+    m_sink->clear();
+    const QString common = storePath(RootKey::LocalMachine, kCommonKey);
+    m_store->setValue(common, u"ZoomRate"_qs, u"1"_qs);
+    for (int i = 0; i < answers.size(); ++i) {
+        m_sink->scriptAnswer(answers[i]);
+        m_window->close();
+        const bool last = i == answers.size() - 1;
+        QCOMPARE(m_window->isVisible(), !last);
+        QCOMPARE(m_sink->messages().size(), i + 1);
+        const auto &question = m_sink->messages()[i];
+        QCOMPARE(question.prompt, u"页面设置已改变，是否保存。"_qs);
+        QCOMPARE(question.title, u"提示"_qs);
+        QCOMPARE(question.buttons & 0xFF, 3 + 32);
+        QCOMPARE(m_store->value(common, u"ZoomRate"_qs), last ? u"1.5"_qs : u"1"_qs);
+    }
+    if (answers.isEmpty()) {
+        m_window->close();
+        QVERIFY(m_sink->messages().isEmpty());
+        QVERIFY(!m_window->isVisible());
+        QCOMPARE(m_store->value(common, u"ZoomRate"_qs), u"1.5"_qs);
+    }
+    QCOMPARE(s.FormatDirty, 0);
+    QCOMPARE(formatValue(m_print->PrintKeyName(), u"Left"_qs) == u"33"_qs, saved);
+}
+
+void TestPreviewWindow::printCommandAndThisSheet()
+{
+    QVERIFY(openWindow());
+    QTest::keyClick(m_window->findChild<QWidget *>(u"picPageView"_qs), Qt::Key_PageDown);
+    bool controls = false;
+    QTimer::singleShot(0, [&] {
+        QWidget *dialog = QApplication::activeModalWidget();
+        QVERIFY(dialog && dialog->objectName() == u"frmPrint"_qs);
+        // No page setup or preview from here; the current page is offered.
+        controls = dialog->findChild<QWidget *>(u"cmdpgset"_qs)->isHidden()
+            && dialog->findChild<QWidget *>(u"cmdPreview"_qs)->isHidden()
+            && !dialog->findChild<QWidget *>(u"OptCrtPage"_qs)->isHidden()
+            && dialog->findChild<QWidget *>(u"txtMPB"_qs)->isHidden();
+        dialog->findChild<QRadioButton *>(u"OptCrtPage"_qs)->setChecked(true);
+        QTest::mouseClick(dialog->findChild<QPushButton *>(u"cmdprint"_qs), Qt::LeftButton);
+    });
+    m_window->findChild<QAction *>(u"打印"_qs)->trigger();
+    QVERIFY(controls);
+    QCOMPARE(m_system->documents().size(), 1);
+    QCOMPARE(m_system->documents()[0].pageCount, 1);
+    QVERIFY(m_system->documents()[0].pages[0].contains(u"\"11\""_qs));
+    // The preview goes on as it was, on its own page picture.
+    EngineState &s = engineState();
+    QCOMPARE(s.DrawTarget, static_cast<Surface *>(m_window->preview()->pagePicture()->surface()));
+    QCOMPARE(s.OutputMode, 2);
+    QCOMPARE(s.CurRowPage, 2);
+    QCOMPARE(s.ZoomRate, 1.0);
+
+    // "打印本页" from the page's popup menu: the sheet on screen, at once.
+    QTest::keyClick(m_window->findChild<QWidget *>(u"picPageView"_qs), Qt::Key_End);
+    QMenu *popup = m_window->findChild<QMenu *>(u"popup"_qs);
+    QAction *printSheet = nullptr;
+    for (QAction *a : popup->actions())
+        printSheet = a->text() == u"打印本页"_qs ? a : printSheet;
+    QVERIFY(printSheet);
+    printSheet->trigger();
+    QCOMPARE(m_system->documents().size(), 2);
+    QCOMPARE(m_system->documents()[1].pageCount, 1);
+    QVERIFY(m_system->documents()[1].pages[0].contains(u"\"25\""_qs));
+    QCOMPARE(s.DrawTarget, static_cast<Surface *>(m_window->preview()->pagePicture()->surface()));
+    QCOMPARE(s.CurRowPage, 3);
+    QCOMPARE(panel(1), u"第 3 页 共 3 页"_qs);
+}
+
+void TestPreviewWindow::previewRefusals_data()
+{
+    QTest::addColumn<bool>("printers");
+    QTest::addColumn<bool>("kind");
+    QTest::addColumn<bool>("grid");
+    QTest::addColumn<QString>("message");
+    QTest::addColumn<int>("icon");
+    QTest::newRow("no printer") << false << true << true << u"请先安装打印机。"_qs << 48;
+    // The grid is tested before its kind: with neither, only the grid's message shows.
+    QTest::newRow("no kind, no grid")
+        << true << false << false << u"网格数据（.datagrid）没有指定。"_qs << 0;
+    QTest::newRow("no kind") << true << false << true << u"网格类型(.gridtype)不能为空。"_qs << 0;
+}
+
+void TestPreviewWindow::previewRefusals()
+{
+    QFETCH(bool, printers);
+    QFETCH(bool, kind);
+    QFETCH(bool, grid);
+    QFETCH(QString, message);
+    QFETCH(int, icon);
+    if (!printers)
+        setPrintingSystem(std::make_unique<VirtualPrintingSystem>(QList<VirtualPrinterSpec> {}));
+    if (!kind)
+        m_print->setGridType(MyPrint::MnuGridType(0));
+    if (!grid)
+        m_print->setDatagrid(nullptr);
+    QVERIFY(QMetaObject::invokeMethod(m_print.get(), "preview"));
+    QCOMPARE(m_sink->messages().size(), 1);
+    QCOMPARE(m_sink->messages()[0].prompt, message);
+    QCOMPARE(m_sink->messages()[0].buttons & 0xFF, icon);
+    QVERIFY(!QApplication::activeModalWidget());
+    QCOMPARE(engineState().PreviewStatusBar, nullptr);
+}
+
+void TestPreviewWindow::printDialogOpensThePreview()
+{
+    QString previewStatus;
+    bool printerAgain = false;
+    QTimer::singleShot(0, [&] {
+        QWidget *dialog = QApplication::activeModalWidget();
+        QVERIFY(dialog && dialog->objectName() == u"frmPrint"_qs);
+        auto *previewButton = dialog->findChild<QPushButton *>(u"cmdPreview"_qs);
+        QVERIFY(!previewButton->isHidden());
+        QTimer::singleShot(0, [&] {
+            QWidget *window = QApplication::activeModalWidget();
+            QVERIFY(window && window->objectName() == u"frmpreview"_qs);
+            QVERIFY(QTest::qWaitForWindowActive(window));
+            previewStatus = window->findChild<QLabel *>(u"panel1"_qs)->text();
+            window->close();
+        });
+        QTest::mouseClick(previewButton, Qt::LeftButton);
+        // Back in the dialog, the job is on the printer again.
+        const EngineState &s = engineState();
+        printerAgain = s.OutputMode == 1 && s.DrawTarget == printingSystem().currentPrinter()
+            && s.PreviewStatusBar == nullptr && s.RowPageCount == 3;
+        QTest::mouseClick(dialog->findChild<QPushButton *>(u"cmdprint"_qs), Qt::LeftButton);
+    });
+    m_print->Printout();
+    QCOMPARE(previewStatus, u"第 1 页 共 3 页"_qs);
+    QVERIFY(printerAgain);
+    QCOMPARE(m_system->documents().size(), 1);
+    QCOMPARE(m_system->documents()[0].pageCount, 3);
+}
+
+QUILLON_TEST_MAIN(TestPreviewWindow)
+#include "tst_previewwindow.moc"
