@@ -30,6 +30,7 @@ private Q_SLOTS:
     void printDirectPrintsEveryPageOnce();
     void printoutPrintsWhatTheDialogChose();
     void printContRaisesPrintOverPerDataSet();
+    void dialogMessagesShowEveryTime();
 
 private:
     void installPrinters(const QStringList &names);
@@ -166,6 +167,23 @@ void TestPrintJobs::printContRaisesPrintOverPerDataSet()
     m_print->PrintCont();
     QCOMPARE(over.size(), 2);
     QCOMPARE(m_system->documents().size(), 6); // 3 pages per data set, a document each
+}
+
+void TestPrintJobs::dialogMessagesShowEveryTime()
+{
+    // A job keeps its layouts' messages from repeating, not the messages of its dialog.
+    QTimer::singleShot(0, [] {
+        QWidget *dialog = QApplication::activeModalWidget();
+        QVERIFY(dialog);
+        dialog->findChild<QLineEdit *>(u"txtCopys"_qs)->setText(u"0"_qs);
+        dialog->findChild<QPushButton *>(u"cmdprint"_qs)->click();
+        dialog->findChild<QPushButton *>(u"cmdprint"_qs)->click();
+        dialog->findChild<QPushButton *>(u"cmdcance"_qs)->click();
+    });
+    m_print->Printout();
+    QCOMPARE(m_sink->messages().size(), 2);
+    QVERIFY(m_sink->messages()[1].prompt.startsWith(u"打印份数无效。"_qs));
+    QVERIFY(m_system->documents().isEmpty());
 }
 
 QUILLON_TEST_MAIN(TestPrintJobs)

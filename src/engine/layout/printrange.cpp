@@ -195,7 +195,10 @@ bool PrintRange(const PrintRequest &request, SheetJob &job, PrintProgressWindow 
     applyColour(s, *printer);
     bool printed = false;
     try {
-        ComputeLayout(s.Format.LineHeight, s.Format.LineCount);
+        {
+            const SheetJob::LayoutMessages once(job);
+            ComputeLayout(s.Format.LineHeight, s.Format.LineCount);
+        }
         printed = window.run(request, job, QString::number(request.firstRowPage),
             QString::number(request.lastRowPage - request.firstRowPage + 1), s.ColPageCount > 1);
     } catch (const Error &e) {
@@ -208,6 +211,7 @@ bool PrintRange(const PrintRequest &request, SheetJob &job, PrintProgressWindow 
     s.DrawTarget = target;
     if (target && (target != printer || zoom != 1)) {
         try {
+            const SheetJob::LayoutMessages once(job);
             ComputeLayout(s.Format.LineHeight, s.Format.LineCount);
         } catch (const Error &e) {
             ShowMessage(QStringLiteral("[%1]%2").arg(e.number()).arg(e.description()), 48);

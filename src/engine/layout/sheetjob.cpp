@@ -15,6 +15,7 @@
 #include <quillon/error.h>
 
 #include <algorithm>
+#include <utility>
 
 namespace quillon {
 
@@ -51,9 +52,16 @@ SheetJob::SheetJob(PrintProperties &print)
 {
 }
 
-SheetJob::~SheetJob()
+SheetJob::~SheetJob() = default;
+
+SheetJob::LayoutMessages::LayoutMessages(SheetJob &job)
+    : m_previous(std::exchange(engineState().JobAnswers, &job.m_answers))
 {
-    engineState().JobAnswers.reset();
+}
+
+SheetJob::LayoutMessages::~LayoutMessages()
+{
+    engineState().JobAnswers = m_previous;
 }
 
 bool SheetJob::fail(const QString &message, int icon)
@@ -69,7 +77,7 @@ bool SheetJob::prepare(int outputMode, Surface *measuring, Checks checks, bool t
     m_sheets = 0;
     messageSink().beginJob();
     EngineState &s = engineState();
-    s.JobAnswers.emplace();
+    m_answers.clear();
     PrintingSystem &printing = printingSystem();
     if (!printing.hasPrinter() || !printing.currentPrinter())
         return fail(QStringLiteral("请先安装打印机。"), 48);
@@ -95,6 +103,7 @@ bool SheetJob::prepare(int outputMode, Surface *measuring, Checks checks, bool t
     s.OutputMode = qint16(outputMode);
     s.PreviewUiActive = false;
     s.DrawTarget = measuring ? measuring : static_cast<Surface *>(printing.currentPrinter());
+    const LayoutMessages once(*this);
     try {
         LoadFormat();
         // The format may name another printer: the layout is measured on the one that prints.
@@ -115,6 +124,7 @@ bool SheetJob::layOut(Surface *surface, double zoom)
     EngineState &s = engineState();
     s.DrawTarget = surface;
     s.ZoomRate = zoom;
+    const LayoutMessages once(*this);
     try {
         ComputeLayout(s.Format.LineHeight, s.Format.LineCount);
     } catch (const Error &e) {

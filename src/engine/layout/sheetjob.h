@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QHash>
 #include <QString>
 
 #include <array>
@@ -65,6 +66,20 @@ public:
     /// a print of a range draws it.
     bool renderSheetFrom(qint32 rowPage, qint32 colPage, Surface &surface);
     PrintProperties &properties() { return m_print; }
+
+    /// While it lives, a message that an earlier layout of this job gave is not shown again:
+    /// wrap every layout of the job in one.
+    class LayoutMessages
+    {
+    public:
+        explicit LayoutMessages(SheetJob &job);
+        ~LayoutMessages();
+        LayoutMessages(const LayoutMessages &) = delete;
+        LayoutMessages &operator=(const LayoutMessages &) = delete;
+
+    private:
+        QHash<QString, int> *m_previous;
+    };
     QString error() const { return m_error; }
     /// The message box icon of error() (48 for a missing printer, else none).
     int errorIcon() const { return m_errorIcon; }
@@ -76,6 +91,7 @@ private:
     PrintProperties &m_print;
     QString m_error;
     int m_errorIcon = 0;
+    QHash<QString, int> m_answers;
     int m_sheets = 0;
 };
 

@@ -80,9 +80,10 @@ struct EngineState : LayoutResult
     qint16 FormatDirty = 0;
     qint16 PageSetupTab = 0;
     QString FormatKey;
-    /// While a job runs: the answer each message got. A job lays out more than once, and a
-    /// message its layout gives is shown (or asked) once, its answer kept for the repeats.
-    std::optional<QHash<QString, int>> JobAnswers;
+    /// While a job lays out: the answer each of its layout messages got. A job lays out more
+    /// than once, and a message its layouts give is shown (or asked) once, its answer kept for
+    /// the repeats. Messages outside the layouts (a dialog's) are always shown.
+    QHash<QString, int> *JobAnswers = nullptr;
 
     /// The properties of the print object whose job runs. A job sets them; without them, the
     /// first access creates default properties and, like any new print object, clears the

@@ -36,23 +36,6 @@ namespace {
 
 const QString kZoomKey = QStringLiteral("ZoomRate");
 
-/// The job remembers a message's answer so that its repeated layouts ask once. A question the
-/// user answers in a window is asked anew each time: a Cancel must not stick.
-class FreshAnswers
-{
-public:
-    FreshAnswers()
-        : m_saved(std::exchange(engineState().JobAnswers, std::nullopt))
-    {
-    }
-    ~FreshAnswers() { engineState().JobAnswers = std::move(m_saved); }
-    FreshAnswers(const FreshAnswers &) = delete;
-    FreshAnswers &operator=(const FreshAnswers &) = delete;
-
-private:
-    std::optional<QHash<QString, int>> m_saved;
-};
-
 } // namespace
 
 class PreviewWindow::StatusPanels : public PreviewStatusSink
@@ -382,7 +365,6 @@ bool PreviewWindow::queryClose()
     if (s.FormatDirty > 0) {
         int answer = 0;
         {
-            const FreshAnswers fresh;
             answer = ShowMessage(
                 QStringLiteral("页面设置已改变，是否保存。"), 3 + 32, QStringLiteral("提示"));
         }
@@ -405,7 +387,6 @@ void PreviewWindow::printCommand()
     if (engineState().ColPageCount == 1)
         dialog.hideColumnBands();
     {
-        const FreshAnswers fresh;
         dialog.exec();
     }
     if (!dialog.blnOk)
@@ -452,7 +433,6 @@ void PreviewWindow::zoomEntry()
     InputDialog dialog(this);
     dialog.setText(singleToText(float(s.ZoomRate)));
     {
-        const FreshAnswers fresh;
         dialog.exec();
     }
     if (!dialog.blnOk)
@@ -468,7 +448,6 @@ void PreviewWindow::pageNumberEntry()
     dialog.setPrompt(QStringLiteral("请输入页码号："));
     dialog.setText(QString::number(s.CurRowPage));
     {
-        const FreshAnswers fresh;
         dialog.exec();
     }
     if (!dialog.blnOk)
