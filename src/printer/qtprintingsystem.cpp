@@ -82,7 +82,10 @@ public:
     void setColorMode(qint16 mode) override
     {
         m_colorMode = mode;
-        printer.setColorMode(mode == 2 && hasColor() ? QPrinter::Color : QPrinter::GrayScale);
+        // A document under way keeps its mode (Qt refuses, with a warning on standard error);
+        // the next one starts in the new mode.
+        if (!isActive())
+            applyColorMode();
     }
     int BitsPerPixel() const override { return hasColor() ? 24 : 1; }
     int ColorPlanes() const override { return 1; }
@@ -100,8 +103,21 @@ public:
         end();
     }
 
+protected:
+    QPaintDevice *deviceForPainting() override
+    {
+        applyColorMode();
+        return &printer;
+    }
+
 private:
     bool hasColor() const { return m_hasColor; }
+    void applyColorMode()
+    {
+        const auto wanted = m_colorMode == 2 && hasColor() ? QPrinter::Color : QPrinter::GrayScale;
+        if (printer.colorMode() != wanted)
+            printer.setColorMode(wanted);
+    }
 
     QPrinterInfo m_info;
     bool m_hasColor = false; // asked once: the answer comes from the printing system
