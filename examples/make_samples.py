@@ -76,3 +76,28 @@ merged = {
 }
 with open("merged.json", "w", encoding="utf-8") as f:
     json.dump(merged, f, ensure_ascii=False, indent=1)
+
+# 4. Customer statements printed one after the other (quillon-print --cont): the grid holds the
+#    first customer, "datasets" the others, each with its own head line.
+def statement(customer):
+    rows = [["日期", "单号", "商品", "数量", "金额"]]
+    for i in range(random.randint(4, 9)):
+        name, price = random.choice(goods)
+        qty = random.randint(1, 40)
+        rows.append([f"2026-11-{1 + i * 3:02d}", f"XS{202611000 + random.randint(0, 999)}", name,
+                     str(qty), f"{qty * price:,.2f}"])
+    return {"cells": rows, "head": [[f"客户：{customer}", 1, 1, 0], ["单位：元", 0, 5, 0]],
+            "foot": [["如有疑问请于收到后七日内联系", 1, 1, 0]]}
+
+first, *others = [statement(c) for c in customers[:4]]
+statements = {
+    "GridType": 5,
+    "properties": {"MainTitle": "客户对账单", "SubTitle": "二〇二六年十一月",
+                   "PrintKeyName": "示例-对账单", "Operator": "李娜"},
+    "head": first["head"], "foot": first["foot"],
+    "grid": {"cells": first["cells"], "fixedRows": 1, "colWidths": [1300, 1500, 1800, 800, 1500],
+             "headerAlignment": 4, "colAlignments": [4, 1, 1, 7, 7]},
+    "datasets": others,
+}
+with open("statements.json", "w", encoding="utf-8") as f:
+    json.dump(statements, f, ensure_ascii=False, indent=1)

@@ -52,6 +52,15 @@ public:
     /// message, for an unknown property or a value it cannot take. Never throws.
     bool applyTo(MyPrint &print, QString *error) const;
 
+    /// How many data sets the file's "datasets" holds (none in a CSV file): continuous printing
+    /// prints them after the grid, one after the other.
+    qsizetype dataSetCount() const;
+    /// Refills the grid with data set `index` (from 0) and adds its header and footer lines to
+    /// the print object, as a PrintOver handler does between two data sets; a data grid's
+    /// gridrows becomes the data set's row count. False, with a message, for an index outside
+    /// "datasets". Never throws.
+    bool applyDataSet(qsizetype index, MyPrint &print, QString *error);
+
     /// Sets a print object property by name from a value (a text such as "12", "true" or
     /// "ssSpread", or a number); false with a message when there is no such property or the
     /// value does not fit it: an enumeration takes only its members, margins 0 to 100 mm, and

@@ -3,6 +3,9 @@
 #include <quillon/quillon_global.h>
 
 #include <QString>
+#include <QStringList>
+
+#include <functional>
 
 namespace quillon {
 
@@ -38,6 +41,13 @@ QUILLON_EXPORT QString formatValue(const QString &printKeyName, const QString &n
 /// batch jobs, which must never wait for a click. A line names the program and the report, and
 /// the settings file where a message names a stored format; a repeated message is written once.
 QUILLON_EXPORT void useConsoleMessages();
+/// Where a print job's progress goes when it shows no progress window (no widget application,
+/// or messages on the console after useConsoleMessages()): a line at a time to the handler
+/// ("第 3 页 共（5）页，份数：1/1", and "完成" or "取消" at the end); with no handler (the
+/// default) to standard error after the program's name.
+QUILLON_EXPORT void setConsoleProgressHandler(std::function<void(const QString &line)> handler);
+/// The names of the installed printers, the embedded PDF printer included while it is on.
+QUILLON_EXPORT QStringList printerNames();
 
 /// Whether two paths name the same existing file (same device and inode, links followed): a
 /// program can refuse to write its output over its input.

@@ -40,6 +40,8 @@ constexpr qint32 kLineAllowance = 300;
 constexpr qsizetype kMaxLineEntries = 100;
 constexpr double kMaxCaptionLines = 10;
 constexpr qint32 kMaxColor = 0xFFFFFF;
+/// Continuous printing sends each sheet as a print document of its own.
+constexpr qsizetype kMaxDataSets = 1000;
 
 QString noCellsMessage()
 {
@@ -274,6 +276,15 @@ public:
     QVariantMap format;
     QList<GridFileLine> head;
     QList<GridFileLine> foot;
+    struct DataSet
+    {
+        QList<QStringList> cells;
+        QList<GridFileLine> head;
+        QList<GridFileLine> foot;
+    };
+    QList<DataSet> dataSets;
+    /// "mergeRows": true, which every data set's rows take too.
+    bool mergeAllRows = false;
 };
 
 /// Reads a grid file strictly: every key known, every value of its type and within its range
@@ -307,7 +318,9 @@ private:
     std::optional<qint32> integer(const QJsonValue &v, const QString &where, qint32 low,
         qint32 high, const QString &note = QString());
     bool checkSize(qint64 rows, qint64 cols);
-    bool readCells(const QJsonObject &grid, QList<QStringList> &cells, qint32 &cols);
+    /// The "cells" of an object; where names the object in messages.
+    bool readCells(
+        const QJsonObject &object, const QString &where, QList<QStringList> &cells, qint32 &cols);
     /// A number for every index, or one number for all; nothing when absent.
     bool readPerIndex(const QJsonObject &grid, const char *key, qint32 count, const QString &unit,
         qint32 low, qint32 high, QList<qint32> &values);
@@ -315,7 +328,7 @@ private:
         QList<qint32> &set);
     bool readProperties(const QJsonValue &v);
     bool readFormat(const QJsonValue &v);
-    bool readLines(const QJsonValue &v, const char *key, qint32 lowCode, qint32 highCode,
+    bool readLines(const QJsonValue &v, const QString &name, qint32 lowCode, qint32 highCode,
         QList<GridFileLine> &lines, qint32 &lineCount);
     bool readFlex(const QJsonObject &grid, int kind);
     bool readData(const QJsonObject &grid);
@@ -323,12 +336,26 @@ private:
     bool checkWidths(const QList<qint32> &widths, const QString &where, qint32 hidden);
     bool checkPrintedColumns(qint32 cols);
     bool checkRepeated(qint32 headLines, qint32 footLines);
+    bool readDataSets(
+        const QJsonValue &v, int kind, qint32 footCount, qint32 headLines, qint32 footLines);
+    /// A grid setting of a single row, which later data sets would not keep.
+    void noteRowSetting(qint32 row, const QString &where)
+    {
+        if (row > m_lastRowSetting) {
+            m_lastRowSetting = row;
+            m_lastRowSettingKey = where;
+        }
+    }
 
     GridFile &m_file;
     /// The heading rows, their height and the first body row's (0 without body rows), twips.
     qint32 m_headingRows = 0;
     qint64 m_headingHeight = 0;
     qint64 m_bodyRowHeight = 0;
+    qint32 m_gridRows = 0;
+    qint32 m_gridCols = 0;
+    qint32 m_lastRowSetting = -1;
+    QString m_lastRowSettingKey;
 };
 
 bool GridFileReader::checkKeys(
@@ -410,18 +437,20 @@ bool GridFileReader::readCsv(const QByteArray &bytes)
     return true;
 }
 
-bool GridFileReader::readCells(const QJsonObject &grid, QList<QStringList> &cells, qint32 &cols)
+bool GridFileReader::readCells(
+    const QJsonObject &object, const QString &where, QList<QStringList> &cells, qint32 &cols)
 {
     cols = 0;
-    const QJsonValue value = grid.value(QStringLiteral("cells"));
+    const QString key = where + QStringLiteral(".cells");
+    const QJsonValue value = object.value(QStringLiteral("cells"));
     if (value.isUndefined())
         return true;
     if (!value.isArray())
-        return typeError(QStringLiteral("grid.cells"), QStringLiteral("由行组成的数组"), value);
+        return typeError(key, QStringLiteral("由行组成的数组"), value);
     const QJsonArray rows = value.toArray();
     for (qsizetype r = 0; r < rows.size(); ++r) {
         if (!rows[r].isArray())
-            return typeError(QStringLiteral("grid.cells[%1]").arg(r),
+            return typeError(QStringLiteral("%1[%2]").arg(key).arg(r),
                 QStringLiteral("由单元格组成的数组"), rows[r]);
         QStringList row;
         const QJsonArray items = rows[r].toArray();
@@ -434,7 +463,7 @@ bool GridFileReader::readCells(const QJsonObject &grid, QList<QStringList> &cell
             else if (item.isNull())
                 row << QString();
             else
-                return typeError(QStringLiteral("grid.cells[%1][%2]").arg(r).arg(c),
+                return typeError(QStringLiteral("%1[%2][%3]").arg(key).arg(r).arg(c),
                     QStringLiteral("文本、数字或 null"), item);
         }
         cols = qint32(std::max<qsizetype>(cols, row.size()));
@@ -564,10 +593,9 @@ bool GridFileReader::readFormat(const QJsonValue &v)
     return true;
 }
 
-bool GridFileReader::readLines(const QJsonValue &v, const char *key, qint32 lowCode,
+bool GridFileReader::readLines(const QJsonValue &v, const QString &name, qint32 lowCode,
     qint32 highCode, QList<GridFileLine> &lines, qint32 &lineCount)
 {
-    const QString name = QLatin1String(key);
     lineCount = 0;
     if (v.isUndefined())
         return true;
@@ -678,6 +706,94 @@ bool GridFileReader::checkRepeated(qint32 headLines, qint32 footLines)
             .arg(kRepeatBudget));
 }
 
+bool GridFileReader::readDataSets(
+    const QJsonValue &v, int kind, qint32 footCount, qint32 headLines, qint32 footLines)
+{
+    const QString key = QStringLiteral("datasets");
+    if (v.isUndefined())
+        return true;
+    const QString shape = QStringLiteral("{\"cells\": 行, \"head\": 页眉, \"foot\": 页脚}");
+    if (!v.isArray())
+        return typeError(key, QStringLiteral("由数据组对象 %1 组成的数组").arg(shape), v);
+    const QJsonArray items = v.toArray();
+    if (items.isEmpty() || items.size() > kMaxDataSets)
+        return fail(key,
+            QStringLiteral("有 %1 项：应为 1 到 %2 组数据").arg(items.size()).arg(kMaxDataSets));
+    const bool dataGrid = kind == 3 || kind == 4;
+    if (m_lastRowSetting >= (dataGrid ? 0 : m_headingRows))
+        return fail(m_lastRowSettingKey,
+            QStringLiteral("指第 %1 行（从 0 数起），不是表头行：有“datasets”时每组数据的表身各不"
+                           "相同，这里只能指表头的 %2 行")
+                .arg(m_lastRowSetting)
+                .arg(m_headingRows));
+    // The grid's own cells stay in memory while the data sets wait for their turn.
+    const qint64 headingRows = dataGrid ? 1 : 0;
+    qint64 cellCount = (m_gridRows + headingRows) * m_gridCols;
+    for (qsizetype i = 0; i < items.size(); ++i) {
+        const QString where = QStringLiteral("%1[%2]").arg(key).arg(i);
+        if (!items[i].isObject())
+            return typeError(where, QStringLiteral("对象 ") + shape, items[i]);
+        const QJsonObject item = items[i].toObject();
+        if (!checkKeys(item, where,
+                { QStringLiteral("cells"), QStringLiteral("head"), QStringLiteral("foot") }))
+            return false;
+        GridFilePrivate::DataSet set;
+        qint32 widest = 0;
+        const QString cellsKey = where + QStringLiteral(".cells");
+        if (!item.contains(QStringLiteral("cells")))
+            return typeError(cellsKey, QStringLiteral("由行组成的数组"), QJsonValue::Undefined);
+        if (!readCells(item, where, set.cells, widest))
+            return false;
+        const qint32 rows = qint32(set.cells.size());
+        const qint32 bodyRows = dataGrid ? rows : rows - m_headingRows;
+        // A data set without body rows would end the job before the ones after it.
+        if (bodyRows < 1)
+            return fail(cellsKey,
+                QStringLiteral("有 %1 行，没有表身行：每组数据至少要有一行表身（表头 %2 行）")
+                    .arg(rows)
+                    .arg(dataGrid ? 0 : m_headingRows));
+        for (qint32 r = 0; r < rows; ++r) {
+            if (set.cells[r].size() > m_gridCols)
+                return fail(QStringLiteral("%1[%2]").arg(cellsKey).arg(r),
+                    QStringLiteral("有 %1 个单元格，但网格只有 %2 列：每组数据沿用网格的列")
+                        .arg(set.cells[r].size())
+                        .arg(m_gridCols));
+        }
+        cellCount += (rows + headingRows) * m_gridCols;
+        if (cellCount > kMaxCells)
+            return fail(key,
+                QStringLiteral("到第 %1 组为止连同网格共 %2 个单元格，超过上限 %3")
+                    .arg(i)
+                    .arg(cellCount)
+                    .arg(kMaxCells));
+        // Rows per page are laid out once, for the first data set: more lines would push the
+        // grid off the page.
+        qint32 setHeadLines = 0, setFootLines = 0;
+        if (!readLines(item.value(QStringLiteral("head")), where + QStringLiteral(".head"), -1, 5,
+                set.head, setHeadLines)
+            || !readLines(item.value(QStringLiteral("foot")), where + QStringLiteral(".foot"), -2,
+                footCount, set.foot, setFootLines))
+            return false;
+        const struct
+        {
+            const char *name;
+            qint32 lines, first;
+        } counts[] = { { "head", setHeadLines, headLines }, { "foot", setFootLines, footLines } };
+        for (const auto &c : counts) {
+            if (c.lines > c.first)
+                return fail(where + QLatin1Char('.') + QLatin1String(c.name),
+                    QStringLiteral(
+                        "占 %1 行，多于第一组数据（“%2”）的 %3 行：每页的表身行数按第一组"
+                        "排定，多出的行会把网格挤出页面")
+                        .arg(c.lines)
+                        .arg(QLatin1String(c.name))
+                        .arg(c.first));
+        }
+        m_file.d->dataSets << set;
+    }
+    return true;
+}
+
 bool GridFileReader::readFlex(const QJsonObject &g, int kind)
 {
     QStringList keys { QStringLiteral("cells"), QStringLiteral("fixedRows"),
@@ -690,7 +806,7 @@ bool GridFileReader::readFlex(const QJsonObject &g, int kind)
         return false;
     QList<QStringList> cells;
     qint32 cols = 0;
-    if (!readCells(g, cells, cols))
+    if (!readCells(g, QStringLiteral("grid"), cells, cols))
         return false;
     const qint32 rows = qint32(cells.size());
     if (!checkSize(rows, cols))
@@ -758,6 +874,7 @@ bool GridFileReader::readFlex(const QJsonObject &g, int kind)
         if (!a)
             return false;
         cellAlignments.append({ *r, *c, *a });
+        noteRowSetting(*r, where);
     }
     qint16 mergeMode = 0;
     if (g.contains(QStringLiteral("mergeCells"))) {
@@ -789,6 +906,14 @@ bool GridFileReader::readFlex(const QJsonObject &g, int kind)
     const auto heightOf
         = [&](qint32 r) { return r < heights.size() ? heights[r] : FlexGrid::DefaultRowHeight; };
     m_headingRows = fixed[0];
+    m_gridRows = rows;
+    m_gridCols = cols;
+    if (g.value(QStringLiteral("mergeRows")).isBool())
+        m_file.d->mergeAllRows = g.value(QStringLiteral("mergeRows")).toBool();
+    else {
+        for (qsizetype i = 0; i < mergeRows.size(); ++i)
+            noteRowSetting(mergeRows[i], QStringLiteral("grid.mergeRows[%1]").arg(i));
+    }
     m_headingHeight = 0;
     for (qint32 r = 0; r < fixed[0]; ++r)
         m_headingHeight += heightOf(r);
@@ -841,7 +966,7 @@ bool GridFileReader::readData(const QJsonObject &g)
     const qint32 cols = qint32(std::min<qsizetype>(columnItems.size(), INT_MAX));
     QList<QStringList> cells;
     qint32 widest = 0;
-    if (!readCells(g, cells, widest))
+    if (!readCells(g, QStringLiteral("grid"), cells, widest))
         return false;
     if (!checkSize(qint64(cells.size()) + 1, cols))
         return false;
@@ -931,6 +1056,8 @@ bool GridFileReader::readData(const QJsonObject &g)
         m_file.d->properties.insert(QStringLiteral("gridrows"), gridrows);
     }
     m_headingRows = 1;
+    m_gridRows = dataRows;
+    m_gridCols = cols;
     m_headingHeight = qint64(std::llround(rowHeight * headLines));
     m_bodyRowHeight = gridrows > 0 ? rowHeight : 0;
 
@@ -957,7 +1084,8 @@ bool GridFileReader::readJson(const QByteArray &bytes)
     const QJsonObject root = doc.object();
     if (!checkKeys(root, QString(),
             { QStringLiteral("GridType"), QStringLiteral("properties"), QStringLiteral("format"),
-                QStringLiteral("head"), QStringLiteral("foot"), QStringLiteral("grid") }))
+                QStringLiteral("head"), QStringLiteral("foot"), QStringLiteral("grid"),
+                QStringLiteral("datasets") }))
         return false;
     const auto kind
         = integer(root.value(QStringLiteral("GridType")), QStringLiteral("GridType"), 1, 8);
@@ -974,9 +1102,10 @@ bool GridFileReader::readJson(const QByteArray &bytes)
     // Foot-line codes run to FootCount, a property (already checked to be a 16-bit integer).
     const qint32 footCount = m_file.d->properties.value(QStringLiteral("FootCount"), 5).toInt();
     qint32 headLines = 0, footLines = 0;
-    if (!readLines(root.value(QStringLiteral("head")), "head", -1, 5, m_file.d->head, headLines)
-        || !readLines(root.value(QStringLiteral("foot")), "foot", -2, std::max(footCount, 1),
-            m_file.d->foot, footLines))
+    if (!readLines(root.value(QStringLiteral("head")), QStringLiteral("head"), -1, 5,
+            m_file.d->head, headLines)
+        || !readLines(root.value(QStringLiteral("foot")), QStringLiteral("foot"), -2,
+            std::max(footCount, 1), m_file.d->foot, footLines))
         return false;
 
     const QJsonValue grid = root.value(QStringLiteral("grid"));
@@ -984,7 +1113,9 @@ bool GridFileReader::readJson(const QByteArray &bytes)
         return typeError(QStringLiteral("grid"), QStringLiteral("对象"), grid);
     const bool ok
         = *kind == 3 || *kind == 4 ? readData(grid.toObject()) : readFlex(grid.toObject(), *kind);
-    return ok && checkRepeated(headLines, footLines);
+    return ok && checkRepeated(headLines, footLines)
+        && readDataSets(root.value(QStringLiteral("datasets")), *kind, std::max(footCount, 1),
+            headLines, footLines);
 }
 
 std::unique_ptr<GridFile> GridFile::load(const QString &path, QString *error)
@@ -1066,6 +1197,53 @@ const QList<GridFileLine> &GridFile::head() const
 const QList<GridFileLine> &GridFile::foot() const
 {
     return d->foot;
+}
+
+qsizetype GridFile::dataSetCount() const
+{
+    return d->dataSets.size();
+}
+
+bool GridFile::applyDataSet(qsizetype index, MyPrint &print, QString *error)
+{
+    const auto fail = [&](const QString &why) {
+        if (error)
+            *error = why;
+        return false;
+    };
+    if (index < 0 || index >= d->dataSets.size())
+        return fail(QStringLiteral("没有第 %1 组数据（“datasets”共 %2 组，从 0 数起）")
+                        .arg(index)
+                        .arg(d->dataSets.size()));
+    const GridFilePrivate::DataSet &set = d->dataSets[index];
+    // Nothing a grid or a print object throws may reach the caller.
+    try {
+        if (auto *flex = qobject_cast<FlexGrid *>(d->grid.get())) {
+            // Cells a shorter row leaves out must not keep the previous data set's texts.
+            const qint32 cols = flex->Cols();
+            QList<QStringList> rows = set.cells;
+            for (QStringList &row : rows)
+                row.resize(cols);
+            flex->setSize(qint32(rows.size()), cols);
+            flex->setTexts(rows);
+            if (d->mergeAllRows) {
+                for (qint32 r = 0; r < rows.size(); ++r)
+                    flex->setMergeRow(r, true);
+            }
+        } else if (auto *data = qobject_cast<DataGrid *>(d->grid.get())) {
+            data->setRowsData(set.cells);
+            print.setGridrows(qint32(set.cells.size()));
+        }
+        for (const GridFileLine &line : set.head)
+            print.AddHead(line.text, line.newline, line.alignment, line.color);
+        for (const GridFileLine &line : set.foot)
+            print.AddFoot(line.text, line.newline, line.alignment, line.color);
+    } catch (const Error &e) {
+        return fail(QStringLiteral("[%1]%2").arg(e.number()).arg(e.description()));
+    } catch (const std::exception &e) {
+        return fail(QString::fromLocal8Bit(e.what()));
+    }
+    return true;
 }
 
 bool GridFile::setProperty(

@@ -12,6 +12,7 @@
 #include "platform/vectorpictures.h"
 #include "printer/qtprintingsystem.h"
 #include "printer/virtualprintingsystem.h"
+#include "ui/dialogs/progresswindow.h"
 #include "ui/messageboxsink.h"
 
 namespace quillon {
@@ -130,6 +131,20 @@ void useConsoleMessages()
         return options().temporarySettings ? QStringLiteral("临时设置（不保存）") : settingsFile();
     });
     setMessageSink(std::move(sink));
+}
+
+void setConsoleProgressHandler(std::function<void(const QString &line)> handler)
+{
+    setConsoleProgressWriter(std::move(handler));
+}
+
+QStringList printerNames()
+{
+    ensureDefaultPlatform();
+    QStringList names;
+    for (const PrinterInfo &printer : printingSystem().printers())
+        names << printer.deviceName;
+    return names;
 }
 
 bool sameFile(const QString &a, const QString &b)

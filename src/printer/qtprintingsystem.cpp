@@ -90,11 +90,10 @@ public:
     void setColorMode(qint16 mode) override
     {
         m_colorMode = mode;
-        const auto wanted = mode == 2 && hasColor() ? QPrinter::Color : QPrinter::GrayScale;
-        // Every sheet sets the mode again; an open document keeps the one it started with
-        // (QPrinter refuses, with a warning each time).
-        if (!isActive() && printer.colorMode() != wanted)
-            printer.setColorMode(wanted);
+        // A document under way keeps its mode (Qt refuses, with a warning on standard error);
+        // the next one starts in the new mode.
+        if (!isActive())
+            applyColorMode();
     }
     int BitsPerPixel() const override { return hasColor() ? 24 : 1; }
     int ColorPlanes() const override { return 1; }
@@ -129,6 +128,7 @@ protected:
     // it.
     QPaintDevice *deviceForPainting() override
     {
+        applyColorMode();
         m_failure.clear();
         m_queueChecked.invalidate();
         m_spool = std::make_unique<QTemporaryFile>(QDir::tempPath() + u"/quillon-XXXXXX.job"_qs);
@@ -206,6 +206,12 @@ private:
 
 private:
     bool hasColor() const { return m_hasColor; }
+    void applyColorMode()
+    {
+        const auto wanted = m_colorMode == 2 && hasColor() ? QPrinter::Color : QPrinter::GrayScale;
+        if (printer.colorMode() != wanted)
+            printer.setColorMode(wanted);
+    }
 
     QPrinterInfo m_info;
     std::unique_ptr<QTemporaryFile> m_spool;

@@ -50,6 +50,11 @@ QMessageBox::Icon iconFor(int code)
 
 } // namespace
 
+bool MessageBoxSink::answersByDefault() const
+{
+    return !qobject_cast<QApplication *>(QCoreApplication::instance());
+}
+
 int MessageBoxSink::show(const QString &prompt, int buttons, const QString &title)
 {
     if (!qobject_cast<QApplication *>(QCoreApplication::instance()))

@@ -11,6 +11,7 @@ class MessageBoxSink : public MessageSink
 public:
     int show(const QString &prompt, int buttons, const QString &title) override;
     void beginJob() override { m_console.beginJob(); }
+    bool answersByDefault() const override;
 
 private:
     ConsoleMessageSink m_console;

@@ -37,6 +37,8 @@ private Q_SLOTS:
     void headingOnlyPrintsItsHeading();
     void propertiesByName_data();
     void propertiesByName();
+    void dataSetsRefillTheGrid_data();
+    void dataSetsRefillTheGrid();
 
 private:
     QString write(const QString &name, const QByteArray &content);
@@ -497,6 +499,55 @@ void TestGridFile::badFiles_data()
         R"({"GridType": 4, "head": [["a"], ["b"], ["c"], ["d"], ["e"], ["f"]],
              "grid": {"columns": [{"caption": "a"}], "cells": [["1"]], "rowHeight": 2000, "headLines": 3}})",
         u"“head”6 行和“foot”0 行（每行按 300 缇计）、表头 1 行共 6000 缇、一行表身 2000 缇，共 9800 缇"_qs);
+
+    // Data sets for continuous printing: a two-column flex grid with one heading row and one
+    // head line, then the given "datasets".
+    const auto sets
+        = [](const char *tag, const char *datasets, const QString &message, const char *grid = "") {
+              QTest::newRow(tag) << u"bad.json"_qs
+                                 << (QByteArray(R"({"GridType": 5, "head": [["甲"]],
+                                  "grid": {"cells": [["a", "b"], ["1", "2"]])")
+                                        + grid + R"(}, "datasets": )" + datasets + "}")
+                                 << message;
+          };
+    sets("datasets as object", "{}", u"“datasets”应为由数据组对象"_qs);
+    sets("no data sets", "[]", u"“datasets”有 0 项：应为 1 到 1000 组数据"_qs);
+    sets("entry as array", R"([[["x", "y"]]])", u"“datasets[0]”应为对象"_qs);
+    sets("unknown entry key", R"([{"cells": [["a"], ["1"]], "rows": 1}])",
+        u"“datasets[0].rows”不是可用的键（这里可用：cells、head、foot）"_qs);
+    sets("entry without cells", R"([{"head": [["乙"]]}])", u"“datasets[0].cells”缺少"_qs);
+    sets("cell of a wrong type", R"([{"cells": [["a"], [true]]}])",
+        u"“datasets[0].cells[1][0]”应为文本、数字或 null，而不是布尔值 true"_qs);
+    sets("heading without body", R"([{"cells": [["a", "b"]]}])",
+        u"“datasets[0].cells”有 1 行，没有表身行"_qs);
+    sets("row wider than the grid", R"([{"cells": [["a", "b"], ["1", "2", "3"]]}])",
+        u"“datasets[0].cells[1]”有 3 个单元格，但网格只有 2 列"_qs);
+    sets("more head lines than the first",
+        R"([{"cells": [["a"], ["1"]], "head": [["乙"], ["丙"]]}])",
+        u"“datasets[0].head”占 2 行，多于第一组数据（“head”）的 1 行"_qs);
+    sets("a foot line the first has not", R"([{"cells": [["a"], ["1"]], "foot": [["乙"]]}])",
+        u"“datasets[0].foot”占 1 行，多于第一组数据（“foot”）的 0 行"_qs);
+    sets("bad line of an entry", R"([{"cells": [["a"], ["1"]], "head": [["乙", 0]]}])",
+        u"“datasets[0].head[0][1]”为 0，但第一项前面没有可接续的行"_qs);
+    sets("merged body row", R"([{"cells": [["a"], ["1"]]}])",
+        u"“grid.mergeRows[1]”指第 1 行（从 0 数起），不是表头行"_qs,
+        R"(, "mergeCells": 1, "mergeRows": [0, 1])");
+    sets("aligned body cell", R"([{"cells": [["a"], ["1"]]}])",
+        u"“grid.cellAlignments[0]”指第 1 行"_qs, R"(, "cellAlignments": [[1, 0, 4]])");
+    QByteArray many = "[";
+    for (int i = 0; i < 1001; ++i)
+        many += i ? R"(, {"cells": [[], [1]]})" : R"({"cells": [[], [1]]})";
+    sets("too many data sets", many + "]", u"“datasets”有 1001 项：应为 1 到 1000 组数据"_qs);
+    // 2 rows of 10,000 columns, then one data set of 1,001 rows: 10,030,000 cells in all.
+    QByteArray wide = R"({"GridType": 7, "grid": {"cells": [[)";
+    for (int i = 0; i < 10000; ++i)
+        wide += i ? ", null" : "null";
+    wide += R"(], ["1"]]}, "datasets": [{"cells": [[])";
+    for (int i = 0; i < 1000; ++i)
+        wide += R"(, [])";
+    QTest::newRow("cells of all data sets")
+        << u"bad.json"_qs << wide + "]}]}"
+        << u"“datasets”到第 0 组为止连同网格共 10030000 个单元格，超过上限 10000000"_qs;
 }
 
 void TestGridFile::badFiles()
@@ -685,6 +736,97 @@ void TestGridFile::propertiesByName()
         QVERIFY(error.contains(name));
         QCOMPARE(after, before); // a refused value changes nothing
     }
+}
+
+namespace {
+
+/// Every cell of an in-memory grid, row by row (a data grid's body rows only).
+QList<QStringList> cellsOf(QObject *grid)
+{
+    QList<QStringList> rows;
+    if (auto *flex = qobject_cast<FlexGrid *>(grid)) {
+        for (qint32 r = 0; r < flex->Rows(); ++r) {
+            QStringList row;
+            for (qint32 c = 0; c < flex->Cols(); ++c)
+                row << flex->TextMatrix(r, c);
+            rows << row;
+        }
+    } else if (auto *data = qobject_cast<DataGrid *>(grid)) {
+        for (qint32 r = 0; r < data->rowsDataCount(); ++r) {
+            QStringList row;
+            for (qint32 c = 0; c < data->ColumnsCount(); ++c) {
+                data->setRow(r);
+                data->setCol(c);
+                row << data->Text();
+            }
+            rows << row;
+        }
+    }
+    return rows;
+}
+
+} // namespace
+
+// A data set replaces the cells, never leaves the previous set's texts in cells it leaves out,
+// keeps the grid's columns and settings, and brings its own lines.
+void TestGridFile::dataSetsRefillTheGrid_data()
+{
+    QTest::addColumn<QByteArray>("content");
+    QTest::addColumn<int>("index");
+    QTest::addColumn<QList<QStringList>>("cells");
+    QTest::addColumn<QString>("head");
+    QTest::addColumn<int>("gridrows");
+    const QByteArray flex = R"({"GridType": 5, "head": [["甲表头"]], "foot": [["甲表尾"]],
+        "grid": {"cells": [["名称", "数量"], ["a", "1"], ["b", "2"], ["c", "3"]],
+                 "mergeCells": 1, "mergeRows": true},
+        "datasets": [{"cells": [["名称", "数量"], ["x"]], "head": [["乙表头"]]},
+                     {"cells": [["名称", "件数"], ["p", 7], ["q", null], ["r", "9"], ["s", "10"]]}]})";
+    QTest::newRow("flex, fewer rows, a short row")
+        << flex << 0 << QList<QStringList> { { u"名称"_qs, u"数量"_qs }, { u"x"_qs, QString() } }
+        << u"乙表头"_qs << -1;
+    QTest::newRow("flex, more rows, no lines")
+        << flex << 1
+        << QList<QStringList> { { u"名称"_qs, u"件数"_qs }, { u"p"_qs, u"7"_qs },
+               { u"q"_qs, QString() }, { u"r"_qs, u"9"_qs }, { u"s"_qs, u"10"_qs } }
+        << QString() << -1;
+    const QByteArray data = R"({"GridType": 4, "head": [["甲表头"]],
+        "grid": {"columns": [{"caption": "科目"}, {"caption": "金额"}], "cells": [["现金", "1"]]},
+        "datasets": [{"cells": [["银行存款", "2"], ["应收账款"]], "head": [["乙表头"]]}]})";
+    QTest::newRow("data grid, its gridrows follow")
+        << data << 0
+        << QList<QStringList> { { u"银行存款"_qs, u"2"_qs }, { u"应收账款"_qs, QString() } }
+        << u"乙表头"_qs << 2;
+}
+
+void TestGridFile::dataSetsRefillTheGrid()
+{
+    QFETCH(QByteArray, content);
+    QFETCH(int, index);
+    QFETCH(QList<QStringList>, cells);
+    QFETCH(QString, head);
+    QFETCH(int, gridrows);
+    QString error;
+    const auto file = GridFile::fromData(content, u"json"_qs, u"sets.json"_qs, &error);
+    QVERIFY2(file, qPrintable(error));
+    MyPrint print;
+    QVERIFY2(file->applyTo(print, &error), qPrintable(error));
+    // Every set before it prints first; the job empties the lines before each PrintOver.
+    for (int i = 0; i <= index; ++i) {
+        engineState().HeadLines.reset();
+        engineState().FootLines.reset();
+        QVERIFY2(file->applyDataSet(i, print, &error), qPrintable(error));
+    }
+    QCOMPARE(cellsOf(file->grid()), cells);
+    const LineTable &heads = engineState().HeadLines;
+    QCOMPARE(heads.cell(heads.lastRow(), LineTable::Text), head);
+    if (gridrows >= 0)
+        QCOMPARE(print.gridrows(), gridrows);
+    if (auto *flex = qobject_cast<FlexGrid *>(file->grid())) {
+        QCOMPARE(flex->FixedRows(), 1);
+        QVERIFY(flex->MergeRow(flex->Rows() - 1)); // "mergeRows": true takes the new rows too
+    }
+    QVERIFY(!file->applyDataSet(file->dataSetCount(), print, &error));
+    QVERIFY2(error.contains(u"没有第 %1 组数据"_qs.arg(file->dataSetCount())), qPrintable(error));
 }
 
 QUILLON_TEST_MAIN(TestGridFile)

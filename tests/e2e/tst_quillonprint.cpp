@@ -1,7 +1,12 @@
 #include "testmain.h"
 
+#include "support/privatecups.h"
+
 #include <QDirIterator>
 #include <QImageReader>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QProcess>
 #include <QRegularExpression>
 #include <QTemporaryDir>
@@ -35,6 +40,14 @@ private Q_SLOTS:
     void settingsFileKeepsTheFormat();
     void batchMessagesNeverWait();
     void documentedExamplesPrint();
+    void printsOnTheVirtualPdfPrinter_data();
+    void printsOnTheVirtualPdfPrinter();
+    void continuousPrintingSendsEachSheet_data();
+    void continuousPrintingSendsEachSheet();
+    void dataSetsNeedCont();
+    void printingRefused_data();
+    void printingRefused();
+    void printsOnACupsQueue();
 
 private:
     struct Run
@@ -46,6 +59,14 @@ private:
         const QByteArray &input = {});
     QString writeFile(const QString &name, const QByteArray &bytes);
     static QStringList pdfPages(const QString &pdf);
+    /// The PDF files a virtual PDF printer wrote into a folder.
+    static QStringList documents(const QString &folder)
+    {
+        QStringList paths;
+        for (const QString &name : QDir(folder).entryList({ u"*.pdf"_qs }, QDir::Files))
+            paths << QDir(folder).filePath(name);
+        return paths;
+    }
     static QString sample(const QString &name)
     {
         return QStringLiteral(QUILLON_SOURCE_DIR "/examples/") + name;
@@ -329,7 +350,7 @@ void TestQuillonPrint::helpAndReadmeListTheSameOptions()
         inHelp.insert(it.next().captured());
     for (auto it = option.globalMatch(section); it.hasNext();)
         inReadme.insert(it.next().captured());
-    QCOMPARE(inHelp.size(), 16);
+    QCOMPARE(inHelp.size(), 19);
     QCOMPARE(inReadme, inHelp);
 }
 
@@ -516,7 +537,181 @@ void TestQuillonPrint::documentedExamplesPrint()
         const Run r = run({ u"--pdf"_qs, path + u".pdf"_qs, path });
         QVERIFY2(r.exitCode == 0, qPrintable(path + u": "_qs + r.err));
     }
-    QCOMPARE(examples, 4);
+    QCOMPARE(examples, 5);
+}
+
+void TestQuillonPrint::printsOnTheVirtualPdfPrinter_data()
+{
+    QTest::addColumn<QStringList>("options");
+    QTest::addColumn<bool>("pdfCopy");
+    QTest::newRow("printer only") << QStringList() << false;
+    QTest::newRow("a PDF file first")
+        << QStringList { u"--pdf"_qs, m_dir.filePath(u"copy.pdf"_qs) } << true;
+}
+
+void TestQuillonPrint::printsOnTheVirtualPdfPrinter()
+{
+    QFETCH(QStringList, options);
+    QFETCH(bool, pdfCopy);
+    const QString folder = m_dir.filePath(pdfCopy ? u"direct-copy"_qs : u"direct"_qs);
+    QProcessEnvironment env;
+    env.insert(u"QUILLON_PDF_DIR"_qs, folder);
+    const Run r = run(QStringList { u"--printer"_qs, u"Quillon PDF"_qs } + options
+            + QStringList { sample(u"sales.csv"_qs) },
+        env);
+    QVERIFY2(r.exitCode == 0, qPrintable(r.err));
+    QVERIFY(r.out.contains(u"已送到打印机“Quillon PDF”"_qs));
+    // Console progress, not a window nobody sees.
+    QVERIFY2(r.err.contains(u"quillon-print: 第 5 页 共（5）页"_qs), qPrintable(r.err));
+    QVERIFY(r.err.endsWith(u"quillon-print: 完成\n"_qs));
+    const QStringList printed = documents(folder);
+    QCOMPARE(printed.size(), 1);
+    const QStringList pages = pdfPages(printed[0]);
+    QCOMPARE(pages.size(), 5);
+    QVERIFY(pages[0].contains(u"客户名称"_qs) && pages[4].contains(u"第 5 页 (共 5 页)"_qs));
+    QCOMPARE(QFile::exists(m_dir.filePath(u"copy.pdf"_qs)), pdfCopy);
+}
+
+void TestQuillonPrint::continuousPrintingSendsEachSheet_data()
+{
+    QTest::addColumn<int>("rowsPerPage"); // 0: as many as fit
+    QTest::newRow("a sheet per data set") << 0;
+    QTest::newRow("five rows a sheet") << 5;
+}
+
+// Each sheet is a document of its own; each data set prints its rows and its own head line.
+void TestQuillonPrint::continuousPrintingSendsEachSheet()
+{
+    QFETCH(int, rowsPerPage);
+    QFile file(sample(u"statements.json"_qs));
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    const QJsonObject root = QJsonDocument::fromJson(file.readAll()).object();
+    QList<QJsonObject> sets { root[u"grid"_qs].toObject() };
+    sets.first()[u"head"_qs] = root[u"head"_qs];
+    for (const QJsonValue &set : root[u"datasets"_qs].toArray())
+        sets << set.toObject();
+    QCOMPARE(sets.size(), 4);
+
+    const QString folder = m_dir.filePath(u"cont-%1"_qs.arg(rowsPerPage));
+    QProcessEnvironment env;
+    env.insert(u"QUILLON_PDF_DIR"_qs, folder);
+    const Run r = run({ u"--cont"_qs, u"--printer"_qs, u"Quillon PDF"_qs, u"--format"_qs,
+                          u"LineCount=%1"_qs.arg(rowsPerPage), sample(u"statements.json"_qs) },
+        env);
+    QVERIFY2(r.exitCode == 0, qPrintable(r.err));
+    QVERIFY(r.out.contains(u"连续打印 4 组数据"_qs));
+    QCOMPARE(r.err.count(u"组数据已印完（共 4 组）"_qs), 4);
+
+    QMap<QString, int> sheetsOf; // a data set's head line: the documents it is on
+    int expected = 0;
+    for (const QJsonObject &set : sets) {
+        const qsizetype bodyRows = set[u"cells"_qs].toArray().size() - 1;
+        const int sheets = rowsPerPage ? int((bodyRows + rowsPerPage - 1) / rowsPerPage) : 1;
+        sheetsOf[set[u"head"_qs].toArray()[0].toArray()[0].toString()] = sheets;
+        expected += sheets;
+    }
+    const QStringList printed = documents(folder);
+    QCOMPARE(printed.size(), expected);
+    QMap<QString, int> found;
+    for (const QString &pdf : printed) {
+        const QStringList pages = pdfPages(pdf);
+        QCOMPARE(pages.size(), 1);
+        for (auto it = sheetsOf.cbegin(); it != sheetsOf.cend(); ++it)
+            found[it.key()] += pages[0].contains(it.key()) ? 1 : 0;
+        QVERIFY(pages[0].contains(u"XS2026"_qs)); // body rows on every sheet
+    }
+    QCOMPARE(found, sheetsOf);
+}
+
+void TestQuillonPrint::dataSetsNeedCont()
+{
+    const QString pdf = m_dir.filePath(u"statements.pdf"_qs);
+    const Run r = run({ u"--pdf"_qs, pdf, sample(u"statements.json"_qs) });
+    QCOMPARE(r.exitCode, 0);
+    QVERIFY2(
+        r.err.contains(u"“datasets”中的 3 组数据只在 --cont 连续打印时印出"_qs), qPrintable(r.err));
+    QCOMPARE(pdfPages(pdf).size(), 1);
+}
+
+// Refused with status 2 before anything is printed, written or saved.
+void TestQuillonPrint::printingRefused_data()
+{
+    QTest::addColumn<QStringList>("args");
+    QTest::addColumn<QString>("environment"); // NAME=VALUE or empty
+    QTest::addColumn<QString>("message");
+    const QString csv = sample(u"sales.csv"_qs);
+    const QString statements = sample(u"statements.json"_qs);
+    const QString settings = m_dir.filePath(u"refused/settings.ini"_qs);
+    const auto job = [&](const QStringList &options, const QString &file) {
+        return QStringList { u"--settings"_qs, settings } + options + QStringList { file };
+    };
+    const QString pdfPrinter = u"Quillon PDF"_qs;
+    QTest::newRow("unknown printer") << job({ u"--printer"_qs, u"Bogus"_qs }, csv) << QString()
+                                     << u"打印机“Bogus”没有安装；已安装的打印机：Quillon PDF"_qs;
+    QTest::newRow("no printer at all")
+        << job({ u"--printer"_qs, pdfPrinter }, csv) << u"QUILLON_VIRTUAL_PRINTER=0"_qs
+        << u"打印机“Quillon PDF”没有安装：这台机器上没有任何打印机"_qs;
+    QTest::newRow("designated printer gone")
+        << job({ u"--cont"_qs, u"--format"_qs, u"PrinterName=Gone"_qs }, statements) << QString()
+        << u"报表“示例-对账单”的页面格式指定的打印机“Gone”没有安装"_qs;
+    QTest::newRow("cont and a PDF file")
+        << job({ u"--cont"_qs, u"--pdf"_qs, m_dir.filePath(u"refused/out.pdf"_qs) }, statements)
+        << QString() << u"不能与 --pdf、--png 同用"_qs;
+    QTest::newRow("cont and the dialog") << job({ u"--cont"_qs, u"--dialog"_qs }, statements)
+                                         << QString() << u"不能与 --dialog 同用"_qs;
+    QTest::newRow("dialog without a display")
+        << job({ u"--dialog"_qs }, csv) << QString() << u"--dialog 需要图形界面"_qs;
+    const QString wideRow = writeFile(u"wide-row.json"_qs,
+        R"({"GridType": 7, "grid": {"cells": [["a", "b"], ["1", "2"]]},
+            "datasets": [{"cells": [["a", "b"], ["1", "2", "3"]]}]})");
+    QTest::newRow("data set wider than the grid")
+        << job({ u"--cont"_qs, u"--printer"_qs, pdfPrinter }, wideRow) << QString()
+        << u"“datasets[0].cells[1]”有 3 个单元格，但网格只有 2 列"_qs;
+    const QString notAList = writeFile(u"not-a-list.json"_qs,
+        R"({"GridType": 7, "grid": {"cells": [["a"], ["1"]]}, "datasets": {"cells": [["b"]]}})");
+    QTest::newRow("datasets not a list")
+        << job({ u"--cont"_qs }, notAList) << QString() << u"“datasets”应为由数据组对象"_qs;
+}
+
+void TestQuillonPrint::printingRefused()
+{
+    QFETCH(QStringList, args);
+    QFETCH(QString, environment);
+    QFETCH(QString, message);
+    QProcessEnvironment env;
+    env.insert(u"QUILLON_PDF_DIR"_qs, m_dir.filePath(u"refused/virtual"_qs));
+    if (!environment.isEmpty())
+        env.insert(environment.section(u'=', 0, 0), environment.section(u'=', 1));
+    const Run r = run(args, env);
+    QCOMPARE(r.exitCode, 2);
+    QVERIFY2(r.err.contains(message), qPrintable(r.err));
+    QVERIFY2(!QDir(m_dir.filePath(u"refused"_qs)).exists(), "a document or file was written");
+}
+
+void TestQuillonPrint::printsOnACupsQueue()
+{
+    PrivateCups cups;
+    QString why;
+    if (!cups.start(&why))
+        QSKIP(qPrintable(why));
+    QProcessEnvironment env;
+    env.insert(u"CUPS_SERVER"_qs, cups.socket());
+    const Run r = run({ u"--quiet"_qs, u"--printer"_qs, QString::fromLatin1(PrivateCups::kQueue),
+                          sample(u"sales.csv"_qs) },
+        env);
+    QVERIFY2(r.exitCode == 0, qPrintable(r.err));
+    QCOMPARE(r.err, QString());
+    QVERIFY(cups.waitForJobs());
+    // The queue's printable area is smaller than the virtual printer's: count, do not assume.
+    const QStringList pages = pdfPages(cups.outputFile());
+    QVERIFY(pages.size() >= 5);
+    QVERIFY(pages.last().contains(u"第 %1 页 (共 %1 页)"_qs.arg(pages.size())));
+    QSet<QString> orders;
+    for (const QString &page : pages) {
+        for (auto it = QRegularExpression(u"XS\\d{9}"_qs).globalMatch(page); it.hasNext();)
+            orders.insert(it.next().captured());
+    }
+    QCOMPARE(orders.size(), 236);
 }
 
 QUILLON_TEST_MAIN(TestQuillonPrint)

@@ -26,6 +26,8 @@ private Q_SLOTS:
     void cancelAsksFirst_data();
     void cancelAsksFirst();
     void consoleWritesProgressAndNeverCancels();
+    void batchJobsGetConsoleProgress_data();
+    void batchJobsGetConsoleProgress();
     void printsARangeThroughTheWindow_data();
     void printsARangeThroughTheWindow();
 
@@ -161,6 +163,33 @@ void TestProgressWindow::consoleWritesProgressAndNeverCancels()
     QVERIFY(!console.cancelled());
     QCOMPARE(lines, (QStringList { u"第 3(1/2) 页 共（5）页，份数：2/2"_qs, u"完成"_qs }));
     QVERIFY(dynamic_cast<PrintProgressDialog *>(makePrintProgressWindow().get()));
+}
+
+// A job whose messages answer by default has no one to watch a window: its progress goes to
+// the console writer, whatever the application.
+void TestProgressWindow::batchJobsGetConsoleProgress_data()
+{
+    QTest::addColumn<bool>("console");
+    QTest::newRow("messages answered by someone") << false;
+    QTest::newRow("console messages") << true;
+}
+
+void TestProgressWindow::batchJobsGetConsoleProgress()
+{
+    QFETCH(bool, console);
+    if (console)
+        setMessageSink(std::make_unique<ConsoleMessageSink>());
+    QStringList lines;
+    setConsoleProgressWriter([&lines](const QString &line) { lines << line; });
+    const auto window = makePrintProgressWindow();
+    setConsoleProgressWriter({});
+    QCOMPARE(dynamic_cast<PrintProgressDialog *>(window.get()) == nullptr, console);
+    if (!console)
+        return;
+    auto *view = dynamic_cast<PrintLoopView *>(window.get());
+    QVERIFY(view);
+    view->setPrompt(u"完成"_qs);
+    QCOMPARE(lines, QStringList { u"完成"_qs });
 }
 
 void TestProgressWindow::printsARangeThroughTheWindow_data()

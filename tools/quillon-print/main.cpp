@@ -1,4 +1,4 @@
-// quillon-print: prints a grid file as a report, to PDF or PNG pages.
+// quillon-print: prints a grid file as a report: to PDF or PNG pages, or on a printer.
 //
 //   quillon-print [options] GRIDFILE
 //
@@ -73,6 +73,12 @@ const OptionSpec kOptions[] = {
     { "png", "DIR", "每页一张 PNG 图片，写入文件夹 DIR（page-001.png ……）" },
     { "preview", "", "在预览窗口中显示报表（需要图形界面）" },
     { "zoom", "FACTOR", "PNG 图片的缩放倍数，0.05 到 20（1 为 96 dpi；只与 --png 一起用）" },
+    { "printer", "NAME",
+        "在打印机 NAME 上直接打印，不显示对话框（即 --format PrinterName=NAME；"
+        "内置的 PDF 打印机名为 Quillon PDF）" },
+    { "dialog", "", "显示打印对话框，由用户选择打印机、页码和份数后打印（需要图形界面）" },
+    { "cont", "",
+        "连续打印：先印网格，再逐组印 JSON 网格文件中“datasets”的数据，每张纸是一个打印文档" },
     { "settings", "FILE",
         "页面格式保存在这个设置文件中（不给出时只用临时设置，不改动任何保存的格式）" },
     { "key", "NAME", "报表的名称（PrintKeyName），页面格式按它保存" },
@@ -94,7 +100,8 @@ QString helpText()
 {
     QString text = QStringLiteral(
         "用法：quillon-print [选项] 网格文件\n"
-        "把网格文件（.csv 或 .json，见 docs/grid-file.md；- 为标准输入）打印为 PDF 或 PNG。\n\n"
+        "把网格文件（.csv 或 .json，见 docs/grid-file.md；- 为标准输入）打印为 PDF 或 PNG，\n"
+        "或送到打印机。\n\n"
         "选项：\n");
     for (const OptionSpec &o : kOptions) {
         QString left = QStringLiteral("  --") + QLatin1String(o.name);
@@ -105,6 +112,7 @@ QString helpText()
     }
     text += QStringLiteral(
         "\n同一选项给出多次时以最后一次为准；--title 与 --set MainTitle=… 也以后给出的为准。\n"
+        "--pdf、--png 与 --printer 或 --dialog 可以同时给出：先写文件，再打印。\n"
         "退出状态：0 报表已写出，1 报表无法写出，2 输入有误（此时不写出任何文件）。");
     return text;
 }
@@ -285,11 +293,12 @@ static int run(int argc, char **argv)
     }
 
     // A batch job never waits for a click, and a one-off job leaves saved formats alone. The
-    // preview is a window: its messages are message boxes.
+    // preview and the print dialog are windows: someone is there to answer their messages.
     const bool preview = has("preview");
+    const bool dialog = has("dialog");
     if (preview && QGuiApplication::platformName() == QLatin1String("offscreen"))
         return usageError(QStringLiteral("--preview 需要图形界面（没有可用的显示器）"));
-    if (!preview)
+    if (!preview && !dialog)
         quillon::useConsoleMessages();
     if (has("settings"))
         quillon::setSettingsFile(value("settings"));
@@ -306,9 +315,36 @@ static int run(int argc, char **argv)
     const QString input = files.first();
     const bool fromStdin = input == QLatin1String("-");
     const bool quiet = has("quiet");
-    if (!has("pdf") && !has("png") && !preview)
+    const bool toPrinter = has("printer");
+    const bool continuous = has("cont");
+    if (!has("pdf") && !has("png") && !toPrinter && !dialog && !continuous && !preview)
+        return usageError(QStringLiteral("请说明报表写到哪里：--pdf OUT.pdf、--png DIR、"
+                                         "--printer 打印机、--dialog、--cont 或 --preview"));
+    if (continuous && preview)
+        return usageError(QStringLiteral("--cont 连续打印不能与 --preview 同用"));
+    if (continuous && dialog)
+        return usageError(QStringLiteral("--cont 连续打印不显示打印对话框，不能与 --dialog 同用"));
+    if (continuous && (has("pdf") || has("png")))
         return usageError(QStringLiteral(
-            "请说明报表写到哪里：--pdf OUT.pdf 和/或 --png DIR，或用 --preview 预览"));
+            "--cont 把各组数据逐张送到打印机，不能与 --pdf、--png 同用（文件里只会有第一组）"));
+    if (dialog) {
+        const QString platform = QGuiApplication::platformName();
+        if (platform == QLatin1String("offscreen") || platform == QLatin1String("minimal"))
+            return usageError(QStringLiteral(
+                "--dialog 需要图形界面：请在有显示器（DISPLAY 或 WAYLAND_DISPLAY）的会话中运行"));
+    }
+    const bool printing = toPrinter || dialog || continuous;
+    const QStringList printers = printing ? quillon::printerNames() : QStringList();
+    const auto notInstalled = [&printers](const QString &name) {
+        return printers.isEmpty()
+            ? QStringLiteral("打印机“%1”没有安装：这台机器上没有任何打印机").arg(name)
+            : QStringLiteral("打印机“%1”没有安装；已安装的打印机：%2")
+                  .arg(name, printers.join(QStringLiteral("、")));
+    };
+    if (toPrinter && !printers.contains(value("printer")))
+        return usageError(notInstalled(value("printer")));
+    if (printing && printers.isEmpty())
+        return usageError(QStringLiteral("没有安装任何打印机，无法打印"));
     double zoomFactor = 1;
     if (has("zoom")) {
         bool zoomOk = false;
@@ -405,6 +441,22 @@ static int run(int argc, char **argv)
         if (!addFormat(name, text, QString()))
             return usageError(error);
     }
+    const QString printerKey = QStringLiteral("PrinterName");
+    if (toPrinter && !addFormat(printerKey, value("printer"), QString()))
+        return usageError(error);
+    // The library would fall back to another printer with a message; a batch job must not print
+    // where nobody asked it to.
+    const QString designated
+        = effectiveFormat(formatValues, print.PrintKeyName(), printerKey).trimmed();
+    if (printing && !dialog && !designated.isEmpty() && !printers.contains(designated))
+        return usageError(QStringLiteral("报表“%1”的页面格式指定的%2（用 --printer 另选）")
+                              .arg(print.PrintKeyName(), notInstalled(designated)));
+    if (grid->dataSetCount() > 0 && !continuous && !quiet)
+        say(stderr,
+            QStringLiteral(
+                "%1: %2: “datasets”中的 %3 组数据只在 --cont 连续打印时印出，这次只印“grid”")
+                .arg(kProgram, source)
+                .arg(grid->dataSetCount()));
     if (auto *flex = qobject_cast<quillon::FlexGrid *>(grid->grid());
         flex && inputFormat == QLatin1String("csv")) {
         const QString note = bandWideCsv(*flex, print, formatValues);
@@ -445,6 +497,59 @@ static int run(int argc, char **argv)
     }
     if (preview)
         print.preview();
+    if (!printing)
+        return status;
+
+    const QString printerName = designated.isEmpty() ? QStringLiteral("缺省打印机")
+                                                     : QStringLiteral("打印机“%1”").arg(designated);
+    if (dialog) {
+        print.Printout();
+    } else if (continuous) {
+        // The file's grid is the first data set; each PrintOver brings the next one, and the one
+        // after the last ends the job.
+        const qsizetype sets = grid->dataSetCount() + 1;
+        qsizetype done = 0;
+        QString refillError;
+        QObject::connect(&print, &quillon::MyPrint::PrintOver, &print, [&] {
+            ++done;
+            if (!quiet)
+                say(stderr,
+                    QStringLiteral("%1: 第 %2 组数据已印完（共 %3 组）")
+                        .arg(kProgram)
+                        .arg(done)
+                        .arg(sets));
+            if (done >= sets || !grid->applyDataSet(done - 1, print, &refillError))
+                print.setPrintEnd(true);
+        });
+        print.PrintCont();
+        if (!refillError.isEmpty() || done < sets) {
+            say(stderr,
+                QStringLiteral("%1: 连续打印在第 %2 组数据后停止（共 %3 组）%4")
+                    .arg(kProgram)
+                    .arg(done)
+                    .arg(sets)
+                    .arg(refillError.isEmpty() ? QString() : QStringLiteral("：") + refillError));
+            return 1;
+        }
+        if (!quiet)
+            say(stdout, QStringLiteral("已在%1上连续打印 %2 组数据").arg(printerName).arg(sets));
+    } else {
+        // The progress ends with "完成" when the document went out, "取消" when it did not.
+        QString lastLine;
+        quillon::setConsoleProgressHandler([&lastLine, quiet](const QString &line) {
+            lastLine = line;
+            if (!quiet)
+                say(stderr, QStringLiteral("%1: %2").arg(kProgram, line));
+        });
+        print.PrintDirect();
+        quillon::setConsoleProgressHandler({});
+        if (lastLine != QStringLiteral("完成")) {
+            say(stderr, QStringLiteral("%1: 报表没有在%2上印完").arg(kProgram, printerName));
+            return 1;
+        }
+        if (!quiet)
+            say(stdout, QStringLiteral("已送到%1").arg(printerName));
+    }
     return status;
 }
 

@@ -18,6 +18,7 @@ class ConsoleMessageSink : public MessageSink
 public:
     int show(const QString &prompt, int buttons, const QString &title) override;
     void beginJob() override { m_shown.clear(); }
+    bool answersByDefault() const override { return true; }
 
     /// Where the settings are kept, as the user knows it (a file name); asked for each message.
     void setSettingsName(std::function<QString()> name) { m_settingsName = std::move(name); }

@@ -18,6 +18,9 @@ public:
 
     /// A job starts: a sink that holds back repeated messages lets them through again.
     virtual void beginJob() { }
+    /// True when no one is there to answer: every box takes its default button at once. A job
+    /// then shows no window that waits for the user either.
+    virtual bool answersByDefault() const { return false; }
 
     /// The result of the default button of a box with these buttons.
     static int defaultButton(int buttons);

@@ -2,7 +2,9 @@
 
 #include "slotguard_p.h"
 
+#include "engine/state/platformservices.h"
 #include "engine/state/registry.h"
+#include "platform/interfaces/messagesink.h"
 
 #include <QApplication>
 #include <QBoxLayout>
@@ -21,6 +23,12 @@ namespace quillon {
 namespace {
 
 const QString kConfirmedCancel = QStringLiteral("1");
+
+std::function<void(const QString &)> &consoleProgressWriter()
+{
+    static std::function<void(const QString &)> write;
+    return write;
+}
 
 /// A line whose caption has blanks (runs of spaces) that other labels fill: the caption stays
 /// the label's text, and the pieces between the blanks are shown around the fillers.
@@ -276,9 +284,15 @@ void ConsolePrintProgress::writeLine(const QString &line)
 
 std::unique_ptr<PrintProgressWindow> makePrintProgressWindow(QWidget *parent)
 {
-    if (qobject_cast<QApplication *>(QCoreApplication::instance()))
+    if (qobject_cast<QApplication *>(QCoreApplication::instance())
+        && !messageSink().answersByDefault())
         return std::make_unique<PrintProgressDialog>(parent);
-    return std::make_unique<ConsolePrintProgress>();
+    return std::make_unique<ConsolePrintProgress>(consoleProgressWriter());
+}
+
+void setConsoleProgressWriter(std::function<void(const QString &)> write)
+{
+    consoleProgressWriter() = std::move(write);
 }
 
 } // namespace quillon

@@ -81,8 +81,13 @@ private:
     QString m_count = QStringLiteral("1");
 };
 
-/// The progress window PrintRange shows: the dialog while a widget application runs, the
-/// console otherwise.
+/// The progress window PrintRange shows: the dialog while a widget application runs and the
+/// messages have someone to answer them, the console otherwise (a batch job that answers its
+/// messages by default has no one to watch a window either).
 std::unique_ptr<PrintProgressWindow> makePrintProgressWindow(QWidget *parent = nullptr);
+
+/// Where the console progress of makePrintProgressWindow writes its lines; empty: standard
+/// error.
+void setConsoleProgressWriter(std::function<void(const QString &)> write);
 
 } // namespace quillon
