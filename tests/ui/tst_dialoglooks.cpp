@@ -2,15 +2,23 @@
 
 #include "support/testplatform.h"
 
+#include "api/myprint_p.h"
+#include "engine/layout/sheetjob.h"
+#include "platform/interfaces/pagepicture.h"
 #include "printer/virtualprintingsystem.h"
 #include "ui/dialogs/inputdialog.h"
 #include "ui/dialogs/printdialog.h"
 #include "ui/dialogs/progresswindow.h"
+#include "ui/preview/fullscreenview.h"
+
+#include <quillon/gridfile.h>
+#include <quillon/myprint.h>
 
 #include <QAbstractButton>
 #include <QComboBox>
 #include <QDir>
 #include <QLabel>
+#include <QScreen>
 
 using namespace quillon;
 
@@ -27,6 +35,7 @@ private Q_SLOTS:
     void printDialog();
     void progressWindow();
     void inputDialog();
+    void fullScreenView();
 };
 
 namespace {
@@ -137,6 +146,35 @@ void TestDialogLooks::inputDialog()
     QVERIFY(QTest::qWaitForWindowExposed(&dialog));
     QCOMPARE(layoutFaults(dialog), QStringList());
     saveScreenshot(dialog);
+}
+
+void TestDialogLooks::fullScreenView()
+{
+    // A sample report as the preview hands it over at 75 %, measured on a page picture.
+    QString error;
+    const auto file
+        = GridFile::load(QStringLiteral(QUILLON_SOURCE_DIR "/examples/wide.json"), &error);
+    QVERIFY2(file, qPrintable(error));
+    MyPrint print;
+    QVERIFY2(file->applyTo(print, &error), qPrintable(error));
+    const auto preview = makePagePicture(QSize(1, 1), 96);
+    SheetJob job(MyPrintPrivate::get(print));
+    QVERIFY2(job.prepare(2, preview.get(), SheetJob::Checks::GridFirst), qPrintable(job.error()));
+    QVERIFY(job.layOut(preview.get(), 0.75));
+    FullScreenView view(job);
+    view.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&view));
+    QCOMPARE(view.size(), view.screen()->geometry().size());
+    QCOMPARE(layoutFaults(view), QStringList());
+    saveScreenshot(view);
+    // The screen as a user sees it: no frame, nothing else showing.
+    if (QGuiApplication::platformName() == u"xcb"_qs) {
+        const QString path = QDir(QStringLiteral(QUILLON_ARTEFACTS_DIR))
+                                 .filePath(u"frmfullscreen-screen-%1dpi.png"_qs.arg(
+                                     qRound(view.logicalDpiY() * view.devicePixelRatioF())));
+        QVERIFY(view.screen()->grabWindow(0).save(path));
+        qInfo("%s", qPrintable(path));
+    }
 }
 
 QUILLON_TEST_MAIN(TestDialogLooks)
