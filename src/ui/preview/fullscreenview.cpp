@@ -250,8 +250,10 @@ void FullScreenView::restorePreview()
     if (m_printed && m_previewTarget) {
         // A print measured the layout on this view's picture again: the preview's own picture
         // measures it back, before the page position is put back.
-        if (!m_job.layOut(m_previewTarget, m_previewZoom))
-            ShowMessage(m_job.error(), 48);
+        runGuarded([this] {
+            if (!m_job.layOut(m_previewTarget, m_previewZoom))
+                ShowMessage(m_job.error(), 48);
+        });
     }
     m_snapshot.reset();
     s.PreviewStatusBar = m_statusBar;
