@@ -1,5 +1,7 @@
 #include "outputfile.h"
 
+#include "platform/interfaces/filewriter.h"
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -281,6 +283,15 @@ void OutputFile::discard()
     m_buffer.clear();
     if (isOpen())
         QIODevice::close();
+}
+
+bool writeWholeFile(const QString &path, const QByteArray &bytes, QString *error)
+{
+    OutputFile out(path);
+    const bool written = out.begin() && out.write(bytes) == bytes.size() && out.commit();
+    if (!written && error)
+        *error = out.errorString();
+    return written;
 }
 
 } // namespace quillon

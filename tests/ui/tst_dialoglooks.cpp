@@ -2,10 +2,14 @@
 
 #include "support/testplatform.h"
 
+#include "api/myprint_p.h"
+#include "engine/layout/sheetjob.h"
+#include "platform/interfaces/imagepicture.h"
 #include "printer/virtualprintingsystem.h"
 #include "ui/dialogs/inputdialog.h"
 #include "ui/dialogs/printdialog.h"
 #include "ui/dialogs/progresswindow.h"
+#include "ui/preview/fullscreenview.h"
 #include "ui/preview/previewwindow.h"
 
 #include "api/myprint_p.h"
@@ -17,6 +21,7 @@
 #include <QComboBox>
 #include <QDir>
 #include <QLabel>
+#include <QScreen>
 
 using namespace quillon;
 
@@ -34,6 +39,7 @@ private Q_SLOTS:
     void progressWindow();
     void inputDialog();
     void previewWindow();
+    void fullScreenView();
 };
 
 namespace {
@@ -169,6 +175,34 @@ void TestDialogLooks::previewWindow()
     faults.removeIf([](const QString &fault) { return fault.startsWith(u"picPageView"_qs); });
     QCOMPARE(faults, QStringList());
     saveScreenshot(window);
+}
+
+void TestDialogLooks::fullScreenView()
+{
+    // A sample report as the preview hands it over at 75 %, measured on a page picture.
+    QString error;
+    const auto file
+        = GridFile::load(QStringLiteral(QUILLON_SOURCE_DIR "/examples/wide.json"), &error);
+    QVERIFY2(file, qPrintable(error));
+    MyPrint print;
+    QVERIFY2(file->applyTo(print, &error), qPrintable(error));
+    const auto preview = makeImagePicture(QSize(1, 1), 96);
+    SheetJob job(MyPrintPrivate::get(print));
+    QVERIFY2(job.prepare(2, preview.get(), SheetJob::Checks::GridFirst), qPrintable(job.error()));
+    QVERIFY(job.layOut(preview.get(), 0.75));
+    FullScreenView view(job);
+    view.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&view));
+    QCOMPARE(view.size(), view.screen()->geometry().size());
+    saveScreenshot(view);
+    // The screen as a user sees it: no frame, nothing else showing.
+    if (QGuiApplication::platformName() == u"xcb"_qs) {
+        const QString path = QDir(QStringLiteral(QUILLON_ARTEFACTS_DIR))
+                                 .filePath(u"frmfullscreen-screen-%1dpi.png"_qs.arg(
+                                     qRound(view.logicalDpiY() * view.devicePixelRatioF())));
+        QVERIFY(view.screen()->grabWindow(0).save(path));
+        qInfo("%s", qPrintable(path));
+    }
 }
 
 QUILLON_TEST_MAIN(TestDialogLooks)

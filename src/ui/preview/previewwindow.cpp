@@ -1,5 +1,7 @@
 #include "previewwindow.h"
 
+#include "fullscreenview.h"
+
 #include "pagepicture.h"
 #include "previewwidget.h"
 
@@ -179,9 +181,8 @@ void PreviewWindow::buildMenus()
             [this, percent] { runGuarded([&] { m_preview->setZoom(percent / 100.0); }); });
     }
     zoom->addSeparator();
-    // Arrives with the full-screen view.
-    addCommand(zoom, QStringLiteral("全屏显示(&V)"), nullptr, QKeySequence(Qt::CTRL | Qt::Key_V))
-        ->setEnabled(false);
+    addCommand(zoom, QStringLiteral("全屏显示(&V)"), &PreviewWindow::fullScreen,
+        QKeySequence(Qt::CTRL | Qt::Key_V));
     addCommand(zoom, QStringLiteral("指定比例(&Z) ..."), &PreviewWindow::zoomEntry,
         QKeySequence(Qt::CTRL | Qt::Key_Z));
 
@@ -427,14 +428,18 @@ void PreviewWindow::zoomCycle()
     m_preview->setZoom(next);
 }
 
+void PreviewWindow::fullScreen()
+{
+    // The view puts the preview's state back itself; the picture here still shows that sheet.
+    FullScreenView::showModal(m_job, this);
+}
+
 void PreviewWindow::zoomEntry()
 {
     EngineState &s = engineState();
     InputDialog dialog(this);
     dialog.setText(singleToText(float(s.ZoomRate)));
-    {
-        dialog.exec();
-    }
+    dialog.exec();
     if (!dialog.blnOk)
         return;
     if (const std::optional<double> zoom = parseNumber(dialog.text()))

@@ -51,6 +51,7 @@ public:
     void printThisSheet();
     void saveFormat();
     void zoomCycle();
+    void fullScreen();
     void zoomEntry();
     void pageNumberEntry();
 
