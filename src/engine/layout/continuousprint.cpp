@@ -51,15 +51,7 @@ void PrintContinuous(SheetJob &job, const std::function<void()> &dataSetDone)
     s.CurRowPage = 1;
     s.ColPageCount = 1;
     s.CurColPage = 1;
-    if (printer->ColorMode() < 1) {
-        s.LineColor = 0;
-    } else if (s.Format.ColorPrint == 1) {
-        printer->setColorMode(2);
-        s.LineColor = s.Format.GridColor;
-    } else {
-        printer->setColorMode(1);
-        s.LineColor = 0;
-    }
+    applyPrinterColour(s, printer);
 
     try {
         for (;;) {

@@ -120,16 +120,7 @@ QString zoomPercent(double zoom)
 void drawSheet(EngineState &s)
 {
     PrintProperties &print = *s.printObject();
-    PrinterSurface *printer = printingSystem().currentPrinter();
-    if (!printer || printer->ColorMode() < 1) {
-        s.LineColor = 0;
-    } else if (s.Format.ColorPrint == 1) {
-        printer->setColorMode(2);
-        s.LineColor = s.Format.GridColor;
-    } else {
-        printer->setColorMode(1);
-        s.LineColor = 0;
-    }
+    applyPrinterColour(s, printingSystem().currentPrinter());
     s.PageOriginX = s.LeftMarginTw;
     s.PageOriginY = s.TopMarginTw;
 
@@ -213,6 +204,19 @@ qint32 rowTop(const EngineState &s, int r)
             + r * (s.PageHeightTw + s.TopMarginTw + s.BottomMarginTw - 2 * s.OffsetY);
     return roundHalfEven(
         (r + 0.5) * s.UsableHeightTw / s.PagesDown - s.PageHeightTw / 2.0 + s.OffsetY);
+}
+
+void applyPrinterColour(EngineState &s, PrinterSurface *printer)
+{
+    if (!printer || printer->ColorMode() < 1) {
+        s.LineColor = 0;
+    } else if (s.Format.ColorPrint == 1) {
+        printer->setColorMode(2);
+        s.LineColor = s.Format.GridColor;
+    } else {
+        printer->setColorMode(1);
+        s.LineColor = 0;
+    }
 }
 
 LogicalPage firstPageOfSheet(int sheet)

@@ -5,6 +5,11 @@
 namespace quillon {
 
 class EngineState;
+class PrinterSurface;
+
+/// The printer's colour mode and the grid line colour for what is drawn next: colour lines
+/// only when the format asks for them and the printer has colour.
+void applyPrinterColour(EngineState &s, PrinterSurface *printer);
 
 /// Draws the sheet that starts at the current logical page (CurRowPage, CurColPage): its
 /// PagesDown × PagesAcross logical pages in column-band-first order, each with its cut marks,

@@ -1,6 +1,7 @@
 #include "printrange.h"
 
 #include "computelayout.h"
+#include "pagedriver.h"
 #include "sheetjob.h"
 
 #include "engine/state/enginestate.h"
@@ -60,18 +61,6 @@ private:
     PrinterSurface &m_printer;
     bool m_started = false;
 };
-
-void applyColour(EngineState &s, PrinterSurface &printer)
-{
-    if (printer.ColorMode() < 1) {
-        s.LineColor = 0;
-    } else if (s.Format.ColorPrint == 1) {
-        printer.setColorMode(2);
-    } else {
-        printer.setColorMode(1);
-        s.LineColor = 0;
-    }
-}
 
 } // namespace
 
@@ -192,7 +181,7 @@ bool PrintRange(const PrintRequest &request, SheetJob &job, PrintProgressWindow 
     s.DrawTarget = printer;
     s.OutputMode = 1;
     s.ZoomRate = 1;
-    applyColour(s, *printer);
+    applyPrinterColour(s, printer);
     bool printed = false;
     try {
         {
