@@ -156,17 +156,21 @@ void PreviewWindow::buildMenus()
     connect(exit, &QAction::triggered, this, &QWidget::close);
 
     auto *pages = new QMenu(QStringLiteral("页面(&S)"), this);
-    const auto navigation = [this](QMenu *menu, const QString &lastCaption) {
-        const auto add = [&](const QString &caption, void (PreviewWidget::*step)()) {
+    // The moves travel as plain functions: a member-function pointer captured in these nested
+    // lambdas was read past its closure (found by the address sanitizer).
+    using Move = void (*)(PreviewWidget &);
+    PreviewWidget *const preview = m_preview;
+    const auto navigation = [this, preview](QMenu *menu, const QString &lastCaption) {
+        const auto add = [this, preview, menu](const QString &caption, Move step) {
             QAction *action = menu->addAction(caption);
             connect(action, &QAction::triggered, this,
-                [this, step] { runGuarded([&] { (m_preview->*step)(); }); });
+                [preview, step] { runGuarded([preview, step] { step(*preview); }); });
             return action;
         };
-        add(QStringLiteral("首页       Home"), &PreviewWidget::firstSheet);
-        add(QStringLiteral("前页       PageUp"), &PreviewWidget::previousSheet);
-        add(QStringLiteral("次页       PageDown"), &PreviewWidget::nextSheet);
-        return add(lastCaption, &PreviewWidget::lastSheet);
+        add(QStringLiteral("首页       Home"), [](PreviewWidget &p) { p.firstSheet(); });
+        add(QStringLiteral("前页       PageUp"), [](PreviewWidget &p) { p.previousSheet(); });
+        add(QStringLiteral("次页       PageDown"), [](PreviewWidget &p) { p.nextSheet(); });
+        return add(lastCaption, [](PreviewWidget &p) { p.lastSheet(); });
     };
     navigation(pages, QStringLiteral("尾页       End"));
     for (QAction *action : pages->actions())
