@@ -112,6 +112,11 @@ public:
             cupsFreeDests(count, dests);
             return false;
         }
+        // Document options the settings do not carry are not the user's defaults either.
+        for (const char *o : kIppOptions) {
+            if (!settings.options.contains(QLatin1String(o)))
+                dest->num_options = cupsRemoveOption(o, dest->num_options, &dest->options);
+        }
         for (auto it = settings.options.cbegin(); it != settings.options.cend(); ++it) {
             const QByteArray key = it.key().toUtf8();
             const QByteArray value = it.value().toUtf8();
@@ -231,13 +236,15 @@ private:
                                              : qint16(x);
         const QString model = opt("ColorModel").toLower();
         const QString mode = opt("print-color-mode");
-        if (!mode.isEmpty())
-            s->color = mode == u"monochrome"_qs ? 1 : 2;
-        else if (!model.isEmpty())
+        // The driver's own colour option decides what it prints; the scheduler's
+        // print-color-mode default is derived from it, not always rightly.
+        if (!model.isEmpty())
             s->color = model.contains(u"gray"_qs) || model.contains(u"mono"_qs)
                     || model.contains(u"black"_qs)
                 ? 1
                 : 2;
+        else if (!mode.isEmpty())
+            s->color = mode == u"monochrome"_qs ? 1 : 2;
         else
             s->color = m_ppd && m_ppd->color_device ? 2 : 1;
         const QString sides = opt("sides");
@@ -349,8 +356,12 @@ std::optional<DeviceNames> CupsPrinterDriver::deviceNames(const QString &deviceN
     names.device = destName(dest);
     names.driver = text(cupsGetOption("printer-make-and-model", dest->num_options, dest->options));
     names.output = text(cupsGetOption("device-uri", dest->num_options, dest->options));
-    names.isDefault = dest->is_default;
     cupsFreeDests(1, dest);
+    // A destination asked for by name does not say whether it is the default one.
+    if (cups_dest_t *byDefault = cupsGetNamedDest(CUPS_HTTP_DEFAULT, nullptr, nullptr)) {
+        names.isDefault = destName(byDefault) == names.device;
+        cupsFreeDests(1, byDefault);
+    }
     if (names.device != deviceName)
         return std::nullopt;
     return names;
