@@ -10,6 +10,7 @@
 #include <QPrinter>
 #include <QPrinterInfo>
 #include <QRegularExpression>
+#include <QStringDecoder>
 
 #include <cups/cups.h>
 // Per-printer driver options exist only in the PPD: the replacement API (cupsCopyDestInfo)
@@ -36,6 +37,47 @@ const char *const kIppOptions[] = { "copies", "orientation-requested", "print-qu
 QString text(const char *s)
 {
     return QString::fromUtf8(s ? s : "");
+}
+
+// A PPD's texts are UTF-8 or, in older files, Latin-1.
+QString ppdText(const char *s)
+{
+    QStringDecoder utf8(QStringDecoder::Utf8);
+    const QString decoded = utf8.decode(QByteArrayView(s ? s : ""));
+    return utf8.hasError() ? QString::fromLatin1(s) : decoded;
+}
+
+/// The PPD's page size names as the file writes them: libcups keeps only their first 80 bytes,
+/// fewer than 30 Chinese characters.
+QMap<QByteArray, QString> pageSizeTexts(const QString &ppdFile)
+{
+    QMap<QByteArray, QString> texts;
+    QFile file(ppdFile);
+    if (!file.open(QIODevice::ReadOnly))
+        return texts;
+    while (!file.atEnd()) {
+        const QByteArray line = file.readLine();
+        if (!line.startsWith("*PageSize "))
+            continue;
+        const qsizetype colon = line.indexOf(':');
+        const qsizetype slash = line.indexOf('/');
+        if (colon < 0 || slash < 0 || slash > colon)
+            continue;
+        QByteArray raw;
+        // A translation string may hold bytes in hexadecimal between < and >.
+        const QByteArray written = line.mid(slash + 1, colon - slash - 1);
+        for (qsizetype i = 0; i < written.size(); ++i) {
+            const qsizetype close = written.at(i) == '<' ? written.indexOf('>', i) : -1;
+            if (close < 0) {
+                raw += written.at(i);
+                continue;
+            }
+            raw += QByteArray::fromHex(written.mid(i + 1, close - i - 1));
+            i = close;
+        }
+        texts.insert(line.mid(10, slash - 10).trimmed(), ppdText(raw.constData()));
+    }
+    return texts;
 }
 
 bool isIppOption(const QString &keyword)
@@ -161,6 +203,7 @@ public:
     }
 
     ppd_file_t *ppd() const { return m_ppd; }
+    QString ppdFile() const { return m_ppdFile; }
     const ppd_size_t *sizeOf(const QString &keyword) const
     {
         return m_ppd ? ppdPageSize(m_ppd, keyword.toUtf8().constData()) : nullptr;
@@ -270,12 +313,11 @@ bool CupsConnection::showPropertySheet(const DeviceSettings &input, DeviceSettin
         return false;
     QPrinter printer(QPrinter::HighResolution);
     printer.setPrinterName(m_name);
-    const QString pageSize = input.options.value(u"PageSize"_qs);
-    if (const ppd_size_t *size = sizeOf(pageSize))
+    if (const ppd_size_t *size = sizeOf(input.options.value(u"PageSize"_qs))) {
+        const ppd_choice_t *choice = ppdFindChoice(ppdFindOption(m_ppd, "PageSize"), size->name);
         printer.setPageSize(QPageSize(QSizeF(size->width, size->length), QPageSize::Point,
-            text(ppdFindChoice(ppdFindOption(m_ppd, "PageSize"), size->name)
-                    ? ppdFindChoice(ppdFindOption(m_ppd, "PageSize"), size->name)->text
-                    : size->name)));
+            ppdText(choice ? choice->text : size->name)));
+    }
     printer.setPageOrientation(
         input.orientation == 2 ? QPageLayout::Landscape : QPageLayout::Portrait);
     QPageSetupDialog dialog(&printer);
@@ -379,11 +421,13 @@ QList<PaperInfo> driverPapers(CupsPrinterDriver &driver, const QString &deviceNa
         return list;
     if (ppd_file_t *ppd = cups->ppd()) {
         const ppd_option_t *pageSize = ppdFindOption(ppd, "PageSize");
+        const QMap<QByteArray, QString> texts = pageSizeTexts(cups->ppdFile());
         for (int i = 0; i < ppd->num_sizes; ++i) {
             const ppd_size_t &s = ppd->sizes[i];
             const ppd_choice_t *choice
                 = pageSize ? ppdFindChoice(const_cast<ppd_option_t *>(pageSize), s.name) : nullptr;
-            const QString name = choice ? text(choice->text) : text(s.name);
+            const QString name
+                = texts.value(QByteArray(s.name), choice ? ppdText(choice->text) : text(s.name));
             list.append({ PaperCodes::code(QPageSize(QSizeF(s.width, s.length), QPageSize::Point)),
                 name.isEmpty() ? text(s.name) : name });
         }

@@ -209,35 +209,49 @@ void TestCupsDriver::propertySheet()
 
 void TestCupsDriver::paperNamesWhole()
 {
-    // A driver whose paper name is 64 characters long.
-    const QString name = u"Continuous form 241 x 280 mm two part carbonless perforated 0064"_qs;
-    QCOMPARE(name.size(), 64);
+    // A driver whose paper names are 64 characters long: one plain, one in Chinese (partly in
+    // hexadecimal), longer than libcups keeps of a name.
+    const QString plain = u"Continuous form 241 x 280 mm two part carbonless perforated 0064"_qs;
+    const QString chinese = QString(u"连续打印二联发票"_qs).repeated(8);
+    QCOMPARE(plain.size(), 64);
+    QCOMPARE(chinese.size(), 64);
     QFile generic(PrivateCups::ppd());
     QVERIFY(generic.open(QIODevice::ReadOnly));
-    QString ppd = QString::fromLatin1(generic.readAll());
-    const QString entries = u"*PageSize Wide64/%1: \"@PJL SET PAPER=A4<0A>\"\n"
-                            "*PaperDimension Wide64/%1: \"600 400\"\n"
-                            "*ImageableArea Wide64/%1: \"0 0 600 400\"\n"_qs.arg(name);
-    const qsizetype at = ppd.indexOf(u"*PageSize Letter/"_qs);
+    QByteArray ppd = generic.readAll();
+    QByteArray entries;
+    const std::pair<QByteArray, QByteArray> sizes[] = { { "Wide64", plain.toLatin1() },
+        { "Cn64", '<' + chinese.left(4).toUtf8().toHex() + '>' + chinese.mid(4).toUtf8() } };
+    for (const auto &[keyword, name] : sizes) {
+        entries += "*PageSize " + keyword + '/' + name + ": \"@PJL SET PAPER=A4<0A>\"\n";
+        entries += "*PaperDimension " + keyword + '/' + name + ": \"600 400\"\n";
+        entries += "*ImageableArea " + keyword + '/' + name + ": \"0 0 600 400\"\n";
+    }
+    const qsizetype at = ppd.indexOf("*PageSize Letter/");
     QVERIFY(at > 0);
     ppd.insert(at, entries);
     const QString path = g_cups->dir() + u"/wide64.ppd"_qs;
     QFile out(path);
     QVERIFY(out.open(QIODevice::WriteOnly));
-    out.write(ppd.toLatin1());
+    out.write(ppd);
     out.close();
-    QVERIFY(g_cups->run(u"lpadmin"_qs,
-        { u"-p"_qs, u"Wide64"_qs, u"-E"_qs, u"-v"_qs, u"file:///dev/null"_qs, u"-P"_qs, path }));
+    QString added;
+    QVERIFY2(g_cups->run(u"lpadmin"_qs,
+                 { u"-p"_qs, u"Wide64"_qs, u"-E"_qs, u"-v"_qs,
+                     u"file://"_qs + g_cups->dir() + u"/out/wide.pdf"_qs, u"-P"_qs, path },
+                 &added),
+        qPrintable(added));
 
     clsPrinter printer;
     printer.setDeviceName(u"Wide64"_qs);
     const QStringList names = printer.PaperNamesArr();
     const QList<qint16> codes = printer.PaperIndexArr();
     QCOMPARE(names.size(), codes.size());
-    const qsizetype index = names.indexOf(name);
-    QVERIFY2(index >= 0, qPrintable(names.join(u'|')));
-    QCOMPARE(codes[index], 256); // no standard size
-    QCOMPARE(printer.PaperNameA(int(index) + 1), name);
+    for (const QString &name : { plain, chinese }) {
+        const qsizetype index = names.indexOf(name);
+        QVERIFY2(index >= 0, qPrintable(names.join(u'|')));
+        QCOMPARE(codes[index], 256); // no standard size
+        QCOMPARE(printer.PaperNameA(int(index) + 1), name);
+    }
     QCOMPARE(names[codes.indexOf(9)], u"A4"_qs);
     QVERIFY(g_cups->run(u"lpadmin"_qs, { u"-x"_qs, u"Wide64"_qs }));
 }
