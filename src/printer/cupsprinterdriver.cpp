@@ -4,7 +4,9 @@
 #include "printer/printingsystem.h"
 
 #include <QApplication>
+#include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QLoggingCategory>
 #include <QPageSetupDialog>
 #include <QPrinter>
@@ -111,8 +113,11 @@ public:
     {
         if (m_ppd)
             ppdClose(m_ppd);
-        if (!m_ppdFile.isEmpty())
-            QFile::remove(m_ppdFile); // a temporary copy fetched from the scheduler
+        // libcups hands out a temporary copy, or a temporary link to a local scheduler's own
+        // file: only ever remove something in the temporary folder, and never follow a link.
+        if (!m_ppdFile.isEmpty()
+            && QFileInfo(m_ppdFile).absolutePath().startsWith(QDir::tempPath()))
+            QFile::remove(m_ppdFile);
         cupsFreeDests(1, m_dest);
     }
 
