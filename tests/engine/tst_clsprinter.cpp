@@ -212,7 +212,15 @@ void TestClsPrinter::propertySheet()
     QVERIFY(printer.ShowPropertiesDlg());
     QCOMPARE(printer.PaperSize(), 8);
     QCOMPARE(p.defaults.paperSize, 9); // the printer's defaults stay until they are set
-    QVERIFY(messages().isEmpty());
+
+    // The advanced sheet skips the checks: it opens on settings the driver no longer matches.
+    p.defaults.driverVersion = 0x0102;
+    edited.paperSize = 11;
+    p.sheetAnswer = edited;
+    QVERIFY(!printer.ShowPropertiesDlg());
+    QCOMPARE(messages(), QStringList { u"dmDriverVersion mismatch!"_qs });
+    QVERIFY(printer.ShowAdvPropertiesDlg());
+    QCOMPARE(printer.PaperSize(), 11);
 }
 
 void TestClsPrinter::defaultsAndBack()

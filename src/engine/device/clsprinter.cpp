@@ -110,6 +110,16 @@ bool clsPrinter::ShowPropertiesDlg()
     return true;
 }
 
+bool clsPrinter::ShowAdvPropertiesDlg()
+{
+    std::unique_ptr<PrinterConnection> printer = m_driver ? m_driver->open(printerName()) : nullptr;
+    DeviceSettings edited;
+    if (!printer || !printer->showPropertySheet(m_settings, &edited))
+        return false;
+    m_settings = edited;
+    return true;
+}
+
 bool clsPrinter::SetDevModeAsDefault()
 {
     DeviceSettings current;

@@ -33,6 +33,8 @@ public:
     bool GetDefault();
     /// The driver's property sheet on the working settings; true when the user confirmed it.
     bool ShowPropertiesDlg();
+    /// The driver's sheet on the working settings without the checks; true when confirmed.
+    bool ShowAdvPropertiesDlg();
     /// Makes the working settings the printer's defaults for the user, keeping the former
     /// defaults for SetDevModeBack.
     bool SetDevModeAsDefault();
