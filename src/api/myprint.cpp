@@ -2,6 +2,7 @@
 #include <quillon/myprint.h>
 #include <quillon/platform.h>
 
+#include "engine/device/clsprinter.h"
 #include "engine/layout/continuousprint.h"
 #include "engine/layout/pagedriver.h"
 #include "engine/layout/printrange.h"
@@ -191,6 +192,14 @@ void printWithDialog(PrintProperties &properties, bool showDialog)
             // printer, laid out for it again (the page setup may have changed the format).
             if (!job.layOut(printingSystem().currentPrinter(), 1))
                 ShowMessage(job.error(), 48);
+        });
+        dialog.setPropertiesHook([](const QString &deviceName) {
+            clsPrinter printer;
+            printer.setDeviceName(deviceName);
+            if (!printer.ShowPropertiesDlg())
+                return false;
+            printer.SetDevModeAsDefault();
+            return true;
         });
         dialog.exec();
         if (!dialog.blnOk)

@@ -10,6 +10,7 @@
 #include "platform/layeredsettingsstore.h"
 #include "platform/outputfile.h"
 #include "platform/vectorpictures.h"
+#include "printer/cupsprinterdriver.h"
 #include "printer/qtprintingsystem.h"
 #include "printer/virtualprintingsystem.h"
 #include "ui/dialogs/progresswindow.h"
@@ -167,6 +168,8 @@ void ensureDefaultPlatform()
         setSettingsStore(makeFileStore());
     if (!hasPrintingSystem())
         setPrintingSystem(makePrintingSystem());
+    if (!hasPrinterDriver())
+        setPrinterDriver(std::make_unique<CupsPrinterDriver>());
     if (!hasPageSurfaceFactory())
         setPageSurfaceFactory(ImagePageSurface::create);
     installing = false;

@@ -1,3 +1,4 @@
+#include "support/scripteddriver.h"
 #include "support/testplatform.h"
 #include "testmain.h"
 
@@ -31,6 +32,7 @@ private Q_SLOTS:
     void printoutPrintsWhatTheDialogChose();
     void printContRaisesPrintOverPerDataSet();
     void dialogMessagesShowEveryTime();
+    void printoutPropertiesSetTheDefaults();
 
 private:
     void installPrinters(const QStringList &names);
@@ -184,6 +186,30 @@ void TestPrintJobs::dialogMessagesShowEveryTime()
     QCOMPARE(m_sink->messages().size(), 2);
     QVERIFY(m_sink->messages()[1].prompt.startsWith(u"打印份数无效。"_qs));
     QVERIFY(m_system->documents().isEmpty());
+}
+
+void TestPrintJobs::printoutPropertiesSetTheDefaults()
+{
+    // The dialog's properties button: the driver's sheet, then its settings as the defaults.
+    auto owned = std::make_unique<ScriptedPrinterDriver>();
+    ScriptedPrinterDriver *driver = owned.get();
+    setPrinterDriver(std::move(owned));
+    auto &printer = driver->add(u"乙"_qs);
+    DeviceSettings edited = printer.defaults;
+    edited.paperSize = 11;
+    printer.sheetAnswer = edited;
+    QTimer::singleShot(0, [] {
+        QWidget *dialog = QApplication::activeModalWidget();
+        QVERIFY(dialog);
+        auto *properties = dialog->findChild<QPushButton *>(u"command1"_qs);
+        QVERIFY(properties->isVisible());
+        properties->click();
+        dialog->findChild<QPushButton *>(u"cmdcance"_qs)->click();
+    });
+    m_print->Printout();
+    QCOMPARE(driver->printers[u"乙"_qs].defaults.paperSize, 11);
+    QVERIFY(driver->calls.contains(u"write"_qs));
+    QVERIFY(m_sink->messages().isEmpty());
 }
 
 QUILLON_TEST_MAIN(TestPrintJobs)

@@ -2,6 +2,7 @@
 
 #include "messagesink.h"
 #include "platform/interfaces/memorysettingsstore.h"
+#include "printer/printerdriver.h"
 #include "printer/printingsystem.h"
 
 namespace quillon {
@@ -13,6 +14,7 @@ struct Services
     std::unique_ptr<SettingsStore> settings;
     std::unique_ptr<PrintingSystem> printing;
     std::unique_ptr<MessageSink> messages;
+    std::unique_ptr<PrinterDriver> driver;
     PageSurfaceFactory pageSurfaces;
 };
 
@@ -61,6 +63,21 @@ void setPrintingSystem(std::unique_ptr<PrintingSystem> system)
 void setMessageSink(std::unique_ptr<MessageSink> sink)
 {
     services().messages = std::move(sink);
+}
+
+PrinterDriver *printerDriver()
+{
+    return services().driver.get();
+}
+
+void setPrinterDriver(std::unique_ptr<PrinterDriver> driver)
+{
+    services().driver = std::move(driver);
+}
+
+bool hasPrinterDriver()
+{
+    return bool(services().driver);
 }
 
 std::unique_ptr<PageSurface> makePageSurface(QImage *picture)

@@ -8,6 +8,7 @@ namespace quillon {
 
 class MessageSink;
 class PrintingSystem;
+class PrinterDriver;
 class SettingsStore;
 
 /// The platform the engine runs on: settings store, printing system and message boxes. The
@@ -22,6 +23,11 @@ void setSettingsStore(std::unique_ptr<SettingsStore> store);
 void setPrintingSystem(std::unique_ptr<PrintingSystem> system);
 void setMessageSink(std::unique_ptr<MessageSink> sink);
 
+/// The printers' driver settings; nullptr when none is installed (the virtual printers have
+/// no driver settings), and then no printer can be opened for its settings.
+PrinterDriver *printerDriver();
+void setPrinterDriver(std::unique_ptr<PrinterDriver> driver);
+
 /// Page pictures for windows (the preview's page): the platform paints them, which the engine
 /// and the windows cannot see. Nothing when no factory is installed.
 std::unique_ptr<PageSurface> makePageSurface(QImage *picture);
@@ -31,6 +37,7 @@ bool hasPageSurfaceFactory();
 bool hasSettingsStore();
 bool hasPrintingSystem();
 bool hasMessageSink();
+bool hasPrinterDriver();
 
 /// Drops every installed service. For tests.
 void resetPlatformServices();

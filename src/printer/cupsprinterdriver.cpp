@@ -1,0 +1,468 @@
+#include "cupsprinterdriver.h"
+
+#include "printer/papercodes.h"
+#include "printer/printingsystem.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QLoggingCategory>
+#include <QPageSetupDialog>
+#include <QPrinter>
+#include <QPrinterInfo>
+#include <QRegularExpression>
+#include <QStringDecoder>
+
+#include <cups/cups.h>
+// Per-printer driver options exist only in the PPD: the replacement API (cupsCopyDestInfo)
+// has no option list nor defaults of a PPD queue's driver. Qt's own CUPS support does the same.
+#pragma GCC diagnostic push
+#pragma GCC diagnostic ignored "-Wdeprecated-declarations"
+#include <cups/ppd.h>
+
+#include <cmath>
+
+namespace quillon {
+
+namespace {
+
+Q_LOGGING_CATEGORY(lcDriver, "quillon.printer.driver")
+
+constexpr qint16 kSpecVersion = 1;
+// The device name's 32-byte slot and the record's 17 16-bit fields.
+constexpr qint16 kFixedSize = 32 + 17 * 2;
+// Document options of IPP that the settings carry besides the driver's PPD options.
+const char *const kIppOptions[] = { "copies", "orientation-requested", "print-quality", "sides",
+    "print-color-mode", "collate" };
+
+QString text(const char *s)
+{
+    return QString::fromUtf8(s ? s : "");
+}
+
+// A PPD's texts are UTF-8 or, in older files, Latin-1.
+QString ppdText(const char *s)
+{
+    QStringDecoder utf8(QStringDecoder::Utf8);
+    const QString decoded = utf8.decode(QByteArrayView(s ? s : ""));
+    return utf8.hasError() ? QString::fromLatin1(s) : decoded;
+}
+
+/// The PPD's page size names as the file writes them: libcups keeps only their first 80 bytes,
+/// fewer than 30 Chinese characters.
+QMap<QByteArray, QString> pageSizeTexts(const QString &ppdFile)
+{
+    QMap<QByteArray, QString> texts;
+    QFile file(ppdFile);
+    if (!file.open(QIODevice::ReadOnly))
+        return texts;
+    while (!file.atEnd()) {
+        const QByteArray line = file.readLine();
+        if (!line.startsWith("*PageSize "))
+            continue;
+        const qsizetype colon = line.indexOf(':');
+        const qsizetype slash = line.indexOf('/');
+        if (colon < 0 || slash < 0 || slash > colon)
+            continue;
+        QByteArray raw;
+        // A translation string may hold bytes in hexadecimal between < and >.
+        const QByteArray written = line.mid(slash + 1, colon - slash - 1);
+        for (qsizetype i = 0; i < written.size(); ++i) {
+            const qsizetype close = written.at(i) == '<' ? written.indexOf('>', i) : -1;
+            if (close < 0) {
+                raw += written.at(i);
+                continue;
+            }
+            raw += QByteArray::fromHex(written.mid(i + 1, close - i - 1));
+            i = close;
+        }
+        texts.insert(line.mid(10, slash - 10).trimmed(), ppdText(raw.constData()));
+    }
+    return texts;
+}
+
+bool isIppOption(const QString &keyword)
+{
+    for (const char *o : kIppOptions)
+        if (keyword == QLatin1String(o))
+            return true;
+    return false;
+}
+
+qint16 tenthsOfMm(float points)
+{
+    return qint16(std::lround(points * 254.0 / 72.0));
+}
+
+/// One open CUPS queue: its destination (with the user's saved options) and its PPD.
+class CupsConnection : public PrinterConnection
+{
+public:
+    CupsConnection(const QString &deviceName, cups_dest_t *dest)
+        : m_name(deviceName)
+        , m_dest(dest)
+    {
+        const char *file = cupsGetPPD2(CUPS_HTTP_DEFAULT, dest->name);
+        if (file) {
+            m_ppdFile = QString::fromLocal8Bit(file);
+            m_ppd = ppdOpenFile(file);
+        }
+    }
+    ~CupsConnection() override
+    {
+        if (m_ppd)
+            ppdClose(m_ppd);
+        // libcups hands out a temporary copy, or a temporary link to a local scheduler's own
+        // file: only ever remove something in the temporary folder, and never follow a link.
+        if (!m_ppdFile.isEmpty()
+            && QFileInfo(m_ppdFile).absolutePath().startsWith(QDir::tempPath()))
+            QFile::remove(m_ppdFile);
+        cupsFreeDests(1, m_dest);
+    }
+
+    int settingsLength() override { return kFixedSize + driverExtra(); }
+
+    bool readSettings(DeviceSettings *settings) override
+    {
+        DeviceSettings s;
+        s.deviceName = m_name;
+        s.specVersion = kSpecVersion;
+        s.driverVersion = driverVersion();
+        s.size = kFixedSize;
+        s.driverExtra = driverExtra();
+        if (m_ppd) {
+            ppdMarkDefaults(m_ppd);
+            cupsMarkOptions(m_ppd, m_dest->num_options, m_dest->options);
+            for (ppd_option_t *o = ppdFirstOption(m_ppd); o; o = ppdNextOption(m_ppd)) {
+                if (const ppd_choice_t *c = ppdFindMarkedChoice(m_ppd, o->keyword))
+                    s.options.insert(text(o->keyword), text(c->choice));
+            }
+        }
+        for (const char *o : kIppOptions) {
+            if (const char *v = cupsGetOption(o, m_dest->num_options, m_dest->options))
+                s.options.insert(QLatin1String(o), text(v));
+        }
+        deriveFields(&s);
+        *settings = s;
+        return true;
+    }
+
+    bool showPropertySheet(const DeviceSettings &input, DeviceSettings *output) override;
+
+    bool writeDefaults(const DeviceSettings &settings) override
+    {
+        cups_dest_t *dests = nullptr;
+        int count = cupsGetDests2(CUPS_HTTP_DEFAULT, &dests);
+        cups_dest_t *dest = cupsGetDest(m_dest->name, m_dest->instance, count, dests);
+        if (!dest) {
+            cupsFreeDests(count, dests);
+            return false;
+        }
+        // Document options the settings do not carry are not the user's defaults either.
+        for (const char *o : kIppOptions) {
+            if (!settings.options.contains(QLatin1String(o)))
+                dest->num_options = cupsRemoveOption(o, dest->num_options, &dest->options);
+        }
+        for (auto it = settings.options.cbegin(); it != settings.options.cend(); ++it) {
+            const QByteArray key = it.key().toUtf8();
+            const QByteArray value = it.value().toUtf8();
+            // The user's file keeps only what differs from the driver's own defaults, so that a
+            // later driver default still reaches the user.
+            if (isDriverDefault(key, value))
+                dest->num_options
+                    = cupsRemoveOption(key.constData(), dest->num_options, &dest->options);
+            else
+                dest->num_options = cupsAddOption(
+                    key.constData(), value.constData(), dest->num_options, &dest->options);
+        }
+        const bool ok = cupsSetDests2(CUPS_HTTP_DEFAULT, count, dests) == 0;
+        if (!ok)
+            qCWarning(lcDriver) << "cannot save the options of" << m_name << cupsLastErrorString();
+        cupsFreeDests(count, dests);
+        if (ok) {
+            // What the connection reads from now on.
+            cups_dest_t *fresh
+                = cupsGetNamedDest(CUPS_HTTP_DEFAULT, m_dest->name, m_dest->instance);
+            if (fresh) {
+                cupsFreeDests(1, m_dest);
+                m_dest = fresh;
+            }
+        }
+        return ok;
+    }
+
+    bool mergeSettings(const DeviceSettings &saved, DeviceSettings *output) override
+    {
+        DeviceSettings merged;
+        if (!readSettings(&merged))
+            return false;
+        for (auto it = saved.options.cbegin(); it != saved.options.cend(); ++it) {
+            // Options this driver does not know, or choices it does not offer, are dropped.
+            if (isIppOption(it.key()) || hasChoice(it.key().toUtf8(), it.value().toUtf8()))
+                merged.options.insert(it.key(), it.value());
+        }
+        deriveFields(&merged);
+        *output = merged;
+        return true;
+    }
+
+    ppd_file_t *ppd() const { return m_ppd; }
+    QString ppdFile() const { return m_ppdFile; }
+    const ppd_size_t *sizeOf(const QString &keyword) const
+    {
+        return m_ppd ? ppdPageSize(m_ppd, keyword.toUtf8().constData()) : nullptr;
+    }
+
+private:
+    qint16 driverExtra() const
+    {
+        int bytes = 0;
+        if (m_ppd) {
+            for (ppd_option_t *o = ppdFirstOption(m_ppd); o; o = ppdNextOption(m_ppd))
+                bytes += int(qstrlen(o->keyword)) + 1;
+        }
+        for (const char *o : kIppOptions)
+            bytes += int(qstrlen(o)) + 1;
+        return qint16(qMin(bytes, 32767));
+    }
+
+    qint16 driverVersion() const
+    {
+        const ppd_attr_t *attr = m_ppd ? ppdFindAttr(m_ppd, "FileVersion", nullptr) : nullptr;
+        if (!attr || !attr->value)
+            return 0;
+        const QStringList parts = text(attr->value).split(u'.');
+        const int major = parts.value(0).toInt();
+        const int minor = parts.value(1).toInt();
+        return qint16(((major & 0xff) << 8) | (minor & 0xff));
+    }
+
+    bool isDriverDefault(const QByteArray &key, const QByteArray &value) const
+    {
+        if (key == "copies")
+            return value == "1";
+        const ppd_option_t *o = m_ppd ? ppdFindOption(m_ppd, key.constData()) : nullptr;
+        return o && value == o->defchoice;
+    }
+
+    bool hasChoice(const QByteArray &key, const QByteArray &value) const
+    {
+        return m_ppd && ppdFindChoice(ppdFindOption(m_ppd, key.constData()), value.constData());
+    }
+
+    void deriveFields(DeviceSettings *s) const
+    {
+        const auto opt = [&](const char *key) { return s->options.value(QLatin1String(key)); };
+        s->orientation = opt("orientation-requested") == u"4"_qs ? 2 : 1;
+        s->paperSize = 0;
+        s->paperLength = s->paperWidth = 0;
+        if (const ppd_size_t *size = sizeOf(opt("PageSize"))) {
+            s->paperSize
+                = PaperCodes::code(QPageSize(QSizeF(size->width, size->length), QPageSize::Point));
+            s->paperLength = tenthsOfMm(size->length);
+            s->paperWidth = tenthsOfMm(size->width);
+        }
+        s->scale = qint16(opt("scaling").isEmpty() ? 100 : opt("scaling").toInt());
+        s->copies = qint16(qMax(1, opt("copies").toInt()));
+        s->defaultSource = 0;
+        if (ppd_option_t *slot = m_ppd ? ppdFindOption(m_ppd, "InputSlot") : nullptr) {
+            for (int i = 0; i < slot->num_choices; ++i)
+                if (opt("InputSlot") == text(slot->choices[i].choice))
+                    s->defaultSource = qint16(i + 1);
+        }
+        // Resolution "600dpi" or "600x300dpi".
+        static const QRegularExpression dpi(u"^(\\d+)(?:x(\\d+))?dpi$"_qs);
+        const QRegularExpressionMatch m = dpi.match(opt("Resolution"));
+        const int x = m.hasMatch() ? m.captured(1).toInt() : 0;
+        s->yResolution = qint16(m.hasMatch() && m.hasCaptured(2) ? m.captured(2).toInt() : x);
+        // IPP's print-quality 3, 4, 5 are the draft, medium and high quality codes.
+        const QString quality = opt("print-quality");
+        s->printQuality = quality == u"3"_qs ? -1
+            : quality == u"4"_qs             ? -3
+            : quality == u"5"_qs             ? -4
+                                             : qint16(x);
+        const QString model = opt("ColorModel").toLower();
+        const QString mode = opt("print-color-mode");
+        // The driver's own colour option decides what it prints; the scheduler's
+        // print-color-mode default is derived from it, not always rightly.
+        if (!model.isEmpty())
+            s->color = model.contains(u"gray"_qs) || model.contains(u"mono"_qs)
+                    || model.contains(u"black"_qs)
+                ? 1
+                : 2;
+        else if (!mode.isEmpty())
+            s->color = mode == u"monochrome"_qs ? 1 : 2;
+        else
+            s->color = m_ppd && m_ppd->color_device ? 2 : 1;
+        const QString sides = opt("sides");
+        const QString duplex = opt("Duplex");
+        s->duplex = sides == u"two-sided-long-edge"_qs || duplex == u"DuplexNoTumble"_qs ? 2
+            : sides == u"two-sided-short-edge"_qs || duplex == u"DuplexTumble"_qs        ? 3
+                                                                                         : 1;
+        // Fonts always travel inside the document Qt sends: the download option.
+        s->ttOption = 2;
+        const QString collate = opt("collate").isEmpty() ? opt("Collate") : opt("collate");
+        s->collate = collate.compare(u"true"_qs, Qt::CaseInsensitive) == 0 ? 1 : 0;
+    }
+
+    QString m_name;
+    cups_dest_t *m_dest = nullptr;
+    QString m_ppdFile;
+    ppd_file_t *m_ppd = nullptr;
+};
+
+bool CupsConnection::showPropertySheet(const DeviceSettings &input, DeviceSettings *output)
+{
+    if (!qobject_cast<QApplication *>(QCoreApplication::instance()))
+        return false;
+    QPrinter printer(QPrinter::HighResolution);
+    printer.setPrinterName(m_name);
+    if (const ppd_size_t *size = sizeOf(input.options.value(u"PageSize"_qs))) {
+        const ppd_choice_t *choice = ppdFindChoice(ppdFindOption(m_ppd, "PageSize"), size->name);
+        printer.setPageSize(QPageSize(QSizeF(size->width, size->length), QPageSize::Point,
+            ppdText(choice ? choice->text : size->name)));
+    }
+    printer.setPageOrientation(
+        input.orientation == 2 ? QPageLayout::Landscape : QPageLayout::Portrait);
+    QPageSetupDialog dialog(&printer);
+    if (dialog.exec() != QDialog::Accepted)
+        return false;
+    DeviceSettings edited = input;
+    const QSizeF chosen = printer.pageLayout().pageSize().size(QPageSize::Point);
+    if (m_ppd) {
+        // The driver's paper of the chosen size, by its dimensions.
+        for (int i = 0; i < m_ppd->num_sizes; ++i) {
+            const ppd_size_t &s = m_ppd->sizes[i];
+            if (std::abs(s.width - chosen.width()) < 1
+                && std::abs(s.length - chosen.height()) < 1) {
+                edited.options.insert(u"PageSize"_qs, text(s.name));
+                break;
+            }
+        }
+    }
+    edited.options.insert(u"orientation-requested"_qs,
+        printer.pageLayout().orientation() == QPageLayout::Landscape ? u"4"_qs : u"3"_qs);
+    deriveFields(&edited);
+    *output = edited;
+    return true;
+}
+
+cups_dest_t *namedDest(const QString &deviceName)
+{
+    // An instance is "queue/instance".
+    const QByteArray queue = deviceName.section(u'/', 0, 0).toUtf8();
+    const QByteArray instance = deviceName.section(u'/', 1).toUtf8();
+    if (queue.isEmpty())
+        return nullptr;
+    return cupsGetNamedDest(
+        CUPS_HTTP_DEFAULT, queue.constData(), instance.isEmpty() ? nullptr : instance.constData());
+}
+
+QString destName(const cups_dest_t *dest)
+{
+    return dest->instance ? text(dest->name) + u'/' + text(dest->instance) : text(dest->name);
+}
+
+} // namespace
+
+std::unique_ptr<PrinterConnection> CupsPrinterDriver::open(const QString &deviceName)
+{
+    cups_dest_t *dest = namedDest(deviceName);
+    if (!dest)
+        return nullptr;
+    // cupsGetNamedDest also answers a name by a case-insensitive match: a device name is exact.
+    if (destName(dest) != deviceName) {
+        cupsFreeDests(1, dest);
+        return nullptr;
+    }
+    return std::make_unique<CupsConnection>(deviceName, dest);
+}
+
+std::optional<std::pair<DeviceSettings, DeviceNames>> CupsPrinterDriver::defaultPrinter()
+{
+    cups_dest_t *dest = cupsGetNamedDest(CUPS_HTTP_DEFAULT, nullptr, nullptr);
+    if (!dest)
+        return std::nullopt;
+    const QString name = destName(dest);
+    cupsFreeDests(1, dest);
+    std::unique_ptr<PrinterConnection> printer = open(name);
+    std::optional<DeviceNames> names = deviceNames(name);
+    DeviceSettings settings;
+    if (!printer || !names || !printer->readSettings(&settings))
+        return std::nullopt;
+    return std::pair { settings, *names };
+}
+
+std::optional<DeviceNames> CupsPrinterDriver::deviceNames(const QString &deviceName)
+{
+    cups_dest_t *dest = namedDest(deviceName);
+    if (!dest)
+        return std::nullopt;
+    DeviceNames names;
+    names.device = destName(dest);
+    names.driver = text(cupsGetOption("printer-make-and-model", dest->num_options, dest->options));
+    names.output = text(cupsGetOption("device-uri", dest->num_options, dest->options));
+    cupsFreeDests(1, dest);
+    // A destination asked for by name does not say whether it is the default one.
+    if (cups_dest_t *byDefault = cupsGetNamedDest(CUPS_HTTP_DEFAULT, nullptr, nullptr)) {
+        names.isDefault = destName(byDefault) == names.device;
+        cupsFreeDests(1, byDefault);
+    }
+    if (names.device != deviceName)
+        return std::nullopt;
+    return names;
+}
+
+namespace {
+
+// The driver's papers: its PPD's page sizes, or Qt's list for a queue without a PPD.
+QList<PaperInfo> driverPapers(CupsPrinterDriver &driver, const QString &deviceName)
+{
+    QList<PaperInfo> list;
+    std::unique_ptr<PrinterConnection> printer = driver.open(deviceName);
+    auto *cups = static_cast<CupsConnection *>(printer.get());
+    if (!cups)
+        return list;
+    if (ppd_file_t *ppd = cups->ppd()) {
+        const ppd_option_t *pageSize = ppdFindOption(ppd, "PageSize");
+        const QMap<QByteArray, QString> texts = pageSizeTexts(cups->ppdFile());
+        for (int i = 0; i < ppd->num_sizes; ++i) {
+            const ppd_size_t &s = ppd->sizes[i];
+            const ppd_choice_t *choice
+                = pageSize ? ppdFindChoice(const_cast<ppd_option_t *>(pageSize), s.name) : nullptr;
+            const QString name
+                = texts.value(QByteArray(s.name), choice ? ppdText(choice->text) : text(s.name));
+            list.append({ PaperCodes::code(QPageSize(QSizeF(s.width, s.length), QPageSize::Point)),
+                name.isEmpty() ? text(s.name) : name });
+        }
+        return list;
+    }
+    for (const QPageSize &size : QPrinterInfo::printerInfo(deviceName).supportedPageSizes())
+        list.append({ PaperCodes::code(size), size.name() });
+    return list;
+}
+
+} // namespace
+
+// The port names the printer on platforms where a printer is reached by name and port; a CUPS
+// queue is reached by its name alone.
+QList<qint16> CupsPrinterDriver::paperCodes(const QString &deviceName, const QString &)
+{
+    QList<qint16> codes;
+    for (const PaperInfo &p : driverPapers(*this, deviceName))
+        codes.append(p.code);
+    return codes;
+}
+
+QStringList CupsPrinterDriver::paperNames(const QString &deviceName, const QString &)
+{
+    QStringList names;
+    for (const PaperInfo &p : driverPapers(*this, deviceName))
+        names.append(p.name);
+    return names;
+}
+
+} // namespace quillon
+
+#pragma GCC diagnostic pop
