@@ -75,6 +75,8 @@ private Q_SLOTS:
     void refusedMarginStopsApply();
     void cancelRestoresPrinterAndPaper();
     void applyButtonSavesAndRenders();
+    void miniature_data();
+    void miniature();
     void amountControlsOnlyForVouchers_data();
     void amountControlsOnlyForVouchers();
 
@@ -644,6 +646,78 @@ void TestPageSetupDialog::applyButtonSavesAndRenders()
     const auto stored = m_platform.store->value(
         storePath(RootKey::LocalMachine, engineState().FormatKey), u"Top"_qs);
     QCOMPARE(stored.value_or(QString()), u"33"_qs);
+}
+
+void TestPageSetupDialog::miniature_data()
+{
+    QTest::addColumn<int>("orientation");
+    QTest::addColumn<int>("fullPage");
+    QTest::addColumn<int>("autoArrange");
+    QTest::addColumn<QString>("scale");
+    QTest::addColumn<int>("across");
+    QTest::addColumn<int>("down");
+    // A4 is 11900 x 16840 twips; picviewb 150 x 200 pixels of 15 twips: 2250 x 3000.
+    // Printable 11300 x 16240; an 80 x 120 mm page with 5 mm margins needs 5103 x 7371.
+    QTest::newRow("portrait, whole area") << 1 << 1 << 1 << u"比例 1:6"_qs << 1 << 1;
+    QTest::newRow("portrait, arranged") << 1 << 0 << 1 << u"比例 1:6"_qs << 2 << 2;
+    QTest::newRow("portrait, one page") << 1 << 0 << 0 << u"比例 1:6"_qs << 1 << 1;
+    // Landscape: 16840 wide in 2250 pixels' twips; 16240 x 11300 printable: 3 x 1.
+    QTest::newRow("landscape, arranged") << 2 << 0 << 1 << u"比例 1:8"_qs << 3 << 1;
+}
+
+void TestPageSetupDialog::miniature()
+{
+    QFETCH(int, orientation);
+    QFETCH(int, fullPage);
+    QFETCH(int, autoArrange);
+    QFETCH(QString, scale);
+    QFETCH(int, across);
+    QFETCH(int, down);
+    EngineState &s = engineState();
+    PageFormat &f = s.Format;
+    f.PaperOriention = qint16(orientation);
+    f.FullPage = qint16(fullPage);
+    f.AutoArrange = qint16(autoArrange);
+    f.PageWidth = 80;
+    f.PageHeight = 120;
+    f.Top = f.Bottom = f.Left = f.Right = 5;
+    const LayoutResult before = s;
+    PageSetupDialog dialog;
+    auto *tabs = control<QTabWidget>(dialog, u"SSTab1"_qs);
+    tabs->setCurrentIndex(1);
+    QCOMPARE(control<QLabel>(dialog, u"lblzoom"_qs)->text(), scale);
+    auto *picPage = control<QWidget>(dialog, u"picPage"_qs);
+    const auto shapes = picPage->findChildren<QFrame *>(QString(), Qt::FindDirectChildrenOnly);
+    QCOMPARE(shapes.size(), across * down);
+    const int n = scale.mid(5).toInt();
+    const QSize page = shapes.first()->size();
+    // The whole area inside 5 mm margins, or an 80 x 120 mm page; a pixel of rounding either way.
+    const QSizeF expected = fullPage == 1
+        ? QSizeF(picPage->size()) - QSizeF(2, 2) * (5 * 56.7 / 15 / n)
+        : QSizeF(80, 120) * (56.7 / 15 / n);
+    QVERIFY2(
+        qAbs(page.width() - expected.width()) <= 1 && qAbs(page.height() - expected.height()) <= 1,
+        qPrintable(u"%1 x %2"_qs.arg(page.width()).arg(page.height())));
+    // Pages side by side, each a page and a margin pair further on.
+    if (across > 1) {
+        auto *second = control<QFrame>(dialog, u"Shppage(1)"_qs);
+        QCOMPARE(second->y(), shapes.first()->y());
+        QVERIFY(qAbs(second->x() - shapes.first()->x() - 90 * 56.7 / 15 / n) <= 1);
+    }
+    // The miniature leaves the running layout and the user alone.
+    QCOMPARE(s.PagesAcross, before.PagesAcross);
+    QCOMPARE(s.PageWidthTw, before.PageWidthTw);
+    QCOMPARE(s.LinesPerPage, before.LinesPerPage);
+    QVERIFY(prompts().isEmpty());
+
+    // The boxes redraw it: the whole area is one page, a refused margin changes nothing.
+    control<QCheckBox>(dialog, u"chkPrintPage"_qs)->setChecked(true);
+    QCOMPARE(picPage->findChildren<QFrame *>(QString(), Qt::FindDirectChildrenOnly).size(), 1);
+    control<QCheckBox>(dialog, u"chkPrintPage"_qs)->setChecked(fullPage == 1);
+    QCOMPARE(picPage->findChildren<QFrame *>(QString(), Qt::FindDirectChildrenOnly).size(),
+        across * down);
+    control<QLineEdit>(dialog, u"txtMargin(0)"_qs)->setText(u"400"_qs);
+    QVERIFY(prompts().isEmpty());
 }
 
 void TestPageSetupDialog::amountControlsOnlyForVouchers_data()

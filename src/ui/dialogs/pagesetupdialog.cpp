@@ -1,7 +1,9 @@
 #include "pagesetupdialog.h"
 
 #include "engine/draw/picturefilereader.h"
+#include "engine/ignoringerrors.h"
 #include "engine/layout/computelayout.h"
+#include "engine/layout/pagedriver.h"
 #include "engine/state/enginestate.h"
 #include "engine/state/formatio.h"
 #include "engine/state/platformservices.h"
@@ -25,6 +27,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QPainter>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QRegularExpressionValidator>
@@ -44,6 +47,7 @@ namespace {
 constexpr int kVoucherKind = 2;
 constexpr double kTwipsPerMm = 56.7;
 constexpr int kMarginLimit = 500;
+constexpr double kTwipsPerPixel = 15; // the miniature's pixels are 96 per inch
 const QString kAutomatic = QStringLiteral("自动");
 
 /// The value of a digits-only box; nullopt when it is empty or does not fit.
@@ -157,6 +161,13 @@ void PageSetupDialog::buildControls()
     page->addWidget(SSTab1);
     page->addLayout(buttons);
     page->setSizeConstraint(QLayout::SetFixedSize);
+    connect(SSTab1, &QTabWidget::currentChanged, this, [this](int tab) {
+        if (tab == 1)
+            runButton([this] {
+                scaleMiniature();
+                redrawMiniature();
+            });
+    });
 
     for (QLineEdit *box : { txtLineCount, txtLineHeight, txtPgWidth, txtPgHeight })
         box->installEventFilter(this);
@@ -301,14 +312,59 @@ QWidget *PageSetupDialog::buildPageTab()
     body->addWidget(chkFixCol, 1, 2, 1, 2);
     body->setColumnStretch(4, 1);
 
-    auto *column = new QVBoxLayout(tab);
+    picviewb = named(new QFrame, QStringLiteral("picviewb"));
+    picviewb->setFrameShape(QFrame::StyledPanel);
+    picviewb->setFixedSize(150, 200);
+    shpPaper = new QFrame(picviewb);
+    shpPaper->setObjectName(QStringLiteral("shpPaper"));
+    shpPaper->setFrameShape(QFrame::Box);
+    picPage = new QFrame(picviewb);
+    picPage->setObjectName(QStringLiteral("picPage"));
+    picPage->setAutoFillBackground(true);
+    QPalette white = picPage->palette();
+    white.setColor(QPalette::Window, Qt::white);
+    picPage->setPalette(white);
+    picPage->installEventFilter(this);
+    auto *first = new QFrame(picPage);
+    first->setObjectName(QStringLiteral("Shppage(0)"));
+    first->setFrameShape(QFrame::Box);
+    Shppage.append(first);
+    lblzoom = named(new QLabel, QStringLiteral("lblzoom"));
+    lblzoom->setAlignment(Qt::AlignCenter);
+
+    auto *column = new QVBoxLayout;
     column->addWidget(margins);
     column->addWidget(area);
     column->addLayout(body);
     column->addStretch();
+    auto *miniature = new QVBoxLayout;
+    miniature->addWidget(picviewb);
+    miniature->addWidget(lblzoom);
+    miniature->addStretch();
+    auto *row = new QHBoxLayout(tab);
+    row->addLayout(column, 1);
+    row->addLayout(miniature);
 
-    for (QCheckBox *box : { chkPrintPage, chkHcenter, chkVcenter })
-        connect(box, &QCheckBox::toggled, this, [this] { updateEnabling(); });
+    for (QCheckBox *box : { chkPrintPage, chkHcenter, chkVcenter }) {
+        connect(box, &QCheckBox::toggled, this, [this] {
+            updateEnabling();
+            redrawMiniature();
+        });
+    }
+    connect(chkAutoArrange, &QCheckBox::toggled, this, [this] {
+        if (!chkPrintPage->isChecked())
+            redrawMiniature();
+    });
+    for (QLineEdit *box : txtMargin)
+        connect(box, &QLineEdit::textChanged, this, [this, box] {
+            if (numberOf(box))
+                redrawMiniature();
+        });
+    for (QLineEdit *box : { txtPgWidth, txtPgHeight })
+        connect(box, &QLineEdit::textChanged, this, [this, box] {
+            if (numberOf(box))
+                redrawMiniature();
+        });
     return tab;
 }
 
@@ -539,6 +595,7 @@ void PageSetupDialog::load()
 
     if (s.PageSetupTab == 1)
         SSTab1->setCurrentIndex(0);
+    scaleMiniature();
 
     const bool voucher = s.printObject()->GridType == kVoucherKind;
     for (QWidget *control : std::initializer_list<QWidget *> {
@@ -642,6 +699,10 @@ bool PageSetupDialog::eventFilter(QObject *watched, QEvent *event)
             QMetaObject::invokeMethod(
                 this, [this, box] { runButton([&] { checkLeaving(box); }); }, Qt::QueuedConnection);
         }
+    } else if (watched == picPage && event->type() == QEvent::Paint) {
+        QPainter painter(picPage);
+        painter.setPen(QPen(Qt::gray, 0, Qt::DotLine));
+        painter.drawLines(m_pageLines);
     } else if (watched == PicOut && event->type() == QEvent::MouseButtonDblClick) {
         runButton([this] { chooseFont(); });
         return true;
@@ -702,6 +763,147 @@ bool PageSetupDialog::checkLeaving(QLineEdit *box)
     return true;
 }
 
+void PageSetupDialog::scaleMiniature()
+{
+    PrinterSurface *printer = printingSystem().currentPrinter();
+    if (!printer)
+        return;
+    const bool portrait = OpnOrient[0]->isChecked();
+    printer->setOrientation(portrait ? 1 : 2);
+    const double sheet = portrait ? printer->Height() : printer->Width();
+    const double room = (portrait ? picviewb->height() : picviewb->width()) * kTwipsPerPixel;
+    m_scale = int(std::floor(sheet / room)) + 1;
+    lblzoom->setText(QStringLiteral("比例 1:") + QString::number(m_scale));
+    const auto centred = [this](double widthTw, double heightTw) {
+        const QSizeF size(widthTw / kTwipsPerPixel / m_scale, heightTw / kTwipsPerPixel / m_scale);
+        const QPointF corner(
+            (picviewb->width() - size.width()) / 2, (picviewb->height() - size.height()) / 2);
+        return QRectF(corner, size).toRect();
+    };
+    shpPaper->setGeometry(centred(printer->Width(), printer->Height()));
+    picPage->setGeometry(centred(printer->ScaleWidth(), printer->ScaleHeight()));
+}
+
+void PageSetupDialog::redrawMiniature()
+{
+    if (m_loading)
+        return;
+    PrinterSurface *printer = printingSystem().currentPrinter();
+    if (!printer)
+        return;
+    // The running job's state stays as it is: the layout is worked out on a state of its
+    // own, from the dialog's values, measured on the printer and never on a preview page.
+    const EngineState &s = engineState();
+    EngineState probe;
+    static_cast<LayoutResult &>(probe) = s;
+    probe.Format = s.Format;
+    readControls(probe.Format, printer);
+    probe.Format.LogPicPrt = 0; // the logo changes no page's place; its messages are not wanted
+    probe.FontTable = m_fonts;
+    probe.HeadLines = s.HeadLines;
+    probe.FootLines = s.FootLines;
+    probe.HeadLines1 = s.HeadLines1;
+    probe.FootLines1 = s.FootLines1;
+    probe.GridRows = s.GridRows;
+    probe.GridCols = s.GridCols;
+    probe.FixedRowsTop = s.FixedRowsTop;
+    probe.FixedRowsBottom = s.FixedRowsBottom;
+    probe.FixedCols = s.FixedCols;
+    probe.ColStart = s.ColStart;
+    probe.ColEnd = s.ColEnd;
+    probe.FixRowsHeightTw = s.FixRowsHeightTw;
+    probe.OutputMode = 1;
+    probe.ZoomRate = 1;
+    probe.DrawTarget = printer;
+    probe.setPrintObject(const_cast<EngineState &>(s).printObject());
+    QHash<QString, int> answers;
+    probe.JobAnswers = &answers;
+    // A format the layout refuses keeps the miniature as it was.
+    if (!ignoringErrors("page setup miniature", [&] {
+            // A drawing of where pages go asks and tells the user nothing; rows play no part.
+            const QuietMessages quiet;
+            static_cast<LayoutResult &>(probe) = LayoutOf(probe, 0, 0);
+        }))
+        return;
+
+    const auto scaled = [this](double twips) { return twips / kTwipsPerPixel / m_scale; };
+    const int pages = std::max(1, probe.PagesAcross) * std::max(1, probe.PagesDown);
+    while (Shppage.size() > pages)
+        delete Shppage.takeLast();
+    while (Shppage.size() < pages) {
+        auto *shape = new QFrame(picPage);
+        shape->setObjectName(QStringLiteral("Shppage(%1)").arg(Shppage.size()));
+        shape->setFrameShape(QFrame::Box);
+        shape->show();
+        Shppage.append(shape);
+    }
+    m_pageLines.clear();
+    for (int r = 0; r < std::max(1, probe.PagesDown); ++r) {
+        for (int c = 0; c < std::max(1, probe.PagesAcross); ++c) {
+            // Layout places are on the sheet; picPage starts at the printable area.
+            const QRectF place(scaled(cellLeft(probe, c) - probe.OffsetX),
+                scaled(rowTop(probe, r) - probe.OffsetY), scaled(probe.PageWidthTw),
+                scaled(probe.PageHeightTw));
+            Shppage[r * std::max(1, probe.PagesAcross) + c]->setGeometry(place.toRect());
+        }
+    }
+    if (probe.Format.FullPage != 1 && probe.Format.AutoArrange == 1) {
+        for (int c = 1; c < probe.PagesAcross; ++c) {
+            const double x = scaled(cellLeft(probe, c) - probe.OffsetX) - 1;
+            m_pageLines.append(QLineF(x, 0, x, picPage->height()));
+        }
+        for (int r = 1; r < probe.PagesDown; ++r) {
+            const double y = scaled(rowTop(probe, r) - probe.OffsetY) - 1;
+            m_pageLines.append(QLineF(0, y, picPage->width(), y));
+        }
+    }
+    picPage->update();
+}
+
+void PageSetupDialog::readControls(PageFormat &f, const PrinterSurface *printer) const
+{
+    f.PrinterName = CboPrinter->currentText();
+    if (printer)
+        f.PaperSize = formatPaperOf(printer->PaperSize());
+    f.ColorPrint = flag(cbxcolorprint);
+    f.PaperOriention = OpnOrient[0]->isChecked() ? 1 : 2;
+    f.PageWidth = shortOf(txtPgWidth);
+    f.PageHeight = shortOf(txtPgHeight);
+    f.ReduceFont = flag(chkRdcFnt);
+    f.Top = shortOf(txtMargin[0]);
+    f.Bottom = shortOf(txtMargin[1]);
+    f.Left = shortOf(txtMargin[2]);
+    f.Right = shortOf(txtMargin[3]);
+    f.LineCount = shortOf(txtLineCount);
+    f.LineHeight = shortOf(txtLineHeight);
+    f.FillBlankLine = flag(chkaddblank);
+    f.AutoArrange = flag(chkAutoArrange);
+    f.MultFixCol = flag(chkFixCol);
+    f.HoriCutPage = flag(chkHoriCutPage);
+    f.HCenter = flag(chkHcenter);
+    f.VCenter = flag(chkVcenter);
+    f.Cyline = flag(chkCyline);
+    f.Cutline = flag(chkCutline);
+    f.PrintDate = flag(chkprintdata);
+    f.PrintPageNo = flag(chkpageno);
+    f.PrintOperator = flag(chkOperator);
+    f.LogPicPrt = flag(chklogo);
+    if (!m_logoPath.isEmpty())
+        f.LogPic = m_logoPath;
+    f.LogPicLoc = qint16(cbologo->currentIndex());
+    f.LogTextPrt = flag(chklogotxt);
+    f.LogText = txtLogTxt->text();
+    f.LogTextLoc = qint16(cbologotxt->currentIndex());
+    f.GridColor = m_gridColor;
+    if (engineState().printObject()->GridType == kVoucherKind) {
+        if (lblJeLine->text() != kAutomatic)
+            f.JeLineColor = m_jeLineColor;
+        if (lblDotLine->text() != kAutomatic)
+            f.DotLineColor = m_dotLineColor;
+    }
+    f.FullPage = flag(chkPrintPage);
+}
+
 bool PageSetupDialog::ApplyPageSetup()
 {
     EngineState &s = engineState();
@@ -747,48 +949,9 @@ bool PageSetupDialog::ApplyPageSetup()
         return false;
     }
 
-    PageFormat &f = s.Format;
-    f.PrinterName = CboPrinter->currentText();
-    if (printer)
-        f.PaperSize = formatPaperOf(printer->PaperSize());
-    f.ColorPrint = flag(cbxcolorprint);
-    f.PaperOriention = OpnOrient[0]->isChecked() ? 1 : 2;
-    f.PageWidth = shortOf(txtPgWidth);
-    f.PageHeight = shortOf(txtPgHeight);
-    f.ReduceFont = flag(chkRdcFnt);
-    f.Top = shortOf(txtMargin[0]);
-    f.Bottom = shortOf(txtMargin[1]);
-    f.Left = shortOf(txtMargin[2]);
-    f.Right = shortOf(txtMargin[3]);
-    f.LineCount = shortOf(txtLineCount);
-    f.LineHeight = shortOf(txtLineHeight);
-    f.FillBlankLine = flag(chkaddblank);
-    f.AutoArrange = flag(chkAutoArrange);
-    f.MultFixCol = flag(chkFixCol);
-    f.HoriCutPage = flag(chkHoriCutPage);
-    f.HCenter = flag(chkHcenter);
-    f.VCenter = flag(chkVcenter);
-    f.Cyline = flag(chkCyline);
-    f.Cutline = flag(chkCutline);
-    f.PrintDate = flag(chkprintdata);
-    f.PrintPageNo = flag(chkpageno);
-    f.PrintOperator = flag(chkOperator);
-    f.LogPicPrt = flag(chklogo);
-    if (!m_logoPath.isEmpty())
-        f.LogPic = m_logoPath;
-    f.LogPicLoc = qint16(cbologo->currentIndex());
-    f.LogTextPrt = flag(chklogotxt);
-    f.LogText = txtLogTxt->text();
-    f.LogTextLoc = qint16(cbologotxt->currentIndex());
-    f.GridColor = m_gridColor;
-    if (s.printObject()->GridType == kVoucherKind) {
-        if (lblJeLine->text() != kAutomatic)
-            f.JeLineColor = m_jeLineColor;
-        if (lblDotLine->text() != kAutomatic)
-            f.DotLineColor = m_dotLineColor;
-    }
+    readControls(s.Format, printer);
     s.FontTable = m_fonts;
-    f.FullPage = flag(chkPrintPage);
+    PageFormat &f = s.Format;
 
     ComputeLayout(f.LineHeight, f.LineCount);
     s.FormatDirty = 1;

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "engine/state/fontspec.h"
+#include "engine/state/pageformat.h"
 #include "printer/printingsystem.h"
 
 #include <QDialog>
@@ -10,6 +11,7 @@
 #include <functional>
 
 class QCheckBox;
+class QFrame;
 class QComboBox;
 class QLabel;
 class QLineEdit;
@@ -81,6 +83,9 @@ private:
     void cancel();
     void applyAndSave();
     void showSwatch(QLabel *swatch, qint32 colour, bool automatic);
+    void readControls(PageFormat &f, const PrinterSurface *printer) const;
+    void scaleMiniature();
+    void redrawMiniature();
 
     QList<PrinterInfo> m_printers;
     std::array<FontSpec, 11> m_fonts {};
@@ -144,6 +149,13 @@ private:
     QLabel *lblDotLine = nullptr;
     QLabel *lblDotLineColor = nullptr;
     std::array<QPushButton *, 3> command1 {};
+    QFrame *picviewb = nullptr;
+    QFrame *shpPaper = nullptr;
+    QFrame *picPage = nullptr;
+    QList<QFrame *> Shppage;
+    QLabel *lblzoom = nullptr;
+    int m_scale = 6; ///< the miniature shows lengths divided by this
+    QList<QLineF> m_pageLines; ///< the lines between arranged pages, in picPage's pixels
 };
 
 } // namespace quillon
