@@ -12,6 +12,7 @@
 #include "myprint_p.h"
 #include "platform/interfaces/surface.h"
 #include "printer/printingsystem.h"
+#include "ui/dialogs/pagesetupdialog.h"
 #include "ui/dialogs/printdialog.h"
 #include "ui/dialogs/progresswindow.h"
 #include "ui/preview/previewwindow.h"
@@ -189,6 +190,15 @@ void printWithDialog(PrintProperties &properties, bool showDialog)
             PreviewWindow::open(properties, &dialog, false);
             // The preview ran a job of its own on its page picture: this one goes on with the
             // printer, laid out for it again (the page setup may have changed the format).
+            if (!job.layOut(printingSystem().currentPrinter(), 1))
+                ShowMessage(job.error(), 48);
+        });
+        dialog.setPageSetupHook([&] {
+            {
+                PageSetupDialog setup(&dialog);
+                setup.setSaveCaption();
+                setup.exec();
+            }
             if (!job.layOut(printingSystem().currentPrinter(), 1))
                 ShowMessage(job.error(), 48);
         });
