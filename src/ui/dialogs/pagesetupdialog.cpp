@@ -318,7 +318,7 @@ QWidget *PageSetupDialog::buildPageTab()
     shpPaper = new QFrame(picviewb);
     shpPaper->setObjectName(QStringLiteral("shpPaper"));
     shpPaper->setFrameShape(QFrame::Box);
-    picPage = new QFrame(picviewb);
+    picPage = new QFrame(shpPaper); // the printable area lies on the sheet
     picPage->setObjectName(QStringLiteral("picPage"));
     picPage->setAutoFillBackground(true);
     QPalette white = picPage->palette();
@@ -463,8 +463,9 @@ QWidget *PageSetupDialog::buildMiscTab()
     lblDotLine = swatch(QStringLiteral("lblDotLine"));
     lblDotLineColor
         = named(new QLabel(QStringLiteral("点分线:")), QStringLiteral("lblDotLineColor"));
+    // Narrow, as the three dots need, yet never narrower than the style's button.
     for (QPushButton *button : { cmdcolor, cmdJeLine, cmdDotLine })
-        button->setFixedWidth(fontMetrics().horizontalAdvance(QStringLiteral("....")) + 16);
+        button->setFixedWidth(button->minimumSizeHint().width());
 
     auto *grid = new QGridLayout;
     grid->addWidget(chklogo, 0, 0);
@@ -781,7 +782,8 @@ void PageSetupDialog::scaleMiniature()
         return QRectF(corner, size).toRect();
     };
     shpPaper->setGeometry(centred(printer->Width(), printer->Height()));
-    picPage->setGeometry(centred(printer->ScaleWidth(), printer->ScaleHeight()));
+    picPage->setGeometry(
+        centred(printer->ScaleWidth(), printer->ScaleHeight()).translated(-shpPaper->pos()));
 }
 
 void PageSetupDialog::redrawMiniature()
