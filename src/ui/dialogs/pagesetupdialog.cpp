@@ -716,7 +716,7 @@ bool PageSetupDialog::checkLeaving(QLineEdit *box)
     if (m_checking)
         return true;
     m_checking = true;
-    const auto done = qScopeGuard([this] { m_checking = false; });
+    const auto finished = qScopeGuard([this] { m_checking = false; });
     const std::optional<int> value = numberOf(box);
     const auto refuse = [box](const QString &message, int buttons = 0,
                             const std::optional<QString> &title = std::nullopt) {
