@@ -13,6 +13,7 @@
 #include "myprint_p.h"
 #include "platform/interfaces/surface.h"
 #include "printer/printingsystem.h"
+#include "ui/dialogs/pagesetupdialog.h"
 #include "ui/dialogs/printdialog.h"
 #include "ui/dialogs/progresswindow.h"
 #include "ui/preview/previewwindow.h"
@@ -193,13 +194,16 @@ void printWithDialog(PrintProperties &properties, bool showDialog)
             if (!job.layOut(printingSystem().currentPrinter(), 1))
                 ShowMessage(job.error(), 48);
         });
-        dialog.setPropertiesHook([](const QString &deviceName) {
-            clsPrinter printer;
-            printer.setDeviceName(deviceName);
-            if (!printer.ShowPropertiesDlg())
-                return false;
-            printer.SetDevModeAsDefault();
-            return true;
+        dialog.setPropertiesHook(showPrinterProperties);
+        dialog.setPageSetupHook([&] {
+            {
+                PageSetupDialog setup(&dialog);
+                setup.setSaveCaption();
+                setup.setPropertiesHook(showPrinterProperties);
+                setup.exec();
+            }
+            if (!job.layOut(printingSystem().currentPrinter(), 1))
+                ShowMessage(job.error(), 48);
         });
         dialog.exec();
         if (!dialog.blnOk)

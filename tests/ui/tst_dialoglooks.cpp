@@ -7,6 +7,7 @@
 #include "platform/interfaces/imagepicture.h"
 #include "printer/virtualprintingsystem.h"
 #include "ui/dialogs/inputdialog.h"
+#include "ui/dialogs/pagesetupdialog.h"
 #include "ui/dialogs/printdialog.h"
 #include "ui/dialogs/progresswindow.h"
 #include "ui/preview/fullscreenview.h"
@@ -14,6 +15,7 @@
 
 #include "api/myprint_p.h"
 
+#include <quillon/flexgrid.h>
 #include <quillon/gridfile.h>
 #include <quillon/myprint.h>
 
@@ -22,6 +24,7 @@
 #include <QDir>
 #include <QLabel>
 #include <QScreen>
+#include <QTabWidget>
 
 using namespace quillon;
 
@@ -36,6 +39,7 @@ private Q_SLOTS:
     void init();
     void cleanup() { TestPlatform::uninstall(); }
     void printDialog();
+    void pageSetupDialog();
     void progressWindow();
     void inputDialog();
     void previewWindow();
@@ -79,12 +83,13 @@ QStringList layoutFaults(QWidget &window)
     return faults;
 }
 
-void saveScreenshot(QWidget &window)
+void saveScreenshot(QWidget &window, const QString &part = QString())
 {
     const QDir folder(QStringLiteral(QUILLON_ARTEFACTS_DIR));
     QVERIFY(folder.mkpath(QStringLiteral(".")));
     const int dpi = qRound(window.logicalDpiY() * window.devicePixelRatioF());
-    const QString path = folder.filePath(u"%1-%2dpi.png"_qs.arg(window.objectName()).arg(dpi));
+    const QString path
+        = folder.filePath(u"%1%2-%3dpi.png"_qs.arg(window.objectName(), part).arg(dpi));
     QVERIFY2(window.grab().save(path), qPrintable(path));
     qInfo("%s", qPrintable(path));
 }
@@ -121,6 +126,40 @@ void TestDialogLooks::printDialog()
     dialog.hideColumnBands();
     QCoreApplication::processEvents();
     QCOMPARE(layoutFaults(dialog), QStringList());
+}
+
+void TestDialogLooks::pageSetupDialog()
+{
+    FlexGrid grid;
+    grid.setSize(26, 2);
+    grid.setFixedRows(1);
+    MyPrint print;
+    print.setGridType(MyPrint::MnuGridType::ssMsflexGrid);
+    print.setDatagrid(&grid);
+    SheetJob job(MyPrintPrivate::get(print));
+    QVERIFY(job.prepare(1, nullptr, SheetJob::Checks::GridKindFirst, false));
+    EngineState &s = engineState();
+    s.Format.FullPage = 0;
+    s.Format.AutoArrange = 1;
+    s.Format.PageWidth = 90;
+    s.Format.PageHeight = 120;
+    s.Format.LogText = u"财务部 内部资料"_qs;
+    s.Format.PaperSize = 1; // not offered: the old paper is shown
+    for (int tab = 0; tab < 4; ++tab) {
+        // The last tab as a voucher shows it: with every colour control.
+        s.printObject()->GridType = qint16(tab == 3 ? 2 : 5);
+        s.PageSetupTab = qint16(tab);
+        PageSetupDialog dialog;
+        dialog.setPropertiesHook([](const QString &) { return false; });
+        dialog.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&dialog));
+        auto *tabs = dialog.findChild<QTabWidget *>(u"SSTab1"_qs);
+        tabs->setCurrentIndex(tab);
+        QCoreApplication::processEvents();
+        saveScreenshot(dialog, u"-tab%1"_qs.arg(tab));
+        QCOMPARE(layoutFaults(dialog), QStringList());
+        QCOMPARE(dialog.minimumSize(), dialog.maximumSize());
+    }
 }
 
 void TestDialogLooks::progressWindow()

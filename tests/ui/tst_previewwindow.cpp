@@ -55,6 +55,9 @@ private Q_SLOTS:
     void previewRefusals_data();
     void previewRefusals();
     void printDialogOpensThePreview();
+    void pageSetupRedrawsAndAsksToSave_data();
+    void pageSetupRedrawsAndAsksToSave();
+    void printDialogOpensThePageSetup();
 
 private:
     PreviewWindow *openWindow();
@@ -463,11 +466,12 @@ void TestPreviewWindow::shortcutsOfTheHiddenMenus()
     QVERIFY(printDialog);
     QVERIFY(m_system->documents().isEmpty());
     // Commands that have no window behind them yet, and the send and export items.
-    for (const QString &text : { u"页面设置(&U)..."_qs, u"邮件收件人(&M)..."_qs,
-             u"传送收件人(&R)..."_qs, u"传真收件人(&F)..."_qs, u"HTML(HTM) 格式..."_qs,
-             u"Excel(xls) 格式..."_qs, u"文本(TXT)   格式..."_qs })
+    for (const QString &text :
+        { u"邮件收件人(&M)..."_qs, u"传送收件人(&R)..."_qs, u"传真收件人(&F)..."_qs,
+            u"HTML(HTM) 格式..."_qs, u"Excel(xls) 格式..."_qs, u"文本(TXT)   格式..."_qs })
         QVERIFY2(action(text) && !action(text)->isEnabled(), qPrintable(text));
-    QVERIFY(!m_window->findChild<QAction *>(u"页面设置"_qs)->isEnabled());
+    QVERIFY(action(u"页面设置(&U)..."_qs)->isEnabled());
+    QVERIFY(m_window->findChild<QAction *>(u"页面设置"_qs)->isEnabled());
     // The full-screen view opens on the sheet shown and gives it back as it was.
     const qint32 sheet = engineState().CurSheet;
     QString opened;
@@ -662,6 +666,73 @@ void TestPreviewWindow::printDialogOpensThePreview()
     QVERIFY(printerAgain);
     QCOMPARE(m_system->documents().size(), 1);
     QCOMPARE(m_system->documents()[0].pageCount, 3);
+}
+
+void TestPreviewWindow::pageSetupRedrawsAndAsksToSave_data()
+{
+    QTest::addColumn<QString>("button");
+    QTest::addColumn<QString>("status");
+    QTest::addColumn<int>("dirty");
+    QTest::newRow("OK") << u"command1(0)"_qs << u"第 1 页 共 5 页"_qs << 1;
+    QTest::newRow("Cancel") << u"command1(1)"_qs << u"第 1 页 共 3 页"_qs << 0;
+    // Apply draws the sheet at once and saves; the dialog stays until it is closed.
+    QTest::newRow("Apply") << u"command1(2)"_qs << u"第 1 页 共 5 页"_qs << 0;
+}
+
+void TestPreviewWindow::pageSetupRedrawsAndAsksToSave()
+{
+    QFETCH(QString, button);
+    QFETCH(QString, status);
+    QFETCH(int, dirty);
+    QVERIFY(openWindow());
+    QCOMPARE(panel(1), u"第 1 页 共 3 页"_qs);
+    QString applied;
+    QTimer::singleShot(0, [&] {
+        QWidget *dialog = QApplication::activeModalWidget();
+        QVERIFY(dialog && dialog->objectName() == u"frmpagesetup"_qs);
+        QCOMPARE(dialog->findChild<QPushButton *>(u"command1(2)"_qs)->text(), u"应用(&A)"_qs);
+        dialog->findChild<QLineEdit *>(u"txtLineCount"_qs)->setText(u"5"_qs); // 25 rows: 5 sheets
+        QTest::mouseClick(dialog->findChild<QPushButton *>(button), Qt::LeftButton);
+        applied = panel(1);
+        if (dialog->isVisible())
+            dialog->close();
+    });
+    QTest::keyClick(m_window.get(), Qt::Key_U, Qt::ControlModifier);
+    if (button == u"command1(2)"_qs)
+        QCOMPARE(applied, status);
+    QCOMPARE(panel(1), status);
+    QCOMPARE(engineState().FormatDirty, dirty);
+    QCOMPARE(formatValue(m_print->PrintKeyName(), u"LineCount"_qs) == u"5"_qs,
+        button == u"command1(2)"_qs);
+    m_sink->clear();
+    m_sink->scriptAnswer(6);
+    m_window->close();
+    QCOMPARE(m_sink->messages().size(), dirty);
+    if (dirty)
+        QCOMPARE(formatValue(m_print->PrintKeyName(), u"LineCount"_qs), u"5"_qs);
+}
+
+void TestPreviewWindow::printDialogOpensThePageSetup()
+{
+    QString caption;
+    QTimer::singleShot(0, [&] {
+        QWidget *dialog = QApplication::activeModalWidget();
+        QVERIFY(dialog && dialog->objectName() == u"frmPrint"_qs);
+        QTimer::singleShot(0, [&] {
+            QWidget *setup = QApplication::activeModalWidget();
+            QVERIFY(setup && setup->objectName() == u"frmpagesetup"_qs);
+            caption = setup->findChild<QPushButton *>(u"command1(2)"_qs)->text();
+            setup->findChild<QLineEdit *>(u"txtLineCount"_qs)->setText(u"5"_qs);
+            QTest::mouseClick(setup->findChild<QPushButton *>(u"command1(0)"_qs), Qt::LeftButton);
+        });
+        QTest::mouseClick(dialog->findChild<QPushButton *>(u"cmdpgset"_qs), Qt::LeftButton);
+        QTest::mouseClick(dialog->findChild<QPushButton *>(u"cmdprint"_qs), Qt::LeftButton);
+    });
+    m_print->Printout();
+    QCOMPARE(caption, u"保存(&S)"_qs);
+    // Printed as the page setup left it: 5 rows a page.
+    QCOMPARE(m_system->documents().size(), 1);
+    QCOMPARE(m_system->documents()[0].pageCount, 5);
 }
 
 QUILLON_TEST_MAIN(TestPreviewWindow)

@@ -191,4 +191,14 @@ QString clsPrinter::PaperNameA(int Index)
     return Index >= 1 && Index <= names.size() ? names[Index - 1] : u"未知"_qs;
 }
 
+bool showPrinterProperties(const QString &deviceName)
+{
+    clsPrinter printer;
+    printer.setDeviceName(deviceName);
+    if (!printer.ShowPropertiesDlg())
+        return false;
+    printer.SetDevModeAsDefault();
+    return true;
+}
+
 } // namespace quillon

@@ -97,4 +97,8 @@ private:
     QString m_port;
 };
 
+/// The "属性" buttons: shows the printer's property sheet and keeps what the user confirmed
+/// as that printer's defaults. True when the user confirmed.
+bool showPrinterProperties(const QString &deviceName);
+
 } // namespace quillon

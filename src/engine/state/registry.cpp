@@ -51,8 +51,25 @@ void WriteSetting(RootKey root, const QString &keyPath, const QString &name, con
         ShowMessage(prompt, 0, QStringLiteral("RegSetValueEx Err"));
 }
 
+namespace {
+bool quietMessages = false;
+}
+
+QuietMessages::QuietMessages()
+    : m_wasQuiet(quietMessages)
+{
+    quietMessages = true;
+}
+
+QuietMessages::~QuietMessages()
+{
+    quietMessages = m_wasQuiet;
+}
+
 int ShowMessage(const QString &prompt, int buttons, const std::optional<QString> &title)
 {
+    if (quietMessages)
+        return MessageSink::defaultButton(buttons);
     EngineState &s = engineState();
     const QString shownTitle = title ? *title : s.printObject()->Caption;
     const QString key

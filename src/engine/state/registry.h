@@ -25,6 +25,20 @@ void WriteSetting(RootKey root, const QString &keyPath, const QString &name, con
 int ShowMessage(
     const QString &prompt, int buttons = 0, const std::optional<QString> &title = std::nullopt);
 
+/// While one lives, ShowMessage shows nothing and answers with the default button: for work
+/// done on the side, such as a dialog's miniature layout, whose messages nobody asked for.
+class QuietMessages
+{
+public:
+    QuietMessages();
+    ~QuietMessages();
+    QuietMessages(const QuietMessages &) = delete;
+    QuietMessages &operator=(const QuietMessages &) = delete;
+
+private:
+    bool m_wasQuiet;
+};
+
 /// The full store path of a key under its hive.
 QString storePath(RootKey root, const QString &keyPath);
 

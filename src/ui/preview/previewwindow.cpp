@@ -6,6 +6,7 @@
 #include "previewwidget.h"
 
 #include "engine/convert.h"
+#include "engine/device/clsprinter.h"
 #include "engine/layout/printrange.h"
 #include "engine/state/enginestate.h"
 #include "engine/state/formatio.h"
@@ -14,6 +15,7 @@
 #include "engine/state/registry.h"
 #include "platform/interfaces/pagesurface.h"
 #include "ui/dialogs/inputdialog.h"
+#include "ui/dialogs/pagesetupdialog.h"
 #include "ui/dialogs/printdialog.h"
 #include "ui/dialogs/progresswindow.h"
 #include "ui/dialogs/slotguard_p.h"
@@ -135,9 +137,8 @@ QAction *PreviewWindow::addCommand(QMenu *menu, const QString &caption,
 void PreviewWindow::buildMenus()
 {
     auto *file = new QMenu(QStringLiteral("打印(&F)"), this);
-    // The page setup dialog is not part of the library yet: its command stays disabled.
-    addCommand(file, QStringLiteral("页面设置(&U)..."), nullptr, QKeySequence(Qt::CTRL | Qt::Key_U))
-        ->setEnabled(false);
+    addCommand(file, QStringLiteral("页面设置(&U)..."), &PreviewWindow::pageSetup,
+        QKeySequence(Qt::CTRL | Qt::Key_U));
     addCommand(file, QStringLiteral("打印(&P)..."), &PreviewWindow::printCommand,
         QKeySequence(Qt::CTRL | Qt::Key_P));
     file->addSeparator();
@@ -398,6 +399,35 @@ void PreviewWindow::printCommand()
         return;
     const auto window = makePrintProgressWindow(this);
     PrintRange(dialog.request(), m_job, *window);
+}
+
+void PreviewWindow::pageSetup()
+{
+    // The dialog laid the format out again; the job counts its sheets and the page is placed
+    // for the new paper before the sheet is drawn.
+    const auto showChanges = [this] {
+        EngineState &s = engineState();
+        if (!m_job.layOut(m_preview->pagePicture()->surface(), s.ZoomRate)) {
+            ShowMessage(m_job.error(), m_job.errorIcon());
+            return;
+        }
+        m_preview->PaperResize();
+        m_preview->renderCurrentSheet();
+    };
+    bool changed = false;
+    {
+        PageSetupDialog dialog(this);
+        dialog.setPropertiesHook(showPrinterProperties);
+        dialog.setRenderHook(showChanges);
+        dialog.exec();
+        changed = engineState().PageSetupChanged;
+    }
+    if (changed) {
+        // Drawn here rather than when the window is active again: without a window manager it
+        // may never be.
+        engineState().PageSetupChanged = false;
+        showChanges();
+    }
 }
 
 void PreviewWindow::printThisSheet()

@@ -48,6 +48,7 @@ public:
 
     /// The commands of the window, as its toolbar and menus run them.
     void printCommand();
+    void pageSetup();
     void printThisSheet();
     void saveFormat();
     void zoomCycle();

@@ -1,0 +1,161 @@
+#pragma once
+
+#include "engine/state/fontspec.h"
+#include "engine/state/pageformat.h"
+#include "printer/printingsystem.h"
+
+#include <QDialog>
+#include <QImage>
+
+#include <array>
+#include <functional>
+
+class QCheckBox;
+class QFrame;
+class QComboBox;
+class QLabel;
+class QLineEdit;
+class QListWidget;
+class QPushButton;
+class QRadioButton;
+class QScrollBar;
+class QTabWidget;
+
+namespace quillon {
+
+/// The page setup dialog "页面设置" (frmpagesetup): printer and paper, margins and page size,
+/// fonts, and the printed extras of the loaded page format. It writes nothing to the format
+/// until ApplyPageSetup accepts the entries. Controls are found by their object names; control
+/// arrays are named like "txtMargin(0)".
+class PageSetupDialog : public QDialog
+{
+    Q_OBJECT
+
+public:
+    /// Loads the dialog from the engine's page format and fonts; the format must be loaded.
+    explicit PageSetupDialog(QWidget *parent = nullptr);
+    ~PageSetupDialog() override;
+
+    /// Checks the entries, asks where they exceed the printer, then copies them into the page
+    /// format and fonts, lays the report out again and marks the format changed. False when a
+    /// check stopped it (the dialog then shows the offending entry).
+    bool ApplyPageSetup();
+
+    /// The print dialog's use: the third button saves, captioned "保存(&S)".
+    void setSaveCaption();
+    /// Draws the current sheet again after Apply (the preview's page); unset, nothing is drawn,
+    /// so Apply from the print dialog never prints.
+    void setRenderHook(std::function<void()> hook);
+    /// Shows the driver's properties of the named printer; true when the user accepted them
+    /// (the hook makes them the printer's defaults). The button is hidden while unset.
+    void setPropertiesHook(std::function<bool(const QString &deviceName)> hook);
+
+    /// Escape and the close box cancel, so the printer is put back as Cancel does.
+    void reject() override;
+
+    /// The file dialog filter of the logo button, in Qt's form.
+    static QString logoFileFilter();
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override;
+    void done(int result) override;
+
+private:
+    void buildControls();
+    QWidget *buildPrinterTab();
+    QWidget *buildPageTab();
+    QWidget *buildFontTab();
+    QWidget *buildMiscTab();
+    void load();
+    void selectPrinter(int index);
+    void fillPapers();
+    void selectPaper(int index);
+    void restorePrinter();
+    void updateEnabling();
+    bool checkLeaving(QLineEdit *box);
+    void chooseColour(int which);
+    void chooseLogo();
+    bool loadLogo(const QString &path);
+    void chooseFont();
+    void showFontSample();
+    void properties();
+    void ok();
+    void cancel();
+    void applyAndSave();
+    void showSwatch(QLabel *swatch, qint32 colour, bool automatic);
+    void readControls(PageFormat &f, const PrinterSurface *printer) const;
+    void scaleMiniature();
+    void redrawMiniature();
+
+    QList<PrinterInfo> m_printers;
+    std::array<FontSpec, 11> m_fonts {};
+    QString m_logoPath;
+    QImage m_logo;
+    QString m_loadedPrinterName;
+    qint16 m_loadedPaper = 0;
+    qint16 m_loadedOrientation = 1;
+    bool m_loading = false;
+    bool m_checking = false;
+    qint32 m_gridColor = 0;
+    qint32 m_jeLineColor = -1;
+    qint32 m_dotLineColor = -1;
+    std::function<void()> m_renderHook;
+    std::function<bool(const QString &)> m_propertiesHook;
+
+    QTabWidget *SSTab1 = nullptr;
+    QComboBox *CboPrinter = nullptr;
+    QPushButton *command2 = nullptr;
+    QCheckBox *cbxcolorprint = nullptr;
+    QLabel *lblprintmode = nullptr;
+    QLabel *lblprintlocat = nullptr;
+    QComboBox *cboPaperSize = nullptr;
+    std::array<QRadioButton *, 2> OpnOrient {};
+    QLabel *lblOldpaper = nullptr;
+    std::array<QLineEdit *, 4> txtMargin {};
+    std::array<QScrollBar *, 4> vsbMargin {};
+    QCheckBox *chkHcenter = nullptr;
+    QCheckBox *chkVcenter = nullptr;
+    QCheckBox *chkPrintPage = nullptr;
+    QLineEdit *txtPgWidth = nullptr;
+    QLineEdit *txtPgHeight = nullptr;
+    QCheckBox *chkHoriCutPage = nullptr;
+    QCheckBox *chkAutoArrange = nullptr;
+    QLineEdit *txtLineCount = nullptr;
+    QLineEdit *txtLineHeight = nullptr;
+    QCheckBox *chkaddblank = nullptr;
+    QCheckBox *chkFixCol = nullptr;
+    QListWidget *lstText = nullptr;
+    QPushButton *cmdfontset = nullptr;
+    QLabel *PicOut = nullptr;
+    QCheckBox *chkRdcFnt = nullptr;
+    QCheckBox *chkCyline = nullptr;
+    QCheckBox *chkCutline = nullptr;
+    QCheckBox *chkOperator = nullptr;
+    QCheckBox *chkprintdata = nullptr;
+    QCheckBox *chkpageno = nullptr;
+    QCheckBox *chklogo = nullptr;
+    QPushButton *cmdlogo = nullptr;
+    QLabel *Image1 = nullptr;
+    QComboBox *cbologo = nullptr;
+    QCheckBox *chklogotxt = nullptr;
+    QLineEdit *txtLogTxt = nullptr;
+    QComboBox *cbologotxt = nullptr;
+    QPushButton *cmdcolor = nullptr;
+    QLabel *picColor = nullptr;
+    QPushButton *cmdJeLine = nullptr;
+    QLabel *lblJeLine = nullptr;
+    QLabel *lblJeLineColor = nullptr;
+    QPushButton *cmdDotLine = nullptr;
+    QLabel *lblDotLine = nullptr;
+    QLabel *lblDotLineColor = nullptr;
+    std::array<QPushButton *, 3> command1 {};
+    QFrame *picviewb = nullptr;
+    QFrame *shpPaper = nullptr;
+    QFrame *picPage = nullptr;
+    QList<QFrame *> Shppage;
+    QLabel *lblzoom = nullptr;
+    int m_scale = 6; ///< the miniature shows lengths divided by this
+    QList<QLineF> m_pageLines; ///< the lines between arranged pages, in picPage's pixels
+};
+
+} // namespace quillon
