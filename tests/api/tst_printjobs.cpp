@@ -44,14 +44,7 @@ private:
 
 void TestPrintJobs::installPrinters(const QStringList &names)
 {
-    QList<VirtualPrinterSpec> specs;
-    for (const QString &name : names) {
-        VirtualPrinterSpec spec;
-        spec.deviceName = name;
-        spec.output = VirtualPrinterSpec::Output::Recording;
-        specs << spec;
-    }
-    auto system = std::make_unique<VirtualPrintingSystem>(specs, names.value(1));
+    auto system = TestPlatform::recordingPrinters(names, names.value(1));
     m_system = system.get();
     m_sink = TestPlatform::install(std::move(system)).sink;
 }

@@ -92,10 +92,7 @@ private:
 
 void TestPrintRange::init()
 {
-    VirtualPrinterSpec spec;
-    spec.deviceName = u"Rec"_qs;
-    spec.output = VirtualPrinterSpec::Output::Recording;
-    auto system = std::make_unique<VirtualPrintingSystem>(QList<VirtualPrinterSpec> { spec });
+    auto system = TestPlatform::recordingPrinters({ u"Rec"_qs });
     m_system = system.get();
     TestPlatform::install(std::move(system));
     m_print = std::make_unique<MyPrint>();

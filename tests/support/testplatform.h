@@ -8,6 +8,9 @@
 #include "engine/state/platformservices.h"
 #include "platform/interfaces/memorysettingsstore.h"
 #include "printer/printingsystem.h"
+#include "printer/virtualprintingsystem.h"
+
+#include <QStringList>
 
 struct TestPlatform
 {
@@ -28,6 +31,20 @@ struct TestPlatform
         if (printing)
             quillon::setPrintingSystem(std::move(printing));
         return p;
+    }
+
+    /// Virtual printers that keep their pages as recordings, named in this order.
+    static std::unique_ptr<quillon::VirtualPrintingSystem> recordingPrinters(
+        const QStringList &names, const QString &defaultPrinter = QString())
+    {
+        QList<quillon::VirtualPrinterSpec> specs;
+        for (const QString &name : names) {
+            quillon::VirtualPrinterSpec spec;
+            spec.deviceName = name;
+            spec.output = quillon::VirtualPrinterSpec::Output::Recording;
+            specs << spec;
+        }
+        return std::make_unique<quillon::VirtualPrintingSystem>(specs, defaultPrinter);
     }
 
     static void uninstall()

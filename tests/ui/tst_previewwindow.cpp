@@ -74,10 +74,7 @@ private:
 
 void TestPreviewWindow::init()
 {
-    VirtualPrinterSpec spec;
-    spec.deviceName = u"甲"_qs;
-    spec.output = VirtualPrinterSpec::Output::Recording;
-    auto system = std::make_unique<VirtualPrintingSystem>(QList { spec }, spec.deviceName);
+    auto system = TestPlatform::recordingPrinters({ u"甲"_qs }, u"甲"_qs);
     m_system = system.get();
     const TestPlatform platform = TestPlatform::install(std::move(system));
     m_sink = platform.sink;

@@ -206,10 +206,7 @@ void TestProgressWindow::printsARangeThroughTheWindow()
     QFETCH(int, answer);
     QFETCH(int, documents);
     QFETCH(QString, prompt);
-    VirtualPrinterSpec spec;
-    spec.deviceName = u"Rec"_qs;
-    spec.output = VirtualPrinterSpec::Output::Recording;
-    auto system = std::make_unique<VirtualPrintingSystem>(QList<VirtualPrinterSpec> { spec });
+    auto system = TestPlatform::recordingPrinters({ u"Rec"_qs });
     VirtualPrintingSystem *printers = system.get();
     m_platform = TestPlatform::install(std::move(system));
     m_platform.sink->scriptAnswer(answer);
