@@ -3,9 +3,7 @@
 #include "engine/convert.h"
 #include "engine/draw/textprimitives.h"
 #include "engine/ignoringerrors.h"
-#include "engine/layout/computelayout.h"
 #include "engine/state/enginestate.h"
-#include "engine/state/previewsinks.h"
 #include "engine/state/printproperties.h"
 #include "gridadapters.h"
 #include "gridframe.h"
@@ -80,7 +78,7 @@ public:
     void render();
 
 private:
-    qint32 surface(double pageTwips) const { return roundHalfEven(pageTwips * zoom); }
+    qint32 surface(double pageTwips) const { return table.surface(pageTwips); }
     /// The step the cursor takes past a column of this width source: its drawn width.
     qint32 advance(qint32 source) const { return roundHalfEven(source * zoom * scale); }
     qint32 widthSource(qint32 col) const;
@@ -90,7 +88,6 @@ private:
         qint32 row, qint32 col, RowKind kind, bool fixedColumn, qint32 height, RowSpan rows);
     void plainBorders(const CellBox &box);
     qint32 headerRowHeightTw(qint32 row) const;
-    void newLine();
 
     /// A data grid goes on past a failing grid call: the value keeps its previous state.
     template <typename T, typename Read> T tolerant(T previous, Read &&read) const
@@ -107,6 +104,7 @@ private:
     const GridKind kind;
     const double zoom;
     std::unique_ptr<GridAccess> access;
+    GridTable table;
     FlexGridAccess *flex = nullptr;
     DataGridAccess *data = nullptr;
     double scale = 0;
@@ -137,12 +135,6 @@ qint32 FlexGridPage::headerRowHeightTw(qint32 row) const
         return roundHalfEven(tolerant<qint32>(0, [&] { return data->grid()->RowHeight(); })
             * tolerant<double>(1, [&] { return data->grid()->HeadLines(); }));
     return access->rowHeight(row);
-}
-
-void FlexGridPage::newLine()
-{
-    s.CurX = surface(s.PageOriginX);
-    s.CurY = surface(s.PageOriginY);
 }
 
 void FlexGridPage::plainBorders(const CellBox &box)
@@ -260,15 +252,7 @@ void FlexGridPage::drawRow(qint32 row, RowKind rowKind, qint32 height, RowSpan r
 void FlexGridPage::render()
 {
     Surface &target = *s.DrawTarget;
-    const qint32 entryX = s.PageOriginX;
-    const qint32 entryY = s.PageOriginY;
-    newLine();
-    SelectColumnBand(s);
-
-    double total = s.FixedColsWidthTw;
-    for (qint32 c = s.FirstBodyCol; c <= s.LastBodyCol; ++c)
-        total += widthSource(c);
-    scale = total > 0 ? s.PageWidthTw / total : 0;
+    scale = table.bandScale([this](qint32 c) { return widthSource(c); });
 
     target.setDrawWidth(1);
     if (flex)
@@ -279,43 +263,24 @@ void FlexGridPage::render()
         const qint32 height = surface(headerRowHeightTw(0));
         drawRow(0, RowKind::Header, height, { 0, 0 });
         s.PageOriginY += s.FixRowsHeightTw != 0 ? s.FixRowsHeightTw : roundHalfEven(height / zoom);
-        newLine();
+        table.newLine();
     } else {
         for (qint32 r = 0; r < s.FixedRowsTop; ++r) {
             const qint32 height = headerRowHeightTw(r);
             drawRow(r, RowKind::Header, surface(height), { 0, s.FixedRowsTop - 1 });
             s.PageOriginY += height;
-            newLine();
+            table.newLine();
         }
     }
 
     // The page's band of body rows; past the data, blank rows when the format asks for them.
-    const qint64 perPage = s.LinesPerPage;
-    const qint64 offset = data ? 0 : s.FixedRowsTop;
-    const qint64 firstRow = (s.CurRowPage - 1) * perPage + offset;
-    const qint64 lastRow = s.CurRowPage * perPage + offset - 1;
-    const RowSpan pageRows { qint32(firstRow), qint32(std::min<qint64>(lastRow, s.GridRows - 1)) };
-    const bool progress = s.OutputMode == 2 && s.PreviewUiActive && s.PreviewProgressBar;
-    bool blank = false;
-    for (qint64 r = firstRow; r <= lastRow; ++r) {
-        if (progress)
-            s.PreviewProgressBar->setValue(s.PreviewProgressBar->value() + 80.0 / perPage);
-        if (r >= s.GridRows) {
-            if (s.Format.FillBlankLine != 1)
-                break;
-            blank = true;
-        }
-        drawRow(
-            qint32(r), blank ? RowKind::Blank : RowKind::Body, surface(s.LineHeightTw), pageRows);
-        s.PageOriginY += s.LineHeightTw;
-        newLine();
-    }
-
-    const qint32 left = surface(entryX);
-    const qint32 top = surface(entryY);
-    DrawGridFrame(left, top, left + surface(s.PageWidthTw), s.CurY);
-    target.setDrawWidth(1);
-    s.PageOriginY += 100;
+    const GridTable::Rows rows = table.bodyRows(data ? 0 : s.FixedRowsTop);
+    const RowSpan pageRows { qint32(rows.first),
+        qint32(std::min<qint64>(rows.last, s.GridRows - 1)) };
+    table.drawBodyRows(rows, s.GridRows, [&](qint32 r, bool blank) {
+        drawRow(r, blank ? RowKind::Blank : RowKind::Body, surface(s.LineHeightTw), pageRows);
+    });
+    table.finish();
 }
 
 } // namespace
