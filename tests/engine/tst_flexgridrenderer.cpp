@@ -1,5 +1,6 @@
 #include "api/myprint_p.h"
 #include "support/recordingqueries.h"
+#include "support/rendererpage.h"
 #include "support/singleprinter.h"
 #include "support/testplatform.h"
 #include "testmain.h"
@@ -112,18 +113,8 @@ void TestFlexGridRenderer::init()
     m_job = std::make_unique<MyPrint>();
     m_job->setGridType(MyPrint::MnuGridType::ssMsflexGrid);
     m_job->setDatagrid(m_grid.get());
-    EngineState &s = engineState();
-    s.setPrintObject(&MyPrintPrivate::get(*m_job));
-    s.DrawTarget = m_page.get();
-    s.OutputMode = 1;
-    s.PageOriginX = 1000;
-    s.PageOriginY = 500;
-    s.PageWidthTw = 6000;
-    s.LineHeightTw = 300;
-    s.LinesPerPage = 10;
-    s.LineColor = 32768;
-    s.Format.ReduceFont = 0;
-    for (FontSpec &font : s.FontTable)
+    setUpRendererPage(*m_job, *m_page, 300);
+    for (FontSpec &font : engineState().FontTable)
         font = { u"宋体"_qs, 9 };
 }
 

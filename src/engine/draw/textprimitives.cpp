@@ -140,10 +140,12 @@ struct CellTextFit
     /// character that leaves less than a wide character of room).
     bool breakBeforeOverflow;
     bool marginInLineBudget; ///< the lines that fit are counted with the margin between them
+    bool wraps = true; ///< else a text too wide for its cell runs over on one line
 };
 
 constexpr CellTextFit kFlexFit { kMinCellFontSize, false, true, true, false, false };
 constexpr CellTextFit kSpreadFit { kMinSpreadFontSize, true, false, false, true, true };
+constexpr CellTextFit kSheetFit { kMinSheetFontSize, false, true, true, false, false, false };
 
 /// Shrinks the font a point at a time; returns the text's size at the size it stops at.
 TextSize shrink(
@@ -152,7 +154,8 @@ TextSize shrink(
     const double zoom = engineState().ZoomRate;
     if (!fit.linesBeforeShrinking) {
         while (font.Size > fit.minFontSize) {
-            font.Size -= 1;
+            // A size between whole points steps down to the floor, never below it.
+            font.Size = std::max(font.Size - 1, fit.minFontSize);
             size = zoomed(ApplyFont(text, font), zoom);
             if (size.width + kCellMargin < cell.Width && size.height + kCellMargin < cell.Height)
                 break;
@@ -227,7 +230,7 @@ void printCellTextWith(
         size = shrink(text, cell, font, size, fit);
         font.Size = whole; // the smaller font stays on the surface for this text
     }
-    const bool wraps = cell.Width < size.width + kCellMargin
+    const bool wraps = fit.wraps && cell.Width < size.width + kCellMargin
         && !(fit.numbersOverflow && isNumericText(text))
         && !(fit.headerCellsOverflow && cell.CellType == 3);
     if (wraps)
@@ -246,6 +249,11 @@ void PrintCellText(const QString &rawText, CellBox &cell, FontSpec &font)
 void PrintSpreadCellText(const QString &rawText, CellBox &cell, FontSpec &font)
 {
     printCellTextWith(rawText, cell, font, kSpreadFit);
+}
+
+void PrintUnwrappedCellText(const QString &rawText, CellBox &cell, FontSpec &font)
+{
+    printCellTextWith(rawText, cell, font, kSheetFit);
 }
 
 void DrawCutMarks(qint32 x, qint32 y, qint32 width, qint32 height)

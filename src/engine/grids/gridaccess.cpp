@@ -59,14 +59,21 @@ qint32 SheetGridAccess::colCount() const
     return std::min(m_grid->MaxCol(), m_grid->LastCol());
 }
 
+QString SheetGridAccess::columnLetters(qint32 col)
+{
+    if (col < 1)
+        throw Error(ErrorNumber::NoCellAddress,
+            QStringLiteral("Spreadsheet column %1 has no address: columns count from 1").arg(col));
+    // Letters as a spreadsheet names its columns: A to Z, then AA, AB, ..., AZ, BA, ...
+    QString letters;
+    for (qint64 n = col; n > 0; n = (n - 1) / 26)
+        letters.prepend(QChar(char16_t(u'A' + (n - 1) % 26)));
+    return letters;
+}
+
 QString SheetGridAccess::cellAddress(qint32 row, qint32 col)
 {
-    if (col < 1 || col > 26)
-        throw Error(ErrorNumber::NoCellAddress,
-            QStringLiteral("Spreadsheet column %1 has no address: only columns 1 to 26 "
-                           "(A to Z) can be printed")
-                .arg(col));
-    return QChar(char16_t(u'A' + col - 1)) + QString::number(row);
+    return columnLetters(col) + QString::number(row);
 }
 
 void SheetGridAccess::select(qint32 row, qint32 col)

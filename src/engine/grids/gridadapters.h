@@ -31,7 +31,10 @@ public:
     bool colHidden(qint32 col) const override { return m_grid->ColHidden(col); }
     QString cellText(qint32 row, qint32 col) override;
 
-    /// "A1" for row 1, column 1. Only columns 1 to 26 have an address; others throw Error.
+    /// The column's letters: "A" for 1, "Z" for 26, "AA" for 27, "AZ" for 52. A column below 1
+    /// has none: Error.
+    static QString columnLetters(qint32 col);
+    /// "A1" for row 1, column 1; "AA7" for row 7, column 27.
     static QString cellAddress(qint32 row, qint32 col);
     /// Selects the cell; the grid then reports the merged range around it.
     void select(qint32 row, qint32 col);

@@ -7,11 +7,14 @@
 namespace quillon {
 
 struct EngineState;
+enum class FrameStyle : qint32;
 
 /// The frame around a drawn grid (surface units), by the print object's BorderStyle:
 /// 1 a single box at DrawWidth 2; 2 a box at DrawWidth 1 and a second one 30 × 15 units
 /// outside it; 3 top and bottom lines only, the right edge painted out in white; 4 and 5 none.
 void DrawGridFrame(qint32 left, qint32 top, qint32 right, qint32 bottom);
+/// The frame of the given style, whatever the print object's BorderStyle.
+void DrawGridFrame(FrameStyle style, qint32 left, qint32 top, qint32 right, qint32 bottom);
 
 /// The steps every grid renderer takes around its table on one logical page: the cursor at
 /// the page origin, the column band, the band scale, the page's body rows with blank filler
@@ -53,6 +56,8 @@ public:
 
     /// The frame down to the cursor's row, DrawWidth 1 and PageOriginY 100 twips below it.
     void finish() const;
+    /// finish() with a frame of the given style.
+    void finish(FrameStyle style) const;
 
 private:
     EngineState &s;

@@ -2,7 +2,7 @@
 
 #include "celltable_p.h"
 
-#include <QRegularExpression>
+#include <climits>
 
 namespace quillon {
 
@@ -205,18 +205,25 @@ QString SheetGrid::TextRC(qint32 row, qint32 col) const
 
 void SheetGrid::setSelection(const QString &address)
 {
-    static const QRegularExpression pattern(QStringLiteral("^([A-Z])([1-9][0-9]{0,8})$"));
-    const QRegularExpressionMatch match = pattern.match(address);
-    if (!match.hasMatch())
+    // Column letters (A to Z, AA, AB, ...), then the row number from 1.
+    qint64 col = 0;
+    qsizetype i = 0;
+    while (i < address.size() && address[i] >= u'A' && address[i] <= u'Z' && col <= INT_MAX)
+        col = col * 26 + (address[i++].unicode() - u'A' + 1);
+    const qsizetype digits = address.size() - i;
+    bool ok = digits >= 1 && digits <= 9 && address[i] != u'0';
+    for (qsizetype k = i; ok && k < address.size(); ++k)
+        ok = address[k] >= u'0' && address[k] <= u'9';
+    if (!ok || col < 1 || col > INT_MAX)
         throw Error(ErrorNumber::InvalidSelection,
             QStringLiteral("Invalid selection: \"%1\"").arg(address));
-    const qint32 col = match.captured(1).at(0).unicode() - u'A' + 1;
-    const qint32 row = match.captured(2).toInt();
+    const qint32 row = address.mid(i).toInt();
+    const qint32 column = qint32(col);
     d->activeRow = row;
-    d->activeCol = col;
-    d->selection = { row, col, row, col };
+    d->activeCol = column;
+    d->selection = { row, column, row, column };
     for (const Range &range : std::as_const(d->merges)) {
-        if (range.contains(row, col)) {
+        if (range.contains(row, column)) {
             d->selection = range;
             break;
         }
