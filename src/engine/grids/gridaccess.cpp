@@ -71,6 +71,17 @@ QString SheetGridAccess::columnLetters(qint32 col)
     return letters;
 }
 
+qint64 SheetGridAccess::columnNumber(QStringView letters)
+{
+    qint64 col = 0;
+    for (QChar c : letters) {
+        if (c < u'A' || c > u'Z' || col > std::numeric_limits<qint32>::max())
+            return 0;
+        col = col * 26 + (c.unicode() - u'A' + 1);
+    }
+    return letters.isEmpty() || col > std::numeric_limits<qint32>::max() ? 0 : col;
+}
+
 QString SheetGridAccess::cellAddress(qint32 row, qint32 col)
 {
     return columnLetters(col) + QString::number(row);

@@ -34,6 +34,9 @@ public:
     /// The column's letters: "A" for 1, "Z" for 26, "AA" for 27, "AZ" for 52. A column below 1
     /// has none: Error.
     static QString columnLetters(qint32 col);
+    /// The column of a column's letters ("A" 1, "AA" 27); 0 for anything but capital letters
+    /// or a column past the 32-bit range.
+    static qint64 columnNumber(QStringView letters);
     /// "A1" for row 1, column 1; "AA7" for row 7, column 27.
     static QString cellAddress(qint32 row, qint32 col);
     /// Selects the cell; the grid then reports the merged range around it.

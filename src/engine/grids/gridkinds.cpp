@@ -74,6 +74,7 @@ class SheetRules : public GridKindRules
 public:
     GridKind kind() const override { return GridKind::Sheet; }
     void render() const override { RenderSheetGrid(); }
+    bool printsHeadingWithoutRows() const override { return true; }
     // 2 left, 3 centre, 4 right, any other code general; 1 top, 2 centre, any other bottom
     std::pair<HPlace, VPlace> placement(const QString &text, CellBox &cell) const override
     {
