@@ -1,4 +1,5 @@
 #include "engine/grids/gridadapters.h"
+#include "engine/grids/memory/celltable_p.h"
 
 #include <quillon/datagrid.h>
 #include <quillon/error.h>
@@ -52,23 +53,6 @@ constexpr qsizetype kMaxDataSets = 1000;
 QString noCellsMessage()
 {
     return QStringLiteral("没有任何数据：网格至少要有一行一列");
-}
-
-/// A column wide enough for its longest text in the 11-point body font, with room around it.
-qint32 contentWidth(const QStringList &texts)
-{
-    qint64 widest = 0;
-    for (const QString &text : texts) {
-        qint64 w = 0;
-        for (QChar c : text) {
-            // A surrogate pair is one wide character: count it once, at its high half.
-            if (c.isLowSurrogate())
-                continue;
-            w += c.unicode() >= 0x2E80 || c.isHighSurrogate() ? 220 : 120;
-        }
-        widest = std::max(widest, w);
-    }
-    return qint32(std::clamp<qint64>(widest + 240, 600, 8000));
 }
 
 /// A JSON value as a message shows it.

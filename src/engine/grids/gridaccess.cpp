@@ -82,6 +82,22 @@ qint64 SheetGridAccess::columnNumber(QStringView letters)
     return letters.isEmpty() || col > std::numeric_limits<qint32>::max() ? 0 : col;
 }
 
+std::pair<qint32, qint32> SheetGridAccess::parseAddress(const QString &address)
+{
+    qsizetype i = 0;
+    while (i < address.size() && address[i] >= u'A' && address[i] <= u'Z')
+        ++i;
+    const qint64 col = columnNumber(QStringView(address).left(i));
+    const qsizetype digits = address.size() - i;
+    bool ok = col >= 1 && digits >= 1 && digits <= 9 && address[i] != u'0';
+    for (qsizetype k = i; ok && k < address.size(); ++k)
+        ok = address[k] >= u'0' && address[k] <= u'9';
+    if (!ok)
+        throw Error(ErrorNumber::InvalidSelection,
+            QStringLiteral("Invalid selection: \"%1\"").arg(address));
+    return { address.mid(i).toInt(), qint32(col) };
+}
+
 QString SheetGridAccess::cellAddress(qint32 row, qint32 col)
 {
     return columnLetters(col) + QString::number(row);

@@ -3,6 +3,7 @@
 #include <quillon/error.h>
 
 #include <QList>
+#include <QStringList>
 
 #include <limits>
 
@@ -91,6 +92,23 @@ private:
     T m_fallback;
     QList<T> m_values;
 };
+
+/// A column wide enough for its longest text in the 11-point body font, with room around it.
+inline qint32 contentWidth(const QStringList &texts)
+{
+    qint64 widest = 0;
+    for (const QString &text : texts) {
+        qint64 w = 0;
+        for (QChar c : text) {
+            // A surrogate pair is one wide character: count it once, at its high half.
+            if (c.isLowSurrogate())
+                continue;
+            w += c.unicode() >= 0x2E80 || c.isHighSurrogate() ? 220 : 120;
+        }
+        widest = std::max(widest, w);
+    }
+    return qint32(std::clamp<qint64>(widest + 240, 600, 8000));
+}
 
 /// Throws the grid's own error for a row or column outside [low, high].
 inline void checkGridIndex(qint32 value, qint32 low, qint32 high, const char *what)

@@ -204,20 +204,7 @@ QString SheetGrid::TextRC(qint32 row, qint32 col) const
 
 void SheetGrid::setSelection(const QString &address)
 {
-    // Column letters (A to Z, AA, AB, ...), then the row number from 1.
-    qsizetype i = 0;
-    while (i < address.size() && address[i] >= u'A' && address[i] <= u'Z')
-        ++i;
-    const qint64 col = SheetGridAccess::columnNumber(QStringView(address).left(i));
-    const qsizetype digits = address.size() - i;
-    bool ok = digits >= 1 && digits <= 9 && address[i] != u'0';
-    for (qsizetype k = i; ok && k < address.size(); ++k)
-        ok = address[k] >= u'0' && address[k] <= u'9';
-    if (!ok || col < 1)
-        throw Error(ErrorNumber::InvalidSelection,
-            QStringLiteral("Invalid selection: \"%1\"").arg(address));
-    const qint32 row = address.mid(i).toInt();
-    const qint32 column = qint32(col);
+    const auto [row, column] = SheetGridAccess::parseAddress(address);
     d->activeRow = row;
     d->activeCol = column;
     d->selection = { row, column, row, column };
