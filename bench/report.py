@@ -1,7 +1,7 @@
 #!/usr/bin/env python3
 """One table: Quillon and the peers, with ratios to the floor and to each peer.
 
-Usage: report.py PEERS_RESULTS.tsv QUILLON_RESULTS.tsv PREVIEW.txt [PRINT.txt]
+Usage: report.py PEERS_RESULTS.tsv QUILLON_RESULTS.tsv PREVIEW.txt [PRINT.txt [SHEET.tsv]]
 """
 import csv
 import sys
@@ -112,3 +112,12 @@ if len(sys.argv) > 4:
           f" longest pause between cancel checks {printing['loop_max_gap_ms']} ms"
           f" (99th percentile {printing['loop_p99_gap_ms']} ms, median {printing['loop_median_gap_ms']} ms);"
           f" sending the document afterwards {printing['loop_enddoc_ms']} ms")
+
+if len(sys.argv) > 5:
+    sheet = read_tsv(sys.argv[5])[0]
+    n = int(sheet["N"])
+    s, f = float(sheet["median_s"]), floor.get(n)
+    ratio = f"{s / f:.2f}x the floor's {f:.2f} s (goal: at most 1.5x)" if f else "no floor at this size"
+    print()
+    print(f"Formatted spreadsheet grid ({n:,} rows, {sheet['pages']} pages, every cell in a format of its own):"
+          f" {s:.2f} s, {ratio}")

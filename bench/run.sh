@@ -58,6 +58,23 @@ for n in "${sizes[@]}"; do
         "$(awk -v k="$peak" 'BEGIN { printf "%.0f", k / 1024 }')" >>"$results"
 done
 
+# The formatted spreadsheet grid of 10,000 rows: every cell's own format is read as it is drawn.
+sheet_csv=$out/peers/data/grid-10000.csv
+[ -s "$sheet_csv" ] || python3 "$peers_dir/make_grid.py" 10000 "$sheet_csv"
+python3 "$root/bench/make_sheet.py" "$sheet_csv" "$out/quillon/sheet-10000.json"
+sheet_runs=()
+for ((r = 1; r <= reps; r++)); do
+    /usr/bin/time -v -o "$out/quillon/time-sheet-$r.txt" \
+        "$print" --pdf "$out/quillon/sheet-10000.pdf" "$out/quillon/sheet-10000.json" >/dev/null 2>"$out/quillon/log-sheet-$r.txt"
+    s=$(awk -F': ' '/Elapsed \(wall clock\)/ { n = split($2, a, ":"); t = 0
+            for (i = 1; i <= n; i++) t = t * 60 + a[i]; printf "%.2f", t }' "$out/quillon/time-sheet-$r.txt")
+    sheet_runs+=("$s")
+    echo "# quillon formatted sheet N=10000 run $r: ${s}s" >&2
+done
+sheet_med=$(printf '%s\n' "${sheet_runs[@]}" | sort -g | awk '{ a[NR] = $1 } END { print (NR % 2) ? a[(NR + 1) / 2] : (a[NR / 2] + a[NR / 2 + 1]) / 2 }')
+printf 'N\tpages\tmedian_s\n10000\t%s\t%s\n' \
+    "$(pdfinfo "$out/quillon/sheet-10000.pdf" | awk '/^Pages:/ { print $2 }')" "$sheet_med" >"$out/quillon/sheet.tsv"
+
 largest=${sizes[${#sizes[@]} - 1]}
 "$root/build-bench/bench/quillon_bench" "$out/peers/data/grid-$largest.csv" --late 3000 \
     >"$out/quillon/preview.txt" 2>/dev/null
@@ -77,5 +94,5 @@ bench_print=$root/build-bench/bench/quillon_print_bench
     || { echo "bench: the printing benchmark failed, see $out/quillon/print.log" >&2; exit 1; }
 
 python3 "$root/bench/report.py" "$out/peers/results.tsv" "$results" "$out/quillon/preview.txt" \
-    "$out/quillon/print.txt" | tee "$out/report.txt"
+    "$out/quillon/print.txt" "$out/quillon/sheet.tsv" | tee "$out/report.txt"
 echo "# written to $out/report.txt" >&2

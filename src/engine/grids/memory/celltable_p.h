@@ -30,6 +30,13 @@ public:
     {
         rows = std::max(rows, 0);
         cols = std::max(cols, 0);
+        if (cols == m_cols) {
+            // Rows added or taken at the end: the list grows in steps, so a table filled row
+            // by row is not copied once a row.
+            m_cells.resize(qsizetype(rows) * cols, m_fallback);
+            m_rows = rows;
+            return;
+        }
         QList<T> cells(qsizetype(rows) * cols, m_fallback);
         for (qint32 r = 0; r < std::min(rows, m_rows); ++r) {
             for (qint32 c = 0; c < std::min(cols, m_cols); ++c)
