@@ -78,6 +78,8 @@ private Q_SLOTS:
     void penResetBeforeTheFrame();
     void reduceFontDownToSevenPoints_data();
     void reduceFontDownToSevenPoints();
+    void longTextsRunOverEmptyCellsOnly_data();
+    void longTextsRunOverEmptyCellsOnly();
     void columnsPastZ_data();
     void columnsPastZ();
     void fillerRowsTakeTheLastRowsBorders_data();
@@ -446,7 +448,8 @@ void TestSheetGridRenderer::reduceFontDownToSevenPoints_data()
     QTest::addColumn<double>("size");
     QTest::addColumn<QString>("text");
     QTest::addColumn<double>("printedSize");
-    // The cell is 1000 × 400: a text fits when it is under 970 wide and 370 high.
+    // The cell is 1000 × 400: a text fits when it is under 970 wide and 370 high. The cell
+    // beside it is empty: a text still too wide runs over into it.
     QTest::newRow("shrinks until it fits") << 1 << 14.0 << u"一二三四"_qs << 12.0;
     QTest::newRow("half points step down") << 1 << 10.5 << u"一二三四五"_qs << 9.5;
     QTest::newRow("never below 7, then runs over")
@@ -462,13 +465,14 @@ void TestSheetGridRenderer::reduceFontDownToSevenPoints()
     QFETCH(double, size);
     QFETCH(QString, text);
     QFETCH(double, printedSize);
-    setSheet({ { text } }, 0);
+    setSheet({ { text, QString() } }, 0);
     SheetCellFormat format;
     format.FontSize = size;
     format.HorizontalAlignment = 2;
     m_grid->setCellFormat(1, 1, format);
     EngineState &s = engineState();
-    s.PageWidthTw = 1000;
+    s.GridCols = s.ColEnd = s.LastBodyCol = 2;
+    s.PageWidthTw = 2000;
     s.Format.ReduceFont = qint16(reduceFont);
     render();
     const QList<PrintedText> all = texts(*m_page);
@@ -476,6 +480,55 @@ void TestSheetGridRenderer::reduceFontDownToSevenPoints()
     QCOMPARE(all[0].text, text);
     QCOMPARE(all[0].fontSize, printedSize);
     QCOMPARE(all[0].x, 1030.0);
+}
+
+void TestSheetGridRenderer::longTextsRunOverEmptyCellsOnly_data()
+{
+    QTest::addColumn<QStringList>("row");
+    QTest::addColumn<int>("col"); // the long text's column
+    QTest::addColumn<int>("align");
+    QTest::addColumn<QString>("printed");
+    QTest::addColumn<double>("x");
+    // Three columns of 1000; texts at 10 points: a wide character is 200, a digit 100.
+    const QString text = u"一二三四五六七八"_qs; // 1600
+    const QString number = u"1234567890123"_qs; // 1300
+    QTest::newRow("over an empty neighbour")
+        << QStringList { text, QString(), u"x"_qs } << 1 << 2 << text << 1030.0;
+    QTest::newRow("cut at a neighbour's text")
+        << QStringList { text, u"y"_qs, u"x"_qs } << 1 << 2 << u"一二三四"_qs << 1030.0;
+    QTest::newRow("a zero shown as empty is room")
+        << QStringList { text, u"0"_qs, u"x"_qs } << 1 << 2 << text << 1030.0;
+    QTest::newRow("cut at the table's edge")
+        << QStringList { u"x"_qs, u"y"_qs, text } << 3 << 2 << u"一二三四"_qs << 3030.0;
+    QTest::newRow("right-aligned, over an empty neighbour on the left")
+        << QStringList { QString(), text, u"x"_qs } << 2 << 4 << text << 3000 - 1600 - 30.0;
+    QTest::newRow("a number with no room is marked") << QStringList { u"y"_qs, number,
+        u"x"_qs } << 2 << 4 << u"#########"_qs << 3000 - 900 - 30.0;
+    QTest::newRow("a number with room runs over")
+        << QStringList { QString(), number, u"x"_qs } << 2 << 4 << number << 3000 - 1300 - 30.0;
+}
+
+void TestSheetGridRenderer::longTextsRunOverEmptyCellsOnly()
+{
+    QFETCH(QStringList, row);
+    QFETCH(int, col);
+    QFETCH(int, align);
+    QFETCH(QString, printed);
+    QFETCH(double, x);
+    setSheet({ row }, 0);
+    SheetCellFormat format;
+    format.HorizontalAlignment = qint16(align);
+    m_grid->setCellFormat(1, col, format);
+    m_grid->setShowZeroValues(false);
+    engineState().PageWidthTw = 3000;
+    render();
+    const QList<PrintedText> all = texts(*m_page);
+    // The long text is the one printed text of more than one character.
+    const auto it = std::find_if(
+        all.cbegin(), all.cend(), [](const PrintedText &t) { return t.text.size() > 1; });
+    QVERIFY(it != all.cend());
+    QCOMPARE(it->text, printed);
+    QCOMPARE(it->x, x);
 }
 
 void TestSheetGridRenderer::columnsPastZ_data()
@@ -493,22 +546,23 @@ void TestSheetGridRenderer::columnsPastZ()
 {
     QFETCH(int, col);
     QFETCH(QString, letters);
-    // 60 columns of 100 twips on the 6000-twip page; each cell holds its column's letters.
+    // 60 columns of 200 twips on a 12000-twip page; each cell holds its column's letters.
     QStringList header, body;
     for (int c = 1; c <= 60; ++c) {
         header << SheetGridAccess::columnLetters(c);
         body << QString::number(c);
     }
-    setSheet({ header, body }, 1, 100);
+    setSheet({ header, body }, 1, 200);
     SheetCellFormat format;
     format.FontSize = 5;
     format.HorizontalAlignment = 2;
     formatAll(format);
+    engineState().PageWidthTw = 12000;
     render();
     QCOMPARE(printedStrings(*m_page).size(), 120);
-    QCOMPARE(printed(letters).x, 1000 + (col - 1) * 100 + 30.0);
+    QCOMPARE(printed(letters).x, 1000 + (col - 1) * 200 + 30.0);
     QCOMPARE(printed(letters).y, 500 + 400 - 125 - 30.0);
-    QCOMPARE(printed(QString::number(col)).x, 1000 + (col - 1) * 100 + 30.0);
+    QCOMPARE(printed(QString::number(col)).x, 1000 + (col - 1) * 200 + 30.0);
 }
 
 void TestSheetGridRenderer::fillerRowsTakeTheLastRowsBorders_data()

@@ -8,6 +8,8 @@
 #include "platform/interfaces/surface.h"
 #include "printer/printingsystem.h"
 
+#include <limits>
+
 namespace quillon {
 
 HPlace generalPlace(const QString &text)
@@ -56,11 +58,45 @@ TextSize zoomed(TextSize size, double zoom)
     return { roundHalfEven(size.width * zoom), roundHalfEven(size.height * zoom) };
 }
 
-void printSingleLine(const QString &text, CellBox &cell, TextSize size)
+/// A text that runs over its cell further than the cell lets it is cut there: a number becomes
+/// "#" marks across the cell (a cut number would read as another number), any other text loses
+/// characters at its end.
+QString keepWithinRoom(const QString &text, const CellBox &cell, HPlace h, TextSize &size)
+{
+    if (cell.RoomLeft < 0 && cell.RoomRight < 0)
+        return text;
+    constexpr qint64 unlimited = std::numeric_limits<qint32>::max();
+    const qint64 leftEdge = cell.RoomLeft < 0 ? -unlimited : qint64(cell.Left) - cell.RoomLeft;
+    const qint64 rightEdge
+        = cell.RoomRight < 0 ? unlimited : qint64(cell.Left) + cell.Width + cell.RoomRight;
+    const qint64 centre = cell.Left + cell.Width / 2;
+    const qint64 room = h == HPlace::Left ? rightEdge - cell.Left - kCellMargin
+        : h == HPlace::Right              ? cell.Left + cell.Width - kCellMargin - leftEdge
+                                          : 2 * std::min(centre - leftEdge, rightEdge - centre);
+    if (size.width <= room)
+        return text;
+    Surface &s = target();
+    const auto measure = [&](const QString &t) { return roundHalfEven(s.TextWidth(t)); };
+    QString kept;
+    if (isNumericText(text)) {
+        const qint32 mark = std::max(1, measure(QStringLiteral("#")));
+        kept = QString(std::max<qint64>(1, (cell.Width - 2 * kCellMargin) / mark), u'#');
+    } else {
+        QStringList chars = characters(text);
+        while (chars.size() > 1 && measure(chars.join(QString())) > room)
+            chars.removeLast();
+        kept = chars.join(QString());
+    }
+    size.width = measure(kept);
+    return kept;
+}
+
+void printSingleLine(const QString &rawText, CellBox &cell, TextSize size)
 {
     const GridKindRules *rules = gridKindRules(int(engineState().printObject()->GridType));
     const auto [h, v]
-        = rules ? rules->placement(text, cell) : std::pair { HPlace::Left, VPlace::Centre };
+        = rules ? rules->placement(rawText, cell) : std::pair { HPlace::Left, VPlace::Centre };
+    const QString text = keepWithinRoom(rawText, cell, h, size);
     qint32 x = cell.Left + kCellMargin;
     if (h == HPlace::Centre)
         x = cell.Left + roundHalfEven((cell.Width - size.width) / 2.0);

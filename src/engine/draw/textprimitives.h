@@ -18,6 +18,10 @@ struct CellBox
     qint16 VerAlign = 0;
     /// 3 forbids wrapping.
     qint16 CellType = 0;
+    /// How far a text on one line may run over the cell's left and right edges; -1 without
+    /// limit. A text that would run further is cut there.
+    qint32 RoomLeft = -1;
+    qint32 RoomRight = -1;
 };
 
 /// Where a text goes in its cell, across and down.

@@ -125,8 +125,12 @@ private:
         return header ? headerHeightTw(row) : bodyHeightTw(row);
     }
     void drawRow(qint32 row, bool header, Extent rows);
-    void drawCell(const DrawnColumn &column, qint32 row, bool header, Extent rows);
+    void drawCell(std::size_t index, qint32 row, bool header, Extent rows);
     void drawBlankRow();
+    /// The room a text may run over into: the empty cells beside [from, to] (indexes of
+    /// columns) in their run, up to the first cell that holds a text or the run's end.
+    void setRoom(CellBox &box, qint32 row, std::size_t from, std::size_t to) const;
+    bool blankCell(qint32 row, qint32 col) const;
     Range clip(Extent rows, int run) const;
     void borders(const CellBox &box, const SheetCellFormat &format, bool bottomEdge, bool rightEdge,
         bool topAllowed);
@@ -200,8 +204,9 @@ void SheetGridPage::borders(const CellBox &box, const SheetCellFormat &format, b
         side(SheetCellFormat::Right, right, box.Top, right, bottom);
 }
 
-void SheetGridPage::drawCell(const DrawnColumn &column, qint32 row, bool header, Extent rows)
+void SheetGridPage::drawCell(std::size_t index, qint32 row, bool header, Extent rows)
 {
+    const DrawnColumn &column = columns[index];
     sheet.select(row, column.col);
     const SheetCellFormat format = grid->GetCellFormat();
     const QString text = header ? grid->TextRC(row, column.col) : grid->Text();
@@ -224,16 +229,22 @@ void SheetGridPage::drawCell(const DrawnColumn &column, qint32 row, bool header,
     borders(box, format, range.lastRow == row, range.lastCol == column.col, true);
 
     if (!format.MergeCells) {
+        if (!text.trimmed().isEmpty())
+            setRoom(box, row, index, index);
         PrintSheetCellText(text, box, font, showZeroValues);
     } else if (row == range.firstRow && column.col == range.firstCol) {
         const bool anchor = row == grid->SelStartRow() && column.col == grid->SelStartCol();
         const QString anchorText
             = anchor ? text : grid->TextRC(grid->SelStartRow(), grid->SelStartCol());
         if (!anchorText.trimmed().isEmpty()) {
-            for (const DrawnColumn &d : columns) {
-                if (d.run == column.run && d.col > column.col && d.col <= range.lastCol)
-                    box.Width += d.width;
+            std::size_t last = index;
+            for (std::size_t j = index + 1; j < columns.size(); ++j) {
+                if (columns[j].run == column.run && columns[j].col <= range.lastCol) {
+                    box.Width += columns[j].width;
+                    last = j;
+                }
             }
+            setRoom(box, row, index, last);
             for (qint32 r = row + 1; r <= range.lastRow; ++r)
                 box.Height += table.surface(heightTw(r, header));
             PrintSheetCellText(anchorText, box, font, showZeroValues);
@@ -244,8 +255,28 @@ void SheetGridPage::drawCell(const DrawnColumn &column, qint32 row, bool header,
 
 void SheetGridPage::drawRow(qint32 row, bool header, Extent rows)
 {
-    for (const DrawnColumn &column : columns)
-        drawCell(column, row, header, rows);
+    for (std::size_t i = 0; i < columns.size(); ++i)
+        drawCell(i, row, header, rows);
+}
+
+bool SheetGridPage::blankCell(qint32 row, qint32 col) const
+{
+    const QString text = grid->TextRC(row, col).trimmed();
+    return text.isEmpty() || (!showZeroValues && text == QLatin1String("0"));
+}
+
+void SheetGridPage::setRoom(CellBox &box, qint32 row, std::size_t from, std::size_t to) const
+{
+    // A text longer than its cell runs over empty neighbours, never over another text nor
+    // past the table.
+    const int run = columns[from].run;
+    box.RoomLeft = 0;
+    for (std::size_t j = from; j-- > 0 && columns[j].run == run && blankCell(row, columns[j].col);)
+        box.RoomLeft += columns[j].width;
+    box.RoomRight = 0;
+    for (std::size_t j = to + 1;
+         j < columns.size() && columns[j].run == run && blankCell(row, columns[j].col); ++j)
+        box.RoomRight += columns[j].width;
 }
 
 const std::vector<FillerBorders> &SheetGridPage::fillerBorders()
