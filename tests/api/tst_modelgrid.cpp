@@ -242,6 +242,12 @@ void TestModelGrid::sheetTextsAsTheViewWritesThem()
         QLocale(QLocale::Chinese, QLocale::China)
             .toString(QDate(2026, 12, 7), QLocale::ShortFormat));
     QCOMPARE(grid.TextRC(1, 4), u"0.333333"_qs);
+    // Columns are as wide as their texts, measured again when the model changes.
+    QCOMPARE(grid.ColWidth(4), 8 * 120 + 240);
+    model.setData(model.index(0, 3), u"一二三四五六七八九十"_qs);
+    QCOMPARE(grid.ColWidth(4), 10 * 220 + 240);
+    grid.setColumnWidth(3, 900);
+    QCOMPARE(grid.ColWidth(4), 900);
     // Columns past Z select as in a spreadsheet.
     QStandardItemModel wide(1, 30);
     wide.setData(wide.index(0, 27), u"第28列"_qs);

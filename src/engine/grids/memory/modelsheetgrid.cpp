@@ -7,6 +7,7 @@
 #include <QBrush>
 #include <QColor>
 #include <QDate>
+#include <QHash>
 #include <QPointer>
 #include <QRect>
 
@@ -74,6 +75,8 @@ public:
     qint32 activeRow = 1;
     qint32 activeCol = 1;
     QRect selection { 1, 1, 1, 1 };
+    /// Content widths already measured, by column; every page asks again.
+    mutable QHash<qint32, qint32> measured;
 };
 
 ModelSheetGrid::ModelSheetGrid(QAbstractItemModel *model, QObject *parent)
@@ -81,6 +84,18 @@ ModelSheetGrid::ModelSheetGrid(QAbstractItemModel *model, QObject *parent)
     , d(std::make_unique<ModelSheetGridPrivate>())
 {
     d->model = model;
+    if (!model)
+        return;
+    // A measured width holds until the model changes.
+    const auto forget = [this] { d->measured.clear(); };
+    connect(model, &QAbstractItemModel::dataChanged, this, forget);
+    connect(model, &QAbstractItemModel::headerDataChanged, this, forget);
+    connect(model, &QAbstractItemModel::rowsInserted, this, forget);
+    connect(model, &QAbstractItemModel::rowsRemoved, this, forget);
+    connect(model, &QAbstractItemModel::columnsInserted, this, forget);
+    connect(model, &QAbstractItemModel::columnsRemoved, this, forget);
+    connect(model, &QAbstractItemModel::modelReset, this, forget);
+    connect(model, &QAbstractItemModel::layoutChanged, this, forget);
 }
 
 ModelSheetGrid::~ModelSheetGrid() = default;
@@ -93,6 +108,7 @@ QAbstractItemModel *ModelSheetGrid::model() const
 void ModelSheetGrid::setHeaderShown(bool shown)
 {
     d->headerShown = shown;
+    d->measured.clear();
 }
 
 bool ModelSheetGrid::isHeaderShown() const
@@ -152,6 +168,7 @@ void ModelSheetGrid::setFixedColumns(int columns)
 void ModelSheetGrid::setLocale(const QLocale &locale)
 {
     d->locale = locale;
+    d->measured.clear();
 }
 
 qint32 ModelSheetGrid::MaxRow() const
@@ -183,10 +200,12 @@ qint32 ModelSheetGrid::ColWidth(qint32 col) const
 {
     if (const qint32 set = d->widths.at(col - 1); set > 0)
         return set;
+    if (const auto it = d->measured.constFind(col); it != d->measured.cend())
+        return *it;
     QStringList texts;
     for (qint32 r = 1; r <= MaxRow(); ++r)
         texts << d->text(r, col);
-    return contentWidth(texts);
+    return d->measured[col] = contentWidth(texts);
 }
 
 qint32 ModelSheetGrid::RowHeight(qint32 row) const
