@@ -417,7 +417,7 @@ void PreviewWindow::pageSetup()
     bool changed = false;
     {
         PageSetupDialog dialog(this);
-        dialog.setPropertiesHook(showPrinterProperties);
+        dialog.setPropertiesHook(showPrinterProperties, hasPrinterProperties);
         dialog.setRenderHook(showChanges);
         dialog.exec();
         changed = engineState().PageSetupChanged;
