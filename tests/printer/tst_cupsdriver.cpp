@@ -4,6 +4,7 @@
 #include "engine/device/clsprinter.h"
 #include "engine/state/printproperties.h"
 #include "printer/cupsprinterdriver.h"
+#include "platform/interfaces/surface.h"
 #include "printer/qtprintingsystem.h"
 
 #include <QApplication>
