@@ -166,6 +166,8 @@ void SpreadGridPage::drawCell(qint32 col, qint32 index, Block block, bool blank)
     const std::optional<SpanPart> part
         = blank ? std::nullopt : spanPart(col, index, block, rowHeader ? IndexRun { 0, 0 } : band);
 
+    // Row numbers show on every row, blank filler rows included, whatever spans say.
+    const bool rowNumber = rowHeader && !header;
     bool drawsText = true;
     if (!part) {
         plainBorders(box);
@@ -178,7 +180,7 @@ void SpreadGridPage::drawCell(qint32 col, qint32 index, Block block, bool blank)
         // The span's text is drawn once, by the first of its cells on the page, in the box of
         // its part on the page.
         drawsText = col == part->cols.first && index == part->rows.first;
-        if (drawsText && !rowHeader) {
+        if (drawsText && !rowNumber) {
             for (qint32 c = col + 1; c <= part->cols.last; ++c)
                 box.Width += advance(access->colWidth(c));
             box.Height
@@ -186,15 +188,14 @@ void SpreadGridPage::drawCell(qint32 col, qint32 index, Block block, bool blank)
         }
     }
 
-    if (rowHeader && !header) {
-        // Row numbers show on every row, blank filler rows included.
+    if (rowNumber) {
         box.HorAlign = 2;
         PrintCellText(QString::number(row), box, s.FontTable[5]);
-    } else if (rowHeader) {
+    } else if (drawsText && rowHeader) {
         // The corner prints what the grid holds there (nothing unless the host gave a heading
-        // to the row numbers), centred.
+        // to the row numbers), centred, over the header rows it spans.
         box.HorAlign = 2;
-        PrintSpreadCellText(spread.cellText(row, 0), box, s.FontTable[3]);
+        PrintSpreadCellText(spread.cellText(part ? part->anchorRow : row, 0), box, s.FontTable[3]);
     } else if (drawsText && !blank) {
         const bool spanned = part.has_value();
         printText(
