@@ -435,6 +435,10 @@ void TestGrids::spreadHeadersSpansAndTypes()
     const AbstractSpreadGrid::CellSpan heading { 1, 0, 1, 3 };
     QCOMPARE(grid.GetCellSpan(1, -999), heading);
     QVERIFY(!grid.GetCellSpan(1, 1));
+    grid.addCellSpan(4, -1, 1, 2); // the last header row: the span ends there
+    QVERIFY(grid.GetCellSpan(4, -1));
+    QVERIFY(!grid.GetCellSpan(4, 0));
+    QVERIFY(!grid.GetCellSpan(4, 1));
     grid.addCellSpan(3, 4, 1, 1);
     QCOMPARE(grid.GetCellSpan(3, 4), span);
     QCOMPARE(errorNumber([&] { grid.addCellSpan(1, 1, 0, 1); }), 5);

@@ -33,10 +33,10 @@ bool isHeaderRow(qint32 row)
     return row == 0 || (row >= -999 && row < 0);
 }
 
-/// The row after this one: header rows step 0, -999, -998, ..., data rows 1, 2, ...
+/// The row after this one: header rows step 0, -999, -998, ..., -1, then the data rows 1, 2, ...
 qint32 nextRow(qint32 row)
 {
-    return row == 0 ? -999 : row + 1;
+    return row == 0 ? -999 : row == -1 ? 1 : row + 1;
 }
 
 /// A span may cover at most this many cells: each is indexed.
