@@ -1,7 +1,7 @@
 #!/usr/bin/env python3
 """One table: Quillon and the peers, with ratios to the floor and to each peer.
 
-Usage: report.py PEERS_RESULTS.tsv QUILLON_RESULTS.tsv PREVIEW.txt [PRINT.txt]
+Usage: report.py PEERS_RESULTS.tsv QUILLON_RESULTS.tsv PREVIEW.txt [PRINT.txt [SPREAD.txt]]
 """
 import csv
 import sys
@@ -112,3 +112,13 @@ if len(sys.argv) > 4:
           f" longest pause between cancel checks {printing['loop_max_gap_ms']} ms"
           f" (99th percentile {printing['loop_p99_gap_ms']} ms, median {printing['loop_median_gap_ms']} ms);"
           f" sending the document afterwards {printing['loop_enddoc_ms']} ms")
+
+if len(sys.argv) > 5:
+    spread = dict(line.split() for line in open(sys.argv[5], encoding="utf-8") if line.strip())
+    rows = int(spread["spread_rows"])
+    seconds = float(spread["spread_s"])
+    f = floor.get(rows)
+    ratio = f"{seconds / f:.2f}x the floor's {f:.2f} s (limit 1.5x)" if f else "no floor measured"
+    print()
+    print(f"Spread grid ({rows:,} rows, two header rows, spans, number cells) to PDF:"
+          f" {seconds:.2f} s, {spread['spread_pages']} pages; {ratio}")

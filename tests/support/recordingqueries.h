@@ -6,7 +6,9 @@
 #include "platform/interfaces/recordingsurface.h"
 
 #include <QList>
+
 #include <QStringList>
+#include <algorithm>
 
 /// A text as printed: where, and in which font size, boldness and colour.
 struct PrintedText
@@ -61,4 +63,20 @@ inline QList<DrawnLine> lines(const quillon::RecordingSurface &s)
         out.append({ op.args[0].toDouble(), op.args[1].toDouble(), op.args[2].toDouble(),
             op.args[3].toDouble(), op.args[4].toInt(), op.args[5].toInt() });
     return out;
+}
+
+/// Whether a vertical segment lies at x and covers the rows between y1 and y2.
+inline bool hasVertical(const QList<DrawnLine> &segments, double x, double y1, double y2)
+{
+    return std::any_of(segments.cbegin(), segments.cend(), [&](const DrawnLine &s) {
+        return s.x1 == x && s.x2 == x && std::min(s.y1, s.y2) <= y1 && std::max(s.y1, s.y2) >= y2;
+    });
+}
+
+/// Whether a horizontal segment lies at y and covers the columns between x1 and x2.
+inline bool hasHorizontal(const QList<DrawnLine> &segments, double y, double x1, double x2)
+{
+    return std::any_of(segments.cbegin(), segments.cend(), [&](const DrawnLine &s) {
+        return s.y1 == y && s.y2 == y && std::min(s.x1, s.x2) <= x1 && std::max(s.x1, s.x2) >= x2;
+    });
 }

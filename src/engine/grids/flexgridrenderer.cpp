@@ -3,14 +3,11 @@
 #include "engine/convert.h"
 #include "engine/draw/textprimitives.h"
 #include "engine/ignoringerrors.h"
-#include "engine/layout/computelayout.h"
 #include "engine/state/enginestate.h"
-#include "engine/state/previewsinks.h"
 #include "engine/state/printproperties.h"
 #include "gridadapters.h"
-#include "gridframe.h"
 #include "gridkinds.h"
-#include "platform/interfaces/surface.h"
+#include "gridpage.h"
 
 #include <quillon/error.h>
 
@@ -52,23 +49,17 @@ namespace {
 
 enum class RowKind { Header, Body, Blank };
 
-/// The rows or the columns of one block on the page; a merged area never leaves its block.
-struct RowSpan
-{
-    qint32 first;
-    qint32 last;
-};
-using ColumnSpan = RowSpan;
+using RowSpan = IndexRun;
+using ColumnSpan = IndexRun;
 
 /// One call of the renderer: the page's geometry and the grid, read once.
-class FlexGridPage
+class FlexGridPage : GridPage
 {
 public:
     FlexGridPage()
-        : s(engineState())
+        : GridPage(engineState())
         , print(*s.printObject())
         , kind(GridKind(print.GridType))
-        , zoom(s.ZoomRate)
         , access(GridAccess::create(int(kind), print.Datagrid, print.gridrows))
     {
         if (kind == GridKind::Flex || kind == GridKind::HFlex)
@@ -80,17 +71,12 @@ public:
     void render();
 
 private:
-    qint32 surface(double pageTwips) const { return roundHalfEven(pageTwips * zoom); }
-    /// The step the cursor takes past a column of this width source: its drawn width.
-    qint32 advance(qint32 source) const { return roundHalfEven(source * zoom * scale); }
     qint32 widthSource(qint32 col) const;
     ColumnSpan mergeSpan(qint32 col) const;
     void drawRow(qint32 row, RowKind kind, qint32 height, RowSpan rows);
     void drawCell(
         qint32 row, qint32 col, RowKind kind, bool fixedColumn, qint32 height, RowSpan rows);
-    void plainBorders(const CellBox &box);
     qint32 headerRowHeightTw(qint32 row) const;
-    void newLine();
 
     /// A data grid goes on past a failing grid call: the value keeps its previous state.
     template <typename T, typename Read> T tolerant(T previous, Read &&read) const
@@ -102,14 +88,11 @@ private:
         return value;
     }
 
-    EngineState &s;
     PrintProperties &print;
     const GridKind kind;
-    const double zoom;
     std::unique_ptr<GridAccess> access;
     FlexGridAccess *flex = nullptr;
     DataGridAccess *data = nullptr;
-    double scale = 0;
     int mergeMode = 0;
 };
 
@@ -137,21 +120,6 @@ qint32 FlexGridPage::headerRowHeightTw(qint32 row) const
         return roundHalfEven(tolerant<qint32>(0, [&] { return data->grid()->RowHeight(); })
             * tolerant<double>(1, [&] { return data->grid()->HeadLines(); }));
     return access->rowHeight(row);
-}
-
-void FlexGridPage::newLine()
-{
-    s.CurX = surface(s.PageOriginX);
-    s.CurY = surface(s.PageOriginY);
-}
-
-void FlexGridPage::plainBorders(const CellBox &box)
-{
-    Surface &target = *s.DrawTarget;
-    target.Line(
-        box.Left, box.Top + box.Height, box.Left + box.Width, box.Top + box.Height, s.LineColor);
-    target.Line(
-        box.Left + box.Width, box.Top, box.Left + box.Width, box.Top + box.Height, s.LineColor);
 }
 
 void FlexGridPage::drawCell(
@@ -200,17 +168,14 @@ void FlexGridPage::drawCell(
     } else {
         // A merged area is clipped to this page: to its block of rows (the header, or the
         // page's body rows) and to its run of printed columns (fixed columns, band).
-        Surface &target = *s.DrawTarget;
         const ColumnSpan cols = mergeSpan(col);
         if (!MergedWithNeighbour(
                 *flex, mergeMode, row, col, rows.first, rows.last, text, Neighbour::Below))
-            target.Line(box.Left, box.Top + box.Height, box.Left + box.Width, box.Top + box.Height,
-                s.LineColor);
+            bottomEdge(box);
         const bool mergedRight = MergedWithNeighbour(
             *flex, mergeMode, row, col, cols.first, cols.last, text, Neighbour::Right);
         if (!mergedRight)
-            target.Line(box.Left + box.Width, box.Top, box.Left + box.Width, box.Top + box.Height,
-                s.LineColor);
+            rightEdge(box);
 
         // Merged text is drawn once, by the area's first cell, in the clipped area's box.
         if (MergedWithNeighbour(
@@ -259,18 +224,11 @@ void FlexGridPage::drawRow(qint32 row, RowKind rowKind, qint32 height, RowSpan r
 
 void FlexGridPage::render()
 {
-    Surface &target = *s.DrawTarget;
-    const qint32 entryX = s.PageOriginX;
-    const qint32 entryY = s.PageOriginY;
-    newLine();
-    SelectColumnBand(s);
-
+    begin();
     double total = s.FixedColsWidthTw;
     for (qint32 c = s.FirstBodyCol; c <= s.LastBodyCol; ++c)
         total += widthSource(c);
-    scale = total > 0 ? s.PageWidthTw / total : 0;
-
-    target.setDrawWidth(1);
+    setBandScale(total);
     if (flex)
         mergeMode = flex->grid()->MergeCells();
 
@@ -295,27 +253,10 @@ void FlexGridPage::render()
     const qint64 firstRow = (s.CurRowPage - 1) * perPage + offset;
     const qint64 lastRow = s.CurRowPage * perPage + offset - 1;
     const RowSpan pageRows { qint32(firstRow), qint32(std::min<qint64>(lastRow, s.GridRows - 1)) };
-    const bool progress = s.OutputMode == 2 && s.PreviewUiActive && s.PreviewProgressBar;
-    bool blank = false;
-    for (qint64 r = firstRow; r <= lastRow; ++r) {
-        if (progress)
-            s.PreviewProgressBar->setValue(s.PreviewProgressBar->value() + 80.0 / perPage);
-        if (r >= s.GridRows) {
-            if (s.Format.FillBlankLine != 1)
-                break;
-            blank = true;
-        }
-        drawRow(
-            qint32(r), blank ? RowKind::Blank : RowKind::Body, surface(s.LineHeightTw), pageRows);
-        s.PageOriginY += s.LineHeightTw;
-        newLine();
-    }
-
-    const qint32 left = surface(entryX);
-    const qint32 top = surface(entryY);
-    DrawGridFrame(left, top, left + surface(s.PageWidthTw), s.CurY);
-    target.setDrawWidth(1);
-    s.PageOriginY += 100;
+    drawBodyRows(firstRow, lastRow, s.GridRows - 1, [&](qint32 r, bool blank) {
+        drawRow(r, blank ? RowKind::Blank : RowKind::Body, surface(s.LineHeightTw), pageRows);
+    });
+    finish();
 }
 
 } // namespace
