@@ -1,7 +1,7 @@
 #!/usr/bin/env python3
 """One table: Quillon and the peers, with ratios to the floor and to each peer.
 
-Usage: report.py PEERS_RESULTS.tsv QUILLON_RESULTS.tsv PREVIEW.txt [PRINT.txt [SHEET.tsv]]
+Usage: report.py PEERS_RESULTS.tsv QUILLON_RESULTS.tsv PREVIEW.txt [PRINT.txt [SPREAD.txt [SHEET.tsv]]]
 """
 import csv
 import sys
@@ -114,10 +114,20 @@ if len(sys.argv) > 4:
           f" sending the document afterwards {printing['loop_enddoc_ms']} ms")
 
 if len(sys.argv) > 5:
-    sheet = read_tsv(sys.argv[5])[0]
+    spread = dict(line.split() for line in open(sys.argv[5], encoding="utf-8") if line.strip())
+    rows = int(spread["spread_rows"])
+    seconds = float(spread["spread_s"])
+    f = floor.get(rows)
+    ratio = f"{seconds / f:.2f}x the floor's {f:.2f} s (limit 1.5x)" if f else "no floor measured"
+    print()
+    print(f"Spread grid ({rows:,} rows, two header rows, spans, number cells) to PDF:"
+          f" {seconds:.2f} s, {spread['spread_pages']} pages; {ratio}")
+
+if len(sys.argv) > 6:
+    sheet = read_tsv(sys.argv[6])[0]
     n = int(sheet["N"])
     s, f = float(sheet["median_s"]), floor.get(n)
-    ratio = f"{s / f:.2f}x the floor's {f:.2f} s (goal: at most 1.5x)" if f else "no floor at this size"
+    ratio = f"{s / f:.2f}x the floor's {f:.2f} s (limit 1.5x)" if f else "no floor measured"
     print()
     print(f"Formatted spreadsheet grid ({n:,} rows, {sheet['pages']} pages, every cell in a format of its own):"
-          f" {s:.2f} s, {ratio}")
+          f" {s:.2f} s; {ratio}")

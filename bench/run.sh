@@ -8,7 +8,8 @@
 #      PEERS="lo-fods reportlab qt-textdoc chromium qt-floor"   BENCH_OUT=out/bench
 # Measures the whole CSV-to-PDF step of quillon-print as the peers are measured (GNU time:
 # wall seconds, median of REPS after a warm-up; peak RSS), then the preview with
-# quillon_bench, then printing with quillon_print_bench, and prints one table with the ratios to the floor and to every peer.
+# quillon_bench, then printing with quillon_print_bench, then a spread grid of 10,000 rows, and
+# prints one table with the ratios to the floor and to every peer.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 root=$PWD
@@ -27,6 +28,15 @@ cmake -S "$root" -B "$root/build-bench" -DCMAKE_BUILD_TYPE=Release -DQUILLON_BUI
 cmake --build "$root/build-bench" -j "$(nproc)" --target quillon-print quillon_bench quillon_print_bench >/dev/null
 
 mkdir -p "$out/quillon"
+
+# Wall seconds from a GNU time -v report; the median of numbers.
+wall_seconds() {
+    awk -F': ' '/Elapsed \(wall clock\)/ { n = split($2, a, ":"); t = 0
+        for (i = 1; i <= n; i++) t = t * 60 + a[i]; printf "%.2f", t }' "$1"
+}
+median() {
+    printf '%s\n' "$@" | sort -g | awk '{ a[NR] = $1 } END { print (NR % 2) ? a[(NR + 1) / 2] : (a[NR / 2] + a[NR / 2 + 1]) / 2 }'
+}
 echo "# peers: $PEERS" >&2
 "$peers_dir/run_peers.sh" "$out/peers" "${sizes[@]}" >"$out/peers.log" 2>&1 \
     || { echo "bench: the peers failed, see $out/peers.log" >&2; exit 1; }
@@ -45,35 +55,17 @@ for n in "${sizes[@]}"; do
     for ((r = 1; r <= reps; r++)); do
         /usr/bin/time -v -o "$out/quillon/time-$n-$r.txt" \
             "$print" --pdf "$out/quillon/quillon-$n.pdf" "$out/peers/data/grid-$n.csv" >/dev/null 2>"$out/quillon/log-$n-$r.txt"
-        s=$(awk -F': ' '/Elapsed \(wall clock\)/ { n = split($2, a, ":"); t = 0
-                for (i = 1; i <= n; i++) t = t * 60 + a[i]; printf "%.2f", t }' "$out/quillon/time-$n-$r.txt")
+        s=$(wall_seconds "$out/quillon/time-$n-$r.txt")
         rss=$(awk -F': ' '/Maximum resident set size/ { print $2 }' "$out/quillon/time-$n-$r.txt")
         runs+=("$s")
         [ "$rss" -gt "$peak" ] && peak=$rss
         echo "# quillon N=$n run $r: ${s}s ${rss}KB" >&2
     done
     pages=$(pdfinfo "$out/quillon/quillon-$n.pdf" | awk '/^Pages:/ { print $2 }')
-    med=$(printf '%s\n' "${runs[@]}" | sort -g | awk '{ a[NR] = $1 } END { print (NR % 2) ? a[(NR + 1) / 2] : (a[NR / 2] + a[NR / 2 + 1]) / 2 }')
+    med=$(median "${runs[@]}")
     printf '%s\t%s\t%s\t%s\t%s\n' "$n" "$pages" "$med" "$(IFS=/; echo "${runs[*]}")" \
         "$(awk -v k="$peak" 'BEGIN { printf "%.0f", k / 1024 }')" >>"$results"
 done
-
-# The formatted spreadsheet grid of 10,000 rows: every cell's own format is read as it is drawn.
-sheet_csv=$out/peers/data/grid-10000.csv
-[ -s "$sheet_csv" ] || python3 "$peers_dir/make_grid.py" 10000 "$sheet_csv"
-python3 "$root/bench/make_sheet.py" "$sheet_csv" "$out/quillon/sheet-10000.json"
-sheet_runs=()
-for ((r = 1; r <= reps; r++)); do
-    /usr/bin/time -v -o "$out/quillon/time-sheet-$r.txt" \
-        "$print" --pdf "$out/quillon/sheet-10000.pdf" "$out/quillon/sheet-10000.json" >/dev/null 2>"$out/quillon/log-sheet-$r.txt"
-    s=$(awk -F': ' '/Elapsed \(wall clock\)/ { n = split($2, a, ":"); t = 0
-            for (i = 1; i <= n; i++) t = t * 60 + a[i]; printf "%.2f", t }' "$out/quillon/time-sheet-$r.txt")
-    sheet_runs+=("$s")
-    echo "# quillon formatted sheet N=10000 run $r: ${s}s" >&2
-done
-sheet_med=$(printf '%s\n' "${sheet_runs[@]}" | sort -g | awk '{ a[NR] = $1 } END { print (NR % 2) ? a[(NR + 1) / 2] : (a[NR / 2] + a[NR / 2 + 1]) / 2 }')
-printf 'N\tpages\tmedian_s\n10000\t%s\t%s\n' \
-    "$(pdfinfo "$out/quillon/sheet-10000.pdf" | awk '/^Pages:/ { print $2 }')" "$sheet_med" >"$out/quillon/sheet.tsv"
 
 largest=${sizes[${#sizes[@]} - 1]}
 "$root/build-bench/bench/quillon_bench" "$out/peers/data/grid-$largest.csv" --late 3000 \
@@ -93,6 +85,34 @@ bench_print=$root/build-bench/bench/quillon_print_bench
 } >"$out/quillon/print.txt" 2>"$out/quillon/print.log" \
     || { echo "bench: the printing benchmark failed, see $out/quillon/print.log" >&2; exit 1; }
 
+# A spread grid (GridType 8) of the same 10,000 rows, with two header rows, spans and number
+# cells, exported to PDF as the CSV is, against the floor's time for those rows.
+spread=$out/quillon/spread-10000.json
+python3 "$root/bench/make_spread.py" "$out/peers/data/grid-10000.csv" "$spread"
+runs=()
+for ((r = 1; r <= reps; r++)); do
+    /usr/bin/time -v -o "$out/quillon/spread-time-$r.txt" \
+        "$print" --pdf "$out/quillon/spread-10000.pdf" "$spread" >/dev/null 2>"$out/quillon/spread-log-$r.txt"
+    runs+=("$(wall_seconds "$out/quillon/spread-time-$r.txt")")
+done
+printf 'spread_rows 10000\nspread_pages %s\nspread_s %s\n' \
+    "$(pdfinfo "$out/quillon/spread-10000.pdf" | awk '/^Pages:/ { print $2 }')" "$(median "${runs[@]}")" \
+    >"$out/quillon/spread.txt"
+
+# The same rows as a spreadsheet grid (GridType 1) whose every cell has a format of its own,
+# read from the grid as the cell is drawn.
+sheet=$out/quillon/sheet-10000.json
+python3 "$root/bench/make_sheet.py" "$out/peers/data/grid-10000.csv" "$sheet"
+runs=()
+for ((r = 1; r <= reps; r++)); do
+    /usr/bin/time -v -o "$out/quillon/sheet-time-$r.txt" \
+        "$print" --pdf "$out/quillon/sheet-10000.pdf" "$sheet" >/dev/null 2>"$out/quillon/sheet-log-$r.txt"
+    runs+=("$(wall_seconds "$out/quillon/sheet-time-$r.txt")")
+done
+printf 'N\tpages\tmedian_s\n10000\t%s\t%s\n' \
+    "$(pdfinfo "$out/quillon/sheet-10000.pdf" | awk '/^Pages:/ { print $2 }')" "$(median "${runs[@]}")" \
+    >"$out/quillon/sheet.tsv"
+
 python3 "$root/bench/report.py" "$out/peers/results.tsv" "$results" "$out/quillon/preview.txt" \
-    "$out/quillon/print.txt" "$out/quillon/sheet.tsv" | tee "$out/report.txt"
+    "$out/quillon/print.txt" "$out/quillon/spread.txt" "$out/quillon/sheet.tsv" | tee "$out/report.txt"
 echo "# written to $out/report.txt" >&2

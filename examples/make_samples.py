@@ -102,7 +102,52 @@ statements = {
 with open("statements.json", "w", encoding="utf-8") as f:
     json.dump(statements, f, ensure_ascii=False, indent=1)
 
-# 5. An income statement as a spreadsheet grid (GridType 1): every cell in its own format, bold
+# 5. A spread grid (GridType 8): two header rows with spanned headings, row numbers at the left,
+#    number and check columns, a spanned group title over each department and a two-row note
+#    that the page break cuts (30 rows a page).
+items = ["办公费", "差旅费", "业务招待费", "培训费", "通讯费", "车辆费用", "会议费", "印刷费"]
+rows, spans = [], []
+for number, dept in zip("一二三四五六", ["财务部", "销售部", "技术部", "行政部", "采购部", "人事部"]):
+    rows.append([f"{number}、{dept}"] + [None] * 6)
+    spans.append([1, len(rows), 7, 1])
+    sums = [0, 0, 0, 0]
+    for item in items:
+        budget = random.randint(20, 400) * 500
+        month = round(budget / 12 * random.uniform(0.3, 1.6), 2)
+        spent = round(budget * random.uniform(0.35, 1.05), 2)
+        people = random.randint(1, 40)
+        sums = [sums[0] + budget, sums[1] + month, sums[2] + spent, sums[3] + people]
+        rows.append([item, budget, month, spent, round(spent / budget * 100, 1), people,
+                     random.choice([1, 1, 1, 0])])
+    if len(rows) == 29:  # a two-row note from the first page's last row onto the next page
+        rows.append([f"说明：{dept}本年度预算已按十一月调整方案执行，超支项目须另行审批。"] + [None] * 6)
+        rows.append([None] * 7)
+        spans.append([1, len(rows) - 1, 7, 2])
+    rows.append(["小计", sums[0], round(sums[1], 2), round(sums[2], 2),
+                 round(sums[2] / sums[0] * 100, 1), sums[3], None])
+spread = {
+    "GridType": 8,
+    "properties": {"MainTitle": "部门费用预算执行表", "SubTitle": "二〇二六年十一月",
+                   "PrintKeyName": "示例-预算执行", "Operator": "赵磊"},
+    "format": {"MultFixCol": 1, "FillBlankLine": 1, "LineCount": 30},
+    "head": [["单位：元", 1, 5, 0]],
+    "foot": [["财务负责人：", 1, 1, 0], ["制表：赵磊", 0, 5, 0]],
+    "grid": {
+        "headerRows": [["科目", "预算", "实际发生", "实际发生", "执行率(%)", "人数", "已审核"],
+                       ["", "年度", "本月", "累计", "", "", ""]],
+        "headerSpans": [[1, 0, 1, 2], [3, 0, 2, 1], [5, 0, 1, 2], [6, 0, 1, 2], [7, 0, 1, 2]],
+        "corner": "序号",
+        "cells": rows, "spans": spans,
+        "rowHeaderWidth": 600, "colWidths": [2200, 1500, 1400, 1500, 1100, 700, 900],
+        "headerRowHeights": [360, 330], "rowHeights": 320,
+        "cellTypes": [1, 13, 13, 13, 13, 13, 10], "decimals": [0, 2, 2, 2, 1, 0, 0],
+        "colAlignments": [0, 1, 1, 1, 1, 1, 2],
+    },
+}
+with open("spread.json", "w", encoding="utf-8") as f:
+    json.dump(spread, f, ensure_ascii=False, indent=1)
+
+# 6. An income statement as a spreadsheet grid (GridType 1): every cell in its own format, bold
 #    totals, red negatives, mixed borders, merged headings and a hidden column of notes.
 revenue = [random.randint(9_000_000_00, 12_000_000_00) / 100 for _ in range(2)]
 shares = {"减：营业成本": (0.60, 0.70), "税金及附加": (0.005, 0.012), "销售费用": (0.03, 0.06),

@@ -18,11 +18,12 @@ mkdir -p "$out"
     --set "PrintKeyName=示例-销售明细" examples/sales.csv
 "$print" --pdf "$out/wide.pdf" --png "$out/wide" examples/wide.json
 "$print" --pdf "$out/merged.pdf" --png "$out/merged" examples/merged.json
+"$print" --pdf "$out/spread.pdf" --png "$out/spread" examples/spread.json
 "$print" --pdf "$out/income.pdf" --png "$out/income" examples/income.json
 
 echo
 echo "The sample reports are in $PWD/$out:"
-for name in sales wide merged income; do
+for name in sales wide merged spread income; do
     pages=$(ls "$out/$name" | wc -l)
     echo "  $out/$name.pdf   and $pages PNG page(s) in $out/$name/"
 done

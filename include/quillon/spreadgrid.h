@@ -20,6 +20,7 @@ public:
     static constexpr qint32 DefaultColWidth = 1200;
     static constexpr qint32 DefaultRowHeight = 300;
     static constexpr qint16 DefaultCellType = 1; ///< plain text
+    static constexpr qint16 DefaultDecimalPlaces = 2;
 
     explicit SpreadGrid(QObject *parent = nullptr);
     ~SpreadGrid() override;
@@ -35,7 +36,9 @@ public:
     void setCellTypeAt(qint32 col, qint32 row, qint16 type);
     void setTypeHAlignAt(qint32 col, qint32 row, qint16 alignment);
     void setTypeNumberDecPlacesAt(qint32 col, qint32 row, qint16 places);
-    /// Joins colCount × rowCount cells starting at the anchor into one span.
+    /// Joins colCount × rowCount cells starting at the anchor into one span: a span anchored in
+    /// a header row runs down the header rows (0, -999, ...), one anchored in a data row down
+    /// the data rows. At most 1,000,000 cells; a cell already in a span stays in that one.
     void addCellSpan(qint32 anchorCol, qint32 anchorRow, qint32 colCount, qint32 rowCount);
 
     qint16 UnitType() const override;

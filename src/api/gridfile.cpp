@@ -7,6 +7,7 @@
 #include <quillon/gridfile.h>
 #include <quillon/myprint.h>
 #include <quillon/sheetgrid.h>
+#include <quillon/spreadgrid.h>
 
 #include <QFile>
 #include <QFileInfo>
@@ -16,8 +17,10 @@
 #include <QMetaProperty>
 #include <QRect>
 #include <QRegularExpression>
+#include <QSet>
 #include <QStringDecoder>
 
+#include <array>
 #include <climits>
 #include <cmath>
 #include <functional>
@@ -308,9 +311,10 @@ private:
     std::optional<qint32> integer(const QJsonValue &v, const QString &where, qint32 low,
         qint32 high, const QString &note = QString());
     bool checkSize(qint64 rows, qint64 cols);
-    /// The "cells" of an object; where names the object in messages.
-    bool readCells(
-        const QJsonObject &object, const QString &where, QList<QStringList> &cells, qint32 &cols);
+    /// The "cells" (or another key's rows of texts) of an object; where names the object in
+    /// messages.
+    bool readCells(const QJsonObject &object, const QString &where, QList<QStringList> &cells,
+        qint32 &cols, const QString &key = QStringLiteral("cells"));
     /// A number for every index, or one number for all; nothing when absent.
     bool readPerIndex(const QJsonObject &grid, const char *key, qint32 count, const QString &unit,
         qint32 low, qint32 high, QList<qint32> &values);
@@ -337,6 +341,11 @@ private:
         qint32 cols, bool wholeRowsAndColumns);
     bool readSheetFormat(const QJsonValue &v, const QString &where, const QJsonObject &styles,
         QList<std::function<void(SheetCellFormat &)>> &changes);
+    bool readSpread(const QJsonObject &grid);
+    /// The spans of a spread grid under key: [col, row, colCount, rowCount], each inside the
+    /// grid (rows from firstRow to lastRow) and overlapping no other; covered holds their cells.
+    bool readSpans(const QJsonObject &grid, const char *key, qint32 cols, qint32 firstRow,
+        qint32 lastRow, QSet<qint64> &covered, QList<std::array<qint32, 4>> &spans);
     /// At least one column wider than hidden twips, or the page would show no grid.
     bool checkWidths(const QList<qint32> &widths, const QString &where, qint32 hidden);
     bool checkPrintedColumns(qint32 cols);
@@ -442,12 +451,12 @@ bool GridFileReader::readCsv(const QByteArray &bytes)
     return true;
 }
 
-bool GridFileReader::readCells(
-    const QJsonObject &object, const QString &where, QList<QStringList> &cells, qint32 &cols)
+bool GridFileReader::readCells(const QJsonObject &object, const QString &where,
+    QList<QStringList> &cells, qint32 &cols, const QString &name)
 {
     cols = 0;
-    const QString key = where + QStringLiteral(".cells");
-    const QJsonValue value = object.value(QStringLiteral("cells"));
+    const QString key = where + QLatin1Char('.') + name;
+    const QJsonValue value = object.value(name);
     if (value.isUndefined())
         return true;
     if (!value.isArray())
@@ -718,9 +727,6 @@ bool GridFileReader::readDataSets(
     if (v.isUndefined())
         return true;
     const QString shape = QStringLiteral("{\"cells\": 行, \"head\": 页眉, \"foot\": 页脚}");
-    if (kind == 1)
-        return fail(
-            key, QStringLiteral("不能用于电子表格（GridType 1）：每个单元格的格式属于它的网格"));
     if (!v.isArray())
         return typeError(key, QStringLiteral("由数据组对象 %1 组成的数组").arg(shape), v);
     const QJsonArray items = v.toArray();
@@ -1454,6 +1460,191 @@ bool GridFileReader::readData(const QJsonObject &g)
     return checkPrintedColumns(cols);
 }
 
+bool GridFileReader::readSpans(const QJsonObject &g, const char *key, qint32 cols, qint32 firstRow,
+    qint32 lastRow, QSet<qint64> &covered, QList<std::array<qint32, 4>> &spans)
+{
+    const QString name = QStringLiteral("grid.") + QLatin1String(key);
+    const QJsonValue value = g.value(QLatin1String(key));
+    if (value.isUndefined())
+        return true;
+    const QString shape = QStringLiteral(" [列, 行, 列数, 行数]");
+    if (!value.isArray())
+        return typeError(name, QStringLiteral("由%1组成的数组").arg(shape), value);
+    const QJsonArray items = value.toArray();
+    for (qsizetype i = 0; i < items.size(); ++i) {
+        const QString where = QStringLiteral("%1[%2]").arg(name).arg(i);
+        const QJsonArray item = items[i].toArray();
+        if (!items[i].isArray() || item.size() != 4)
+            return typeError(where, shape, items[i]);
+        const auto col = integer(item[0], where + QStringLiteral("[0]"), 1, cols,
+            QStringLiteral("（网格有 %1 列，从 1 数起）").arg(cols));
+        if (!col)
+            return false;
+        const auto row = integer(item[1], where + QStringLiteral("[1]"), firstRow, lastRow);
+        if (!row)
+            return false;
+        const auto colCount = integer(item[2], where + QStringLiteral("[2]"), 1, cols - *col + 1,
+            QStringLiteral("（合并区域不能超出网格）"));
+        if (!colCount)
+            return false;
+        const auto rowCount = integer(item[3], where + QStringLiteral("[3]"), 1, lastRow - *row + 1,
+            QStringLiteral("（合并区域不能超出网格）"));
+        if (!rowCount)
+            return false;
+        for (qint32 r = *row; r < *row + *rowCount; ++r) {
+            for (qint32 c = *col; c < *col + *colCount; ++c) {
+                // Header rows (counted from 0) and data rows (from 1) cover different cells.
+                const qint64 rowKey = firstRow == 0 ? -qint64(r) - 1 : r;
+                const qint64 cell = (rowKey << 32) | quint32(c);
+                if (covered.contains(cell))
+                    return fail(where,
+                        QStringLiteral("的单元格（第 %1 列，第 %2 行）已在另一个合并区域中")
+                            .arg(c)
+                            .arg(r));
+                covered.insert(cell);
+            }
+        }
+        spans.append({ *col, *row, *colCount, *rowCount });
+    }
+    return true;
+}
+
+bool GridFileReader::readSpread(const QJsonObject &g)
+{
+    if (!checkKeys(g, QStringLiteral("grid"),
+            { QStringLiteral("cells"), QStringLiteral("headerRows"), QStringLiteral("colWidths"),
+                QStringLiteral("rowHeaderWidth"), QStringLiteral("headerRowHeights"),
+                QStringLiteral("rowHeights"), QStringLiteral("colAlignments"),
+                QStringLiteral("headerAlignment"), QStringLiteral("cellTypes"),
+                QStringLiteral("decimals"), QStringLiteral("spans"), QStringLiteral("headerSpans"),
+                QStringLiteral("corner") }))
+        return false;
+    QList<QStringList> cells, headers;
+    qint32 cols = 0, headerCols = 0;
+    if (!readCells(g, QStringLiteral("grid"), cells, cols)
+        || !readCells(g, QStringLiteral("grid"), headers, headerCols, QStringLiteral("headerRows")))
+        return false;
+    cols = std::max(cols, headerCols);
+    const bool ownHeaders = g.contains(QStringLiteral("headerRows"));
+    const qint32 rows = qint32(cells.size());
+    const qint32 headerRows = ownHeaders ? qint32(headers.size()) : 1;
+    // Header rows are numbered 0, -999, ..., -1: there are no more numbers for them.
+    if (headerRows > 1000)
+        return fail(QStringLiteral("grid.headerRows"),
+            QStringLiteral("有 %1 行，最多 1000 行").arg(headerRows));
+    if (!checkSize(qint64(rows) + headerRows, cols))
+        return error.isEmpty() ? fail(QStringLiteral("grid.cells"), noCellsMessage()) : false;
+    const QString colUnit = QStringLiteral("列");
+
+    QList<qint32> widths, headerHeights, heights, alignments, types, decimals;
+    if (!readPerIndex(g, "colWidths", cols, colUnit, 0, kMaxColWidth, widths)
+        || !readPerIndex(g, "headerRowHeights", headerRows, QStringLiteral("表头行"), kMinRowHeight,
+            kMaxRowHeight, headerHeights)
+        || !readPerIndex(
+            g, "rowHeights", rows, QStringLiteral("行"), kMinRowHeight, kMaxRowHeight, heights)
+        || !readPerIndex(g, "colAlignments", cols, colUnit, 0, 2, alignments)
+        || !readPerIndex(g, "cellTypes", cols, colUnit, 1, 13, types)
+        || !readPerIndex(g, "decimals", cols, colUnit, 0, 6, decimals))
+        return false;
+    for (qsizetype c = 0; c < types.size(); ++c) {
+        if (types[c] != 1 && types[c] != AbstractSpreadGrid::CellTypeCheckBox
+            && types[c] != AbstractSpreadGrid::CellTypeNumber)
+            return fail(QStringLiteral("grid.cellTypes[%1]").arg(c),
+                QStringLiteral("为 %1：应为 1（文本）、10（勾选）或 13（数字）").arg(types[c]));
+    }
+    qint32 headerAlignment = 2;
+    if (g.contains(QStringLiteral("headerAlignment"))) {
+        const auto a = integer(g.value(QStringLiteral("headerAlignment")),
+            QStringLiteral("grid.headerAlignment"), 0, 2, QStringLiteral("（0 左，1 右，2 居中）"));
+        if (!a)
+            return false;
+        headerAlignment = *a;
+    }
+    const QJsonValue cornerValue = g.value(QStringLiteral("corner"));
+    if (!cornerValue.isUndefined() && !cornerValue.isString())
+        return typeError(QStringLiteral("grid.corner"), QStringLiteral("文本"), cornerValue);
+    const QString corner = cornerValue.toString();
+    qint32 rowHeaderWidth = contentWidth({ QString::number(rows), corner });
+    if (g.contains(QStringLiteral("rowHeaderWidth"))) {
+        const auto w = integer(g.value(QStringLiteral("rowHeaderWidth")),
+            QStringLiteral("grid.rowHeaderWidth"), 0, kMaxFixedColsWidth,
+            QStringLiteral("（行号列在每个列段上重复）"));
+        if (!w)
+            return false;
+        rowHeaderWidth = *w;
+    }
+    QSet<qint64> covered;
+    QList<std::array<qint32, 4>> spans, headerSpans;
+    if (!readSpans(g, "headerSpans", cols, 0, headerRows - 1, covered, headerSpans)
+        || !readSpans(g, "spans", cols, 1, rows, covered, spans))
+        return false;
+
+    // Columns left out are sized to their content, headings included.
+    for (qint32 c = qint32(widths.size()); c < cols; ++c) {
+        QStringList column;
+        for (const QList<QStringList> *block : { &headers, &cells }) {
+            for (const QStringList &row : *block)
+                column << row.value(c);
+        }
+        widths << contentWidth(column);
+    }
+    if (!checkWidths(widths, QStringLiteral("grid.colWidths"), 0))
+        return false;
+    const auto headerRowNumber = [](qint32 h) { return h == 0 ? 0 : h - 1000; };
+    const auto headerHeight = [&](qint32 h) {
+        return h < headerHeights.size() ? headerHeights[h] : SpreadGrid::DefaultRowHeight;
+    };
+    m_headingRows = headerRows;
+    m_gridRows = rows;
+    m_gridCols = cols;
+    m_headingHeight = 0;
+    for (qint32 h = 0; h < headerRows; ++h)
+        m_headingHeight += headerHeight(h);
+    m_bodyRowHeight = rows == 0 ? 0 : heights.isEmpty() ? SpreadGrid::DefaultRowHeight : heights[0];
+
+    auto grid = std::make_unique<SpreadGrid>();
+    grid->setMaxRows(rows);
+    grid->setMaxCols(cols);
+    grid->setColHeaderRows(headerRows);
+    grid->setColWidthTwips(0, rowHeaderWidth);
+    grid->setCellText(0, 0, corner);
+    // The corner's heading stands over all the header rows.
+    if (!corner.isEmpty() && headerRows > 1)
+        grid->addCellSpan(0, 0, 1, headerRows);
+    for (qint32 c = 0; c < cols; ++c)
+        grid->setColWidthTwips(c + 1, widths[c]);
+    for (qint32 h = 0; h < headerRows; ++h) {
+        const qint32 row = headerRowNumber(h);
+        grid->setRowHeightTwips(row, headerHeight(h));
+        for (qint32 c = 1; c <= cols; ++c) {
+            if (ownHeaders)
+                grid->setCellText(c, row, headers[h].value(c - 1));
+            grid->setTypeHAlignAt(c, row, qint16(headerAlignment));
+        }
+    }
+    for (qint32 r = 0; r < heights.size(); ++r)
+        grid->setRowHeightTwips(r + 1, heights[r]);
+    for (qint32 r = 0; r < rows; ++r) {
+        for (qint32 c = 0; c < cols; ++c) {
+            const QString text = cells[r].value(c);
+            if (!text.isEmpty())
+                grid->setCellText(c + 1, r + 1, text);
+            if (c < types.size())
+                grid->setCellTypeAt(c + 1, r + 1, qint16(types[c]));
+            if (c < decimals.size())
+                grid->setTypeNumberDecPlacesAt(c + 1, r + 1, qint16(decimals[c]));
+            if (c < alignments.size())
+                grid->setTypeHAlignAt(c + 1, r + 1, qint16(alignments[c]));
+        }
+    }
+    for (const auto &span : headerSpans)
+        grid->addCellSpan(span[0], headerRowNumber(span[1]), span[2], span[3]);
+    for (const auto &span : spans)
+        grid->addCellSpan(span[0], span[1], span[2], span[3]);
+    m_file.d->grid = std::move(grid);
+    return true;
+}
+
 bool GridFileReader::readJson(const QByteArray &bytes)
 {
     QJsonParseError parseError;
@@ -1475,7 +1666,7 @@ bool GridFileReader::readJson(const QByteArray &bytes)
         = integer(root.value(QStringLiteral("GridType")), QStringLiteral("GridType"), 1, 8);
     if (!kind)
         return false;
-    if (*kind == 2 || *kind == 8)
+    if (*kind == 2)
         return fail(QStringLiteral("GridType"),
             QStringLiteral("为 %1：这一版本尚不能打印这种网格").arg(*kind));
     m_file.d->gridType = *kind;
@@ -1495,7 +1686,11 @@ bool GridFileReader::readJson(const QByteArray &bytes)
     const QJsonValue grid = root.value(QStringLiteral("grid"));
     if (!grid.isObject())
         return typeError(QStringLiteral("grid"), QStringLiteral("对象"), grid);
+    if ((*kind == 1 || *kind == 8) && root.contains(QStringLiteral("datasets")))
+        return fail(QStringLiteral("datasets"),
+            QStringLiteral("不能用于 GridType %1：连续打印的数据组只用于种类 3 到 7").arg(*kind));
     const bool ok = *kind == 1     ? readSheet(grid.toObject())
+        : *kind == 8               ? readSpread(grid.toObject())
         : *kind == 3 || *kind == 4 ? readData(grid.toObject())
                                    : readFlex(grid.toObject(), *kind);
     return ok && checkRepeated(headLines, footLines)

@@ -194,12 +194,12 @@ void printWithDialog(PrintProperties &properties, bool showDialog)
             if (!job.layOut(printingSystem().currentPrinter(), 1))
                 ShowMessage(job.error(), 48);
         });
-        dialog.setPropertiesHook(showPrinterProperties);
+        dialog.setPropertiesHook(showPrinterProperties, hasPrinterProperties);
         dialog.setPageSetupHook([&] {
             {
                 PageSetupDialog setup(&dialog);
                 setup.setSaveCaption();
-                setup.setPropertiesHook(showPrinterProperties);
+                setup.setPropertiesHook(showPrinterProperties, hasPrinterProperties);
                 setup.exec();
             }
             if (!job.layOut(printingSystem().currentPrinter(), 1))

@@ -5,7 +5,6 @@
 #include "engine/state/platformservices.h"
 #include "engine/state/registry.h"
 #include "platform/filesettingsstore.h"
-#include "platform/imagepagesurface.h"
 #include "platform/interfaces/memorysettingsstore.h"
 #include "platform/layeredsettingsstore.h"
 #include "platform/outputfile.h"
@@ -170,8 +169,6 @@ void ensureDefaultPlatform()
         setPrintingSystem(makePrintingSystem());
     if (!hasPrinterDriver())
         setPrinterDriver(std::make_unique<CupsPrinterDriver>());
-    if (!hasPageSurfaceFactory())
-        setPageSurfaceFactory(ImagePageSurface::create);
     installing = false;
 }
 

@@ -9,6 +9,7 @@
 #include <QFileInfo>
 #include <QLoggingCategory>
 #include <QPageSetupDialog>
+#include <QPrintDialog>
 #include <QPrinter>
 #include <QPrinterInfo>
 #include <QRegularExpression>
@@ -213,6 +214,36 @@ public:
     {
         return m_ppd ? ppdPageSize(m_ppd, keyword.toUtf8().constData()) : nullptr;
     }
+    /// Puts the printer's paper and orientation into the settings: on a dialog's printer they
+    /// are what the user chose.
+    void takePage(const QPrinter &printer, DeviceSettings *s) const
+    {
+        const QSizeF chosen = printer.pageLayout().pageSize().size(QPageSize::Point);
+        // The driver's paper of the chosen size, by its dimensions.
+        for (int i = 0; m_ppd && i < m_ppd->num_sizes; ++i) {
+            const ppd_size_t &size = m_ppd->sizes[i];
+            if (std::abs(size.width - chosen.width()) < 1
+                && std::abs(size.length - chosen.height()) < 1) {
+                s->options.insert(u"PageSize"_qs, text(size.name));
+                break;
+            }
+        }
+        s->options.insert(u"orientation-requested"_qs,
+            printer.pageLayout().orientation() == QPageLayout::Landscape ? u"4"_qs : u"3"_qs);
+        deriveFields(s);
+    }
+    /// Sets a printer up from settings: paper and orientation.
+    void givePage(const DeviceSettings &s, QPrinter *printer) const
+    {
+        if (const ppd_size_t *size = sizeOf(s.options.value(u"PageSize"_qs))) {
+            const ppd_choice_t *choice
+                = ppdFindChoice(ppdFindOption(m_ppd, "PageSize"), size->name);
+            printer->setPageSize(QPageSize(QSizeF(size->width, size->length), QPageSize::Point,
+                ppdText(choice ? choice->text : size->name)));
+        }
+        printer->setPageOrientation(
+            s.orientation == 2 ? QPageLayout::Landscape : QPageLayout::Portrait);
+    }
 
 private:
     qint16 driverExtra() const
@@ -318,32 +349,12 @@ bool CupsConnection::showPropertySheet(const DeviceSettings &input, DeviceSettin
         return false;
     QPrinter printer(QPrinter::HighResolution);
     printer.setPrinterName(m_name);
-    if (const ppd_size_t *size = sizeOf(input.options.value(u"PageSize"_qs))) {
-        const ppd_choice_t *choice = ppdFindChoice(ppdFindOption(m_ppd, "PageSize"), size->name);
-        printer.setPageSize(QPageSize(QSizeF(size->width, size->length), QPageSize::Point,
-            ppdText(choice ? choice->text : size->name)));
-    }
-    printer.setPageOrientation(
-        input.orientation == 2 ? QPageLayout::Landscape : QPageLayout::Portrait);
+    givePage(input, &printer);
     QPageSetupDialog dialog(&printer);
     if (dialog.exec() != QDialog::Accepted)
         return false;
     DeviceSettings edited = input;
-    const QSizeF chosen = printer.pageLayout().pageSize().size(QPageSize::Point);
-    if (m_ppd) {
-        // The driver's paper of the chosen size, by its dimensions.
-        for (int i = 0; i < m_ppd->num_sizes; ++i) {
-            const ppd_size_t &s = m_ppd->sizes[i];
-            if (std::abs(s.width - chosen.width()) < 1
-                && std::abs(s.length - chosen.height()) < 1) {
-                edited.options.insert(u"PageSize"_qs, text(s.name));
-                break;
-            }
-        }
-    }
-    edited.options.insert(u"orientation-requested"_qs,
-        printer.pageLayout().orientation() == QPageLayout::Landscape ? u"4"_qs : u"3"_qs);
-    deriveFields(&edited);
+    takePage(printer, &edited);
     *output = edited;
     return true;
 }
@@ -461,6 +472,73 @@ QStringList CupsPrinterDriver::paperNames(const QString &deviceName, const QStri
     for (const PaperInfo &p : driverPapers(*this, deviceName))
         names.append(p.name);
     return names;
+}
+
+std::optional<PrintDialogResult> CupsPrinterDriver::runPrintDialog(
+    const PrintDialogRequest &request)
+{
+    if (!qobject_cast<QApplication *>(QCoreApplication::instance()))
+        return std::nullopt;
+    QPrinter printer(QPrinter::HighResolution);
+    if (!request.deviceName.isEmpty())
+        printer.setPrinterName(request.deviceName);
+    if (std::unique_ptr<PrinterConnection> start = open(printer.printerName()))
+        static_cast<CupsConnection *>(start.get())->givePage(request.settings, &printer);
+    printer.setCopyCount(qMax(1, request.copies));
+    printer.setCollateCopies(request.flags & PD_COLLATE);
+    const quint32 flags = request.flags & ~quint32(PD_HOOKSANDTEMPLATES);
+    QPrintDialog dialog(&printer, qobject_cast<QWidget *>(request.owner));
+    QAbstractPrintDialog::PrintDialogOptions options
+        = QAbstractPrintDialog::PrintCollateCopies | QAbstractPrintDialog::PrintShowPageSize;
+    if (!(flags & PD_NOPAGENUMS))
+        options |= QAbstractPrintDialog::PrintPageRange;
+    if (!(flags & PD_NOSELECTION))
+        options |= QAbstractPrintDialog::PrintSelection;
+    if (!(flags & PD_NOCURRENTPAGE))
+        options |= QAbstractPrintDialog::PrintCurrentPage;
+    if (!(flags & (PD_DISABLEPRINTTOFILE | PD_HIDEPRINTTOFILE)))
+        options |= QAbstractPrintDialog::PrintToFile;
+    dialog.setOptions(options);
+    if (request.fromPage > 0 && request.toPage >= request.fromPage) {
+        dialog.setMinMax(1, qMax(request.toPage, 9999));
+        dialog.setFromTo(request.fromPage, request.toPage);
+    }
+    if (flags & PD_PAGENUMS)
+        dialog.setPrintRange(QAbstractPrintDialog::PageRange);
+    else if (flags & PD_SELECTION)
+        dialog.setPrintRange(QAbstractPrintDialog::Selection);
+    else if (flags & PD_CURRENTPAGE)
+        dialog.setPrintRange(QAbstractPrintDialog::CurrentPage);
+    if (dialog.exec() != QDialog::Accepted)
+        return std::nullopt;
+
+    PrintDialogResult result;
+    // Printing to a file in the dialog leaves the queue it started from.
+    const QString chosen
+        = printer.printerName().isEmpty() ? request.deviceName : printer.printerName();
+    std::unique_ptr<PrinterConnection> connection = open(chosen);
+    const std::optional<DeviceNames> names = deviceNames(chosen);
+    if (!connection || !names || !connection->readSettings(&result.settings))
+        return std::nullopt;
+    DeviceSettings &s = result.settings;
+    s.options.insert(u"copies"_qs, QString::number(printer.copyCount()));
+    s.options.insert(u"collate"_qs, printer.collateCopies() ? u"true"_qs : u"false"_qs);
+    const char *sides = printer.duplex() == QPrinter::DuplexLongSide ? "two-sided-long-edge"
+        : printer.duplex() == QPrinter::DuplexShortSide              ? "two-sided-short-edge"
+        : printer.duplex() == QPrinter::DuplexAuto                   ? "two-sided-long-edge"
+                                                                     : "one-sided";
+    s.options.insert(u"sides"_qs, QLatin1String(sides));
+    s.options.insert(u"print-color-mode"_qs,
+        printer.colorMode() == QPrinter::GrayScale ? u"monochrome"_qs : u"color"_qs);
+    // The driver's colour model would outweigh the grey the user chose.
+    if (printer.colorMode() == QPrinter::GrayScale)
+        s.options.remove(u"ColorModel"_qs);
+    static_cast<CupsConnection *>(connection.get())->takePage(printer, &s);
+    result.names = *names;
+    const bool range = dialog.printRange() == QAbstractPrintDialog::PageRange;
+    result.fromPage = range ? printer.fromPage() : request.fromPage;
+    result.toPage = range ? printer.toPage() : request.toPage;
+    return result;
 }
 
 } // namespace quillon

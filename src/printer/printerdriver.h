@@ -2,6 +2,7 @@
 
 #include <QList>
 #include <QMap>
+#include <QObject>
 #include <QString>
 #include <QStringList>
 
@@ -50,6 +51,45 @@ struct DeviceNames
     bool isDefault = false;
 };
 
+/// What a print dialog starts from: the printer and its settings, the options the flags allow,
+/// the page range and the copies.
+struct PrintDialogRequest
+{
+    QString deviceName; ///< empty: the system's default printer
+    DeviceSettings settings;
+    quint32 flags = 0; ///< the print dialog flags (PrintDialogFlag)
+    int fromPage = 0;
+    int toPage = 0;
+    int copies = 1;
+    QObject *owner = nullptr; ///< the window the dialog is modal for
+};
+
+/// The print dialog flags a caller may give.
+enum PrintDialogFlag : quint32 {
+    PD_SELECTION = 0x1,
+    PD_PAGENUMS = 0x2,
+    PD_NOSELECTION = 0x4,
+    PD_NOPAGENUMS = 0x8,
+    PD_COLLATE = 0x10,
+    PD_PRINTTOFILE = 0x20,
+    PD_RETURNDEFAULT = 0x400,
+    PD_DISABLEPRINTTOFILE = 0x80000,
+    PD_HIDEPRINTTOFILE = 0x100000,
+    PD_CURRENTPAGE = 0x400000,
+    PD_NOCURRENTPAGE = 0x800000,
+    /// The hook and template bits, which a dialog of this platform has no use for.
+    PD_HOOKSANDTEMPLATES = 0xF000,
+};
+
+/// What the user confirmed in a print dialog.
+struct PrintDialogResult
+{
+    DeviceSettings settings;
+    DeviceNames names;
+    int fromPage = 0;
+    int toPage = 0;
+};
+
 /// An open printer. Dropping it closes the printer.
 class PrinterConnection
 {
@@ -87,6 +127,9 @@ public:
     virtual QList<qint16> paperCodes(const QString &deviceName, const QString &port) = 0;
     /// The papers' names, in the order of paperCodes().
     virtual QStringList paperNames(const QString &deviceName, const QString &port) = 0;
+    /// The platform's print dialog; nothing when the user cancelled it or no dialog can be
+    /// shown.
+    virtual std::optional<PrintDialogResult> runPrintDialog(const PrintDialogRequest &request) = 0;
 };
 
 } // namespace quillon

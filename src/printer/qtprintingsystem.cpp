@@ -22,6 +22,43 @@ namespace {
 
 Q_LOGGING_CATEGORY(lcCups, "quillon.printer.cups")
 
+/// Whether a saved option of the user may travel with a document: not the ones that change
+/// the page geometry or the page count the library has laid out (paper, orientation, copies,
+/// pages per sheet, scaling, banners), nor the printer's own attributes that come with them.
+bool keepsLayout(const char *name)
+{
+    static const char *const kLayoutOptions[]
+        = { "copies", "media", "PageSize", "PageRegion", "orientation-requested", "landscape",
+              "number-up", "number-up-layout", "page-ranges", "page-set", "fit-to-page", "fitplot",
+              "scaling", "natural-scaling", "position", "mirror", "outputorder", "page-border" };
+    for (const char *option : kLayoutOptions) {
+        if (qstrcmp(name, option) == 0)
+            return false;
+    }
+    const QByteArrayView view(name);
+    return !view.startsWith("printer-") && !view.startsWith("marker-") && !view.startsWith("job-")
+        && view != "device-uri";
+}
+
+/// Adds the options the user saved for the printer (lpoptions: its defaults for this user) that
+/// keep the layout; returns the new count.
+int addSavedOptions(const QString &deviceName, int count, cups_option_t **options)
+{
+    const QByteArray queue = deviceName.section(u'/', 0, 0).toUtf8();
+    const QByteArray instance = deviceName.section(u'/', 1).toUtf8();
+    cups_dest_t *dest = cupsGetNamedDest(
+        CUPS_HTTP_DEFAULT, queue.constData(), instance.isEmpty() ? nullptr : instance.constData());
+    if (!dest)
+        return count;
+    for (int i = 0; i < dest->num_options; ++i) {
+        const cups_option_t &option = dest->options[i];
+        if (keepsLayout(option.name))
+            count = cupsAddOption(option.name, option.value, count, options);
+    }
+    cupsFreeDests(1, dest);
+    return count;
+}
+
 /// The printer object, built before the painter surface that measures on it.
 struct PrinterDevice
 {
@@ -143,14 +180,16 @@ protected:
 
 private:
     /// Hands the spool file to CUPS with the options Qt's own engine would send (copies are
-    /// pages of the document; nothing here sets Qt's extra CUPS options).
+    /// pages of the document; nothing here sets Qt's extra CUPS options), over the user's saved
+    /// options for the printer (lpoptions), as lp sends them.
     void submit()
     {
         const QPageLayout layout = printer.pageLayout();
         cups_option_t *options = nullptr;
-        int count
-            = cupsAddOption("media", layout.pageSize().key().toUtf8().constData(), 0, &options);
-        const char *sides = "one-sided";
+        int count = addSavedOptions(printer.printerName(), 0, &options);
+        count
+            = cupsAddOption("media", layout.pageSize().key().toUtf8().constData(), count, &options);
+        const char *sides = nullptr; // the saved default, or the queue's
         switch (printer.duplex()) {
         case QPrinter::DuplexAuto:
             sides = layout.orientation() == QPageLayout::Portrait ? "two-sided-long-edge"
@@ -165,7 +204,8 @@ private:
         case QPrinter::DuplexNone:
             break;
         }
-        count = cupsAddOption("sides", sides, count, &options);
+        if (sides)
+            count = cupsAddOption("sides", sides, count, &options);
         if (layout.orientation() == QPageLayout::Landscape)
             count = cupsAddOption("landscape", "", count, &options);
         // An instance ("queue/instance") prints on its queue.

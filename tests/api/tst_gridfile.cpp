@@ -9,6 +9,7 @@
 #include <quillon/myprint.h>
 #include <quillon/reportexport.h>
 #include <quillon/sheetgrid.h>
+#include <quillon/spreadgrid.h>
 
 #include <QProcess>
 #include <QStandardPaths>
@@ -31,6 +32,7 @@ private Q_SLOTS:
     void jsonSheetGrid();
     void jsonHierarchicalWidths();
     void dataGridColumnAlignments();
+    void jsonSpreadGrid();
     void badFiles_data();
     void badFiles();
     void goodEdges_data();
@@ -268,6 +270,51 @@ void TestGridFile::dataGridColumnAlignments()
     QCOMPARE(grid->Columns(1).Width, 1600);
 }
 
+void TestGridFile::jsonSpreadGrid()
+{
+    const QString path = write(u"s.json"_qs, R"({"GridType": 8, "grid": {
+        "headerRows": [["部门", "金额", "金额", "已审核"], ["", "申请", "核准"]],
+        "headerSpans": [[2, 0, 2, 1], [1, 0, 1, 2]], "corner": "序号",
+        "cells": [["财务部", 1234.5, 1200, 1], ["备注", null, null, null]],
+        "spans": [[1, 2, 4, 1]], "colWidths": [1800, 1500], "rowHeaderWidth": 700,
+        "headerRowHeights": [360, 330], "rowHeights": 320, "cellTypes": [1, 13, 13, 10],
+        "decimals": [0, 2, 0], "colAlignments": 1, "headerAlignment": 0}})");
+    QString error;
+    const auto file = GridFile::load(path, &error);
+    QVERIFY2(file, qPrintable(error));
+    auto *grid = qobject_cast<SpreadGrid *>(file->grid());
+    QVERIFY(grid);
+    QCOMPARE((QList<qint32> { grid->MaxRows(), grid->MaxCols(), grid->ColHeaderRows() }),
+        (QList<qint32> { 2, 4, 2 }));
+    grid->setUnitType(2);
+    QCOMPARE((QList<double> { grid->ColWidth(0), grid->ColWidth(1), grid->ColWidth(2) }),
+        (QList<double> { 700, 1800, 1500 }));
+    QVERIFY(grid->ColWidth(4) > 0); // sized to its content
+    QCOMPARE((QList<double> { grid->RowHeight(0), grid->RowHeight(-999), grid->RowHeight(2) }),
+        (QList<double> { 360, 330, 320 }));
+    QCOMPARE(grid->cellText(0, 0), u"序号"_qs);
+    const AbstractSpreadGrid::CellSpan corner { 0, 0, 1, 2 }; // over both header rows
+    QCOMPARE(grid->GetCellSpan(0, -999), corner);
+    QCOMPARE(grid->cellText(3, -999), u"核准"_qs);
+    QCOMPARE(grid->cellText(4, -999), QString()); // a short header row leaves no letters
+    QCOMPARE(grid->cellText(2, 1), u"1234.5"_qs);
+    const AbstractSpreadGrid::CellSpan heading { 1, 0, 1, 2 };
+    QCOMPARE(grid->GetCellSpan(1, -999), heading);
+    const AbstractSpreadGrid::CellSpan note { 1, 2, 4, 1 };
+    QCOMPARE(grid->GetCellSpan(4, 2), note);
+    QVERIFY(!grid->GetCellSpan(2, 1));
+    // Types, decimals and alignments by column; header cells align as headerAlignment says.
+    const auto cell = [&](qint32 col, qint32 row) {
+        grid->setCol(col);
+        grid->setRow(row);
+        return QList<qint16> { grid->CellType(), grid->TypeNumberDecPlaces(), grid->TypeHAlign() };
+    };
+    QCOMPARE(cell(2, 1), (QList<qint16> { 13, 2, 1 }));
+    QCOMPARE(cell(3, 2), (QList<qint16> { 13, 0, 1 }));
+    QCOMPARE(cell(4, 1), (QList<qint16> { 10, SpreadGrid::DefaultDecimalPlaces, 1 }));
+    QCOMPARE(cell(2, 0)[2], 0);
+}
+
 // Every row is a grid file that must be refused, with a message that names the place; the
 // test that runs them shows that none of them throws.
 void TestGridFile::badFiles_data()
@@ -278,13 +325,14 @@ void TestGridFile::badFiles_data()
     const auto json = [](const char *tag, const char *content, const QString &message) {
         QTest::newRow(tag) << u"bad.json"_qs << QByteArray(content) << message;
     };
-    // A one-cell flex grid with one more key.
-    const auto cell = [](const char *tag, const char *keys, const QString &message) {
-        QTest::newRow(tag) << u"bad.json"_qs
-                           << (QByteArray(R"({"GridType": 5, "grid": {"cells": [["a"]], )") + keys
-                                  + "}}")
-                           << message;
+    // A grid file that starts so, with more keys in its grid.
+    const auto withKeys = [](const char *start) {
+        return [start](const char *tag, const char *keys, const QString &message) {
+            QTest::newRow(tag) << u"bad.json"_qs << (QByteArray(start) + keys + "}}") << message;
+        };
     };
+    // A one-cell flex grid with one more key.
+    const auto cell = withKeys(R"({"GridType": 5, "grid": {"cells": [["a"]], )");
     // A data grid of two columns and two rows with more keys.
     const auto data = [](const char *tag, const char *grid, const char *rest,
                           const QString &message) {
@@ -312,7 +360,7 @@ void TestGridFile::badFiles_data()
         u"“GridType”应为整数，而不是文本“5”"_qs);
     json("kind out of range", R"({"GridType": 9, "grid": {}})",
         u"“GridType”为 9，超出范围：应为 1 到 8"_qs);
-    json("kind not printable yet", R"({"GridType": 8, "grid": {}})", u"尚不能打印"_qs);
+    json("kind not printable yet", R"({"GridType": 2, "grid": {}})", u"尚不能打印"_qs);
     json("unknown key", R"({"GridType": 5, "grids": {}})", u"“grids”不是可用的键"_qs);
     json("no grid", R"({"GridType": 5})", u"“grid”缺少：应为对象"_qs);
     json("grid as array", R"({"GridType": 5, "grid": []})",
@@ -533,6 +581,34 @@ void TestGridFile::badFiles_data()
         << u"big.csv"_qs << (QByteArray(",").repeated(3199) + QByteArray("\nx").repeated(3199))
         << u"网格有 3200 行、3200 列"_qs;
 
+    // Spread grids.
+    const auto spread = withKeys(R"({"GridType": 8, "grid": {"cells": [["a", 1], ["b", 2]], )");
+    json("spread grid without cells", R"({"GridType": 8, "grid": {}})", u"没有任何数据"_qs);
+    json("spread grid with data sets",
+        R"({"GridType": 8, "grid": {"cells": [["a"]]}, "datasets": [{"cells": [["b"]]}]})",
+        u"“datasets”不能用于 GridType 8"_qs);
+    spread("flex key in a spread grid", R"("fixedRows": 1)", u"“grid.fixedRows”不是可用的键"_qs);
+    spread("span past the last column", R"("spans": [[2, 1, 2, 1]])",
+        u"“grid.spans[0][2]”为 2，超出范围：应为 1 到 1 之间的整数（合并区域不能超出网格）"_qs);
+    spread("span past the last row", R"("spans": [[1, 2, 1, 2]])",
+        u"“grid.spans[0][3]”为 2，超出范围：应为 1 到 1"_qs);
+    spread("span in column 0", R"("spans": [[0, 1, 1, 1]])", u"“grid.spans[0][0]”为 0"_qs);
+    spread("overlapping spans", R"("spans": [[1, 1, 2, 1], [2, 1, 1, 2]])",
+        u"“grid.spans[1]”的单元格（第 2 列，第 1 行）已在另一个合并区域中"_qs);
+    spread("header span below the header rows", R"("headerSpans": [[1, 0, 1, 2]])",
+        u"“grid.headerSpans[0][3]”为 2，超出范围：应为 1 到 1"_qs);
+    spread("span of three numbers", R"("spans": [[1, 1, 1]])",
+        u"“grid.spans[0]”应为 [列, 行, 列数, 行数]"_qs);
+    spread("unknown cell type", R"("cellTypes": [1, 5])",
+        u"“grid.cellTypes[1]”为 5：应为 1（文本）、10（勾选）或 13（数字）"_qs);
+    spread("seven decimals", R"("decimals": 7)", u"“grid.decimals”为 7，超出范围：应为 0 到 6"_qs);
+    spread("alignment 3", R"("colAlignments": [0, 3])", u"“grid.colAlignments[1]”为 3"_qs);
+    spread("corner as number", R"("corner": 1)", u"“grid.corner”应为文本"_qs);
+    spread("row-header column too wide", R"("rowHeaderWidth": 15001)",
+        u"“grid.rowHeaderWidth”为 15001，超出范围"_qs);
+    spread("header row of numbers in an object", R"("headerRows": {"a": 1})",
+        u"“grid.headerRows”应为由行组成的数组"_qs);
+
     // Data grids.
     json("data grid without columns", R"({"GridType": 3, "grid": {}})",
         u"“grid.columns”缺少：应为列的数组"_qs);
@@ -641,7 +717,7 @@ void TestGridFile::badFiles_data()
         u"“grid.merges[1]”为“B1:B2”，与“grid.merges[0]”（“A1:B1”）重叠"_qs);
     json("sheet with data sets",
         R"({"GridType": 1, "grid": {"cells": [["a"], ["1"]]}, "datasets": [{"cells": [["a"], ["2"]]}]})",
-        u"“datasets”不能用于电子表格"_qs);
+        u"“datasets”不能用于 GridType 1"_qs);
 
     // Data sets for continuous printing: a two-column flex grid with one heading row and one
     // head line, then the given "datasets".
@@ -769,6 +845,15 @@ void TestGridFile::goodEdges_data()
                      "formats": [["2:2", {"border": 13}], ["AB:AC", {"numberFormat": "[Red]0"}]]}})");
     json(
         "data grid caption only", R"({"GridType": 3, "grid": {"columns": [{"caption": "科目"}]}})");
+    json("spread grid header only",
+        R"({"GridType": 8, "grid": {"headerRows": [["科目", "金额"]]}})");
+    json("spread grid without header rows",
+        R"({"GridType": 8, "format": {"MultFixCol": 1}, "grid": {"headerRows": [], "cells": [["a"]]}})");
+    json("spread spans at the grid's edges",
+        R"({"GridType": 8, "format": {"MultFixCol": 1, "HoriCutPage": 1},
+            "grid": {"headerRows": [["a", "b"], ["c", "d"]], "headerSpans": [[1, 0, 2, 2]],
+                     "cells": [["1", "2"], ["3", "4"]], "spans": [[1, 1, 2, 2]],
+                     "colWidths": [32767, 0], "rowHeaderWidth": 15000, "cellTypes": 13, "decimals": 6}})");
     json("data grid, fewer grid rows than data", R"({"GridType": 4, "properties": {"gridrows": 0},
                                                      "grid": {"columns": [{"caption": "a", "width": 0}, {"width": 1}],
                                                               "cells": [["1"]], "headLines": 1.5}})");

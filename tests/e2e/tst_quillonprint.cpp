@@ -23,6 +23,7 @@ private Q_SLOTS:
     void wideGridSplitsIntoColumnBands();
     void mergedHeadingsPrintOnce();
     void spreadsheetPrintsEachCellInItsFormat();
+    void spreadGridPrintsSpansAndTypedCells();
     void pngPagesAtZoom();
     void badInput_data();
     void badInput();
@@ -216,6 +217,34 @@ void TestQuillonPrint::spreadsheetPrintsEachCellInItsFormat()
     const QImage image = pdfPagePicture(pdf, m_dir.filePath(u"income-page"_qs));
     QVERIFY(!image.isNull());
     QVERIFY2(redPixels(image) > 50, qPrintable(QString::number(redPixels(image))));
+}
+
+void TestQuillonPrint::spreadGridPrintsSpansAndTypedCells()
+{
+    // 62 data rows, 30 a page, filler rows on the last; a two-row note from row 30 to 31.
+    const QString pdf = m_dir.filePath(u"spread.pdf"_qs);
+    const Run r = run({ u"--pdf"_qs, pdf, sample(u"spread.json"_qs) });
+    QVERIFY2(r.exitCode == 0, qPrintable(r.err));
+    const QStringList pages = pdfPages(pdf);
+    QCOMPARE(pages.size(), 3);
+    const QString all = pages.join(QString());
+    for (const QString &page : pages) {
+        for (const QString &heading : { u"序号"_qs, u"科目"_qs, u"实际发生"_qs, u"年度"_qs })
+            QVERIFY2(page.contains(heading), qPrintable(heading));
+        QVERIFY(page.contains(QRegularExpression(u"\\d{1,3}(,\\d{3})+\\.\\d{2}"_qs)));
+        QCOMPARE(page.count(u"实际发生"_qs), 1); // the heading over two columns prints once
+    }
+    QVERIFY(all.contains(u"√"_qs));
+    QCOMPARE(all.count(u"、财务部"_qs), 1);
+    // The note is cut at the page break: each page prints its part with the text.
+    QVERIFY(pages[0].contains(u"说明：技术部"_qs));
+    QVERIFY(pages[1].contains(u"说明：技术部"_qs));
+    // Row numbers run on over the filler rows of the last page, alone on their lines.
+    const auto alone = [](int n) {
+        return QRegularExpression(u"^\\s*%1\\s*$"_qs.arg(n), QRegularExpression::MultilineOption);
+    };
+    QVERIFY(pages[2].contains(alone(90)));
+    QVERIFY(!pages[2].contains(alone(91)));
 }
 
 void TestQuillonPrint::pngPagesAtZoom()
@@ -559,7 +588,7 @@ void TestQuillonPrint::documentedExamplesPrint()
         const Run r = run({ u"--pdf"_qs, path + u".pdf"_qs, path });
         QVERIFY2(r.exitCode == 0, qPrintable(path + u": "_qs + r.err));
     }
-    QCOMPARE(examples, 6);
+    QCOMPARE(examples, 7);
 }
 
 void TestQuillonPrint::printsOnTheVirtualPdfPrinter_data()

@@ -3,6 +3,7 @@
 #include "testmain.h"
 
 #include "engine/device/clsprinter.h"
+#include "engine/state/platformservices.h"
 #include "engine/state/printproperties.h"
 
 using namespace quillon;
@@ -29,6 +30,8 @@ private Q_SLOTS:
     void restoreSavedSettings();
     void fieldsReadSigned();
     void paperLists();
+    void printDialog();
+    void papersOfAnyPrinter();
 
 private:
     QStringList messages() const;
@@ -339,6 +342,66 @@ void TestClsPrinter::paperLists()
         other.setDeviceName(u"财务部激光"_qs);
         QCOMPARE(other.PaperName(), u"未知"_qs);
     }
+}
+
+void TestClsPrinter::printDialog()
+{
+    clsPrinter printer(&m_driver);
+    printer.setDeviceName(u"财务部激光"_qs);
+    int from = 2, to = 5;
+    // Cancelled: the range and the settings stay.
+    const quint32 flags = PD_PAGENUMS | PD_NOSELECTION | 0x3000;
+    QVERIFY(!printer.ShowPrintDlg(flags, from, to, 3, this));
+    QCOMPARE(m_driver.dialogRequest.flags, quint32(PD_PAGENUMS | PD_NOSELECTION));
+    QCOMPARE(m_driver.dialogRequest.deviceName, u"财务部激光"_qs);
+    QCOMPARE(m_driver.dialogRequest.copies, 3);
+    QCOMPARE(m_driver.dialogRequest.owner, this);
+    QCOMPARE(std::pair(from, to), std::pair(2, 5));
+    QVERIFY(!printer.settingsValid());
+
+    PrintDialogResult chosen;
+    chosen.settings = m_driver.printers[u"财务部激光"_qs].defaults;
+    chosen.settings.deviceName = u"仓库针式"_qs;
+    chosen.settings.paperSize = 11;
+    chosen.names = { u"Dot"_qs, u"仓库针式"_qs, u"lpt1"_qs, true };
+    chosen.fromPage = 3;
+    chosen.toPage = 4;
+    m_driver.dialogAnswer = chosen;
+    QVERIFY(printer.ShowPrintDlg(flags, from, to, 1, nullptr));
+    QCOMPARE(std::pair(from, to), std::pair(3, 4));
+    QVERIFY(printer.settingsValid());
+    QCOMPARE(printer.PaperSize(), 11);
+    QCOMPARE(printer.Port(), u"lpt1"_qs);
+    QVERIFY(printer.Default());
+
+    // Asked for its defaults, the dialog shows no window.
+    m_driver.defaultName = u"财务部激光"_qs;
+    m_driver.calls.clear();
+    QVERIFY(printer.ShowPrintDlg(PD_RETURNDEFAULT, from, to, 1, nullptr));
+    QCOMPARE(m_driver.calls, QStringList { u"default"_qs });
+    QCOMPARE(printer.PaperSize(), 9);
+    QVERIFY(messages().isEmpty());
+}
+
+void TestClsPrinter::papersOfAnyPrinter()
+{
+    auto &p = m_driver.printers[u"财务部激光"_qs];
+    p.codes = { 9, 256, 8 };
+    p.paperNames = { u"A4"_qs, u"二联发票"_qs };
+    setPrinterDriver(std::make_unique<ScriptedPrinterDriver>(m_driver));
+    // The driver's lists, paired by position: a code without a name is left out.
+    const QList<PaperInfo> papers = printerPapers(u"财务部激光"_qs);
+    QCOMPARE(papers.size(), 2);
+    QCOMPARE(papers[1].code, 256);
+    QCOMPARE(papers[1].name, u"二联发票"_qs);
+    QVERIFY(hasPrinterProperties(u"财务部激光"_qs));
+    // A printer the driver does not have: the printing system's papers, and no property sheet.
+    const QString virtualName = printingSystem().printers().value(0).deviceName;
+    QVERIFY(!virtualName.isEmpty());
+    QCOMPARE(printerPapers(virtualName).size(), printingSystem().papers(virtualName).size());
+    QVERIFY(!printerPapers(virtualName).isEmpty());
+    QVERIFY(!hasPrinterProperties(virtualName));
+    QVERIFY(messages().isEmpty());
 }
 
 QUILLON_TEST_MAIN(TestClsPrinter)

@@ -1,8 +1,6 @@
 #include "api/myprint_p.h"
+#include "support/gridpage.h"
 #include "support/recordingqueries.h"
-#include "support/rendererpage.h"
-#include "support/singleprinter.h"
-#include "support/testplatform.h"
 #include "testmain.h"
 
 #include "engine/grids/flexgridrenderer.h"
@@ -19,21 +17,6 @@ using namespace quillon;
 namespace {
 
 using Op = RecordingSurface::Op;
-
-/// Whether a vertical segment lies at x and covers the rows between y1 and y2.
-bool hasVertical(const QList<DrawnLine> &segments, double x, double y1, double y2)
-{
-    return std::any_of(segments.cbegin(), segments.cend(), [&](const DrawnLine &s) {
-        return s.x1 == x && s.x2 == x && std::min(s.y1, s.y2) <= y1 && std::max(s.y1, s.y2) >= y2;
-    });
-}
-
-bool hasHorizontal(const QList<DrawnLine> &segments, double y, double x1, double x2)
-{
-    return std::any_of(segments.cbegin(), segments.cend(), [&](const DrawnLine &s) {
-        return s.y1 == y && s.y2 == y && std::min(s.x1, s.x2) <= x1 && std::max(s.x1, s.x2) >= x2;
-    });
-}
 
 class CountingProgress : public PreviewProgressSink
 {
@@ -107,15 +90,13 @@ private:
 
 void TestFlexGridRenderer::init()
 {
-    TestPlatform::install(std::make_unique<SinglePrinterSystem>(11906, 16838, 11906, 16838));
+    installGridPagePlatform();
     m_page = std::make_unique<RecordingSurface>();
     m_grid = std::make_unique<FlexGrid>();
     m_job = std::make_unique<MyPrint>();
     m_job->setGridType(MyPrint::MnuGridType::ssMsflexGrid);
     m_job->setDatagrid(m_grid.get());
-    setUpRendererPage(*m_job, *m_page, 300);
-    for (FontSpec &font : engineState().FontTable)
-        font = { u"宋体"_qs, 9 };
+    setUpGridPage(*m_page, *m_job);
 }
 
 void TestFlexGridRenderer::cleanup()

@@ -8,6 +8,7 @@
 #include "engine/layout/pagedriver.h"
 #include "engine/state/previewsinks.h"
 
+#include <quillon/error.h>
 #include <quillon/flexgrid.h>
 #include <quillon/myprint.h>
 #include <quillon/spreadgrid.h>
@@ -326,14 +327,23 @@ void TestPageDriver::colour()
 
 void TestPageDriver::errorsAreShownAndSwallowed()
 {
-    SpreadGrid spread;
+    // A grid that does not answer a member its kind needs.
+    class NoSpanSpread : public SpreadGrid
+    {
+    public:
+        std::optional<CellSpan> GetCellSpan(qint32, qint32) const override
+        {
+            throw Error(ErrorNumber::MemberNotSupported,
+                QStringLiteral("Object doesn't support this property or method"));
+        }
+    } spread;
     spread.setMaxRows(5);
     spread.setMaxCols(2);
     m_job->setGridType(MyPrint::MnuGridType::ssSpread);
     m_job->setDatagrid(&spread);
     QVERIFY(!RenderSheet());
     QCOMPARE(m_sink->messages().size(), 1);
-    QVERIFY(m_sink->messages()[0].prompt.startsWith(u"[20010]"_qs));
+    QVERIFY(m_sink->messages()[0].prompt.startsWith(u"[438]Object doesn't support"_qs));
     QCOMPARE(m_sink->messages()[0].buttons, 0x10000 | 48);
 
     // A grid whose cells cannot be read fails the sheet the same way.

@@ -1,5 +1,5 @@
+#include "support/gridpage.h"
 #include "support/recordingqueries.h"
-#include "support/rendererpage.h"
 #include "support/singleprinter.h"
 #include "support/testplatform.h"
 #include "testmain.h"
@@ -16,12 +16,12 @@ namespace {
 
 using Op = RecordingSurface::Op;
 
-bool hasVertical(const QList<DrawnLine> &segments, double x, double y1, double y2)
+bool coversVertical(const QList<DrawnLine> &segments, double x, double y1, double y2)
 {
     return linesCover(segments, true, x, y1, y2);
 }
 
-bool hasHorizontal(const QList<DrawnLine> &segments, double y, double x1, double x2)
+bool coversHorizontal(const QList<DrawnLine> &segments, double y, double x1, double x2)
 {
     return linesCover(segments, false, y, x1, x2);
 }
@@ -113,8 +113,9 @@ void TestSheetGridRenderer::init()
     m_job = std::make_unique<MyPrint>();
     m_job->setGridType(MyPrint::MnuGridType::ssFormOne6);
     m_job->setDatagrid(m_grid.get());
-    setUpRendererPage(*m_job, *m_page, 400);
+    setUpGridPage(*m_page, *m_job);
     EngineState &s = engineState();
+    s.LineHeightTw = 400;
     s.Format.ColorPrint = 1;
     // The page format's fonts are not the cells' fonts.
     for (FontSpec &font : s.FontTable)
@@ -240,13 +241,13 @@ void TestSheetGridRenderer::mergedRangePrintsOnce()
     QVERIFY(!anyLineCrosses(segs, 1750, 900));
     QVERIFY(!anyLineCrosses(segs, 4750, 900));
     // Its outer edges: top and left (the table's edges), right and bottom.
-    QVERIFY(hasHorizontal(segs, 500, 1000, 5500));
-    QVERIFY(hasVertical(segs, 1000, 500, 1300));
-    QVERIFY(hasVertical(segs, 5500, 500, 1300));
-    QVERIFY(hasHorizontal(segs, 1300, 1000, 5500));
+    QVERIFY(coversHorizontal(segs, 500, 1000, 5500));
+    QVERIFY(coversVertical(segs, 1000, 500, 1300));
+    QVERIFY(coversVertical(segs, 5500, 500, 1300));
+    QVERIFY(coversHorizontal(segs, 1300, 1000, 5500));
     // The cells beside and under it keep theirs.
-    QVERIFY(hasHorizontal(segs, 900, 5500, 7000));
-    QVERIFY(hasVertical(segs, 2500, 1300, 1700));
+    QVERIFY(coversHorizontal(segs, 900, 5500, 7000));
+    QVERIFY(coversVertical(segs, 2500, 1300, 1700));
 }
 
 void TestSheetGridRenderer::mergedRangeCutAtThePage()
@@ -270,7 +271,7 @@ void TestSheetGridRenderer::mergedRangeCutAtThePage()
         QCOMPARE(printed(u"华北"_qs).y, 900 + 275.0);
         const QList<DrawnLine> segs = lines(*m_page);
         QVERIFY(!anyLineCrosses(segs, 3000, 1300));
-        QVERIFY(hasHorizontal(segs, 1700, 1000, 7000));
+        QVERIFY(coversHorizontal(segs, 1700, 1000, 7000));
         QCOMPARE(s.PageOriginY, 1700 + 100);
     }
 }
@@ -327,11 +328,11 @@ void TestSheetGridRenderer::hiddenColumnTakesNoRoom()
     // Two columns share the page: 3000 each, no gap where the hidden one was.
     QCOMPARE(printed(u"丙"_qs).x, 4030.0);
     const QList<DrawnLine> segs = lines(*m_page);
-    QVERIFY(hasVertical(segs, 4000, 500, 1300));
-    QVERIFY(hasVertical(segs, 7000, 500, 1300));
+    QVERIFY(coversVertical(segs, 4000, 500, 1300));
+    QVERIFY(coversVertical(segs, 7000, 500, 1300));
     QVERIFY(!anyLineCrosses(segs, 3000, 700));
     QVERIFY(!anyLineCrosses(segs, 5000, 700));
-    QVERIFY(hasHorizontal(segs, 1300, 1000, 7000));
+    QVERIFY(coversHorizontal(segs, 1300, 1000, 7000));
 }
 
 void TestSheetGridRenderer::framesWithoutCellBorders_data()
@@ -367,7 +368,7 @@ void TestSheetGridRenderer::framesWithoutCellBorders()
         QCOMPARE(line.width, width);
     QCOMPARE(lineStyles(*m_page), QList<int>(count, 0));
     if (borderStyle == 2)
-        QVERIFY(hasHorizontal(segs, 1715, 970, 7030));
+        QVERIFY(coversHorizontal(segs, 1715, 970, 7030));
 }
 
 void TestSheetGridRenderer::borderPenForEveryStyle_data()
@@ -591,13 +592,13 @@ void TestSheetGridRenderer::fillerRowsTakeTheLastRowsBorders()
     render();
     const QList<DrawnLine> segs = lines(*m_page);
     // Rows: header 500..900, body 900..1300 and 1300..1700, blank 1700..2100 and 2100..2500.
-    QVERIFY(!hasHorizontal(segs, 1300, 1000, 7000));
+    QVERIFY(!coversHorizontal(segs, 1300, 1000, 7000));
     for (double y : { 1700.0, 2100.0, 2500.0 })
-        QVERIFY2(hasHorizontal(segs, y, 1000, 7000), qPrintable(QString::number(y)));
+        QVERIFY2(coversHorizontal(segs, y, 1000, 7000), qPrintable(QString::number(y)));
     for (double y : { 1700.0, 2100.0 }) {
-        QVERIFY(hasVertical(segs, 1000, y, y + 400));
-        QVERIFY(hasVertical(segs, 7000, y, y + 400));
-        QCOMPARE(hasVertical(segs, 4000, y, y + 400), !lastRowMerged);
+        QVERIFY(coversVertical(segs, 1000, y, y + 400));
+        QVERIFY(coversVertical(segs, 7000, y, y + 400));
+        QCOMPARE(coversVertical(segs, 4000, y, y + 400), !lastRowMerged);
     }
     QVERIFY(!anyLineCrosses(segs, 4000, 1100));
     QCOMPARE(s.PageOriginY, 2500 + 100);
@@ -674,8 +675,8 @@ void TestSheetGridRenderer::repeatedFixedColumnsOnEveryBand()
         render();
         QCOMPARE(printedStrings(*m_page), expected[s.CurColPage - 1]);
         const QList<DrawnLine> segs = lines(*m_page);
-        QVERIFY(hasVertical(segs, fixedRight[s.CurColPage - 1], 500, 1300));
-        QVERIFY(hasVertical(segs, rightEdges[s.CurColPage - 1], 500, 1300));
+        QVERIFY(coversVertical(segs, fixedRight[s.CurColPage - 1], 500, 1300));
+        QVERIFY(coversVertical(segs, rightEdges[s.CurColPage - 1], 500, 1300));
     }
     // The merged heading spans both band columns: no edge between them in the heading row.
     s.CurColPage = 1;
@@ -683,7 +684,7 @@ void TestSheetGridRenderer::repeatedFixedColumnsOnEveryBand()
     s.PageOriginY = 500;
     render();
     QVERIFY(!anyLineCrosses(lines(*m_page), 5000, 700));
-    QVERIFY(hasVertical(lines(*m_page), 5000, 900, 1300));
+    QVERIFY(coversVertical(lines(*m_page), 5000, 900, 1300));
 }
 
 QUILLON_TEST_MAIN(TestSheetGridRenderer)

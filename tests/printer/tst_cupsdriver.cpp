@@ -4,11 +4,15 @@
 #include "engine/device/clsprinter.h"
 #include "engine/state/printproperties.h"
 #include "printer/cupsprinterdriver.h"
+#include "platform/interfaces/surface.h"
+#include "printer/qtprintingsystem.h"
 
 #include <QApplication>
 #include <QDialog>
 #include <QTimer>
 #include <QtTest>
+
+#include <cups/cups.h>
 
 #include <cstdio>
 
@@ -30,6 +34,55 @@ QString savedOptions()
             return QString::fromUtf8(f.readAll());
     }
     return QString();
+}
+
+/// An attribute of the queue's newest job, as the scheduler keeps it; empty when the job
+/// has none.
+QString newestJobAttribute(const char *name)
+{
+    ipp_t *request = ippNewRequest(IPP_OP_GET_JOBS);
+    const QByteArray uri = "ipp://localhost/printers/" + kQueue.toUtf8();
+    ippAddString(request, IPP_TAG_OPERATION, IPP_TAG_URI, "printer-uri", nullptr, uri.constData());
+    ippAddString(request, IPP_TAG_OPERATION, IPP_TAG_KEYWORD, "which-jobs", nullptr, "all");
+    const char *wanted[] = { "job-id", name };
+    ippAddStrings(
+        request, IPP_TAG_OPERATION, IPP_TAG_KEYWORD, "requested-attributes", 2, nullptr, wanted);
+    ipp_t *response = cupsDoRequest(CUPS_HTTP_DEFAULT, request, "/");
+    int newest = 0;
+    QString newestValue;
+    int id = 0;
+    QString value;
+    const auto endOfJob = [&] {
+        if (id > newest) {
+            newest = id;
+            newestValue = value;
+        }
+        id = 0;
+        value.clear();
+    };
+    for (ipp_attribute_t *a = response ? ippFirstAttribute(response) : nullptr; a;
+         a = ippNextAttribute(response)) {
+        if (ippGetGroupTag(a) != IPP_TAG_JOB || !ippGetName(a)) {
+            endOfJob();
+        } else if (qstrcmp(ippGetName(a), "job-id") == 0) {
+            id = ippGetInteger(a, 0);
+        } else if (qstrcmp(ippGetName(a), name) == 0) {
+            char text[256];
+            ippAttributeString(a, text, sizeof text);
+            value = QString::fromUtf8(text);
+        }
+    }
+    endOfJob();
+    ippDelete(response);
+    return newestValue;
+}
+
+/// Merges options into the queue's current settings and works on the result.
+bool restoreWith(clsPrinter &printer, const QMap<QString, QString> &options)
+{
+    DeviceSettings saved = printer.settings();
+    saved.options.insert(options);
+    return printer.RestoreDEVMODE(kQueue, saved);
 }
 
 /// Closes the next modal dialog, accepting or cancelling it.
@@ -61,6 +114,8 @@ private Q_SLOTS:
     void driverChangedSinceRead();
     void propertySheet();
     void paperNamesWhole();
+    void printDialog();
+    void savedDefaultsReachTheJob();
 
 private:
     QStringList messages() const;
@@ -130,12 +185,10 @@ void TestCupsDriver::defaultsAndBack()
 {
     clsPrinter printer;
     printer.setDeviceName(kQueue);
-    DeviceSettings saved = printer.settings();
-    saved.options.insert(u"print-quality"_qs, u"5"_qs);
-    saved.options.insert(u"PageSize"_qs, u"A4"_qs);
-    saved.options.insert(u"Duplex"_qs, u"DuplexNoTumble"_qs);
-    saved.options.insert(u"NoSuchOption"_qs, u"x"_qs); // another driver's: dropped
-    QVERIFY(printer.RestoreDEVMODE(kQueue, saved));
+    // NoSuchOption is another driver's: dropped.
+    QVERIFY(restoreWith(printer,
+        { { u"print-quality"_qs, u"5"_qs }, { u"PageSize"_qs, u"A4"_qs },
+            { u"Duplex"_qs, u"DuplexNoTumble"_qs }, { u"NoSuchOption"_qs, u"x"_qs } }));
     QCOMPARE(printer.PrintQuality(), -4);
     QVERIFY(!printer.settings().options.contains(u"NoSuchOption"_qs));
     QVERIFY(printer.SetDevModeAsDefault());
@@ -254,6 +307,55 @@ void TestCupsDriver::paperNamesWhole()
     }
     QCOMPARE(names[codes.indexOf(9)], u"A4"_qs);
     QVERIFY(g_cups->run(u"lpadmin"_qs, { u"-x"_qs, u"Wide64"_qs }));
+}
+
+void TestCupsDriver::printDialog()
+{
+    clsPrinter printer;
+    printer.setDeviceName(kQueue);
+    int from = 2, to = 3;
+    answerNextDialog(false);
+    QVERIFY(!printer.ShowPrintDlg(PD_PAGENUMS, from, to, 2, nullptr));
+    QVERIFY(!printer.settingsValid());
+    // Confirmed with the range it was given: the range comes back, with the queue's settings
+    // at the copies asked for.
+    answerNextDialog(true);
+    QVERIFY(printer.ShowPrintDlg(PD_PAGENUMS | 0xF000, from, to, 2, nullptr));
+    QCOMPARE(std::pair(from, to), std::pair(2, 3));
+    QVERIFY(printer.settingsValid());
+    QCOMPARE(printer.settings().deviceName, kQueue);
+    QCOMPARE(printer.Copies(), 2);
+    QVERIFY(printer.Port().startsWith(u"file://"_qs));
+    QCOMPARE(printer.PaperSize(), 1); // the queue's Letter
+    QVERIFY(messages().isEmpty());
+}
+
+void TestCupsDriver::savedDefaultsReachTheJob()
+{
+    clsPrinter printer;
+    printer.setDeviceName(kQueue);
+    QVERIFY(restoreWith(printer,
+        { { u"sides"_qs, u"two-sided-long-edge"_qs }, { u"print-quality"_qs, u"5"_qs },
+            { u"copies"_qs, u"3"_qs } }));
+    QVERIFY(printer.SetDevModeAsDefault());
+    const auto back = qScopeGuard([&] { QVERIFY(printer.SetDevModeBack()); });
+    {
+        QtPrintingSystem system;
+        QVERIFY(system.selectPrinter(kQueue));
+        PrinterSurface *surface = system.currentPrinter();
+        surface->setDocumentName(u"双面"_qs);
+        surface->setCurrentX(1440);
+        surface->setCurrentY(1440);
+        surface->Print(u"双面"_qs);
+        surface->EndDoc();
+        QVERIFY(!surface->failed());
+    }
+    QVERIFY(g_cups->waitForJobs());
+    // The user's duplex and quality travel with the document; copies do not, since the
+    // document already holds every copy the library printed.
+    QCOMPARE(newestJobAttribute("sides"), u"two-sided-long-edge"_qs);
+    QCOMPARE(newestJobAttribute("print-quality"), u"high"_qs);
+    QVERIFY(newestJobAttribute("copies").isEmpty() || newestJobAttribute("copies") == u"1"_qs);
 }
 
 int main(int argc, char **argv)

@@ -86,3 +86,19 @@ inline bool linesCover(
     }
     return reached >= to;
 }
+
+/// Whether a vertical segment lies at x and covers the rows between y1 and y2.
+inline bool hasVertical(const QList<DrawnLine> &segments, double x, double y1, double y2)
+{
+    return std::any_of(segments.cbegin(), segments.cend(), [&](const DrawnLine &s) {
+        return s.x1 == x && s.x2 == x && std::min(s.y1, s.y2) <= y1 && std::max(s.y1, s.y2) >= y2;
+    });
+}
+
+/// Whether a horizontal segment lies at y and covers the columns between x1 and x2.
+inline bool hasHorizontal(const QList<DrawnLine> &segments, double y, double x1, double x2)
+{
+    return std::any_of(segments.cbegin(), segments.cend(), [&](const DrawnLine &s) {
+        return s.y1 == y && s.y2 == y && std::min(s.x1, s.x2) <= x1 && std::max(s.x1, s.x2) >= x2;
+    });
+}

@@ -26,6 +26,9 @@ public:
     QMap<QString, Printer> printers;
     QString defaultName;
     QStringList calls;
+    /// What the print dialog answers; nothing: the user cancels.
+    std::optional<quillon::PrintDialogResult> dialogAnswer;
+    quillon::PrintDialogRequest dialogRequest; ///< what the dialog was asked
 
     /// A printer with plausible settings.
     Printer &add(const QString &name)
@@ -73,6 +76,14 @@ public:
     {
         calls << u"names %1 %2"_qs.arg(deviceName, port);
         return printers.value(deviceName).paperNames;
+    }
+
+    std::optional<quillon::PrintDialogResult> runPrintDialog(
+        const quillon::PrintDialogRequest &request) override
+    {
+        calls << u"dialog"_qs;
+        dialogRequest = request;
+        return dialogAnswer;
     }
 
 private:

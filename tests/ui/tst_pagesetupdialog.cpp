@@ -210,8 +210,13 @@ void TestPageSetupDialog::controlsAndCaptions()
     QCOMPARE(control<QLabel>(dialog, u"PicOut"_qs)->text(), u"标题"_qs);
     // No properties sheet yet: the button is hidden until a hook is given.
     QVERIFY(control<QPushButton>(dialog, u"command2"_qs)->isHidden());
-    dialog.setPropertiesHook([](const QString &) { return false; });
-    QVERIFY(!control<QPushButton>(dialog, u"command2"_qs)->isHidden());
+    // Shown, and enabled only for a printer with driver settings.
+    auto *properties = control<QPushButton>(dialog, u"command2"_qs);
+    dialog.setPropertiesHook(
+        [](const QString &) { return false; }, [](const QString &d) { return d == kSmall; });
+    QVERIFY(!properties->isHidden() && !properties->isEnabled());
+    control<QComboBox>(dialog, u"CboPrinter"_qs)->setCurrentIndex(1);
+    QVERIFY(properties->isEnabled());
     dialog.setSaveCaption();
     QCOMPARE(control<QPushButton>(dialog, u"command1(2)"_qs)->text(), u"保存(&S)"_qs);
     QCOMPARE(PageSetupDialog::logoFileFilter().split(u";;"_qs).first(),

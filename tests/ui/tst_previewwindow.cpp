@@ -4,6 +4,7 @@
 
 #include "api/myprint_p.h"
 #include "engine/state/registry.h"
+#include "platform/interfaces/surface.h"
 #include "printer/papercodes.h"
 #include "printer/virtualprintingsystem.h"
 #include "ui/dialogs/printdialog.h"

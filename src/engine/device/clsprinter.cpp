@@ -137,6 +137,32 @@ bool clsPrinter::SetDevModeBack()
     return printer && printer->writeDefaults(m_backup);
 }
 
+bool clsPrinter::ShowPrintDlg(quint32 Flags, int &FromPage, int &ToPage, int Copies, QObject *Owner)
+{
+    if (!m_driver)
+        return false;
+    // A dialog asked for its defaults shows no window.
+    if (Flags & PD_RETURNDEFAULT)
+        return GetDefault();
+    PrintDialogRequest request;
+    request.deviceName = printerName();
+    request.settings = m_settings;
+    request.flags = Flags & ~quint32(PD_HOOKSANDTEMPLATES);
+    request.fromPage = FromPage;
+    request.toPage = ToPage;
+    request.copies = Copies;
+    request.owner = Owner;
+    const std::optional<PrintDialogResult> chosen = m_driver->runPrintDialog(request);
+    if (!chosen)
+        return false;
+    FromPage = chosen->fromPage;
+    ToPage = chosen->toPage;
+    m_settings = chosen->settings;
+    m_settingsValid = true;
+    takeNames(chosen->names);
+    return true;
+}
+
 bool clsPrinter::RestoreDEVMODE(const QString &vDeviceName, const DeviceSettings &bDEVMODE)
 {
     std::unique_ptr<PrinterConnection> printer = m_driver ? m_driver->open(vDeviceName) : nullptr;
@@ -189,6 +215,27 @@ QString clsPrinter::PaperNameA(int Index)
 {
     const QStringList names = PaperNamesArr();
     return Index >= 1 && Index <= names.size() ? names[Index - 1] : u"未知"_qs;
+}
+
+bool hasPrinterProperties(const QString &deviceName)
+{
+    PrinterDriver *driver = printerDriver();
+    return driver && driver->open(deviceName) != nullptr;
+}
+
+QList<PaperInfo> printerPapers(const QString &deviceName)
+{
+    PrinterDriver *driver = printerDriver();
+    const std::optional<DeviceNames> names
+        = driver ? driver->deviceNames(deviceName) : std::nullopt;
+    if (!names)
+        return printingSystem().papers(deviceName);
+    const QList<qint16> codes = driver->paperCodes(deviceName, names->output);
+    const QStringList texts = driver->paperNames(deviceName, names->output);
+    QList<PaperInfo> papers;
+    for (qsizetype i = 0; i < std::min(codes.size(), texts.size()); ++i)
+        papers.append({ codes[i], texts[i] });
+    return papers;
 }
 
 bool showPrinterProperties(const QString &deviceName)

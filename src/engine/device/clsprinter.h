@@ -1,6 +1,7 @@
 #pragma once
 
 #include "printer/printerdriver.h"
+#include "printer/printingsystem.h"
 
 #include <QList>
 #include <QString>
@@ -40,6 +41,10 @@ public:
     bool SetDevModeAsDefault();
     /// Puts back the defaults that the last successful SetDevModeAsDefault replaced.
     bool SetDevModeBack();
+    /// The platform's print dialog on the working settings, for the owner window. On
+    /// confirmation the chosen page range is written back and the chosen printer's settings,
+    /// names and port are taken; false when the user cancelled.
+    bool ShowPrintDlg(quint32 Flags, int &FromPage, int &ToPage, int Copies, QObject *Owner);
     /// Merges saved settings into the printer's current ones and works on the result.
     bool RestoreDEVMODE(const QString &vDeviceName, const DeviceSettings &bDEVMODE);
 
@@ -96,6 +101,14 @@ private:
     bool m_namesValid = false;
     QString m_port;
 };
+
+/// Whether the printer has driver settings a property sheet can edit: the system's printers
+/// do, the virtual printers do not.
+bool hasPrinterProperties(const QString &deviceName);
+
+/// The papers a printer offers, codes paired with names by position: the driver's lists for a
+/// printer with driver settings, the printing system's papers for any other.
+QList<PaperInfo> printerPapers(const QString &deviceName);
 
 /// The "属性" buttons: shows the printer's property sheet and keeps what the user confirmed
 /// as that printer's defaults. True when the user confirmed.

@@ -6,9 +6,8 @@
 #include "engine/state/enginestate.h"
 #include "engine/state/printproperties.h"
 #include "gridadapters.h"
-#include "gridframe.h"
 #include "gridkinds.h"
-#include "platform/interfaces/surface.h"
+#include "gridpage.h"
 
 #include <quillon/error.h>
 
@@ -50,23 +49,17 @@ namespace {
 
 enum class RowKind { Header, Body, Blank };
 
-/// The rows or the columns of one block on the page; a merged area never leaves its block.
-struct RowSpan
-{
-    qint32 first;
-    qint32 last;
-};
-using ColumnSpan = RowSpan;
+using RowSpan = IndexRun;
+using ColumnSpan = IndexRun;
 
 /// One call of the renderer: the page's geometry and the grid, read once.
-class FlexGridPage
+class FlexGridPage : GridPage
 {
 public:
     FlexGridPage()
-        : s(engineState())
+        : GridPage(engineState())
         , print(*s.printObject())
         , kind(GridKind(print.GridType))
-        , zoom(s.ZoomRate)
         , access(GridAccess::create(int(kind), print.Datagrid, print.gridrows))
     {
         if (kind == GridKind::Flex || kind == GridKind::HFlex)
@@ -78,15 +71,11 @@ public:
     void render();
 
 private:
-    qint32 surface(double pageTwips) const { return table.surface(pageTwips); }
-    /// The step the cursor takes past a column of this width source: its drawn width.
-    qint32 advance(qint32 source) const { return roundHalfEven(source * zoom * scale); }
     qint32 widthSource(qint32 col) const;
     ColumnSpan mergeSpan(qint32 col) const;
     void drawRow(qint32 row, RowKind kind, qint32 height, RowSpan rows);
     void drawCell(
         qint32 row, qint32 col, RowKind kind, bool fixedColumn, qint32 height, RowSpan rows);
-    void plainBorders(const CellBox &box);
     qint32 headerRowHeightTw(qint32 row) const;
 
     /// A data grid goes on past a failing grid call: the value keeps its previous state.
@@ -99,15 +88,11 @@ private:
         return value;
     }
 
-    EngineState &s;
     PrintProperties &print;
     const GridKind kind;
-    const double zoom;
     std::unique_ptr<GridAccess> access;
-    GridTable table;
     FlexGridAccess *flex = nullptr;
     DataGridAccess *data = nullptr;
-    double scale = 0;
     int mergeMode = 0;
 };
 
@@ -135,15 +120,6 @@ qint32 FlexGridPage::headerRowHeightTw(qint32 row) const
         return roundHalfEven(tolerant<qint32>(0, [&] { return data->grid()->RowHeight(); })
             * tolerant<double>(1, [&] { return data->grid()->HeadLines(); }));
     return access->rowHeight(row);
-}
-
-void FlexGridPage::plainBorders(const CellBox &box)
-{
-    Surface &target = *s.DrawTarget;
-    target.Line(
-        box.Left, box.Top + box.Height, box.Left + box.Width, box.Top + box.Height, s.LineColor);
-    target.Line(
-        box.Left + box.Width, box.Top, box.Left + box.Width, box.Top + box.Height, s.LineColor);
 }
 
 void FlexGridPage::drawCell(
@@ -192,17 +168,14 @@ void FlexGridPage::drawCell(
     } else {
         // A merged area is clipped to this page: to its block of rows (the header, or the
         // page's body rows) and to its run of printed columns (fixed columns, band).
-        Surface &target = *s.DrawTarget;
         const ColumnSpan cols = mergeSpan(col);
         if (!MergedWithNeighbour(
                 *flex, mergeMode, row, col, rows.first, rows.last, text, Neighbour::Below))
-            target.Line(box.Left, box.Top + box.Height, box.Left + box.Width, box.Top + box.Height,
-                s.LineColor);
+            bottomEdge(box);
         const bool mergedRight = MergedWithNeighbour(
             *flex, mergeMode, row, col, cols.first, cols.last, text, Neighbour::Right);
         if (!mergedRight)
-            target.Line(box.Left + box.Width, box.Top, box.Left + box.Width, box.Top + box.Height,
-                s.LineColor);
+            rightEdge(box);
 
         // Merged text is drawn once, by the area's first cell, in the clipped area's box.
         if (MergedWithNeighbour(
@@ -251,10 +224,11 @@ void FlexGridPage::drawRow(qint32 row, RowKind rowKind, qint32 height, RowSpan r
 
 void FlexGridPage::render()
 {
-    Surface &target = *s.DrawTarget;
-    scale = table.bandScale([this](qint32 c) { return widthSource(c); });
-
-    target.setDrawWidth(1);
+    begin();
+    double total = s.FixedColsWidthTw;
+    for (qint32 c = s.FirstBodyCol; c <= s.LastBodyCol; ++c)
+        total += widthSource(c);
+    setBandScale(total);
     if (flex)
         mergeMode = flex->grid()->MergeCells();
 
@@ -263,24 +237,26 @@ void FlexGridPage::render()
         const qint32 height = surface(headerRowHeightTw(0));
         drawRow(0, RowKind::Header, height, { 0, 0 });
         s.PageOriginY += s.FixRowsHeightTw != 0 ? s.FixRowsHeightTw : roundHalfEven(height / zoom);
-        table.newLine();
+        newLine();
     } else {
         for (qint32 r = 0; r < s.FixedRowsTop; ++r) {
             const qint32 height = headerRowHeightTw(r);
             drawRow(r, RowKind::Header, surface(height), { 0, s.FixedRowsTop - 1 });
             s.PageOriginY += height;
-            table.newLine();
+            newLine();
         }
     }
 
     // The page's band of body rows; past the data, blank rows when the format asks for them.
-    const GridTable::Rows rows = table.bodyRows(data ? 0 : s.FixedRowsTop);
-    const RowSpan pageRows { qint32(rows.first),
-        qint32(std::min<qint64>(rows.last, s.GridRows - 1)) };
-    table.drawBodyRows(rows, s.GridRows, [&](qint32 r, bool blank) {
+    const qint64 perPage = s.LinesPerPage;
+    const qint64 offset = data ? 0 : s.FixedRowsTop;
+    const qint64 firstRow = (s.CurRowPage - 1) * perPage + offset;
+    const qint64 lastRow = s.CurRowPage * perPage + offset - 1;
+    const RowSpan pageRows { qint32(firstRow), qint32(std::min<qint64>(lastRow, s.GridRows - 1)) };
+    drawBodyRows(firstRow, lastRow, s.GridRows - 1, [&](qint32 r, bool blank) {
         drawRow(r, blank ? RowKind::Blank : RowKind::Body, surface(s.LineHeightTw), pageRows);
     });
-    table.finish();
+    finish();
 }
 
 } // namespace

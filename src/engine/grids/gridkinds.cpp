@@ -3,6 +3,7 @@
 #include "flexgridrenderer.h"
 #include "gridadapters.h"
 #include "sheetgridrenderer.h"
+#include "spreadgridrenderer.h"
 
 #include "engine/state/enginestate.h"
 #include "engine/state/printproperties.h"
@@ -246,6 +247,8 @@ class SpreadRules : public GridKindRules
 {
 public:
     GridKind kind() const override { return GridKind::Spread; }
+    void render() const override { RenderSpreadGrid(); }
+    bool printsHeadingWithoutRows() const override { return true; }
     double fixedRowsHeight(const EngineState &s, GridAccess &grid) const override
     {
         // Every column header row prints: 0, then -999, -998, ...

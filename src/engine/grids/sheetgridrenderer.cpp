@@ -4,7 +4,7 @@
 #include "engine/state/enginestate.h"
 #include "engine/state/printproperties.h"
 #include "gridadapters.h"
-#include "gridframe.h"
+#include "gridpage.h"
 #include "platform/interfaces/surface.h"
 
 #include <QLoggingCategory>
@@ -66,13 +66,6 @@ void PrintSheetCellText(
 
 namespace {
 
-/// The rows or columns of one block of the page; a merged range never leaves its block.
-struct Extent
-{
-    qint32 first;
-    qint32 last;
-};
-
 /// A merged range cut to what one block of the page shows of it.
 struct Range
 {
@@ -95,13 +88,13 @@ struct FillerBorders
     bool rightEdge = false;
 };
 
-class SheetGridPage
+/// One call of the renderer: the page's geometry and the grid, read once.
+class SheetGridPage : GridPage
 {
 public:
     SheetGridPage()
-        : s(engineState())
+        : GridPage(engineState())
         , print(*s.printObject())
-        , zoom(s.ZoomRate)
         , access(GridAccess::create(1, print.Datagrid, print.gridrows))
         , sheet(static_cast<SheetGridAccess &>(*access))
         , grid(sheet.grid())
@@ -124,26 +117,25 @@ private:
     {
         return header ? headerHeightTw(row) : bodyHeightTw(row);
     }
-    void drawRow(qint32 row, bool header, Extent rows);
-    void drawCell(std::size_t index, qint32 row, bool header, Extent rows);
+    void drawRow(qint32 row, bool header, IndexRun rows);
+    void drawCell(std::size_t index, qint32 row, bool header, IndexRun rows);
     void drawBlankRow();
     /// The room a text may run over into: the empty cells beside [from, to] (indexes of
     /// columns) in their run, up to the first cell that holds a text or the run's end.
     void setRoom(CellBox &box, qint32 row, std::size_t from, std::size_t to) const;
     bool blankCell(qint32 row, qint32 col) const;
-    Range clip(Extent rows, int run) const;
+    Range clip(IndexRun rows, int run) const;
     void borders(const CellBox &box, const SheetCellFormat &format, bool bottomEdge, bool rightEdge,
         bool topAllowed);
     const std::vector<FillerBorders> &fillerBorders();
 
-    EngineState &s;
     PrintProperties &print;
-    const double zoom;
     std::unique_ptr<GridAccess> access;
     SheetGridAccess &sheet;
     AbstractSheetGrid *grid;
-    GridTable table;
-    double scale = 0;
+    /// The table's top-left corner in surface units: where the outer cell borders lie.
+    qint32 tableLeft = 0;
+    qint32 tableTop = 0;
     bool showZeroValues = true;
     std::vector<DrawnColumn> columns;
     std::vector<FillerBorders> fillers;
@@ -157,7 +149,7 @@ void SheetGridPage::planColumns()
     const auto add = [&](qint32 first, qint32 last, int run) {
         for (qint32 c = first; c <= last; ++c) {
             if (!grid->ColHidden(c))
-                columns.push_back({ c, roundHalfEven(grid->ColWidth(c) * zoom * scale), run });
+                columns.push_back({ c, advance(grid->ColWidth(c)), run });
         }
     };
     const bool repeatFixed = s.Format.MultFixCol == 1;
@@ -166,7 +158,7 @@ void SheetGridPage::planColumns()
     add(s.FirstBodyCol, s.LastBodyCol, repeatFixed && s.FirstBodyCol != s.FixedCols + 1 ? 1 : 0);
 }
 
-Range SheetGridPage::clip(Extent rows, int run) const
+Range SheetGridPage::clip(IndexRun rows, int run) const
 {
     Range range { std::max(grid->SelStartRow(), rows.first), 0,
         std::min(grid->SelEndRow(), rows.last), 0 };
@@ -194,9 +186,9 @@ void SheetGridPage::borders(const CellBox &box, const SheetCellFormat &format, b
     };
     const qint32 right = box.Left + box.Width;
     const qint32 bottom = box.Top + box.Height;
-    if (box.Left == table.left() && format.BorderStyle[SheetCellFormat::Left] != 0)
+    if (box.Left == tableLeft && format.BorderStyle[SheetCellFormat::Left] != 0)
         side(SheetCellFormat::Left, box.Left, box.Top, box.Left, bottom);
-    if (topAllowed && box.Top == table.top() && format.BorderStyle[SheetCellFormat::Top] != 0)
+    if (topAllowed && box.Top == tableTop && format.BorderStyle[SheetCellFormat::Top] != 0)
         side(SheetCellFormat::Top, box.Left, box.Top, right, box.Top);
     if (bottomEdge && format.BorderStyle[SheetCellFormat::Bottom] != 0)
         side(SheetCellFormat::Bottom, box.Left, bottom, right, bottom);
@@ -204,7 +196,7 @@ void SheetGridPage::borders(const CellBox &box, const SheetCellFormat &format, b
         side(SheetCellFormat::Right, right, box.Top, right, bottom);
 }
 
-void SheetGridPage::drawCell(std::size_t index, qint32 row, bool header, Extent rows)
+void SheetGridPage::drawCell(std::size_t index, qint32 row, bool header, IndexRun rows)
 {
     const DrawnColumn &column = columns[index];
     sheet.select(row, column.col);
@@ -215,7 +207,7 @@ void SheetGridPage::drawCell(std::size_t index, qint32 row, bool header, Extent 
     box.Top = s.CurY;
     box.Left = s.CurX;
     box.Width = column.width;
-    box.Height = table.surface(heightTw(row, header));
+    box.Height = surface(heightTw(row, header));
     box.HorAlign = format.HorizontalAlignment;
     box.VerAlign = format.VerticalAlignment;
     box.NumberFormat = format.NumberFormat;
@@ -246,14 +238,14 @@ void SheetGridPage::drawCell(std::size_t index, qint32 row, bool header, Extent 
             }
             setRoom(box, row, index, last);
             for (qint32 r = row + 1; r <= range.lastRow; ++r)
-                box.Height += table.surface(heightTw(r, header));
+                box.Height += surface(heightTw(r, header));
             PrintSheetCellText(anchorText, box, font, showZeroValues);
         }
     }
     s.CurX += column.width;
 }
 
-void SheetGridPage::drawRow(qint32 row, bool header, Extent rows)
+void SheetGridPage::drawRow(qint32 row, bool header, IndexRun rows)
 {
     for (std::size_t i = 0; i < columns.size(); ++i)
         drawCell(i, row, header, rows);
@@ -307,7 +299,7 @@ void SheetGridPage::drawBlankRow()
         box.Top = s.CurY;
         box.Left = s.CurX;
         box.Width = columns[i].width;
-        box.Height = table.surface(s.LineHeightTw);
+        box.Height = surface(s.LineHeightTw);
         borders(box, borderOf[i].format, true, borderOf[i].rightEdge, false);
         s.CurX += columns[i].width;
     }
@@ -316,21 +308,28 @@ void SheetGridPage::drawBlankRow()
 void SheetGridPage::render()
 {
     Surface &target = *s.DrawTarget;
-    scale
-        = table.bandScale([this](qint32 c) { return grid->ColHidden(c) ? 0 : grid->ColWidth(c); });
+    begin();
+    tableLeft = surface(s.PageOriginX);
+    tableTop = surface(s.PageOriginY);
+    // Hidden columns take no share of the page width.
+    double total = s.FixedColsWidthTw;
+    for (qint32 c = s.FirstBodyCol; c <= s.LastBodyCol; ++c)
+        total += grid->ColHidden(c) ? 0 : grid->ColWidth(c);
+    setBandScale(total);
     planColumns();
     showZeroValues = grid->ShowZeroValues();
-    target.setDrawWidth(1);
 
     for (qint32 r = 1; r <= s.FixedRowsTop; ++r) {
         drawRow(r, true, { 1, s.FixedRowsTop });
         s.PageOriginY += headerHeightTw(r);
-        table.newLine();
+        newLine();
     }
 
-    const GridTable::Rows rows = table.bodyRows(qint64(s.FixedRowsTop) + 1);
-    const Extent pageRows { qint32(rows.first), qint32(std::min<qint64>(rows.last, s.GridRows)) };
-    table.drawBodyRows(rows, qint64(s.GridRows) + 1, [&](qint32 r, bool blank) {
+    const qint64 perPage = s.LinesPerPage;
+    const qint64 first = (s.CurRowPage - 1) * perPage + s.FixedRowsTop + 1;
+    const qint64 last = s.CurRowPage * perPage + s.FixedRowsTop;
+    const IndexRun pageRows { qint32(first), qint32(std::min<qint64>(last, s.GridRows)) };
+    drawBodyRows(first, last, s.GridRows, [&](qint32 r, bool blank) {
         if (blank) {
             drawBlankRow();
             return;
@@ -345,7 +344,7 @@ void SheetGridPage::render()
     target.setDrawStyle(0);
     target.setDrawWidth(1);
     const auto style = FrameStyle(print.BorderStyle);
-    table.finish(style == FrameStyle::FormulaOne ? FrameStyle::SingleBox : style);
+    finish(style == FrameStyle::FormulaOne ? FrameStyle::SingleBox : style);
 }
 
 } // namespace

@@ -1,6 +1,7 @@
 #include "pagedriver.h"
 
 #include "engine/convert.h"
+#include "engine/device/clsprinter.h"
 #include "engine/draw/furniture.h"
 #include "engine/draw/logo.h"
 #include "engine/draw/textprimitives.h"
@@ -97,17 +98,25 @@ void drawLogicalPage(EngineState &s, qint32 x0, qint32 y0)
     setProgress(s, 100);
 }
 
-QString paperName(const EngineState &s)
+QString paperName(EngineState &s)
 {
-    PrintingSystem &printing = printingSystem();
-    const PrinterSurface *printer = printing.currentPrinter();
-    if (printer) {
-        for (const PaperInfo &paper : printing.papers(printer->DeviceName())) {
-            if (paper.code == s.Format.PaperSize)
-                return paper.name;
+    const PrinterSurface *printer = printingSystem().currentPrinter();
+    if (!printer)
+        return QStringLiteral("未知纸张");
+    auto &cached = s.StatusPaper;
+    if (cached.name.isEmpty() || cached.device != printer->DeviceName()
+        || cached.code != s.Format.PaperSize) {
+        cached.device = printer->DeviceName();
+        cached.code = s.Format.PaperSize;
+        cached.name = QStringLiteral("未知纸张");
+        for (const PaperInfo &paper : printerPapers(cached.device)) {
+            if (paper.code == cached.code) {
+                cached.name = paper.name.trimmed();
+                break;
+            }
         }
     }
-    return QStringLiteral("未知纸张");
+    return cached.name;
 }
 
 /// The zoom as the user chose it: a stored zoom is a Single, whose binary value (1.1 is

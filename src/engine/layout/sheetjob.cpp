@@ -78,6 +78,7 @@ bool SheetJob::prepare(int outputMode, Surface *measuring, Checks checks, bool t
     messageSink().beginJob();
     EngineState &s = engineState();
     m_answers.clear();
+    s.StatusPaper = {};
     PrintingSystem &printing = printingSystem();
     if (!printing.hasPrinter() || !printing.currentPrinter())
         return fail(QStringLiteral("请先安装打印机。"), 48);

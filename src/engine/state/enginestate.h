@@ -84,6 +84,14 @@ struct EngineState : LayoutResult
     /// than once, and a message its layouts give is shown (or asked) once, its answer kept for
     /// the repeats. Messages outside the layouts (a dialog's) are always shown.
     QHash<QString, int> *JobAnswers = nullptr;
+    /// The status bar's paper name, kept while the printer and paper stay the same: asking the
+    /// printer for its paper list costs a round trip to the printing system at every sheet.
+    struct PaperNameCache
+    {
+        QString device;
+        qint16 code = 0;
+        QString name;
+    } StatusPaper;
 
     /// The properties of the print object whose job runs. A job sets them; without them, the
     /// first access creates default properties and, like any new print object, clears the

@@ -15,7 +15,6 @@ struct Services
     std::unique_ptr<PrintingSystem> printing;
     std::unique_ptr<MessageSink> messages;
     std::unique_ptr<PrinterDriver> driver;
-    PageSurfaceFactory pageSurfaces;
 };
 
 Services &services()
@@ -78,22 +77,6 @@ void setPrinterDriver(std::unique_ptr<PrinterDriver> driver)
 bool hasPrinterDriver()
 {
     return bool(services().driver);
-}
-
-std::unique_ptr<PageSurface> makePageSurface(QImage *picture)
-{
-    const auto &factory = services().pageSurfaces;
-    return factory ? factory(picture) : nullptr;
-}
-
-void setPageSurfaceFactory(PageSurfaceFactory factory)
-{
-    services().pageSurfaces = std::move(factory);
-}
-
-bool hasPageSurfaceFactory()
-{
-    return bool(services().pageSurfaces);
 }
 
 bool hasSettingsStore()

@@ -1,7 +1,5 @@
 #pragma once
 
-#include "platform/interfaces/pagesurface.h"
-
 #include <memory>
 
 namespace quillon {
@@ -27,12 +25,6 @@ void setMessageSink(std::unique_ptr<MessageSink> sink);
 /// no driver settings), and then no printer can be opened for its settings.
 PrinterDriver *printerDriver();
 void setPrinterDriver(std::unique_ptr<PrinterDriver> driver);
-
-/// Page pictures for windows (the preview's page): the platform paints them, which the engine
-/// and the windows cannot see. Nothing when no factory is installed.
-std::unique_ptr<PageSurface> makePageSurface(QImage *picture);
-void setPageSurfaceFactory(PageSurfaceFactory factory);
-bool hasPageSurfaceFactory();
 
 bool hasSettingsStore();
 bool hasPrintingSystem();

@@ -1,5 +1,6 @@
 #include "pagesetupdialog.h"
 
+#include "engine/device/clsprinter.h"
 #include "engine/draw/picturefilereader.h"
 #include "engine/ignoringerrors.h"
 #include "engine/layout/computelayout.h"
@@ -624,6 +625,7 @@ void PageSetupDialog::selectPrinter(int index)
     lblprintlocat->setText(printer.port);
     const PrinterSurface *current = printingSystem().currentPrinter();
     cbxcolorprint->setEnabled(current && current->ColorMode() != 0);
+    enableProperties();
     fillPapers();
 }
 
@@ -636,7 +638,7 @@ void PageSetupDialog::fillPapers()
         shown = PaperCodes::name(wanted);
     const PrinterSurface *current = printingSystem().currentPrinter();
     const QList<PaperInfo> papers
-        = current ? printingSystem().papers(current->DeviceName()) : QList<PaperInfo>();
+        = current ? printerPapers(current->DeviceName()) : QList<PaperInfo>();
     int match = -1;
     {
         const QSignalBlocker blocker(cboPaperSize);
@@ -1093,10 +1095,20 @@ void PageSetupDialog::setRenderHook(std::function<void()> hook)
     m_renderHook = std::move(hook);
 }
 
-void PageSetupDialog::setPropertiesHook(std::function<bool(const QString &)> hook)
+void PageSetupDialog::setPropertiesHook(
+    std::function<bool(const QString &)> hook, std::function<bool(const QString &)> available)
 {
     m_propertiesHook = std::move(hook);
+    m_propertiesAvailable = std::move(available);
     command2->setVisible(bool(m_propertiesHook));
+    enableProperties();
+}
+
+void PageSetupDialog::enableProperties()
+{
+    const PrinterSurface *current = printingSystem().currentPrinter();
+    command2->setEnabled(
+        current && (!m_propertiesAvailable || m_propertiesAvailable(current->DeviceName())));
 }
 
 void PageSetupDialog::ok()

@@ -48,7 +48,8 @@ public:
     void setRenderHook(std::function<void()> hook);
     /// Shows the driver's properties of the named printer; true when the user accepted them
     /// (the hook makes them the printer's defaults). The button is hidden while unset.
-    void setPropertiesHook(std::function<bool(const QString &deviceName)> hook);
+    void setPropertiesHook(std::function<bool(const QString &deviceName)> hook,
+        std::function<bool(const QString &deviceName)> available = {});
 
     /// Escape and the close box cancel, so the printer is put back as Cancel does.
     void reject() override;
@@ -101,6 +102,9 @@ private:
     qint32 m_dotLineColor = -1;
     std::function<void()> m_renderHook;
     std::function<bool(const QString &)> m_propertiesHook;
+    /// Whether a printer has settings the hook can show; unset, every printer has.
+    std::function<bool(const QString &)> m_propertiesAvailable;
+    void enableProperties();
 
     QTabWidget *SSTab1 = nullptr;
     QComboBox *CboPrinter = nullptr;

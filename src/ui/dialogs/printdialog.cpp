@@ -237,6 +237,7 @@ void PrintDialog::selectPrinter(int index)
     lblLocation->setFullText(printer.port);
     const PrinterSurface *current = printingSystem().currentPrinter();
     chkColor->setEnabled(current && current->BitsPerPixel() * current->ColorPlanes() > 1);
+    enableProperties();
 }
 
 void PrintDialog::makeSelectedPrinterCurrent()
@@ -437,10 +438,20 @@ void PrintDialog::setPreviewHook(std::function<void()> hook)
     cmdPreview->setVisible(bool(m_previewHook));
 }
 
-void PrintDialog::setPropertiesHook(std::function<bool(const QString &)> hook)
+void PrintDialog::setPropertiesHook(
+    std::function<bool(const QString &)> hook, std::function<bool(const QString &)> available)
 {
     m_propertiesHook = std::move(hook);
+    m_propertiesAvailable = std::move(available);
     command1->setVisible(bool(m_propertiesHook));
+    enableProperties();
+}
+
+void PrintDialog::enableProperties()
+{
+    const PrinterSurface *current = printingSystem().currentPrinter();
+    command1->setEnabled(
+        current && (!m_propertiesAvailable || m_propertiesAvailable(current->DeviceName())));
 }
 
 } // namespace quillon

@@ -51,7 +51,8 @@ public:
     void setPreviewHook(std::function<void()> hook);
     /// Shows the driver's properties of the named printer; true when the user accepted them
     /// (the hook then makes them the printer's defaults). The dialog reads the printer again.
-    void setPropertiesHook(std::function<bool(const QString &deviceName)> hook);
+    void setPropertiesHook(std::function<bool(const QString &deviceName)> hook,
+        std::function<bool(const QString &deviceName)> available = {});
 
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
@@ -74,6 +75,9 @@ private:
     std::function<void()> m_pageSetupHook;
     std::function<void()> m_previewHook;
     std::function<bool(const QString &)> m_propertiesHook;
+    /// Whether a printer has settings the hook can show; unset, every printer has.
+    std::function<bool(const QString &)> m_propertiesAvailable;
+    void enableProperties();
 
     QComboBox *CboPrinter = nullptr;
     QPushButton *command1 = nullptr;

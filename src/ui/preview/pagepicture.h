@@ -7,7 +7,8 @@
 
 namespace quillon {
 
-class PageSurface;
+class ImagePicture;
+class Surface;
 
 /// The page picture `picPageView`: the sheet as the engine drew it, at the zoom the window
 /// gives it. Its picture has as many pixels as the screen shows for its size, so that it is
@@ -21,26 +22,25 @@ public:
     ~PagePicture() override;
 
     /// The surface to draw the next sheet on, over a picture as large as the widget, which
-    /// the drawing clears first.
-    /// The picture is made again when the widget's size or the screen's pixel ratio changed;
-    /// nothing when the platform paints no page pictures.
-    PageSurface *surfaceForDrawing();
+    /// the drawing clears first. The picture is made again when the widget's size or the
+    /// screen's pixel ratio changed.
+    Surface *surfaceForDrawing();
     /// The surface of the picture as it is, for measuring (made on first use).
-    PageSurface *surface();
+    Surface *surface();
     /// Shows what was drawn on the surface.
     void drawingDone();
-    /// The picture as drawn, in device pixels.
-    const QImage &picture() const { return m_picture; }
+    /// The picture as last shown, in device pixels.
+    const QImage &picture() const { return m_shown; }
 
 protected:
     void paintEvent(QPaintEvent *event) override;
 
 private:
-    bool makePicture(QSize pixels, qreal ratio, bool blank);
+    void makePicture(QSize pixels, qreal ratio);
 
-    QImage m_picture;
+    std::unique_ptr<ImagePicture> m_picture;
+    QImage m_shown;
     qreal m_ratio = 1;
-    std::unique_ptr<PageSurface> m_surface;
 };
 
 } // namespace quillon

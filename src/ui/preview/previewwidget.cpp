@@ -6,7 +6,7 @@
 #include "engine/layout/sheetjob.h"
 #include "engine/state/enginestate.h"
 #include "engine/state/registry.h"
-#include "platform/interfaces/pagesurface.h"
+#include "platform/interfaces/surface.h"
 #include "ui/dialogs/slotguard_p.h"
 
 #include <QKeyEvent>
@@ -162,12 +162,8 @@ bool PreviewWidget::renderCurrentSheet()
     // The layout may have changed the paper: the page picture takes its new size first.
     if (picPageView->size() != pagePixels())
         PaperResize();
-    PageSurface *surface = picPageView->surfaceForDrawing();
-    if (!surface) {
-        ShowMessage(QStringLiteral("无法绘制预览页面。"), 48);
-        return false;
-    }
-    const bool drawn = m_job->renderSheetFrom(s.CurRowPage, s.CurColPage, *surface);
+    const bool drawn
+        = m_job->renderSheetFrom(s.CurRowPage, s.CurColPage, *picPageView->surfaceForDrawing());
     picPageView->drawingDone();
     Q_EMIT previewChanged();
     return drawn;

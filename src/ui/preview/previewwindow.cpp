@@ -13,7 +13,7 @@
 #include "engine/state/previewsinks.h"
 #include "engine/state/printproperties.h"
 #include "engine/state/registry.h"
-#include "platform/interfaces/pagesurface.h"
+#include "platform/interfaces/surface.h"
 #include "ui/dialogs/inputdialog.h"
 #include "ui/dialogs/pagesetupdialog.h"
 #include "ui/dialogs/printdialog.h"
@@ -310,7 +310,7 @@ bool PreviewWindow::load(bool throwLoad)
 {
     EngineState &s = engineState();
     setWindowTitle(m_job.properties().Caption);
-    PageSurface *page = m_preview->pagePicture()->surface();
+    Surface *page = m_preview->pagePicture()->surface();
     if (!m_job.prepare(2, page, SheetJob::Checks::GridFirst, throwLoad))
         return false;
     s.PageSetupChanged = true;
@@ -417,7 +417,7 @@ void PreviewWindow::pageSetup()
     bool changed = false;
     {
         PageSetupDialog dialog(this);
-        dialog.setPropertiesHook(showPrinterProperties);
+        dialog.setPropertiesHook(showPrinterProperties, hasPrinterProperties);
         dialog.setRenderHook(showChanges);
         dialog.exec();
         changed = engineState().PageSetupChanged;

@@ -4,6 +4,8 @@
 
 #include <QHash>
 
+#include <climits>
+
 namespace quillon {
 
 namespace {
@@ -14,16 +16,7 @@ struct SpreadCell
     bool hasText = false;
     qint16 type = SpreadGrid::DefaultCellType;
     qint16 hAlign = 0;
-    qint16 decPlaces = 2;
-};
-
-struct Span
-{
-    qint32 col, row, cols, rows;
-    bool contains(qint32 c, qint32 r) const
-    {
-        return c >= col && c < col + cols && r >= row && r < row + rows;
-    }
+    qint16 decPlaces = SpreadGrid::DefaultDecimalPlaces;
 };
 
 QString columnLetters(qint32 col)
@@ -39,6 +32,15 @@ bool isHeaderRow(qint32 row)
 {
     return row == 0 || (row >= -999 && row < 0);
 }
+
+/// The row after this one: header rows step 0, -999, -998, ..., -1, then the data rows 1, 2, ...
+qint32 nextRow(qint32 row)
+{
+    return row == 0 ? -999 : row == -1 ? 1 : row + 1;
+}
+
+/// A span may cover at most this many cells: each is indexed.
+constexpr qint64 kMaxSpanCells = 1'000'000;
 
 } // namespace
 
@@ -57,7 +59,9 @@ public:
     double toUnits(qint32 twips) const { return unitType == 2 ? twips : twips / 15.0; }
 
     QHash<qint64, SpreadCell> cells;
-    QList<Span> spans;
+    QList<SpreadGrid::CellSpan> spans;
+    /// The span each spanned cell lies in, by cell.
+    QHash<qint64, qsizetype> spanOfCell;
     IndexedValues<qint32> colWidths { SpreadGrid::DefaultColWidth };
     QHash<qint32, qint32> rowHeights;
     qint32 maxRows = 0;
@@ -137,9 +141,26 @@ void SpreadGrid::setTypeNumberDecPlacesAt(qint32 col, qint32 row, qint16 places)
 
 void SpreadGrid::addCellSpan(qint32 anchorCol, qint32 anchorRow, qint32 colCount, qint32 rowCount)
 {
-    if (colCount < 1 || rowCount < 1)
+    if (colCount < 1 || rowCount < 1 || qint64(colCount) * rowCount > kMaxSpanCells
+        || qint64(anchorCol) + colCount - 1 > INT_MAX || qint64(anchorRow) + rowCount - 1 > INT_MAX)
         throw Error(ErrorNumber::InvalidCall, QStringLiteral("Invalid procedure call or argument"));
+    const qsizetype index = d->spans.size();
     d->spans.append({ anchorCol, anchorRow, colCount, rowCount });
+    // A header span runs down the header rows only, a data span down the data rows; where
+    // spans overlap, the one added first keeps its cells.
+    const bool header = isHeaderRow(anchorRow);
+    qint32 row = anchorRow;
+    for (qint32 r = 0; r < rowCount; ++r, row = nextRow(row)) {
+        if (header && !isHeaderRow(row))
+            break;
+        for (qint32 c = 0; c < colCount; ++c) {
+            const qint64 key = SpreadGridPrivate::key(anchorCol + c, row);
+            if (!d->spanOfCell.contains(key))
+                d->spanOfCell.insert(key, index);
+        }
+        if (row == INT_MAX)
+            break;
+    }
 }
 
 qint16 SpreadGrid::UnitType() const
@@ -228,11 +249,10 @@ bool SpreadGrid::GetText(qint32 col, qint32 row, QVariant &value) const
 
 std::optional<SpreadGrid::CellSpan> SpreadGrid::GetCellSpan(qint32 col, qint32 row) const
 {
-    for (const Span &span : d->spans) {
-        if (span.contains(col, row))
-            return CellSpan { span.col, span.row, span.cols, span.rows };
-    }
-    return std::nullopt;
+    const auto it = d->spanOfCell.constFind(SpreadGridPrivate::key(col, row));
+    if (it == d->spanOfCell.cend())
+        return std::nullopt;
+    return d->spans[*it];
 }
 
 } // namespace quillon

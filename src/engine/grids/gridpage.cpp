@@ -1,0 +1,100 @@
+#include "gridpage.h"
+
+#include "engine/convert.h"
+#include "engine/layout/computelayout.h"
+#include "engine/state/enginestate.h"
+#include "engine/state/previewsinks.h"
+#include "engine/state/printproperties.h"
+#include "gridframe.h"
+#include "platform/interfaces/surface.h"
+
+namespace quillon {
+
+GridPage::GridPage(EngineState &state)
+    : s(state)
+    , zoom(state.ZoomRate)
+{
+}
+
+qint32 GridPage::surface(double pageTwips) const
+{
+    return roundHalfEven(pageTwips * zoom);
+}
+
+qint32 GridPage::advance(double width) const
+{
+    return roundHalfEven(width * zoom * scale);
+}
+
+void GridPage::newLine()
+{
+    s.CurX = surface(s.PageOriginX);
+    s.CurY = surface(s.PageOriginY);
+}
+
+void GridPage::begin()
+{
+    m_entryX = s.PageOriginX;
+    m_entryY = s.PageOriginY;
+    newLine();
+    SelectColumnBand(s);
+    s.DrawTarget->setDrawWidth(1);
+}
+
+void GridPage::setBandScale(double totalWidth)
+{
+    scale = totalWidth > 0 ? s.PageWidthTw / totalWidth : 0;
+}
+
+void GridPage::bottomEdge(const CellBox &box) const
+{
+    s.DrawTarget->Line(
+        box.Left, box.Top + box.Height, box.Left + box.Width, box.Top + box.Height, s.LineColor);
+}
+
+void GridPage::rightEdge(const CellBox &box) const
+{
+    s.DrawTarget->Line(
+        box.Left + box.Width, box.Top, box.Left + box.Width, box.Top + box.Height, s.LineColor);
+}
+
+void GridPage::plainBorders(const CellBox &box) const
+{
+    bottomEdge(box);
+    rightEdge(box);
+}
+
+void GridPage::drawBodyRows(
+    qint64 first, qint64 last, qint64 lastDataRow, const std::function<void(qint32, bool)> &drawRow)
+{
+    const bool progress = s.OutputMode == 2 && s.PreviewUiActive && s.PreviewProgressBar;
+    bool blank = false;
+    for (qint64 r = first; r <= last; ++r) {
+        if (progress)
+            s.PreviewProgressBar->setValue(s.PreviewProgressBar->value() + 80.0 / s.LinesPerPage);
+        if (r > lastDataRow) {
+            if (s.Format.FillBlankLine != 1)
+                break;
+            blank = true;
+        }
+        drawRow(qint32(r), blank);
+        s.PageOriginY += s.LineHeightTw;
+        newLine();
+    }
+}
+
+void GridPage::finish()
+{
+    finish(FrameStyle(s.printObject()->BorderStyle));
+}
+
+void GridPage::finish(FrameStyle style)
+{
+    const qint32 left = surface(m_entryX);
+    const qint32 top = surface(m_entryY);
+    DrawGridFrame(style, left, top, left + surface(s.PageWidthTw), s.CurY);
+    s.DrawTarget->setDrawWidth(1);
+    s.PageOriginY += 100;
+}
+
+} // namespace quillon
