@@ -52,12 +52,6 @@ QString noCellsMessage()
     return QStringLiteral("没有任何数据：网格至少要有一行一列");
 }
 
-/// A column wide enough for a text of this width (CsvTable::charWeight), with room around it.
-qint32 columnWidth(qint64 widest)
-{
-    return qint32(std::clamp<qint64>(widest + 240, 600, 8000));
-}
-
 /// A column wide enough for its longest text in the 11-point body font, with room around it.
 qint32 contentWidth(const QStringList &texts)
 {
@@ -68,12 +62,11 @@ qint32 contentWidth(const QStringList &texts)
             // A surrogate pair is one wide character: count it once, at its high half.
             if (c.isLowSurrogate())
                 continue;
-            w += c.isHighSurrogate() ? CsvTable::charWeight(0x10000)
-                                     : CsvTable::charWeight(c.unicode());
+            w += c.unicode() >= 0x2E80 || c.isHighSurrogate() ? 220 : 120;
         }
         widest = std::max(widest, w);
     }
-    return columnWidth(widest);
+    return qint32(std::clamp<qint64>(widest + 240, 600, 8000));
 }
 
 /// A JSON value as a message shows it.
@@ -358,7 +351,8 @@ bool GridFileReader::readCsv(QByteArray bytes, std::unique_ptr<QFile> mapped)
     FlexGridTexts::setBase(*grid, table);
     grid->setFixedRows(1);
     for (qint32 c = 0; c < grid->Cols(); ++c) {
-        grid->setColWidth(c, columnWidth(table->widest(c)));
+        // As contentWidth sizes a column, from the widths the reader measured.
+        grid->setColWidth(c, qint32(std::clamp<qint64>(table->widest(c) + 240, 600, 8000)));
         grid->setCellAlignmentAt(0, c, 4); // headings centred
     }
     grid->setRowHeight(0, 400);
