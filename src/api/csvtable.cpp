@@ -1,6 +1,7 @@
 #include "csvtable.h"
 
 #include <QFile>
+#include <QStringDecoder>
 
 #include <array>
 #include <cstring>
@@ -71,6 +72,16 @@ const char *findQuote(const char *from, const char *end)
 {
     const void *at = std::memchr(from, '"', size_t(end - from));
     return at ? static_cast<const char *>(at) : end;
+}
+
+/// UTF-8 that the file's one pass found valid, as text.
+QString decoded(const char *from, qsizetype size)
+{
+    // fromUtf8 drops a byte order mark that starts its input; inside the file it is text.
+    if (size >= 3 && std::memcmp(from, "\xEF\xBB\xBF", 3) == 0)
+        return QStringDecoder(QStringDecoder::Utf8, QStringDecoder::Flag::ConvertInitialBom)
+            .decode(QByteArrayView(from, size));
+    return QString::fromUtf8(from, size);
 }
 
 } // namespace
@@ -253,7 +264,7 @@ QString CsvTable::text(qint32 row, qint32 col) const
     const char *end = fieldEnd(p);
     m_next = { row, col + 1, end < m_end && *end == ',' ? end + 1 : nullptr };
     if (p == m_end || *p != '"')
-        return QString::fromUtf8(p, end - p);
+        return decoded(p, end - p);
     QByteArray bytes;
     const char *from = p + 1;
     for (;;) {
@@ -271,7 +282,7 @@ QString CsvTable::text(qint32 row, qint32 col) const
     }
     if (from < end)
         bytes.append(from, end - from);
-    return QString::fromUtf8(bytes);
+    return decoded(bytes.constData(), bytes.size());
 }
 
 } // namespace quillon

@@ -124,6 +124,12 @@ void TestCsvTable::awkwardFiles_data()
         { { "a",
             "\xEF\xBB\xBF"
             "b" } });
+    good("marks starting a later field are text",
+        "a\n\xEF\xBB\xBF\xEF\xBB\xBF"
+        "b\n",
+        { { "a" },
+            { "\xEF\xBB\xBF\xEF\xBB\xBF"
+              "b" } });
     good("quoted comma", "\"a,b\",c\n", { { "a,b", "c" } });
     good("quoted line breaks", "\"x\ny\",\"p\r\nq\"\r\nz\n", { { "x\ny", "p\r\nq" }, { "z" } });
     good("doubled quotes", "\"say \"\"hi\"\"\",\"\"\"\"\n", { { "say \"hi\"", "\"" } });
