@@ -519,13 +519,15 @@ static int run(int argc, char **argv)
 
     quillon::ReportExport report(print);
     std::unique_ptr<ProgressLine> progress;
+    // Made as an export starts, so that its rate counts the time the export took.
+    const auto startProgress = [&] {
+        if (!quiet)
+            progress = std::make_unique<ProgressLine>(
+                stderr, kProgram + QStringLiteral(": "), isatty(fileno(stderr)));
+    };
     report.setProgressHandler([&](int done, int total) {
-        if (!quiet) {
-            if (!progress)
-                progress = std::make_unique<ProgressLine>(
-                    stderr, kProgram + QStringLiteral(": "), isatty(fileno(stderr)));
+        if (progress)
             progress->update(done, total);
-        }
         return !InterruptGuard::interrupted();
     });
     std::optional<InterruptGuard> interrupts;
@@ -548,10 +550,12 @@ static int run(int argc, char **argv)
         }
     };
     if (has("pdf")) {
+        startProgress();
         const bool ok = report.toPdf(value("pdf"));
         finish(ok, report.writtenFiles().value(0), report.sheetCount());
     }
     if (has("png")) {
+        startProgress();
         const bool ok = report.toPng(value("png"), zoomFactor);
         finish(ok,
             report.writtenFiles().isEmpty() ? QString()
