@@ -52,6 +52,12 @@ void TestInterruptedExport::oldOutputSurvives()
     env.insert(u"XDG_CONFIG_HOME"_qs, dir.filePath(u"config"_qs));
     env.remove(u"QUILLON_SETTINGS"_qs);
     p.setProcessEnvironment(env);
+    // As from a terminal: a test run in the background of a script would pass on an ignored
+    // Ctrl+C, which the program keeps ignoring.
+    p.setChildProcessModifier([] {
+        std::signal(SIGINT, SIG_DFL);
+        std::signal(SIGTERM, SIG_DFL);
+    });
     p.start(QStringLiteral(QUILLON_PRINT_EXE),
         { png ? u"--png"_qs : u"--pdf"_qs, dir.filePath(output), input });
     QVERIFY(p.waitForStarted());

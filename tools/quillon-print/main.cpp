@@ -52,27 +52,26 @@ class InterruptGuard
 public:
     InterruptGuard()
     {
-#ifdef Q_OS_UNIX
         struct sigaction action = {};
         action.sa_handler = noteInterrupt;
         action.sa_flags = SA_RESETHAND;
         sigemptyset(&action.sa_mask);
-        for (int signal : kSignals)
-            sigaction(signal, &action, nullptr);
-#endif
+        for (size_t i = 0; i < std::size(kSignals); ++i) {
+            sigaction(kSignals[i], nullptr, &m_before[i]);
+            // A job started in the background of a script ignores Ctrl+C, and so do we then.
+            if (m_before[i].sa_handler != SIG_IGN)
+                sigaction(kSignals[i], &action, nullptr);
+        }
     }
     ~InterruptGuard()
     {
-        for (int signal : kSignals)
-            std::signal(signal, SIG_DFL);
+        for (size_t i = 0; i < std::size(kSignals); ++i)
+            sigaction(kSignals[i], &m_before[i], nullptr);
     }
     InterruptGuard(const InterruptGuard &) = delete;
     InterruptGuard &operator=(const InterruptGuard &) = delete;
 
-    static bool interrupted()
-    {
-        return interruptedBy != 0;
-    }
+    static bool interrupted() { return interruptedBy != 0; }
     /// Ends the program as the signal would have, for the shell that waits for it.
     [[noreturn]] static void endAsInterrupted()
     {
@@ -83,6 +82,7 @@ public:
 
 private:
     static constexpr int kSignals[] = { SIGINT, SIGTERM };
+    struct sigaction m_before[std::size(kSignals)] = {};
 };
 
 const QString kProgram = QStringLiteral("quillon-print");
