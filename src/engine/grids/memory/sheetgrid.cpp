@@ -1,6 +1,7 @@
 #include <quillon/sheetgrid.h>
 
 #include "celltable_p.h"
+#include "texttable_p.h"
 
 #include <QRegularExpression>
 
@@ -23,8 +24,8 @@ class SheetGridPrivate
 {
 public:
     // Cells are stored 0-based; the sheet counts from 1.
-    CellTable<QString> texts;
-    CellTable<SheetCellFormat> formats;
+    TextTable texts;
+    SparseCellTable<SheetCellFormat> formats;
     IndexedValues<qint32> colWidths { SheetGrid::DefaultColWidth };
     IndexedValues<qint32> rowHeights { SheetGrid::DefaultRowHeight };
     IndexedValues<bool> hidden { false };
