@@ -116,3 +116,37 @@ printf 'N\tpages\tmedian_s\n10000\t%s\t%s\n' \
 python3 "$root/bench/report.py" "$out/peers/results.tsv" "$results" "$out/quillon/preview.txt" \
     "$out/quillon/print.txt" "$out/quillon/spread.txt" "$out/quillon/sheet.tsv" | tee "$out/report.txt"
 echo "# written to $out/report.txt" >&2
+
+# 1,000,000 rows (BENCH_MILLION=0 skips them, another number changes them): Quillon and the
+# floor once each, as each takes about a minute. Wall time and peak RSS under GNU time; the
+# first sheet as the preview shows it (quillon_bench: load, layout, draw) and, for both, when
+# the first page reached the PDF file.
+million=${BENCH_MILLION:-1000000}
+if [ "$million" != 0 ]; then
+    data=$out/peers/data/grid-$million.csv
+    [ -s "$data" ] || python3 "$peers_dir/make_grid.py" "$million" "$data"
+    mdir=$out/million
+    mkdir -p "$mdir"
+    measure() { # who, then the PDF and the command
+        local who=$1 pdf=$2
+        shift 2
+        python3 "$root/bench/first_page.py" "$pdf" -- /usr/bin/time -v -o "$mdir/time-$who.txt" "$@" \
+            >"$mdir/first-$who.txt" 2>"$mdir/log-$who.txt" \
+            || { echo "bench: $who failed on $million rows, see $mdir/log-$who.txt" >&2; exit 1; }
+        awk -v who="$who" -F': ' '
+            /Elapsed \(wall clock\)/ { n = split($2, a, ":"); t = 0
+                for (i = 1; i <= n; i++) t = t * 60 + a[i]; s = t }
+            /Maximum resident set size/ { rss = $2 }
+            END { printf "%s\t%.2f\t%.0f", who, s, rss / 1024 }' "$mdir/time-$who.txt"
+        printf '\t%s\n' "$(awk '/first_page_s/ { print $2 }' "$mdir/first-$who.txt")"
+    }
+    echo "# $million rows: quillon, then qt-floor" >&2
+    {
+        printf 'who\ttime_s\tpeak_MB\tfirst_page_s\n'
+        measure quillon "$mdir/quillon.pdf" "$print" --pdf "$mdir/quillon.pdf" "$data"
+        measure qt-floor "$mdir/qt-floor.pdf" "$out/peers/build/qt_floor" "$data" "$mdir/qt-floor.pdf"
+    } >"$mdir/results.tsv"
+    "$root/build-bench/bench/quillon_bench" "$data" --sheets 5 --late 3000 >"$mdir/preview.txt" 2>/dev/null
+    python3 "$root/bench/million_report.py" "$mdir/results.tsv" "$mdir/preview.txt" "$data" \
+        | tee -a "$out/report.txt"
+fi

@@ -67,6 +67,7 @@ public:
     bool MergeCol(qint32 col) const override;
 
 private:
+    friend class FlexGridTexts;
     std::unique_ptr<FlexGridPrivate> d;
 };
 

@@ -9,6 +9,9 @@
 #include <quillon/sheetgrid.h>
 #include <quillon/spreadgrid.h>
 
+#include "csvtable.h"
+#include "engine/grids/memory/flexgridtexts_p.h"
+
 #include <QFile>
 #include <QFileInfo>
 #include <QJsonArray>
@@ -186,78 +189,6 @@ bool convertProperty(const QMetaProperty &property, const QString &name, const Q
     return true;
 }
 
-QList<QStringList> parseCsv(const QString &text, QString *error)
-{
-    QList<QStringList> rows;
-    QStringList row;
-    const qsizetype size = text.size();
-    const QChar *data = text.constData();
-    qsizetype i = 0;
-    int line = 1;
-    bool endOfRow = false;
-    while (i < size) {
-        QString field;
-        if (data[i] == QLatin1Char('"')) {
-            // Quoted: commas, line breaks and doubled quotes are part of the field.
-            const int startLine = line;
-            ++i;
-            qsizetype from = i;
-            for (;;) {
-                if (i >= size) {
-                    *error = QStringLiteral("第 %1 行的引号没有结束").arg(startLine);
-                    return {};
-                }
-                if (data[i] == QLatin1Char('"')) {
-                    field += QStringView(data + from, i - from);
-                    if (i + 1 < size && data[i + 1] == QLatin1Char('"')) {
-                        field += QLatin1Char('"');
-                        i += 2;
-                        from = i;
-                        continue;
-                    }
-                    ++i;
-                    break;
-                }
-                if (data[i] == QLatin1Char('\n'))
-                    ++line;
-                ++i;
-            }
-            // Anything between the closing quote and the separator belongs to the field too.
-            const qsizetype rest = i;
-            while (i < size && data[i] != QLatin1Char(',') && data[i] != QLatin1Char('\n')
-                && data[i] != QLatin1Char('\r'))
-                ++i;
-            field += QStringView(data + rest, i - rest);
-        } else {
-            const qsizetype from = i;
-            while (i < size && data[i] != QLatin1Char(',') && data[i] != QLatin1Char('\n')
-                && data[i] != QLatin1Char('\r'))
-                ++i;
-            field = QString(data + from, i - from);
-        }
-        row << field;
-        endOfRow = i >= size || data[i] != QLatin1Char(',');
-        if (i < size && data[i] == QLatin1Char(',')) {
-            ++i;
-            if (i == size)
-                row << QString(); // a trailing comma ends with an empty field
-            continue;
-        }
-        if (i < size && data[i] == QLatin1Char('\r'))
-            ++i;
-        if (i < size && data[i] == QLatin1Char('\n')) {
-            ++i;
-            ++line;
-        }
-        if (!(row.size() == 1 && row[0].isEmpty()))
-            rows << row; // blank lines carry no row
-        row.clear();
-    }
-    if (!endOfRow && !row.isEmpty())
-        rows << row;
-    return rows;
-}
-
 } // namespace
 
 class GridFilePrivate
@@ -290,7 +221,8 @@ public:
     {
     }
 
-    bool readCsv(const QByteArray &bytes);
+    /// A CSV file's bytes, and the file they are mapped from if they are.
+    bool readCsv(QByteArray bytes, std::unique_ptr<QFile> mapped = nullptr);
     bool readJson(const QByteArray &bytes);
     QString error;
 
@@ -418,31 +350,22 @@ bool GridFileReader::checkSize(qint64 rows, qint64 cols)
     return true;
 }
 
-bool GridFileReader::readCsv(const QByteArray &bytes)
+bool GridFileReader::readCsv(QByteArray bytes, std::unique_ptr<QFile> mapped)
 {
-    QStringDecoder decoder(QStringDecoder::Utf8);
-    QString text = decoder.decode(bytes);
-    if (decoder.hasError())
-        return fail(QString(), QStringLiteral("不是 UTF-8 文本"));
-    if (text.startsWith(QChar(0xFEFF)))
-        text.remove(0, 1);
-    QString why;
-    const QList<QStringList> rows = parseCsv(text, &why);
-    if (!why.isEmpty())
-        return fail(QString(), why);
-    qint64 cols = 0;
-    for (const QStringList &row : rows)
-        cols = std::max<qint64>(cols, row.size());
-    if (!checkSize(rows.size(), cols))
+    CsvTable::Failure why;
+    const std::shared_ptr<CsvTable> table
+        = CsvTable::read(std::move(bytes), std::move(mapped), kMaxCells, &why);
+    if (!table && !why.message.isEmpty())
+        return fail(QString(), why.message);
+    if (!checkSize(table ? table->rows() : why.rows, table ? table->cols() : why.cols))
         return error.isEmpty() ? fail(QString(), noCellsMessage()) : false;
+    // The grid reads its cells from the file's bytes: one copy of the data, not two.
     auto grid = std::make_unique<FlexGrid>();
-    grid->setTexts(rows);
+    FlexGridTexts::setBase(*grid, table);
     grid->setFixedRows(1);
     for (qint32 c = 0; c < grid->Cols(); ++c) {
-        QStringList column;
-        for (const QStringList &row : rows)
-            column << row.value(c);
-        grid->setColWidth(c, contentWidth(column));
+        // As contentWidth sizes a column, from the widths the reader measured.
+        grid->setColWidth(c, qint32(std::clamp<qint64>(table->widest(c) + 240, 600, 8000)));
         grid->setCellAlignmentAt(0, c, 4); // headings centred
     }
     grid->setRowHeight(0, 400);
@@ -1195,6 +1118,8 @@ bool GridFileReader::readSheet(const QJsonObject &g)
     const QString colUnit = QStringLiteral("列");
     const QString rowUnit = QStringLiteral("行");
     auto grid = std::make_unique<SheetGrid>();
+    // The last cell first: the grid takes its whole size at once instead of a row at a time.
+    grid->setTextRC(rows, cols, cells[rows - 1].value(cols - 1));
     for (qint32 r = 0; r < rows; ++r) {
         for (qint32 c = 0; c < cells[r].size(); ++c) {
             if (!cells[r][c].isEmpty())
@@ -1698,32 +1623,17 @@ bool GridFileReader::readJson(const QByteArray &bytes)
             headLines, footLines);
 }
 
-std::unique_ptr<GridFile> GridFile::load(const QString &path, QString *error)
-{
-    QFile f(path);
-    if (!f.open(QIODevice::ReadOnly)) {
-        if (error)
-            *error = QStringLiteral("无法读取网格文件“%1”：%2").arg(path, f.errorString());
-        return nullptr;
-    }
-    return fromData(f.readAll(), QFileInfo(path).suffix(), path, error);
-}
+namespace {
 
-std::unique_ptr<GridFile> GridFile::fromData(
-    const QByteArray &bytes, const QString &format, const QString &name, QString *error)
+/// Runs one of the reader's functions on a new grid file: nothing it or the grid it builds
+/// throws reaches the caller.
+std::unique_ptr<GridFile> readGridFile(const QString &name, QString *error,
+    std::unique_ptr<GridFile> file, const std::function<bool(GridFileReader &)> &read)
 {
-    std::unique_ptr<GridFile> file(new GridFile);
     GridFileReader reader(*file);
-    const QString suffix = format.toLower();
     bool ok = false;
-    // Nothing the reader or the grid it builds throws may reach the caller.
     try {
-        if (suffix == QLatin1String("csv"))
-            ok = reader.readCsv(bytes);
-        else if (suffix == QLatin1String("json"))
-            ok = reader.readJson(bytes);
-        else
-            reader.error = QStringLiteral("只能读取 .csv 或 .json 文件");
+        ok = read(reader);
     } catch (const Error &e) {
         ok = false;
         reader.error = QStringLiteral("[%1]%2").arg(e.number()).arg(e.description());
@@ -1740,6 +1650,45 @@ std::unique_ptr<GridFile> GridFile::fromData(
         return nullptr;
     }
     return file;
+}
+
+} // namespace
+
+std::unique_ptr<GridFile> GridFile::load(const QString &path, QString *error)
+{
+    auto f = std::make_unique<QFile>(path);
+    if (!f->open(QIODevice::ReadOnly)) {
+        if (error)
+            *error = QStringLiteral("无法读取网格文件“%1”：%2").arg(path, f->errorString());
+        return nullptr;
+    }
+    const QString suffix = QFileInfo(path).suffix();
+    if (suffix.compare(QLatin1String("csv"), Qt::CaseInsensitive) == 0 && f->size() > 0) {
+        // Mapped, not read: the grid decodes its cells from the file's own pages. A pipe or a
+        // file system that cannot map is read instead.
+        if (uchar *at = f->map(0, f->size())) {
+            const QByteArray bytes
+                = QByteArray::fromRawData(reinterpret_cast<const char *>(at), f->size());
+            return readGridFile(path, error, std::unique_ptr<GridFile>(new GridFile),
+                [&](GridFileReader &reader) { return reader.readCsv(bytes, std::move(f)); });
+        }
+    }
+    return fromData(f->readAll(), suffix, path, error);
+}
+
+std::unique_ptr<GridFile> GridFile::fromData(
+    const QByteArray &bytes, const QString &format, const QString &name, QString *error)
+{
+    const QString suffix = format.toLower();
+    return readGridFile(
+        name, error, std::unique_ptr<GridFile>(new GridFile), [&](GridFileReader &reader) {
+            if (suffix == QLatin1String("csv"))
+                return reader.readCsv(bytes);
+            if (suffix == QLatin1String("json"))
+                return reader.readJson(bytes);
+            reader.error = QStringLiteral("只能读取 .csv 或 .json 文件");
+            return false;
+        });
 }
 
 GridFile::GridFile()

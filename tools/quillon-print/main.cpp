@@ -14,6 +14,8 @@
 #include <quillon/platform.h>
 #include <quillon/reportexport.h>
 
+#include "progressline.h"
+
 #include <QApplication>
 #include <QCommandLineParser>
 #include <QDir>
@@ -24,15 +26,64 @@
 #include <QMetaProperty>
 #include <QRegularExpression>
 
+#include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <map>
+#include <optional>
 
 #ifdef Q_OS_UNIX
 #include <unistd.h>
 #endif
 
 namespace {
+
+volatile std::sig_atomic_t interruptedBy = 0;
+
+extern "C" void noteInterrupt(int signal)
+{
+    interruptedBy = signal;
+}
+
+/// While it lives, Ctrl+C (or a kill) asks the export to stop, so that it can drop what it
+/// wrote instead of leaving a file behind. A second one stops the program at once.
+class InterruptGuard
+{
+public:
+    InterruptGuard()
+    {
+        struct sigaction action = {};
+        action.sa_handler = noteInterrupt;
+        action.sa_flags = SA_RESETHAND;
+        sigemptyset(&action.sa_mask);
+        for (size_t i = 0; i < std::size(kSignals); ++i) {
+            sigaction(kSignals[i], nullptr, &m_before[i]);
+            // A job started in the background of a script ignores Ctrl+C, and so do we then.
+            if (m_before[i].sa_handler != SIG_IGN)
+                sigaction(kSignals[i], &action, nullptr);
+        }
+    }
+    ~InterruptGuard()
+    {
+        for (size_t i = 0; i < std::size(kSignals); ++i)
+            sigaction(kSignals[i], &m_before[i], nullptr);
+    }
+    InterruptGuard(const InterruptGuard &) = delete;
+    InterruptGuard &operator=(const InterruptGuard &) = delete;
+
+    static bool interrupted() { return interruptedBy != 0; }
+    /// Ends the program as the signal would have, for the shell that waits for it.
+    [[noreturn]] static void endAsInterrupted()
+    {
+        std::signal(interruptedBy, SIG_DFL);
+        std::raise(interruptedBy);
+        std::_Exit(128 + interruptedBy);
+    }
+
+private:
+    static constexpr int kSignals[] = { SIGINT, SIGTERM };
+    struct sigaction m_before[std::size(kSignals)] = {};
+};
 
 const QString kProgram = QStringLiteral("quillon-print");
 constexpr double kTwipsPerMm = 56.7;
@@ -467,34 +518,51 @@ static int run(int argc, char **argv)
         quillon::setFormatValue(print.PrintKeyName(), name, text);
 
     quillon::ReportExport report(print);
-    if (!quiet) {
-        report.setProgressHandler([](int done, int total) {
-            if (done == total || done % 50 == 0)
-                say(stderr,
-                    QStringLiteral("%1: 已完成 %2/%3 页").arg(kProgram).arg(done).arg(total));
-            return true;
-        });
-    }
+    std::unique_ptr<ProgressLine> progress;
+    // Made as an export starts, so that its rate counts the time the export took.
+    const auto startProgress = [&] {
+        if (!quiet)
+            progress = std::make_unique<ProgressLine>(
+                stderr, kProgram + QStringLiteral(": "), isatty(fileno(stderr)));
+    };
+    report.setProgressHandler([&](int done, int total) {
+        if (progress)
+            progress->update(done, total);
+        return !InterruptGuard::interrupted();
+    });
+    std::optional<InterruptGuard> interrupts;
+    if (has("pdf") || has("png"))
+        interrupts.emplace();
     int status = 0;
     const auto finish = [&](bool ok, const QString &written, qsizetype pages) {
+        progress.reset(); // the terminal's progress line ends before anything else is said
         if (!quiet && !written.isEmpty())
             say(stdout, QStringLiteral("%1（共 %2 页）").arg(written).arg(pages));
+        if (InterruptGuard::interrupted()) {
+            if (!ok)
+                say(stderr,
+                    QStringLiteral("%1: 已中断：没有写出文件，原有的同名文件未改动").arg(kProgram));
+            InterruptGuard::endAsInterrupted();
+        }
         if (!ok) {
             say(stderr, QStringLiteral("%1: %2").arg(kProgram, report.errorString()));
             status = 1;
         }
     };
     if (has("pdf")) {
+        startProgress();
         const bool ok = report.toPdf(value("pdf"));
         finish(ok, report.writtenFiles().value(0), report.sheetCount());
     }
     if (has("png")) {
+        startProgress();
         const bool ok = report.toPng(value("png"), zoomFactor);
         finish(ok,
             report.writtenFiles().isEmpty() ? QString()
                                             : QFileInfo(value("png")).absoluteFilePath(),
             report.writtenFiles().size());
     }
+    interrupts.reset();
     if (preview)
         print.preview();
     if (!printing)

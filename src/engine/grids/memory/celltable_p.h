@@ -2,29 +2,69 @@
 
 #include <quillon/error.h>
 
+#include <QHash>
 #include <QList>
 #include <QStringList>
 
+#include <concepts>
 #include <limits>
 
 namespace quillon {
 
-/// Row-major cells of one type, with a default for cells never written. Resizing keeps the
-/// cells that still fit.
-template <typename T> class CellTable
+/// Throws for a cell a table cannot hold: it counts its rows and columns in 32 bits, so the
+/// last index has no room.
+inline void checkCellIndex(qint32 row, qint32 col)
+{
+    if (row < 0 || col < 0 || row == std::numeric_limits<qint32>::max()
+        || col == std::numeric_limits<qint32>::max())
+        throw Error(ErrorNumber::SubscriptOutOfRange, QStringLiteral("Subscript out of range"));
+}
+
+/// The size of a table of cells, which every cell table answers alike.
+class CellExtent
 {
 public:
-    explicit CellTable(T fallback = T {})
-        : m_fallback(std::move(fallback))
-    {
-    }
-
     qint32 rows() const { return m_rows; }
     qint32 cols() const { return m_cols; }
     bool contains(qint32 row, qint32 col) const
     {
         return row >= 0 && row < m_rows && col >= 0 && col < m_cols;
     }
+
+protected:
+    /// Before a cell is written: throws for an index no table can hold, and grows the table
+    /// when the cell lies outside.
+    template <typename Table> static void makeRoom(Table &table, qint32 row, qint32 col)
+    {
+        checkCellIndex(row, col);
+        if (row >= table.rows() || col >= table.cols())
+            table.resize(std::max(row + 1, table.rows()), std::max(col + 1, table.cols()));
+    }
+
+    qint32 m_rows = 0;
+    qint32 m_cols = 0;
+};
+
+/// A table of cells that reads a default where no value was written.
+template <typename T> class CellsWithDefault : public CellExtent
+{
+public:
+    explicit CellsWithDefault(T fallback = T {})
+        : m_fallback(std::move(fallback))
+    {
+    }
+
+protected:
+    T m_fallback;
+};
+
+/// Row-major cells of one type, with a default for cells never written. Resizing keeps the
+/// cells that still fit.
+template <typename T> class CellTable : public CellsWithDefault<T>
+{
+public:
+    using CellsWithDefault<T>::CellsWithDefault;
+    using CellExtent::contains;
 
     void resize(qint32 rows, qint32 cols)
     {
@@ -56,20 +96,71 @@ public:
     /// Writes a cell, growing the table when it lies outside.
     void set(qint32 row, qint32 col, T value)
     {
-        // The table counts its rows and columns in 32 bits: the last index has no room.
-        if (row < 0 || col < 0 || row == std::numeric_limits<qint32>::max()
-            || col == std::numeric_limits<qint32>::max())
-            throw Error(ErrorNumber::SubscriptOutOfRange, QStringLiteral("Subscript out of range"));
-        if (row >= m_rows || col >= m_cols)
-            resize(std::max(row + 1, m_rows), std::max(col + 1, m_cols));
+        makeRoom(*this, row, col);
         m_cells[qsizetype(row) * m_cols + col] = std::move(value);
     }
 
 private:
-    T m_fallback;
-    qint32 m_rows = 0;
-    qint32 m_cols = 0;
+    using CellsWithDefault<T>::m_fallback;
+    using CellExtent::m_cols;
+    using CellExtent::m_rows;
+    using CellExtent::makeRoom;
     QList<T> m_cells;
+};
+
+/// CellTable's cells kept only where one differs from the default: for attributes that few
+/// cells of a large grid have.
+template <typename T> class SparseCellTable : public CellsWithDefault<T>
+{
+public:
+    using CellsWithDefault<T>::CellsWithDefault;
+    using CellExtent::contains;
+
+    void resize(qint32 rows, qint32 cols)
+    {
+        const bool shrinks = rows < m_rows || cols < m_cols;
+        m_rows = std::max(rows, 0);
+        m_cols = std::max(cols, 0);
+        // Only a smaller table loses cells: a table filled row by row is not read once a row.
+        if (!shrinks)
+            return;
+        for (auto it = m_cells.begin(); it != m_cells.end();) {
+            const bool outside
+                = qint32(it.key() >> 32) >= m_rows || qint32(it.key() & 0xFFFFFFFF) >= m_cols;
+            it = outside ? m_cells.erase(it) : std::next(it);
+        }
+    }
+
+    /// The cell, or the default outside the table.
+    const T &at(qint32 row, qint32 col) const
+    {
+        if (!contains(row, col))
+            return m_fallback;
+        const auto it = m_cells.constFind(key(row, col));
+        return it == m_cells.cend() ? m_fallback : *it;
+    }
+
+    /// Writes a cell, growing the table when it lies outside.
+    void set(qint32 row, qint32 col, T value)
+    {
+        makeRoom(*this, row, col);
+        if constexpr (std::equality_comparable<T>) {
+            if (value == m_fallback) {
+                m_cells.remove(key(row, col));
+                return;
+            }
+        }
+        m_cells.insert(key(row, col), std::move(value));
+    }
+
+private:
+    static quint64 key(qint32 row, qint32 col) { return (quint64(row) << 32) | quint32(col); }
+
+    using CellsWithDefault<T>::m_fallback;
+    using CellExtent::m_cols;
+    using CellExtent::m_rows;
+    using CellExtent::makeRoom;
+    QHash<quint64, T> m_cells;
 };
 
 /// Per-index values (column widths, row heights, flags) with a default.

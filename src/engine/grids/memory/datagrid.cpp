@@ -1,6 +1,7 @@
 #include <quillon/datagrid.h>
 
 #include "celltable_p.h"
+#include "texttable_p.h"
 
 namespace quillon {
 
@@ -8,7 +9,7 @@ class DataGridPrivate
 {
 public:
     QList<DataGridColumn> columns;
-    QList<QStringList> rows;
+    TextTable rows;
     qint32 rowHeight = DataGrid::DefaultRowHeight;
     double headLines = 1;
     qint32 currentRow = 0;
@@ -35,12 +36,24 @@ void DataGrid::appendColumn(const QString &caption, qint32 width)
 
 void DataGrid::setRowsData(const QList<QStringList> &rows)
 {
-    d->rows = rows;
+    qsizetype cols = 0;
+    for (const QStringList &row : rows)
+        cols = std::max(cols, row.size());
+    TextTable texts;
+    texts.resize(qint32(std::min<qsizetype>(rows.size(), std::numeric_limits<qint32>::max())),
+        qint32(std::min<qsizetype>(cols, std::numeric_limits<qint32>::max())));
+    for (qint32 r = 0; r < texts.rows(); ++r) {
+        for (qint32 c = 0; c < std::min<qsizetype>(rows[r].size(), texts.cols()); ++c) {
+            if (!rows[r][c].isEmpty())
+                texts.set(r, c, rows[r][c]);
+        }
+    }
+    d->rows = std::move(texts);
 }
 
 qint32 DataGrid::rowsDataCount() const
 {
-    return d->rows.size();
+    return d->rows.rows();
 }
 
 void DataGrid::setRowHeight(qint32 height)
@@ -98,9 +111,7 @@ void DataGrid::setCol(qint32 col)
 
 QString DataGrid::Text() const
 {
-    if (d->currentRow >= d->rows.size())
-        return QString();
-    return d->rows.at(d->currentRow).value(d->currentCol);
+    return d->rows.at(d->currentRow, d->currentCol);
 }
 
 } // namespace quillon

@@ -1,6 +1,8 @@
 #include <quillon/flexgrid.h>
 
 #include "celltable_p.h"
+#include "flexgridtexts_p.h"
+#include "texttable_p.h"
 
 namespace quillon {
 
@@ -20,9 +22,11 @@ public:
 
     bool mergesRight(qint32 row, qint32 col) const
     {
-        const QString &text = texts.at(row, col);
-        return !text.isEmpty() && (mergeCells == 1 || mergeCells == 3) && mergeRows.at(row)
-            && col + 1 < texts.cols() && texts.at(row, col + 1) == text;
+        // The settings first: a cell of a grid read from a file is decoded on each reading.
+        if (!((mergeCells == 1 || mergeCells == 3) && mergeRows.at(row) && col + 1 < texts.cols()))
+            return false;
+        const QString text = texts.at(row, col);
+        return !text.isEmpty() && texts.at(row, col + 1) == text;
     }
 
     /// The merged area around a cell of one row, and the sum of its columns' widths. The
@@ -57,8 +61,8 @@ public:
     }
 
     FlexGrid::Flavor flavor;
-    CellTable<QString> texts;
-    CellTable<qint16> cellAlignments { qint16(-1) };
+    TextTable texts;
+    SparseCellTable<qint16> cellAlignments { qint16(-1) };
     IndexedValues<qint32> colWidths { -1 };
     IndexedValues<qint32> rowHeights { FlexGrid::DefaultRowHeight };
     IndexedValues<qint16> colAlignments { qint16(9) };
@@ -84,6 +88,14 @@ FlexGrid::FlexGrid(Flavor flavor, QObject *parent)
 }
 
 FlexGrid::~FlexGrid() = default;
+
+void FlexGridTexts::setBase(FlexGrid &grid, std::shared_ptr<const TextRows> rows)
+{
+    grid.d->forgetSpan();
+    grid.d->texts.setBase(std::move(rows));
+    grid.d->cellAlignments = SparseCellTable<qint16> { qint16(-1) };
+    grid.setSize(grid.d->texts.rows(), grid.d->texts.cols());
+}
 
 FlexGrid::Flavor FlexGrid::flavor() const
 {

@@ -2,6 +2,7 @@
 
 #include "celltable_p.h"
 #include "engine/grids/gridadapters.h"
+#include "texttable_p.h"
 
 namespace quillon {
 
@@ -22,8 +23,8 @@ class SheetGridPrivate
 {
 public:
     // Cells are stored 0-based; the sheet counts from 1.
-    CellTable<QString> texts;
-    CellTable<SheetCellFormat> formats;
+    TextTable texts;
+    SparseCellTable<SheetCellFormat> formats;
     IndexedValues<qint32> colWidths { SheetGrid::DefaultColWidth };
     IndexedValues<qint32> rowHeights { SheetGrid::DefaultRowHeight };
     IndexedValues<bool> hidden { false };

@@ -1,6 +1,7 @@
 #include <quillon/vouchergrid.h>
 
 #include "celltable_p.h"
+#include "texttable_p.h"
 
 #include <QHash>
 
@@ -9,10 +10,10 @@ namespace quillon {
 class VoucherGridPrivate
 {
 public:
-    CellTable<QString> texts;
-    CellTable<quint8> flags { quint8(0) };
-    CellTable<qint16> horAligns { qint16(1) };
-    CellTable<qint16> verAligns { qint16(0) };
+    TextTable texts;
+    SparseCellTable<quint8> flags { quint8(0) };
+    SparseCellTable<qint16> horAligns { qint16(1) };
+    SparseCellTable<qint16> verAligns { qint16(0) };
     IndexedValues<qint32> colWidths { VoucherGrid::DefaultColWidth };
     IndexedValues<qint32> rowHeights { VoucherGrid::DefaultRowHeight };
     IndexedValues<bool> hidden { false };
