@@ -18,10 +18,12 @@ mkdir -p "$out"
     --set "PrintKeyName=示例-销售明细" examples/sales.csv
 "$print" --pdf "$out/wide.pdf" --png "$out/wide" examples/wide.json
 "$print" --pdf "$out/merged.pdf" --png "$out/merged" examples/merged.json
+# An accounting voucher on two pages: amount columns, merged headings, totals on the last page.
+"$print" --pdf "$out/voucher.pdf" --png "$out/voucher" examples/voucher.json
 
 echo
 echo "The sample reports are in $PWD/$out:"
-for name in sales wide merged; do
+for name in sales wide merged voucher; do
     pages=$(ls "$out/$name" | wc -l)
     echo "  $out/$name.pdf   and $pages PNG page(s) in $out/$name/"
 done

@@ -8,8 +8,8 @@
 #include "engine/state/previewsinks.h"
 #include "engine/state/printproperties.h"
 #include "gridadapters.h"
-#include "gridframe.h"
 #include "gridkinds.h"
+#include "gridpage.h"
 #include "platform/interfaces/surface.h"
 
 #include <quillon/error.h>
@@ -53,12 +53,8 @@ namespace {
 enum class RowKind { Header, Body, Blank };
 
 /// The rows or the columns of one block on the page; a merged area never leaves its block.
-struct RowSpan
-{
-    qint32 first;
-    qint32 last;
-};
-using ColumnSpan = RowSpan;
+using RowSpan = PrintedRun;
+using ColumnSpan = PrintedRun;
 
 /// One call of the renderer: the page's geometry and the grid, read once.
 class FlexGridPage
@@ -120,13 +116,7 @@ qint32 FlexGridPage::widthSource(qint32 col) const
 
 ColumnSpan FlexGridPage::mergeSpan(qint32 col) const
 {
-    // The repeated fixed columns and the band are separate runs of columns on the page unless
-    // the band goes on where the fixed columns end.
-    if (s.Format.MultFixCol == 1 && col < s.FixedCols && s.FirstBodyCol != s.FixedCols)
-        return { 0, s.FixedCols - 1 };
-    if (s.Format.MultFixCol == 1 && s.FirstBodyCol == s.FixedCols)
-        return { 0, s.LastBodyCol };
-    return { s.FirstBodyCol, s.LastBodyCol };
+    return PrintedColumnRun(s, col);
 }
 
 qint32 FlexGridPage::headerRowHeightTw(qint32 row) const
@@ -311,11 +301,7 @@ void FlexGridPage::render()
         newLine();
     }
 
-    const qint32 left = surface(entryX);
-    const qint32 top = surface(entryY);
-    DrawGridFrame(left, top, left + surface(s.PageWidthTw), s.CurY);
-    target.setDrawWidth(1);
-    s.PageOriginY += 100;
+    FinishGridPage(entryX, entryY);
 }
 
 } // namespace
