@@ -78,4 +78,8 @@ bench_print=$root/build-bench/bench/quillon_print_bench
 
 python3 "$root/bench/report.py" "$out/peers/results.tsv" "$results" "$out/quillon/preview.txt" \
     "$out/quillon/print.txt" | tee "$out/report.txt"
+# The voucher grid against the same entries printed as a flex grid.
+echo >>"$out/report.txt"
+BUILD=build-bench "$root/bench/voucher.sh" "$out/voucher" 2>"$out/voucher.log" | tee -a "$out/report.txt" \
+    || { echo "bench: the voucher benchmark failed, see $out/voucher.log" >&2; exit 1; }
 echo "# written to $out/report.txt" >&2

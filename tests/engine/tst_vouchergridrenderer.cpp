@@ -94,8 +94,11 @@ private Q_SLOTS:
     void mergedAcrossThreeCells();
     void mergedHeadingsOverTwoRows();
     void mergeClippedToThePage();
+    void longMergeSearchIsBounded();
     void amountsOneDigitACell_data();
     void amountsOneDigitACell();
+    void amountCellText_data();
+    void amountCellText();
     void amountsWithoutLines();
     void amountRuleOnlyBelowTheLabelRow();
     void zeroTexts();
@@ -339,6 +342,30 @@ void TestVoucherGridRenderer::mergeClippedToThePage()
     QCOMPARE(printedAs(*m_page, u"d"_qs).size(), 1);
 }
 
+void TestVoucherGridRenderer::longMergeSearchIsBounded()
+{
+    // 摘要 merged down 10,012 body rows (rows 2 to 10,013), 10 a page.
+    QList<QStringList> body(10012, QStringList { u"x"_qs });
+    body[0] = { u"长摘要"_qs };
+    setVoucher(body);
+    m_grid->setCell(2, 0, kInForce | kDown | kAcross);
+    for (int r = 3; r < 2 + 10012; ++r)
+        m_grid->setCell(r, 0, kInForce | kAcross);
+    EngineState &s = engineState();
+    s.RowPageCount = 1002;
+    // Page 1001 starts 10,000 rows below the area's top: its part shows the area's text.
+    s.CurRowPage = 1001;
+    render();
+    QCOMPARE(printedAs(*m_page, u"长摘要"_qs).size(), 1);
+    // Page 1002 starts 10,010 rows below it: the search for the text gives up.
+    m_page->clear();
+    s.CurRowPage = 1002;
+    s.PageOriginY = 500;
+    render();
+    QVERIFY(printedAs(*m_page, u"长摘要"_qs).isEmpty());
+    QVERIFY(printedAs(*m_page, u"x"_qs).isEmpty());
+}
+
 void TestVoucherGridRenderer::amountsOneDigitACell_data()
 {
     QTest::addColumn<QString>("text");
@@ -377,6 +404,41 @@ void TestVoucherGridRenderer::amountsOneDigitACell()
     QCOMPARE(t.first().x + RecordingSurface::textWidthFor(printed, 9), 11200.0);
     QCOMPARE(t.first().color, colour);
     QCOMPARE(s.FontTable[5].Color, 0); // the red was for that cell only
+}
+
+void TestVoucherGridRenderer::amountCellText_data()
+{
+    QTest::addColumn<double>("value");
+    QTest::addColumn<bool>("withLines");
+    QTest::addColumn<bool>("signless");
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<bool>("negative");
+
+    QTest::newRow("hundredths") << 1234.5 << true << false << u"123450"_qs << false;
+    QTest::newRow("nine digits and cents")
+        << 123456789.99 << true << false << u"12345678999"_qs << false;
+    QTest::newRow("cents only") << 0.07 << true << false << u"7"_qs << false;
+    QTest::newRow("negative, signed") << -1234.5 << true << false << u"-123450"_qs << true;
+    QTest::newRow("negative, red") << -1234.5 << true << true << u"123450"_qs << true;
+    QTest::newRow("half a cent, to even") << 0.125 << true << false << u"12"_qs << false;
+    QTest::newRow("zero") << 0.0 << true << false << QString() << false;
+    QTest::newRow("less than half a cent") << -0.004 << true << false << QString() << false;
+    QTest::newRow("grouped") << 1234567.891 << false << false << u"1,234,567.89"_qs << false;
+    QTest::newRow("grouped, negative") << -12.0 << false << true << u"-12.00"_qs << true;
+    QTest::newRow("grouped, cents") << 0.5 << false << false << u".50"_qs << false;
+    QTest::newRow("grouped, zero") << 0.0 << false << false << QString() << false;
+}
+
+void TestVoucherGridRenderer::amountCellText()
+{
+    QFETCH(double, value);
+    QFETCH(bool, withLines);
+    QFETCH(bool, signless);
+    QFETCH(QString, text);
+    QFETCH(bool, negative);
+    bool isNegative = !negative;
+    QCOMPARE(AmountCellText(value, withLines, signless, &isNegative), text);
+    QCOMPARE(isNegative, negative);
 }
 
 void TestVoucherGridRenderer::amountsWithoutLines()

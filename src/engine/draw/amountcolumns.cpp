@@ -70,8 +70,11 @@ LineSpan lineSpan(
         = [&](qint32 row) -> qint64 { return rowHeightTw(s, grid, row, row > s.FixedRowsTop - 1); };
     LineSpan span;
     span.labelHeight = rowTw(r0);
-    for (qint32 r = 0; r < r0; ++r)
+    // The header rows above the label row, then as many body rows as lie above it.
+    const qint32 headerRows = std::clamp(r0, 0, std::max(s.FixedRowsTop, 0));
+    for (qint32 r = 0; r < headerRows; ++r)
         span.labelTop += rowTw(r);
+    span.labelTop += qint64(r0 - headerRows) * s.LineHeightTw;
     if (s.Format.Cyline != 1)
         return span;
 
@@ -124,7 +127,10 @@ void drawAmountColumn(EngineState &s, AbstractVoucherGrid &grid, qint32 col, qin
         return;
     if (!(digitW < colW))
         return;
-    const auto [lineColor, dotColor] = lineColours(s, *info);
+    // Plain variables: the steps below capture them.
+    const std::pair<qint32, qint32> colours = lineColours(s, *info);
+    const qint32 lineColor = colours.first;
+    const qint32 dotColor = colours.second;
     const double zoom = s.ZoomRate;
     LineSpan span;
     if (!ignoringErrors("amount column rows", [&] { span = lineSpan(s, grid, *info); }))

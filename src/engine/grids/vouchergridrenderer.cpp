@@ -39,6 +39,9 @@ using Flag = AbstractVoucherGrid::CellFlag;
 const QString kVoucherCallMod = QStringLiteral("凭证");
 const QString kTotalLabel = QStringLiteral("合 计");
 constexpr int kRed = 255;
+/// How many rows up (or columns left) a page looks for the top-left cell of a merged area
+/// that began before it.
+constexpr qint32 kMaxMergeSearch = 10000;
 
 enum class Region { Header, Body, Blank, Bottom };
 
@@ -47,7 +50,9 @@ struct PageColumn
 {
     qint32 col;
     bool fixed;
-    qint32 width; ///< surface units
+    qint32 width = 0; ///< surface units
+    /// The grid's amount-column information, read once a page.
+    std::optional<AbstractVoucherGrid::AmountColumn> amount;
 };
 
 /// One call of the renderer: the page's geometry and the grid, read once.
@@ -78,9 +83,9 @@ private:
     void borders(const CellBox &box, quint8 flags, bool always);
     /// The cell whose text a merged area shows: the top-left cell of its flags, found from a
     /// cell of the area's first row on this page.
-    std::pair<qint32, qint32> mergeOrigin(qint32 row, qint32 col) const;
-    bool isAmountColumn(qint32 col) const;
-    void amountRule(qint32 row, qint32 col, QString &text, CellBox &box, bool &negative) const;
+    std::optional<std::pair<qint32, qint32>> mergeOrigin(qint32 row, qint32 col) const;
+    void amountRule(
+        qint32 row, const PageColumn &pc, QString &text, CellBox &box, bool &negative) const;
 
     EngineState &s;
     PrintProperties &print;
@@ -100,20 +105,15 @@ void VoucherGridPage::newLine()
     s.CurY = surface(s.PageOriginY);
 }
 
-bool VoucherGridPage::isAmountColumn(qint32 col) const
-{
-    return grid.GetJeLineInf(col).has_value();
-}
-
 void VoucherGridPage::layOutColumns()
 {
     columns.clear();
     if (s.Format.MultFixCol == 1) {
         for (qint32 c = 0; c < s.FixedCols; ++c)
-            columns.push_back({ c, true, 0 });
+            columns.push_back({ c, true, 0, std::nullopt });
     }
     for (qint32 c = s.FirstBodyCol; c <= s.LastBodyCol; ++c)
-        columns.push_back({ c, false, 0 });
+        columns.push_back({ c, false, 0, grid.GetJeLineInf(c) });
 
     // The fit ratio: the page width over the natural width of what this page shows.
     double natural = 0;
@@ -133,7 +133,7 @@ void VoucherGridPage::layOutColumns()
     for (const PageColumn &pc : columns) {
         if (grid.ColHide(pc.col))
             continue;
-        if (!pc.fixed && s.FitRatio > 1 && isAmountColumn(pc.col))
+        if (!pc.fixed && s.FitRatio > 1 && pc.amount)
             avail -= grid.getjecellcols(pc.col) * double(digitW) + 30 * zoom;
         else
             shared += grid.ColWidth(pc.col);
@@ -166,26 +166,31 @@ void VoucherGridPage::borders(const CellBox &box, quint8 flags, bool always)
             box.Left + box.Width, box.Top, box.Left + box.Width, box.Top + box.Height, s.LineColor);
 }
 
-std::pair<qint32, qint32> VoucherGridPage::mergeOrigin(qint32 row, qint32 col) const
+std::optional<std::pair<qint32, qint32>> VoucherGridPage::mergeOrigin(qint32 row, qint32 col) const
 {
     const auto covered = [&](qint32 r, qint32 c, Flag starts) {
         const quint8 f = grid.Cell(r, c);
         return (f & Flag::FlagsInForce) && !(f & starts);
     };
-    // Left along the row to the area's first column, then up that column to its first row.
+    // Left along the row to the area's first column, then up that column to its first row;
+    // every page of a long area looks for its top, so the search has a bound.
     qint32 c = col;
-    while (c > 0 && covered(row, c, Flag::StartsHorizontalRun))
-        --c;
+    for (qint32 steps = 0; c > 0 && covered(row, c, Flag::StartsHorizontalRun); ++steps, --c) {
+        if (steps == kMaxMergeSearch)
+            return std::nullopt;
+    }
     qint32 r = row;
-    while (r > 0 && covered(r, c, Flag::StartsVerticalRun))
-        --r;
-    return { r, c };
+    for (qint32 steps = 0; r > 0 && covered(r, c, Flag::StartsVerticalRun); ++steps, --r) {
+        if (steps == kMaxMergeSearch)
+            return std::nullopt;
+    }
+    return std::pair { r, c };
 }
 
 void VoucherGridPage::amountRule(
-    qint32 row, qint32 col, QString &text, CellBox &box, bool &negative) const
+    qint32 row, const PageColumn &pc, QString &text, CellBox &box, bool &negative) const
 {
-    const std::optional<AbstractVoucherGrid::AmountColumn> info = grid.GetJeLineInf(col);
+    const std::optional<AbstractVoucherGrid::AmountColumn> &info = pc.amount;
     if (!info || !(info->firstRow < row && row <= info->lastRow))
         return;
     box.HorAlign = 2;
@@ -227,8 +232,12 @@ void VoucherGridPage::drawCell(
             return;
         const bool corner
             = (flags & Flag::StartsHorizontalRun) && (flags & Flag::StartsVerticalRun);
-        if (!corner)
-            std::tie(textRow, textCol) = mergeOrigin(row, pc.col);
+        if (!corner) {
+            const auto origin = mergeOrigin(row, pc.col);
+            if (!origin)
+                return; // too far away: the area's text shows only near its top
+            std::tie(textRow, textCol) = *origin;
+        }
         for (std::size_t j = index + 1; j < columns.size(); ++j) {
             const qint32 c = columns[j].col;
             if (c <= columns[j - 1].col || c > cols.last)
@@ -261,7 +270,7 @@ void VoucherGridPage::drawCell(
         else if (text.trimmed().startsWith(kTotalLabel))
             text = kTotalLabel;
     } else if (bodyColumn && region != Region::Header) {
-        amountRule(row, pc.col, text, box, negative);
+        amountRule(row, pc, text, box, negative);
     }
 
     int font = 3;
