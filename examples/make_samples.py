@@ -146,8 +146,46 @@ spread = {
 }
 with open("spread.json", "w", encoding="utf-8") as f:
     json.dump(spread, f, ensure_ascii=False, indent=1)
+# 6. An accounting voucher (记账凭证): two header rows with merged headings, the entries, a
+#    totals row; amount columns of 11 digit cells with unit labels and digit lines. On two
+#    pages: the first prints its totals blank, the last the sums; a reversal prints red.
+entries = [("报销办公用品", "管理费用", "办公费", 1280.00), ("报销差旅费", "管理费用", "差旅费", 3456.50),
+           ("报销业务招待费", "管理费用", "业务招待费", 2180.00), ("支付电话费", "管理费用", "通讯费", 596.80),
+           ("支付水电费", "管理费用", "水电费", 4312.45), ("支付物业管理费", "管理费用", "物业管理费", 6800.00),
+           ("支付广告费", "销售费用", "广告费", 28000.00), ("支付展会费", "销售费用", "展览费", 15600.00),
+           ("冲销多计的差旅费", "管理费用", "差旅费", -520.00), ("支付银行手续费", "财务费用", "手续费", 86.00),
+           ("进项税额", "应交税费", "应交增值税（进项税额）", 3674.25)]
+debit = round(sum(e[3] for e in entries), 2)
+cells = [["摘要", "会计科目", "会计科目", "借方金额", "贷方金额", "记账"],
+         ["摘要", "总账科目", "明细科目", "", "", "记账"]]
+cells += [[summary, account, detail, f"{amount:.2f}", "", "√"]
+          for summary, account, detail, amount in entries]
+cells.append(["以银行存款支付", "银行存款", "工商银行城西支行", "", f"{debit:.2f}", "√"])
+cells.append(["合 计  人民币（大写）陆万伍仟肆佰陆拾陆元整", "", "", f"{debit:.2f}", f"{debit:.2f}", ""])
+last = len(cells) - 1
+voucher = {
+    "GridType": 2,
+    "properties": {"MainTitle": "记账凭证", "CallMod": "凭证", "PrintKeyName": "示例-记账凭证",
+                   "Operator": "陈静", "MinTitleLen": 8, "PaperOrient": 2},
+    # The voucher paper's own size, 24 × 14 cm, in the middle of an A4 sheet.
+    "format": {"FullPage": 0, "PageWidth": 240, "PageHeight": 140, "HCenter": 1, "VCenter": 1,
+               "FillBlankLine": 1, "LineHeight": 9},
+    "head": [["单位：华东电子有限公司", 1, 1, 0], ["2026年12月07日", 0, 3, 0],
+             ["附单据 12 张　记字第 0128 号", 0, 5, 0]],
+    "foot": [["会计主管：王芳", 1, 1, 0], ["记账：李娜", 0, 2, 0], ["审核：张伟", 0, 3, 0],
+             ["出纳：刘洋", 0, 4, 0], ["制单：陈静", 0, 5, 0]],
+    "grid": {
+        "cells": cells, "fixedRows": 2, "fixedRowsBottom": 1,
+        "colWidths": [2700, 1500, 2300, 1700, 1700, 500], "rowHeights": [400, 400] + [480] * (last - 1),
+        "headerAlignment": 0, "colAlignments": [1, 1, 1, 2, 2, 0],
+        "merges": [[0, 0, 2, 1], [0, 1, 1, 2], [0, 5, 2, 1], [last, 0, 1, 3]],
+        "amountColumns": [{"col": 3, "cells": 11}, {"col": 4, "cells": 11}],
+    },
+}
+with open("voucher.json", "w", encoding="utf-8") as f:
+    json.dump(voucher, f, ensure_ascii=False, indent=1)
 
-# 6. An income statement as a spreadsheet grid (GridType 1): every cell in its own format, bold
+# 7. An income statement as a spreadsheet grid (GridType 1): every cell in its own format, bold
 #    totals, red negatives, mixed borders, merged headings and a hidden column of notes.
 revenue = [random.randint(9_000_000_00, 12_000_000_00) / 100 for _ in range(2)]
 shares = {"减：营业成本": (0.60, 0.70), "税金及附加": (0.005, 0.012), "销售费用": (0.03, 0.06),

@@ -19,11 +19,13 @@ mkdir -p "$out"
 "$print" --pdf "$out/wide.pdf" --png "$out/wide" examples/wide.json
 "$print" --pdf "$out/merged.pdf" --png "$out/merged" examples/merged.json
 "$print" --pdf "$out/spread.pdf" --png "$out/spread" examples/spread.json
+# An accounting voucher on two pages: amount columns, merged headings, totals on the last page.
+"$print" --pdf "$out/voucher.pdf" --png "$out/voucher" examples/voucher.json
 "$print" --pdf "$out/income.pdf" --png "$out/income" examples/income.json
 
 echo
 echo "The sample reports are in $PWD/$out:"
-for name in sales wide merged spread income; do
+for name in sales wide merged spread voucher income; do
     pages=$(ls "$out/$name" | wc -l)
     echo "  $out/$name.pdf   and $pages PNG page(s) in $out/$name/"
 done

@@ -8,10 +8,12 @@
 #include <quillon/myprint.h>
 #include <quillon/sheetgrid.h>
 #include <quillon/spreadgrid.h>
+#include <quillon/vouchergrid.h>
 
 #include "csvtable.h"
 #include "engine/grids/memory/flexgridtexts_p.h"
 
+#include <QBitArray>
 #include <QFile>
 #include <QFileInfo>
 #include <QJsonArray>
@@ -55,6 +57,12 @@ constexpr double kMaxCaptionLines = 10;
 constexpr qint32 kMaxColor = 0xFFFFFF;
 /// Continuous printing sends each sheet as a print document of its own.
 constexpr qsizetype kMaxDataSets = 1000;
+/// A voucher's amount column: as many digit cells as the unit labels with digit lines cover.
+constexpr qint32 kMaxAmountCells = 43;
+/// A voucher's amount lines unless the file gives colours: the default grid colour (dark
+/// green), the decimal point's line red.
+constexpr qint32 kAmountLineColor = 32768;
+constexpr qint32 kAmountDotLineColor = 255;
 
 QString noCellsMessage()
 {
@@ -256,6 +264,8 @@ private:
     bool readFormat(const QJsonValue &v);
     bool readLines(const QJsonValue &v, const QString &name, qint32 lowCode, qint32 highCode,
         QList<GridFileLine> &lines, qint32 &lineCount);
+    /// Kind 2, the voucher grid (its own block below).
+    bool readVoucher(const QJsonObject &grid);
     bool readFlex(const QJsonObject &grid, int kind);
     /// The pieces the grids of rows of cells share: the cells (at least one), the fixed rows
     /// and columns, widths sized to their content, the width of the repeated fixed columns and
@@ -683,12 +693,22 @@ bool GridFileReader::readDataSets(
             return false;
         const qint32 rows = qint32(set.cells.size());
         const qint32 bodyRows = dataGrid ? rows : rows - m_headingRows;
-        // A data set without body rows would end the job before the ones after it.
-        if (bodyRows < 1)
+        if (kind == 2) {
+            // A voucher form keeps its rows: its flags, merges and amount columns stay put.
+            if (rows != m_gridRows)
+                return fail(cellsKey,
+                    QStringLiteral(
+                        "有 %1 行：凭证的每组数据都与网格一样有 %2 行（表头、表身和合计行"
+                        "不变，只换文字）")
+                        .arg(rows)
+                        .arg(m_gridRows));
+        } else if (bodyRows < 1) {
+            // A data set without body rows would end the job before the ones after it.
             return fail(cellsKey,
                 QStringLiteral("有 %1 行，没有表身行：每组数据至少要有一行表身（表头 %2 行）")
                     .arg(rows)
                     .arg(dataGrid ? 0 : m_headingRows));
+        }
         for (qint32 r = 0; r < rows; ++r) {
             if (set.cells[r].size() > m_gridCols)
                 return fail(QStringLiteral("%1[%2]").arg(cellsKey).arg(r),
@@ -796,6 +816,335 @@ void GridFileReader::noteRepeatedRows(
     for (qint32 r = 0; r < headingRows; ++r)
         m_headingHeight += heightOf(r);
     m_bodyRowHeight = headingRows < rows ? heightOf(headingRows) : 0;
+}
+
+// Kind 2, the voucher grid: header, body and bottom (totals) rows, per-cell flag bytes with
+// merged areas, and amount columns (docs/grid-file.md, "The voucher grid").
+bool GridFileReader::readVoucher(const QJsonObject &g)
+{
+    if (!checkKeys(g, QStringLiteral("grid"),
+            { QStringLiteral("cells"), QStringLiteral("fixedRows"),
+                QStringLiteral("fixedRowsBottom"), QStringLiteral("fixedCols"),
+                QStringLiteral("colWidths"), QStringLiteral("rowHeights"),
+                QStringLiteral("hiddenCols"), QStringLiteral("colAlignments"),
+                QStringLiteral("headerAlignment"), QStringLiteral("cellAlignments"),
+                QStringLiteral("merges"), QStringLiteral("cellFlags"),
+                QStringLiteral("amountColumns") }))
+        return false;
+    QList<QStringList> cells;
+    qint32 cols = 0;
+    if (!readCells(g, QStringLiteral("grid"), cells, cols))
+        return false;
+    const qint32 rows = qint32(cells.size());
+    if (!checkSize(rows, cols))
+        return error.isEmpty() ? fail(QStringLiteral("grid.cells"), noCellsMessage()) : false;
+    const QString colUnit = QStringLiteral("列");
+    const QString rowUnit = QStringLiteral("行");
+    const QString rowNote = QStringLiteral("（网格有 %1 行，从 0 数起）").arg(rows);
+    const QString colNote = QStringLiteral("（网格有 %1 列，从 0 数起）").arg(cols);
+
+    // Header rows at the top, bottom (totals) rows, fixed columns.
+    qint32 top = 1, bottom = 0, fixedCols = 0;
+    if (g.contains(QStringLiteral("fixedRows"))) {
+        const auto n
+            = integer(g.value(QStringLiteral("fixedRows")), QStringLiteral("grid.fixedRows"), 0,
+                rows, QStringLiteral("（网格有 %1 行）").arg(rows));
+        if (!n)
+            return false;
+        top = *n;
+    }
+    if (g.contains(QStringLiteral("fixedRowsBottom"))) {
+        const auto n = integer(g.value(QStringLiteral("fixedRowsBottom")),
+            QStringLiteral("grid.fixedRowsBottom"), 0, rows - top,
+            QStringLiteral("（网格有 %1 行，表头占 %2 行）").arg(rows).arg(top));
+        if (!n)
+            return false;
+        bottom = *n;
+    }
+    if (g.contains(QStringLiteral("fixedCols"))) {
+        const auto n = integer(g.value(QStringLiteral("fixedCols")),
+            QStringLiteral("grid.fixedCols"), 0, std::min(cols, kMaxFixedCols),
+            QStringLiteral("（网格有 %1 列；固定列在每个列段上重复，最多 %2 列）")
+                .arg(cols)
+                .arg(kMaxFixedCols));
+        if (!n)
+            return false;
+        fixedCols = *n;
+    }
+    // The rows of each region: a merged area stays within one.
+    const auto regionOf = [&](qint32 r) { return r < top ? 0 : r < rows - bottom ? 1 : 2; };
+
+    QList<qint32> widths, heights, colAlignments, hidden;
+    if (!readPerIndex(g, "colWidths", cols, colUnit, 0, kMaxColWidth, widths)
+        || !readPerIndex(g, "rowHeights", rows, rowUnit, kMinRowHeight, kMaxRowHeight, heights)
+        || !readPerIndex(g, "colAlignments", cols, colUnit, 0, 2, colAlignments)
+        || !readIndexSet(g, "hiddenCols", cols, colUnit, hidden))
+        return false;
+    std::optional<qint32> headerAlignment;
+    if (g.contains(QStringLiteral("headerAlignment"))) {
+        headerAlignment = integer(g.value(QStringLiteral("headerAlignment")),
+            QStringLiteral("grid.headerAlignment"), 0, 2, QStringLiteral("（0 居中，1 左，2 右）"));
+        if (!headerAlignment)
+            return false;
+    }
+
+    // An array of fixed-length arrays of whole numbers: [row, col, ...], the first two in the
+    // grid.
+    const auto readTuples =
+        [&](const char *key, qsizetype minItems, qsizetype maxItems, const QString &shape,
+            const std::function<bool(const QString &, const QJsonArray &, qint32, qint32)> &take) {
+            const QString where = QStringLiteral("grid.") + QLatin1String(key);
+            const QJsonValue value = g.value(QLatin1String(key));
+            if (value.isUndefined())
+                return true;
+            if (!value.isArray())
+                return typeError(where, QStringLiteral("由 %1 组成的数组").arg(shape), value);
+            const QJsonArray items = value.toArray();
+            for (qsizetype i = 0; i < items.size(); ++i) {
+                const QString at = QStringLiteral("%1[%2]").arg(where).arg(i);
+                const QJsonArray t = items[i].toArray();
+                if (!items[i].isArray() || t.size() < minItems || t.size() > maxItems)
+                    return typeError(at, QLatin1Char(' ') + shape, items[i]);
+                const auto r = integer(t[0], at + QStringLiteral("[0]"), 0, rows - 1, rowNote);
+                if (!r)
+                    return false;
+                const auto c = integer(t[1], at + QStringLiteral("[1]"), 0, cols - 1, colNote);
+                if (!c)
+                    return false;
+                if (!take(at, t, *r, *c))
+                    return false;
+            }
+            return true;
+        };
+
+    struct CellAlignment
+    {
+        qint32 row, col, hor, ver;
+    };
+    QList<CellAlignment> cellAlignments;
+    const QString alignNote = QStringLiteral("（0 居中，1 左或上，2 右或下）");
+    if (!readTuples("cellAlignments", 3, 4, QStringLiteral("[行, 列, 水平对齐, 垂直对齐]"),
+            [&](const QString &at, const QJsonArray &t, qint32 r, qint32 c) {
+                const auto h = integer(t[2], at + QStringLiteral("[2]"), 0, 2, alignNote);
+                if (!h)
+                    return false;
+                std::optional<qint32> v = -1;
+                if (t.size() > 3)
+                    v = integer(t[3], at + QStringLiteral("[3]"), 0, 2, alignNote);
+                if (!v)
+                    return false;
+                cellAlignments.append({ r, c, *h, *v });
+                return true;
+            }))
+        return false;
+
+    // Merged areas give their cells flag bytes: all in force, the top row starting vertical
+    // runs, the left column horizontal ones, borders along the bottom and the right.
+    QHash<qint64, quint8> flags;
+    QBitArray merged;
+    const auto cellKey = [&](qint32 r, qint32 c) { return qint64(r) * cols + c; };
+    if (!readTuples("merges", 4, 4, QStringLiteral("[行, 列, 行数, 列数]"),
+            [&](const QString &at, const QJsonArray &t, qint32 r0, qint32 c0) {
+                const auto n = integer(t[2], at + QStringLiteral("[2]"), 1, rows - r0,
+                    QStringLiteral("（从第 %1 行起到网格末尾）").arg(r0));
+                if (!n)
+                    return false;
+                const auto m = integer(t[3], at + QStringLiteral("[3]"), 1, cols - c0,
+                    QStringLiteral("（从第 %1 列起到网格末尾）").arg(c0));
+                if (!m)
+                    return false;
+                const qint32 r1 = r0 + *n - 1, c1 = c0 + *m - 1;
+                if (regionOf(r0) != regionOf(r1))
+                    return fail(at,
+                        QStringLiteral("的第 %1 到 %2 行跨越了表头、表身和合计行的分界：合并区域"
+                                       "只能在其中一处（表头 %3 行，合计 %4 行）")
+                            .arg(r0)
+                            .arg(r1)
+                            .arg(top)
+                            .arg(bottom));
+                if (merged.isEmpty())
+                    merged.resize(qsizetype(rows) * cols);
+                for (qint32 r = r0; r <= r1; ++r) {
+                    for (qint32 c = c0; c <= c1; ++c) {
+                        if (merged.testBit(cellKey(r, c)))
+                            return fail(at,
+                                QStringLiteral("与前面的合并区域重叠（第 %1 行第 %2 列）")
+                                    .arg(r)
+                                    .arg(c));
+                        merged.setBit(cellKey(r, c));
+                        quint8 f = VoucherGrid::FlagsInForce;
+                        if (r == r0)
+                            f |= VoucherGrid::StartsVerticalRun;
+                        if (c == c0)
+                            f |= VoucherGrid::StartsHorizontalRun;
+                        if (r == r1)
+                            f |= VoucherGrid::BottomBorder;
+                        if (c == c1)
+                            f |= VoucherGrid::RightBorder;
+                        flags.insert(cellKey(r, c), f);
+                    }
+                }
+                return true;
+            }))
+        return false;
+    if (!readTuples("cellFlags", 3, 3, QStringLiteral("[行, 列, 标志字节]"),
+            [&](const QString &at, const QJsonArray &t, qint32 r, qint32 c) {
+                const auto f = integer(t[2], at + QStringLiteral("[2]"), 0, 255,
+                    QStringLiteral("（位 7 生效，位 0 下边线，位 1 右边线，位 2 纵向合并起点，"
+                                   "位 3 横向合并起点）"));
+                if (!f)
+                    return false;
+                flags.insert(cellKey(r, c), quint8(*f));
+                return true;
+            }))
+        return false;
+
+    // Amount columns.
+    QList<std::pair<qint32, VoucherGrid::AmountColumn>> amounts;
+    const QJsonValue amountValue = g.value(QStringLiteral("amountColumns"));
+    const QString amountShape = QStringLiteral(
+        "{\"col\": 列, \"cells\": 数位, \"firstRow\": 行, \"lastRow\": 行, \"lineColor\": 颜色, "
+        "\"dotLineColor\": 颜色}");
+    if (!amountValue.isUndefined() && !amountValue.isArray())
+        return typeError(QStringLiteral("grid.amountColumns"),
+            QStringLiteral("金额列的数组：") + amountShape, amountValue);
+    const QJsonArray amountItems = amountValue.toArray();
+    for (qsizetype i = 0; i < amountItems.size(); ++i) {
+        const QString at = QStringLiteral("grid.amountColumns[%1]").arg(i);
+        if (!amountItems[i].isObject())
+            return typeError(at, QStringLiteral("对象 ") + amountShape, amountItems[i]);
+        const QJsonObject item = amountItems[i].toObject();
+        if (!checkKeys(item, at,
+                { QStringLiteral("col"), QStringLiteral("cells"), QStringLiteral("firstRow"),
+                    QStringLiteral("lastRow"), QStringLiteral("lineColor"),
+                    QStringLiteral("dotLineColor") }))
+            return false;
+        const auto col = integer(
+            item.value(QStringLiteral("col")), at + QStringLiteral(".col"), 0, cols - 1, colNote);
+        if (!col)
+            return false;
+        if (std::any_of(amounts.cbegin(), amounts.cend(),
+                [&](const auto &amount) { return amount.first == *col; }))
+            return fail(at + QStringLiteral(".col"),
+                QStringLiteral("为 %1：这一列前面已是金额列").arg(*col));
+        VoucherGrid::AmountColumn info;
+        const auto cellCount = integer(item.value(QStringLiteral("cells")),
+            at + QStringLiteral(".cells"), 1, kMaxAmountCells,
+            QStringLiteral("（数位的单位从“分”到“亿”以上共 %1 个）").arg(kMaxAmountCells));
+        if (!cellCount)
+            return false;
+        info.cellCount = *cellCount;
+        info.firstRow = std::max(top - 1, 0);
+        if (item.contains(QStringLiteral("firstRow"))) {
+            const auto r = integer(item.value(QStringLiteral("firstRow")),
+                at + QStringLiteral(".firstRow"), 0, rows - 1, rowNote);
+            if (!r)
+                return false;
+            info.firstRow = *r;
+        }
+        info.lastRow = rows - 1;
+        if (item.contains(QStringLiteral("lastRow"))) {
+            const auto r = integer(item.value(QStringLiteral("lastRow")),
+                at + QStringLiteral(".lastRow"), info.firstRow, rows - 1,
+                QStringLiteral("（不在 firstRow 之前；网格有 %1 行）").arg(rows));
+            if (!r)
+                return false;
+            info.lastRow = *r;
+        }
+        info.lineColor = kAmountLineColor;
+        info.dotLineColor = kAmountDotLineColor;
+        const std::pair<const char *, qint32 *> colours[]
+            = { { "lineColor", &info.lineColor }, { "dotLineColor", &info.dotLineColor } };
+        for (const auto &[key, target] : colours) {
+            if (!item.contains(QLatin1String(key)))
+                continue;
+            const auto colour = integer(item.value(QLatin1String(key)),
+                at + QLatin1Char('.') + QLatin1String(key), 0, kMaxColor,
+                QStringLiteral("（RGB 颜色值）"));
+            if (!colour)
+                return false;
+            *target = *colour;
+        }
+        amounts.append({ *col, info });
+    }
+
+    // Columns left out are sized to their content; one visible column at least must be wider
+    // than 0.
+    for (qint32 c = qint32(widths.size()); c < cols; ++c) {
+        QStringList column;
+        for (const QStringList &row : cells)
+            column << row.value(c);
+        widths << contentWidth(column);
+    }
+    QList<qint32> visible;
+    for (qint32 c = 0; c < cols; ++c)
+        visible << (hidden.contains(c) ? 0 : widths[c]);
+    if (!checkWidths(visible,
+            hidden.isEmpty() ? QStringLiteral("grid.colWidths") : QStringLiteral("grid.hiddenCols"),
+            0))
+        return false;
+    qint64 fixedWidth = 0;
+    for (qint32 c = 0; c < fixedCols; ++c)
+        fixedWidth += visible[c];
+    if (fixedWidth > kMaxFixedColsWidth)
+        return fail(QStringLiteral("grid.fixedCols"),
+            QStringLiteral("的 %1 列共宽 %2 缇：固定列在每个列段上重复，合计最多 %3 缇")
+                .arg(fixedCols)
+                .arg(fixedWidth)
+                .arg(kMaxFixedColsWidth));
+
+    const auto heightOf
+        = [&](qint32 r) { return r < heights.size() ? heights[r] : VoucherGrid::DefaultRowHeight; };
+    m_headingRows = top;
+    m_gridRows = rows;
+    m_gridCols = cols;
+    // Every page repeats the header and the bottom rows.
+    m_headingHeight = 0;
+    for (qint32 r = 0; r < rows; ++r) {
+        if (regionOf(r) != 1)
+            m_headingHeight += heightOf(r);
+    }
+    m_bodyRowHeight = top < rows - bottom ? heightOf(top) : 0;
+
+    auto grid = std::make_unique<VoucherGrid>();
+    grid->setSize(rows, cols);
+    grid->setFixedRowsT(top);
+    grid->setFixedRowsB(bottom);
+    grid->setFixedColsL(fixedCols);
+    for (qint32 r = 0; r < rows; ++r) {
+        for (qint32 c = 0; c < cols; ++c) {
+            const QString text = cells[r].value(c);
+            if (!text.isEmpty())
+                grid->setText(r, c, text);
+        }
+    }
+    for (qint32 c = 0; c < cols; ++c)
+        grid->setColWidth(c, widths[c]);
+    for (qint32 r = 0; r < heights.size(); ++r)
+        grid->setRowHeight(r, heights[r]);
+    for (qint32 c : hidden)
+        grid->setColHide(c, true);
+    for (qint32 c = 0; c < colAlignments.size(); ++c) {
+        for (qint32 r = top; r < rows; ++r)
+            grid->setHorAlign(r, c, qint16(colAlignments[c]));
+    }
+    if (headerAlignment) {
+        for (qint32 r = 0; r < top; ++r) {
+            for (qint32 c = 0; c < cols; ++c)
+                grid->setHorAlign(r, c, qint16(*headerAlignment));
+        }
+    }
+    for (const CellAlignment &a : cellAlignments) {
+        grid->setHorAlign(a.row, a.col, qint16(a.hor));
+        if (a.ver >= 0)
+            grid->setVerAlign(a.row, a.col, qint16(a.ver));
+    }
+    for (auto it = flags.cbegin(); it != flags.cend(); ++it)
+        grid->setCell(qint32(it.key() / cols), qint32(it.key() % cols), it.value());
+    for (const auto &[col, info] : amounts)
+        grid->setAmountColumn(col, info);
+    m_file.d->grid = std::move(grid);
+    return checkPrintedColumns(cols);
 }
 
 bool GridFileReader::readFlex(const QJsonObject &g, int kind)
@@ -1591,9 +1940,6 @@ bool GridFileReader::readJson(const QByteArray &bytes)
         = integer(root.value(QStringLiteral("GridType")), QStringLiteral("GridType"), 1, 8);
     if (!kind)
         return false;
-    if (*kind == 2)
-        return fail(QStringLiteral("GridType"),
-            QStringLiteral("为 %1：这一版本尚不能打印这种网格").arg(*kind));
     m_file.d->gridType = *kind;
     if (!readProperties(root.value(QStringLiteral("properties")))
         || !readFormat(root.value(QStringLiteral("format"))))
@@ -1616,6 +1962,7 @@ bool GridFileReader::readJson(const QByteArray &bytes)
             QStringLiteral("不能用于 GridType %1：连续打印的数据组只用于种类 3 到 7").arg(*kind));
     const bool ok = *kind == 1     ? readSheet(grid.toObject())
         : *kind == 8               ? readSpread(grid.toObject())
+        : *kind == 2               ? readVoucher(grid.toObject())
         : *kind == 3 || *kind == 4 ? readData(grid.toObject())
                                    : readFlex(grid.toObject(), *kind);
     return ok && checkRepeated(headLines, footLines)
@@ -1762,6 +2109,12 @@ bool GridFile::applyDataSet(qsizetype index, MyPrint &print, QString *error)
         } else if (auto *data = qobject_cast<DataGrid *>(d->grid.get())) {
             data->setRowsData(set.cells);
             print.setGridrows(qint32(set.cells.size()));
+        } else if (auto *voucher = qobject_cast<VoucherGrid *>(d->grid.get())) {
+            // The same rows, new texts; a shorter row empties the rest of its cells.
+            for (qint32 r = 0; r < voucher->Rows(); ++r) {
+                for (qint32 c = 0; c < voucher->Cols(); ++c)
+                    voucher->setText(r, c, set.cells.value(r).value(c));
+            }
         }
         for (const GridFileLine &line : set.head)
             print.AddHead(line.text, line.newline, line.alignment, line.color);

@@ -360,7 +360,9 @@ void TestGridFile::badFiles_data()
         u"“GridType”应为整数，而不是文本“5”"_qs);
     json("kind out of range", R"({"GridType": 9, "grid": {}})",
         u"“GridType”为 9，超出范围：应为 1 到 8"_qs);
-    json("kind not printable yet", R"({"GridType": 2, "grid": {}})", u"尚不能打印"_qs);
+    // Every kind prints now: the lowest number past the range is refused like the highest.
+    json("kind below the range", R"({"GridType": 0, "grid": {}})",
+        u"“GridType”为 0，超出范围：应为 1 到 8"_qs);
     json("unknown key", R"({"GridType": 5, "grids": {}})", u"“grids”不是可用的键"_qs);
     json("no grid", R"({"GridType": 5})", u"“grid”缺少：应为对象"_qs);
     json("grid as array", R"({"GridType": 5, "grid": []})",

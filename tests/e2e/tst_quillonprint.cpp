@@ -24,6 +24,7 @@ private Q_SLOTS:
     void mergedHeadingsPrintOnce();
     void spreadsheetPrintsEachCellInItsFormat();
     void spreadGridPrintsSpansAndTypedCells();
+    void voucherTotalsOnTheLastPage();
     void pngPagesAtZoom();
     void badInput_data();
     void badInput();
@@ -245,6 +246,34 @@ void TestQuillonPrint::spreadGridPrintsSpansAndTypedCells()
     };
     QVERIFY(pages[2].contains(alone(90)));
     QVERIFY(!pages[2].contains(alone(91)));
+}
+
+// The sample voucher: two pages of a voucher, amounts one digit a cell, its totals on the last
+// page only.
+void TestQuillonPrint::voucherTotalsOnTheLastPage()
+{
+    const QString pdf = m_dir.filePath(u"voucher.pdf"_qs);
+    const Run r = run({ u"--pdf"_qs, pdf, sample(u"voucher.json"_qs) });
+    QVERIFY2(r.exitCode == 0, qPrintable(r.err));
+    const QStringList pages = pdfPages(pdf);
+    QCOMPARE(pages.size(), 2);
+    for (const QString &page : pages) {
+        QVERIFY(page.contains(u"记 账 凭 证"_qs));
+        QCOMPARE(page.count(u"亿仟佰拾万仟佰拾元角分"_qs), 2); // the unit labels of both columns
+        QVERIFY(page.contains(u"会计主管：王芳"_qs));
+    }
+    // The voucher's page follows its number in the last header line.
+    QVERIFY(pages[0].contains(u"记字第 0128 号(1/2)"_qs));
+    QVERIFY(pages[1].contains(u"记字第 0128 号(2/2)"_qs));
+    // Amounts in hundredths, one digit a cell; the reversal red and without its sign.
+    QVERIFY(pages[0].contains(u"345650"_qs));
+    QVERIFY(pages[0].contains(u"52000"_qs) && !pages[0].contains(u"-52000"_qs));
+    // Page 1: the totals row says only "合 计"; page 2: the words and both sums.
+    QVERIFY(pages[0].contains(u"合 计"_qs));
+    QVERIFY(!pages[0].contains(u"人民币"_qs));
+    QVERIFY(!pages[0].contains(u"6546600"_qs));
+    QVERIFY(pages[1].contains(u"合 计   人民币（大写）陆万伍仟肆佰陆拾陆元整"_qs));
+    QCOMPARE(pages[1].count(u"6546600"_qs), 3); // the bank's credit and the two sums
 }
 
 void TestQuillonPrint::pngPagesAtZoom()
@@ -588,7 +617,7 @@ void TestQuillonPrint::documentedExamplesPrint()
         const Run r = run({ u"--pdf"_qs, path + u".pdf"_qs, path });
         QVERIFY2(r.exitCode == 0, qPrintable(path + u": "_qs + r.err));
     }
-    QCOMPARE(examples, 7);
+    QCOMPARE(examples, 8);
 }
 
 void TestQuillonPrint::printsOnTheVirtualPdfPrinter_data()

@@ -103,13 +103,7 @@ qint32 FlexGridPage::widthSource(qint32 col) const
 
 ColumnSpan FlexGridPage::mergeSpan(qint32 col) const
 {
-    // The repeated fixed columns and the band are separate runs of columns on the page unless
-    // the band goes on where the fixed columns end.
-    if (s.Format.MultFixCol == 1 && col < s.FixedCols && s.FirstBodyCol != s.FixedCols)
-        return { 0, s.FixedCols - 1 };
-    if (s.Format.MultFixCol == 1 && s.FirstBodyCol == s.FixedCols)
-        return { 0, s.LastBodyCol };
-    return { s.FirstBodyCol, s.LastBodyCol };
+    return PrintedColumnRun(s, col);
 }
 
 qint32 FlexGridPage::headerRowHeightTw(qint32 row) const

@@ -4,6 +4,7 @@
 #include "gridadapters.h"
 #include "sheetgridrenderer.h"
 #include "spreadgridrenderer.h"
+#include "vouchergridrenderer.h"
 
 #include "engine/state/enginestate.h"
 #include "engine/state/printproperties.h"
@@ -119,6 +120,14 @@ class VoucherRules : public GridKindRules
 {
 public:
     GridKind kind() const override { return GridKind::Voucher; }
+    void render() const override { DrawVoucherGrid(); }
+    // A voucher form without lines still prints its heading and totals.
+    bool printsHeadingWithoutRows() const override { return true; }
+    double bandColumnWidth(GridAccess &grid, qint32 col) const override
+    {
+        // A hidden column takes no room: the renderer gives it none.
+        return grid.colHidden(col) ? 0 : grid.colWidth(col);
+    }
     double fixedRowsHeight(const EngineState &s, GridAccess &grid) const override
     {
         double total = GridKindRules::fixedRowsHeight(s, grid);

@@ -90,10 +90,39 @@ void GridPage::finish()
 
 void GridPage::finish(FrameStyle style)
 {
-    const qint32 left = surface(m_entryX);
-    const qint32 top = surface(m_entryY);
-    DrawGridFrame(style, left, top, left + surface(s.PageWidthTw), s.CurY);
-    s.DrawTarget->setDrawWidth(1);
+    FinishGridPage(m_entryX, m_entryY, nullptr, style);
+}
+
+IndexRun PrintedColumnRun(const EngineState &s, qint32 col)
+{
+    // The repeated fixed columns and the band are separate runs of columns on the page unless
+    // the band goes on where the fixed columns end.
+    if (s.Format.MultFixCol == 1 && col < s.FixedCols && s.FirstBodyCol != s.FixedCols)
+        return { 0, s.FixedCols - 1 };
+    if (s.Format.MultFixCol == 1 && s.FirstBodyCol == s.FixedCols)
+        return { 0, s.LastBodyCol };
+    return { s.FirstBodyCol, s.LastBodyCol };
+}
+
+void FinishGridPage(qint32 entryX, qint32 entryY, const std::function<void()> &afterFrame)
+{
+    FinishGridPage(
+        entryX, entryY, afterFrame, FrameStyle(engineState().printObject()->BorderStyle));
+}
+
+void FinishGridPage(
+    qint32 entryX, qint32 entryY, const std::function<void()> &afterFrame, FrameStyle style)
+{
+    EngineState &s = engineState();
+    Surface &target = *s.DrawTarget;
+    const qint32 left = roundHalfEven(entryX * s.ZoomRate);
+    const qint32 top = roundHalfEven(entryY * s.ZoomRate);
+    DrawGridFrame(style, left, top, left + roundHalfEven(s.PageWidthTw * s.ZoomRate), s.CurY);
+    target.setDrawWidth(1);
+    if (afterFrame) {
+        afterFrame();
+        target.setDrawWidth(1);
+    }
     s.PageOriginY += 100;
 }
 

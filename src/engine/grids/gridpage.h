@@ -27,6 +27,20 @@ struct IndexRun
     }
 };
 
+/// The run of printed columns that column col lies in on the current logical page: the
+/// repeated fixed columns or the column band, or both together when the band goes on where
+/// the fixed columns end.
+IndexRun PrintedColumnRun(const EngineState &s, qint32 col);
+
+/// The last steps of a grid renderer: the frame from the grid's top-left corner (entryX,
+/// entryY, page twips) to the page width and the current line (CurY), DrawWidth 1, the kind's
+/// own finishing step if any, DrawWidth 1 again, and PageOriginY 100 twips below the grid.
+void FinishGridPage(
+    qint32 entryX, qint32 entryY, const std::function<void()> &afterFrame = nullptr);
+/// FinishGridPage with a frame of the given style, whatever the print object's BorderStyle.
+void FinishGridPage(
+    qint32 entryX, qint32 entryY, const std::function<void()> &afterFrame, FrameStyle style);
+
 /// What the grid renderers do alike on one logical page: the cursor in surface units, the
 /// column band and its scale, plain cell borders, the page's body rows with the preview's
 /// progress and blank filler rows, and the frame and final steps.

@@ -1,0 +1,39 @@
+#pragma once
+
+#include <QString>
+
+namespace quillon {
+
+class AbstractVoucherGrid;
+
+/// The unit labels of an amount column's digit cells, one character per cell counted from
+/// the right (分 first): 43 cells with digit lines; 57 without, where the decimal point "．"
+/// and the thousands separators "，" take cells of their own.
+QString AmountUnitLabels(bool withLines);
+
+/// The digit width of the amount columns, in surface units: a tenth of the width of
+/// "0123456789" in the body font (font 5: name, size × zoom and boldness, set on the surface),
+/// rounded.
+qint32 MeasureDigitWidth();
+
+/// The width a voucher body column takes on the page, in surface units. 0 for a hidden column;
+/// for an amount column while the page is wider than the band (FitRatio > 1), its digit cells
+/// and 30 × zoom; otherwise ColWidth × zoom × scale, rounded. A digitWidth below 1 is measured
+/// (MeasureDigitWidth); the body font is set on the surface either way.
+qint32 ColumnDrawWidth(qint32 column, double scale, qint32 digitWidth);
+/// ColumnDrawWidth on a voucher grid the caller already holds.
+qint32 ColumnDrawWidth(AbstractVoucherGrid &grid, qint32 column, double scale, qint32 digitWidth);
+
+/// The width a repeated fixed column of a voucher takes on the page, in surface units:
+/// ColWidth × zoom × scale, rounded; 0 when the column is hidden.
+qint32 FixedColumnDrawWidth(AbstractVoucherGrid &grid, qint32 column, double scale);
+
+/// Draws the amount columns (金额线) of the current logical page over the drawn voucher grid:
+/// each amount column's two outer lines and digit separators (the decimal point's in the
+/// dot-line colour, the thousands' twice as thick) when the format's Cyline is 1, and the unit
+/// label of every digit cell in its label row. left and top are the grid's top-left corner in
+/// page twips, scale the renderer's column scale. A failing step (a grid call, a font, a line)
+/// loses only that step. Leaves the label font, ForeColor and the last DrawWidth set.
+void DrawAmountColumns(qint32 left, qint32 top, double scale);
+
+} // namespace quillon

@@ -1,0 +1,360 @@
+#include "vouchergridrenderer.h"
+
+#include "engine/convert.h"
+#include "engine/draw/amountcolumns.h"
+#include "engine/draw/textprimitives.h"
+#include "engine/layout/computelayout.h"
+#include "engine/state/enginestate.h"
+#include "engine/state/platformservices.h"
+#include "engine/state/previewsinks.h"
+#include "engine/state/printproperties.h"
+#include "gridadapters.h"
+#include "gridpage.h"
+#include "platform/interfaces/surface.h"
+#include "printer/printingsystem.h"
+
+#include <quillon/abstractvouchergrid.h>
+
+#include <tuple>
+#include <vector>
+
+namespace quillon {
+
+QString AmountCellText(double value, bool withLines, bool signless, bool *negative)
+{
+    const double hundredths = std::nearbyint(value * 100);
+    *negative = hundredths < 0;
+    if (hundredths == 0)
+        return {};
+    if (!withLines)
+        return formatNumber(value, QStringLiteral("##,###,###,###.00"));
+    const QString digits = QString::number(std::fabs(hundredths), 'f', 0);
+    return *negative && !signless ? QStringLiteral("-") + digits : digits;
+}
+
+namespace {
+
+using Flag = AbstractVoucherGrid::CellFlag;
+
+const QString kVoucherCallMod = QStringLiteral("凭证");
+const QString kTotalLabel = QStringLiteral("合 计");
+constexpr int kRed = 255;
+/// How many rows up (or columns left) a page looks for the top-left cell of a merged area
+/// that began before it.
+constexpr qint32 kMaxMergeSearch = 10000;
+
+enum class Region { Header, Body, Blank, Bottom };
+
+/// A column as this page draws it: the repeated fixed columns first, then the band.
+struct PageColumn
+{
+    qint32 col;
+    bool fixed;
+    qint32 width = 0; ///< surface units
+    /// The grid's amount-column information, read once a page.
+    std::optional<AbstractVoucherGrid::AmountColumn> amount;
+};
+
+/// One call of the renderer: the page's geometry and the grid, read once.
+class VoucherGridPage
+{
+public:
+    VoucherGridPage()
+        : s(engineState())
+        , print(*s.printObject())
+        , zoom(s.ZoomRate)
+        , access(GridAccess::create(2, print.Datagrid, print.gridrows))
+        , grid(*static_cast<VoucherGridAccess &>(*access).grid())
+    {
+    }
+
+    void render();
+
+private:
+    qint32 surface(double pageTwips) const { return roundHalfEven(pageTwips * zoom); }
+    qint32 fixedRowHeightTw(qint32 row) const
+    {
+        return s.FixRowsHeightTw != 0 ? s.FixRowsHeightTw : grid.RowHeight(row);
+    }
+    void layOutColumns();
+    void newLine();
+    void drawRow(qint32 row, Region region, qint32 height, IndexRun rows);
+    void drawCell(qint32 row, std::size_t index, Region region, qint32 height, IndexRun rows);
+    void borders(const CellBox &box, quint8 flags, bool always);
+    /// The cell whose text a merged area shows: the top-left cell of its flags, found from a
+    /// cell of the area's first row on this page.
+    std::optional<std::pair<qint32, qint32>> mergeOrigin(qint32 row, qint32 col) const;
+    void amountRule(
+        qint32 row, const PageColumn &pc, QString &text, CellBox &box, bool &negative) const;
+
+    EngineState &s;
+    PrintProperties &print;
+    const double zoom;
+    std::unique_ptr<GridAccess> access;
+    AbstractVoucherGrid &grid;
+    std::vector<PageColumn> columns;
+    double scale = 1;
+    /// Blanks the totals: a voucher's page other than its last.
+    bool totalsBlank = false;
+    qint16 colorMode = 0;
+};
+
+void VoucherGridPage::newLine()
+{
+    s.CurX = surface(s.PageOriginX);
+    s.CurY = surface(s.PageOriginY);
+}
+
+void VoucherGridPage::layOutColumns()
+{
+    columns.clear();
+    if (s.Format.MultFixCol == 1) {
+        for (qint32 c = 0; c < s.FixedCols; ++c)
+            columns.push_back({ c, true, 0, std::nullopt });
+    }
+    for (qint32 c = s.FirstBodyCol; c <= s.LastBodyCol; ++c)
+        columns.push_back({ c, false, 0, grid.GetJeLineInf(c) });
+
+    // The fit ratio: the page width over the natural width of what this page shows.
+    double natural = 0;
+    for (const PageColumn &pc : columns) {
+        if (!grid.ColHide(pc.col))
+            natural += grid.ColWidth(pc.col);
+    }
+    // Nothing to stretch when nothing visible has a width.
+    s.FitRatio = natural > 0 ? s.PageWidthTw / natural : 1;
+
+    // While the page is wider than the band, amount columns keep their digit cells and the
+    // other visible columns share what is left in proportion to their widths; otherwise every
+    // column scales alike.
+    const qint32 digitW = MeasureDigitWidth();
+    double avail = s.PageWidthTw * zoom;
+    double shared = 0;
+    for (const PageColumn &pc : columns) {
+        if (grid.ColHide(pc.col))
+            continue;
+        if (!pc.fixed && s.FitRatio > 1 && pc.amount)
+            avail -= grid.getjecellcols(pc.col) * double(digitW) + 30 * zoom;
+        else
+            shared += grid.ColWidth(pc.col);
+    }
+    if (natural <= 0) {
+        scale = 1;
+    } else if (s.FitRatio > 1 && (shared <= 0 || avail <= 0)) {
+        // The amount columns leave the others no room (or there are no others): every column
+        // scales alike, and the grid still ends at the page's right edge.
+        s.FitRatio = 1;
+        scale = s.PageWidthTw / natural;
+    } else {
+        scale = shared > 0 ? avail / shared / zoom : 1;
+    }
+    for (PageColumn &pc : columns) {
+        pc.width = pc.fixed ? FixedColumnDrawWidth(grid, pc.col, scale)
+                            : ColumnDrawWidth(grid, pc.col, scale, digitW);
+    }
+}
+
+void VoucherGridPage::borders(const CellBox &box, quint8 flags, bool always)
+{
+    Surface &target = *s.DrawTarget;
+    const bool inForce = flags & Flag::FlagsInForce;
+    if (always || !inForce || (flags & Flag::BottomBorder))
+        target.Line(box.Left, box.Top + box.Height, box.Left + box.Width, box.Top + box.Height,
+            s.LineColor);
+    if (always || !inForce || (flags & Flag::RightBorder))
+        target.Line(
+            box.Left + box.Width, box.Top, box.Left + box.Width, box.Top + box.Height, s.LineColor);
+}
+
+std::optional<std::pair<qint32, qint32>> VoucherGridPage::mergeOrigin(qint32 row, qint32 col) const
+{
+    const auto covered = [&](qint32 r, qint32 c, Flag starts) {
+        const quint8 f = grid.Cell(r, c);
+        return (f & Flag::FlagsInForce) && !(f & starts);
+    };
+    // Left along the row to the area's first column, then up that column to its first row;
+    // every page of a long area looks for its top, so the search has a bound.
+    qint32 c = col;
+    for (qint32 steps = 0; c > 0 && covered(row, c, Flag::StartsHorizontalRun); ++steps, --c) {
+        if (steps == kMaxMergeSearch)
+            return std::nullopt;
+    }
+    qint32 r = row;
+    for (qint32 steps = 0; r > 0 && covered(r, c, Flag::StartsVerticalRun); ++steps, --r) {
+        if (steps == kMaxMergeSearch)
+            return std::nullopt;
+    }
+    return std::pair { r, c };
+}
+
+void VoucherGridPage::amountRule(
+    qint32 row, const PageColumn &pc, QString &text, CellBox &box, bool &negative) const
+{
+    const std::optional<AbstractVoucherGrid::AmountColumn> &info = pc.amount;
+    if (!info || !(info->firstRow < row && row <= info->lastRow))
+        return;
+    box.HorAlign = 2;
+    const std::optional<double> value = numericValue(text);
+    if (!value)
+        return;
+    const bool withLines = s.Format.Cyline == 1;
+    const bool signless = colorMode == 2 && s.Format.ColorPrint == 1;
+    text = AmountCellText(*value, withLines, signless, &negative);
+    if (!withLines)
+        negative = false; // red amounts go with the digit lines only
+}
+
+void VoucherGridPage::drawCell(
+    qint32 row, std::size_t index, Region region, qint32 height, IndexRun rows)
+{
+    const PageColumn &pc = columns[index];
+    CellBox box;
+    box.Left = s.CurX;
+    box.Top = s.CurY;
+    box.Width = pc.width;
+    box.Height = height;
+    if (region == Region::Blank) {
+        borders(box, 0, true);
+        return;
+    }
+
+    const quint8 flags = grid.Cell(row, pc.col);
+    borders(box, flags, false);
+
+    qint32 textRow = row, textCol = pc.col;
+    if (flags & Flag::FlagsInForce) {
+        // A merged area shows its text once, in the part of it on this page: from its top-left
+        // cell, or from the first cell of this page's rows and run of columns that it covers.
+        const IndexRun cols = PrintedColumnRun(s, pc.col);
+        const bool startsAcross = (flags & Flag::StartsHorizontalRun) || pc.col == cols.first;
+        const bool startsDown = (flags & Flag::StartsVerticalRun) || row == rows.first;
+        if (!startsAcross || !startsDown)
+            return;
+        const bool corner
+            = (flags & Flag::StartsHorizontalRun) && (flags & Flag::StartsVerticalRun);
+        if (!corner) {
+            const auto origin = mergeOrigin(row, pc.col);
+            if (!origin)
+                return; // too far away: the area's text shows only near its top
+            std::tie(textRow, textCol) = *origin;
+        }
+        for (std::size_t j = index + 1; j < columns.size(); ++j) {
+            const qint32 c = columns[j].col;
+            if (c <= columns[j - 1].col || c > cols.last)
+                break;
+            const quint8 f = grid.Cell(row, c);
+            if (!(f & Flag::FlagsInForce) || (f & Flag::StartsHorizontalRun))
+                break;
+            box.Width += columns[j].width;
+        }
+        for (qint32 r = row + 1; r <= rows.last; ++r) {
+            const quint8 f = grid.Cell(r, pc.col);
+            if (!(f & Flag::FlagsInForce) || (f & Flag::StartsVerticalRun))
+                break;
+            box.Height
+                += region == Region::Body ? surface(s.LineHeightTw) : surface(fixedRowHeightTw(r));
+        }
+    }
+
+    QString text = grid.Text(textRow, textCol);
+    box.HorAlign = grid.HorAlign(textRow, textCol);
+    box.VerAlign = grid.VerAlign(textRow, textCol);
+    const bool bodyColumn = !pc.fixed;
+    if (bodyColumn && region != Region::Body && text == QStringLiteral("0"))
+        text.clear();
+    bool negative = false;
+    if (bodyColumn && region == Region::Bottom && totalsBlank) {
+        // The totals of a voucher print on its last page only.
+        if (isNumericText(text))
+            text.clear();
+        else if (text.trimmed().startsWith(kTotalLabel))
+            text = kTotalLabel;
+    } else if (bodyColumn && region != Region::Header) {
+        amountRule(row, pc, text, box, negative);
+    }
+
+    int font = 3;
+    box.CellType = 3;
+    if (region == Region::Body) {
+        font = bodyColumn ? 5 : 4;
+        box.CellType = bodyColumn ? 5 : 4;
+    } else if (region == Region::Bottom && bodyColumn) {
+        font = 5;
+    }
+    FontSpec &fontSpec = s.FontTable[font];
+    const qint32 colour = fontSpec.Color;
+    if (negative)
+        fontSpec.Color = kRed;
+    PrintCellText(text, box, fontSpec);
+    if (font == 5)
+        fontSpec.Color = colour;
+}
+
+void VoucherGridPage::drawRow(qint32 row, Region region, qint32 height, IndexRun rows)
+{
+    for (std::size_t i = 0; i < columns.size(); ++i) {
+        drawCell(row, i, region, height, rows);
+        s.CurX += columns[i].width;
+    }
+}
+
+void VoucherGridPage::render()
+{
+    const qint32 left0 = s.PageOriginX;
+    const qint32 top0 = s.PageOriginY;
+    newLine();
+    SelectColumnBand(s);
+    layOutColumns();
+    s.DrawTarget->setDrawWidth(1);
+    if (const PrinterSurface *printer = printingSystem().currentPrinter())
+        colorMode = printer->ColorMode();
+    totalsBlank = print.CallMod == kVoucherCallMod && s.CurRowPage != s.RowPageCount;
+
+    // Header rows.
+    const IndexRun headerRows { 0, s.FixedRowsTop - 1 };
+    for (qint32 r = 0; r < s.FixedRowsTop; ++r) {
+        const qint32 height = fixedRowHeightTw(r);
+        drawRow(r, Region::Header, surface(height), headerRows);
+        s.PageOriginY += height;
+        newLine();
+    }
+
+    // The page's band of body rows; past the data, blank rows when the format asks for them.
+    const qint64 dataEnd = std::max<qint64>(s.FixedRowsTop, qint64(s.GridRows) - s.FixedRowsBottom);
+    const qint64 perPage = s.LinesPerPage;
+    const qint64 firstRow = (qint64(s.CurRowPage) - 1) * perPage + s.FixedRowsTop;
+    const qint64 lastRow = firstRow + perPage - 1;
+    const IndexRun bodyRows { qint32(firstRow), qint32(std::min(lastRow, dataEnd - 1)) };
+    const bool progress = s.OutputMode == 2 && s.PreviewUiActive && s.PreviewProgressBar;
+    for (qint64 r = firstRow; r <= lastRow; ++r) {
+        if (progress)
+            s.PreviewProgressBar->setValue(s.PreviewProgressBar->value() + 80.0 / perPage);
+        const bool blank = r >= dataEnd;
+        if (blank && s.Format.FillBlankLine != 1)
+            break;
+        drawRow(qint32(r), blank ? Region::Blank : Region::Body, surface(s.LineHeightTw), bodyRows);
+        s.PageOriginY += s.LineHeightTw;
+        newLine();
+    }
+
+    // The bottom (totals) rows.
+    const IndexRun bottomRows { qint32(dataEnd), s.GridRows - 1 };
+    for (qint32 r = bottomRows.first; r < s.GridRows; ++r) {
+        const qint32 height = fixedRowHeightTw(r);
+        drawRow(r, Region::Bottom, surface(height), bottomRows);
+        s.PageOriginY += height;
+        newLine();
+    }
+
+    FinishGridPage(left0, top0, [&] { DrawAmountColumns(left0, top0, scale); });
+}
+
+} // namespace
+
+void DrawVoucherGrid()
+{
+    VoucherGridPage page;
+    page.render();
+}
+
+} // namespace quillon
