@@ -1,7 +1,7 @@
 #!/usr/bin/env python3
 """One table: Quillon and the peers, with ratios to the floor and to each peer.
 
-Usage: report.py PEERS_RESULTS.tsv QUILLON_RESULTS.tsv PREVIEW.txt [PRINT.txt [SPREAD.txt]]
+Usage: report.py PEERS_RESULTS.tsv QUILLON_RESULTS.tsv PREVIEW.txt [PRINT.txt [SPREAD.txt [SHEET.tsv]]]
 """
 import csv
 import sys
@@ -122,3 +122,12 @@ if len(sys.argv) > 5:
     print()
     print(f"Spread grid ({rows:,} rows, two header rows, spans, number cells) to PDF:"
           f" {seconds:.2f} s, {spread['spread_pages']} pages; {ratio}")
+
+if len(sys.argv) > 6:
+    sheet = read_tsv(sys.argv[6])[0]
+    n = int(sheet["N"])
+    s, f = float(sheet["median_s"]), floor.get(n)
+    ratio = f"{s / f:.2f}x the floor's {f:.2f} s (limit 1.5x)" if f else "no floor measured"
+    print()
+    print(f"Formatted spreadsheet grid ({n:,} rows, {sheet['pages']} pages, every cell in a format of its own):"
+          f" {s:.2f} s; {ratio}")

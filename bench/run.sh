@@ -99,8 +99,22 @@ printf 'spread_rows 10000\nspread_pages %s\nspread_s %s\n' \
     "$(pdfinfo "$out/quillon/spread-10000.pdf" | awk '/^Pages:/ { print $2 }')" "$(median "${runs[@]}")" \
     >"$out/quillon/spread.txt"
 
+# The same rows as a spreadsheet grid (GridType 1) whose every cell has a format of its own,
+# read from the grid as the cell is drawn.
+sheet=$out/quillon/sheet-10000.json
+python3 "$root/bench/make_sheet.py" "$out/peers/data/grid-10000.csv" "$sheet"
+runs=()
+for ((r = 1; r <= reps; r++)); do
+    /usr/bin/time -v -o "$out/quillon/sheet-time-$r.txt" \
+        "$print" --pdf "$out/quillon/sheet-10000.pdf" "$sheet" >/dev/null 2>"$out/quillon/sheet-log-$r.txt"
+    runs+=("$(wall_seconds "$out/quillon/sheet-time-$r.txt")")
+done
+printf 'N\tpages\tmedian_s\n10000\t%s\t%s\n' \
+    "$(pdfinfo "$out/quillon/sheet-10000.pdf" | awk '/^Pages:/ { print $2 }')" "$(median "${runs[@]}")" \
+    >"$out/quillon/sheet.tsv"
+
 python3 "$root/bench/report.py" "$out/peers/results.tsv" "$results" "$out/quillon/preview.txt" \
-    "$out/quillon/print.txt" "$out/quillon/spread.txt" | tee "$out/report.txt"
+    "$out/quillon/print.txt" "$out/quillon/spread.txt" "$out/quillon/sheet.tsv" | tee "$out/report.txt"
 # The voucher grid against the same entries printed as a flex grid.
 echo >>"$out/report.txt"
 BUILD=build-bench "$root/bench/voucher.sh" "$out/voucher" 2>"$out/voucher.log" | tee -a "$out/report.txt" \

@@ -184,3 +184,91 @@ voucher = {
 }
 with open("voucher.json", "w", encoding="utf-8") as f:
     json.dump(voucher, f, ensure_ascii=False, indent=1)
+
+# 7. An income statement as a spreadsheet grid (GridType 1): every cell in its own format, bold
+#    totals, red negatives, mixed borders, merged headings and a hidden column of notes.
+revenue = [random.randint(9_000_000_00, 12_000_000_00) / 100 for _ in range(2)]
+shares = {"减：营业成本": (0.60, 0.70), "税金及附加": (0.005, 0.012), "销售费用": (0.03, 0.06),
+          "管理费用": (0.03, 0.05), "研发费用": (0.02, 0.04), "财务费用": (0.004, 0.01),
+          "　其中：利息费用": (0.005, 0.012), "　　　　利息收入": (0.001, 0.003),
+          "加：其他收益": (0.001, 0.004), "加：营业外收入": (0.0005, 0.002),
+          "减：营业外支出": (0.0005, 0.003), "减：所得税费用": (0, 0)}
+
+
+def amount(name, year):
+    low, high = shares[name]
+    return round(revenue[year] * random.uniform(low, high), 2)
+
+lines = [("一、营业收入", "section"), ("减：营业成本", ""), ("税金及附加", ""), ("销售费用", ""),
+         ("管理费用", ""), ("研发费用", ""), ("财务费用", ""), ("　其中：利息费用", ""),
+         ("　　　　利息收入", ""), ("加：其他收益", ""), ("投资收益（损失以“-”号填列）", "signed"),
+         ("公允价值变动收益（损失以“-”号填列）", "signed"), ("信用减值损失（损失以“-”号填列）", "loss"),
+         ("资产减值损失（损失以“-”号填列）", "loss"), ("资产处置收益（损失以“-”号填列）", "zero"),
+         ("二、营业利润（亏损以“-”号填列）", "total"), ("加：营业外收入", ""), ("减：营业外支出", ""),
+         ("三、利润总额（亏损总额以“-”号填列）", "total"), ("减：所得税费用", ""),
+         ("四、净利润（净亏损以“-”号填列）", "total")]
+subtract = {"减：营业成本", "税金及附加", "销售费用", "管理费用", "研发费用", "财务费用",
+            "减：营业外支出", "减：所得税费用"}
+ignore = {"　其中：利息费用", "　　　　利息收入"}
+cells = [["项目", "行次", "金额", "", "比较", "", "备注"],
+         ["", "", "本年累计", "上年同期", "增减额", "增减率", ""]]
+running = [0.0, 0.0]
+totals, negatives = [], []
+for number, (name, kind) in enumerate(lines, start=1):
+    row = len(cells) + 1
+    if kind == "total":
+        values = list(running)
+        totals.append(row)
+    elif kind == "zero":
+        values = [0.0, 0.0]
+    elif kind == "loss":
+        values = [-random.randint(1_000_00, 40_000_00) / 100 for _ in range(2)]
+    elif kind == "signed":
+        values = [random.choice([-1, 1]) * random.randint(1_000_00, 90_000_00) / 100
+                  for _ in range(2)]
+    elif name == "一、营业收入":
+        values = list(revenue)
+    else:
+        values = [amount(name, year) for year in range(2)]
+    if name.startswith("减：所得税"):
+        values = [round(max(0, t) * 0.25, 2) for t in running]
+    if kind != "total" and name not in ignore:
+        for i in range(2):
+            running[i] += -values[i] if name in subtract else values[i]
+    change = values[0] - values[1]
+    rate = change / values[1] if values[1] else 0
+    texts = [f"{values[0]:.2f}", f"{values[1]:.2f}", f"{change:.2f}", f"{rate:.4f}"]
+    texts = ["0" if kind == "zero" else t for t in texts]
+    cells.append([name, str(number)] + texts + ["内部：核对总账" if kind == "total" else ""])
+    for col, value in zip("CDEF", [values[0], values[1], change, rate]):
+        if value < 0:
+            negatives.append(f"{col}{row}")
+last = len(cells)
+formats = [[f"A1:F{last}", {"border": 1, "valign": 2}],
+           ["1:2", {"bold": True, "align": 3, "font": "黑体", "size": 10.5}],
+           ["A2:F2", {"borderBottom": 2}],
+           [f"A3:F{last}", {"borderBottom": 4}],
+           [f"B3:B{last}", {"align": 3}],
+           [f"C3:E{last}", "金额"], [f"F3:F{last}", "比率"]]
+# A total's row is set off by a solid line above it (the row above draws it) and a thick one below.
+formats += [[f"A{r - 1}:F{r - 1}", {"borderBottom": 1}] for r in totals]
+formats += [[f"{r}:{r}", "合计"] for r in totals]
+formats += [[cell, "负数"] for cell in negatives]
+income = {
+    "GridType": 1,
+    "properties": {"MainTitle": "利润表", "SubTitle": "二〇二六年十一月", "MinTitleLen": 6,
+                   "PrintKeyName": "示例-利润表", "Operator": "陈静"},
+    "head": [["编制单位：华东电子有限公司", 1, 1, 0], ["会企02表", 0, 3, 0], ["单位：元", 0, 5, 0]],
+    "foot": [["单位负责人：", 1, 1, 0], ["会计机构负责人：", 0, 3, 0], ["制表：陈静", 0, 5, 0]],
+    "grid": {"cells": cells, "fixedRows": 2, "colWidths": [4300, 650, 1750, 1750, 1650, 1050, 2000],
+             "rowHeights": [380, 380] + [360] * (last - 2), "hiddenCols": ["G"],
+             "showZeroValues": False,
+             "styles": {"金额": {"numberFormat": "#,##0.00;-#,##0.00", "align": 4},
+                        "比率": {"numberFormat": "0.0%", "align": 4},
+                        "合计": {"bold": True, "borderBottom": 5},
+                        "负数": {"color": "#C00000"}},
+             "formats": formats,
+             "merges": ["A1:A2", "B1:B2", "C1:D1", "E1:F1"]},
+}
+with open("income.json", "w", encoding="utf-8") as f:
+    json.dump(income, f, ensure_ascii=False, indent=1)

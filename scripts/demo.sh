@@ -21,10 +21,11 @@ mkdir -p "$out"
 "$print" --pdf "$out/spread.pdf" --png "$out/spread" examples/spread.json
 # An accounting voucher on two pages: amount columns, merged headings, totals on the last page.
 "$print" --pdf "$out/voucher.pdf" --png "$out/voucher" examples/voucher.json
+"$print" --pdf "$out/income.pdf" --png "$out/income" examples/income.json
 
 echo
 echo "The sample reports are in $PWD/$out:"
-for name in sales wide merged spread voucher; do
+for name in sales wide merged spread voucher income; do
     pages=$(ls "$out/$name" | wc -l)
     echo "  $out/$name.pdf   and $pages PNG page(s) in $out/$name/"
 done

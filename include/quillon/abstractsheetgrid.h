@@ -32,8 +32,9 @@ struct SheetCellFormat
 };
 
 /// What the library asks of a spreadsheet grid (kind ssFormOne6). Rows and columns count from
-/// 1. A cell is selected by writing Selection with its address ("A1"; columns A to Z), after
-/// which the Sel* members report the whole merged range that contains it.
+/// 1. A cell is selected by writing Selection with its address, the column's letters and the
+/// row ("A1", "Z9", "AA9" for column 27, "AZ9" for column 52), after which the Sel* members
+/// report the whole merged range that contains it.
 class QUILLON_EXPORT AbstractSheetGrid
 {
 public:

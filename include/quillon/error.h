@@ -23,7 +23,7 @@ inline constexpr int InvalidRowOrColumn = 381;
 inline constexpr int MemberNotSupported = 438;
 inline constexpr int PrinterError = 482;
 inline constexpr int InvalidSelection = 20001; ///< a spreadsheet cell address that names no cell
-inline constexpr int NoCellAddress = 20002; ///< a spreadsheet column past Z
+inline constexpr int NoCellAddress = 20002; ///< a spreadsheet column below 1
 inline constexpr int KindNotPrintable = 20010; ///< a grid kind this version cannot print yet
 } // namespace ErrorNumber
 

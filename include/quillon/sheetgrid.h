@@ -52,7 +52,7 @@ public:
     bool ShowZeroValues() const override;
     QString Text() const override;
     QString TextRC(qint32 row, qint32 col) const override;
-    /// Selects one cell by its address ("A1" to "Z…"); throws quillon::Error for anything else.
+    /// Selects one cell by its address ("A1", "AA27"); throws quillon::Error for anything else.
     void setSelection(const QString &address) override;
     SheetCellFormat GetCellFormat() const override;
 

@@ -1,8 +1,12 @@
+#include "engine/grids/gridadapters.h"
+#include "engine/grids/memory/celltable_p.h"
+
 #include <quillon/datagrid.h>
 #include <quillon/error.h>
 #include <quillon/flexgrid.h>
 #include <quillon/gridfile.h>
 #include <quillon/myprint.h>
+#include <quillon/sheetgrid.h>
 #include <quillon/spreadgrid.h>
 #include <quillon/vouchergrid.h>
 
@@ -16,6 +20,8 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QMetaProperty>
+#include <QRect>
+#include <QRegularExpression>
 #include <QSet>
 #include <QStringDecoder>
 
@@ -61,23 +67,6 @@ constexpr qint32 kAmountDotLineColor = 255;
 QString noCellsMessage()
 {
     return QStringLiteral("没有任何数据：网格至少要有一行一列");
-}
-
-/// A column wide enough for its longest text in the 11-point body font, with room around it.
-qint32 contentWidth(const QStringList &texts)
-{
-    qint64 widest = 0;
-    for (const QString &text : texts) {
-        qint64 w = 0;
-        for (QChar c : text) {
-            // A surrogate pair is one wide character: count it once, at its high half.
-            if (c.isLowSurrogate())
-                continue;
-            w += c.unicode() >= 0x2E80 || c.isHighSurrogate() ? 220 : 120;
-        }
-        widest = std::max(widest, w);
-    }
-    return qint32(std::clamp<qint64>(widest + 240, 600, 8000));
 }
 
 /// A JSON value as a message shows it.
@@ -278,7 +267,22 @@ private:
     /// Kind 2, the voucher grid (its own block below).
     bool readVoucher(const QJsonObject &grid);
     bool readFlex(const QJsonObject &grid, int kind);
+    /// The pieces the grids of rows of cells share: the cells (at least one), the fixed rows
+    /// and columns, widths sized to their content, the width of the repeated fixed columns and
+    /// what every page repeats.
+    bool readGridCells(const QJsonObject &grid, QList<QStringList> &cells, qint32 &cols);
+    bool readFixed(const QJsonObject &grid, qint32 rows, qint32 cols, qint32 (&fixed)[2]);
+    bool checkFixedColumnsWidth(qint32 fixedCols, qint64 width);
+    void noteRepeatedRows(qint32 headingRows, qint32 rows, qint32 cols,
+        const std::function<qint32(qint32)> &heightOf);
     bool readData(const QJsonObject &grid);
+    /// The spreadsheet grid (kind 1) and its helpers: a range such as "B2:D9", and a cell
+    /// format laid over a cell's format.
+    bool readSheet(const QJsonObject &grid);
+    std::optional<QRect> sheetRange(const QJsonValue &v, const QString &where, qint32 rows,
+        qint32 cols, bool wholeRowsAndColumns);
+    bool readSheetFormat(const QJsonValue &v, const QString &where, const QJsonObject &styles,
+        QList<std::function<void(SheetCellFormat &)>> &changes);
     bool readSpread(const QJsonObject &grid);
     /// The spans of a spread grid under key: [col, row, colCount, rowCount], each inside the
     /// grid (rows from firstRow to lastRow) and overlapping no other; covered holds their cells.
@@ -747,6 +751,73 @@ bool GridFileReader::readDataSets(
     return true;
 }
 
+bool GridFileReader::readGridCells(const QJsonObject &g, QList<QStringList> &cells, qint32 &cols)
+{
+    if (!readCells(g, QStringLiteral("grid"), cells, cols))
+        return false;
+    if (!checkSize(cells.size(), cols))
+        return error.isEmpty() ? fail(QStringLiteral("grid.cells"), noCellsMessage()) : false;
+    return true;
+}
+
+bool GridFileReader::readFixed(const QJsonObject &g, qint32 rows, qint32 cols, qint32 (&fixed)[2])
+{
+    const char *fixedKeys[2] = { "fixedRows", "fixedCols" };
+    for (int i = 0; i < 2; ++i) {
+        const QJsonValue v = g.value(QLatin1String(fixedKeys[i]));
+        if (v.isUndefined())
+            continue;
+        const qint32 count = i == 0 ? rows : cols;
+        const auto n = integer(v, QStringLiteral("grid.") + QLatin1String(fixedKeys[i]), 0, count,
+            QStringLiteral("（网格有 %1 %2）")
+                .arg(count)
+                .arg(i == 0 ? QStringLiteral("行") : QStringLiteral("列")));
+        if (!n)
+            return false;
+        fixed[i] = *n;
+    }
+    if (fixed[1] > kMaxFixedCols)
+        return fail(QStringLiteral("grid.fixedCols"),
+            QStringLiteral("为 %1：固定列在每个列段上重复，最多 %2 列")
+                .arg(fixed[1])
+                .arg(kMaxFixedCols));
+    return true;
+}
+
+/// Columns left out are sized to their content.
+static void sizeToContent(const QList<QStringList> &cells, qint32 cols, QList<qint32> &widths)
+{
+    for (qint32 c = qint32(widths.size()); c < cols; ++c) {
+        QStringList column;
+        for (const QStringList &row : cells)
+            column << row.value(c);
+        widths << contentWidth(column);
+    }
+}
+
+bool GridFileReader::checkFixedColumnsWidth(qint32 fixedCols, qint64 width)
+{
+    if (width <= kMaxFixedColsWidth)
+        return true;
+    return fail(QStringLiteral("grid.fixedCols"),
+        QStringLiteral("的 %1 列共宽 %2 缇：固定列在每个列段上重复，合计最多 %3 缇")
+            .arg(fixedCols)
+            .arg(width)
+            .arg(kMaxFixedColsWidth));
+}
+
+void GridFileReader::noteRepeatedRows(
+    qint32 headingRows, qint32 rows, qint32 cols, const std::function<qint32(qint32)> &heightOf)
+{
+    m_headingRows = headingRows;
+    m_gridRows = rows;
+    m_gridCols = cols;
+    m_headingHeight = 0;
+    for (qint32 r = 0; r < headingRows; ++r)
+        m_headingHeight += heightOf(r);
+    m_bodyRowHeight = headingRows < rows ? heightOf(headingRows) : 0;
+}
+
 // Kind 2, the voucher grid: header, body and bottom (totals) rows, per-cell flag bytes with
 // merged areas, and amount columns (docs/grid-file.md, "The voucher grid").
 bool GridFileReader::readVoucher(const QJsonObject &g)
@@ -1088,32 +1159,14 @@ bool GridFileReader::readFlex(const QJsonObject &g, int kind)
         return false;
     QList<QStringList> cells;
     qint32 cols = 0;
-    if (!readCells(g, QStringLiteral("grid"), cells, cols))
+    if (!readGridCells(g, cells, cols))
         return false;
     const qint32 rows = qint32(cells.size());
-    if (!checkSize(rows, cols))
-        return error.isEmpty() ? fail(QStringLiteral("grid.cells"), noCellsMessage()) : false;
     const QString colUnit = QStringLiteral("列");
     const QString rowUnit = QStringLiteral("行");
-
     qint32 fixed[2] = { 1, 0 };
-    const char *fixedKeys[2] = { "fixedRows", "fixedCols" };
-    for (int i = 0; i < 2; ++i) {
-        const QJsonValue v = g.value(QLatin1String(fixedKeys[i]));
-        if (v.isUndefined())
-            continue;
-        const qint32 count = i == 0 ? rows : cols;
-        const auto n = integer(v, QStringLiteral("grid.") + QLatin1String(fixedKeys[i]), 0, count,
-            QStringLiteral("（网格有 %1 %2）").arg(count).arg(i == 0 ? rowUnit : colUnit));
-        if (!n)
-            return false;
-        fixed[i] = *n;
-    }
-    if (fixed[1] > kMaxFixedCols)
-        return fail(QStringLiteral("grid.fixedCols"),
-            QStringLiteral("为 %1：固定列在每个列段上重复，最多 %2 列")
-                .arg(fixed[1])
-                .arg(kMaxFixedCols));
+    if (!readFixed(g, rows, cols, fixed))
+        return false;
 
     QList<qint32> widths, heights, colAlignments, mergeRows, mergeCols;
     if (!readPerIndex(g, "colWidths", cols, colUnit, kind == 6 ? -1 : 0, kMaxColWidth, widths)
@@ -1167,39 +1220,22 @@ bool GridFileReader::readFlex(const QJsonObject &g, int kind)
         mergeMode = qint16(*mode);
     }
 
-    // Columns left out are sized to their content.
-    for (qint32 c = qint32(widths.size()); c < cols; ++c) {
-        QStringList column;
-        for (const QStringList &row : cells)
-            column << row.value(c);
-        widths << contentWidth(column);
-    }
+    sizeToContent(cells, cols, widths);
     if (!checkWidths(widths, QStringLiteral("grid.colWidths"), kind == 7 ? 0 : kHiddenColWidth))
         return false;
     qint64 fixedWidth = 0;
     for (qint32 c = 0; c < fixed[1]; ++c)
         fixedWidth += widths[c] < 0 ? FlexGrid::DefaultColWidth : widths[c];
-    if (fixedWidth > kMaxFixedColsWidth)
-        return fail(QStringLiteral("grid.fixedCols"),
-            QStringLiteral("的 %1 列共宽 %2 缇：固定列在每个列段上重复，合计最多 %3 缇")
-                .arg(fixed[1])
-                .arg(fixedWidth)
-                .arg(kMaxFixedColsWidth));
-    const auto heightOf
-        = [&](qint32 r) { return r < heights.size() ? heights[r] : FlexGrid::DefaultRowHeight; };
-    m_headingRows = fixed[0];
-    m_gridRows = rows;
-    m_gridCols = cols;
+    if (!checkFixedColumnsWidth(fixed[1], fixedWidth))
+        return false;
+    noteRepeatedRows(fixed[0], rows, cols,
+        [&](qint32 r) { return r < heights.size() ? heights[r] : FlexGrid::DefaultRowHeight; });
     if (g.value(QStringLiteral("mergeRows")).isBool())
         m_file.d->mergeAllRows = g.value(QStringLiteral("mergeRows")).toBool();
     else {
         for (qsizetype i = 0; i < mergeRows.size(); ++i)
             noteRowSetting(mergeRows[i], QStringLiteral("grid.mergeRows[%1]").arg(i));
     }
-    m_headingHeight = 0;
-    for (qint32 r = 0; r < fixed[0]; ++r)
-        m_headingHeight += heightOf(r);
-    m_bodyRowHeight = fixed[0] < rows ? heightOf(fixed[0]) : 0;
 
     auto grid = std::make_unique<FlexGrid>(
         kind == 6 ? FlexGrid::Flavor::Hierarchical : FlexGrid::Flavor::Flex);
@@ -1227,6 +1263,352 @@ bool GridFileReader::readFlex(const QJsonObject &g, int kind)
     grid->setMergeCells(mergeMode);
     m_file.d->grid = std::move(grid);
     return checkPrintedColumns(cols);
+}
+
+// ---- the spreadsheet grid (kind 1) -----------------------------------------------------------
+
+namespace {
+
+/// The highest border style code of a spreadsheet cell.
+constexpr qint32 kMaxBorderStyle = 13;
+constexpr double kMaxFontSize = 409;
+
+} // namespace
+
+std::optional<QRect> GridFileReader::sheetRange(
+    const QJsonValue &v, const QString &where, qint32 rows, qint32 cols, bool wholeRowsAndColumns)
+{
+    static const QRegularExpression cell(QStringLiteral("^([A-Z]*)([0-9]*)$"));
+    const QString shape = wholeRowsAndColumns
+        ? QStringLiteral("单元格或区域的地址（“B2”“A1:D1”，整列“C:D”，整行“3:5”）")
+        : QStringLiteral("单元格区域的地址（“B2”“A1:D1”）");
+    if (!v.isString()) {
+        typeError(where, shape, v);
+        return std::nullopt;
+    }
+    const QStringList ends = v.toString().split(QLatin1Char(':'));
+    qint64 first[2] = { 0, 0 }, last[2] = { 0, 0 }; // row, column
+    bool byRow = false, byCol = false, byCell = false;
+    qsizetype parsed = 0;
+    for (qsizetype i = 0; i < ends.size() && ends.size() <= 2; ++i, ++parsed) {
+        const QRegularExpressionMatch m = cell.match(ends[i]);
+        if (!m.hasMatch() || ends[i].isEmpty())
+            break;
+        const qint64 col
+            = m.captured(1).isEmpty() ? -1 : SheetGridAccess::columnNumber(m.captured(1));
+        const qint64 row = m.captured(2).isEmpty() ? -1 : m.captured(2).toLongLong();
+        byCell = byCell || (col >= 0 && row >= 0);
+        byCol = byCol || (col >= 0 && row < 0);
+        byRow = byRow || (col < 0 && row >= 0);
+        qint64 *end = i == 0 ? first : last;
+        end[0] = row;
+        end[1] = col;
+    }
+    if (ends.size() == 1) {
+        last[0] = first[0];
+        last[1] = first[1];
+    }
+    const bool whole = (byRow || byCol) && !byCell && !(byRow && byCol) && ends.size() == 2;
+    if (parsed != ends.size() || ends.size() > 2 || (!whole && (byRow || byCol))
+        || (whole && !wholeRowsAndColumns) || first[0] == 0 || first[1] == 0 || last[0] == 0
+        || last[1] == 0) {
+        fail(where, QStringLiteral("为“%1”：应为%2").arg(v.toString(), shape));
+        return std::nullopt;
+    }
+    if (byRow) {
+        first[1] = 1;
+        last[1] = cols;
+    }
+    if (byCol) {
+        first[0] = 1;
+        last[0] = rows;
+    }
+    if (first[0] > last[0] || first[1] > last[1]) {
+        fail(where, QStringLiteral("为“%1”：区域的起点应在终点的左上方").arg(v.toString()));
+        return std::nullopt;
+    }
+    if (last[0] > rows || last[1] > cols) {
+        fail(where,
+            QStringLiteral("为“%1”，不在网格内：网格有 %2 行、%3 列（最后一格 %4%5）")
+                .arg(v.toString())
+                .arg(rows)
+                .arg(cols)
+                .arg(SheetGridAccess::columnLetters(cols))
+                .arg(rows));
+        return std::nullopt;
+    }
+    return QRect(QPoint(int(first[1]), int(first[0])), QPoint(int(last[1]), int(last[0])));
+}
+
+bool GridFileReader::readSheetFormat(const QJsonValue &v, const QString &where,
+    const QJsonObject &styles, QList<std::function<void(SheetCellFormat &)>> &changes)
+{
+    if (v.isString()) {
+        if (!styles.contains(v.toString()))
+            return fail(where,
+                QStringLiteral("为“%1”，不是“grid.styles”中的样式名（有：%2）")
+                    .arg(v.toString(), styles.keys().join(QStringLiteral("、"))));
+        return readSheetFormat(styles.value(v.toString()),
+            QStringLiteral("grid.styles.") + v.toString(), QJsonObject(), changes);
+    }
+    if (!v.isObject())
+        return typeError(where, QStringLiteral("单元格格式对象或样式名"), v);
+    const QJsonObject f = v.toObject();
+    const QStringList sides { QStringLiteral("borderTop"), QStringLiteral("borderLeft"),
+        QStringLiteral("borderBottom"), QStringLiteral("borderRight") };
+    if (!checkKeys(f, where,
+            QStringList { QStringLiteral("font"), QStringLiteral("size"), QStringLiteral("bold"),
+                QStringLiteral("color"), QStringLiteral("align"), QStringLiteral("valign"),
+                QStringLiteral("numberFormat"), QStringLiteral("border") }
+                + sides))
+        return false;
+    const auto at = [&](const char *key) { return where + QLatin1Char('.') + QLatin1String(key); };
+    if (f.contains(QStringLiteral("font"))) {
+        const QJsonValue font = f.value(QStringLiteral("font"));
+        if (!font.isString() || font.toString().trimmed().isEmpty())
+            return typeError(at("font"), QStringLiteral("字体名（非空文本）"), font);
+        changes << [name = font.toString()](SheetCellFormat &c) { c.FontName = name; };
+    }
+    if (f.contains(QStringLiteral("size"))) {
+        const QJsonValue size = f.value(QStringLiteral("size"));
+        if (!size.isDouble())
+            return typeError(at("size"), QStringLiteral("磅数"), size);
+        if (!(size.toDouble() >= 1 && size.toDouble() <= kMaxFontSize))
+            return fail(at("size"),
+                QStringLiteral("为 %1，超出范围：应为 1 到 %2 磅")
+                    .arg(size.toDouble())
+                    .arg(kMaxFontSize));
+        changes << [points = size.toDouble()](SheetCellFormat &c) { c.FontSize = points; };
+    }
+    if (f.contains(QStringLiteral("bold"))) {
+        const QJsonValue bold = f.value(QStringLiteral("bold"));
+        if (!bold.isBool())
+            return typeError(at("bold"), QStringLiteral(" true 或 false"), bold);
+        changes << [on = bold.toBool()](SheetCellFormat &c) { c.FontBold = on; };
+    }
+    if (f.contains(QStringLiteral("color"))) {
+        const QJsonValue color = f.value(QStringLiteral("color"));
+        static const QRegularExpression hex(QStringLiteral("^#([0-9A-Fa-f]{6})$"));
+        const QRegularExpressionMatch m = hex.match(color.toString());
+        qint32 rgb = 0;
+        if (color.isString() && m.hasMatch()) {
+            // "#RRGGBB" as written on screen; stored with red in the low byte.
+            const uint v24 = m.captured(1).toUInt(nullptr, 16);
+            rgb = qint32(((v24 >> 16) & 0xFF) | (v24 & 0xFF00) | ((v24 & 0xFF) << 16));
+        } else if (color.isDouble()) {
+            const auto n = integer(color, at("color"), 0, kMaxColor,
+                QStringLiteral("（RGB 颜色值，红色在低位：255 为红色）"));
+            if (!n)
+                return false;
+            rgb = *n;
+        } else {
+            return typeError(at("color"), QStringLiteral("颜色：“#RRGGBB”或 RGB 整数"), color);
+        }
+        changes << [rgb](SheetCellFormat &c) { c.FontColor = rgb; };
+    }
+    const struct
+    {
+        const char *key;
+        qint32 high;
+        const char *note;
+        qint16 SheetCellFormat::*field;
+    } codes[] = {
+        { "align", 6, "（1 常规，2 左，3 居中，4 右，5 填充，6 两端对齐）",
+            &SheetCellFormat::HorizontalAlignment },
+        { "valign", 3, "（1 上，2 居中，3 下）", &SheetCellFormat::VerticalAlignment },
+    };
+    for (const auto &code : codes) {
+        if (!f.contains(QLatin1String(code.key)))
+            continue;
+        const auto n = integer(f.value(QLatin1String(code.key)), at(code.key), 1, code.high,
+            QString::fromUtf8(code.note));
+        if (!n)
+            return false;
+        changes << [field = code.field, n = qint16(*n)](SheetCellFormat &c) { c.*field = n; };
+    }
+    if (f.contains(QStringLiteral("numberFormat"))) {
+        const QJsonValue format = f.value(QStringLiteral("numberFormat"));
+        if (!format.isString())
+            return typeError(at("numberFormat"), QStringLiteral("数字格式文本"), format);
+        changes << [text = format.toString()](SheetCellFormat &c) { c.NumberFormat = text; };
+    }
+    // "border" gives every side; a side of its own wins.
+    for (int side = -1; side < 4; ++side) {
+        const QString key = side < 0 ? QStringLiteral("border") : sides[side];
+        if (!f.contains(key))
+            continue;
+        const auto n = integer(f.value(key), where + QLatin1Char('.') + key, 0, kMaxBorderStyle,
+            QStringLiteral("（边框样式：0 无，1 细，2 中，3 虚线，4 点线，5 粗，…）"));
+        if (!n)
+            return false;
+        changes << [side, n = qint16(*n)](SheetCellFormat &c) {
+            for (int s = 0; s < 4; ++s) {
+                if (side < 0 || s == side)
+                    c.BorderStyle[s] = n;
+            }
+        };
+    }
+    return true;
+}
+
+bool GridFileReader::readSheet(const QJsonObject &g)
+{
+    if (!checkKeys(g, QStringLiteral("grid"),
+            { QStringLiteral("cells"), QStringLiteral("fixedRows"), QStringLiteral("fixedCols"),
+                QStringLiteral("colWidths"), QStringLiteral("rowHeights"),
+                QStringLiteral("hiddenCols"), QStringLiteral("showZeroValues"),
+                QStringLiteral("styles"), QStringLiteral("formats"), QStringLiteral("merges") }))
+        return false;
+    QList<QStringList> cells;
+    qint32 cols = 0;
+    if (!readGridCells(g, cells, cols))
+        return false;
+    const qint32 rows = qint32(cells.size());
+    const QString colUnit = QStringLiteral("列");
+    const QString rowUnit = QStringLiteral("行");
+    auto grid = std::make_unique<SheetGrid>();
+    // The last cell first: the grid takes its whole size at once instead of a row at a time.
+    grid->setTextRC(rows, cols, cells[rows - 1].value(cols - 1));
+    for (qint32 r = 0; r < rows; ++r) {
+        for (qint32 c = 0; c < cells[r].size(); ++c) {
+            if (!cells[r][c].isEmpty())
+                grid->setTextRC(r + 1, c + 1, cells[r][c]);
+        }
+    }
+    grid->setMaxRow(rows);
+    grid->setMaxCol(cols);
+
+    qint32 fixed[2] = { 1, 0 };
+    if (!readFixed(g, rows, cols, fixed))
+        return false;
+    grid->setFixedRows(fixed[0]);
+    grid->setFixedCols(fixed[1]);
+
+    QList<qint32> widths, heights;
+    if (!readPerIndex(g, "colWidths", cols, colUnit, 0, kMaxColWidth, widths)
+        || !readPerIndex(g, "rowHeights", rows, rowUnit, kMinRowHeight, kMaxRowHeight, heights))
+        return false;
+    sizeToContent(cells, cols, widths);
+    QList<bool> hidden(cols, false);
+    const QJsonValue hiddenValue = g.value(QStringLiteral("hiddenCols"));
+    if (!hiddenValue.isUndefined() && !hiddenValue.isArray())
+        return typeError(QStringLiteral("grid.hiddenCols"),
+            QStringLiteral("列字母的数组（如 [\"C\"]）"), hiddenValue);
+    const QJsonArray hiddenItems = hiddenValue.toArray();
+    for (qsizetype i = 0; i < hiddenItems.size(); ++i) {
+        const QString where = QStringLiteral("grid.hiddenCols[%1]").arg(i);
+        const qint64 col = SheetGridAccess::columnNumber(hiddenItems[i].toString());
+        if (!hiddenItems[i].isString() || col < 1)
+            return typeError(where, QStringLiteral("列字母（“A”“AA”）"), hiddenItems[i]);
+        if (col > cols)
+            return fail(where,
+                QStringLiteral("为“%1”，不在网格内：网格有 %2 列（A 到 %3）")
+                    .arg(hiddenItems[i].toString())
+                    .arg(cols)
+                    .arg(SheetGridAccess::columnLetters(cols)));
+        hidden[col - 1] = true;
+    }
+    QList<qint32> shownWidths;
+    for (qint32 c = 0; c < cols; ++c) {
+        grid->setColWidth(c + 1, widths[c]);
+        grid->setColHidden(c + 1, hidden[c]);
+        shownWidths << (hidden[c] ? 0 : widths[c]);
+    }
+    if (!checkWidths(shownWidths, QStringLiteral("grid.colWidths"), 0))
+        return false;
+    qint64 fixedWidth = 0;
+    for (qint32 c = 0; c < fixed[1]; ++c)
+        fixedWidth += shownWidths[c];
+    if (!checkFixedColumnsWidth(fixed[1], fixedWidth))
+        return false;
+    for (qint32 r = 0; r < heights.size(); ++r)
+        grid->setRowHeight(r + 1, heights[r]);
+
+    if (g.contains(QStringLiteral("showZeroValues"))) {
+        const QJsonValue v = g.value(QStringLiteral("showZeroValues"));
+        if (!v.isBool())
+            return typeError(
+                QStringLiteral("grid.showZeroValues"), QStringLiteral(" true 或 false"), v);
+        grid->setShowZeroValues(v.toBool());
+    }
+
+    // Formats: each entry lays its keys over the cells of its range, in the order given.
+    const QJsonValue stylesValue = g.value(QStringLiteral("styles"));
+    if (!stylesValue.isUndefined() && !stylesValue.isObject())
+        return typeError(
+            QStringLiteral("grid.styles"), QStringLiteral("由样式名和格式组成的对象"), stylesValue);
+    const QJsonObject styles = stylesValue.toObject();
+    for (auto it = styles.begin(); it != styles.end(); ++it) {
+        const QString where = QStringLiteral("grid.styles.") + it.key();
+        QList<std::function<void(SheetCellFormat &)>> unused;
+        if (!it.value().isObject())
+            return typeError(where, QStringLiteral("单元格格式对象"), it.value());
+        if (!readSheetFormat(it.value(), where, QJsonObject(), unused))
+            return false;
+    }
+    const QJsonValue formatsValue = g.value(QStringLiteral("formats"));
+    if (!formatsValue.isUndefined() && !formatsValue.isArray())
+        return typeError(QStringLiteral("grid.formats"),
+            QStringLiteral("由 [区域, 格式或样式名] 组成的数组"), formatsValue);
+    const QJsonArray formatItems = formatsValue.toArray();
+    qint64 formatted = 0;
+    for (qsizetype i = 0; i < formatItems.size(); ++i) {
+        const QString where = QStringLiteral("grid.formats[%1]").arg(i);
+        const QJsonArray item = formatItems[i].toArray();
+        if (!formatItems[i].isArray() || item.size() != 2)
+            return typeError(where, QStringLiteral(" [区域, 格式或样式名]"), formatItems[i]);
+        const auto range = sheetRange(item[0], where + QStringLiteral("[0]"), rows, cols, true);
+        if (!range)
+            return false;
+        QList<std::function<void(SheetCellFormat &)>> changes;
+        if (!readSheetFormat(item[1], where + QStringLiteral("[1]"), styles, changes))
+            return false;
+        formatted += qint64(range->width()) * range->height();
+        if (formatted > kMaxCells)
+            return fail(QStringLiteral("grid.formats"),
+                QStringLiteral("到第 %1 项为止共设置 %2 个单元格的格式，超过上限 %3")
+                    .arg(i)
+                    .arg(formatted)
+                    .arg(kMaxCells));
+        for (qint32 r = range->top(); r <= range->bottom(); ++r) {
+            for (qint32 c = range->left(); c <= range->right(); ++c) {
+                SheetCellFormat format = grid->cellFormat(r, c);
+                for (const auto &change : changes)
+                    change(format);
+                grid->setCellFormat(r, c, format);
+            }
+        }
+    }
+
+    const QJsonValue mergesValue = g.value(QStringLiteral("merges"));
+    if (!mergesValue.isUndefined() && !mergesValue.isArray())
+        return typeError(QStringLiteral("grid.merges"),
+            QStringLiteral("合并区域的数组（如 [\"A1:D1\"]）"), mergesValue);
+    const QJsonArray mergeItems = mergesValue.toArray();
+    QList<QRect> merges;
+    for (qsizetype i = 0; i < mergeItems.size(); ++i) {
+        const QString where = QStringLiteral("grid.merges[%1]").arg(i);
+        const auto range = sheetRange(mergeItems[i], where, rows, cols, false);
+        if (!range)
+            return false;
+        // A cell belongs to one merged range at the most.
+        for (qsizetype j = 0; j < merges.size(); ++j) {
+            if (merges[j].intersects(*range))
+                return fail(where,
+                    QStringLiteral("为“%1”，与“grid.merges[%2]”（“%3”）重叠")
+                        .arg(mergeItems[i].toString())
+                        .arg(j)
+                        .arg(mergeItems[j].toString()));
+        }
+        merges << *range;
+        grid->addMergedRange(range->top(), range->left(), range->bottom(), range->right());
+    }
+
+    noteRepeatedRows(fixed[0], rows, cols,
+        [&](qint32 r) { return r < heights.size() ? heights[r] : SheetGrid::DefaultRowHeight; });
+    m_file.d->gridType = 1;
+    m_file.d->grid = std::move(grid);
+    return true;
 }
 
 bool GridFileReader::readData(const QJsonObject &g)
@@ -1558,9 +1940,6 @@ bool GridFileReader::readJson(const QByteArray &bytes)
         = integer(root.value(QStringLiteral("GridType")), QStringLiteral("GridType"), 1, 8);
     if (!kind)
         return false;
-    if (*kind == 1)
-        return fail(QStringLiteral("GridType"),
-            QStringLiteral("为 %1：这一版本尚不能打印这种网格").arg(*kind));
     m_file.d->gridType = *kind;
     if (!readProperties(root.value(QStringLiteral("properties")))
         || !readFormat(root.value(QStringLiteral("format"))))
@@ -1578,10 +1957,11 @@ bool GridFileReader::readJson(const QByteArray &bytes)
     const QJsonValue grid = root.value(QStringLiteral("grid"));
     if (!grid.isObject())
         return typeError(QStringLiteral("grid"), QStringLiteral("对象"), grid);
-    if (*kind == 8 && root.contains(QStringLiteral("datasets")))
+    if ((*kind == 1 || *kind == 8) && root.contains(QStringLiteral("datasets")))
         return fail(QStringLiteral("datasets"),
-            QStringLiteral("不能用于 GridType 8：连续打印的数据组只用于种类 3 到 7"));
-    const bool ok = *kind == 8     ? readSpread(grid.toObject())
+            QStringLiteral("不能用于 GridType %1：连续打印的数据组只用于种类 3 到 7").arg(*kind));
+    const bool ok = *kind == 1     ? readSheet(grid.toObject())
+        : *kind == 8               ? readSpread(grid.toObject())
         : *kind == 2               ? readVoucher(grid.toObject())
         : *kind == 3 || *kind == 4 ? readData(grid.toObject())
                                    : readFlex(grid.toObject(), *kind);

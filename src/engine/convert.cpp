@@ -141,6 +141,11 @@ std::optional<double> numericValue(const QString &text)
 
 bool isDateText(const QString &text)
 {
+    return dateValue(text).has_value();
+}
+
+std::optional<QDateTime> dateValue(const QString &text)
+{
     static const QRegularExpression ymd(
         QStringLiteral("^(\\d{4})(?:([-/.])(\\d{1,2})\\2(\\d{1,2})|年(\\d{1,2})月(\\d{1,2})日)"
                        "(?:[ T](\\d{1,2}):(\\d{2})(?::(\\d{2}))?)?$"));
@@ -162,16 +167,19 @@ bool isDateText(const QString &text)
         year = m.captured(3).toInt();
         timeGroup = 4;
     } else {
-        return false;
+        return std::nullopt;
     }
     if (!QDate::isValid(year, month, day))
-        return false;
+        return std::nullopt;
+    const QDate date(year, month, day);
     if (m.captured(timeGroup).isEmpty())
-        return true;
+        return QDateTime(date, QTime(0, 0));
     const int hour = m.captured(timeGroup).toInt();
     const int minute = m.captured(timeGroup + 1).toInt();
     const int second = m.captured(timeGroup + 2).isEmpty() ? 0 : m.captured(timeGroup + 2).toInt();
-    return QTime::isValid(hour, minute, second);
+    if (!QTime::isValid(hour, minute, second))
+        return std::nullopt;
+    return QDateTime(date, QTime(hour, minute, second));
 }
 
 // ---- number patterns -------------------------------------------------------------------------
@@ -359,6 +367,161 @@ QString formatNumber(double value, const QString &pattern)
         return formatSection(-value, parseSection(sections[1]));
     const QString text = formatSection(std::abs(value), positive);
     return value < 0 && !roundedZero ? QLatin1Char('-') + text : text;
+}
+
+// ---- spreadsheet number formats ---------------------------------------------------------------
+
+namespace {
+
+/// One piece of a date format: a run of one format letter, or literal text.
+struct DateToken
+{
+    QChar letter; // y, m, d, h, s or n (minutes); null for literal text
+    qsizetype count = 0;
+    QString literal;
+};
+
+/// The format's pieces; nothing when it holds a letter or a bracket no date format supports.
+std::optional<QList<DateToken>> dateTokens(const QString &format)
+{
+    QList<DateToken> tokens;
+    const auto literal = [&](const QString &text) {
+        if (tokens.isEmpty() || !tokens.last().letter.isNull())
+            tokens.append(DateToken {});
+        tokens.last().literal += text;
+    };
+    for (qsizetype i = 0; i < format.size(); ++i) {
+        const QChar c = format[i];
+        if (c == QLatin1Char('"')) {
+            const qsizetype end = format.indexOf(QLatin1Char('"'), i + 1);
+            if (end < 0)
+                return std::nullopt;
+            literal(format.mid(i + 1, end - i - 1));
+            i = end;
+        } else if (c == QLatin1Char('\\') && i + 1 < format.size()) {
+            literal(format.mid(++i, 1));
+        } else if (QStringLiteral("ymdhs").contains(c.toLower())) {
+            qsizetype n = 1;
+            while (i + n < format.size() && format[i + n].toLower() == c.toLower())
+                ++n;
+            tokens.append({ c.toLower(), n, {} });
+            i += n - 1;
+        } else if (c.isLetter() && c.unicode() < 0x80) {
+            return std::nullopt; // AM/PM, era and other letters
+        } else if (c == QLatin1Char('[') || c == QLatin1Char('0') || c == QLatin1Char('#')) {
+            return std::nullopt; // elapsed hours, colours, fractions of a second
+        } else {
+            literal(QString(c));
+        }
+    }
+    // "m" after an hour or before a second is minutes.
+    for (qsizetype i = 0; i < tokens.size(); ++i) {
+        if (tokens[i].letter != QLatin1Char('m'))
+            continue;
+        const auto letterAt
+            = [&](qsizetype j) { return j >= 0 && j < tokens.size() ? tokens[j].letter : QChar(); };
+        const qsizetype before = letterAt(i - 1).isNull() ? i - 2 : i - 1;
+        const qsizetype after = letterAt(i + 1).isNull() ? i + 2 : i + 1;
+        if (letterAt(before) == QLatin1Char('h') || letterAt(after) == QLatin1Char('s'))
+            tokens[i].letter = QLatin1Char('n');
+    }
+    for (const DateToken &t : tokens) {
+        const bool tooLong
+            = t.letter == QLatin1Char('y') ? t.count != 2 && t.count != 4 : t.count > 2;
+        if (!t.letter.isNull() && tooLong)
+            return std::nullopt; // month and weekday names
+    }
+    return tokens;
+}
+
+QString formatDate(const QDateTime &when, const QList<DateToken> &tokens)
+{
+    const QDate d = when.date();
+    const QTime t = when.time();
+    QString out;
+    for (const DateToken &token : tokens) {
+        const char16_t letter = token.letter.unicode();
+        if (letter == 0) {
+            out += token.literal;
+            continue;
+        }
+        const int value = letter == u'y' ? (token.count == 2 ? d.year() % 100 : d.year())
+            : letter == u'm'             ? d.month()
+            : letter == u'd'             ? d.day()
+            : letter == u'h'             ? t.hour()
+            : letter == u'n'             ? t.minute()
+                                         : t.second();
+        out += QString::number(value).rightJustified(int(token.count), u'0');
+    }
+    return out;
+}
+
+bool isDateFormat(const QString &format)
+{
+    bool quoted = false;
+    for (qsizetype i = 0; i < format.size(); ++i) {
+        const QChar c = format[i];
+        if (c == QLatin1Char('"'))
+            quoted = !quoted;
+        else if (!quoted && c == QLatin1Char('\\'))
+            ++i;
+        else if (!quoted && (c == QLatin1Char('0') || c == QLatin1Char('#')))
+            return false;
+        else if (!quoted && QStringLiteral("ymdhs").contains(c.toLower()))
+            return true;
+    }
+    return false;
+}
+
+/// Whether formatNumber supports every character of a number format outside quoted text.
+bool isSupportedNumberFormat(const QString &format)
+{
+    bool quoted = false, digits = false;
+    for (qsizetype i = 0; i < format.size(); ++i) {
+        const QChar c = format[i];
+        if (c == QLatin1Char('"')) {
+            quoted = !quoted;
+        } else if (quoted) {
+            continue;
+        } else if (c == QLatin1Char('\\')) {
+            ++i;
+        } else if (c == QLatin1Char('0') || c == QLatin1Char('#')) {
+            digits = true;
+        } else if ((c.isLetter() && c.unicode() < 0x80) || QStringLiteral("[]?*_@").contains(c)) {
+            return false; // colours, conditions, exponents, fractions, fill and padding
+        }
+    }
+    return digits && !quoted;
+}
+
+} // namespace
+
+std::optional<QString> formatCellText(const QString &text, const QString &format)
+{
+    const QString f = format.trimmed();
+    if (f.isEmpty() || f.compare(QLatin1String("General"), Qt::CaseInsensitive) == 0
+        || f == QLatin1String("@"))
+        return text;
+    if (isDateFormat(f)) {
+        const auto tokens = dateTokens(f);
+        if (!tokens)
+            return std::nullopt;
+        if (const auto when = dateValue(text))
+            return formatDate(*when, *tokens);
+        if (const auto serial = numericValue(text); serial && *serial >= 0 && *serial < 2958466) {
+            // Whole days from the spreadsheet epoch; the fraction is the time of day.
+            const double days = std::floor(*serial);
+            const qint64 ms = std::llround((*serial - days) * 86400000.0);
+            const QDateTime when(QDate(1899, 12, 30).addDays(qint64(days)), QTime(0, 0));
+            return formatDate(when.addMSecs(ms), *tokens);
+        }
+        return text;
+    }
+    if (!isSupportedNumberFormat(f))
+        return std::nullopt;
+    if (const auto value = numericValue(text))
+        return formatNumber(*value, f);
+    return text;
 }
 
 } // namespace quillon

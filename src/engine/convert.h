@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QDateTime>
 #include <QString>
 #include <QtGlobal>
 
@@ -66,5 +67,20 @@ bool isDateText(const QString &text);
 /// Rounding is half away from zero on the decimal value ("##,###,###,###.00": 1234.5 →
 /// "1,234.50", 0.5 → ".50"; "##,##0.00": 1.005 → "1.01").
 QString formatNumber(double value, const QString &pattern);
+
+/// A date text as a date and time: the forms isDateText accepts; nothing for any other text.
+std::optional<QDateTime> dateValue(const QString &text);
+
+/// A spreadsheet cell's text under its number format:
+/// - "General" (any case) and "@" (text): the text as it is;
+/// - number formats of formatNumber ("0", "0.00", "#,##0", "#,##0.00", "0%", "0.00%", up to
+///   three sections, quoted or escaped literal text, currency signs): applied to a numeric text;
+/// - date and time formats of y, m, d, h and s ("yyyy-mm-dd", "yyyy/m/d", "yyyy年m月d日",
+///   "m/d/yyyy", "hh:mm", "yyyy-mm-dd hh:mm:ss"): applied to a date text, or to a number as
+///   days since 1899-12-30 (the fraction is the time of day).
+/// A text the format does not apply to (a name under "0.00") stays as it is. Nothing for a format
+/// of any other kind (colours or conditions in brackets, scientific "0.00E+00", fractions, month
+/// and weekday names, AM/PM).
+std::optional<QString> formatCellText(const QString &text, const QString &format);
 
 } // namespace quillon

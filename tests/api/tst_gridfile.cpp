@@ -8,6 +8,7 @@
 #include <quillon/gridfile.h>
 #include <quillon/myprint.h>
 #include <quillon/reportexport.h>
+#include <quillon/sheetgrid.h>
 #include <quillon/spreadgrid.h>
 
 #include <QProcess>
@@ -28,6 +29,7 @@ private Q_SLOTS:
     void csvColumnsSizedToContent();
     void jsonFlexGrid();
     void jsonDataGrid();
+    void jsonSheetGrid();
     void jsonHierarchicalWidths();
     void dataGridColumnAlignments();
     void jsonSpreadGrid();
@@ -139,6 +141,81 @@ void TestGridFile::jsonFlexGrid()
     QCOMPARE(engineState().HeadLines.row(2),
         (LineTable::Row { u"只有文字"_qs, u"1"_qs, u"1"_qs, u"0"_qs }));
     QCOMPARE(engineState().FootLines.lastRow(), 1);
+}
+
+void TestGridFile::jsonSheetGrid()
+{
+    const QString path = write(u"s.json"_qs, R"({
+        "GridType": 1,
+        "properties": {"MainTitle": "损益表"},
+        "grid": {
+            "cells": [["项目", "本月", "备注", "累计"], ["收入", 1200.5, "x", "0"],
+                      ["成本", "-300", null, "0.0"], ["合计", "900.5", null, null]],
+            "fixedRows": 1, "colWidths": [2000, 1500], "rowHeights": [400, 300],
+            "hiddenCols": ["C"], "showZeroValues": false,
+            "styles": {"标题": {"bold": true, "align": 3, "border": 1},
+                       "红字": {"color": "#FF0000"}},
+            "formats": [["A1:D1", "标题"], ["B:B", {"numberFormat": "#,##0.00", "align": 4}],
+                        ["B3", "红字"], ["4:4", {"bold": true, "borderTop": 1, "borderBottom": 5,
+                                                  "font": "黑体", "size": 12, "valign": 2}],
+                        ["D2", {"color": 255}]],
+            "merges": ["C3:D4"]
+        }
+    })");
+    QString error;
+    const auto file = GridFile::load(path, &error);
+    QVERIFY2(file, qPrintable(error));
+    QCOMPARE(file->gridType(), 1);
+    auto *grid = qobject_cast<SheetGrid *>(file->grid());
+    QVERIFY(grid);
+    QCOMPARE(grid->MaxRow(), 4);
+    QCOMPARE(grid->MaxCol(), 4);
+    QCOMPARE(grid->FixedRows(), 1);
+    QCOMPARE(grid->TextRC(2, 2), u"1200.5"_qs);
+    QCOMPARE(grid->TextRC(3, 3), QString());
+    QCOMPARE(grid->ColWidth(2), 1500);
+    QCOMPARE(grid->ColWidth(4), 2 * 220 + 240); // sized to 累计
+    QCOMPARE(grid->RowHeight(2), 300);
+    QCOMPARE(grid->RowHeight(3), SheetGrid::DefaultRowHeight);
+    QVERIFY(grid->ColHidden(3));
+    QVERIFY(!grid->ColHidden(2));
+    QVERIFY(!grid->ShowZeroValues());
+
+    // Each entry lays its keys over what the cells had.
+    SheetCellFormat heading;
+    heading.FontBold = true;
+    heading.HorizontalAlignment = 3;
+    heading.BorderStyle = { 1, 1, 1, 1 };
+    QCOMPARE(grid->cellFormat(1, 1), heading);
+    heading.NumberFormat = u"#,##0.00"_qs;
+    heading.HorizontalAlignment = 4;
+    QCOMPARE(grid->cellFormat(1, 2), heading);
+    QCOMPARE(grid->cellFormat(3, 2).FontColor, 255); // "#FF0000": red in the low byte
+    QCOMPARE(grid->cellFormat(3, 2).NumberFormat, u"#,##0.00"_qs);
+    QCOMPARE(grid->cellFormat(2, 4).FontColor, 255);
+    const SheetCellFormat total = grid->cellFormat(4, 1);
+    QCOMPARE(total.FontName, u"黑体"_qs);
+    QCOMPARE(total.FontSize, 12.0);
+    QVERIFY(total.FontBold);
+    QCOMPARE(total.VerticalAlignment, 2);
+    QCOMPARE(total.BorderStyle, (std::array<qint16, 4> { 1, 0, 5, 0 }));
+    QCOMPARE(grid->cellFormat(2, 1), SheetCellFormat {});
+
+    grid->setSelection(u"D4"_qs);
+    QVERIFY(grid->GetCellFormat().MergeCells);
+    QCOMPARE((QList<int> {
+                 grid->SelStartRow(), grid->SelStartCol(), grid->SelEndRow(), grid->SelEndCol() }),
+        (QList<int> { 3, 3, 4, 4 }));
+
+    // It prints as a spreadsheet grid.
+    QTemporaryDir out;
+    TestPlatform::install(VirtualPrintingSystem::withPdfPrinter(out.path()));
+    MyPrint print;
+    QVERIFY2(file->applyTo(print, &error), qPrintable(error));
+    QCOMPARE(print.GridType(), MyPrint::MnuGridType::ssFormOne6);
+    ReportExport report(print);
+    QVERIFY2(report.toPdf(out.filePath(u"s.pdf"_qs)), qPrintable(report.errorString()));
+    QCOMPARE(report.sheetCount(), 1);
 }
 
 void TestGridFile::jsonDataGrid()
@@ -283,7 +360,9 @@ void TestGridFile::badFiles_data()
         u"“GridType”应为整数，而不是文本“5”"_qs);
     json("kind out of range", R"({"GridType": 9, "grid": {}})",
         u"“GridType”为 9，超出范围：应为 1 到 8"_qs);
-    json("kind not printable yet", R"({"GridType": 1, "grid": {}})", u"尚不能打印"_qs);
+    // Every kind prints now: the lowest number past the range is refused like the highest.
+    json("kind below the range", R"({"GridType": 0, "grid": {}})",
+        u"“GridType”为 0，超出范围：应为 1 到 8"_qs);
     json("unknown key", R"({"GridType": 5, "grids": {}})", u"“grids”不是可用的键"_qs);
     json("no grid", R"({"GridType": 5})", u"“grid”缺少：应为对象"_qs);
     json("grid as array", R"({"GridType": 5, "grid": []})",
@@ -576,6 +655,72 @@ void TestGridFile::badFiles_data()
              "grid": {"columns": [{"caption": "a"}], "cells": [["1"]], "rowHeight": 2000, "headLines": 3}})",
         u"“head”6 行和“foot”0 行（每行按 300 缇计）、表头 1 行共 6000 缇、一行表身 2000 缇，共 9800 缇"_qs);
 
+    // Spreadsheet grids: two rows of two cells and more keys.
+    const auto sheet = [](const char *tag, const char *keys, const QString &message) {
+        QTest::newRow(tag)
+            << u"bad.json"_qs
+            << (QByteArray(R"({"GridType": 1, "grid": {"cells": [["a", "b"], ["1", "2"]], )") + keys
+                   + "}}")
+            << message;
+    };
+    json("sheet without cells", R"({"GridType": 1, "grid": {}})", u"“grid.cells”没有任何数据"_qs);
+    sheet(
+        "key of flex grids in a sheet", R"("mergeCells": 1)", u"“grid.mergeCells”不是可用的键"_qs);
+    sheet("hidden column as number", R"("hiddenCols": [2])",
+        u"“grid.hiddenCols[0]”应为列字母（“A”“AA”），而不是数字 2"_qs);
+    sheet("hidden column past the grid", R"("hiddenCols": ["C"])",
+        u"“grid.hiddenCols[0]”为“C”，不在网格内：网格有 2 列（A 到 B）"_qs);
+    sheet("every column hidden", R"("hiddenCols": ["A", "B"])",
+        u"“grid.colWidths”中每一列的宽度都是 0"_qs);
+    sheet("zero values as number", R"("showZeroValues": 0)",
+        u"“grid.showZeroValues”应为 true 或 false"_qs);
+    sheet("formats as object", R"("formats": {})",
+        u"“grid.formats”应为由 [区域, 格式或样式名] 组成的数组"_qs);
+    sheet("format entry of one item", R"("formats": [["A1"]])",
+        u"“grid.formats[0]”应为 [区域, 格式或样式名]"_qs);
+    sheet("range past the grid", R"("formats": [["A1:C2", {"bold": true}]])",
+        u"“grid.formats[0][0]”为“A1:C2”，不在网格内：网格有 2 行、2 列（最后一格 B2）"_qs);
+    sheet("range backwards", R"("formats": [["B2:A1", {"bold": true}]])",
+        u"“grid.formats[0][0]”为“B2:A1”：区域的起点应在终点的左上方"_qs);
+    sheet("range of lower case", R"("formats": [["a1", {"bold": true}]])",
+        u"“grid.formats[0][0]”为“a1”：应为单元格或区域的地址"_qs);
+    sheet("range of row 0", R"("formats": [["A0", {"bold": true}]])", u"为“A0”：应为"_qs);
+    sheet("range half a column", R"("formats": [["A1:B", {"bold": true}]])", u"为“A1:B”：应为"_qs);
+    sheet("range empty", R"("formats": [["", {"bold": true}]])", u"为“”：应为"_qs);
+    sheet("range of three ends", R"("formats": [["A1:B1:B2", {"bold": true}]])",
+        u"为“A1:B1:B2”：应为"_qs);
+    sheet("unknown style", R"("formats": [["A1", "粗体"]])",
+        u"“grid.formats[0][1]”为“粗体”，不是“grid.styles”中的样式名"_qs);
+    sheet("unknown format key", R"("formats": [["A1", {"italic": true}]])",
+        u"“grid.formats[0][1].italic”不是可用的键"_qs);
+    sheet("style as text", R"("styles": {"a": "b"})", u"“grid.styles.a”应为单元格格式对象"_qs);
+    sheet("style with a bad key", R"("styles": {"a": {"colour": 1}})",
+        u"“grid.styles.a.colour”不是可用的键"_qs);
+    sheet("font size 0", R"("formats": [["A1", {"size": 0}]])",
+        u"“grid.formats[0][1].size”为 0，超出范围：应为 1 到 409 磅"_qs);
+    sheet("empty font name", R"("formats": [["A1", {"font": " "}]])",
+        u"“grid.formats[0][1].font”应为字体名"_qs);
+    sheet("colour as name", R"("formats": [["A1", {"color": "red"}]])",
+        u"“grid.formats[0][1].color”应为颜色：“#RRGGBB”或 RGB 整数，而不是文本“red”"_qs);
+    sheet("colour past 24 bits", R"("formats": [["A1", {"color": 16777216}]])",
+        u"“grid.formats[0][1].color”为 16777216，超出范围"_qs);
+    sheet("horizontal code 0", R"("formats": [["A1", {"align": 0}]])",
+        u"“grid.formats[0][1].align”为 0，超出范围：应为 1 到 6 之间的整数"_qs);
+    sheet("vertical code 4", R"("formats": [["A1", {"valign": 4}]])",
+        u"“grid.formats[0][1].valign”为 4，超出范围：应为 1 到 3 之间的整数"_qs);
+    sheet("border code 14", R"("formats": [["A1", {"borderLeft": 14}]])",
+        u"“grid.formats[0][1].borderLeft”为 14，超出范围：应为 0 到 13 之间的整数"_qs);
+    sheet("number format as number", R"("formats": [["A1", {"numberFormat": 0}]])",
+        u"“grid.formats[0][1].numberFormat”应为数字格式文本"_qs);
+    sheet("merge as array", R"("merges": [[1, 1, 2, 2]])",
+        u"“grid.merges[0]”应为单元格区域的地址（“B2”“A1:D1”）"_qs);
+    sheet("merge of whole columns", R"("merges": ["A:B"])", u"“grid.merges[0]”为“A:B”：应为"_qs);
+    sheet("overlapping merges", R"("merges": ["A1:B1", "B1:B2"])",
+        u"“grid.merges[1]”为“B1:B2”，与“grid.merges[0]”（“A1:B1”）重叠"_qs);
+    json("sheet with data sets",
+        R"({"GridType": 1, "grid": {"cells": [["a"], ["1"]]}, "datasets": [{"cells": [["a"], ["2"]]}]})",
+        u"“datasets”不能用于 GridType 1"_qs);
+
     // Data sets for continuous printing: a two-column flex grid with one heading row and one
     // head line, then the given "datasets".
     const auto sets
@@ -694,6 +839,12 @@ void TestGridFile::goodEdges_data()
                                          "FillBlankLines": false, "BorderStyle": "ssdoublebox", "PaperOrient": 2,
                                          "PrintColStart": 0, "PrintColEnd": -1}, "format": {"LogPic": "", "ZoomRate": 1.5},
                                          "grid": {"cells": [["a"]]}})");
+    json("sheet of one cell", R"({"GridType": 1, "grid": {"cells": [["a"]], "fixedRows": 0}})");
+    json("sheet heading only", R"({"GridType": 1, "grid": {"cells": [["a", "b"]]}})");
+    json("sheet of whole rows and columns, 30 columns",
+        QByteArray(R"({"GridType": 1, "grid": {"cells": [[)") + QByteArray("\"a\",").repeated(29)
+            + R"("b"], [1]], "colWidths": 300, "hiddenCols": ["AD"], "merges": ["AA1:AC1", "A2"],
+                     "formats": [["2:2", {"border": 13}], ["AB:AC", {"numberFormat": "[Red]0"}]]}})");
     json(
         "data grid caption only", R"({"GridType": 3, "grid": {"columns": [{"caption": "科目"}]}})");
     json("spread grid header only",

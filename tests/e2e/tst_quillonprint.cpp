@@ -1,5 +1,6 @@
 #include "testmain.h"
 
+#include "support/pdfpicture.h"
 #include "support/privatecups.h"
 
 #include <QDirIterator>
@@ -21,6 +22,7 @@ private Q_SLOTS:
     void salesListRepeatsItsHeaderOnEveryPage();
     void wideGridSplitsIntoColumnBands();
     void mergedHeadingsPrintOnce();
+    void spreadsheetPrintsEachCellInItsFormat();
     void spreadGridPrintsSpansAndTypedCells();
     void voucherTotalsOnTheLastPage();
     void pngPagesAtZoom();
@@ -196,6 +198,26 @@ void TestQuillonPrint::mergedHeadingsPrintOnce()
     QCOMPARE(pages[0].count(u"应发工资"_qs), 1);
     QCOMPARE(pages[0].count(u"财务部"_qs), 1); // the department merges down its rows
     QVERIFY(pages[0].contains(u"工 资 发 放 表"_qs));
+}
+
+void TestQuillonPrint::spreadsheetPrintsEachCellInItsFormat()
+{
+    const QString pdf = m_dir.filePath(u"income.pdf"_qs);
+    QCOMPARE(run({ u"--pdf"_qs, pdf, sample(u"income.json"_qs) }).exitCode, 0);
+    const QStringList pages = pdfPages(pdf);
+    QCOMPARE(pages.size(), 1);
+    const QString &page = pages[0];
+    QCOMPARE(page.count(u"金额"_qs), 1); // merged over two columns
+    QVERIFY(page.contains(u"四、净利润"_qs));
+    QVERIFY(!page.contains(u"核对总账"_qs)); // the hidden column of notes
+    // Amounts under "#,##0.00", rates under "0.0%": every one of them formatted.
+    QVERIFY(page.contains(QRegularExpression(u"\\d{1,3}(,\\d{3})+\\.\\d\\d"_qs)));
+    QVERIFY(page.contains(QRegularExpression(u"-?\\d+\\.\\d%"_qs)));
+    QVERIFY(!page.contains(QRegularExpression(u"\\d\\.\\d{3,}"_qs)));
+    // Negative amounts are red; the rest of the text and the grid lines are not.
+    const QImage image = pdfPagePicture(pdf, m_dir.filePath(u"income-page"_qs));
+    QVERIFY(!image.isNull());
+    QVERIFY2(redPixels(image) > 50, qPrintable(QString::number(redPixels(image))));
 }
 
 void TestQuillonPrint::spreadGridPrintsSpansAndTypedCells()
@@ -595,7 +617,7 @@ void TestQuillonPrint::documentedExamplesPrint()
         const Run r = run({ u"--pdf"_qs, path + u".pdf"_qs, path });
         QVERIFY2(r.exitCode == 0, qPrintable(path + u": "_qs + r.err));
     }
-    QCOMPARE(examples, 7);
+    QCOMPARE(examples, 8);
 }
 
 void TestQuillonPrint::printsOnTheVirtualPdfPrinter_data()

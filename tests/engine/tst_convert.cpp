@@ -21,6 +21,8 @@ private Q_SLOTS:
     void dateTexts();
     void numberPatterns_data();
     void numberPatterns();
+    void cellFormats_data();
+    void cellFormats();
 };
 
 void TestConvert::roundHalfEvenCases_data()
@@ -217,6 +219,62 @@ void TestConvert::numberPatterns()
     QFETCH(QString, pattern);
     QFETCH(QString, text);
     QCOMPARE(formatNumber(value, pattern), text);
+}
+
+void TestConvert::cellFormats_data()
+{
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<QString>("format");
+    QTest::addColumn<QVariant>("shown"); // invalid: the format is not supported
+    QTest::newRow("General") << u"3.14159"_qs << u"General"_qs << QVariant(u"3.14159"_qs);
+    QTest::newRow("general, any case") << u"1e3"_qs << u"general"_qs << QVariant(u"1e3"_qs);
+    QTest::newRow("text @") << u"00123"_qs << u"@"_qs << QVariant(u"00123"_qs);
+    QTest::newRow("0.00") << u"3.14159"_qs << u"0.00"_qs << QVariant(u"3.14"_qs);
+    QTest::newRow("0") << u"2.5"_qs << u"0"_qs << QVariant(u"3"_qs);
+    QTest::newRow("#,##0") << u"1234567.891"_qs << u"#,##0"_qs << QVariant(u"1,234,568"_qs);
+    QTest::newRow("#,##0.00 of a grouped text")
+        << u"1,234.5"_qs << u"#,##0.00"_qs << QVariant(u"1,234.50"_qs);
+    QTest::newRow("0% of a fraction") << u"0.256"_qs << u"0%"_qs << QVariant(u"26%"_qs);
+    QTest::newRow("0.00% of a per-cent text")
+        << u"12.5%"_qs << u"0.00%"_qs << QVariant(u"12.50%"_qs);
+    QTest::newRow("negative section")
+        << u"-1200"_qs << u"#,##0.00;(#,##0.00)"_qs << QVariant(u"(1,200.00)"_qs);
+    QTest::newRow("currency literal") << u"88"_qs << u"¥#,##0.00"_qs << QVariant(u"¥88.00"_qs);
+    QTest::newRow("a name stays") << u"华东"_qs << u"0.00"_qs << QVariant(u"华东"_qs);
+    QTest::newRow("yyyy-mm-dd") << u"2026/12/7"_qs << u"yyyy-mm-dd"_qs
+                                << QVariant(u"2026-12-07"_qs);
+    QTest::newRow("yyyy年m月d日") << u"2026-12-07"_qs << u"yyyy年m月d日"_qs
+                                  << QVariant(u"2026年12月7日"_qs);
+    QTest::newRow("m/d/yyyy") << u"2026-01-05"_qs << u"m/d/yyyy"_qs << QVariant(u"1/5/2026"_qs);
+    QTest::newRow("yy.mm.dd") << u"2026-01-05"_qs << u"yy.mm.dd"_qs << QVariant(u"26.01.05"_qs);
+    QTest::newRow("minutes after hours")
+        << u"2026-12-07 08:05"_qs << u"hh:mm"_qs << QVariant(u"08:05"_qs);
+    QTest::newRow("date and time") << u"2026-12-07T10:30:15"_qs << u"yyyy-mm-dd hh:mm:ss"_qs
+                                   << QVariant(u"2026-12-07 10:30:15"_qs);
+    QTest::newRow("serial day") << u"46363"_qs << u"yyyy-mm-dd"_qs << QVariant(u"2026-12-07"_qs);
+    QTest::newRow("serial day and time")
+        << u"46363.75"_qs << u"yyyy-mm-dd hh:mm"_qs << QVariant(u"2026-12-07 18:00"_qs);
+    QTest::newRow("a name under a date format")
+        << u"华东"_qs << u"yyyy-mm-dd"_qs << QVariant(u"华东"_qs);
+    QTest::newRow("colour") << u"-5"_qs << u"[Red]0.00"_qs << QVariant();
+    QTest::newRow("condition") << u"5"_qs << u"[>100]0;0.0"_qs << QVariant();
+    QTest::newRow("scientific") << u"12345"_qs << u"0.00E+00"_qs << QVariant();
+    QTest::newRow("fraction") << u"0.5"_qs << u"# ?/?"_qs << QVariant();
+    QTest::newRow("padding") << u"5"_qs << u"_(#,##0_)"_qs << QVariant();
+    QTest::newRow("month name") << u"2026-12-07"_qs << u"d-mmm-yy"_qs << QVariant();
+    QTest::newRow("AM/PM") << u"2026-12-07 10:00"_qs << u"h:mm AM/PM"_qs << QVariant();
+    QTest::newRow("text alone") << u"5"_qs << u"\"合计\""_qs << QVariant();
+}
+
+void TestConvert::cellFormats()
+{
+    QFETCH(QString, text);
+    QFETCH(QString, format);
+    QFETCH(QVariant, shown);
+    const std::optional<QString> formatted = formatCellText(text, format);
+    QCOMPARE(formatted.has_value(), shown.isValid());
+    if (formatted)
+        QCOMPARE(*formatted, shown.toString());
 }
 
 QUILLON_TEST_MAIN(TestConvert)

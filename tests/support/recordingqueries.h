@@ -6,8 +6,8 @@
 #include "platform/interfaces/recordingsurface.h"
 
 #include <QList>
-
 #include <QStringList>
+
 #include <algorithm>
 
 /// A text as printed: where, and in which font size, boldness and colour.
@@ -63,6 +63,28 @@ inline QList<DrawnLine> lines(const quillon::RecordingSurface &s)
         out.append({ op.args[0].toDouble(), op.args[1].toDouble(), op.args[2].toDouble(),
             op.args[3].toDouble(), op.args[4].toInt(), op.args[5].toInt() });
     return out;
+}
+
+/// Whether the lines drawn along one line of the page (x = at when vertical, else y = at) cover
+/// it from `from` to `to`, however many pieces they come in (cells draw their own edges).
+inline bool linesCover(
+    const QList<DrawnLine> &segments, bool vertical, double at, double from, double to)
+{
+    QList<std::pair<double, double>> pieces;
+    for (const DrawnLine &s : segments) {
+        if (vertical && s.x1 == at && s.x2 == at)
+            pieces.append({ std::min(s.y1, s.y2), std::max(s.y1, s.y2) });
+        else if (!vertical && s.y1 == at && s.y2 == at)
+            pieces.append({ std::min(s.x1, s.x2), std::max(s.x1, s.x2) });
+    }
+    std::sort(pieces.begin(), pieces.end());
+    double reached = from;
+    for (const auto &[a, b] : pieces) {
+        if (a > reached)
+            break;
+        reached = std::max(reached, b);
+    }
+    return reached >= to;
 }
 
 /// Whether a vertical segment lies at x and covers the rows between y1 and y2.

@@ -8,6 +8,8 @@
 #include "platform/interfaces/surface.h"
 #include "printer/printingsystem.h"
 
+#include <limits>
+
 namespace quillon {
 
 HPlace generalPlace(const QString &text)
@@ -56,11 +58,45 @@ TextSize zoomed(TextSize size, double zoom)
     return { roundHalfEven(size.width * zoom), roundHalfEven(size.height * zoom) };
 }
 
-void printSingleLine(const QString &text, CellBox &cell, TextSize size)
+/// A text that runs over its cell further than the cell lets it is cut there: a number becomes
+/// "#" marks across the cell (a cut number would read as another number), any other text loses
+/// characters at its end.
+QString keepWithinRoom(const QString &text, const CellBox &cell, HPlace h, TextSize &size)
+{
+    if (cell.RoomLeft < 0 && cell.RoomRight < 0)
+        return text;
+    constexpr qint64 unlimited = std::numeric_limits<qint32>::max();
+    const qint64 leftEdge = cell.RoomLeft < 0 ? -unlimited : qint64(cell.Left) - cell.RoomLeft;
+    const qint64 rightEdge
+        = cell.RoomRight < 0 ? unlimited : qint64(cell.Left) + cell.Width + cell.RoomRight;
+    const qint64 centre = cell.Left + cell.Width / 2;
+    const qint64 room = h == HPlace::Left ? rightEdge - cell.Left - kCellMargin
+        : h == HPlace::Right              ? cell.Left + cell.Width - kCellMargin - leftEdge
+                                          : 2 * std::min(centre - leftEdge, rightEdge - centre);
+    if (size.width <= room)
+        return text;
+    Surface &s = target();
+    const auto measure = [&](const QString &t) { return roundHalfEven(s.TextWidth(t)); };
+    QString kept;
+    if (isNumericText(text)) {
+        const qint32 mark = std::max(1, measure(QStringLiteral("#")));
+        kept = QString(std::max<qint64>(1, (cell.Width - 2 * kCellMargin) / mark), u'#');
+    } else {
+        QStringList chars = characters(text);
+        while (chars.size() > 1 && measure(chars.join(QString())) > room)
+            chars.removeLast();
+        kept = chars.join(QString());
+    }
+    size.width = measure(kept);
+    return kept;
+}
+
+void printSingleLine(const QString &rawText, CellBox &cell, TextSize size)
 {
     const GridKindRules *rules = gridKindRules(int(engineState().printObject()->GridType));
     const auto [h, v]
-        = rules ? rules->placement(text, cell) : std::pair { HPlace::Left, VPlace::Centre };
+        = rules ? rules->placement(rawText, cell) : std::pair { HPlace::Left, VPlace::Centre };
+    const QString text = keepWithinRoom(rawText, cell, h, size);
     qint32 x = cell.Left + kCellMargin;
     if (h == HPlace::Centre)
         x = cell.Left + roundHalfEven((cell.Width - size.width) / 2.0);
@@ -140,10 +176,12 @@ struct CellTextFit
     /// character that leaves less than a wide character of room).
     bool breakBeforeOverflow;
     bool marginInLineBudget; ///< the lines that fit are counted with the margin between them
+    bool wraps = true; ///< else a text too wide for its cell runs over on one line
 };
 
 constexpr CellTextFit kFlexFit { kMinCellFontSize, false, true, true, false, false };
 constexpr CellTextFit kSpreadFit { kMinSpreadFontSize, true, false, false, true, true };
+constexpr CellTextFit kSheetFit { kMinSheetFontSize, false, true, true, false, false, false };
 
 /// Shrinks the font a point at a time; returns the text's size at the size it stops at.
 TextSize shrink(
@@ -152,7 +190,8 @@ TextSize shrink(
     const double zoom = engineState().ZoomRate;
     if (!fit.linesBeforeShrinking) {
         while (font.Size > fit.minFontSize) {
-            font.Size -= 1;
+            // A size between whole points steps down to the floor, never below it.
+            font.Size = std::max(font.Size - 1, fit.minFontSize);
             size = zoomed(ApplyFont(text, font), zoom);
             if (size.width + kCellMargin < cell.Width && size.height + kCellMargin < cell.Height)
                 break;
@@ -227,7 +266,7 @@ void printCellTextWith(
         size = shrink(text, cell, font, size, fit);
         font.Size = whole; // the smaller font stays on the surface for this text
     }
-    const bool wraps = cell.Width < size.width + kCellMargin
+    const bool wraps = fit.wraps && cell.Width < size.width + kCellMargin
         && !(fit.numbersOverflow && isNumericText(text))
         && !(fit.headerCellsOverflow && cell.CellType == 3);
     if (wraps)
@@ -246,6 +285,11 @@ void PrintCellText(const QString &rawText, CellBox &cell, FontSpec &font)
 void PrintSpreadCellText(const QString &rawText, CellBox &cell, FontSpec &font)
 {
     printCellTextWith(rawText, cell, font, kSpreadFit);
+}
+
+void PrintUnwrappedCellText(const QString &rawText, CellBox &cell, FontSpec &font)
+{
+    printCellTextWith(rawText, cell, font, kSheetFit);
 }
 
 void DrawCutMarks(qint32 x, qint32 y, qint32 width, qint32 height)

@@ -18,6 +18,10 @@ struct CellBox
     qint16 VerAlign = 0;
     /// 3 forbids wrapping.
     qint16 CellType = 0;
+    /// How far a text on one line may run over the cell's left and right edges; -1 without
+    /// limit. A text that would run further is cut there.
+    qint32 RoomLeft = -1;
+    qint32 RoomRight = -1;
 };
 
 /// Where a text goes in its cell, across and down.
@@ -39,6 +43,8 @@ constexpr qint32 kCellMargin = 30;
 constexpr double kMinCellFontSize = 1;
 /// PrintSpreadCellText never shrinks a font below this many points.
 constexpr double kMinSpreadFontSize = 4;
+/// PrintUnwrappedCellText never shrinks a font below this many points.
+constexpr double kMinSheetFontSize = 7;
 
 /// Sets the font on the drawing surface and measures the text in page twips (unzoomed).
 /// Without colour printing the text colour becomes black, in the preview too.
@@ -53,6 +59,10 @@ void PrintCellText(const QString &text, CellBox &cell, FontSpec &font);
 /// PrintCellText as the spread grid needs it: it fits by trying more lines before shrinking
 /// and wraps any text that is too wide.
 void PrintSpreadCellText(const QString &text, CellBox &cell, FontSpec &font);
+
+/// PrintCellText as the spreadsheet grid needs it: it shrinks no lower than kMinSheetFontSize
+/// and never wraps; a text still too wide runs over the cell's edge.
+void PrintUnwrappedCellText(const QString &text, CellBox &cell, FontSpec &font);
 
 /// Corner marks, 1 cm long and pointing inwards, around a logical page (page twips).
 void DrawCutMarks(qint32 x, qint32 y, qint32 width, qint32 height);

@@ -31,7 +31,16 @@ public:
     bool colHidden(qint32 col) const override { return m_grid->ColHidden(col); }
     QString cellText(qint32 row, qint32 col) override;
 
-    /// "A1" for row 1, column 1. Only columns 1 to 26 have an address; others throw Error.
+    /// The column's letters: "A" for 1, "Z" for 26, "AA" for 27, "AZ" for 52. A column below 1
+    /// has none: Error.
+    static QString columnLetters(qint32 col);
+    /// The column of a column's letters ("A" 1, "AA" 27); 0 for anything but capital letters
+    /// or a column past the 32-bit range.
+    static qint64 columnNumber(QStringView letters);
+    /// The row and column of a cell's address: the column's letters, then the row from 1 in at
+    /// most nine digits ("AA7" is row 7, column 27). Anything else throws Error.
+    static std::pair<qint32, qint32> parseAddress(const QString &address);
+    /// "A1" for row 1, column 1; "AA7" for row 7, column 27.
     static QString cellAddress(qint32 row, qint32 col);
     /// Selects the cell; the grid then reports the merged range around it.
     void select(qint32 row, qint32 col);

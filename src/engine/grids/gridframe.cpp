@@ -20,10 +20,15 @@ void box(Surface &s, qint32 left, qint32 top, qint32 right, qint32 bottom, qint3
 
 void DrawGridFrame(qint32 left, qint32 top, qint32 right, qint32 bottom)
 {
+    DrawGridFrame(FrameStyle(engineState().printObject()->BorderStyle), left, top, right, bottom);
+}
+
+void DrawGridFrame(FrameStyle style, qint32 left, qint32 top, qint32 right, qint32 bottom)
+{
     EngineState &state = engineState();
     Surface &s = *state.DrawTarget;
     const qint32 color = state.LineColor;
-    switch (FrameStyle(state.printObject()->BorderStyle)) {
+    switch (style) {
     case FrameStyle::SingleBox:
         s.setDrawWidth(2);
         box(s, left, top, right, bottom, color);

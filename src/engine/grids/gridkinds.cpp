@@ -2,6 +2,7 @@
 
 #include "flexgridrenderer.h"
 #include "gridadapters.h"
+#include "sheetgridrenderer.h"
 #include "spreadgridrenderer.h"
 #include "vouchergridrenderer.h"
 
@@ -74,6 +75,20 @@ class SheetRules : public GridKindRules
 {
 public:
     GridKind kind() const override { return GridKind::Sheet; }
+    void render() const override { RenderSheetGrid(); }
+    bool printsHeadingWithoutRows() const override { return true; }
+    // 2 left, 3 centre, 4 right, any other code general; 1 top, 2 centre, any other bottom
+    std::pair<HPlace, VPlace> placement(const QString &text, CellBox &cell) const override
+    {
+        const HPlace h = cell.HorAlign == 2 ? HPlace::Left
+            : cell.HorAlign == 3            ? HPlace::Centre
+            : cell.HorAlign == 4            ? HPlace::Right
+                                            : generalPlace(text);
+        const VPlace v = cell.VerAlign == 1 ? VPlace::Top
+            : cell.VerAlign == 2            ? VPlace::Centre
+                                            : VPlace::Bottom;
+        return { h, v };
+    }
     double fixedRowsHeight(const EngineState &s, GridAccess &grid) const override
     {
         double total = 0;

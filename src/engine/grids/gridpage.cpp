@@ -4,6 +4,7 @@
 #include "engine/layout/computelayout.h"
 #include "engine/state/enginestate.h"
 #include "engine/state/previewsinks.h"
+#include "engine/state/printproperties.h"
 #include "gridframe.h"
 #include "platform/interfaces/surface.h"
 
@@ -84,7 +85,12 @@ void GridPage::drawBodyRows(
 
 void GridPage::finish()
 {
-    FinishGridPage(m_entryX, m_entryY);
+    finish(FrameStyle(s.printObject()->BorderStyle));
+}
+
+void GridPage::finish(FrameStyle style)
+{
+    FinishGridPage(m_entryX, m_entryY, nullptr, style);
 }
 
 IndexRun PrintedColumnRun(const EngineState &s, qint32 col)
@@ -100,11 +106,18 @@ IndexRun PrintedColumnRun(const EngineState &s, qint32 col)
 
 void FinishGridPage(qint32 entryX, qint32 entryY, const std::function<void()> &afterFrame)
 {
+    FinishGridPage(
+        entryX, entryY, afterFrame, FrameStyle(engineState().printObject()->BorderStyle));
+}
+
+void FinishGridPage(
+    qint32 entryX, qint32 entryY, const std::function<void()> &afterFrame, FrameStyle style)
+{
     EngineState &s = engineState();
     Surface &target = *s.DrawTarget;
     const qint32 left = roundHalfEven(entryX * s.ZoomRate);
     const qint32 top = roundHalfEven(entryY * s.ZoomRate);
-    DrawGridFrame(left, top, left + roundHalfEven(s.PageWidthTw * s.ZoomRate), s.CurY);
+    DrawGridFrame(style, left, top, left + roundHalfEven(s.PageWidthTw * s.ZoomRate), s.CurY);
     target.setDrawWidth(1);
     if (afterFrame) {
         afterFrame();

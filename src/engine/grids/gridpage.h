@@ -11,6 +11,7 @@
 namespace quillon {
 
 struct EngineState;
+enum class FrameStyle : qint32;
 
 /// A run of rows or columns that prints as one block on a page (the header rows, the page's
 /// body rows, a band of columns); a merged or spanned area never leaves its run.
@@ -36,6 +37,9 @@ IndexRun PrintedColumnRun(const EngineState &s, qint32 col);
 /// own finishing step if any, DrawWidth 1 again, and PageOriginY 100 twips below the grid.
 void FinishGridPage(
     qint32 entryX, qint32 entryY, const std::function<void()> &afterFrame = nullptr);
+/// FinishGridPage with a frame of the given style, whatever the print object's BorderStyle.
+void FinishGridPage(
+    qint32 entryX, qint32 entryY, const std::function<void()> &afterFrame, FrameStyle style);
 
 /// What the grid renderers do alike on one logical page: the cursor in surface units, the
 /// column band and its scale, plain cell borders, the page's body rows with the preview's
@@ -68,6 +72,8 @@ protected:
         const std::function<void(qint32, bool)> &drawRow);
     /// The frame around what was drawn since begin(), DrawWidth 1, and PageOriginY 100 below.
     void finish();
+    /// finish() with a frame of the given style.
+    void finish(FrameStyle style);
 
     EngineState &s;
     const double zoom;

@@ -4,6 +4,7 @@
 
 #include <QHash>
 #include <QList>
+#include <QStringList>
 
 #include <concepts>
 #include <limits>
@@ -69,6 +70,13 @@ public:
     {
         rows = std::max(rows, 0);
         cols = std::max(cols, 0);
+        if (cols == m_cols) {
+            // Rows added or taken at the end: the list grows in steps, so a table filled row
+            // by row is not copied once a row.
+            m_cells.resize(qsizetype(rows) * cols, m_fallback);
+            m_rows = rows;
+            return;
+        }
         QList<T> cells(qsizetype(rows) * cols, m_fallback);
         for (qint32 r = 0; r < std::min(rows, m_rows); ++r) {
             for (qint32 c = 0; c < std::min(cols, m_cols); ++c)
@@ -110,8 +118,12 @@ public:
 
     void resize(qint32 rows, qint32 cols)
     {
+        const bool shrinks = rows < m_rows || cols < m_cols;
         m_rows = std::max(rows, 0);
         m_cols = std::max(cols, 0);
+        // Only a smaller table loses cells: a table filled row by row is not read once a row.
+        if (!shrinks)
+            return;
         for (auto it = m_cells.begin(); it != m_cells.end();) {
             const bool outside
                 = qint32(it.key() >> 32) >= m_rows || qint32(it.key() & 0xFFFFFFFF) >= m_cols;
@@ -178,6 +190,23 @@ private:
     T m_fallback;
     QList<T> m_values;
 };
+
+/// A column wide enough for its longest text in the 11-point body font, with room around it.
+inline qint32 contentWidth(const QStringList &texts)
+{
+    qint64 widest = 0;
+    for (const QString &text : texts) {
+        qint64 w = 0;
+        for (QChar c : text) {
+            // A surrogate pair is one wide character: count it once, at its high half.
+            if (c.isLowSurrogate())
+                continue;
+            w += c.unicode() >= 0x2E80 || c.isHighSurrogate() ? 220 : 120;
+        }
+        widest = std::max(widest, w);
+    }
+    return qint32(std::clamp<qint64>(widest + 240, 600, 8000));
+}
 
 /// Throws the grid's own error for a row or column outside [low, high].
 inline void checkGridIndex(qint32 value, qint32 low, qint32 high, const char *what)

@@ -109,14 +109,10 @@ qint32 ModelGrid::ColWidth(qint32 col) const
     if (col < d->widths.size() && d->widths[col] > 0)
         return d->widths[col];
     // Sized to the longest text of the column in the body font, as a CSV file's columns are.
-    double widest = 0;
-    for (qint32 r = 0; r < Rows(); ++r) {
-        double w = 0;
-        for (QChar c : textAt(r, col))
-            w += c.isLowSurrogate() ? 0 : c.unicode() >= 0x2E80 || c.isHighSurrogate() ? 220 : 120;
-        widest = std::max(widest, w);
-    }
-    return qint32(std::clamp(widest + 240, 600.0, 8000.0));
+    QStringList texts;
+    for (qint32 r = 0; r < Rows(); ++r)
+        texts << textAt(r, col);
+    return contentWidth(texts);
 }
 
 qint32 ModelGrid::RowHeight(qint32 row) const

@@ -1,9 +1,8 @@
 #include <quillon/sheetgrid.h>
 
 #include "celltable_p.h"
+#include "engine/grids/gridadapters.h"
 #include "texttable_p.h"
-
-#include <QRegularExpression>
 
 namespace quillon {
 
@@ -206,18 +205,12 @@ QString SheetGrid::TextRC(qint32 row, qint32 col) const
 
 void SheetGrid::setSelection(const QString &address)
 {
-    static const QRegularExpression pattern(QStringLiteral("^([A-Z])([1-9][0-9]{0,8})$"));
-    const QRegularExpressionMatch match = pattern.match(address);
-    if (!match.hasMatch())
-        throw Error(ErrorNumber::InvalidSelection,
-            QStringLiteral("Invalid selection: \"%1\"").arg(address));
-    const qint32 col = match.captured(1).at(0).unicode() - u'A' + 1;
-    const qint32 row = match.captured(2).toInt();
+    const auto [row, column] = SheetGridAccess::parseAddress(address);
     d->activeRow = row;
-    d->activeCol = col;
-    d->selection = { row, col, row, col };
+    d->activeCol = column;
+    d->selection = { row, column, row, column };
     for (const Range &range : std::as_const(d->merges)) {
-        if (range.contains(row, col)) {
+        if (range.contains(row, column)) {
             d->selection = range;
             break;
         }
