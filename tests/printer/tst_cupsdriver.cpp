@@ -3,8 +3,8 @@
 
 #include "engine/device/clsprinter.h"
 #include "engine/state/printproperties.h"
-#include "printer/cupsprinterdriver.h"
 #include "platform/interfaces/surface.h"
+#include "printer/cupsprinterdriver.h"
 #include "printer/qtprintingsystem.h"
 
 #include <QApplication>
