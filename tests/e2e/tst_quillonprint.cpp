@@ -277,8 +277,11 @@ void TestQuillonPrint::voucherTotalsOnTheLastPage()
         const QString &page = pages[p];
         QVERIFY(page.contains(u"记 账 凭 证"_qs));
         QCOMPARE(page.count(u"亿仟佰拾万仟佰拾元角分"_qs), 2); // the unit labels of both columns
-        QVERIFY(page.contains(u"会计主管：王芳"_qs));
-        QVERIFY(page.contains(u"附单据 12 张"_qs));
+        // The header block's attachments and the signatures under the grid, on every page.
+        for (const QString &furniture :
+            { u"单位：华东电子有限公司"_qs, u"附单据 12 张"_qs, u"会计主管：王芳"_qs,
+                u"记账：李娜"_qs, u"审核：张伟"_qs, u"出纳：刘洋"_qs, u"制单：陈静"_qs })
+            QVERIFY2(page.contains(furniture), qPrintable(furniture));
         // The voucher's page follows its number in the last header line.
         QVERIFY(page.contains(u"记字第 0128 号(%1/3)"_qs.arg(p + 1)));
         qsizetype at = -1;
