@@ -5,14 +5,17 @@
 
 KIND 2 (default): a voucher grid with two header rows (merged headings), N body rows and a
 totals row, two amount columns of 11 digit cells, CallMod "凭证". KIND 5: the same texts as a
-flex grid with the amounts as plain right-aligned numbers, to compare against.
+flex grid with the amounts as plain right-aligned numbers, to compare against. KIND csv: the
+flex grid's cells as a CSV file (one heading row), for the QPainter floor of the peers.
 """
 import json
 import random
 import sys
 
 n, out = int(sys.argv[1]), sys.argv[2]
-kind = int(sys.argv[3]) if len(sys.argv) > 3 else 2
+kind = sys.argv[3] if len(sys.argv) > 3 else "2"
+csv = kind == "csv"
+kind = 5 if csv else int(kind)
 random.seed(20261207 + n)
 summaries = ["报销办公用品", "报销差旅费", "支付电话费", "支付水电费", "支付物业管理费",
              "支付广告费", "收到货款", "计提本月工资", "结转销售成本", "支付银行手续费"]
@@ -32,6 +35,11 @@ for i in range(n):
     cells.append([random.choice(summaries), account, detail,
                   amount if on_debit else "", "" if on_debit else amount])
 cells.append(["合 计", "", "", f"{debit / 100:.2f}", f"{credit / 100:.2f}"])
+if csv:
+    # The floor splits lines at commas: the texts and amounts have none.
+    with open(out, "w", encoding="utf-8") as f:
+        f.writelines(",".join(row) + "\n" for row in cells)
+    sys.exit(0)
 widths = [3000, 1600, 2200, 1700, 1700]
 if kind == 2:
     grid = {"cells": cells, "fixedRows": 2, "fixedRowsBottom": 1, "colWidths": widths,

@@ -115,9 +115,10 @@ printf 'N\tpages\tmedian_s\n10000\t%s\t%s\n' \
 
 python3 "$root/bench/report.py" "$out/peers/results.tsv" "$results" "$out/quillon/preview.txt" \
     "$out/quillon/print.txt" "$out/quillon/spread.txt" "$out/quillon/sheet.tsv" | tee "$out/report.txt"
-# The voucher grid against the same entries printed as a flex grid.
+# The voucher grid against the same entries printed as a flex grid, and against the floor
+# drawing its cells.
 echo >>"$out/report.txt"
-BUILD=build-bench "$root/bench/voucher.sh" "$out/voucher" 2>"$out/voucher.log" | tee -a "$out/report.txt" \
+BUILD=build-bench FLOOR="$out/peers/build/qt_floor" "$root/bench/voucher.sh" "$out/voucher" 2>"$out/voucher.log" | tee -a "$out/report.txt" \
     || { echo "bench: the voucher benchmark failed, see $out/voucher.log" >&2; exit 1; }
 echo "# written to $out/report.txt" >&2
 

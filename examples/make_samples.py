@@ -147,13 +147,42 @@ spread = {
 with open("spread.json", "w", encoding="utf-8") as f:
     json.dump(spread, f, ensure_ascii=False, indent=1)
 # 6. An accounting voucher (记账凭证): two header rows with merged headings, the entries, a
-#    totals row; amount columns of 11 digit cells with unit labels and digit lines. On two
-#    pages: the first prints its totals blank, the last the sums; a reversal prints red.
+#    totals row; amount columns of 11 digit cells with unit labels and digit lines. Five entries
+#    a page (as the printed voucher forms have) on three pages: the first two print their totals
+#    blank, the last the sums and the amount in words; a reversal prints red.
+def amount_in_words(amount):
+    """The amount in capital figures (大写), as written on a voucher: 78051.60 -> 柒万捌仟零伍拾壹元陆角整."""
+    figures, units, groups = "零壹贰叁肆伍陆柒捌玖", "个拾佰仟", ["", "万", "亿"]
+    hundredths = round(amount * 100)
+    digits, jiao, fen = str(hundredths // 100).lstrip("0"), hundredths // 10 % 10, hundredths % 10
+    words, zero = "", False
+    for i, d in enumerate(digits):
+        place = len(digits) - 1 - i
+        if d == "0":
+            zero = bool(words)  # one 零 for a run of zeros, written before the next figure
+        else:
+            words += ("零" if zero else "") + figures[int(d)] + units[place % 4].replace("个", "")
+            zero = False
+        if place % 4 == 0 and place and digits[max(0, i - 3):i + 1].strip("0"):
+            words += groups[place // 4]
+    if words:
+        words += "元"
+    if jiao == 0 and fen == 0:
+        return (words or "零元") + "整"
+    if jiao:
+        words += figures[jiao] + "角"
+    elif words:
+        words += "零"
+    return words + (figures[fen] + "分" if fen else "整")
+
+
 entries = [("报销办公用品", "管理费用", "办公费", 1280.00), ("报销差旅费", "管理费用", "差旅费", 3456.50),
            ("报销业务招待费", "管理费用", "业务招待费", 2180.00), ("支付电话费", "管理费用", "通讯费", 596.80),
            ("支付水电费", "管理费用", "水电费", 4312.45), ("支付物业管理费", "管理费用", "物业管理费", 6800.00),
            ("支付广告费", "销售费用", "广告费", 28000.00), ("支付展会费", "销售费用", "展览费", 15600.00),
            ("冲销多计的差旅费", "管理费用", "差旅费", -520.00), ("支付银行手续费", "财务费用", "手续费", 86.00),
+           ("支付会议费", "管理费用", "会议费", 2350.00), ("支付审计费", "管理费用", "中介机构费", 8500.00),
+           ("支付运输费", "销售费用", "运输费", 1735.60),
            ("进项税额", "应交税费", "应交增值税（进项税额）", 3674.25)]
 debit = round(sum(e[3] for e in entries), 2)
 cells = [["摘要", "会计科目", "会计科目", "借方金额", "贷方金额", "记账"],
@@ -161,7 +190,7 @@ cells = [["摘要", "会计科目", "会计科目", "借方金额", "贷方金�
 cells += [[summary, account, detail, f"{amount:.2f}", "", "√"]
           for summary, account, detail, amount in entries]
 cells.append(["以银行存款支付", "银行存款", "工商银行城西支行", "", f"{debit:.2f}", "√"])
-cells.append(["合 计  人民币（大写）陆万伍仟肆佰陆拾陆元整", "", "", f"{debit:.2f}", f"{debit:.2f}", ""])
+cells.append([f"合 计  人民币（大写）{amount_in_words(debit)}", "", "", f"{debit:.2f}", f"{debit:.2f}", ""])
 last = len(cells) - 1
 voucher = {
     "GridType": 2,
@@ -169,7 +198,7 @@ voucher = {
                    "Operator": "陈静", "MinTitleLen": 8, "PaperOrient": 2},
     # The voucher paper's own size, 24 × 14 cm, in the middle of an A4 sheet.
     "format": {"FullPage": 0, "PageWidth": 240, "PageHeight": 140, "HCenter": 1, "VCenter": 1,
-               "FillBlankLine": 1, "LineHeight": 9},
+               "FillBlankLine": 1, "LineCount": 5},
     "head": [["单位：华东电子有限公司", 1, 1, 0], ["2026年12月07日", 0, 3, 0],
              ["附单据 12 张　记字第 0128 号", 0, 5, 0]],
     "foot": [["会计主管：王芳", 1, 1, 0], ["记账：李娜", 0, 2, 0], ["审核：张伟", 0, 3, 0],

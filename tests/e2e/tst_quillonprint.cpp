@@ -12,6 +12,8 @@
 #include <QRegularExpression>
 #include <QTemporaryDir>
 
+#include <optional>
+
 // quillon-print on the sample reports and on bad input, checked in the files it writes.
 class TestQuillonPrint : public QObject
 {
@@ -24,6 +26,7 @@ private Q_SLOTS:
     void mergedHeadingsPrintOnce();
     void spreadsheetPrintsEachCellInItsFormat();
     void spreadGridPrintsSpansAndTypedCells();
+    void voucherTotalsOnTheLastPage_data();
     void voucherTotalsOnTheLastPage();
     void pngPagesAtZoom();
     void badInput_data();
@@ -248,32 +251,86 @@ void TestQuillonPrint::spreadGridPrintsSpansAndTypedCells()
     QVERIFY(!pages[2].contains(alone(91)));
 }
 
-// The sample voucher: two pages of a voucher, amounts one digit a cell, its totals on the last
-// page only.
+void TestQuillonPrint::voucherTotalsOnTheLastPage_data()
+{
+    QTest::addColumn<bool>("onQueue");
+    QTest::newRow("exported to a PDF file") << false;
+    QTest::newRow("printed on a CUPS queue") << true;
+}
+
+// The sample voucher, exported or printed: three pages of five entries, amounts one digit a
+// cell, its totals on the last page only.
 void TestQuillonPrint::voucherTotalsOnTheLastPage()
 {
-    const QString pdf = m_dir.filePath(u"voucher.pdf"_qs);
-    const Run r = run({ u"--pdf"_qs, pdf, sample(u"voucher.json"_qs) });
-    QVERIFY2(r.exitCode == 0, qPrintable(r.err));
+    QFETCH(bool, onQueue);
+    QString pdf = m_dir.filePath(u"voucher.pdf"_qs);
+    std::optional<PrivateCups> cups;
+    if (onQueue) {
+        cups.emplace();
+        QString why;
+        if (!cups->start(&why))
+            QSKIP(qPrintable(why));
+        QProcessEnvironment env;
+        env.insert(u"CUPS_SERVER"_qs, cups->socket());
+        const Run r
+            = run({ u"--quiet"_qs, u"--printer"_qs, QString::fromLatin1(PrivateCups::kQueue),
+                      sample(u"voucher.json"_qs) },
+                env);
+        QVERIFY2(r.exitCode == 0, qPrintable(r.err));
+        QCOMPARE(r.err, QString());
+        QVERIFY(cups->waitForJobs());
+        pdf = cups->outputFile();
+    } else {
+        const Run r = run({ u"--pdf"_qs, pdf, sample(u"voucher.json"_qs) });
+        QVERIFY2(r.exitCode == 0, qPrintable(r.err));
+    }
     const QStringList pages = pdfPages(pdf);
-    QCOMPARE(pages.size(), 2);
-    for (const QString &page : pages) {
+    QCOMPARE(pages.size(), 3);
+    // Each page's five entries, in order, and on no other page.
+    const QList<QStringList> entries {
+        { u"报销办公用品"_qs, u"报销差旅费"_qs, u"报销业务招待费"_qs, u"支付电话费"_qs,
+            u"支付水电费"_qs },
+        { u"支付物业管理费"_qs, u"支付广告费"_qs, u"支付展会费"_qs, u"冲销多计的差旅费"_qs,
+            u"支付银行手续费"_qs },
+        { u"支付会议费"_qs, u"支付审计费"_qs, u"支付运输费"_qs, u"进项税额"_qs,
+            u"以银行存款支付"_qs },
+    };
+    for (qsizetype p = 0; p < pages.size(); ++p) {
+        const QString &page = pages[p];
         QVERIFY(page.contains(u"记 账 凭 证"_qs));
         QCOMPARE(page.count(u"亿仟佰拾万仟佰拾元角分"_qs), 2); // the unit labels of both columns
-        QVERIFY(page.contains(u"会计主管：王芳"_qs));
+        // The header block's attachments and the signatures under the grid, on every page.
+        for (const QString &furniture :
+            { u"单位：华东电子有限公司"_qs, u"附单据 12 张"_qs, u"会计主管：王芳"_qs,
+                u"记账：李娜"_qs, u"审核：张伟"_qs, u"出纳：刘洋"_qs, u"制单：陈静"_qs })
+            QVERIFY2(page.contains(furniture), qPrintable(furniture));
+        // The voucher's page follows its number in the last header line.
+        QVERIFY(page.contains(u"记字第 0128 号(%1/3)"_qs.arg(p + 1)));
+        qsizetype at = -1;
+        for (qsizetype q = 0; q < entries.size(); ++q) {
+            for (const QString &entry : entries[q]) {
+                const qsizetype found = page.indexOf(entry);
+                if (q != p) {
+                    QVERIFY2(found < 0, qPrintable(u"page %1: %2"_qs.arg(p + 1).arg(entry)));
+                    continue;
+                }
+                QVERIFY2(found > at, qPrintable(u"page %1: %2"_qs.arg(p + 1).arg(entry)));
+                at = found;
+            }
+        }
     }
-    // The voucher's page follows its number in the last header line.
-    QVERIFY(pages[0].contains(u"记字第 0128 号(1/2)"_qs));
-    QVERIFY(pages[1].contains(u"记字第 0128 号(2/2)"_qs));
     // Amounts in hundredths, one digit a cell; the reversal red and without its sign.
     QVERIFY(pages[0].contains(u"345650"_qs));
-    QVERIFY(pages[0].contains(u"52000"_qs) && !pages[0].contains(u"-52000"_qs));
-    // Page 1: the totals row says only "合 计"; page 2: the words and both sums.
-    QVERIFY(pages[0].contains(u"合 计"_qs));
-    QVERIFY(!pages[0].contains(u"人民币"_qs));
-    QVERIFY(!pages[0].contains(u"6546600"_qs));
-    QVERIFY(pages[1].contains(u"合 计   人民币（大写）陆万伍仟肆佰陆拾陆元整"_qs));
-    QCOMPARE(pages[1].count(u"6546600"_qs), 3); // the bank's credit and the two sums
+    QVERIFY(pages[1].contains(u"52000"_qs) && !pages[1].contains(u"-52000"_qs));
+    QVERIFY(pages[2].contains(u"173560"_qs));
+    // Pages 1 and 2: the totals row says only "合 计"; page 3: the words and both sums.
+    for (qsizetype p = 0; p < 2; ++p) {
+        QVERIFY(pages[p].contains(u"合 计"_qs));
+        QVERIFY(!pages[p].contains(u"人民币"_qs));
+        QVERIFY(!pages[p].contains(u"7805160"_qs));
+    }
+    QVERIFY(pages[2].contains(u"合 计   人民币（大写）柒万捌仟零伍拾壹元陆角整"_qs));
+    QCOMPARE(pages[2].count(u"7805160"_qs), 3); // the bank's credit and the two sums
 }
 
 void TestQuillonPrint::pngPagesAtZoom()

@@ -165,10 +165,11 @@ void TestAmountColumns::columnDrawWidth_data()
     QTest::addColumn<int>("ownWidth"); // 0: as the grid has it
     QTest::addColumn<int>("width");
 
-    // 12 digit cells of 90 and 30 × zoom, whatever the column's own width and the scale.
-    QTest::newRow("amount, page wider") << 1 << 1.5 << 0.8 << 1.0 << 0 << false << 0 << 1110;
+    // 12 digit cells of 90 and the outer lines' insets, 2 × 30, whatever the column's own width
+    // and the scale.
+    QTest::newRow("amount, page wider") << 1 << 1.5 << 0.8 << 1.0 << 0 << false << 0 << 1140;
     QTest::newRow("amount, digit width given")
-        << 1 << 1.5 << 0.8 << 1.0 << 100 << false << 0 << 1230;
+        << 1 << 1.5 << 0.8 << 1.0 << 100 << false << 0 << 1260;
     // At zoom 2 the font is 18 points: a digit is 180.
     QTest::newRow("amount, zoom 2") << 1 << 1.5 << 1.0 << 2.0 << 0 << false << 0 << 2220;
     // Not wider: the amount column scales like the others; 1500 × 0.9 = 1350.
@@ -207,9 +208,9 @@ void TestAmountColumns::columnDrawWidth()
 void TestAmountColumns::twelveCellsWithLines()
 {
     draw(0, 1);
-    // Column 0 ends at 1000 + 2000 = 3000, the amount column at 3000 + 12 × 90 + 30 = 4110.
+    // Column 0 ends at 1000 + 2000 = 3000, the amount column at 3000 + 12 × 90 + 2 × 30 = 4140.
     // Its lines run from the label row (900) down through row 1 and the 3 body rows: 1300
-    // twips. The cells end 30 before the column's edge: cell k spans 4080 − 90k to 4080 −
+    // twips. The cells end 30 before the column's edge: cell k spans 4110 − 90k to 4110 −
     // 90(k − 1).
     const QList<DrawnLine> lines = verticals(::lines(*m_page));
     QCOMPARE(lines.size(), 13); // two outer lines, 11 separators
@@ -221,19 +222,22 @@ void TestAmountColumns::twelveCellsWithLines()
         QCOMPARE(l.color, colour);
         QCOMPARE(l.width, width);
     };
-    expect(0, 4080, 900, 0xFF0000, 1); // right outer line
-    expect(1, 3990, 900, 0xFF0000, 1); // 分 | 角
-    expect(2, 3900, 900, 0x0000FF, 1); // 角 | 元: the decimal point
-    expect(3, 3810, 900, 0xFF0000, 1);
-    expect(4, 3720, 900, 0xFF0000, 1);
-    expect(5, 3630, 920, 0xFF0000, 2); // 佰 | 仟, thick and 20 lower
-    expect(6, 3540, 900, 0xFF0000, 1);
-    expect(7, 3450, 900, 0xFF0000, 1);
-    expect(8, 3360, 920, 0xFF0000, 2); // 拾 | 佰 of the 万 group
-    expect(9, 3270, 900, 0xFF0000, 1);
-    expect(10, 3180, 900, 0xFF0000, 1);
-    expect(11, 3090, 920, 0xFF0000, 2); // 仟 | 亿
-    expect(12, 3030, 900, 0xFF0000, 1); // left outer line, 30 inside the column
+    expect(0, 4110, 900, 0xFF0000, 1); // right outer line
+    expect(1, 4020, 900, 0xFF0000, 1); // 分 | 角
+    expect(2, 3930, 900, 0x0000FF, 1); // 角 | 元: the decimal point
+    expect(3, 3840, 900, 0xFF0000, 1);
+    expect(4, 3750, 900, 0xFF0000, 1);
+    expect(5, 3660, 920, 0xFF0000, 2); // 佰 | 仟, thick and 20 lower
+    expect(6, 3570, 900, 0xFF0000, 1);
+    expect(7, 3480, 900, 0xFF0000, 1);
+    expect(8, 3390, 920, 0xFF0000, 2); // 拾 | 佰 of the 万 group
+    expect(9, 3300, 900, 0xFF0000, 1);
+    expect(10, 3210, 900, 0xFF0000, 1);
+    expect(11, 3120, 920, 0xFF0000, 2); // 仟 | 亿
+    // The left outer line, 30 inside the column, is the leftmost cell's left edge: the cell
+    // (亿's 拾) is as wide as the others.
+    expect(12, 3030, 900, 0xFF0000, 1);
+    QCOMPARE(lines[11].x1 - lines[12].x1, 90.0);
 
     // Labels right to left, centred in their cells ((90 − 60) / 2) and in the label row
     // ((400 − 75) / 2 = 162.5, to even: 162), in the grid's line colour.
@@ -243,7 +247,7 @@ void TestAmountColumns::twelveCellsWithLines()
     for (int k = 1; k <= 12; ++k) {
         const PrintedText &t = printed[k - 1];
         QCOMPARE(t.text, labels.mid(k - 1, 1));
-        QCOMPARE(t.x, 4080.0 - 90 * k + 15);
+        QCOMPARE(t.x, 4110.0 - 90 * k + 15);
         QCOMPARE(t.y, 1062.0);
         QCOMPARE(t.fontSize, 3.0);
         QCOMPARE(t.color, 32768);
@@ -262,8 +266,8 @@ void TestAmountColumns::twelveCellsWithoutLines()
             u"仟"_qs, u"万"_qs, u"拾"_qs, u"，"_qs, u"佰"_qs }));
     // The places are those of the cells with lines.
     const QList<PrintedText> printed = texts(*m_page);
-    QCOMPARE(printed[2].x, 4080.0 - 90 * 3 + 15);
-    QCOMPARE(printed[11].x, 4080.0 - 90 * 12 + 15);
+    QCOMPARE(printed[2].x, 4110.0 - 90 * 3 + 15);
+    QCOMPARE(printed[11].x, 4110.0 - 90 * 12 + 15);
 
     // A leftmost cell that would show a separator shows nothing: 11 cells end on "，".
     m_page->clear();
@@ -279,10 +283,12 @@ void TestAmountColumns::nothingForNarrowOrPlainColumns_data()
     QTest::addColumn<double>("scale");
     QTest::addColumn<int>("expectedLabels");
 
-    // The page is narrower than the grid: the amount column is 1500 × scale wide.
-    QTest::newRow("one digit cell wide") << 0.5 << 0.06 << 0; // 90: not wider than a digit
-    QTest::newRow("just over one cell") << 0.5 << 0.0607 << 1; // 91: the leftmost label only
-    QTest::newRow("two cells") << 0.5 << 0.12 << 2; // 180: one separator and two labels
+    // The page is narrower than the grid: the amount column is 1500 × scale wide, and its
+    // digit cells lie between outer lines 30 inside it.
+    QTest::newRow("one digit cell wide") << 0.5 << 0.06 << 0; // 90: no cell between the lines
+    QTest::newRow("just under one cell") << 0.5 << 0.0993 << 0; // 149: 89 between the lines
+    QTest::newRow("one cell") << 0.5 << 0.1 << 1; // 150: the leftmost label only
+    QTest::newRow("two cells") << 0.5 << 0.16 << 2; // 240: one separator and two labels
 }
 
 void TestAmountColumns::nothingForNarrowOrPlainColumns()
@@ -393,10 +399,10 @@ void TestAmountColumns::startsAfterTheRepeatedFixedColumns()
     s.FitRatio = 2;
     m_grid->setFixedColsL(1);
     DrawAmountColumns(1000, 500, 0.5);
-    // 1000 + 2000 × 0.5 = 2000, then column 2's digit cells: 2000 + 1110 = 3110.
+    // 1000 + 2000 × 0.5 = 2000, then column 2's digit cells: 2000 + 1140 = 3140.
     const QList<DrawnLine> lines = verticals(::lines(*m_page));
     QCOMPARE(lines.size(), 13);
-    QCOMPARE(lines.first().x1, 3080.0);
+    QCOMPARE(lines.first().x1, 3110.0);
     QCOMPARE(lines.last().x1, 2030.0);
 }
 
@@ -406,19 +412,20 @@ void TestAmountColumns::zoomedPositions()
     s.ZoomRate = 0.5;
     draw(0, 1);
     // The font is 4.5 points: a digit is 45, a label (1.5 points) 30 wide and 37.5 high.
-    // Column 0: 2000 × 0.5 = 1000 from 500; the amount column 12 × 45 + 15 = 555 wide,
-    // ending at 2055. The label row is (500 + 400) × 0.5 = 450 down, 200 high; the lines end at
-    // (900 + 1300) × 0.5 = 1100.
+    // Column 0: 2000 × 0.5 = 1000 from 500; the amount column 12 × 45 + 2 × 30 = 600 wide,
+    // ending at 2100: its cells between the outer lines at 1530 and 2070. The label row is (500 +
+    // 400) × 0.5 = 450 down, 200 high; the lines end at (900 + 1300) × 0.5 = 1100.
     const QList<DrawnLine> lines = verticals(::lines(*m_page));
     QCOMPARE(lines.size(), 13);
-    QCOMPARE(lines[0].x1, 2025.0);
-    QCOMPARE(lines[1].x1, 1980.0);
+    QCOMPARE(lines[0].x1, 2070.0);
+    QCOMPARE(lines[1].x1, 2025.0);
+    QCOMPARE(lines[11].x1, 1575.0);
     QCOMPARE(lines[12].x1, 1500.0 + 30);
     QCOMPARE(lines[0].y1, 450.0);
     QCOMPARE(lines[0].y2, 1100.0);
     QCOMPARE(lines[5].y1, 470.0); // 20 units lower at any zoom
     const PrintedText first = texts(*m_page).first();
-    QCOMPARE(first.x, 1980.0 + 8); // (45 − 30) / 2 = 7.5, to even: 8
+    QCOMPARE(first.x, 2025.0 + 8); // (45 − 30) / 2 = 7.5, to even: 8
     QCOMPARE(first.y, 450.0 + 81); // (200 − 38) / 2, the label's height rounded
     QCOMPARE(first.fontSize, 1.5);
 }
@@ -441,7 +448,7 @@ void TestAmountColumns::failingColumnLosesOnlyItself()
     // call marks nothing as amount column).
     const QList<DrawnLine> lines = verticals(::lines(*m_page));
     QCOMPARE(lines.size(), 13);
-    QCOMPARE(lines.first().x1, 1000.0 + 2000 + 1500 + 1110 - 30);
+    QCOMPARE(lines.first().x1, 1000.0 + 2000 + 1500 + 1140 - 30);
     QCOMPARE(printedStrings(*m_page).size(), 12);
 }
 

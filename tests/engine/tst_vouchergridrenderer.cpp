@@ -61,9 +61,9 @@ constexpr quint8 kInForce = 0x80, kBottom = 0x01, kRight = 0x02, kDown = 0x04, k
 // grid at (1000, 500), 20 cm (11340 twips) wide, zoom 1, every font 宋体 9 points: on the
 // recording surface a digit is 90 twips and a text line 225 high.
 //
-// Fitted to the page, the amount columns keep 12 × 90 + 30 = 1110 and the other two share the
-// remaining 9120 in proportion: 3005 × 9120 / 5505 = 4978.3 and 2500 × 9120 / 5505 = 4141.7.
-// Column edges: 1000, 5978, 10120, 11230, 12340 (= 1000 + 11340).
+// Fitted to the page, the amount columns keep 12 × 90 + 2 × 30 = 1140 and the other two share the
+// remaining 9060 in proportion: 3005 × 9060 / 5505 = 4945.6 and 2500 × 9060 / 5505 = 4114.4.
+// Column edges: 1000, 5946, 10060, 11200, 12340 (= 1000 + 11340).
 class TestVoucherGridRenderer : public QObject
 {
     Q_OBJECT
@@ -194,9 +194,9 @@ void TestVoucherGridRenderer::fillsThePageKeepingDigitCells()
     const QList<DrawnLine> segs = lines(*m_page);
     // The body row (1300 to 1600): a right border at every column edge, the last one exactly
     // at the page's right edge.
-    for (double x : { 5978.0, 10120.0, 11230.0, 12340.0 })
+    for (double x : { 5946.0, 10060.0, 11200.0, 12340.0 })
         QVERIFY2(hasVertical(segs, x, 1300, 1600), qPrintable(QString::number(x)));
-    QVERIFY(hasHorizontal(segs, 1600, 1000, 5978));
+    QVERIFY(hasHorizontal(segs, 1600, 1000, 5946));
     // The frame along the page width; the origin ends 100 below the table.
     QVERIFY(hasHorizontal(segs, 500, 1000, 12340));
     QVERIFY(hasHorizontal(segs, 1600, 1000, 12340));
@@ -204,11 +204,11 @@ void TestVoucherGridRenderer::fillsThePageKeepingDigitCells()
     QCOMPARE(engineState().FitRatio, 11340 / 8505.0);
     // The digit lines of the amount columns: 30 inside each column's right edge, then one
     // every 90.
-    QVERIFY(hasVertical(segs, 11200, 900, 1600));
-    QVERIFY(hasVertical(segs, 11110, 900, 1600));
+    QVERIFY(hasVertical(segs, 11170, 900, 1600));
+    QVERIFY(hasVertical(segs, 11080, 900, 1600));
     QVERIFY(hasVertical(segs, 12310, 900, 1600));
     QCOMPARE(printedAs(*m_page, u"分"_qs).size(), 2);
-    QCOMPARE(printedAs(*m_page, u"分"_qs).first().x, 11110.0 + 15);
+    QCOMPARE(printedAs(*m_page, u"分"_qs).first().x, 11080.0 + 15);
 }
 
 void TestVoucherGridRenderer::widerGridShrinksEveryColumn()
@@ -250,11 +250,11 @@ void TestVoucherGridRenderer::plainCellHasItsBordersAndBox()
     render();
     const QList<DrawnLine> segs = lines(*m_page);
     // Cell (2, 1) has the flag byte 0: its bottom and right borders ...
-    QVERIFY(hasHorizontal(segs, 1600, 5978, 10120));
-    QVERIFY(hasVertical(segs, 10120, 1300, 1600));
+    QVERIFY(hasHorizontal(segs, 1600, 5946, 10060));
+    QVERIFY(hasVertical(segs, 10060, 1300, 1600));
     // ... and its text in its own box, left (HorAlign 1) and centred down (300 − 225) / 2.
     const PrintedText t = printedAs(*m_page, u"银行存款"_qs).first();
-    QCOMPARE(t.x, 5978.0 + 30);
+    QCOMPARE(t.x, 5946.0 + 30);
     QCOMPARE(t.y, 1300.0 + 38);
 }
 
@@ -267,19 +267,19 @@ void TestVoucherGridRenderer::mergedAcrossThreeCells()
     m_grid->setHorAlign(2, 0, 0); // centred
     render();
     const QList<DrawnLine> segs = lines(*m_page);
-    // One box over the first three columns, 1000 to 11230: its text centred across it ...
+    // One box over the first three columns, 1000 to 11200: its text centred across it ...
     const QList<PrintedText> t = printedAs(*m_page, u"结转本年利润"_qs);
     QCOMPARE(t.size(), 1);
-    QCOMPARE(t.first().x, 1000.0 + (10230 - 1080) / 2);
+    QCOMPARE(t.first().x, 1000.0 + (10200 - 1080) / 2);
     QVERIFY(printedAs(*m_page, u"x"_qs).isEmpty());
     QVERIFY(printedAs(*m_page, u"y"_qs).isEmpty());
     // ... a bottom border along the whole box, a right border at its end only.
-    QVERIFY(hasHorizontal(segs, 1600, 1000, 5978));
-    QVERIFY(hasHorizontal(segs, 1600, 5978, 10120));
-    QVERIFY(hasHorizontal(segs, 1600, 10120, 11230));
-    QVERIFY(hasVertical(segs, 11230, 1300, 1600));
-    QVERIFY(!touchesVertical(segs, 5978, 1300, 1600));
-    QVERIFY(!touchesVertical(segs, 10120, 1300, 1600));
+    QVERIFY(hasHorizontal(segs, 1600, 1000, 5946));
+    QVERIFY(hasHorizontal(segs, 1600, 5946, 10060));
+    QVERIFY(hasHorizontal(segs, 1600, 10060, 11200));
+    QVERIFY(hasVertical(segs, 11200, 1300, 1600));
+    QVERIFY(!touchesVertical(segs, 5946, 1300, 1600));
+    QVERIFY(!touchesVertical(segs, 10060, 1300, 1600));
 }
 
 void TestVoucherGridRenderer::mergedHeadingsOverTwoRows()
@@ -289,15 +289,15 @@ void TestVoucherGridRenderer::mergedHeadingsOverTwoRows()
     const QList<DrawnLine> segs = lines(*m_page);
     // 摘要 is centred in a box two header rows high (500 to 1300): (800 − 225) / 2 = 287.5.
     const PrintedText t = printedAs(*m_page, u"摘要"_qs).first();
-    QCOMPARE(t.x, 1000.0 + (4978 - 360) / 2);
+    QCOMPARE(t.x, 1000.0 + (4946 - 360) / 2);
     QCOMPARE(t.y, 500.0 + 288);
     // No line between the two rows, a bottom border below the second.
-    QVERIFY(!hasHorizontal(segs, 900, 1000, 5978));
-    QVERIFY(hasHorizontal(segs, 1300, 1000, 5978));
-    QVERIFY(hasVertical(segs, 5978, 500, 900));
-    QVERIFY(hasVertical(segs, 5978, 900, 1300));
+    QVERIFY(!hasHorizontal(segs, 900, 1000, 5946));
+    QVERIFY(hasHorizontal(segs, 1300, 1000, 5946));
+    QVERIFY(hasVertical(segs, 5946, 500, 900));
+    QVERIFY(hasVertical(segs, 5946, 900, 1300));
     // 借方金额 has its own box in row 0; its unit labels fill row 1.
-    QVERIFY(hasHorizontal(segs, 900, 10120, 11230));
+    QVERIFY(hasHorizontal(segs, 900, 10060, 11200));
     QCOMPARE(printedAs(*m_page, u"借方金额"_qs).first().y, 500.0 + 88);
 }
 
@@ -385,8 +385,8 @@ void TestVoucherGridRenderer::amountsOneDigitACell()
     render();
     const QList<PrintedText> t = printedAs(*m_page, printed);
     QCOMPARE(t.size(), 1);
-    // Right-aligned: the last digit fills the 分 cell, 11110 to 11200.
-    QCOMPARE(t.first().x + RecordingSurface::textWidthFor(printed, 9), 11200.0);
+    // Right-aligned: the last digit fills the 分 cell, 11080 to 11170.
+    QCOMPARE(t.first().x + RecordingSurface::textWidthFor(printed, 9), 11170.0);
     QCOMPARE(t.first().color, colour);
     QCOMPARE(s.FontTable[5].Color, 0); // the red was for that cell only
 }
@@ -434,7 +434,7 @@ void TestVoucherGridRenderer::amountsWithoutLines()
     // The comma and the point fall into the "，" and "．" cells.
     const QList<PrintedText> t = printedAs(*m_page, u"1,234.50"_qs);
     QCOMPARE(t.size(), 1);
-    QCOMPARE(t.first().x, 11200.0 - 8 * 90);
+    QCOMPARE(t.first().x, 11170.0 - 8 * 90);
     QCOMPARE(printedAs(*m_page, u"-12.00"_qs).size(), 1);
     QCOMPARE(printedAs(*m_page, u"-12.00"_qs).first().color, 0);
     QVERIFY(printedAs(*m_page, u"．"_qs).size() == 2);
@@ -450,7 +450,7 @@ void TestVoucherGridRenderer::amountRuleOnlyBelowTheLabelRow()
     QCOMPARE(printedAs(*m_page, u"1200"_qs).size(), 1);
     const QList<PrintedText> raw = printedAs(*m_page, u"34"_qs);
     QCOMPARE(raw.size(), 1);
-    QCOMPARE(raw.first().x, 10120.0 + 30);
+    QCOMPARE(raw.first().x, 10060.0 + 30);
 }
 
 void TestVoucherGridRenderer::zeroTexts()
@@ -523,13 +523,13 @@ void TestVoucherGridRenderer::blankRowsPadTheLastPage()
     render();
     const QList<DrawnLine> segs = lines(*m_page);
     // The blank rows (2200 to 2800) have both borders in every column and no text.
-    const QList<double> edges { 1000, 5978, 10120, 11230, 12340 };
+    const QList<double> edges { 1000, 5946, 10060, 11200, 12340 };
     if (fill) {
         for (double y : { 2500.0, 2800.0 }) {
             for (int c = 0; c < 4; ++c)
                 QVERIFY(hasHorizontal(segs, y, edges[c], edges[c + 1]));
         }
-        for (double x : { 5978.0, 10120.0, 11230.0, 12340.0 }) {
+        for (double x : { 5946.0, 10060.0, 11200.0, 12340.0 }) {
             QVERIFY(hasVertical(segs, x, 2200, 2500));
             QVERIFY(hasVertical(segs, x, 2500, 2800));
         }
@@ -537,12 +537,12 @@ void TestVoucherGridRenderer::blankRowsPadTheLastPage()
         QVERIFY(std::none_of(inBlankRows.cbegin(), inBlankRows.cend(),
             [](const PrintedText &t) { return t.y > 2200 && t.y < 2800; }));
     } else {
-        QVERIFY(!hasHorizontal(segs, 2500, 1000, 5978));
+        QVERIFY(!hasHorizontal(segs, 2500, 1000, 5946));
     }
     QCOMPARE(printedAs(*m_page, u"合 计"_qs).first().y, totalsTop + 88);
     QCOMPARE(s.PageOriginY, int(totalsTop) + 400 + 100);
     // The digit lines run through the blank rows down to the totals row's bottom.
-    QVERIFY(hasVertical(segs, 11200, 900, totalsTop + 400));
+    QVERIFY(hasVertical(segs, 11170, 900, totalsTop + 400));
 }
 
 void TestVoucherGridRenderer::fontsByRegion()
@@ -587,11 +587,11 @@ void TestVoucherGridRenderer::columnBandsRepeatFixedColumns()
     s.CurColPage = 2;
     render();
     // Band 2: the repeated column 0, then column 3. The page is wider than the two (4505), so
-    // column 3 keeps its digit cells (1110) and column 0 takes the rest (4890).
+    // column 3 keeps its digit cells (1140) and column 0 takes the rest (4860).
     QCOMPARE(s.FirstBodyCol, 3);
     QCOMPARE(s.LastBodyCol, 3);
     const QList<DrawnLine> segs = lines(*m_page);
-    QVERIFY(hasVertical(segs, 5890, 1300, 1600));
+    QVERIFY(hasVertical(segs, 5860, 1300, 1600));
     QVERIFY(hasVertical(segs, 7000, 1300, 1600));
     QVERIFY(hasVertical(segs, 6970, 900, 1600)); // column 3's right outer digit line
     const QStringList printed = printedStrings(*m_page);
@@ -602,7 +602,7 @@ void TestVoucherGridRenderer::columnBandsRepeatFixedColumns()
     // The heading over both amount columns shows on this band too, over its part.
     const QList<PrintedText> heading = printedAs(*m_page, u"金额"_qs);
     QCOMPARE(heading.size(), 1);
-    QCOMPARE(heading.first().x, 5890.0 + (1110 - 360) / 2);
+    QCOMPARE(heading.first().x, 5860.0 + (1140 - 360) / 2);
 }
 
 void TestVoucherGridRenderer::hiddenColumnTakesNoRoom()
@@ -610,9 +610,9 @@ void TestVoucherGridRenderer::hiddenColumnTakesNoRoom()
     setVoucher({ { u"提现"_qs, u"库存现金"_qs, u"500"_qs, u""_qs } });
     m_grid->setColHide(1, true);
     render();
-    // Column 0 takes all the width the amount columns leave: 11340 − 2220.
+    // Column 0 takes all the width the amount columns leave: 11340 − 2280.
     const QList<DrawnLine> segs = lines(*m_page);
-    for (double x : { 10120.0, 11230.0, 12340.0 })
+    for (double x : { 10060.0, 11200.0, 12340.0 })
         QVERIFY(hasVertical(segs, x, 1300, 1600));
     QVERIFY(printedAs(*m_page, u"库存现金"_qs).isEmpty());
     QCOMPARE(engineState().FitRatio, 11340 / 6005.0);
@@ -625,7 +625,7 @@ void TestVoucherGridRenderer::everyColumnAnAmountColumn()
     m_grid->setColHide(1, true);
     render();
     // Nothing to share the page with: both columns scale alike to fill it (5670 each), with as
-    // many digit cells as fit (62 separators, labels as far as they go: 43).
+    // many digit cells as fit (61 separators, labels as far as they go: 43).
     EngineState &s = engineState();
     QCOMPARE(s.FitRatio, 1.0);
     const QList<DrawnLine> segs = lines(*m_page);
@@ -643,7 +643,7 @@ void TestVoucherGridRenderer::amountColumnsLeaveNoRoom()
         m_grid->setColWidth(c, 100);
     engineState().PageWidthTw = 2000;
     render();
-    // At 1110 each the amount columns alone would be wider than the page: every column scales
+    // At 1140 each the amount columns alone would be wider than the page: every column scales
     // alike, 100 × 5 = 500.
     QCOMPARE(engineState().FitRatio, 1.0);
     const QList<DrawnLine> segs = lines(*m_page);

@@ -125,7 +125,7 @@ void drawAmountColumn(EngineState &s, AbstractVoucherGrid &grid, qint32 col, qin
     std::optional<AbstractVoucherGrid::AmountColumn> info;
     if (!ignoringErrors("GetJeLineInf", [&] { info = grid.GetJeLineInf(col); }) || !info)
         return;
-    if (!(digitW < colW))
+    if (digitW > colW - 2 * kOuterInset)
         return;
     // Plain variables: the steps below capture them.
     const std::pair<qint32, qint32> colours = lineColours(s, *info);
@@ -160,7 +160,8 @@ void drawAmountColumn(EngineState &s, AbstractVoucherGrid &grid, qint32 col, qin
 
     const QString labels = AmountUnitLabels(withLines);
     const qint32 xr = x - kOuterInset;
-    const qint32 n = colW / digitW - 1;
+    // The digit cells that fit between the outer lines, less one: the separators.
+    const qint32 n = (colW - 2 * kOuterInset) / digitW - 1;
     const auto label = [&](qint32 k) {
         if (k > labels.size())
             return; // wider than the labels go: the cell has none
@@ -215,6 +216,11 @@ Surface &setBodyFont()
 
 } // namespace
 
+qint32 AmountColumnWidth(qint32 cells, qint32 digitWidth)
+{
+    return cells * digitWidth + 2 * kOuterInset;
+}
+
 qint32 MeasureDigitWidth()
 {
     return roundHalfEven(setBodyFont().TextWidth(QStringLiteral("0123456789")) / 10);
@@ -234,7 +240,7 @@ qint32 ColumnDrawWidth(AbstractVoucherGrid &grid, qint32 column, double scale, q
     const double zoom = s.ZoomRate;
     if (s.FitRatio > 1 && grid.GetJeLineInf(column)) {
         const qint32 digitW = digitWidth < 1 ? MeasureDigitWidth() : digitWidth;
-        return roundHalfEven(grid.getjecellcols(column) * double(digitW) + 30 * zoom);
+        return AmountColumnWidth(grid.getjecellcols(column), digitW);
     }
     return roundHalfEven(grid.ColWidth(column) * zoom * scale);
 }

@@ -16,9 +16,14 @@ QString AmountUnitLabels(bool withLines);
 /// rounded.
 qint32 MeasureDigitWidth();
 
+/// The width of an amount column that keeps its digit cells, in surface units: the cells, and
+/// the inset of its two outer lines (30 each, at any zoom, as the cell text's margin), so that
+/// the leftmost cell ends on the left outer line and the last digit on the right one.
+qint32 AmountColumnWidth(qint32 cells, qint32 digitWidth);
+
 /// The width a voucher body column takes on the page, in surface units. 0 for a hidden column;
-/// for an amount column while the page is wider than the band (FitRatio > 1), its digit cells
-/// and 30 × zoom; otherwise ColWidth × zoom × scale, rounded. A digitWidth below 1 is measured
+/// for an amount column while the page is wider than the band (FitRatio > 1),
+/// AmountColumnWidth; otherwise ColWidth × zoom × scale, rounded. A digitWidth below 1 is measured
 /// (MeasureDigitWidth); the body font is set on the surface either way.
 qint32 ColumnDrawWidth(qint32 column, double scale, qint32 digitWidth);
 /// ColumnDrawWidth on a voucher grid the caller already holds.

@@ -134,7 +134,7 @@ void VoucherGridPage::layOutColumns()
         if (grid.ColHide(pc.col))
             continue;
         if (!pc.fixed && s.FitRatio > 1 && pc.amount)
-            avail -= grid.getjecellcols(pc.col) * double(digitW) + 30 * zoom;
+            avail -= AmountColumnWidth(grid.getjecellcols(pc.col), digitW);
         else
             shared += grid.ColWidth(pc.col);
     }
