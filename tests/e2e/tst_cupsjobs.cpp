@@ -1,5 +1,5 @@
 #include "api/myprint_p.h"
-#include "support/privatecups.h"
+#include "support/privatecupsmain.h"
 #include "support/testplatform.h"
 
 #include "engine/layout/printrange.h"
@@ -374,22 +374,11 @@ void TestCupsJobs::printContStopsWhenThePrinterFails()
 
 int main(int argc, char **argv)
 {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    PrivateCups cups;
-    QString why;
-    if (!cups.start(&why)) {
-        // CTest reports exit code 77 as a skipped test, with this reason in its log.
-        std::fprintf(stderr, "SKIP: no private CUPS scheduler here: %s\n", qPrintable(why));
-        return 77;
-    }
-    g_cups = &cups;
-    // Spool files go to a folder of this test's own, where leftovers can be counted.
-    QDir(cups.dir()).mkpath(u"client-tmp"_qs);
-    qputenv("TMPDIR", QFile::encodeName(cups.dir() + u"/client-tmp"_qs));
-    QApplication app(argc, argv);
-    TestCupsJobs tc;
-    return QTest::qExec(&tc, argc, argv);
+    return runWithPrivateCups<TestCupsJobs>(argc, argv, &g_cups, [](PrivateCups &cups) {
+        // Spool files go to a folder of this test's own, where leftovers can be counted.
+        QDir(cups.dir()).mkpath(u"client-tmp"_qs);
+        qputenv("TMPDIR", QFile::encodeName(cups.dir() + u"/client-tmp"_qs));
+    });
 }
 
 #include "tst_cupsjobs.moc"

@@ -1,5 +1,5 @@
 #include "api/myprint_p.h"
-#include "support/privatecups.h"
+#include "support/privatecupsmain.h"
 
 #include "engine/layout/sheetjob.h"
 #include "ui/dialogs/pagesetupdialog.h"
@@ -193,19 +193,7 @@ void TestPageSetupRoundTrip::savedSetupPrintsTheSameInANewProcess()
 
 int main(int argc, char **argv)
 {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    PrivateCups cups;
-    QString why;
-    if (!cups.start(&why)) {
-        // CTest reports exit code 77 as a skipped test, with this reason in its log.
-        std::fprintf(stderr, "SKIP: no private CUPS scheduler here: %s\n", qPrintable(why));
-        return 77;
-    }
-    g_cups = &cups;
-    QApplication app(argc, argv);
-    TestPageSetupRoundTrip tc;
-    return QTest::qExec(&tc, argc, argv);
+    return runWithPrivateCups<TestPageSetupRoundTrip>(argc, argv, &g_cups);
 }
 
 #include "tst_pagesetuproundtrip.moc"

@@ -1,4 +1,4 @@
-#include "support/privatecups.h"
+#include "support/privatecupsmain.h"
 #include "support/testplatform.h"
 
 #include "engine/device/clsprinter.h"
@@ -360,27 +360,16 @@ void TestCupsDriver::savedDefaultsReachTheJob()
 
 int main(int argc, char **argv)
 {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    PrivateCups cups;
-    QString why;
-    if (!cups.start(&why)) {
-        // CTest reports exit code 77 as a skipped test, with this reason in its log.
-        std::fprintf(stderr, "SKIP: no private CUPS scheduler here: %s\n", qPrintable(why));
-        return 77;
-    }
-    g_cups = &cups;
-    // Saved options go to ~/.cups, or for root to the client's server root: both temporary,
-    // set before libcups first reads its environment in this process.
-    g_home = cups.dir() + u"/home"_qs;
-    g_clientRoot = cups.dir() + u"/client"_qs;
-    QDir().mkpath(g_home);
-    QDir().mkpath(g_clientRoot);
-    qputenv("HOME", QFile::encodeName(g_home));
-    qputenv("CUPS_SERVERROOT", QFile::encodeName(g_clientRoot));
-    QApplication app(argc, argv);
-    TestCupsDriver tc;
-    return QTest::qExec(&tc, argc, argv);
+    return runWithPrivateCups<TestCupsDriver>(argc, argv, &g_cups, [](PrivateCups &cups) {
+        // Saved options go to ~/.cups, or for root to the client's server root: both temporary,
+        // set before libcups first reads its environment in this process.
+        g_home = cups.dir() + u"/home"_qs;
+        g_clientRoot = cups.dir() + u"/client"_qs;
+        QDir().mkpath(g_home);
+        QDir().mkpath(g_clientRoot);
+        qputenv("HOME", QFile::encodeName(g_home));
+        qputenv("CUPS_SERVERROOT", QFile::encodeName(g_clientRoot));
+    });
 }
 
 #include "tst_cupsdriver.moc"

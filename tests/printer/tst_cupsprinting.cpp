@@ -1,5 +1,5 @@
 #include "api/myprint_p.h"
-#include "support/privatecups.h"
+#include "support/privatecupsmain.h"
 
 #include "engine/layout/computelayout.h"
 #include "engine/layout/loadsettings.h"
@@ -231,19 +231,7 @@ void TestCupsPrinting::virtualPrinterIsDefaultWithoutQueues()
 
 int main(int argc, char **argv)
 {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    PrivateCups cups;
-    QString why;
-    if (!cups.start(&why)) {
-        // CTest reports exit code 77 as a skipped test, with this reason in its log.
-        std::fprintf(stderr, "SKIP: no private CUPS scheduler here: %s\n", qPrintable(why));
-        return 77;
-    }
-    g_cups = &cups;
-    QApplication app(argc, argv);
-    TestCupsPrinting tc;
-    return QTest::qExec(&tc, argc, argv);
+    return runWithPrivateCups<TestCupsPrinting>(argc, argv, &g_cups);
 }
 
 #include "tst_cupsprinting.moc"
