@@ -19,7 +19,8 @@ mkdir -p "$out"
 "$print" --pdf "$out/wide.pdf" --png "$out/wide" examples/wide.json
 "$print" --pdf "$out/merged.pdf" --png "$out/merged" examples/merged.json
 "$print" --pdf "$out/spread.pdf" --png "$out/spread" examples/spread.json
-# An accounting voucher on two pages: amount columns, merged headings, totals on the last page.
+# An accounting voucher on three pages of five entries: amount columns, merged headings, totals
+# on the last page.
 "$print" --pdf "$out/voucher.pdf" --png "$out/voucher" examples/voucher.json
 "$print" --pdf "$out/income.pdf" --png "$out/income" examples/income.json
 
