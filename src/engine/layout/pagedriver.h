@@ -4,7 +4,7 @@
 
 namespace quillon {
 
-class EngineState;
+struct EngineState;
 class PrinterSurface;
 
 /// The printer's colour mode and the grid line colour for what is drawn next: colour lines
