@@ -1,5 +1,7 @@
 #include "pagesetupdialog.h"
 
+#include "childnamer_p.h"
+
 #include "engine/device/clsprinter.h"
 #include "engine/draw/picturefilereader.h"
 #include "engine/ignoringerrors.h"
@@ -179,11 +181,7 @@ void PageSetupDialog::buildControls()
 QWidget *PageSetupDialog::buildPrinterTab()
 {
     auto *tab = new QWidget;
-    const auto named = [tab](auto *widget, const QString &name) {
-        widget->setObjectName(name);
-        widget->setParent(tab);
-        return widget;
-    };
+    const auto named = childNamer(tab);
     CboPrinter = named(new QComboBox, QStringLiteral("CboPrinter"));
     CboPrinter->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
     CboPrinter->setMinimumContentsLength(28);
@@ -234,11 +232,7 @@ QWidget *PageSetupDialog::buildPrinterTab()
 QWidget *PageSetupDialog::buildPageTab()
 {
     auto *tab = new QWidget;
-    const auto named = [tab](auto *widget, const QString &name) {
-        widget->setObjectName(name);
-        widget->setParent(tab);
-        return widget;
-    };
+    const auto named = childNamer(tab);
     auto *digitsOnly
         = new QRegularExpressionValidator(QRegularExpression(QStringLiteral("[0-9]*")), this);
     const int boxWidth = fontMetrics().horizontalAdvance(QStringLiteral("00000")) + 12;
@@ -410,11 +404,7 @@ QWidget *PageSetupDialog::buildFontTab()
 QWidget *PageSetupDialog::buildMiscTab()
 {
     auto *tab = new QWidget;
-    const auto named = [tab](auto *widget, const QString &name) {
-        widget->setObjectName(name);
-        widget->setParent(tab);
-        return widget;
-    };
+    const auto named = childNamer(tab);
     auto *printed = named(new QGroupBox(QStringLiteral("打印")), QStringLiteral("fraPrint"));
     chkCyline = named(new QCheckBox(QStringLiteral("金额线")), QStringLiteral("chkCyline"));
     chkCutline = named(new QCheckBox(QStringLiteral("裁剪线")), QStringLiteral("chkCutline"));

@@ -1,5 +1,6 @@
 #include "printdialog.h"
 
+#include "childnamer_p.h"
 #include "elidedlabel_p.h"
 #include "slotguard_p.h"
 
@@ -79,11 +80,7 @@ PrintDialog::~PrintDialog() = default;
 
 void PrintDialog::buildControls()
 {
-    const auto named = [this](auto *widget, const char *name) {
-        widget->setObjectName(QLatin1String(name));
-        widget->setParent(this);
-        return widget;
-    };
+    const auto named = childNamer(this);
 
     CboPrinter = named(new QComboBox, "CboPrinter");
     CboPrinter->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
