@@ -1,4 +1,5 @@
 #include "api/myprint_p.h"
+#include "support/gridpage.h"
 #include "support/recordingqueries.h"
 #include "support/singleprinter.h"
 #include "support/testplatform.h"
@@ -84,25 +85,14 @@ private:
 
 void TestAmountColumns::init()
 {
-    TestPlatform::install(std::make_unique<SinglePrinterSystem>(11906, 16838, 11906, 16838));
+    installGridPagePlatform();
     m_page = std::make_unique<RecordingSurface>();
     m_grid = std::make_unique<FailingVoucherGrid>();
     m_job = std::make_unique<MyPrint>();
     m_job->setGridType(MyPrint::MnuGridType::ssTesselGrid);
     m_job->setDatagrid(m_grid.get());
-    EngineState &s = engineState();
-    s.setPrintObject(&MyPrintPrivate::get(*m_job));
-    s.DrawTarget = m_page.get();
-    s.OutputMode = 1;
-    s.PageOriginX = 1000;
-    s.PageOriginY = 500;
-    s.PageWidthTw = 6000;
-    s.LineHeightTw = 300;
-    s.LinesPerPage = 10;
-    s.LineColor = 32768;
-    s.CurRowPage = 1;
-    for (FontSpec &font : s.FontTable)
-        font = { u"宋体"_qs, 9 };
+    setUpGridPage(*m_page, *m_job);
+    engineState().CurRowPage = 1;
     setUpGrid();
 }
 

@@ -18,22 +18,6 @@ namespace {
 
 using Op = RecordingSurface::Op;
 
-class CountingProgress : public PreviewProgressSink
-{
-public:
-    double value() const override { return m_value; }
-    void setValue(double v) override
-    {
-        m_value = v;
-        ++updates;
-    }
-    void setVisible(bool) override { }
-    int updates = 0;
-
-private:
-    double m_value = 10;
-};
-
 /// A data grid whose cells in one column cannot be read.
 class FailingDataGrid : public DataGrid
 {

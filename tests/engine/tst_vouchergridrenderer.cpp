@@ -1,4 +1,5 @@
 #include "api/myprint_p.h"
+#include "support/gridpage.h"
 #include "support/recordingqueries.h"
 #include "support/singleprinter.h"
 #include "support/testplatform.h"
@@ -33,22 +34,6 @@ QList<PrintedText> printedAs(const RecordingSurface &page, const QString &text)
     }
     return out;
 }
-
-class CountingProgress : public PreviewProgressSink
-{
-public:
-    double value() const override { return m_value; }
-    void setValue(double v) override
-    {
-        m_value = v;
-        ++updates;
-    }
-    void setVisible(bool) override { }
-    int updates = 0;
-
-private:
-    double m_value = 10;
-};
 
 /// Flag bytes (bit 7 in force; 0 bottom, 1 right, 2 starts a vertical run, 3 a horizontal one).
 constexpr quint8 kInForce = 0x80, kBottom = 0x01, kRight = 0x02, kDown = 0x04, kAcross = 0x08;
@@ -114,27 +99,17 @@ private:
 
 void TestVoucherGridRenderer::init()
 {
-    TestPlatform::install(std::make_unique<SinglePrinterSystem>(11906, 16838, 11906, 16838));
+    installGridPagePlatform();
     m_page = std::make_unique<RecordingSurface>();
     m_grid = std::make_unique<VoucherGrid>();
     m_job = std::make_unique<MyPrint>();
     m_job->setGridType(MyPrint::MnuGridType::ssTesselGrid);
     m_job->setDatagrid(m_grid.get());
+    setUpGridPage(*m_page, *m_job);
     EngineState &s = engineState();
-    s.setPrintObject(&MyPrintPrivate::get(*m_job));
-    s.DrawTarget = m_page.get();
-    s.OutputMode = 1;
-    s.PageOriginX = 1000;
-    s.PageOriginY = 500;
     s.PageWidthTw = 11340;
-    s.LineHeightTw = 300;
-    s.LinesPerPage = 10;
     s.CurRowPage = 1;
     s.RowPageCount = 1;
-    s.LineColor = 32768;
-    s.Format.ReduceFont = 0;
-    for (FontSpec &font : s.FontTable)
-        font = { u"宋体"_qs, 9 };
 }
 
 void TestVoucherGridRenderer::cleanup()

@@ -7,6 +7,7 @@
 #include "support/testplatform.h"
 
 #include "engine/state/enginestate.h"
+#include "engine/state/previewsinks.h"
 
 #include <quillon/myprint.h>
 
@@ -36,3 +37,20 @@ inline void setUpGridPage(quillon::RecordingSurface &page, quillon::MyPrint &job
     for (FontSpec &font : s.FontTable)
         font = { QStringLiteral("宋体"), 9 };
 }
+
+/// The preview's progress bar, counting its updates.
+class CountingProgress : public quillon::PreviewProgressSink
+{
+public:
+    double value() const override { return m_value; }
+    void setValue(double v) override
+    {
+        m_value = v;
+        ++updates;
+    }
+    void setVisible(bool) override { }
+    int updates = 0;
+
+private:
+    double m_value = 10;
+};
