@@ -202,6 +202,9 @@ public:
     /// installed, else on the first printer, without a dialog. Progress shows in a window in a
     /// widget application, on standard error otherwise.
     Q_INVOKABLE void PrintDirect();
+    /// Whether the last Printout or PrintDirect of this object sent its document: false when
+    /// the user cancelled the dialog or the print, or the job was refused or failed.
+    bool documentSent() const;
     /// Shows the report in the preview window, modally, and returns when the user closes it.
     /// From the window the user pages through the sheets, zooms, prints and saves the page
     /// format. Problems (no printer, no grid, no grid kind, in that order) are shown as

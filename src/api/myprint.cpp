@@ -170,6 +170,7 @@ namespace {
 
 void printWithDialog(PrintProperties &properties, bool showDialog)
 {
+    properties.DocumentSent = false;
     SheetJob job(properties);
     if (!job.prepare(1, nullptr, SheetJob::Checks::GridKindFirst, true)) {
         ShowMessage(job.error(), job.errorIcon());
@@ -215,7 +216,7 @@ void printWithDialog(PrintProperties &properties, bool showDialog)
             printingSystem().selectPrinter(printers[index].deviceName);
     }
     const auto window = makePrintProgressWindow();
-    PrintRange(request, job, *window);
+    properties.DocumentSent = PrintRange(request, job, *window);
 }
 
 } // namespace
@@ -228,6 +229,11 @@ void MyPrint::Printout()
 void MyPrint::PrintDirect()
 {
     printWithDialog(*d, false);
+}
+
+bool MyPrint::documentSent() const
+{
+    return d->DocumentSent;
 }
 
 void MyPrint::preview()

@@ -178,6 +178,9 @@ void TestPrintRange::printLoop()
     QCOMPARE(m_system->documents().size(), 1);
     QCOMPARE(printedPages(m_system->documents().first()), pages);
     QCOMPARE(window.view.copies.last(), u"%1/%1"_qs.arg(request.copies));
+    // The window shows the sheet being printed, never one past the range.
+    for (const QString &position : std::as_const(window.view.positions))
+        QVERIFY2(position.section(u'(', 0, 0).toInt() <= request.lastRowPage, qPrintable(position));
 }
 
 void TestPrintRange::cancelDiscardsTheDocument()

@@ -11,12 +11,12 @@
 #include "ui/preview/pagepicture.h"
 #include "ui/preview/previewwidget.h"
 #include "ui/preview/previewwindow.h"
-#include "ui/preview/sheetnavigator.h"
 
 #include <quillon/flexgrid.h>
 #include <quillon/myprint.h>
 #include <quillon/platform.h>
 
+#include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
@@ -42,17 +42,22 @@ private Q_SLOTS:
     void zoomOutAfterScrollingCentresThePage();
     void draggingMovesThePageAndTheScrollValues();
     void minimumWindowSize();
-    void navigation_data();
-    void navigation();
+    void keysPressedWhileDrawingDrawTheLatestSheet_data();
+    void keysPressedWhileDrawingDrawTheLatestSheet();
     void keysPageAndRedrawOnlyWhenTheSheetChanges();
     void statusBarTexts();
+    void aNewZoomShowsTheOldPictureUntilTheNewOneIsDrawn();
     void zoomCycle_data();
     void zoomCycle();
     void shortcutsOfTheHiddenMenus();
     void pageNumberEntry();
     void close_data();
     void close();
+    void escapeClosesOnlyWhenNoMenuTakesIt_data();
+    void escapeClosesOnlyWhenNoMenuTakesIt();
     void printCommandAndThisSheet();
+    void printDialogLeftWithoutPrintingPutsThePrinterBack_data();
+    void printDialogLeftWithoutPrintingPutsThePrinterBack();
     void previewRefusals_data();
     void previewRefusals();
     void printDialogOpensThePreview();
@@ -75,7 +80,13 @@ private:
 
 void TestPreviewWindow::init()
 {
-    auto system = TestPlatform::recordingPrinters({ u"甲"_qs }, u"甲"_qs);
+    QList<VirtualPrinterSpec> printers(2);
+    printers[0].deviceName = u"甲"_qs;
+    printers[1].deviceName = u"乙"_qs;
+    printers[1].color = false;
+    for (VirtualPrinterSpec &printer : printers)
+        printer.output = VirtualPrinterSpec::Output::Recording;
+    auto system = std::make_unique<VirtualPrintingSystem>(printers, u"甲"_qs);
     m_system = system.get();
     const TestPlatform platform = TestPlatform::install(std::move(system));
     m_sink = platform.sink;
@@ -248,106 +259,37 @@ void TestPreviewWindow::minimumWindowSize()
     QCOMPARE(m_window->size(), QSize(467, 267)); // 7000 × 4000 twips
 }
 
-void TestPreviewWindow::navigation_data()
+void TestPreviewWindow::keysPressedWhileDrawingDrawTheLatestSheet_data()
 {
-    QTest::addColumn<int>("rowBands");
-    QTest::addColumn<int>("colBands");
-    QTest::addColumn<int>("pagesDown");
-    QTest::addColumn<int>("pagesAcross");
-    QTest::addColumn<QPoint>("from"); // (row band, column band)
-    QTest::addColumn<QString>("move");
-    QTest::addColumn<QPoint>("to");
-    QTest::addColumn<bool>("moved");
-    QTest::newRow("5x1 at 2: next")
-        << 5 << 1 << 2 << 1 << QPoint(1, 1) << "next" << QPoint(3, 1) << true;
-    QTest::newRow("5x1 at 2: last, k = 1")
-        << 5 << 1 << 2 << 1 << QPoint(1, 1) << "last" << QPoint(5, 1) << true;
-    QTest::newRow("5x1 at 2: previous from the last sheet")
-        << 5 << 1 << 2 << 1 << QPoint(5, 1) << "previous" << QPoint(3, 1) << true;
-    QTest::newRow("5x1 at 2: next on the last sheet")
-        << 5 << 1 << 2 << 1 << QPoint(5, 1) << "next" << QPoint(5, 1) << false;
-    QTest::newRow("5x1 at 2: last on the last sheet")
-        << 5 << 1 << 2 << 1 << QPoint(5, 1) << "last" << QPoint(5, 1) << false;
-    QTest::newRow("5x1 at 2: first on the first sheet")
-        << 5 << 1 << 2 << 1 << QPoint(1, 1) << "first" << QPoint(1, 1) << false;
-    QTest::newRow("5x1 at 2: previous on the first sheet")
-        << 5 << 1 << 2 << 1 << QPoint(1, 1) << "previous" << QPoint(1, 1) << false;
-    QTest::newRow("5x1 at 2: first")
-        << 5 << 1 << 2 << 1 << QPoint(3, 1) << "first" << QPoint(1, 1) << true;
-    QTest::newRow("after a page number entry: previous lands on (1,1)")
-        << 5 << 1 << 2 << 1 << QPoint(2, 1) << "previous" << QPoint(1, 1) << true;
-    QTest::newRow("3x2 at 4: last, k = 2")
-        << 3 << 2 << 2 << 2 << QPoint(1, 1) << "last" << QPoint(3, 1) << true;
-    QTest::newRow("3x2 at 4: next")
-        << 3 << 2 << 2 << 2 << QPoint(1, 1) << "next" << QPoint(3, 1) << true;
-    QTest::newRow("3x2 at 4: previous from the last sheet")
-        << 3 << 2 << 2 << 2 << QPoint(3, 1) << "previous" << QPoint(1, 1) << true;
-    QTest::newRow("3x2 at 1: previous crosses a row band")
-        << 3 << 2 << 1 << 1 << QPoint(3, 1) << "previous" << QPoint(2, 2) << true;
-    QTest::newRow("3x2 at 1: next crosses a row band")
-        << 3 << 2 << 1 << 1 << QPoint(1, 2) << "next" << QPoint(2, 1) << true;
+    QTest::addColumn<QList<int>>("keys"); // the first is pressed, the others come while it draws
+    QTest::addColumn<int>("sheet");
+    QTest::newRow("page down held") << QList<int>(10, Qt::Key_PageDown) << 11;
+    QTest::newRow("past the last sheet") << QList<int>(30, Qt::Key_PageDown) << 25;
+    QTest::newRow("down, down, home")
+        << QList<int> { Qt::Key_PageDown, Qt::Key_PageDown, Qt::Key_Home } << 1;
+    QTest::newRow("end, then up twice")
+        << QList<int> { Qt::Key_End, Qt::Key_PageUp, Qt::Key_PageUp } << 23;
 }
 
-void TestPreviewWindow::navigation()
+void TestPreviewWindow::keysPressedWhileDrawingDrawTheLatestSheet()
 {
-    QFETCH(int, rowBands);
-    QFETCH(int, colBands);
-    QFETCH(int, pagesDown);
-    QFETCH(int, pagesAcross);
-    QFETCH(QPoint, from);
-    QFETCH(QString, move);
-    QFETCH(QPoint, to);
-    QFETCH(bool, moved);
-    EngineState &s = engineState();
-    s.RowPageCount = rowBands;
-    s.ColPageCount = colBands;
-    s.PagesDown = pagesDown;
-    s.PagesAcross = pagesAcross;
-    const int perSheet = pagesDown * pagesAcross;
-    const int total = rowBands * colBands;
-    s.SheetCount = (total + perSheet - 1) / perSheet;
-    s.CurRowPage = from.x();
-    s.CurColPage = from.y();
-    // As the drawing of the sheet that starts there sets them.
-    const int index = (from.x() - 1) * colBands + from.y() - 1;
-    s.SheetNav = { index == 0, index + perSheet >= total };
-    s.CurSheet = index / perSheet + 1;
-    const int sheetBefore = s.CurSheet;
-
-    SheetNavigator navigator(true);
-    bool result = false;
-    if (move == u"next"_qs)
-        result = navigator.next();
-    else if (move == u"previous"_qs)
-        result = navigator.previous();
-    else if (move == u"first"_qs)
-        result = navigator.first();
-    else
-        result = navigator.last();
-    QCOMPARE(result, moved);
-    QCOMPARE(QPoint(s.CurRowPage, s.CurColPage), to);
-    const int expectedSheet = !moved ? sheetBefore
-        : move == u"next"_qs         ? sheetBefore + 1
-        : move == u"previous"_qs     ? sheetBefore - 1
-        : move == u"first"_qs        ? 1
-                                     : s.SheetCount;
-    QCOMPARE(s.CurSheet, expectedSheet);
-
-    // The full-screen view moves the same way and leaves the sheet number alone.
-    s.CurRowPage = from.x();
-    s.CurColPage = from.y();
-    s.CurSheet = 99;
-    SheetNavigator fullScreen(false);
-    if (move == u"next"_qs)
-        fullScreen.next();
-    else if (move == u"previous"_qs)
-        fullScreen.previous();
-    else if (move == u"first"_qs)
-        fullScreen.first();
-    else
-        fullScreen.last();
-    QCOMPARE(QPoint(s.CurRowPage, s.CurColPage), to);
-    QCOMPARE(s.CurSheet, 99);
+    QFETCH(QList<int>, keys);
+    QFETCH(int, sheet);
+    m_print->setLineCount(1); // 25 sheets
+    QVERIFY(openWindow());
+    PagePicture *page = m_window->preview()->pagePicture();
+    // Posted together, as auto-repeat delivers them: all but the first arrive while the sheet
+    // of the first is drawn, which lets events through.
+    for (const int key : keys)
+        QCoreApplication::postEvent(page, new QKeyEvent(QEvent::KeyPress, key, Qt::NoModifier));
+    QCoreApplication::processEvents();
+    QVERIFY(m_sink->messages().isEmpty());
+    QCOMPARE(panel(1), u"第 %1 页 共 25 页"_qs.arg(sheet));
+    // The picture is the sheet the status bar names.
+    const QImage shown = page->picture().copy();
+    m_window->preview()->renderCurrentSheet();
+    QCOMPARE(page->picture(), shown);
+    QCOMPARE(engineState().CurRowPage, sheet);
 }
 
 void TestPreviewWindow::keysPageAndRedrawOnlyWhenTheSheetChanges()
@@ -404,6 +346,25 @@ void TestPreviewWindow::statusBarTexts()
             inked = qGray(picture.pixel(x, y)) < 128;
     }
     QVERIFY(inked);
+}
+
+void TestPreviewWindow::aNewZoomShowsTheOldPictureUntilTheNewOneIsDrawn()
+{
+    QVERIFY(openWindow());
+    PagePicture *page = m_window->preview()->pagePicture();
+    const auto inked = [](const QImage &image) {
+        for (int y = 0; y < image.height(); y += 2) {
+            for (int x = 0; x < image.width(); x += 2) {
+                if (qGray(image.pixel(x, y)) < 128)
+                    return true;
+            }
+        }
+        return false;
+    };
+    // As a zoom does: the picture takes its new size, then a new drawing starts on it.
+    page->resize(page->size() * 2);
+    page->surfaceForDrawing()->Cls();
+    QVERIFY(inked(page->grab().toImage()));
 }
 
 void TestPreviewWindow::zoomCycle_data()
@@ -557,6 +518,35 @@ void TestPreviewWindow::close()
     QCOMPARE(formatValue(m_print->PrintKeyName(), u"Left"_qs) == u"33"_qs, saved);
 }
 
+void TestPreviewWindow::escapeClosesOnlyWhenNoMenuTakesIt_data()
+{
+    QTest::addColumn<bool>("menuOpen");
+    QTest::addColumn<bool>("press"); // else only the release reaches the window
+    QTest::addColumn<bool>("closes");
+    QTest::newRow("Esc") << false << true << true;
+    QTest::newRow("Esc while the popup menu is open") << true << true << false;
+    QTest::newRow("the release of the Esc a menu took") << false << false << false;
+}
+
+void TestPreviewWindow::escapeClosesOnlyWhenNoMenuTakesIt()
+{
+    QFETCH(bool, menuOpen);
+    QFETCH(bool, press);
+    QFETCH(bool, closes);
+    QVERIFY(openWindow());
+    QWidget *page = m_window->preview()->pagePicture();
+    auto *popup = m_window->findChild<QMenu *>(u"popup"_qs);
+    if (menuOpen) {
+        QTest::mouseClick(page, Qt::RightButton);
+        QTRY_VERIFY(popup->isVisible());
+    }
+    if (press)
+        QTest::keyPress(page, Qt::Key_Escape);
+    QTest::keyRelease(page, Qt::Key_Escape);
+    QCOMPARE(m_window->isVisible(), !closes);
+    QVERIFY(!popup->isVisible());
+}
+
 void TestPreviewWindow::printCommandAndThisSheet()
 {
     QVERIFY(openWindow());
@@ -599,6 +589,41 @@ void TestPreviewWindow::printCommandAndThisSheet()
     QCOMPARE(s.DrawTarget, static_cast<Surface *>(m_window->preview()->pagePicture()->surface()));
     QCOMPARE(s.CurRowPage, 3);
     QCOMPARE(panel(1), u"第 3 页 共 3 页"_qs);
+}
+
+void TestPreviewWindow::printDialogLeftWithoutPrintingPutsThePrinterBack_data()
+{
+    QTest::addColumn<bool>("escape"); // else the Cancel button
+    QTest::newRow("Esc") << true;
+    QTest::newRow("取消") << false;
+}
+
+void TestPreviewWindow::printDialogLeftWithoutPrintingPutsThePrinterBack()
+{
+    QFETCH(bool, escape);
+    QVERIFY(openWindow());
+    engineState().Format.ColorPrint = 1; // red lines, on a colour printer only
+    engineState().Format.GridColor = 0x0000FF;
+    m_window->preview()->renderCurrentSheet();
+    const QImage before = m_window->preview()->pagePicture()->picture().copy();
+    QTimer::singleShot(0, [&] {
+        QWidget *dialog = QApplication::activeModalWidget();
+        QVERIFY(dialog);
+        dialog->findChild<QComboBox *>(u"CboPrinter"_qs)->setCurrentText(u"乙"_qs);
+        if (escape)
+            QTest::keyClick(dialog, Qt::Key_Escape);
+        else
+            QTest::mouseClick(dialog->findChild<QPushButton *>(u"cmdcance"_qs), Qt::LeftButton);
+    });
+    m_window->findChild<QAction *>(u"打印"_qs)->trigger();
+    m_window->preview()->renderCurrentSheet();
+    QCOMPARE(m_window->preview()->pagePicture()->picture(), before);
+    for (QAction *a : m_window->findChild<QMenu *>(u"popup"_qs)->actions()) {
+        if (a->text() == u"打印本页"_qs)
+            a->trigger();
+    }
+    QCOMPARE(m_system->documents().size(), 1);
+    QCOMPARE(m_system->documents()[0].printer, u"甲"_qs);
 }
 
 void TestPreviewWindow::previewRefusals_data()
@@ -664,6 +689,12 @@ void TestPreviewWindow::printDialogOpensThePreview()
     QVERIFY(printerAgain);
     QCOMPARE(m_system->documents().size(), 1);
     QCOMPARE(m_system->documents()[0].pageCount, 3);
+    QVERIFY(m_print->documentSent());
+    // The host learns that a cancelled dialog printed nothing.
+    QTimer::singleShot(
+        0, [] { QTest::keyClick(QApplication::activeModalWidget(), Qt::Key_Escape); });
+    m_print->Printout();
+    QVERIFY(!m_print->documentSent());
 }
 
 void TestPreviewWindow::pageSetupRedrawsAndAsksToSave_data()

@@ -31,6 +31,7 @@
 #include <cstdlib>
 #include <map>
 #include <optional>
+#include <vector>
 
 #ifdef Q_OS_UNIX
 #include <unistd.h>
@@ -312,7 +313,23 @@ static int run(int argc, char **argv)
         && qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
     const RuntimeDir runtimeDir;
-    QApplication app(argc, argv);
+    // Read before the application object: on X11 Qt takes --title and its value for itself.
+    QStringList arguments;
+    std::vector<char *> qtArguments;
+    for (int i = 0; i < argc; ++i) {
+        const QByteArray argument(argv[i]);
+        arguments << QString::fromLocal8Bit(argument);
+        if (i > 0 && (argument == "-title" || argument == "--title")) {
+            if (i + 1 < argc)
+                arguments << QString::fromLocal8Bit(argv[++i]);
+            continue;
+        }
+        if (!argument.startsWith("--title=") && !argument.startsWith("-title="))
+            qtArguments.push_back(argv[i]);
+    }
+    int qtArgc = int(qtArguments.size());
+    qtArguments.push_back(nullptr);
+    QApplication app(qtArgc, qtArguments.data());
     QApplication::setApplicationName(kProgram);
     QApplication::setApplicationVersion(QStringLiteral(QUILLON_VERSION));
     // The library's developer notes repeat its messages in English; QT_LOGGING_RULES still
@@ -326,7 +343,7 @@ static int run(int argc, char **argv)
             QLatin1String(o.name), QString::fromUtf8(o.help), QLatin1String(o.valueName)));
     }
     parser.addPositionalArgument(QStringLiteral("GRIDFILE"), QStringLiteral("网格文件"));
-    if (!parser.parse(QCoreApplication::arguments()))
+    if (!parser.parse(arguments))
         return usageError(parseError(parser));
     const auto has = [&parser](const char *name) { return parser.isSet(QLatin1String(name)); };
     const auto value = [&parser](const char *name) { return parser.value(QLatin1String(name)); };
@@ -572,6 +589,10 @@ static int run(int argc, char **argv)
                                                      : QStringLiteral("打印机“%1”").arg(designated);
     if (dialog) {
         print.Printout();
+        if (!print.documentSent()) {
+            say(stderr, QStringLiteral("%1: 报表没有打印").arg(kProgram));
+            return 1;
+        }
     } else if (continuous) {
         // The file's grid is the first data set; each PrintOver brings the next one, and the one
         // after the last ends the job.

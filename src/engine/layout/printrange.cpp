@@ -106,8 +106,11 @@ bool RunPrintLoop(const PrintRequest &request, PrintLoopView &view, SheetJob &jo
                 if (request.kind == 3 && selected && p >= request.lastRowPage
                     && request.lastColPage > 0 && m > request.lastColPage)
                     break; // this copy is complete
-                if (selected)
+                if (selected) {
+                    // The window names the sheet being printed, never one past the range.
+                    view.setPosition(positionText(p, m));
                     pages.print(p, m);
+                }
                 cancelled = view.cancelled() || printerFailed();
                 if (cancelled)
                     break;
@@ -116,7 +119,6 @@ bool RunPrintLoop(const PrintRequest &request, PrintLoopView &view, SheetJob &jo
                         m = 1;
                         ++p;
                     }
-                    view.setPosition(positionText(p, m));
                 }
             }
         }

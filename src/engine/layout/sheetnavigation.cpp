@@ -8,85 +8,113 @@ namespace quillon {
 
 namespace {
 
-void stepForward(EngineState &s)
+// A sheet holds at least one logical page, or nothing would ever be drawn.
+int pagesPerSheet(const EngineState &s)
 {
-    if (++s.CurColPage > s.ColPageCount) {
-        s.CurColPage = 1;
-        ++s.CurRowPage;
+    return std::max(1, s.PagesDown * s.PagesAcross);
+}
+
+qint64 logicalPages(const EngineState &s)
+{
+    return qint64(s.RowPageCount) * s.ColPageCount;
+}
+
+void stepForward(const EngineState &s, SheetPosition &p)
+{
+    if (++p.colPage > s.ColPageCount) {
+        p.colPage = 1;
+        ++p.rowPage;
     }
 }
 
-void stepBack(EngineState &s)
+void stepBack(const EngineState &s, SheetPosition &p)
 {
-    if (s.CurColPage == 1) {
-        s.CurColPage = s.ColPageCount;
-        --s.CurRowPage;
+    if (p.colPage == 1) {
+        p.colPage = s.ColPageCount;
+        --p.rowPage;
     } else {
-        --s.CurColPage;
+        --p.colPage;
     }
 }
 
 /// To the first logical page of the last sheet: the last logical page, then back over the
 /// others the last sheet holds.
-void toStartOfLastSheet(EngineState &s, int perSheet)
+void toStartOfLastSheet(const EngineState &s, SheetPosition &p)
 {
-    const qint64 total = qint64(s.RowPageCount) * s.ColPageCount;
-    // A sheet holds at least one logical page, or nothing would ever be drawn.
-    const int n = std::max(1, perSheet);
-    const qint64 rest = total % n;
-    const qint64 onLast = rest == 0 ? n : rest;
-    s.CurRowPage = s.RowPageCount;
-    s.CurColPage = s.ColPageCount;
+    const int perSheet = pagesPerSheet(s);
+    const qint64 rest = logicalPages(s) % perSheet;
+    const qint64 onLast = rest == 0 ? perSheet : rest;
+    p.rowPage = s.RowPageCount;
+    p.colPage = s.ColPageCount;
     for (qint64 i = 1; i < onLast; ++i)
-        stepBack(s);
+        stepBack(s, p);
 }
 
 } // namespace
 
+SheetPosition sheetPositionAt(qint32 rowPage, qint32 colPage, qint32 sheet)
+{
+    const EngineState &s = engineState();
+    const qint64 index = qint64(rowPage - 1) * s.ColPageCount + colPage - 1;
+    return { rowPage, colPage, sheet,
+        { rowPage == 1 && colPage == 1, index + pagesPerSheet(s) >= logicalPages(s) } };
+}
+
+std::optional<SheetPosition> movedSheet(
+    const SheetPosition &from, SheetMove move, bool keepSheetNumber)
+{
+    const EngineState &s = engineState();
+    SheetPosition p = from;
+    switch (move) {
+    case SheetMove::First:
+        if (from.nav[0])
+            return std::nullopt;
+        p.rowPage = p.colPage = 1;
+        if (keepSheetNumber)
+            p.sheet = 1;
+        break;
+    case SheetMove::Next:
+        if (from.nav[1])
+            return std::nullopt;
+        for (int i = 0; i < pagesPerSheet(s); ++i)
+            stepForward(s, p);
+        if (keepSheetNumber)
+            ++p.sheet;
+        break;
+    case SheetMove::Last:
+        if (from.nav[1])
+            return std::nullopt;
+        if (keepSheetNumber)
+            p.sheet = s.SheetCount;
+        toStartOfLastSheet(s, p);
+        break;
+    case SheetMove::Previous:
+        if (from.nav[0])
+            return std::nullopt;
+        if (keepSheetNumber)
+            --p.sheet;
+        if (from.nav[1])
+            toStartOfLastSheet(s, p);
+        for (int i = 0; i < pagesPerSheet(s); ++i)
+            stepBack(s, p);
+        if (p.rowPage < 1)
+            p.rowPage = p.colPage = 1;
+        break;
+    }
+    return sheetPositionAt(p.rowPage, p.colPage, p.sheet);
+}
+
 bool MoveSheet(SheetMove move, bool keepSheetNumber)
 {
     EngineState &s = engineState();
-    const int perSheet = s.PagesDown * s.PagesAcross;
-    switch (move) {
-    case SheetMove::First:
-        if (s.SheetNav[0])
-            return false;
-        s.CurRowPage = 1;
-        s.CurColPage = 1;
-        if (keepSheetNumber)
-            s.CurSheet = 1;
-        return true;
-    case SheetMove::Next:
-        if (s.SheetNav[1])
-            return false;
-        for (int i = 0; i < perSheet; ++i)
-            stepForward(s);
-        if (keepSheetNumber)
-            ++s.CurSheet;
-        return true;
-    case SheetMove::Last:
-        if (s.SheetNav[1])
-            return false;
-        if (keepSheetNumber)
-            s.CurSheet = s.SheetCount;
-        toStartOfLastSheet(s, perSheet);
-        return true;
-    case SheetMove::Previous:
-        if (s.SheetNav[0])
-            return false;
-        if (keepSheetNumber)
-            --s.CurSheet;
-        if (s.SheetNav[1])
-            toStartOfLastSheet(s, perSheet);
-        for (int i = 0; i < perSheet; ++i)
-            stepBack(s);
-        if (s.CurRowPage < 1) {
-            s.CurRowPage = 1;
-            s.CurColPage = 1;
-        }
-        return true;
-    }
-    return false;
+    const auto to
+        = movedSheet({ s.CurRowPage, s.CurColPage, s.CurSheet, s.SheetNav }, move, keepSheetNumber);
+    if (!to)
+        return false;
+    s.CurRowPage = to->rowPage;
+    s.CurColPage = to->colPage;
+    s.CurSheet = to->sheet;
+    return true;
 }
 
 } // namespace quillon

@@ -64,6 +64,8 @@ public:
     QPointer<QObject> DatagridSecond;
     QString MainTitle1;
     bool MuitGrid = false;
+    /// The last print with or without the dialog sent its document.
+    bool DocumentSent = false;
 };
 
 } // namespace quillon

@@ -71,6 +71,10 @@ PrintDialog::PrintDialog(QWidget *parent)
     buildControls();
 
     engineState().PageSetupChanged = false;
+    if (const PrinterSurface *current = printingSystem().currentPrinter()) {
+        m_printerBefore = current->DeviceName();
+        m_colorModeBefore = current->ColorMode();
+    }
     fillPrinters();
     readColourState();
     cbopage->setCurrentIndex(0);
@@ -376,6 +380,17 @@ void PrintDialog::cancel()
     blnOk = false;
     engineState().PageSetupChanged = false;
     reject();
+}
+
+void PrintDialog::reject()
+{
+    // Choosing a printer makes it current at once; a dialog left without printing must not
+    // leave the preview drawing, or the next print going, for that printer.
+    if (!m_printerBefore.isEmpty() && printingSystem().selectPrinter(m_printerBefore)) {
+        if (PrinterSurface *printer = printingSystem().currentPrinter())
+            printer->setColorMode(m_colorModeBefore);
+    }
+    QDialog::reject();
 }
 
 PrintRequest PrintDialog::request() const

@@ -54,6 +54,10 @@ public:
     void setPropertiesHook(std::function<bool(const QString &deviceName)> hook,
         std::function<bool(const QString &deviceName)> available = {});
 
+    /// Cancel, Escape and the close box: the printer current before the dialog opened is
+    /// current again, in its colour mode.
+    void reject() override;
+
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
 
@@ -72,6 +76,8 @@ private:
     bool checkRange();
 
     QList<PrinterInfo> m_printers;
+    QString m_printerBefore;
+    qint16 m_colorModeBefore = 0;
     std::function<void()> m_pageSetupHook;
     std::function<void()> m_previewHook;
     std::function<bool(const QString &)> m_propertiesHook;

@@ -171,6 +171,11 @@ void FullScreenView::placePage()
 
 bool FullScreenView::render()
 {
+    return m_requests.draw();
+}
+
+bool FullScreenView::drawSheet()
+{
     bool drawn = false;
     runGuarded([this, &drawn] {
         const EngineState &s = engineState();
@@ -182,26 +187,31 @@ bool FullScreenView::render()
 
 bool FullScreenView::firstSheet()
 {
-    return MoveSheet(SheetMove::First, false) && render();
+    return m_requests.move(SheetMove::First);
 }
 
 bool FullScreenView::previousSheet()
 {
-    return MoveSheet(SheetMove::Previous, false) && render();
+    return m_requests.move(SheetMove::Previous);
 }
 
 bool FullScreenView::nextSheet()
 {
-    return MoveSheet(SheetMove::Next, false) && render();
+    return m_requests.move(SheetMove::Next);
 }
 
 bool FullScreenView::lastSheet()
 {
-    return MoveSheet(SheetMove::Last, false) && render();
+    return m_requests.move(SheetMove::Last);
 }
 
 bool FullScreenView::zoomIn()
 {
+    // The sheet being drawn is scaled by ZoomRate: the step waits for it.
+    if (m_requests.drawing()) {
+        m_requests.whenIdle([this] { zoomIn(); });
+        return true;
+    }
     EngineState &s = engineState();
     if (!(float(s.ZoomRate) < 4))
         return false;
@@ -212,6 +222,10 @@ bool FullScreenView::zoomIn()
 
 bool FullScreenView::zoomOut()
 {
+    if (m_requests.drawing()) {
+        m_requests.whenIdle([this] { zoomOut(); });
+        return true;
+    }
     EngineState &s = engineState();
     if (!(float(s.ZoomRate) > 0.5f))
         return false;
@@ -222,6 +236,10 @@ bool FullScreenView::zoomOut()
 
 void FullScreenView::printSheet()
 {
+    if (m_requests.drawing()) {
+        m_requests.whenIdle([this] { printSheet(); });
+        return;
+    }
     runGuarded([this] {
         const EngineState &s = engineState();
         PrintRequest request;
@@ -262,6 +280,11 @@ void FullScreenView::restorePreview()
 
 void FullScreenView::done(int result)
 {
+    // The preview's state comes back only after the sheet being drawn on this view's picture.
+    if (m_requests.drawing()) {
+        m_requests.whenIdle([this, result] { done(result); });
+        return;
+    }
     restorePreview();
     QDialog::done(result);
 }

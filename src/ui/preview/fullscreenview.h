@@ -1,5 +1,7 @@
 #pragma once
 
+#include "sheetrequests.h"
+
 #include <QDialog>
 #include <QImage>
 
@@ -76,6 +78,7 @@ private:
     /// Sizes picPage for ZoomRate; its top-left stays.
     void sizePage();
     bool render();
+    bool drawSheet();
     void restorePreview();
     double twipsPerPixelX() const;
     double twipsPerPixelY() const;
@@ -92,6 +95,7 @@ private:
     qint32 DragStartY = 0;
     QWidget *picPage = nullptr;
     QMenu *m_menu = nullptr;
+    SheetRequests m_requests { false, [this] { return drawSheet(); } };
 };
 
 } // namespace quillon

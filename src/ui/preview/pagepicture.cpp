@@ -19,8 +19,9 @@ PagePicture::~PagePicture() = default;
 
 void PagePicture::makePicture(QSize pixels, qreal ratio)
 {
+    // What is shown stays until the new picture is drawn: a zoom never flashes a blank page.
     m_picture = makeImagePicture(pixels, qRound(96 * ratio));
-    m_shown = m_picture->image();
+    m_pixels = pixels.expandedTo(QSize(1, 1));
     m_ratio = ratio;
 }
 
@@ -35,7 +36,7 @@ Surface *PagePicture::surfaceForDrawing()
 {
     const qreal ratio = devicePixelRatioF();
     const QSize pixels(qRound(width() * ratio), qRound(height() * ratio));
-    if (!m_picture || ratio != m_ratio || m_shown.size() != pixels.expandedTo(QSize(1, 1)))
+    if (!m_picture || ratio != m_ratio || m_pixels != pixels.expandedTo(QSize(1, 1)))
         makePicture(pixels, ratio);
     return m_picture.get();
 }
@@ -50,11 +51,13 @@ void PagePicture::drawingDone()
 void PagePicture::paintEvent(QPaintEvent *event)
 {
     QPainter painter(this);
-    // Until the next sheet is drawn a resized page keeps what it showed, at its old size.
-    const QRectF drawn(0, 0, m_shown.width() / m_ratio, m_shown.height() / m_ratio);
-    if (!drawn.contains(QRectF(event->rect())))
+    if (m_shown.isNull()) {
         painter.fillRect(event->rect(), Qt::white);
-    painter.drawImage(drawn, m_shown);
+        return;
+    }
+    // Until the next sheet is drawn a resized page shows what it showed, scaled to its size.
+    painter.setRenderHint(QPainter::SmoothPixmapTransform);
+    painter.drawImage(QRectF(rect()), m_shown);
 }
 
 } // namespace quillon

@@ -40,6 +40,7 @@ private:
 
     std::unique_ptr<ImagePicture> m_picture;
     QImage m_shown;
+    QSize m_pixels;
     qreal m_ratio = 1;
 };
 

@@ -156,6 +156,11 @@ void PreviewWidget::PaperResize()
 
 bool PreviewWidget::renderCurrentSheet()
 {
+    return m_requests.draw();
+}
+
+bool PreviewWidget::drawSheet()
+{
     if (!m_job)
         return false;
     EngineState &s = engineState();
@@ -171,33 +176,12 @@ bool PreviewWidget::renderCurrentSheet()
 
 void PreviewWidget::setZoom(double zoom)
 {
-    engineState().ZoomRate = double(float(zoom));
-    PaperResize();
-    renderCurrentSheet();
-}
-
-void PreviewWidget::firstSheet()
-{
-    if (m_navigator.first())
+    // The sheet being drawn is scaled by ZoomRate: the new zoom waits for it.
+    m_requests.whenIdle([this, zoom] {
+        engineState().ZoomRate = double(float(zoom));
+        PaperResize();
         renderCurrentSheet();
-}
-
-void PreviewWidget::previousSheet()
-{
-    if (m_navigator.previous())
-        renderCurrentSheet();
-}
-
-void PreviewWidget::nextSheet()
-{
-    if (m_navigator.next())
-        renderCurrentSheet();
-}
-
-void PreviewWidget::lastSheet()
-{
-    if (m_navigator.last())
-        renderCurrentSheet();
+    });
 }
 
 void PreviewWidget::horizontalScrolled(int value)

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "sheetnavigator.h"
+#include "sheetrequests.h"
 
 #include <QWidget>
 
@@ -35,17 +35,22 @@ public:
     /// it fits, 150 twips from the edge with a scroll bar where it does not. The vertical
     /// decision comes first and is not taken again. Draws nothing.
     void PaperResize();
-    /// Draws the current sheet (the one starting at CurRowPage, CurColPage). False when it could
-    /// not be drawn completely (the reason was shown).
+    /// Draws the current sheet (the one starting at CurRowPage, CurColPage), or once more when
+    /// the sheet being drawn is done. False when it could not be drawn completely (the reason
+    /// was shown).
     bool renderCurrentSheet();
-    /// Sets ZoomRate (a single-precision value), places the page again and draws the sheet.
+    /// Sets ZoomRate (a single-precision value), places the page again and draws the sheet;
+    /// while a sheet is being drawn, when it is done.
     void setZoom(double zoom);
+    /// Runs a window command now, or when the sheet being drawn is done.
+    void whenIdle(std::function<void()> command) { m_requests.whenIdle(std::move(command)); }
 
-    /// First, previous, next and last sheet; a move that is ruled out draws nothing.
-    void firstSheet();
-    void previousSheet();
-    void nextSheet();
-    void lastSheet();
+    /// First, previous, next and last sheet; a move that is ruled out draws nothing. A move
+    /// asked for while a sheet is drawn waits for it (see SheetRequests).
+    void firstSheet() { m_requests.move(SheetMove::First); }
+    void previousSheet() { m_requests.move(SheetMove::Previous); }
+    void nextSheet() { m_requests.move(SheetMove::Next); }
+    void lastSheet() { m_requests.move(SheetMove::Last); }
 
     qint32 OriginX = 0;
     qint32 OriginY = 0;
@@ -73,9 +78,10 @@ private:
     /// Moves the page by the pointer's offset (twips, in the page) from the drag's start.
     void dragTo(QPoint twips);
     bool pageKey(int key);
+    bool drawSheet();
 
     SheetJob *m_job = nullptr;
-    SheetNavigator m_navigator { true };
+    SheetRequests m_requests { true, [this] { return drawSheet(); } };
     QMenu *m_popup = nullptr;
     QWidget *PicBackGround = nullptr;
     PagePicture *picPageView = nullptr;

@@ -20,9 +20,11 @@
 #include "ui/dialogs/progresswindow.h"
 #include "ui/dialogs/slotguard_p.h"
 
+#include <QApplication>
 #include <QBoxLayout>
 #include <QEvent>
 #include <QGuiApplication>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QMenu>
 #include <QProgressBar>
@@ -128,9 +130,11 @@ QAction *PreviewWindow::addCommand(QMenu *menu, const QString &caption,
         // The menus are never shown: the window carries the shortcuts.
         addAction(action);
     }
+    // A command that comes in while a sheet is drawn (its shortcut, say) waits for it.
     if (command)
-        connect(action, &QAction::triggered, this,
-            [this, command] { runGuarded([&] { (this->*command)(); }); });
+        connect(action, &QAction::triggered, this, [this, command] {
+            m_preview->whenIdle([this, command] { runGuarded([&] { (this->*command)(); }); });
+        });
     return action;
 }
 
@@ -203,14 +207,15 @@ void PreviewWindow::buildMenus()
     m_popup = new QMenu(QStringLiteral("弹出"), this);
     m_popup->setObjectName(QStringLiteral("popup"));
     QAction *home = m_popup->addAction(QStringLiteral("起始位置"));
-    connect(home, &QAction::triggered, this,
-        [this] { runGuarded([this] { m_preview->PaperResize(); }); });
+    connect(home, &QAction::triggered, this, [this] {
+        m_preview->whenIdle([this] { runGuarded([this] { m_preview->PaperResize(); }); });
+    });
     m_popup->addSeparator();
     navigation(m_popup, QStringLiteral("末页       End"));
     m_popup->addSeparator();
     QAction *printSheet = m_popup->addAction(QStringLiteral("打印本页"));
     connect(printSheet, &QAction::triggered, this,
-        [this] { runGuarded([this] { printThisSheet(); }); });
+        [this] { m_preview->whenIdle([this] { runGuarded([this] { printThisSheet(); }); }); });
 
     for (QMenu *menu : { file, pages, zoom, tools, options, m_popup })
         menu->menuAction()->setObjectName(menu->title());
@@ -256,7 +261,8 @@ void PreviewWindow::buildToolbar()
         &QAction::trigger);
     QAction *zoom = key(QStringLiteral("比例"), nullptr);
     zoom->setMenu(zoomMenu);
-    connect(zoom, &QAction::triggered, this, [this] { runGuarded([this] { zoomCycle(); }); });
+    connect(zoom, &QAction::triggered, this,
+        [this] { m_preview->whenIdle([this] { runGuarded([this] { zoomCycle(); }); }); });
     if (auto *button = qobject_cast<QToolButton *>(Toolbar1->widgetForAction(zoom)))
         button->setPopupMode(QToolButton::MenuButtonPopup);
 
@@ -296,6 +302,35 @@ bool PreviewWindow::eventFilter(QObject *watched, QEvent *event)
             std::max(1, StatusBar1->height() - 2 * top));
     }
     return QDialog::eventFilter(watched, event);
+}
+
+void PreviewWindow::keyPressEvent(QKeyEvent *event)
+{
+    if (event->key() != Qt::Key_Escape || event->modifiers() != Qt::NoModifier) {
+        QDialog::keyPressEvent(event);
+        return;
+    }
+    // The Esc that closes a menu of the window must not close the window as well, whichever
+    // of the two the window system gives it to: the window closes when an Esc pressed on it,
+    // with no menu open, is released.
+    if (QWidget *popup = QApplication::activePopupWidget()) {
+        popup->close();
+        m_escapePressed = false;
+    } else {
+        m_escapePressed = !event->isAutoRepeat();
+    }
+    event->accept();
+}
+
+void PreviewWindow::keyReleaseEvent(QKeyEvent *event)
+{
+    if (event->key() == Qt::Key_Escape && !event->isAutoRepeat()) {
+        if (std::exchange(m_escapePressed, false))
+            reject();
+        event->accept();
+        return;
+    }
+    QDialog::keyReleaseEvent(event);
 }
 
 void PreviewWindow::restoreCursor()
@@ -359,10 +394,13 @@ void PreviewWindow::showEvent(QShowEvent *event)
 
 void PreviewWindow::reject()
 {
-    bool closing = false;
-    runGuarded([&] { closing = queryClose(); });
-    if (closing)
-        QDialog::reject();
+    // Closed after the sheet being drawn: the job it draws through ends with the window.
+    m_preview->whenIdle([this] {
+        bool closing = false;
+        runGuarded([&] { closing = queryClose(); });
+        if (closing)
+            QDialog::reject();
+    });
 }
 
 bool PreviewWindow::queryClose()

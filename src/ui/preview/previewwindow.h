@@ -61,6 +61,8 @@ protected:
     void showEvent(QShowEvent *event) override;
     void reject() override;
     bool eventFilter(QObject *watched, QEvent *event) override;
+    void keyPressEvent(QKeyEvent *event) override;
+    void keyReleaseEvent(QKeyEvent *event) override;
 
 private:
     class StatusPanels;
@@ -85,6 +87,8 @@ private:
     QMenu *m_popup = nullptr;
     QHash<QString, QAction *> m_actions; ///< menu actions by caption
     bool m_waitCursor = false;
+    /// Esc was pressed on the window itself, not to close a menu: its release closes it.
+    bool m_escapePressed = false;
 };
 
 } // namespace quillon
