@@ -4,6 +4,7 @@
 
 #include "api/myprint_p.h"
 #include "engine/layout/sheetjob.h"
+#include "engine/state/formatio.h"
 #include "engine/state/printproperties.h"
 #include "engine/state/registry.h"
 #include "platform/interfaces/surface.h"
@@ -12,6 +13,7 @@
 #include "ui/dialogs/pagesetupdialog.h"
 
 #include <quillon/flexgrid.h>
+#include <quillon/formatfields.h>
 #include <quillon/myprint.h>
 
 #include <QCheckBox>
@@ -79,10 +81,13 @@ private Q_SLOTS:
     void miniature();
     void amountControlsOnlyForVouchers_data();
     void amountControlsOnlyForVouchers();
+    void rangesAgreeWithTheLoader_data();
+    void rangesAgreeWithTheLoader();
 
 private:
     void leave(QLineEdit *box);
     QStringList prompts() const;
+    QString stored(const QString &name) const;
 
     VirtualPrintingSystem *m_system = nullptr;
     TestPlatform m_platform;
@@ -135,6 +140,12 @@ void TestPageSetupDialog::leave(QLineEdit *box)
     QFocusEvent out(QEvent::FocusOut, Qt::TabFocusReason);
     QCoreApplication::sendEvent(box, &out);
     QCoreApplication::processEvents(); // the check runs once the focus has moved
+}
+
+QString TestPageSetupDialog::stored(const QString &name) const
+{
+    return m_platform.store->value(storePath(RootKey::LocalMachine, engineState().FormatKey), name)
+        .value_or(QString());
 }
 
 QStringList TestPageSetupDialog::prompts() const
@@ -758,6 +769,54 @@ void TestPageSetupDialog::amountControlsOnlyForVouchers()
     // Colours are left as they were: "自动" stays automatic, other kinds do not touch them.
     QCOMPARE(s.Format.JeLineColor, amountColour);
     QCOMPARE(s.Format.DotLineColor, 77);
+}
+
+void TestPageSetupDialog::rangesAgreeWithTheLoader_data()
+{
+    QTest::addColumn<QString>("box");
+    QTest::addColumn<QString>("field");
+    QTest::addColumn<int>("value");
+    const QList<std::pair<QString, QString>> boxes { { u"txtMargin(0)"_qs, u"Top"_qs },
+        { u"txtMargin(1)"_qs, u"Bottom"_qs }, { u"txtMargin(2)"_qs, u"Left"_qs },
+        { u"txtMargin(3)"_qs, u"Right"_qs }, { u"txtLineCount"_qs, u"LineCount"_qs },
+        { u"txtLineHeight"_qs, u"LineHeight"_qs }, { u"txtPgWidth"_qs, u"PageWidth"_qs },
+        { u"txtPgHeight"_qs, u"PageHeight"_qs } };
+    for (const auto &[box, name] : boxes) {
+        const FormatField *field = findFormatField(name);
+        QList<int> values { field->low, field->high, field->high + 1 };
+        if (field->low > 0)
+            values << field->low - 1 << 0;
+        for (int value : values)
+            QTest::addRow("%s=%d", qPrintable(name), value) << box << name << value;
+    }
+}
+
+void TestPageSetupDialog::rangesAgreeWithTheLoader()
+{
+    QFETCH(QString, box);
+    QFETCH(QString, field);
+    QFETCH(int, value);
+    const QString text = QString::number(value);
+    bool accepted = false;
+    {
+        PageSetupDialog dialog;
+        auto *edit = control<QLineEdit>(dialog, box);
+        edit->setText(text);
+        leave(edit);
+        accepted = prompts().isEmpty();
+        if (accepted)
+            QTest::mouseClick(control<QPushButton>(dialog, u"command1(2)"_qs), Qt::LeftButton);
+        else // as typed into the settings file
+            m_platform.store->setValue(
+                storePath(RootKey::LocalMachine, engineState().FormatKey), field, text);
+    }
+    QCOMPARE(stored(field), text);
+    // The next load takes what the dialog took and refuses what it refused, as does the
+    // command line.
+    m_platform.sink->clear();
+    LoadFontsAndValues();
+    QCOMPARE(prompts().isEmpty(), accepted);
+    QCOMPARE(checkFormatValue(field, text).isEmpty(), accepted);
 }
 
 QUILLON_TEST_MAIN(TestPageSetupDialog)

@@ -16,6 +16,7 @@
 #include "printer/papercodes.h"
 
 #include <quillon/error.h>
+#include <quillon/formatfields.h>
 
 #include <QBoxLayout>
 #include <QCheckBox>
@@ -49,7 +50,6 @@ namespace {
 
 constexpr int kVoucherKind = 2;
 constexpr double kTwipsPerMm = 56.7;
-constexpr int kMarginLimit = 500;
 constexpr double kTwipsPerPixel = 15; // the miniature's pixels are 96 per inch
 const QString kAutomatic = QStringLiteral("自动");
 
@@ -67,6 +67,17 @@ qint16 shortOf(const QLineEdit *box)
     return qint16(std::clamp<int>(
         value, std::numeric_limits<qint16>::min(), std::numeric_limits<qint16>::max()));
 }
+
+/// A page-format value's entry in the table that the loader and the command line check with.
+const FormatField &formatField(const QString &name)
+{
+    const FormatField *field = findFormatField(name);
+    Q_ASSERT(field);
+    return *field;
+}
+
+const std::array<QString, 4> kMarginFields { QStringLiteral("Top"), QStringLiteral("Bottom"),
+    QStringLiteral("Left"), QStringLiteral("Right") };
 
 qint16 flag(const QCheckBox *box)
 {
@@ -252,7 +263,8 @@ QWidget *PageSetupDialog::buildPageTab()
     for (int i = 0; i < 4; ++i) {
         txtMargin[i] = digitBox(QStringLiteral("txtMargin(%1)").arg(i));
         vsbMargin[i] = named(new QScrollBar(Qt::Vertical), QStringLiteral("vsbMargin(%1)").arg(i));
-        vsbMargin[i]->setRange(0, kMarginLimit);
+        const FormatField &range = formatField(kMarginFields[i]);
+        vsbMargin[i]->setRange(range.low, range.high);
         // Up raises the margin, as a spin box would.
         vsbMargin[i]->setInvertedAppearance(true);
         vsbMargin[i]->setInvertedControls(true);
@@ -710,50 +722,68 @@ bool PageSetupDialog::checkLeaving(QLineEdit *box)
     m_checking = true;
     const auto finished = qScopeGuard([this] { m_checking = false; });
     const std::optional<int> value = numberOf(box);
-    const auto refuse = [box](const QString &message, int buttons = 0,
-                            const std::optional<QString> &title = std::nullopt) {
-        ShowMessage(message, buttons, title);
-        box->setFocus();
+    if (const QString message = refusalOf(box, value); !message.isEmpty()) {
+        refuse(box, message);
         return false;
-    };
-
-    if (box == txtLineCount) {
-        if (!value)
-            return refuse(QStringLiteral("行数输入有误。"));
-        if (*value > 100) {
-            box->setText(QStringLiteral("0"));
-            return refuse(QStringLiteral("行数太大，请重新设置。"));
-        }
-        if (*value > 0)
-            txtLineHeight->setText(QStringLiteral("0"));
-        return true;
     }
-    if (box == txtLineHeight) {
-        if (!value)
-            return refuse(QStringLiteral("行高度输入有误。"));
-        if (*value == 0 || *value >= 3) {
-            if (*value > 0)
-                txtLineCount->setText(QStringLiteral("0"));
-            return true;
-        }
-        box->setText(QStringLiteral("0"));
-        return refuse(QStringLiteral("行高度太小，请重新输入。"));
-    }
-    if (box == txtPgHeight || box == txtPgWidth) {
-        if (!value)
-            return refuse(box == txtPgHeight ? QStringLiteral("页高输入有误。")
-                                             : QStringLiteral("页宽输入有误。"));
-        return true;
-    }
+    // A row count and a row height exclude each other.
+    if (box == txtLineCount && *value > 0)
+        txtLineHeight->setText(QStringLiteral("0"));
+    if (box == txtLineHeight && *value > 0)
+        txtLineCount->setText(QStringLiteral("0"));
     for (int i = 0; i < 4; ++i) {
-        if (box != txtMargin[i])
-            continue;
-        if (!value || *value > kMarginLimit || *value < 0)
-            return refuse(QStringLiteral("边距输入有误"), 48, QStringLiteral("打印预览"));
-        vsbMargin[i]->setValue(*value);
-        return true;
+        if (box == txtMargin[i])
+            vsbMargin[i]->setValue(*value);
     }
     return true;
+}
+
+const FormatField &PageSetupDialog::fieldOf(const QLineEdit *box) const
+{
+    for (int i = 0; i < 4; ++i) {
+        if (box == txtMargin[i])
+            return formatField(kMarginFields[i]);
+    }
+    if (box == txtLineCount)
+        return formatField(QStringLiteral("LineCount"));
+    if (box == txtLineHeight)
+        return formatField(QStringLiteral("LineHeight"));
+    return formatField(
+        box == txtPgWidth ? QStringLiteral("PageWidth") : QStringLiteral("PageHeight"));
+}
+
+/// The box's own message when its text is no number or a number the stored format could not
+/// keep (the loader would refuse it); empty when the value is fine.
+QString PageSetupDialog::refusalOf(const QLineEdit *box, std::optional<int> value) const
+{
+    const FormatField &field = fieldOf(box);
+    if (value && field.allows(*value))
+        return {};
+    if (box == txtLineCount)
+        return value ? QStringLiteral("行数太大，请重新设置。") : QStringLiteral("行数输入有误。");
+    if (box == txtLineHeight) {
+        if (!value)
+            return QStringLiteral("行高度输入有误。");
+        return *value < field.low ? QStringLiteral("行高度太小，请重新输入。")
+                                  : QStringLiteral("行高度太大，请重新输入。");
+    }
+    if (box == txtPgHeight)
+        return QStringLiteral("页高输入有误。");
+    if (box == txtPgWidth)
+        return QStringLiteral("页宽输入有误。");
+    return QStringLiteral("边距输入有误");
+}
+
+void PageSetupDialog::refuse(QLineEdit *box, const QString &message)
+{
+    // A refused row count or height becomes 0, automatic.
+    if ((box == txtLineCount || box == txtLineHeight) && numberOf(box))
+        box->setText(QStringLiteral("0"));
+    if (std::find(txtMargin.cbegin(), txtMargin.cend(), box) != txtMargin.cend())
+        ShowMessage(message, 48, QStringLiteral("打印预览"));
+    else
+        ShowMessage(message, 0);
+    box->setFocus();
 }
 
 void PageSetupDialog::scaleMiniature()
@@ -905,14 +935,16 @@ bool PageSetupDialog::ApplyPageSetup()
         if (!numberOf(box))
             box->setText(QStringLiteral("0"));
     }
-    // A margin box left with a refused value (a click on OK leaves it before its check has
-    // put the focus back) must not reach the format.
-    for (QLineEdit *box : txtMargin) {
+    // A box left with a refused value (a click on OK leaves it before its check has put the
+    // focus back) must not reach the format: what is stored must load again as it is.
+    for (QLineEdit *box : { txtMargin[0], txtMargin[1], txtMargin[2], txtMargin[3], txtPgWidth,
+             txtPgHeight, txtLineCount, txtLineHeight }) {
         const std::optional<int> value = numberOf(box);
-        if (!value || *value < 0 || *value > kMarginLimit) {
-            ShowMessage(QStringLiteral("边距输入有误"), 48, QStringLiteral("打印预览"));
+        // An empty page size stores 0, as it always did.
+        const bool blankPage = !value && (box == txtPgWidth || box == txtPgHeight);
+        if (const QString message = refusalOf(box, value); !message.isEmpty() && !blankPage) {
             SSTab1->setCurrentIndex(1);
-            box->setFocus();
+            refuse(box, message);
             return false;
         }
     }
