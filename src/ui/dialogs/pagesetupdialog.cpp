@@ -12,6 +12,7 @@
 #include "engine/state/platformservices.h"
 #include "engine/state/printproperties.h"
 #include "engine/state/registry.h"
+#include "platform/interfaces/reportfontfaces.h"
 #include "platform/interfaces/surface.h"
 #include "printer/papercodes.h"
 
@@ -26,6 +27,7 @@
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QFontDialog>
+#include <QFontInfo>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QLabel>
@@ -40,6 +42,7 @@
 #include <QTabWidget>
 
 #include <algorithm>
+#include <cmath>
 #include <exception>
 #include <limits>
 #include <optional>
@@ -78,6 +81,21 @@ const FormatField &formatField(const QString &name)
 
 const std::array<QString, 4> kMarginFields { QStringLiteral("Top"), QStringLiteral("Bottom"),
     QStringLiteral("Left"), QStringLiteral("Right") };
+
+/// A report font as the page prints it: the same faces, asked for the same way.
+QFont reportFont(const FontSpec &entry)
+{
+    QFont font;
+    font.setFamilies(reportFontFamilies(entry.Name));
+    font.setStyleStrategy(QFont::PreferOutline);
+    if (entry.Size > 0)
+        font.setPointSizeF(entry.Size);
+    font.setBold(entry.Bold);
+    font.setItalic(entry.Italic);
+    font.setStrikeOut(entry.Strikethru);
+    font.setUnderline(entry.Underline);
+    return font;
+}
 
 qint16 flag(const QCheckBox *box)
 {
@@ -386,6 +404,14 @@ QWidget *PageSetupDialog::buildFontTab()
     lstText->setFixedWidth(fontMetrics().horizontalAdvance(QStringLiteral("固定行文字")) * 2);
     cmdfontset = new QPushButton(QStringLiteral("设置"), tab);
     cmdfontset->setObjectName(QStringLiteral("cmdfontset"));
+    // Qt's font dialog has no colour: the entry's colour has a button of its own.
+    cmdfontcolor = new QPushButton(QStringLiteral("颜色"), tab);
+    cmdfontcolor->setObjectName(QStringLiteral("cmdfontcolor"));
+    picFontColor = new QLabel(tab);
+    picFontColor->setObjectName(QStringLiteral("picFontColor"));
+    picFontColor->setFixedSize(56, 22);
+    picFontColor->setFrameShape(QFrame::Box);
+    picFontColor->setAutoFillBackground(true);
     PicOut = new QLabel(tab);
     PicOut->setObjectName(QStringLiteral("PicOut"));
     PicOut->setAlignment(Qt::AlignCenter);
@@ -399,7 +425,11 @@ QWidget *PageSetupDialog::buildFontTab()
     auto *grid = new QGridLayout(tab);
     grid->addWidget(lstText, 0, 0, 3, 1);
     grid->addWidget(caption(QStringLiteral("显示效果：")), 0, 1);
-    grid->addWidget(cmdfontset, 0, 2, Qt::AlignRight);
+    auto *buttons = new QHBoxLayout;
+    buttons->addWidget(picFontColor);
+    buttons->addWidget(cmdfontcolor);
+    buttons->addWidget(cmdfontset);
+    grid->addLayout(buttons, 0, 2, Qt::AlignRight);
     grid->addWidget(PicOut, 1, 1, 1, 2);
     grid->addWidget(chkRdcFnt, 3, 0, 1, 3);
     grid->setColumnStretch(1, 1);
@@ -410,6 +440,8 @@ QWidget *PageSetupDialog::buildFontTab()
         [this] { runButton([this] { chooseFont(); }); });
     connect(
         cmdfontset, &QPushButton::clicked, this, [this] { runButton([this] { chooseFont(); }); });
+    connect(cmdfontcolor, &QPushButton::clicked, this,
+        [this] { runButton([this] { chooseFontColour(); }); });
     return tab;
 }
 
@@ -1052,26 +1084,52 @@ void PageSetupDialog::chooseFont()
     if (row < 0)
         return;
     FontSpec &entry = m_fonts[size_t(row)];
-    QFont initial(entry.Name);
-    if (entry.Size > 0)
-        initial.setPointSizeF(entry.Size);
-    initial.setBold(entry.Bold);
-    initial.setItalic(entry.Italic);
-    initial.setStrikeOut(entry.Strikethru);
-    initial.setUnderline(entry.Underline);
-    bool ok = false;
-    const QFont chosen = QFontDialog::getFont(&ok, initial, this,
-        QStringLiteral(".. ") + lstText->item(row)->text() + QStringLiteral(" .."),
-        QFontDialog::ScalableFonts);
-    if (!ok)
+    QFont initial = reportFont(entry);
+    // The face the page resolves the name to, which the dialog's list can show.
+    initial.setFamilies({ QFontInfo(initial).family() });
+    QFontDialog dialog(this);
+    dialog.setOption(QFontDialog::ScalableFonts);
+    dialog.setWindowTitle(
+        QStringLiteral(".. ") + lstText->item(row)->text() + QStringLiteral(" .."));
+    dialog.setCurrentFont(initial);
+    // Only what the user changes from what the dialog shows is taken: an untouched face keeps
+    // the report's name ("楷体", not the face it maps to), and a face without a bold style that
+    // shows a bold entry plain leaves it bold.
+    const QFont shown = dialog.currentFont();
+    if (dialog.exec() != QDialog::Accepted)
         return;
-    // Qt's font dialog has no colour: the entry keeps its own.
-    entry.Name = chosen.family();
-    entry.Size = chosen.pointSizeF();
-    entry.Bold = chosen.bold();
-    entry.Italic = chosen.italic();
-    entry.Strikethru = chosen.strikeOut();
-    entry.Underline = chosen.underline();
+    const QFont chosen = dialog.selectedFont();
+    if (chosen.family() != shown.family())
+        entry.Name = chosen.family();
+    if (chosen.pointSizeF() != shown.pointSizeF()) {
+        const FormatField &size = formatField(QStringLiteral("FONT%1_Size").arg(row));
+        if (size.allows(qint64(std::nearbyint(chosen.pointSizeF()))))
+            entry.Size = chosen.pointSizeF();
+        else
+            ShowMessage(QStringLiteral("字体大小应为 %1 磅。").arg(size.rangeText()), 48);
+    }
+    if (chosen.bold() != shown.bold())
+        entry.Bold = chosen.bold();
+    if (chosen.italic() != shown.italic())
+        entry.Italic = chosen.italic();
+    if (chosen.strikeOut() != shown.strikeOut())
+        entry.Strikethru = chosen.strikeOut();
+    if (chosen.underline() != shown.underline())
+        entry.Underline = chosen.underline();
+    showFontSample();
+}
+
+void PageSetupDialog::chooseFontColour()
+{
+    const int row = lstText->currentRow();
+    if (row < 0)
+        return;
+    FontSpec &entry = m_fonts[size_t(row)];
+    const QColor chosen
+        = QColorDialog::getColor(colorFromRgb(entry.Color), this, QStringLiteral("选择字体颜色"));
+    if (!chosen.isValid())
+        return;
+    entry.Color = rgbOf(chosen);
     showFontSample();
 }
 
@@ -1083,19 +1141,13 @@ void PageSetupDialog::showFontSample()
         return;
     }
     const FontSpec &entry = m_fonts[size_t(row)];
-    QFont font(entry.Name);
-    if (entry.Size > 0)
-        font.setPointSizeF(entry.Size);
-    font.setBold(entry.Bold);
-    font.setItalic(entry.Italic);
-    font.setStrikeOut(entry.Strikethru);
-    font.setUnderline(entry.Underline);
-    PicOut->setFont(font);
+    PicOut->setFont(reportFont(entry));
     QPalette palette = PicOut->palette();
     palette.setColor(QPalette::WindowText, colorFromRgb(entry.Color));
     palette.setColor(QPalette::Window, Qt::white);
     PicOut->setPalette(palette);
     PicOut->setText(lstText->item(row)->text());
+    showSwatch(picFontColor, entry.Color, false);
 }
 
 void PageSetupDialog::properties()

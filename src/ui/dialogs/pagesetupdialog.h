@@ -84,6 +84,7 @@ private:
     void chooseLogo();
     bool loadLogo(const QString &path);
     void chooseFont();
+    void chooseFontColour();
     void showFontSample();
     void properties();
     void ok();
@@ -136,6 +137,8 @@ private:
     QCheckBox *chkFixCol = nullptr;
     QListWidget *lstText = nullptr;
     QPushButton *cmdfontset = nullptr;
+    QPushButton *cmdfontcolor = nullptr;
+    QLabel *picFontColor = nullptr;
     QLabel *PicOut = nullptr;
     QCheckBox *chkRdcFnt = nullptr;
     QCheckBox *chkCyline = nullptr;
