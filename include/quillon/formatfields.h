@@ -20,13 +20,18 @@ struct QUILLON_EXPORT FormatField
     QString property; ///< the print object property that supplies the default, if any
     qint32 low = 0; ///< smallest allowed number (not for texts)
     qint32 high = 0; ///< largest allowed number (not for texts)
+    bool zeroIsAutomatic = false; ///< 0 (automatic) is allowed too, below `low`
 
     /// The type in words, for people: 文字, 整数, 开关 or 颜色.
     QString typeName() const;
-    /// Whether a stored number makes sense here; texts always do.
+    /// The allowed numbers in words, for people: "0 到 100", "0 或 3 到 100" or 任意文字.
+    QString rangeText() const;
+    /// Whether a stored number makes sense here; texts always do. The page setup, the loader
+    /// and the command line all ask this.
     bool allows(qint64 value) const
     {
-        return type == Type::Text || (value >= low && value <= high);
+        return type == Type::Text || (value >= low && value <= high)
+            || (zeroIsAutomatic && value == 0);
     }
 };
 

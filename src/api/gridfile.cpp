@@ -4,6 +4,7 @@
 #include <quillon/datagrid.h>
 #include <quillon/error.h>
 #include <quillon/flexgrid.h>
+#include <quillon/formatfields.h>
 #include <quillon/gridfile.h>
 #include <quillon/myprint.h>
 #include <quillon/sheetgrid.h>
@@ -95,7 +96,8 @@ QString describe(const QJsonValue &v)
 }
 
 /// Values that make sense for a property set by name: outside them a page prints blank,
-/// clipped or one row a sheet.
+/// clipped or one row a sheet. A property that supplies a page-format value (margins, page
+/// size, rows) takes the values that the format keeps instead (formatFieldOf).
 struct PropertyRange
 {
     const char *name;
@@ -104,17 +106,8 @@ struct PropertyRange
 };
 
 constexpr PropertyRange kPropertyRanges[] = {
-    { "TopMargin", 0, 100 },
-    { "BottomMargin", 0, 100 },
-    { "LeftMargin", 0, 100 },
-    { "RightMargin", 0, 100 },
-    { "PageHeight", 0, 32767 },
-    { "PageWidth", 0, 32767 },
     { "RowHeight", 0, 32767 },
     { "MinTitleLen", 0, 1000 },
-    { "LineHeight", 0, 100 },
-    { "LineCount", 0, 1000 },
-    { "PaperSize", 0, 32767 },
     { "FixRowsHeight", 0, 1000 },
     { "ZoomRatio", 1, 20 },
     { "gridrows", 0, INT_MAX },
@@ -128,6 +121,16 @@ QString enumMembers(const QMetaEnum &e)
     for (int i = 0; i < e.keyCount(); ++i)
         members << QStringLiteral("%1=%2").arg(QLatin1String(e.key(i))).arg(e.value(i));
     return members.join(QStringLiteral("、"));
+}
+
+/// The page-format value whose default the property supplies, if any.
+const FormatField *formatFieldOf(const char *property)
+{
+    for (const FormatField &field : formatFields()) {
+        if (field.property == QLatin1String(property))
+            return &field;
+    }
+    return nullptr;
 }
 
 const PropertyRange *propertyRange(const char *name)
@@ -185,7 +188,11 @@ bool convertProperty(const QMetaProperty &property, const QString &name, const Q
         const qlonglong high = range ? range->high : type == QMetaType::Short ? 32767 : INT_MAX;
         if (!ok)
             return fail(QStringLiteral("属性 %1 应为整数，而不是“%2”").arg(name, text));
-        if (n < low || n > high)
+        if (const FormatField *field = formatFieldOf(property.name())) {
+            if (!field->allows(n))
+                return fail(QStringLiteral("属性 %1 的值 %2 超出范围（%3）")
+                                .arg(name, text, field->rangeText()));
+        } else if (n < low || n > high)
             return fail(QStringLiteral("属性 %1 的值 %2 超出范围（%3 到 %4）")
                             .arg(name, text)
                             .arg(low)

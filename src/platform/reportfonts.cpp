@@ -1,5 +1,7 @@
 #include "reportfonts.h"
 
+#include "platform/interfaces/reportfontfaces.h"
+
 #include <QFont>
 #include <QHash>
 
@@ -45,6 +47,11 @@ QStringList ReportFonts::families(const QString &reportName)
             list << fallback;
     }
     return list;
+}
+
+QStringList reportFontFamilies(const QString &reportName)
+{
+    return ReportFonts::families(reportName);
 }
 
 void ReportFonts::installSubstitutions()

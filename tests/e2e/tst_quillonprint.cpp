@@ -411,16 +411,16 @@ void TestQuillonPrint::refusedBeforeWriting_data()
     QTest::newRow("unknown format name") << job({ u"--format"_qs, u"Bogus=3"_qs }) << u"“Bogus”"_qs;
     QTest::newRow("format not a number")
         << job({ u"--format"_qs, u"Top=abc"_qs }) << u"Top 应为整数"_qs;
-    QTest::newRow("negative top") << job({ u"--format"_qs, u"Top=-50"_qs }) << u"0 到 100"_qs;
+    QTest::newRow("negative top") << job({ u"--format"_qs, u"Top=-50"_qs }) << u"0 到 500"_qs;
     QTest::newRow("huge title font")
         << job({ u"--format"_qs, u"FONT0_Size=5000"_qs }) << u"FONT0_Size"_qs;
     QTest::newRow("flag of 2") << job({ u"--format"_qs, u"HoriCutPage=2"_qs }) << u"HoriCutPage"_qs;
     QTest::newRow("good then bad format")
-        << job({ u"--format"_qs, u"LineCount=20"_qs, u"--format"_qs, u"Left=500"_qs })
+        << job({ u"--format"_qs, u"LineCount=20"_qs, u"--format"_qs, u"Left=501"_qs })
         << u"Left"_qs;
     QTest::newRow("negative margin") << job({ u"--set"_qs, u"TopMargin=-5"_qs }) << u"TopMargin"_qs;
     QTest::newRow("margin past the page")
-        << job({ u"--set"_qs, u"TopMargin=1000"_qs }) << u"0 到 100"_qs;
+        << job({ u"--set"_qs, u"TopMargin=1000"_qs }) << u"0 到 500"_qs;
     QTest::newRow("orientation 0") << job({ u"--set"_qs, u"PaperOrient=0"_qs }) << u"Portrait=1"_qs;
     QTest::newRow("orientation 3")
         << job({ u"--set"_qs, u"PaperOrient=3"_qs }) << u"PaperOrient"_qs;
@@ -461,7 +461,7 @@ void TestQuillonPrint::informationOptions_data()
     QTest::newRow("version") << QStringList { u"--version"_qs } << u"quillon-print 0."_qs;
     QTest::newRow("help") << QStringList { u"--help"_qs } << u"退出状态：0"_qs;
     QTest::newRow("formats") << QStringList { u"--list-formats"_qs }
-                             << u"Top\t整数\t毫米\t10（取自属性 TopMargin）\t0 到 100"_qs;
+                             << u"Top\t整数\t毫米\t10（取自属性 TopMargin）\t0 到 500"_qs;
     QTest::newRow("font sizes") << QStringList { u"--list-formats"_qs }
                                 << u"FONT9_Size\t整数\t磅\t11"_qs;
     QTest::newRow("properties") << QStringList { u"--list-properties"_qs }

@@ -93,7 +93,7 @@ void TestFormatFields::checkValue_data()
     QTest::newRow("font past 9") << u"FONT10_Size"_qs << u"11"_qs << u"FONT10_Size"_qs;
     QTest::newRow("not a number") << u"LineCount"_qs << u"二十"_qs << u"应为整数"_qs;
     QTest::newRow("fraction") << u"Left"_qs << u"5.5"_qs << u"应为整数"_qs;
-    QTest::newRow("negative margin") << u"Top"_qs << u"-50"_qs << u"0 到 100"_qs;
+    QTest::newRow("negative margin") << u"Top"_qs << u"-50"_qs << u"0 到 500"_qs;
     QTest::newRow("huge font") << u"FONT0_Size"_qs << u"5000"_qs << u"1 到 200"_qs;
     QTest::newRow("flag of 2") << u"PrintDate"_qs << u"2"_qs << u"0 到 1"_qs;
     QTest::newRow("orientation 3") << u"PaperOriention"_qs << u"3"_qs << u"1 到 2"_qs;

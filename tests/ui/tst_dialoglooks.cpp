@@ -20,11 +20,15 @@
 #include <quillon/myprint.h>
 
 #include <QAbstractButton>
+#include <QColorDialog>
 #include <QComboBox>
 #include <QDir>
+#include <QFontDialog>
 #include <QLabel>
+#include <QLibraryInfo>
 #include <QScreen>
 #include <QTabWidget>
+#include <QTranslator>
 
 using namespace quillon;
 
@@ -145,6 +149,20 @@ void TestDialogLooks::pageSetupDialog()
     s.Format.PageHeight = 120;
     s.Format.LogText = u"财务部 内部资料"_qs;
     s.Format.PaperSize = 1; // not offered: the old paper is shown
+    s.FontTable[0] = FontSpec { u"楷体"_qs, 22, true, false, false, false, 0x0000C0 };
+    // Qt's font and colour dialogs in Chinese, as a host that loads Qt's translations has them.
+    QTranslator qtChinese;
+    if (qtChinese.load(u"qtbase_zh_CN"_qs, QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
+        QCoreApplication::installTranslator(&qtChinese);
+    const auto screenshotOfModal = [](const QString &name) {
+        QTimer::singleShot(0, [name] {
+            QDialog *modal = qobject_cast<QDialog *>(QApplication::activeModalWidget());
+            QVERIFY(modal && QTest::qWaitForWindowExposed(modal));
+            modal->setObjectName(name);
+            saveScreenshot(*modal);
+            modal->reject();
+        });
+    };
     for (int tab = 0; tab < 4; ++tab) {
         // The last tab as a voucher shows it: with every colour control.
         s.printObject()->GridType = qint16(tab == 3 ? 2 : 5);
@@ -159,7 +177,14 @@ void TestDialogLooks::pageSetupDialog()
         saveScreenshot(dialog, u"-tab%1"_qs.arg(tab));
         QCOMPARE(layoutFaults(dialog), QStringList());
         QCOMPARE(dialog.minimumSize(), dialog.maximumSize());
+        if (tab == 2) { // the title's font and colour, in Qt's own dialogs
+            screenshotOfModal(u"frmpagesetup-font"_qs);
+            dialog.findChild<QAbstractButton *>(u"cmdfontset"_qs)->click();
+            screenshotOfModal(u"frmpagesetup-colour"_qs);
+            dialog.findChild<QAbstractButton *>(u"cmdfontcolor"_qs)->click();
+        }
     }
+    QCoreApplication::removeTranslator(&qtChinese);
 }
 
 void TestDialogLooks::progressWindow()

@@ -4,18 +4,23 @@
 
 #include "api/myprint_p.h"
 #include "engine/layout/sheetjob.h"
+#include "engine/state/formatio.h"
 #include "engine/state/printproperties.h"
 #include "engine/state/registry.h"
 #include "platform/interfaces/surface.h"
+#include "platform/reportfonts.h"
 #include "printer/papercodes.h"
 #include "printer/virtualprintingsystem.h"
 #include "ui/dialogs/pagesetupdialog.h"
 
 #include <quillon/flexgrid.h>
+#include <quillon/formatfields.h>
 #include <quillon/myprint.h>
 
 #include <QCheckBox>
+#include <QColorDialog>
 #include <QComboBox>
+#include <QFontDialog>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -79,10 +84,16 @@ private Q_SLOTS:
     void miniature();
     void amountControlsOnlyForVouchers_data();
     void amountControlsOnlyForVouchers();
+    void rangesAgreeWithTheLoader_data();
+    void rangesAgreeWithTheLoader();
+    void fontDialogChangesOnlyWhatIsChanged_data();
+    void fontDialogChangesOnlyWhatIsChanged();
+    void fontColour();
 
 private:
     void leave(QLineEdit *box);
     QStringList prompts() const;
+    QString stored(const QString &name) const;
 
     VirtualPrintingSystem *m_system = nullptr;
     TestPlatform m_platform;
@@ -135,6 +146,12 @@ void TestPageSetupDialog::leave(QLineEdit *box)
     QFocusEvent out(QEvent::FocusOut, Qt::TabFocusReason);
     QCoreApplication::sendEvent(box, &out);
     QCoreApplication::processEvents(); // the check runs once the focus has moved
+}
+
+QString TestPageSetupDialog::stored(const QString &name) const
+{
+    return m_platform.store->value(storePath(RootKey::LocalMachine, engineState().FormatKey), name)
+        .value_or(QString());
 }
 
 QStringList TestPageSetupDialog::prompts() const
@@ -758,6 +775,140 @@ void TestPageSetupDialog::amountControlsOnlyForVouchers()
     // Colours are left as they were: "自动" stays automatic, other kinds do not touch them.
     QCOMPARE(s.Format.JeLineColor, amountColour);
     QCOMPARE(s.Format.DotLineColor, 77);
+}
+
+void TestPageSetupDialog::rangesAgreeWithTheLoader_data()
+{
+    QTest::addColumn<QString>("box");
+    QTest::addColumn<QString>("field");
+    QTest::addColumn<int>("value");
+    const QList<std::pair<QString, QString>> boxes { { u"txtMargin(0)"_qs, u"Top"_qs },
+        { u"txtMargin(1)"_qs, u"Bottom"_qs }, { u"txtMargin(2)"_qs, u"Left"_qs },
+        { u"txtMargin(3)"_qs, u"Right"_qs }, { u"txtLineCount"_qs, u"LineCount"_qs },
+        { u"txtLineHeight"_qs, u"LineHeight"_qs }, { u"txtPgWidth"_qs, u"PageWidth"_qs },
+        { u"txtPgHeight"_qs, u"PageHeight"_qs } };
+    for (const auto &[box, name] : boxes) {
+        const FormatField *field = findFormatField(name);
+        QList<int> values { field->low, field->high, field->high + 1 };
+        if (field->low > 0)
+            values << field->low - 1 << 0;
+        for (int value : values)
+            QTest::addRow("%s=%d", qPrintable(name), value) << box << name << value;
+    }
+}
+
+void TestPageSetupDialog::rangesAgreeWithTheLoader()
+{
+    QFETCH(QString, box);
+    QFETCH(QString, field);
+    QFETCH(int, value);
+    const QString text = QString::number(value);
+    bool accepted = false;
+    {
+        PageSetupDialog dialog;
+        auto *edit = control<QLineEdit>(dialog, box);
+        edit->setText(text);
+        leave(edit);
+        accepted = prompts().isEmpty();
+        if (accepted)
+            QTest::mouseClick(control<QPushButton>(dialog, u"command1(2)"_qs), Qt::LeftButton);
+        else // as typed into the settings file
+            m_platform.store->setValue(
+                storePath(RootKey::LocalMachine, engineState().FormatKey), field, text);
+    }
+    QCOMPARE(stored(field), text);
+    // The next load takes what the dialog took and refuses what it refused, as does the
+    // command line.
+    m_platform.sink->clear();
+    LoadFontsAndValues();
+    QCOMPARE(prompts().isEmpty(), accepted);
+    QCOMPARE(checkFormatValue(field, text).isEmpty(), accepted);
+}
+
+void TestPageSetupDialog::fontDialogChangesOnlyWhatIsChanged_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<bool>("bold");
+    QTest::addColumn<QString>("face"); // chosen in the font dialog; empty: left as shown
+    QTest::addColumn<int>("size"); // likewise; 0: left
+    QTest::addColumn<QString>("storedName");
+    QTest::addColumn<QString>("storedSize");
+    QTest::addColumn<QString>("storedBold");
+    QTest::newRow("size only: the name stays")
+        << u"楷体"_qs << false << QString() << 30 << u"楷体"_qs << u"30"_qs << u"0"_qs;
+    // The Kai face has no bold style: the dialog shows it plain, the entry stays bold.
+    QTest::newRow("bold Kai, size only")
+        << u"楷体"_qs << true << QString() << 16 << u"楷体"_qs << u"16"_qs << u"-1"_qs;
+    QTest::newRow("another face") << u"楷体"_qs << false << u"AR PL UMing CN"_qs << 0
+                                  << u"AR PL UMing CN"_qs << u"20"_qs << u"0"_qs;
+    QTest::newRow("Song, nothing changed")
+        << u"宋体"_qs << false << QString() << 0 << u"宋体"_qs << u"20"_qs << u"0"_qs;
+    // A size the next load would refuse is refused here.
+    QTest::newRow("size past the table")
+        << u"宋体"_qs << false << QString() << 300 << u"宋体"_qs << u"20"_qs << u"0"_qs;
+}
+
+void TestPageSetupDialog::fontDialogChangesOnlyWhatIsChanged()
+{
+    QFETCH(QString, name);
+    QFETCH(bool, bold);
+    QFETCH(QString, face);
+    QFETCH(int, size);
+    QFETCH(QString, storedName);
+    QFETCH(QString, storedSize);
+    QFETCH(QString, storedBold);
+    engineState().FontTable[0] = FontSpec { name, 20, bold, false, false, true, 0 };
+    PageSetupDialog dialog;
+    auto *sample = control<QLabel>(dialog, u"PicOut"_qs);
+    // The sample in the face the page prints the name with.
+    QCOMPARE(QFontInfo(sample->font()).family(), ReportFonts::family(name));
+    QFont opened;
+    QTimer::singleShot(0, [&] {
+        auto *fonts = qobject_cast<QFontDialog *>(QApplication::activeModalWidget());
+        QVERIFY(fonts);
+        opened = fonts->currentFont();
+        QFont chosen = opened;
+        if (!face.isEmpty())
+            chosen.setFamilies({ face });
+        if (size)
+            chosen.setPointSize(size);
+        fonts->setCurrentFont(chosen);
+        fonts->accept();
+    });
+    QTest::mouseClick(control<QPushButton>(dialog, u"cmdfontset"_qs), Qt::LeftButton);
+    QCOMPARE(opened.family(), ReportFonts::family(name));
+    QCOMPARE(opened.pointSize(), 20);
+    QVERIFY(opened.underline());
+    QCOMPARE(QFontInfo(sample->font()).family(), ReportFonts::family(storedName));
+    QCOMPARE(
+        prompts(), size > 200 ? QStringList { u"字体大小应为 1 到 200 磅。"_qs } : QStringList());
+    QTest::mouseClick(control<QPushButton>(dialog, u"command1(2)"_qs), Qt::LeftButton);
+    QCOMPARE(stored(u"FONT0_Name"_qs), storedName);
+    QCOMPARE(stored(u"FONT0_Size"_qs), storedSize);
+    QCOMPARE(stored(u"FONT0_Bold"_qs), storedBold);
+}
+
+void TestPageSetupDialog::fontColour()
+{
+    engineState().FontTable[1].Color = 0x0000FF; // red
+    PageSetupDialog dialog;
+    control<QListWidget>(dialog, u"lstText"_qs)->setCurrentRow(1);
+    QColor opened;
+    QTimer::singleShot(0, [&] {
+        auto *colours = qobject_cast<QColorDialog *>(QApplication::activeModalWidget());
+        QVERIFY(colours);
+        opened = colours->currentColor();
+        colours->setCurrentColor(QColor(0, 128, 0));
+        colours->accept();
+    });
+    QTest::mouseClick(control<QPushButton>(dialog, u"cmdfontcolor"_qs), Qt::LeftButton);
+    QCOMPARE(opened, QColor(Qt::red));
+    QCOMPARE(control<QLabel>(dialog, u"picFontColor"_qs)->palette().color(QPalette::Window),
+        QColor(0, 128, 0));
+    QCOMPARE(control<QLabel>(dialog, u"PicOut"_qs)->palette().color(QPalette::WindowText),
+        QColor(0, 128, 0));
+    QTest::mouseClick(control<QPushButton>(dialog, u"command1(2)"_qs), Qt::LeftButton);
+    QCOMPARE(stored(u"FONT1_Color"_qs), u"32768"_qs);
 }
 
 QUILLON_TEST_MAIN(TestPageSetupDialog)

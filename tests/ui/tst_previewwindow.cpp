@@ -16,6 +16,7 @@
 #include <quillon/myprint.h>
 #include <quillon/platform.h>
 
+#include <QCheckBox>
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -64,6 +65,8 @@ private Q_SLOTS:
     void pageSetupRedrawsAndAsksToSave_data();
     void pageSetupRedrawsAndAsksToSave();
     void printDialogOpensThePageSetup();
+    void printSavesNoDeclinedPageSetup_data();
+    void printSavesNoDeclinedPageSetup();
 
 private:
     PreviewWindow *openWindow();
@@ -760,6 +763,55 @@ void TestPreviewWindow::printDialogOpensThePageSetup()
     m_print->Printout();
     QCOMPARE(caption, u"保存(&S)"_qs);
     // Printed as the page setup left it: 5 rows a page.
+    QCOMPARE(m_system->documents().size(), 1);
+    QCOMPARE(m_system->documents()[0].pageCount, 5);
+}
+
+void TestPreviewWindow::printSavesNoDeclinedPageSetup_data()
+{
+    QTest::addColumn<int>("answer"); // to "页面设置已改变，是否保存。"
+    QTest::addColumn<QString>("top");
+    QTest::addColumn<QString>("lines");
+    QTest::newRow("No keeps the stored format") << 7 << u"10"_qs << u"10"_qs;
+    QTest::newRow("Yes saves the new one") << 6 << u"33"_qs << u"5"_qs;
+}
+
+void TestPreviewWindow::printSavesNoDeclinedPageSetup()
+{
+    QFETCH(int, answer);
+    QFETCH(QString, top);
+    QFETCH(QString, lines);
+    // Print dialog, its preview, the preview's page setup with a new margin and 5 rows a page,
+    // the preview closed with the answer, then Print without colour.
+    QTimer::singleShot(0, [&] {
+        QWidget *dialog = QApplication::activeModalWidget();
+        QVERIFY(dialog && dialog->objectName() == u"frmPrint"_qs);
+        QTimer::singleShot(0, [&] {
+            QWidget *window = QApplication::activeModalWidget();
+            QVERIFY(window && window->objectName() == u"frmpreview"_qs);
+            QVERIFY(QTest::qWaitForWindowActive(window));
+            QTimer::singleShot(0, [&] {
+                QWidget *setup = QApplication::activeModalWidget();
+                QVERIFY(setup && setup->objectName() == u"frmpagesetup"_qs);
+                setup->findChild<QLineEdit *>(u"txtMargin(0)"_qs)->setText(u"33"_qs);
+                setup->findChild<QLineEdit *>(u"txtLineCount"_qs)->setText(u"5"_qs);
+                QTest::mouseClick(
+                    setup->findChild<QPushButton *>(u"command1(0)"_qs), Qt::LeftButton);
+            });
+            QTest::keyClick(window, Qt::Key_U, Qt::ControlModifier);
+            m_sink->scriptAnswer(answer);
+            window->close();
+        });
+        QTest::mouseClick(dialog->findChild<QPushButton *>(u"cmdPreview"_qs), Qt::LeftButton);
+        dialog->findChild<QCheckBox *>(u"chkColor"_qs)->setChecked(false);
+        QTest::mouseClick(dialog->findChild<QPushButton *>(u"cmdprint"_qs), Qt::LeftButton);
+    });
+    m_print->Printout();
+    const QString key = m_print->PrintKeyName();
+    QCOMPARE(formatValue(key, u"Top"_qs), top);
+    QCOMPARE(formatValue(key, u"LineCount"_qs), lines);
+    QCOMPARE(formatValue(key, u"ColorPrint"_qs), u"0"_qs); // the print dialog's own choice
+    // Printed as the preview last showed it: 5 rows a page.
     QCOMPARE(m_system->documents().size(), 1);
     QCOMPARE(m_system->documents()[0].pageCount, 5);
 }

@@ -195,12 +195,9 @@ void listFormats()
         QString value = f.defaultValue.isEmpty() ? QStringLiteral("（空）") : f.defaultValue;
         if (!f.property.isEmpty())
             value += QStringLiteral("（取自属性 %1）").arg(f.property);
-        const QString range = f.type == quillon::FormatField::Type::Text
-            ? QStringLiteral("任意文字")
-            : QStringLiteral("%1 到 %2").arg(f.low).arg(f.high);
         say(stdout,
             QStringList { f.name, f.typeName(), f.unit.isEmpty() ? QStringLiteral("-") : f.unit,
-                value, range }
+                value, f.rangeText() }
                 .join(QLatin1Char('\t')));
     }
 }

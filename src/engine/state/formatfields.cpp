@@ -16,7 +16,7 @@ QList<FormatField> buildFields()
     };
     const auto margin = [&mm](const char *name, const char *value, const char *property) {
         return FormatField { QLatin1String(name), T::Integer, mm, QLatin1String(value),
-            QLatin1String(property), 0, 100 };
+            QLatin1String(property), 0, 500 };
     };
     QList<FormatField> fields {
         { QStringLiteral("PrinterName"), T::Text, {}, {}, {}, 0, 0 },
@@ -45,9 +45,10 @@ QList<FormatField> buildFields()
            << margin("Left", "5", "LeftMargin") << margin("Right", "5", "RightMargin")
            << margin("Top", "10", "TopMargin") << margin("Bottom", "5", "BottomMargin")
            << FormatField { QStringLiteral("LineCount"), T::Integer, QStringLiteral("行"),
-                  QStringLiteral("0"), QStringLiteral("LineCount"), 0, 1000 }
+                  QStringLiteral("0"), QStringLiteral("LineCount"), 0, 100 }
+           // A row lower than 3 mm holds no legible text; 0 sizes rows from the grid.
            << FormatField { QStringLiteral("LineHeight"), T::Integer, mm, QStringLiteral("0"),
-                  QStringLiteral("LineHeight"), 0, 100 }
+                  QStringLiteral("LineHeight"), 3, 100, true }
            << flag("FillBlankLine", "0", "FillBlankLines") << flag("HCenter", "0", "PageHCenter")
            << flag("VCenter", "0", "PageVcenter") << flag("ColorPrint", "1") << flag("Cutline", "0")
            << flag("Cyline", "1") << flag("PrintDate", "1") << flag("PrintOperator", "1")
@@ -85,6 +86,14 @@ QString FormatField::typeName() const
     return QStringLiteral("整数");
 }
 
+QString FormatField::rangeText() const
+{
+    if (type == Type::Text)
+        return QStringLiteral("任意文字");
+    const QString range = QStringLiteral("%1 到 %2").arg(low).arg(high);
+    return zeroIsAutomatic ? QStringLiteral("0 或 ") + range : range;
+}
+
 const QList<FormatField> &formatFields()
 {
     static const QList<FormatField> fields = buildFields();
@@ -112,10 +121,8 @@ QString checkFormatValue(const QString &name, const QString &value)
     if (!ok)
         return QStringLiteral("页面格式值 %1 应为整数，而不是“%2”").arg(field->name, value);
     if (!field->allows(number))
-        return QStringLiteral("页面格式值 %1 应在 %2 到 %3 之间，而不是 %4")
-            .arg(field->name)
-            .arg(field->low)
-            .arg(field->high)
+        return QStringLiteral("页面格式值 %1 应为 %2，而不是 %3")
+            .arg(field->name, field->rangeText())
             .arg(number);
     return {};
 }

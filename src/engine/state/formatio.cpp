@@ -154,6 +154,7 @@ void LoadFormat()
     SettingsBatch batch(store);
 
     s.FormatKey = kFormatKeyBase + print.PrintKeyName;
+    s.FormatDeclined = false;
     FormatReader reader(s.FormatKey);
     readGridFacts(s, print, reader);
 
@@ -357,6 +358,16 @@ void SaveFormat()
     }
     commitBatch(batch, s.FormatKey);
     s.FormatDirty = 0;
+    s.FormatDeclined = false;
+}
+
+void SaveColorPrint()
+{
+    const EngineState &s = engineState();
+    SettingsBatch batch(settingsStore());
+    WriteSetting(RootKey::LocalMachine, s.FormatKey, QStringLiteral("ColorPrint"),
+        QString::number(s.Format.ColorPrint));
+    commitBatch(batch, s.FormatKey);
 }
 
 } // namespace quillon

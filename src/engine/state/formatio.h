@@ -12,7 +12,11 @@ void LoadFontsAndValues();
 void LoadFonts();
 /// Loads the common zoom and the page format values that LoadFormat does not.
 void LoadValues();
-/// Writes the page format and fonts back to the report's key and clears FormatDirty.
+/// Writes the page format and fonts back to the report's key and clears FormatDirty and
+/// FormatDeclined.
 void SaveFormat();
+/// Writes ColorPrint alone: the print dialog's own choice, kept while the rest of the format
+/// holds changes the user declined to save.
+void SaveColorPrint();
 
 } // namespace quillon

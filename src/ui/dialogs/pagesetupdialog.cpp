@@ -12,10 +12,12 @@
 #include "engine/state/platformservices.h"
 #include "engine/state/printproperties.h"
 #include "engine/state/registry.h"
+#include "platform/interfaces/reportfontfaces.h"
 #include "platform/interfaces/surface.h"
 #include "printer/papercodes.h"
 
 #include <quillon/error.h>
+#include <quillon/formatfields.h>
 
 #include <QBoxLayout>
 #include <QCheckBox>
@@ -25,6 +27,7 @@
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QFontDialog>
+#include <QFontInfo>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QLabel>
@@ -39,6 +42,7 @@
 #include <QTabWidget>
 
 #include <algorithm>
+#include <cmath>
 #include <exception>
 #include <limits>
 #include <optional>
@@ -49,7 +53,6 @@ namespace {
 
 constexpr int kVoucherKind = 2;
 constexpr double kTwipsPerMm = 56.7;
-constexpr int kMarginLimit = 500;
 constexpr double kTwipsPerPixel = 15; // the miniature's pixels are 96 per inch
 const QString kAutomatic = QStringLiteral("自动");
 
@@ -66,6 +69,32 @@ qint16 shortOf(const QLineEdit *box)
     const int value = numberOf(box).value_or(0);
     return qint16(std::clamp<int>(
         value, std::numeric_limits<qint16>::min(), std::numeric_limits<qint16>::max()));
+}
+
+/// A page-format value's entry in the table that the loader and the command line check with.
+const FormatField &formatField(const QString &name)
+{
+    const FormatField *field = findFormatField(name);
+    Q_ASSERT(field);
+    return *field;
+}
+
+const std::array<QString, 4> kMarginFields { QStringLiteral("Top"), QStringLiteral("Bottom"),
+    QStringLiteral("Left"), QStringLiteral("Right") };
+
+/// A report font as the page prints it: the same faces, asked for the same way.
+QFont reportFont(const FontSpec &entry)
+{
+    QFont font;
+    font.setFamilies(reportFontFamilies(entry.Name));
+    font.setStyleStrategy(QFont::PreferOutline);
+    if (entry.Size > 0)
+        font.setPointSizeF(entry.Size);
+    font.setBold(entry.Bold);
+    font.setItalic(entry.Italic);
+    font.setStrikeOut(entry.Strikethru);
+    font.setUnderline(entry.Underline);
+    return font;
 }
 
 qint16 flag(const QCheckBox *box)
@@ -252,7 +281,8 @@ QWidget *PageSetupDialog::buildPageTab()
     for (int i = 0; i < 4; ++i) {
         txtMargin[i] = digitBox(QStringLiteral("txtMargin(%1)").arg(i));
         vsbMargin[i] = named(new QScrollBar(Qt::Vertical), QStringLiteral("vsbMargin(%1)").arg(i));
-        vsbMargin[i]->setRange(0, kMarginLimit);
+        const FormatField &range = formatField(kMarginFields[i]);
+        vsbMargin[i]->setRange(range.low, range.high);
         // Up raises the margin, as a spin box would.
         vsbMargin[i]->setInvertedAppearance(true);
         vsbMargin[i]->setInvertedControls(true);
@@ -374,6 +404,14 @@ QWidget *PageSetupDialog::buildFontTab()
     lstText->setFixedWidth(fontMetrics().horizontalAdvance(QStringLiteral("固定行文字")) * 2);
     cmdfontset = new QPushButton(QStringLiteral("设置"), tab);
     cmdfontset->setObjectName(QStringLiteral("cmdfontset"));
+    // Qt's font dialog has no colour: the entry's colour has a button of its own.
+    cmdfontcolor = new QPushButton(QStringLiteral("颜色"), tab);
+    cmdfontcolor->setObjectName(QStringLiteral("cmdfontcolor"));
+    picFontColor = new QLabel(tab);
+    picFontColor->setObjectName(QStringLiteral("picFontColor"));
+    picFontColor->setFixedSize(56, 22);
+    picFontColor->setFrameShape(QFrame::Box);
+    picFontColor->setAutoFillBackground(true);
     PicOut = new QLabel(tab);
     PicOut->setObjectName(QStringLiteral("PicOut"));
     PicOut->setAlignment(Qt::AlignCenter);
@@ -387,7 +425,11 @@ QWidget *PageSetupDialog::buildFontTab()
     auto *grid = new QGridLayout(tab);
     grid->addWidget(lstText, 0, 0, 3, 1);
     grid->addWidget(caption(QStringLiteral("显示效果：")), 0, 1);
-    grid->addWidget(cmdfontset, 0, 2, Qt::AlignRight);
+    auto *buttons = new QHBoxLayout;
+    buttons->addWidget(picFontColor);
+    buttons->addWidget(cmdfontcolor);
+    buttons->addWidget(cmdfontset);
+    grid->addLayout(buttons, 0, 2, Qt::AlignRight);
     grid->addWidget(PicOut, 1, 1, 1, 2);
     grid->addWidget(chkRdcFnt, 3, 0, 1, 3);
     grid->setColumnStretch(1, 1);
@@ -398,6 +440,8 @@ QWidget *PageSetupDialog::buildFontTab()
         [this] { runButton([this] { chooseFont(); }); });
     connect(
         cmdfontset, &QPushButton::clicked, this, [this] { runButton([this] { chooseFont(); }); });
+    connect(cmdfontcolor, &QPushButton::clicked, this,
+        [this] { runButton([this] { chooseFontColour(); }); });
     return tab;
 }
 
@@ -710,50 +754,68 @@ bool PageSetupDialog::checkLeaving(QLineEdit *box)
     m_checking = true;
     const auto finished = qScopeGuard([this] { m_checking = false; });
     const std::optional<int> value = numberOf(box);
-    const auto refuse = [box](const QString &message, int buttons = 0,
-                            const std::optional<QString> &title = std::nullopt) {
-        ShowMessage(message, buttons, title);
-        box->setFocus();
+    if (const QString message = refusalOf(box, value); !message.isEmpty()) {
+        refuse(box, message);
         return false;
-    };
-
-    if (box == txtLineCount) {
-        if (!value)
-            return refuse(QStringLiteral("行数输入有误。"));
-        if (*value > 100) {
-            box->setText(QStringLiteral("0"));
-            return refuse(QStringLiteral("行数太大，请重新设置。"));
-        }
-        if (*value > 0)
-            txtLineHeight->setText(QStringLiteral("0"));
-        return true;
     }
-    if (box == txtLineHeight) {
-        if (!value)
-            return refuse(QStringLiteral("行高度输入有误。"));
-        if (*value == 0 || *value >= 3) {
-            if (*value > 0)
-                txtLineCount->setText(QStringLiteral("0"));
-            return true;
-        }
-        box->setText(QStringLiteral("0"));
-        return refuse(QStringLiteral("行高度太小，请重新输入。"));
-    }
-    if (box == txtPgHeight || box == txtPgWidth) {
-        if (!value)
-            return refuse(box == txtPgHeight ? QStringLiteral("页高输入有误。")
-                                             : QStringLiteral("页宽输入有误。"));
-        return true;
-    }
+    // A row count and a row height exclude each other.
+    if (box == txtLineCount && *value > 0)
+        txtLineHeight->setText(QStringLiteral("0"));
+    if (box == txtLineHeight && *value > 0)
+        txtLineCount->setText(QStringLiteral("0"));
     for (int i = 0; i < 4; ++i) {
-        if (box != txtMargin[i])
-            continue;
-        if (!value || *value > kMarginLimit || *value < 0)
-            return refuse(QStringLiteral("边距输入有误"), 48, QStringLiteral("打印预览"));
-        vsbMargin[i]->setValue(*value);
-        return true;
+        if (box == txtMargin[i])
+            vsbMargin[i]->setValue(*value);
     }
     return true;
+}
+
+const FormatField &PageSetupDialog::fieldOf(const QLineEdit *box) const
+{
+    for (int i = 0; i < 4; ++i) {
+        if (box == txtMargin[i])
+            return formatField(kMarginFields[i]);
+    }
+    if (box == txtLineCount)
+        return formatField(QStringLiteral("LineCount"));
+    if (box == txtLineHeight)
+        return formatField(QStringLiteral("LineHeight"));
+    return formatField(
+        box == txtPgWidth ? QStringLiteral("PageWidth") : QStringLiteral("PageHeight"));
+}
+
+/// The box's own message when its text is no number or a number the stored format could not
+/// keep (the loader would refuse it); empty when the value is fine.
+QString PageSetupDialog::refusalOf(const QLineEdit *box, std::optional<int> value) const
+{
+    const FormatField &field = fieldOf(box);
+    if (value && field.allows(*value))
+        return {};
+    if (box == txtLineCount)
+        return value ? QStringLiteral("行数太大，请重新设置。") : QStringLiteral("行数输入有误。");
+    if (box == txtLineHeight) {
+        if (!value)
+            return QStringLiteral("行高度输入有误。");
+        return *value < field.low ? QStringLiteral("行高度太小，请重新输入。")
+                                  : QStringLiteral("行高度太大，请重新输入。");
+    }
+    if (box == txtPgHeight)
+        return QStringLiteral("页高输入有误。");
+    if (box == txtPgWidth)
+        return QStringLiteral("页宽输入有误。");
+    return QStringLiteral("边距输入有误");
+}
+
+void PageSetupDialog::refuse(QLineEdit *box, const QString &message)
+{
+    // A refused row count or height becomes 0, automatic.
+    if ((box == txtLineCount || box == txtLineHeight) && numberOf(box))
+        box->setText(QStringLiteral("0"));
+    if (std::find(txtMargin.cbegin(), txtMargin.cend(), box) != txtMargin.cend())
+        ShowMessage(message, 48, QStringLiteral("打印预览"));
+    else
+        ShowMessage(message, 0);
+    box->setFocus();
 }
 
 void PageSetupDialog::scaleMiniature()
@@ -905,14 +967,16 @@ bool PageSetupDialog::ApplyPageSetup()
         if (!numberOf(box))
             box->setText(QStringLiteral("0"));
     }
-    // A margin box left with a refused value (a click on OK leaves it before its check has
-    // put the focus back) must not reach the format.
-    for (QLineEdit *box : txtMargin) {
+    // A box left with a refused value (a click on OK leaves it before its check has put the
+    // focus back) must not reach the format: what is stored must load again as it is.
+    for (QLineEdit *box : { txtMargin[0], txtMargin[1], txtMargin[2], txtMargin[3], txtPgWidth,
+             txtPgHeight, txtLineCount, txtLineHeight }) {
         const std::optional<int> value = numberOf(box);
-        if (!value || *value < 0 || *value > kMarginLimit) {
-            ShowMessage(QStringLiteral("边距输入有误"), 48, QStringLiteral("打印预览"));
+        // An empty page size stores 0, as it always did.
+        const bool blankPage = !value && (box == txtPgWidth || box == txtPgHeight);
+        if (const QString message = refusalOf(box, value); !message.isEmpty() && !blankPage) {
             SSTab1->setCurrentIndex(1);
-            box->setFocus();
+            refuse(box, message);
             return false;
         }
     }
@@ -1020,26 +1084,52 @@ void PageSetupDialog::chooseFont()
     if (row < 0)
         return;
     FontSpec &entry = m_fonts[size_t(row)];
-    QFont initial(entry.Name);
-    if (entry.Size > 0)
-        initial.setPointSizeF(entry.Size);
-    initial.setBold(entry.Bold);
-    initial.setItalic(entry.Italic);
-    initial.setStrikeOut(entry.Strikethru);
-    initial.setUnderline(entry.Underline);
-    bool ok = false;
-    const QFont chosen = QFontDialog::getFont(&ok, initial, this,
-        QStringLiteral(".. ") + lstText->item(row)->text() + QStringLiteral(" .."),
-        QFontDialog::ScalableFonts);
-    if (!ok)
+    QFont initial = reportFont(entry);
+    // The face the page resolves the name to, which the dialog's list can show.
+    initial.setFamilies({ QFontInfo(initial).family() });
+    QFontDialog dialog(this);
+    dialog.setOption(QFontDialog::ScalableFonts);
+    dialog.setWindowTitle(
+        QStringLiteral(".. ") + lstText->item(row)->text() + QStringLiteral(" .."));
+    dialog.setCurrentFont(initial);
+    // Only what the user changes from what the dialog shows is taken: an untouched face keeps
+    // the report's name ("楷体", not the face it maps to), and a face without a bold style that
+    // shows a bold entry plain leaves it bold.
+    const QFont shown = dialog.currentFont();
+    if (dialog.exec() != QDialog::Accepted)
         return;
-    // Qt's font dialog has no colour: the entry keeps its own.
-    entry.Name = chosen.family();
-    entry.Size = chosen.pointSizeF();
-    entry.Bold = chosen.bold();
-    entry.Italic = chosen.italic();
-    entry.Strikethru = chosen.strikeOut();
-    entry.Underline = chosen.underline();
+    const QFont chosen = dialog.selectedFont();
+    if (chosen.family() != shown.family())
+        entry.Name = chosen.family();
+    if (chosen.pointSizeF() != shown.pointSizeF()) {
+        const FormatField &size = formatField(QStringLiteral("FONT%1_Size").arg(row));
+        if (size.allows(qint64(std::nearbyint(chosen.pointSizeF()))))
+            entry.Size = chosen.pointSizeF();
+        else
+            ShowMessage(QStringLiteral("字体大小应为 %1 磅。").arg(size.rangeText()), 48);
+    }
+    if (chosen.bold() != shown.bold())
+        entry.Bold = chosen.bold();
+    if (chosen.italic() != shown.italic())
+        entry.Italic = chosen.italic();
+    if (chosen.strikeOut() != shown.strikeOut())
+        entry.Strikethru = chosen.strikeOut();
+    if (chosen.underline() != shown.underline())
+        entry.Underline = chosen.underline();
+    showFontSample();
+}
+
+void PageSetupDialog::chooseFontColour()
+{
+    const int row = lstText->currentRow();
+    if (row < 0)
+        return;
+    FontSpec &entry = m_fonts[size_t(row)];
+    const QColor chosen
+        = QColorDialog::getColor(colorFromRgb(entry.Color), this, QStringLiteral("选择字体颜色"));
+    if (!chosen.isValid())
+        return;
+    entry.Color = rgbOf(chosen);
     showFontSample();
 }
 
@@ -1051,19 +1141,13 @@ void PageSetupDialog::showFontSample()
         return;
     }
     const FontSpec &entry = m_fonts[size_t(row)];
-    QFont font(entry.Name);
-    if (entry.Size > 0)
-        font.setPointSizeF(entry.Size);
-    font.setBold(entry.Bold);
-    font.setItalic(entry.Italic);
-    font.setStrikeOut(entry.Strikethru);
-    font.setUnderline(entry.Underline);
-    PicOut->setFont(font);
+    PicOut->setFont(reportFont(entry));
     QPalette palette = PicOut->palette();
     palette.setColor(QPalette::WindowText, colorFromRgb(entry.Color));
     palette.setColor(QPalette::Window, Qt::white);
     PicOut->setPalette(palette);
     PicOut->setText(lstText->item(row)->text());
+    showSwatch(picFontColor, entry.Color, false);
 }
 
 void PageSetupDialog::properties()

@@ -9,6 +9,7 @@
 
 #include <array>
 #include <functional>
+#include <optional>
 
 class QCheckBox;
 class QFrame;
@@ -22,6 +23,8 @@ class QScrollBar;
 class QTabWidget;
 
 namespace quillon {
+
+struct FormatField;
 
 /// The page setup dialog "页面设置" (frmpagesetup): printer and paper, margins and page size,
 /// fonts, and the printed extras of the loaded page format. It writes nothing to the format
@@ -74,10 +77,14 @@ private:
     void restorePrinter();
     void updateEnabling();
     bool checkLeaving(QLineEdit *box);
+    const FormatField &fieldOf(const QLineEdit *box) const;
+    QString refusalOf(const QLineEdit *box, std::optional<int> value) const;
+    void refuse(QLineEdit *box, const QString &message);
     void chooseColour(int which);
     void chooseLogo();
     bool loadLogo(const QString &path);
     void chooseFont();
+    void chooseFontColour();
     void showFontSample();
     void properties();
     void ok();
@@ -130,6 +137,8 @@ private:
     QCheckBox *chkFixCol = nullptr;
     QListWidget *lstText = nullptr;
     QPushButton *cmdfontset = nullptr;
+    QPushButton *cmdfontcolor = nullptr;
+    QLabel *picFontColor = nullptr;
     QLabel *PicOut = nullptr;
     QCheckBox *chkRdcFnt = nullptr;
     QCheckBox *chkCyline = nullptr;

@@ -263,14 +263,24 @@ void PrintDialog::takeColourChoice()
     engineState().Format.ColorPrint = chkColor->isEnabled() && chkColor->isChecked() ? 1 : 0;
 }
 
+void PrintDialog::saveWithColourChoice()
+{
+    takeColourChoice();
+    // Page setup changes the user declined to save stay unsaved; the colour choice is this
+    // dialog's own and is kept.
+    if (engineState().FormatDeclined)
+        SaveColorPrint();
+    else
+        SaveFormat();
+}
+
 void PrintDialog::pageSetup()
 {
     EngineState &s = engineState();
     makeSelectedPrinterCurrent();
     s.DrawTarget = printingSystem().currentPrinter();
     LoadFontsAndValues();
-    takeColourChoice();
-    SaveFormat();
+    saveWithColourChoice();
     const auto refill = qScopeGuard([this] {
         engineState().DrawTarget = printingSystem().currentPrinter();
         fillPrinters();
@@ -282,8 +292,7 @@ void PrintDialog::pageSetup()
 void PrintDialog::preview()
 {
     makeSelectedPrinterCurrent();
-    takeColourChoice();
-    SaveFormat();
+    saveWithColourChoice();
     engineState().ZoomRate = engineState().printObject()->ZoomRatio;
     m_previewHook();
 }
@@ -302,8 +311,7 @@ void PrintDialog::properties()
 
 void PrintDialog::print()
 {
-    takeColourChoice();
-    SaveFormat();
+    saveWithColourChoice();
 
     const std::optional<double> copies = numberOf(txtCopys);
     if (!copies) {

@@ -67,6 +67,7 @@ private:
     void selectPrinter(int index);
     void makeSelectedPrinterCurrent();
     void takeColourChoice();
+    void saveWithColourChoice();
     void readColourState();
     void pageSetup();
     void preview();

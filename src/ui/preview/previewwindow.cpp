@@ -414,9 +414,10 @@ bool PreviewWindow::queryClose()
         }
         if (answer == 6)
             SaveFormat();
-        else if (answer == 7)
+        else if (answer == 7) {
             s.FormatDirty = 0;
-        else
+            s.FormatDeclined = true;
+        } else
             return false;
     }
     WriteSetting(RootKey::LocalMachine, kCommonKey, kZoomKey, singleToText(float(s.ZoomRate)));
