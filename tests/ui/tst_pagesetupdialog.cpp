@@ -363,18 +363,18 @@ void TestPageSetupDialog::fieldRules_data()
                                                 << "0"
                                                 << "8"
                                                 << "";
-    QTest::newRow("101 rows refused") << "txtLineCount"
-                                      << "101"
+    QTest::newRow("1001 rows refused") << "txtLineCount"
+                                      << "1001"
                                       << "txtLineHeight"
                                       << "8"
                                       << "0"
                                       << "8"
                                       << "行数太大，请重新设置。";
-    QTest::newRow("100 rows accepted") << "txtLineCount"
-                                       << "100"
+    QTest::newRow("1000 rows accepted") << "txtLineCount"
+                                       << "1000"
                                        << "txtLineHeight"
                                        << "8"
-                                       << "100"
+                                       << "1000"
                                        << "0"
                                        << "";
     QTest::newRow("no row count") << "txtLineCount"

@@ -45,7 +45,7 @@ QList<FormatField> buildFields()
            << margin("Left", "5", "LeftMargin") << margin("Right", "5", "RightMargin")
            << margin("Top", "10", "TopMargin") << margin("Bottom", "5", "BottomMargin")
            << FormatField { QStringLiteral("LineCount"), T::Integer, QStringLiteral("行"),
-                  QStringLiteral("0"), QStringLiteral("LineCount"), 0, 100 }
+                  QStringLiteral("0"), QStringLiteral("LineCount"), 0, 1000 }
            // A row lower than 3 mm holds no legible text; 0 sizes rows from the grid.
            << FormatField { QStringLiteral("LineHeight"), T::Integer, mm, QStringLiteral("0"),
                   QStringLiteral("LineHeight"), 3, 100, true }
