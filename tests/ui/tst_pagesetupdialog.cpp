@@ -1,5 +1,6 @@
 #include "testmain.h"
 
+#include "support/scripteddriver.h"
 #include "support/testplatform.h"
 
 #include "api/myprint_p.h"
@@ -63,6 +64,8 @@ private Q_SLOTS:
     void controlsAndCaptions();
     void loadsPrinterAndPaper_data();
     void loadsPrinterAndPaper();
+    void paperListedTwice_data();
+    void paperListedTwice();
     void loadsFormatValues();
     void fieldRules_data();
     void fieldRules();
@@ -285,6 +288,33 @@ void TestPageSetupDialog::loadsPrinterAndPaper()
         QCOMPARE(printingSystem().currentPrinter()->DeviceName(), kSmall);
         QCOMPARE(old->text(), u"原设置纸张："_qs + PaperCodes::name(9));
         QCOMPARE(printingSystem().currentPrinter()->PaperSize(), 1);
+    }
+}
+
+void TestPageSetupDialog::paperListedTwice_data()
+{
+    QTest::addColumn<QStringList>("names"); // of the codes 9, 9, 8
+    QTest::newRow("plain first") << QStringList { u"A4"_qs, u"A4 (Borderless)"_qs, u"A3"_qs };
+    QTest::newRow("plain last") << QStringList { u"A4 无边距"_qs, u"A4"_qs, u"A3"_qs };
+}
+
+void TestPageSetupDialog::paperListedTwice()
+{
+    QFETCH(QStringList, names);
+    auto driver = std::make_unique<ScriptedPrinterDriver>();
+    auto &wide = driver->add(kWide);
+    wide.codes = { 9, 9, 8 };
+    wide.paperNames = names;
+    setPrinterDriver(std::move(driver));
+
+    // The report's A4 is the plain A4, also after it was chosen and saved.
+    for (int round = 0; round < 2; ++round) {
+        PageSetupDialog dialog;
+        auto *papers = control<QComboBox>(dialog, u"cboPaperSize"_qs);
+        QCOMPARE(papers->currentText(), u"A4"_qs);
+        QVERIFY(control<QLabel>(dialog, u"lblOldpaper"_qs)->isHidden());
+        papers->setCurrentIndex(papers->findText(u"A4"_qs));
+        QTest::mouseClick(control<QPushButton>(dialog, u"command1(2)"_qs), Qt::LeftButton);
     }
 }
 

@@ -511,6 +511,7 @@ void PageSetupDialog::load()
     if (const PrinterSurface *before = printingSystem().currentPrinter()) {
         m_loadedPrinterName = before->DeviceName();
         m_loadedPaper = before->PaperSize();
+        m_loadedPaperName = before->PaperName();
         m_loadedOrientation = before->Orientation();
     }
 
@@ -629,28 +630,30 @@ void PageSetupDialog::fillPapers()
     const PrinterSurface *current = printingSystem().currentPrinter();
     const QList<PaperInfo> papers
         = current ? printerPapers(current->DeviceName()) : QList<PaperInfo>();
-    int match = -1;
+    // Of a paper listed more than once under its code, the one the printer holds (chosen here
+    // before, or in its settings), else the one shown, else the plain one.
+    const QString held
+        = current && current->PaperSize() == wanted ? current->PaperName() : QString();
+    const int match = int(paperEntry(papers, wanted, held.isEmpty() ? shown : held));
     {
         const QSignalBlocker blocker(cboPaperSize);
         cboPaperSize->clear();
-        for (const PaperInfo &paper : papers) {
+        for (const PaperInfo &paper : papers)
             cboPaperSize->addItem(paper.name.trimmed(), int(paper.code));
-            if (paper.code == wanted)
-                match = cboPaperSize->count() - 1;
-        }
     }
+    int selected = match;
     if (match >= 0) {
         lblOldpaper->hide();
     } else if (cboPaperSize->count() > 0) {
-        match = cboPaperSize->count() - 1;
+        selected = cboPaperSize->count() - 1;
         lblOldpaper->setText(QStringLiteral("原设置纸张：") + shown);
         lblOldpaper->show();
     }
     {
         const QSignalBlocker blocker(cboPaperSize);
-        cboPaperSize->setCurrentIndex(match);
+        cboPaperSize->setCurrentIndex(selected);
     }
-    selectPaper(match);
+    selectPaper(selected);
 }
 
 void PageSetupDialog::selectPaper(int index)
@@ -658,7 +661,7 @@ void PageSetupDialog::selectPaper(int index)
     PrinterSurface *current = printingSystem().currentPrinter();
     if (!current || index < 0 || index >= cboPaperSize->count())
         return;
-    current->setPaperSize(qint16(cboPaperSize->itemData(index).toInt()));
+    current->setPaper(qint16(cboPaperSize->itemData(index).toInt()), cboPaperSize->itemText(index));
 }
 
 void PageSetupDialog::restorePrinter()
@@ -667,7 +670,7 @@ void PageSetupDialog::restorePrinter()
         return;
     printingSystem().selectPrinter(m_loadedPrinterName);
     if (PrinterSurface *current = printingSystem().currentPrinter()) {
-        current->setPaperSize(m_loadedPaper);
+        current->setPaper(m_loadedPaper, m_loadedPaperName);
         current->setOrientation(m_loadedOrientation);
     }
 }

@@ -94,6 +94,7 @@ private:
     QImage m_logo;
     QString m_loadedPrinterName;
     qint16 m_loadedPaper = 0;
+    QString m_loadedPaperName;
     qint16 m_loadedOrientation = 1;
     bool m_loading = false;
     bool m_checking = false;
