@@ -1071,11 +1071,24 @@ void PageSetupDialog::showFontSample()
 
 void PageSetupDialog::properties()
 {
-    const PrinterSurface *current = printingSystem().currentPrinter();
+    PrinterSurface *current = printingSystem().currentPrinter();
     if (!current || !m_propertiesHook)
         return;
-    if (m_propertiesHook(current->DeviceName()))
-        selectPrinter(CboPrinter->currentIndex());
+    // The sheet starts on the paper and orientation shown here (Cancel puts the printer back).
+    current->setOrientation(OpnOrient[0]->isChecked() ? 1 : 2);
+    const std::optional<PrinterPage> page = m_propertiesHook(current->DeviceName());
+    if (!page)
+        return;
+    // Accepted settings may change what the printer can do (colour among them).
+    selectPrinter(CboPrinter->currentIndex());
+    // The paper and orientation chosen there show here; OK or Apply puts them in the format.
+    QList<PaperInfo> listed;
+    for (int i = 0; i < cboPaperSize->count(); ++i)
+        listed.append({ qint16(cboPaperSize->itemData(i).toInt()), cboPaperSize->itemText(i) });
+    if (const qsizetype entry = paperEntry(listed, page->paperSize, page->paperName); entry >= 0)
+        cboPaperSize->setCurrentIndex(int(entry));
+    if (page->orientation == 1 || page->orientation == 2)
+        OpnOrient[page->orientation == 2 ? 1 : 0]->setChecked(true);
 }
 
 void PageSetupDialog::setSaveCaption()
@@ -1089,7 +1102,8 @@ void PageSetupDialog::setRenderHook(std::function<void()> hook)
 }
 
 void PageSetupDialog::setPropertiesHook(
-    std::function<bool(const QString &)> hook, std::function<bool(const QString &)> available)
+    std::function<std::optional<PrinterPage>(const QString &)> hook,
+    std::function<bool(const QString &)> available)
 {
     m_propertiesHook = std::move(hook);
     m_propertiesAvailable = std::move(available);
