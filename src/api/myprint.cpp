@@ -195,7 +195,18 @@ void printWithDialog(PrintProperties &properties, bool showDialog)
             if (!job.layOut(printingSystem().currentPrinter(), 1))
                 ShowMessage(job.error(), 48);
         });
-        dialog.setPropertiesHook(showPrinterProperties, hasPrinterProperties);
+        // The paper and orientation chosen in the printer's settings are what this job prints.
+        dialog.setPropertiesHook(
+            [&](const QString &deviceName) {
+                const std::optional<PrinterPage> page = showPrinterProperties(deviceName);
+                if (!page)
+                    return false;
+                usePrinterPage(*page);
+                if (!job.layOut(printingSystem().currentPrinter(), 1))
+                    ShowMessage(job.error(), 48);
+                return true;
+            },
+            hasPrinterProperties);
         dialog.setPageSetupHook([&] {
             {
                 PageSetupDialog setup(&dialog);

@@ -12,6 +12,7 @@
 #include "printer/cupsprinterdriver.h"
 #include "printer/qtprintingsystem.h"
 #include "printer/virtualprintingsystem.h"
+#include "ui/dialogs/printerpropertiesdialog.h"
 #include "ui/dialogs/progresswindow.h"
 #include "ui/messageboxsink.h"
 
@@ -169,6 +170,8 @@ void ensureDefaultPlatform()
         setPrintingSystem(makePrintingSystem());
     if (!hasPrinterDriver())
         setPrinterDriver(std::make_unique<CupsPrinterDriver>());
+    if (!propertySheetWindow())
+        setPropertySheetWindow(showPrinterPropertiesDialog);
     installing = false;
 }
 

@@ -8,7 +8,6 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QLoggingCategory>
-#include <QPageSetupDialog>
 #include <QPrintDialog>
 #include <QPrinter>
 #include <QPrinterInfo>
@@ -108,6 +107,7 @@ public:
         if (file) {
             m_ppdFile = QString::fromLocal8Bit(file);
             m_ppd = ppdOpenFile(file);
+            m_sizeTexts = pageSizeTexts(m_ppdFile);
         }
     }
     ~CupsConnection() override
@@ -149,7 +149,11 @@ public:
         return true;
     }
 
-    bool showPropertySheet(const DeviceSettings &input, DeviceSettings *output) override;
+    bool showPropertySheet(const DeviceSettings &input, const PropertySheetWindow &window,
+        DeviceSettings *output) override;
+    QList<DriverOption> sheetOptions(const DeviceSettings &s) const;
+    /// The options the paper and orientation fields name, where they differ.
+    void takeFields(DeviceSettings *s) const;
 
     bool writeDefaults(const DeviceSettings &settings) override
     {
@@ -209,7 +213,16 @@ public:
     }
 
     ppd_file_t *ppd() const { return m_ppd; }
-    QString ppdFile() const { return m_ppdFile; }
+    /// A page size's name as the PPD writes it, whole.
+    QString sizeText(const char *keyword) const
+    {
+        const ppd_option_t *pageSize = m_ppd ? ppdFindOption(m_ppd, "PageSize") : nullptr;
+        const ppd_choice_t *choice
+            = pageSize ? ppdFindChoice(const_cast<ppd_option_t *>(pageSize), keyword) : nullptr;
+        const QString name
+            = m_sizeTexts.value(QByteArray(keyword), choice ? ppdText(choice->text) : QString());
+        return name.isEmpty() ? text(keyword) : name;
+    }
     const ppd_size_t *sizeOf(const QString &keyword) const
     {
         return m_ppd ? ppdPageSize(m_ppd, keyword.toUtf8().constData()) : nullptr;
@@ -288,11 +301,13 @@ private:
         s->orientation = opt("orientation-requested") == u"4"_qs ? 2 : 1;
         s->paperSize = 0;
         s->paperLength = s->paperWidth = 0;
+        s->formName.clear();
         if (const ppd_size_t *size = sizeOf(opt("PageSize"))) {
             s->paperSize
                 = PaperCodes::code(QPageSize(QSizeF(size->width, size->length), QPageSize::Point));
             s->paperLength = tenthsOfMm(size->length);
             s->paperWidth = tenthsOfMm(size->width);
+            s->formName = sizeText(size->name);
         }
         s->scale = qint16(opt("scaling").isEmpty() ? 100 : opt("scaling").toInt());
         s->copies = qint16(qMax(1, opt("copies").toInt()));
@@ -341,20 +356,107 @@ private:
     cups_dest_t *m_dest = nullptr;
     QString m_ppdFile;
     ppd_file_t *m_ppd = nullptr;
+    QMap<QByteArray, QString> m_sizeTexts;
 };
 
-bool CupsConnection::showPropertySheet(const DeviceSettings &input, DeviceSettings *output)
+/// The options of the driver's property sheet: the PPD's options (not the printer's installable
+/// hardware, nor PageRegion, which follows PageSize) and the IPP document options the library
+/// does not lay out itself, each at the value `s` holds.
+QList<DriverOption> CupsConnection::sheetOptions(const DeviceSettings &s) const
 {
-    if (!qobject_cast<QApplication *>(QCoreApplication::instance()))
-        return false;
-    QPrinter printer(QPrinter::HighResolution);
-    printer.setPrinterName(m_name);
-    givePage(input, &printer);
-    QPageSetupDialog dialog(&printer);
-    if (dialog.exec() != QDialog::Accepted)
+    QList<DriverOption> options;
+    const auto ipp = [&](const char *keyword, const char *caption, const QString &value,
+                         std::initializer_list<std::pair<const char *, const char *>> choices) {
+        DriverOption o { QLatin1String(keyword), QLatin1String(caption), {}, value };
+        for (const auto &[v, t] : choices)
+            o.choices.append({ QLatin1String(v), QLatin1String(t) });
+        options.append(o);
+    };
+    ipp("orientation-requested", "Orientation", s.orientation == 2 ? u"4"_qs : u"3"_qs,
+        { { "3", "Portrait" }, { "4", "Landscape" } });
+    for (int g = 0; m_ppd && g < m_ppd->num_groups; ++g) {
+        const ppd_group_t &group = m_ppd->groups[g];
+        if (qstrcmp(group.name, "InstallableOptions") == 0)
+            continue;
+        const auto add = [&](const ppd_option_t &o) {
+            if (qstrcmp(o.keyword, "PageRegion") == 0 || o.num_choices < 1)
+                return;
+            const bool paper = qstrcmp(o.keyword, "PageSize") == 0;
+            DriverOption option { text(o.keyword), ppdText(o.text), {}, QString() };
+            for (int c = 0; c < o.num_choices; ++c) {
+                const ppd_choice_t &choice = o.choices[c];
+                if (qstrcmp(choice.choice, "Custom") == 0)
+                    continue; // a size typed in: the page setup's own page size does that
+                option.choices.append({ text(choice.choice),
+                    paper ? sizeText(choice.choice) : ppdText(choice.text) });
+            }
+            option.value = s.options.value(option.keyword, text(o.defchoice));
+            options.append(option);
+        };
+        for (int i = 0; i < group.num_options; ++i)
+            add(group.options[i]);
+        for (int sub = 0; sub < group.num_subgroups; ++sub) {
+            for (int i = 0; i < group.subgroups[sub].num_options; ++i)
+                add(group.subgroups[sub].options[i]);
+        }
+    }
+    // A driver with a quality option of its own takes IPP's quality through it.
+    if (!m_ppd || !ppdFindOption(m_ppd, "cupsPrintQuality"))
+        ipp("print-quality", "Print Quality", s.options.value(u"print-quality"_qs, u"4"_qs),
+            { { "3", "Draft" }, { "4", "Normal" }, { "5", "High" } });
+    if (!m_ppd) {
+        ipp("sides", "2-Sided Printing", s.options.value(u"sides"_qs, u"one-sided"_qs),
+            { { "one-sided", "Off" }, { "two-sided-long-edge", "Long-Edge (Portrait)" },
+                { "two-sided-short-edge", "Short-Edge (Landscape)" } });
+        ipp("print-color-mode", "Color Mode",
+            s.options.value(u"print-color-mode"_qs, s.color == 1 ? u"monochrome"_qs : u"color"_qs),
+            { { "color", "Color" }, { "monochrome", "Monochrome" } });
+    }
+    return options;
+}
+
+void CupsConnection::takeFields(DeviceSettings *s) const
+{
+    if (s->orientation == 1 || s->orientation == 2)
+        s->options.insert(u"orientation-requested"_qs, s->orientation == 2 ? u"4"_qs : u"3"_qs);
+    const ppd_size_t *now = sizeOf(s->options.value(u"PageSize"_qs));
+    const auto codeOf = [](const ppd_size_t &size) {
+        return PaperCodes::code(QPageSize(QSizeF(size.width, size.length), QPageSize::Point));
+    };
+    if (!m_ppd || s->paperSize == 0
+        || (now && codeOf(*now) == s->paperSize
+            && (s->formName.isEmpty() || sizeText(now->name) == s->formName)))
+        return;
+    QList<PaperInfo> papers;
+    for (int i = 0; i < m_ppd->num_sizes; ++i)
+        papers.append({ codeOf(m_ppd->sizes[i]), sizeText(m_ppd->sizes[i].name) });
+    const qsizetype entry = paperEntry(papers, s->paperSize, s->formName);
+    if (entry >= 0)
+        s->options.insert(u"PageSize"_qs, text(m_ppd->sizes[entry].name));
+}
+
+bool CupsConnection::showPropertySheet(
+    const DeviceSettings &given, const PropertySheetWindow &window, DeviceSettings *output)
+{
+    DeviceSettings input = given;
+    takeFields(&input);
+    const QList<DriverOption> options = sheetOptions(input);
+    const std::optional<QMap<QString, QString>> chosen
+        = window ? window(m_name, options) : std::nullopt;
+    if (!chosen)
         return false;
     DeviceSettings edited = input;
-    takePage(printer, &edited);
+    for (const DriverOption &o : options) {
+        const QString value = chosen->value(o.keyword);
+        const bool offered = std::any_of(o.choices.cbegin(), o.choices.cend(),
+            [&](const DriverChoice &c) { return c.value == value; });
+        if (offered)
+            edited.options.insert(o.keyword, value);
+    }
+    // The driver takes the region a page is drawn in from the paper.
+    if (m_ppd && ppdFindOption(m_ppd, "PageRegion") && edited.options.contains(u"PageSize"_qs))
+        edited.options.insert(u"PageRegion"_qs, edited.options.value(u"PageSize"_qs));
+    deriveFields(&edited);
     *output = edited;
     return true;
 }
@@ -436,16 +538,10 @@ QList<PaperInfo> driverPapers(CupsPrinterDriver &driver, const QString &deviceNa
     if (!cups)
         return list;
     if (ppd_file_t *ppd = cups->ppd()) {
-        const ppd_option_t *pageSize = ppdFindOption(ppd, "PageSize");
-        const QMap<QByteArray, QString> texts = pageSizeTexts(cups->ppdFile());
         for (int i = 0; i < ppd->num_sizes; ++i) {
             const ppd_size_t &s = ppd->sizes[i];
-            const ppd_choice_t *choice
-                = pageSize ? ppdFindChoice(const_cast<ppd_option_t *>(pageSize), s.name) : nullptr;
-            const QString name
-                = texts.value(QByteArray(s.name), choice ? ppdText(choice->text) : text(s.name));
             list.append({ PaperCodes::code(QPageSize(QSizeF(s.width, s.length), QPageSize::Point)),
-                name.isEmpty() ? text(s.name) : name });
+                cups->sizeText(s.name) });
         }
         return list;
     }

@@ -1,5 +1,7 @@
 #include "papercodes.h"
 
+#include "printer/printingsystem.h"
+
 namespace quillon {
 
 QPageSize PaperCodes::pageSize(qint16 code)
@@ -31,6 +33,21 @@ QString PaperCodes::name(qint16 code)
 {
     const QPageSize size = pageSize(code);
     return size.isValid() ? size.name() : QStringLiteral("自定义");
+}
+
+qsizetype paperEntry(const QList<PaperInfo> &papers, qint16 code, const QString &preferred)
+{
+    qsizetype plainest = -1;
+    for (qsizetype i = 0; i < papers.size(); ++i) {
+        if (papers[i].code != code)
+            continue;
+        const QString name = papers[i].name.trimmed();
+        if (!preferred.isEmpty() && name == preferred.trimmed())
+            return i;
+        if (plainest < 0 || name.size() < papers[plainest].name.trimmed().size())
+            plainest = i;
+    }
+    return plainest;
 }
 
 } // namespace quillon

@@ -6,6 +6,7 @@
 #include <QString>
 #include <QStringList>
 
+#include <functional>
 #include <memory>
 #include <optional>
 
@@ -35,12 +36,38 @@ struct DeviceSettings
     qint16 yResolution = 0;
     qint16 ttOption = 0;
     qint16 collate = 0;
+    /// dmFormName: the paper's name as the driver lists it, which tells apart the papers a driver
+    /// lists under one code (A4 and "A4 (Borderless)").
+    QString formName;
     /// The driver's options by keyword, each with its chosen value.
     QMap<QString, QString> options;
 
     int length() const { return int(size) + int(driverExtra); }
     bool isEmpty() const { return length() == 0; }
 };
+
+/// One choice of a driver option: the value the settings keep and the driver's text for it.
+struct DriverChoice
+{
+    QString value;
+    QString text;
+};
+
+/// One option a driver's property sheet offers: its keyword, the driver's text for it, its
+/// choices, and the value the settings being edited hold.
+struct DriverOption
+{
+    QString keyword;
+    QString text;
+    QList<DriverChoice> choices;
+    QString value;
+};
+
+/// The window a driver shows its property sheet in, for the named printer: the values the user
+/// confirmed, by keyword; nothing when the user cancelled or no window can be shown. The library
+/// gives one (the "属性" dialog of its user interface layer) through its platform services.
+using PropertySheetWindow = std::function<std::optional<QMap<QString, QString>>(
+    const QString &deviceName, const QList<DriverOption> &options)>;
 
 /// The names of a printer as a print dialog returns them with its settings.
 struct DeviceNames
@@ -100,9 +127,12 @@ public:
     virtual int settingsLength() = 0;
     /// The printer's current settings (its defaults for the user); false on failure.
     virtual bool readSettings(DeviceSettings *settings) = 0;
-    /// The driver's property sheet, starting from `input`; true when the user confirmed it,
-    /// with the edited settings in `output`.
-    virtual bool showPropertySheet(const DeviceSettings &input, DeviceSettings *output) = 0;
+    /// The driver's property sheet in `window`, starting from `input` (its paper as dmPaperSize
+    /// and dmFormName name it, and its orientation); true when the user confirmed it, with the
+    /// edited settings in `output`.
+    virtual bool showPropertySheet(
+        const DeviceSettings &input, const PropertySheetWindow &window, DeviceSettings *output)
+        = 0;
     /// Makes the settings the printer's defaults for the user; false when they were not stored.
     virtual bool writeDefaults(const DeviceSettings &settings) = 0;
     /// The printer's current settings with the saved ones merged in; false on failure.

@@ -22,6 +22,12 @@ struct PaperInfo
     QString name;
 };
 
+/// The entry of a printer's paper list that stands for paper code `code`: the one named
+/// `preferred` when it has that code, else the plainest of the entries with that code (a driver
+/// lists a paper again under the same code as "A4 (Borderless)" and the like: the shortest name,
+/// the first listed of equal ones); -1 when no entry has the code.
+qsizetype paperEntry(const QList<PaperInfo> &papers, qint16 code, const QString &preferred = {});
+
 /// The installed printers and the current one. The current printer is a PrinterSurface: its
 /// paper, orientation and colour mode are set on it, and drawing on it prints.
 class PrintingSystem

@@ -101,13 +101,44 @@ public:
 
     bool setPaperSize(qint16 code) override
     {
+        // Every layout sets the paper again: a variant of it chosen before stays.
+        if (code == m_paperCode
+            && printer.pageLayout().pageSize().isEquivalentTo(PaperCodes::pageSize(code)))
+            return true;
+        return setPaper(code, QString());
+    }
+
+    QString PaperName() const override { return printer.pageLayout().pageSize().name(); }
+
+    bool setPaper(qint16 code, const QString &name) override
+    {
         const QPageSize size = PaperCodes::pageSize(code);
         if (!size.isValid())
             return false;
-        const QList<QPageSize> supported = m_info.supportedPageSizes();
-        const bool takes = std::any_of(supported.cbegin(), supported.cend(),
-            [&](const QPageSize &s) { return s.isEquivalentTo(size); });
-        if (!takes || !printer.setPageSize(size))
+        // A driver may list a paper more than once (A4 and "A4 (Borderless)"): the one named,
+        // else the variant the user's printer settings choose, else the plainest.
+        QList<QPageSize> variants;
+        for (const QPageSize &s : m_info.supportedPageSizes()) {
+            if (s.isEquivalentTo(size))
+                variants.append(s);
+        }
+        if (variants.isEmpty())
+            return false;
+        const auto named = [&](const QString &wanted) {
+            return std::find_if(variants.cbegin(), variants.cend(),
+                [&](const QPageSize &s) { return s.name().trimmed() == wanted.trimmed(); });
+        };
+        auto chosen = name.isEmpty() ? variants.cend() : named(name);
+        if (chosen == variants.cend() && variants.size() > 1)
+            chosen
+                = named(QPrinterInfo::printerInfo(printer.printerName()).defaultPageSize().name());
+        if (chosen == variants.cend()) {
+            chosen = std::min_element(
+                variants.cbegin(), variants.cend(), [](const QPageSize &a, const QPageSize &b) {
+                    return a.name().trimmed().size() < b.name().trimmed().size();
+                });
+        }
+        if (!printer.setPageSize(*chosen))
             return false;
         m_paperCode = code;
         return true;

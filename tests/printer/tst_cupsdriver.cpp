@@ -1,14 +1,26 @@
+#include "api/myprint_p.h"
 #include "support/privatecupsmain.h"
+#include "support/propertysheet.h"
 #include "support/testplatform.h"
 
 #include "engine/device/clsprinter.h"
+#include "engine/layout/sheetjob.h"
 #include "engine/state/printproperties.h"
 #include "platform/interfaces/surface.h"
 #include "printer/cupsprinterdriver.h"
 #include "printer/qtprintingsystem.h"
+#include "ui/dialogs/pagesetupdialog.h"
+#include "ui/dialogs/printerpropertiesdialog.h"
+
+#include <quillon/flexgrid.h>
+#include <quillon/myprint.h>
+#include <quillon/platform.h>
 
 #include <QApplication>
+#include <QComboBox>
 #include <QDialog>
+#include <QPushButton>
+#include <QRegularExpression>
 #include <QTimer>
 #include <QtTest>
 
@@ -116,6 +128,8 @@ private Q_SLOTS:
     void paperNamesWhole();
     void printDialog();
     void savedDefaultsReachTheJob();
+    void pageSetupPaperVariants();
+    void propertiesReachThePrintedReport();
 
 private:
     QStringList messages() const;
@@ -127,6 +141,7 @@ void TestCupsDriver::init()
 {
     m_platform = TestPlatform::install();
     setPrinterDriver(std::make_unique<CupsPrinterDriver>());
+    setPropertySheetWindow(showPrinterPropertiesDialog);
     m_print = std::make_unique<PrintProperties>();
     engineState().setPrintObject(m_print.get());
 }
@@ -250,13 +265,28 @@ void TestCupsDriver::propertySheet()
     clsPrinter printer;
     printer.setDeviceName(kQueue);
     const DeviceSettings before = printer.settings();
-    answerNextDialog(false);
+    answerNextPropertySheet({ { u"PageSize"_qs, u"A5"_qs } }, false);
     QVERIFY(!printer.ShowPropertiesDlg());
     QCOMPARE(printer.settings().options, before.options);
-    answerNextDialog(true);
+
+    // The driver's options, the common ones in Chinese, the others in the driver's words.
+    QStringList shown;
+    answerNextPropertySheet(
+        { { u"PageSize"_qs, u"A5.Fullbleed"_qs }, { u"orientation-requested"_qs, u"4"_qs },
+            { u"Duplex"_qs, u"DuplexNoTumble"_qs }, { u"ColorModel"_qs, u"grayscale"_qs },
+            { u"print-quality"_qs, u"5"_qs } },
+        true, &shown);
     QVERIFY(printer.ShowPropertiesDlg());
-    QCOMPARE(printer.PaperSize(), before.paperSize);
-    QCOMPARE(printer.settings().options.value(u"PageSize"_qs), u"Letter"_qs);
+    for (const QString &row :
+        { u"纸张：Letter"_qs, u"方向：纵向"_qs, u"双面打印：关闭（单面打印）"_qs, u"颜色：彩色"_qs,
+            u"分辨率：600 dpi"_qs, u"打印质量：普通"_qs, u"Resolution Enhancement：未设置"_qs })
+        QVERIFY2(shown.contains(row), qPrintable(shown.join(u'|')));
+    QVERIFY(!shown.join(u'|').contains(u"PageRegion"_qs));
+    const QList<int> got = { printer.PaperSize(), printer.settings().orientation, printer.Duplex(),
+        printer.ColorMode(), printer.PrintQuality() };
+    QCOMPARE(got, QList<int>({ 11, 2, 2, 1, -4 }));
+    QCOMPARE(printer.settings().formName, u"A5 (Borderless)"_qs);
+    QCOMPARE(printer.settings().options.value(u"PageRegion"_qs), u"A5.Fullbleed"_qs);
     QVERIFY(messages().isEmpty());
 }
 
@@ -356,6 +386,107 @@ void TestCupsDriver::savedDefaultsReachTheJob()
     QCOMPARE(newestJobAttribute("sides"), u"two-sided-long-edge"_qs);
     QCOMPARE(newestJobAttribute("print-quality"), u"high"_qs);
     QVERIFY(newestJobAttribute("copies").isEmpty() || newestJobAttribute("copies") == u"1"_qs);
+}
+
+void TestCupsDriver::pageSetupPaperVariants()
+{
+    // The queue's driver lists every paper twice: "A4" and "A4 (Borderless)".
+    setPrintingSystem(std::make_unique<QtPrintingSystem>());
+    FlexGrid grid;
+    grid.setSize(6, 2);
+    grid.setFixedRows(1);
+    MyPrint print;
+    print.setPrintKeyName(u"纸张"_qs);
+    print.setGridType(MyPrint::MnuGridType::ssMsflexGrid);
+    print.setDatagrid(&grid);
+    print.setPaperSize(9);
+    SheetJob job(MyPrintPrivate::get(print));
+    QVERIFY(job.prepare(1, nullptr, SheetJob::Checks::GridKindFirst, false));
+    const auto chosenThenShown = [](const QString &pick) {
+        QString again;
+        for (int round = 0; round < 2; ++round) {
+            PageSetupDialog dialog;
+            auto *papers = dialog.findChild<QComboBox *>(u"cboPaperSize"_qs);
+            again = papers->currentText();
+            if (round == 0) {
+                papers->setCurrentIndex(papers->findText(pick));
+                dialog.findChild<QPushButton *>(u"command1(0)"_qs)->click();
+            }
+        }
+        return again;
+    };
+    PageSetupDialog first;
+    QCOMPARE(first.findChild<QComboBox *>(u"cboPaperSize"_qs)->currentText(), u"A4"_qs);
+    QCOMPARE(chosenThenShown(u"A4 (Borderless)"_qs), u"A4 (Borderless)"_qs);
+    // What is shown is what prints.
+    PrinterSurface *queue = printingSystem().currentPrinter();
+    queue->setPaperSize(9); // as every layout does
+    queue->setCurrentX(1440);
+    queue->Print(u"无边距"_qs);
+    queue->EndDoc();
+    QVERIFY(g_cups->waitForJobs());
+    QCOMPARE(newestJobAttribute("media"), u"A4.Fullbleed"_qs);
+    QCOMPARE(chosenThenShown(u"A4"_qs), u"A4"_qs);
+    QCOMPARE(engineState().Format.PaperSize, 9);
+    QVERIFY(messages().isEmpty());
+}
+
+void TestCupsDriver::propertiesReachThePrintedReport()
+{
+    // The user's case: a report on A4, A5 landscape and duplex chosen with "属性" in the print
+    // dialog, then printed.
+    setPrintingSystem(std::make_unique<QtPrintingSystem>());
+    FlexGrid grid;
+    grid.setSize(41, 3);
+    grid.setFixedRows(1);
+    for (int r = 1; r < 41; ++r)
+        grid.setTextMatrix(r, 0, u"应收账款%1"_qs.arg(r));
+    MyPrint print;
+    print.setPrintKeyName(u"属性"_qs);
+    print.setGridType(MyPrint::MnuGridType::ssMsflexGrid);
+    print.setDatagrid(&grid);
+    print.setPaperSize(9);
+    print.setLineCount(10);
+    QFile::remove(g_cups->outputFile());
+    QStringList shown;
+    QTimer::singleShot(0, [&shown] {
+        QWidget *dialog = QApplication::activeModalWidget();
+        QVERIFY(dialog && dialog->objectName() == u"frmPrint"_qs);
+        answerNextPropertySheet(
+            { { u"PageSize"_qs, u"A5"_qs }, { u"orientation-requested"_qs, u"4"_qs },
+                { u"Duplex"_qs, u"DuplexNoTumble"_qs } },
+            true, &shown);
+        dialog->findChild<QPushButton *>(u"command1"_qs)->click();
+        dialog->findChild<QPushButton *>(u"cmdprint"_qs)->click();
+    });
+    print.Printout();
+    QVERIFY2(messages().isEmpty(), qPrintable(messages().join(u'\n')));
+    // The sheet started on the report's A4, not on the queue's Letter.
+    QVERIFY2(shown.contains(u"纸张：A4"_qs) && shown.contains(u"方向：纵向"_qs),
+        qPrintable(shown.join(u'|')));
+    QVERIFY(g_cups->waitForJobs());
+    QTRY_VERIFY_WITH_TIMEOUT(QFileInfo(g_cups->outputFile()).size() > 0, 30000);
+
+    QCOMPARE(newestJobAttribute("Duplex"), u"DuplexNoTumble"_qs);
+    QCOMPARE(newestJobAttribute("media"), u"A5"_qs);
+    // 40 rows, ten a page: four A5 pages, which the driver feeds short edge first.
+    QProcess info;
+    info.start(u"pdfinfo"_qs, { g_cups->outputFile() });
+    QVERIFY(info.waitForFinished(60000));
+    static const QRegularExpression size(
+        u"Pages:\\s+(\\d+).*Page size:\\s+([\\d.]+) x ([\\d.]+)"_qs,
+        QRegularExpression::DotMatchesEverythingOption);
+    const QRegularExpressionMatch m = size.match(QString::fromUtf8(info.readAllStandardOutput()));
+    QVERIFY(m.hasMatch());
+    const int a = qRound(m.captured(2).toDouble()), b = qRound(m.captured(3).toDouble());
+    QCOMPARE(QList<int>({ m.captured(1).toInt(), std::min(a, b), std::max(a, b) }),
+        QList<int>({ 4, 420, 595 }));
+    // The report's format keeps them; the user's settings of the printer keep the duplex.
+    QCOMPARE(formatValue(u"属性"_qs, u"PaperSize"_qs), u"11"_qs);
+    QCOMPARE(formatValue(u"属性"_qs, u"PaperOriention"_qs), u"2"_qs);
+    QVERIFY2(savedOptions().contains(u"Duplex=DuplexNoTumble"_qs), qPrintable(savedOptions()));
+    QFile::remove(g_home + u"/.cups/lpoptions"_qs);
+    QFile::remove(g_clientRoot + u"/lpoptions"_qs);
 }
 
 int main(int argc, char **argv)

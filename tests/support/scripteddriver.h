@@ -18,6 +18,11 @@ public:
         bool mergeFails = false;
         bool writeFails = false;
         std::optional<quillon::DeviceSettings> sheetAnswer; ///< nothing: the user cancels
+        /// Options shown in the property sheet window instead of a scripted answer; their
+        /// values come from the settings. A PageSize choice's text is the paper's name and
+        /// pageCodes gives its code; orientation-requested 4 is landscape.
+        QList<quillon::DriverOption> sheetOptions;
+        QMap<QString, qint16> pageCodes;
         quillon::DeviceNames names;
         QList<qint16> codes;
         QStringList paperNames;
@@ -110,13 +115,49 @@ private:
             *settings = p().defaults;
             return true;
         }
-        bool showPropertySheet(
-            const quillon::DeviceSettings &input, quillon::DeviceSettings *output) override
+        bool showPropertySheet(const quillon::DeviceSettings &input,
+            const quillon::PropertySheetWindow &window, quillon::DeviceSettings *output) override
         {
             m_driver->calls << u"sheet from paper %1"_qs.arg(input.paperSize);
-            if (!p().sheetAnswer)
+            if (p().sheetOptions.isEmpty()) {
+                if (!p().sheetAnswer)
+                    return false;
+                *output = *p().sheetAnswer;
+                return true;
+            }
+            QList<quillon::DriverOption> options = p().sheetOptions;
+            for (quillon::DriverOption &o : options) {
+                o.value = input.options.value(o.keyword, o.value);
+                // Like a driver, the sheet starts on the paper and orientation fields.
+                QString paper; // the first of the code, or the one of that name
+                for (const quillon::DriverChoice &c : o.choices) {
+                    if (p().pageCodes.value(c.value, -1) == input.paperSize
+                        && (paper.isEmpty() || c.text == input.formName))
+                        paper = c.value;
+                }
+                if (o.keyword == u"PageSize"_qs && !paper.isEmpty()
+                    && p().pageCodes.value(o.value) != input.paperSize)
+                    o.value = paper;
+                if (o.keyword == u"PageSize"_qs && !input.formName.isEmpty() && !paper.isEmpty())
+                    o.value = paper;
+                if (o.keyword == u"orientation-requested"_qs)
+                    o.value = input.orientation == 2 ? u"4"_qs : u"3"_qs;
+            }
+            const auto chosen = window ? window(m_name, options) : std::nullopt;
+            if (!chosen)
                 return false;
-            *output = *p().sheetAnswer;
+            *output = input;
+            output->options.insert(*chosen);
+            const QString paper = output->options.value(u"PageSize"_qs);
+            output->paperSize = p().pageCodes.value(paper, input.paperSize);
+            for (const quillon::DriverOption &o : options) {
+                for (const quillon::DriverChoice &c : o.choices) {
+                    if (o.keyword == u"PageSize"_qs && c.value == paper)
+                        output->formName = c.text;
+                }
+            }
+            output->orientation
+                = output->options.value(u"orientation-requested"_qs) == u"4"_qs ? 2 : 1;
             return true;
         }
         bool writeDefaults(const quillon::DeviceSettings &settings) override

@@ -9,6 +9,7 @@
 #include "ui/dialogs/inputdialog.h"
 #include "ui/dialogs/pagesetupdialog.h"
 #include "ui/dialogs/printdialog.h"
+#include "ui/dialogs/printerpropertiesdialog.h"
 #include "ui/dialogs/progresswindow.h"
 #include "ui/preview/fullscreenview.h"
 #include "ui/preview/previewwindow.h"
@@ -44,6 +45,7 @@ private Q_SLOTS:
     void cleanup() { TestPlatform::uninstall(); }
     void printDialog();
     void pageSetupDialog();
+    void printerPropertiesDialog();
     void progressWindow();
     void inputDialog();
     void previewWindow();
@@ -168,7 +170,7 @@ void TestDialogLooks::pageSetupDialog()
         s.printObject()->GridType = qint16(tab == 3 ? 2 : 5);
         s.PageSetupTab = qint16(tab);
         PageSetupDialog dialog;
-        dialog.setPropertiesHook([](const QString &) { return false; });
+        dialog.setPropertiesHook([](const QString &) { return std::optional<PrinterPage>(); });
         dialog.show();
         QVERIFY(QTest::qWaitForWindowExposed(&dialog));
         auto *tabs = dialog.findChild<QTabWidget *>(u"SSTab1"_qs);
@@ -185,6 +187,50 @@ void TestDialogLooks::pageSetupDialog()
         }
     }
     QCoreApplication::removeTranslator(&qtChinese);
+}
+
+void TestDialogLooks::printerPropertiesDialog()
+{
+    // As a laser printer's driver lists its options.
+    const auto option = [](const char *keyword, const char *text, const QStringList &choices,
+                            const char *value) {
+        DriverOption o { QLatin1String(keyword), QLatin1String(text), {}, QLatin1String(value) };
+        for (const QString &c : choices)
+            o.choices.append({ c.section(u'/', 0, 0), c.section(u'/', -1) });
+        return o;
+    };
+    const QList<DriverOption> options {
+        option(
+            "orientation-requested", "Orientation", { u"3/Portrait"_qs, u"4/Landscape"_qs }, "3"),
+        option("PageSize", "Media Size",
+            { u"A4/A4"_qs, u"A4.Fullbleed/A4 (Borderless)"_qs, u"A5/A5"_qs,
+                u"Env10/Envelope #10 (4.12 x 9.5 inches)"_qs },
+            "A4"),
+        option("InputSlot", "Media Source",
+            { u"Auto/Automatic"_qs, u"Tray1/Tray 1"_qs, u"Manual/Manual Feed"_qs }, "Auto"),
+        option("Duplex", "Double-Sided Printing",
+            { u"None/Off"_qs, u"DuplexNoTumble/Long-Edge binding"_qs,
+                u"DuplexTumble/Short-Edge binding"_qs },
+            "None"),
+        option(
+            "ColorModel", "Color", { u"color/Color"_qs, u"grayscale/Black and White"_qs }, "color"),
+        option(
+            "Resolution", "Resolution", { u"600dpi/600 dpi"_qs, u"1200dpi/1200 dpi"_qs }, "600dpi"),
+        option(
+            "MediaType", "Media Type", { u"Plain/Plain Paper"_qs, u"Labels/Labels"_qs }, "Plain"),
+        option(
+            "print-quality", "Print Quality", { u"3/Draft"_qs, u"4/Normal"_qs, u"5/High"_qs }, "4"),
+        option(
+            "ret", "Resolution Enhancement", { u"notset/Not Set"_qs, u"dark/Dark"_qs }, "notset"),
+        option("joboffset", "Job Offset", { u"on/On"_qs, u"off/Off"_qs }, "on"),
+        option("lowsupplies", "On low supplies", { u"continue/Continue"_qs, u"stop/Stop"_qs },
+            "continue"),
+    };
+    PrinterPropertiesDialog dialog(u"财务部 HP LaserJet"_qs, options);
+    dialog.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&dialog));
+    QCOMPARE(layoutFaults(dialog), QStringList());
+    saveScreenshot(dialog);
 }
 
 void TestDialogLooks::progressWindow()

@@ -1,5 +1,7 @@
 #include "testmain.h"
 
+#include "support/propertysheet.h"
+#include "support/scripteddriver.h"
 #include "support/testplatform.h"
 
 #include "api/myprint_p.h"
@@ -12,6 +14,7 @@
 #include "printer/papercodes.h"
 #include "printer/virtualprintingsystem.h"
 #include "ui/dialogs/pagesetupdialog.h"
+#include "ui/dialogs/printerpropertiesdialog.h"
 
 #include <quillon/flexgrid.h>
 #include <quillon/formatfields.h>
@@ -68,6 +71,10 @@ private Q_SLOTS:
     void controlsAndCaptions();
     void loadsPrinterAndPaper_data();
     void loadsPrinterAndPaper();
+    void paperListedTwice_data();
+    void paperListedTwice();
+    void propertiesShowInThePage_data();
+    void propertiesShowInThePage();
     void loadsFormatValues();
     void fieldRules_data();
     void fieldRules();
@@ -229,8 +236,8 @@ void TestPageSetupDialog::controlsAndCaptions()
     QVERIFY(control<QPushButton>(dialog, u"command2"_qs)->isHidden());
     // Shown, and enabled only for a printer with driver settings.
     auto *properties = control<QPushButton>(dialog, u"command2"_qs);
-    dialog.setPropertiesHook(
-        [](const QString &) { return false; }, [](const QString &d) { return d == kSmall; });
+    dialog.setPropertiesHook([](const QString &) { return std::optional<PrinterPage>(); },
+        [](const QString &d) { return d == kSmall; });
     QVERIFY(!properties->isHidden() && !properties->isEnabled());
     control<QComboBox>(dialog, u"CboPrinter"_qs)->setCurrentIndex(1);
     QVERIFY(properties->isEnabled());
@@ -303,6 +310,95 @@ void TestPageSetupDialog::loadsPrinterAndPaper()
         QCOMPARE(old->text(), u"原设置纸张："_qs + PaperCodes::name(9));
         QCOMPARE(printingSystem().currentPrinter()->PaperSize(), 1);
     }
+}
+
+void TestPageSetupDialog::paperListedTwice_data()
+{
+    QTest::addColumn<QStringList>("names"); // of the codes 9, 9, 8
+    QTest::newRow("plain first") << QStringList { u"A4"_qs, u"A4 (Borderless)"_qs, u"A3"_qs };
+    QTest::newRow("plain last") << QStringList { u"A4 无边距"_qs, u"A4"_qs, u"A3"_qs };
+}
+
+void TestPageSetupDialog::paperListedTwice()
+{
+    QFETCH(QStringList, names);
+    auto driver = std::make_unique<ScriptedPrinterDriver>();
+    auto &wide = driver->add(kWide);
+    wide.codes = { 9, 9, 8 };
+    wide.paperNames = names;
+    setPrinterDriver(std::move(driver));
+
+    // The report's A4 is the plain A4, also after it was chosen and saved.
+    for (int round = 0; round < 2; ++round) {
+        PageSetupDialog dialog;
+        auto *papers = control<QComboBox>(dialog, u"cboPaperSize"_qs);
+        QCOMPARE(papers->currentText(), u"A4"_qs);
+        QVERIFY(control<QLabel>(dialog, u"lblOldpaper"_qs)->isHidden());
+        papers->setCurrentIndex(papers->findText(u"A4"_qs));
+        QTest::mouseClick(control<QPushButton>(dialog, u"command1(2)"_qs), Qt::LeftButton);
+    }
+}
+
+void TestPageSetupDialog::propertiesShowInThePage_data()
+{
+    QTest::addColumn<QString>("paper"); // picked in the sheet
+    QTest::addColumn<bool>("accept");
+    QTest::addColumn<QString>("shown");
+    QTest::addColumn<int>("code");
+    QTest::newRow("A4") << u"A4"_qs << true << u"A4"_qs << 9;
+    QTest::newRow("a variant of A4") << u"A4.Fullbleed"_qs << true << u"A4 (Borderless)"_qs << 9;
+    QTest::newRow("cancelled") << u"A4"_qs << false << u"A5"_qs << 11;
+}
+
+void TestPageSetupDialog::propertiesShowInThePage()
+{
+    QFETCH(QString, paper);
+    QFETCH(bool, accept);
+    QFETCH(QString, shown);
+    QFETCH(int, code);
+    auto owned = std::make_unique<ScriptedPrinterDriver>();
+    ScriptedPrinterDriver *driver = owned.get();
+    auto &wide = driver->add(kWide);
+    wide.codes = { 9, 9, 11 };
+    wide.paperNames = { u"A4"_qs, u"A4 (Borderless)"_qs, u"A5"_qs };
+    wide.pageCodes = { { u"A4"_qs, 9 }, { u"A4.Fullbleed"_qs, 9 }, { u"A5"_qs, 11 } };
+    wide.sheetOptions
+        = { { u"PageSize"_qs, u"Media Size"_qs,
+                { { u"A4"_qs, u"A4"_qs }, { u"A4.Fullbleed"_qs, u"A4 (Borderless)"_qs },
+                    { u"A5"_qs, u"A5"_qs } },
+                u"A4"_qs },
+              { u"orientation-requested"_qs, u"Orientation"_qs,
+                  { { u"3"_qs, u"Portrait"_qs }, { u"4"_qs, u"Landscape"_qs } }, u"3"_qs },
+              { u"Duplex"_qs, u"Double-Sided Printing"_qs,
+                  { { u"None"_qs, u"Off"_qs }, { u"DuplexNoTumble"_qs, u"Long-Edge binding"_qs } },
+                  u"None"_qs } };
+    setPrinterDriver(std::move(owned));
+    setPropertySheetWindow(showPrinterPropertiesDialog);
+
+    PageSetupDialog dialog;
+    dialog.setPropertiesHook(showPrinterProperties, hasPrinterProperties);
+    auto *papers = control<QComboBox>(dialog, u"cboPaperSize"_qs);
+    papers->setCurrentIndex(papers->findText(u"A5"_qs));
+    control<QRadioButton>(dialog, u"OpnOrient(1)"_qs)->setChecked(true);
+    QStringList sheet;
+    answerNextPropertySheet({ { u"PageSize"_qs, paper }, { u"orientation-requested"_qs, u"3"_qs },
+                                { u"Duplex"_qs, u"DuplexNoTumble"_qs } },
+        accept, &sheet);
+    QTest::mouseClick(control<QPushButton>(dialog, u"command2"_qs), Qt::LeftButton);
+    // The sheet starts on the page shown here; what it keeps as the printer's settings for the
+    // user shows here, and the format takes it on OK.
+    QCOMPARE(
+        sheet, QStringList({ u"纸张：A5"_qs, u"方向：横向"_qs, u"双面打印：关闭（单面打印）"_qs }));
+    QCOMPARE(wide.defaults.options.value(u"Duplex"_qs), accept ? u"DuplexNoTumble"_qs : QString());
+    QCOMPARE(papers->currentText(), shown);
+    QCOMPARE(control<QRadioButton>(dialog, u"OpnOrient(0)"_qs)->isChecked(), accept);
+    QCOMPARE(engineState().Format.PaperOriention, 1);
+    QCOMPARE(engineState().Format.PaperSize, 9);
+    QTest::mouseClick(control<QPushButton>(dialog, u"command1(0)"_qs), Qt::LeftButton);
+    QCOMPARE(engineState().Format.PaperOriention, accept ? 1 : 2);
+    QCOMPARE(printingSystem().currentPrinter()->Orientation(), accept ? 1 : 2);
+    QCOMPARE(engineState().Format.PaperSize, code);
+    QVERIFY(prompts().isEmpty());
 }
 
 void TestPageSetupDialog::loadsFormatValues()

@@ -1,5 +1,7 @@
 #include "testmain.h"
 
+#include "support/propertysheet.h"
+#include "support/scripteddriver.h"
 #include "support/testplatform.h"
 
 #include "api/myprint_p.h"
@@ -59,6 +61,7 @@ private Q_SLOTS:
     void printCommandAndThisSheet();
     void printDialogLeftWithoutPrintingPutsThePrinterBack_data();
     void printDialogLeftWithoutPrintingPutsThePrinterBack();
+    void printDialogPropertiesChangeThePage();
     void previewRefusals_data();
     void previewRefusals();
     void printDialogOpensThePreview();
@@ -627,6 +630,43 @@ void TestPreviewWindow::printDialogLeftWithoutPrintingPutsThePrinterBack()
     }
     QCOMPARE(m_system->documents().size(), 1);
     QCOMPARE(m_system->documents()[0].printer, u"甲"_qs);
+}
+
+void TestPreviewWindow::printDialogPropertiesChangeThePage()
+{
+    auto owned = std::make_unique<ScriptedPrinterDriver>();
+    auto &printer = owned->add(u"甲"_qs);
+    printer.codes = { 9, 11 };
+    printer.paperNames = { u"A4"_qs, u"A5"_qs };
+    printer.pageCodes = { { u"A4"_qs, 9 }, { u"A5"_qs, 11 } };
+    printer.sheetOptions = { { u"PageSize"_qs, u"Media Size"_qs,
+                                 { { u"A4"_qs, u"A4"_qs }, { u"A5"_qs, u"A5"_qs } }, u"A4"_qs },
+        { u"orientation-requested"_qs, u"Orientation"_qs,
+            { { u"3"_qs, u"Portrait"_qs }, { u"4"_qs, u"Landscape"_qs } }, u"3"_qs } };
+    setPrinterDriver(std::move(owned));
+    QVERIFY(openWindow());
+    QCOMPARE(panel(2), u"纸张:A4"_qs);
+    bool offered = false;
+    QTimer::singleShot(0, [&] {
+        QWidget *dialog = QApplication::activeModalWidget();
+        QVERIFY(dialog && dialog->objectName() == u"frmPrint"_qs);
+        auto *properties = dialog->findChild<QPushButton *>(u"command1"_qs);
+        offered = properties->isVisible() && properties->isEnabled();
+        answerNextPropertySheet(
+            { { u"PageSize"_qs, u"A5"_qs }, { u"orientation-requested"_qs, u"4"_qs } });
+        properties->click();
+        dialog->findChild<QPushButton *>(u"cmdcance"_qs)->click();
+    });
+    m_window->findChild<QAction *>(u"打印"_qs)->trigger();
+    QVERIFY(offered);
+    // The page shows the paper and orientation chosen there; closing offers to save them.
+    QCOMPARE(panel(2), u"纸张:A5"_qs);
+    const QImage &picture = m_window->preview()->pagePicture()->picture();
+    QVERIFY(picture.width() > picture.height());
+    QCOMPARE(engineState().Format.PaperSize, 11);
+    QCOMPARE(engineState().Format.PaperOriention, 2);
+    QCOMPARE(engineState().FormatDirty, 1);
+    QVERIFY(m_sink->messages().isEmpty());
 }
 
 void TestPreviewWindow::previewRefusals_data()

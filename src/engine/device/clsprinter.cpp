@@ -1,7 +1,10 @@
 #include "clsprinter.h"
 
+#include "engine/state/enginestate.h"
 #include "engine/state/platformservices.h"
 #include "engine/state/registry.h"
+#include "platform/interfaces/surface.h"
+#include "printer/papercodes.h"
 
 namespace quillon {
 
@@ -104,7 +107,7 @@ bool clsPrinter::ShowPropertiesDlg()
     DeviceSettings current;
     std::unique_ptr<PrinterConnection> printer = openChecked(m_settings, Mismatch::Shown, &current);
     DeviceSettings edited;
-    if (!printer || !printer->showPropertySheet(m_settings, &edited))
+    if (!printer || !printer->showPropertySheet(m_settings, propertySheetWindow(), &edited))
         return false;
     m_settings = edited;
     return true;
@@ -114,7 +117,7 @@ bool clsPrinter::ShowAdvPropertiesDlg()
 {
     std::unique_ptr<PrinterConnection> printer = m_driver ? m_driver->open(printerName()) : nullptr;
     DeviceSettings edited;
-    if (!printer || !printer->showPropertySheet(m_settings, &edited))
+    if (!printer || !printer->showPropertySheet(m_settings, propertySheetWindow(), &edited))
         return false;
     m_settings = edited;
     return true;
@@ -193,6 +196,16 @@ bool clsPrinter::RestoreDEVMODE(const QString &vDeviceName, const DeviceSettings
     return true;
 }
 
+void clsPrinter::setPage(const PrinterPage &page)
+{
+    if (page.paperSize != 0) {
+        m_settings.paperSize = page.paperSize;
+        m_settings.formName = page.paperName;
+    }
+    if (page.orientation == 1 || page.orientation == 2)
+        m_settings.orientation = page.orientation;
+}
+
 QList<qint16> clsPrinter::PaperIndexArr()
 {
     return m_driver ? m_driver->paperCodes(printerName(), m_port) : QList<qint16>();
@@ -238,14 +251,35 @@ QList<PaperInfo> printerPapers(const QString &deviceName)
     return papers;
 }
 
-bool showPrinterProperties(const QString &deviceName)
+std::optional<PrinterPage> showPrinterProperties(const QString &deviceName)
 {
     clsPrinter printer;
     printer.setDeviceName(deviceName);
+    // The sheet starts on the report's page, not on the one the printer was left with.
+    const PrinterSurface *current = printingSystem().currentPrinter();
+    if (current && current->DeviceName() == deviceName)
+        printer.setPage({ current->PaperSize(), current->PaperName(), current->Orientation() });
     if (!printer.ShowPropertiesDlg())
-        return false;
+        return std::nullopt;
     printer.SetDevModeAsDefault();
-    return true;
+    const DeviceSettings &chosen = printer.settings();
+    return PrinterPage { chosen.paperSize,
+        chosen.formName.isEmpty() ? printer.PaperName() : chosen.formName, chosen.orientation };
+}
+
+void usePrinterPage(const PrinterPage &page)
+{
+    EngineState &s = engineState();
+    PrinterSurface *printer = printingSystem().currentPrinter();
+    // A paper the printer does not take leaves the format's.
+    if (printer && page.paperSize != 0 && printer->setPaper(page.paperSize, page.paperName))
+        s.Format.PaperSize = page.paperSize == PaperCodes::UserDefined ? 42 : page.paperSize;
+    if (page.orientation == 1 || page.orientation == 2) {
+        s.Format.PaperOriention = page.orientation;
+        if (printer)
+            printer->setOrientation(page.orientation);
+    }
+    s.FormatDirty = 1;
 }
 
 } // namespace quillon

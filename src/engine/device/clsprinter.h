@@ -7,7 +7,18 @@
 #include <QString>
 #include <QStringList>
 
+#include <optional>
+
 namespace quillon {
+
+/// A page as the property sheet starts from it or chose it: paper code, the paper's name as the
+/// driver lists it, orientation (1 portrait, 2 landscape).
+struct PrinterPage
+{
+    qint16 paperSize = 0;
+    QString paperName;
+    qint16 orientation = 1;
+};
 
 /// One printer's driver settings, and the printer operations the printing system's printer
 /// object lacks: the driver's property sheet, making the edited settings the user's defaults
@@ -47,6 +58,9 @@ public:
     bool ShowPrintDlg(quint32 Flags, int &FromPage, int &ToPage, int Copies, QObject *Owner);
     /// Merges saved settings into the printer's current ones and works on the result.
     bool RestoreDEVMODE(const QString &vDeviceName, const DeviceSettings &bDEVMODE);
+    /// Puts a page into the working settings (dmPaperSize, dmFormName, dmOrientation): the
+    /// property sheet then starts on it.
+    void setPage(const PrinterPage &page);
 
     /// The paper codes the printer takes (the dmPaperSize values), in the driver's order.
     QList<qint16> PaperIndexArr();
@@ -111,7 +125,12 @@ bool hasPrinterProperties(const QString &deviceName);
 QList<PaperInfo> printerPapers(const QString &deviceName);
 
 /// The "属性" buttons: shows the printer's property sheet and keeps what the user confirmed
-/// as that printer's defaults. True when the user confirmed.
-bool showPrinterProperties(const QString &deviceName);
+/// as that printer's defaults, which the next document sent to it carries. The page chosen
+/// there; nothing when the user cancelled.
+std::optional<PrinterPage> showPrinterProperties(const QString &deviceName);
+
+/// The report takes a page from the property sheet: the format's paper and orientation, and
+/// the current printer's, so that the layout and the printed document follow it.
+void usePrinterPage(const PrinterPage &page);
 
 } // namespace quillon

@@ -105,16 +105,13 @@ QString paperName(EngineState &s)
         return QStringLiteral("未知纸张");
     auto &cached = s.StatusPaper;
     if (cached.name.isEmpty() || cached.device != printer->DeviceName()
-        || cached.code != s.Format.PaperSize) {
+        || cached.code != s.Format.PaperSize || cached.printerPaper != printer->PaperName()) {
         cached.device = printer->DeviceName();
         cached.code = s.Format.PaperSize;
-        cached.name = QStringLiteral("未知纸张");
-        for (const PaperInfo &paper : printerPapers(cached.device)) {
-            if (paper.code == cached.code) {
-                cached.name = paper.name.trimmed();
-                break;
-            }
-        }
+        cached.printerPaper = printer->PaperName();
+        const QList<PaperInfo> papers = printerPapers(cached.device);
+        const qsizetype entry = paperEntry(papers, cached.code, cached.printerPaper);
+        cached.name = entry >= 0 ? papers[entry].name.trimmed() : QStringLiteral("未知纸张");
     }
     return cached.name;
 }

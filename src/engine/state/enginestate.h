@@ -94,6 +94,7 @@ struct EngineState : LayoutResult
     {
         QString device;
         qint16 code = 0;
+        QString printerPaper; ///< the printer's own name of its paper, which picks a variant
         QString name;
     } StatusPaper;
 

@@ -15,6 +15,7 @@ struct Services
     std::unique_ptr<PrintingSystem> printing;
     std::unique_ptr<MessageSink> messages;
     std::unique_ptr<PrinterDriver> driver;
+    PropertySheetWindow sheetWindow;
 };
 
 Services &services()
@@ -72,6 +73,16 @@ PrinterDriver *printerDriver()
 void setPrinterDriver(std::unique_ptr<PrinterDriver> driver)
 {
     services().driver = std::move(driver);
+}
+
+const PropertySheetWindow &propertySheetWindow()
+{
+    return services().sheetWindow;
+}
+
+void setPropertySheetWindow(PropertySheetWindow window)
+{
+    services().sheetWindow = std::move(window);
 }
 
 bool hasPrinterDriver()

@@ -1,12 +1,13 @@
 #pragma once
 
+#include "printer/printerdriver.h"
+
 #include <memory>
 
 namespace quillon {
 
 class MessageSink;
 class PrintingSystem;
-class PrinterDriver;
 class SettingsStore;
 
 /// The platform the engine runs on: settings store, printing system and message boxes. The
@@ -25,6 +26,11 @@ void setMessageSink(std::unique_ptr<MessageSink> sink);
 /// no driver settings), and then no printer can be opened for its settings.
 PrinterDriver *printerDriver();
 void setPrinterDriver(std::unique_ptr<PrinterDriver> driver);
+
+/// The window printer property sheets are shown in (the user interface layer's dialog); empty
+/// when none is installed, and then no sheet can be shown.
+const PropertySheetWindow &propertySheetWindow();
+void setPropertySheetWindow(PropertySheetWindow window);
 
 bool hasSettingsStore();
 bool hasPrintingSystem();

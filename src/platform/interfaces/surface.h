@@ -92,8 +92,18 @@ public:
     virtual QString DeviceName() const = 0;
     /// Paper code 1..41, or 256 for a user-defined size.
     virtual qint16 PaperSize() const = 0;
-    /// False when the printer does not take this paper; the paper then stays as it was.
+    /// False when the printer does not take this paper; the paper then stays as it was. A paper
+    /// that has this code already stays as it is (a driver's borderless A4 stays borderless).
     virtual bool setPaperSize(qint16 code) = 0;
+    /// The paper's name as the printer lists it; empty when the printer names papers by code only.
+    virtual QString PaperName() const { return QString(); }
+    /// The paper of this code that the printer lists under this name (a driver may list one code
+    /// twice); the paper of the code when none is so named.
+    virtual bool setPaper(qint16 code, const QString &name)
+    {
+        Q_UNUSED(name);
+        return setPaperSize(code);
+    }
     /// 1 portrait, 2 landscape.
     virtual qint16 Orientation() const = 0;
     virtual void setOrientation(qint16 orientation) = 0;

@@ -555,6 +555,7 @@ void PageSetupDialog::load()
     if (const PrinterSurface *before = printingSystem().currentPrinter()) {
         m_loadedPrinterName = before->DeviceName();
         m_loadedPaper = before->PaperSize();
+        m_loadedPaperName = before->PaperName();
         m_loadedOrientation = before->Orientation();
     }
 
@@ -673,28 +674,30 @@ void PageSetupDialog::fillPapers()
     const PrinterSurface *current = printingSystem().currentPrinter();
     const QList<PaperInfo> papers
         = current ? printerPapers(current->DeviceName()) : QList<PaperInfo>();
-    int match = -1;
+    // Of a paper listed more than once under its code, the one the printer holds (chosen here
+    // before, or in its settings), else the one shown, else the plain one.
+    const QString held
+        = current && current->PaperSize() == wanted ? current->PaperName() : QString();
+    const int match = int(paperEntry(papers, wanted, held.isEmpty() ? shown : held));
     {
         const QSignalBlocker blocker(cboPaperSize);
         cboPaperSize->clear();
-        for (const PaperInfo &paper : papers) {
+        for (const PaperInfo &paper : papers)
             cboPaperSize->addItem(paper.name.trimmed(), int(paper.code));
-            if (paper.code == wanted)
-                match = cboPaperSize->count() - 1;
-        }
     }
+    int selected = match;
     if (match >= 0) {
         lblOldpaper->hide();
     } else if (cboPaperSize->count() > 0) {
-        match = cboPaperSize->count() - 1;
+        selected = cboPaperSize->count() - 1;
         lblOldpaper->setText(QStringLiteral("原设置纸张：") + shown);
         lblOldpaper->show();
     }
     {
         const QSignalBlocker blocker(cboPaperSize);
-        cboPaperSize->setCurrentIndex(match);
+        cboPaperSize->setCurrentIndex(selected);
     }
-    selectPaper(match);
+    selectPaper(selected);
 }
 
 void PageSetupDialog::selectPaper(int index)
@@ -702,7 +705,7 @@ void PageSetupDialog::selectPaper(int index)
     PrinterSurface *current = printingSystem().currentPrinter();
     if (!current || index < 0 || index >= cboPaperSize->count())
         return;
-    current->setPaperSize(qint16(cboPaperSize->itemData(index).toInt()));
+    current->setPaper(qint16(cboPaperSize->itemData(index).toInt()), cboPaperSize->itemText(index));
 }
 
 void PageSetupDialog::restorePrinter()
@@ -711,7 +714,7 @@ void PageSetupDialog::restorePrinter()
         return;
     printingSystem().selectPrinter(m_loadedPrinterName);
     if (PrinterSurface *current = printingSystem().currentPrinter()) {
-        current->setPaperSize(m_loadedPaper);
+        current->setPaper(m_loadedPaper, m_loadedPaperName);
         current->setOrientation(m_loadedOrientation);
     }
 }
@@ -1152,11 +1155,24 @@ void PageSetupDialog::showFontSample()
 
 void PageSetupDialog::properties()
 {
-    const PrinterSurface *current = printingSystem().currentPrinter();
+    PrinterSurface *current = printingSystem().currentPrinter();
     if (!current || !m_propertiesHook)
         return;
-    if (m_propertiesHook(current->DeviceName()))
-        selectPrinter(CboPrinter->currentIndex());
+    // The sheet starts on the paper and orientation shown here (Cancel puts the printer back).
+    current->setOrientation(OpnOrient[0]->isChecked() ? 1 : 2);
+    const std::optional<PrinterPage> page = m_propertiesHook(current->DeviceName());
+    if (!page)
+        return;
+    // Accepted settings may change what the printer can do (colour among them).
+    selectPrinter(CboPrinter->currentIndex());
+    // The paper and orientation chosen there show here; OK or Apply puts them in the format.
+    QList<PaperInfo> listed;
+    for (int i = 0; i < cboPaperSize->count(); ++i)
+        listed.append({ qint16(cboPaperSize->itemData(i).toInt()), cboPaperSize->itemText(i) });
+    if (const qsizetype entry = paperEntry(listed, page->paperSize, page->paperName); entry >= 0)
+        cboPaperSize->setCurrentIndex(int(entry));
+    if (page->orientation == 1 || page->orientation == 2)
+        OpnOrient[page->orientation == 2 ? 1 : 0]->setChecked(true);
 }
 
 void PageSetupDialog::setSaveCaption()
@@ -1170,7 +1186,8 @@ void PageSetupDialog::setRenderHook(std::function<void()> hook)
 }
 
 void PageSetupDialog::setPropertiesHook(
-    std::function<bool(const QString &)> hook, std::function<bool(const QString &)> available)
+    std::function<std::optional<PrinterPage>(const QString &)> hook,
+    std::function<bool(const QString &)> available)
 {
     m_propertiesHook = std::move(hook);
     m_propertiesAvailable = std::move(available);

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "engine/device/clsprinter.h"
 #include "engine/state/fontspec.h"
 #include "engine/state/pageformat.h"
 #include "printer/printingsystem.h"
@@ -49,9 +50,11 @@ public:
     /// Draws the current sheet again after Apply (the preview's page); unset, nothing is drawn,
     /// so Apply from the print dialog never prints.
     void setRenderHook(std::function<void()> hook);
-    /// Shows the driver's properties of the named printer; true when the user accepted them
-    /// (the hook makes them the printer's defaults). The button is hidden while unset.
-    void setPropertiesHook(std::function<bool(const QString &deviceName)> hook,
+    /// Shows the driver's properties of the named printer; the page the user accepted there
+    /// (the hook makes the settings the printer's defaults), which the paper list and the
+    /// orientation then show. The button is hidden while unset.
+    void setPropertiesHook(
+        std::function<std::optional<PrinterPage>(const QString &deviceName)> hook,
         std::function<bool(const QString &deviceName)> available = {});
 
     /// Escape and the close box cancel, so the printer is put back as Cancel does.
@@ -101,6 +104,7 @@ private:
     QImage m_logo;
     QString m_loadedPrinterName;
     qint16 m_loadedPaper = 0;
+    QString m_loadedPaperName;
     qint16 m_loadedOrientation = 1;
     bool m_loading = false;
     bool m_checking = false;
@@ -108,7 +112,7 @@ private:
     qint32 m_jeLineColor = -1;
     qint32 m_dotLineColor = -1;
     std::function<void()> m_renderHook;
-    std::function<bool(const QString &)> m_propertiesHook;
+    std::function<std::optional<PrinterPage>(const QString &)> m_propertiesHook;
     /// Whether a printer has settings the hook can show; unset, every printer has.
     std::function<bool(const QString &)> m_propertiesAvailable;
     void enableProperties();

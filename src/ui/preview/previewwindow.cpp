@@ -431,33 +431,52 @@ void PreviewWindow::printCommand()
     // keeps cmdpgset and cmdPreview hidden.
     if (engineState().ColPageCount == 1)
         dialog.hideColumnBands();
+    // The paper and orientation chosen in the printer's settings are the report's from now on:
+    // the page shows them, and the pages counted for the dialog's range are theirs.
+    bool pageChanged = false;
+    dialog.setPropertiesHook(
+        [this, &pageChanged](const QString &deviceName) {
+            const std::optional<PrinterPage> page = showPrinterProperties(deviceName);
+            if (!page)
+                return false;
+            usePrinterPage(*page);
+            showFormatChanges();
+            pageChanged = true;
+            return true;
+        },
+        hasPrinterProperties);
     {
         dialog.exec();
     }
-    if (!dialog.blnOk)
+    if (!dialog.blnOk) {
+        // Cancel put the printer back: the page is drawn for it again.
+        if (pageChanged)
+            showFormatChanges();
         return;
+    }
     const auto window = makePrintProgressWindow(this);
     PrintRange(dialog.request(), m_job, *window);
 }
 
+void PreviewWindow::showFormatChanges()
+{
+    // The job counts its sheets again and the page is placed for the new paper before the
+    // sheet is drawn.
+    if (!m_job.layOut(m_preview->pagePicture()->surface(), engineState().ZoomRate)) {
+        ShowMessage(m_job.error(), m_job.errorIcon());
+        return;
+    }
+    m_preview->PaperResize();
+    m_preview->renderCurrentSheet();
+}
+
 void PreviewWindow::pageSetup()
 {
-    // The dialog laid the format out again; the job counts its sheets and the page is placed
-    // for the new paper before the sheet is drawn.
-    const auto showChanges = [this] {
-        EngineState &s = engineState();
-        if (!m_job.layOut(m_preview->pagePicture()->surface(), s.ZoomRate)) {
-            ShowMessage(m_job.error(), m_job.errorIcon());
-            return;
-        }
-        m_preview->PaperResize();
-        m_preview->renderCurrentSheet();
-    };
     bool changed = false;
     {
         PageSetupDialog dialog(this);
         dialog.setPropertiesHook(showPrinterProperties, hasPrinterProperties);
-        dialog.setRenderHook(showChanges);
+        dialog.setRenderHook([this] { showFormatChanges(); });
         dialog.exec();
         changed = engineState().PageSetupChanged;
     }
@@ -465,7 +484,7 @@ void PreviewWindow::pageSetup()
         // Drawn here rather than when the window is active again: without a window manager it
         // may never be.
         engineState().PageSetupChanged = false;
-        showChanges();
+        showFormatChanges();
     }
 }
 

@@ -76,6 +76,8 @@ private:
     /// The close question and the zoom written back; false when the user cancels.
     bool queryClose();
     void restoreCursor();
+    /// Lays the job out again for a changed format and draws the current sheet.
+    void showFormatChanges();
 
     SheetJob m_job;
     PreviewWidget *m_preview = nullptr;
