@@ -248,6 +248,23 @@ std::optional<AmountText> VoucherGridPage::amountText(
     return amount;
 }
 
+/// At least as many characters as an amount cell prints for a plain decimal text, counted
+/// without parsing it: a job checks every amount of a long voucher after each layout. Nothing
+/// for any other text.
+std::optional<qsizetype> amountLengthBound(const QString &text, bool withLines)
+{
+    qsizetype digits = 0;
+    for (const QChar c : text) {
+        if (c >= u'0' && c <= u'9')
+            ++digits;
+        else if (!QStringView(u" .,+-()¥￥$").contains(c))
+            return std::nullopt;
+    }
+    // Hundredths have at most two digits more, and a sign; without lines the integer digits
+    // are grouped by commas and the point and cents follow.
+    return withLines ? digits + 3 : digits + digits / 3 + 4;
+}
+
 std::vector<qint32> VoucherGridPage::overflowingRows(const PageColumn &pc) const
 {
     std::vector<qint32> rows;
@@ -255,13 +272,18 @@ std::vector<qint32> VoucherGridPage::overflowingRows(const PageColumn &pc) const
         return rows;
     const qint32 first = std::max(pc.amount->firstRow + 1, s.FixedRowsTop);
     const qint32 last = std::min(pc.amount->lastRow, s.GridRows - 1);
+    const bool withLines = s.Format.Cyline == 1;
+    const quint8 corner = Flag::StartsHorizontalRun | Flag::StartsVerticalRun;
     for (qint32 r = first; r <= last; ++r) {
+        const QString text = grid.Text(r, pc.col);
+        const std::optional<qsizetype> bound = amountLengthBound(text, withLines);
+        if (bound && *bound <= pc.cellsShown)
+            continue;
         // A cell covered by a merged area prints no amount of its own.
         const quint8 f = grid.Cell(r, pc.col);
-        const quint8 corner = Flag::StartsHorizontalRun | Flag::StartsVerticalRun;
         if ((f & Flag::FlagsInForce) && (f & corner) != corner)
             continue;
-        const std::optional<AmountText> amount = amountText(r, pc, grid.Text(r, pc.col));
+        const std::optional<AmountText> amount = amountText(r, pc, text);
         if (amount && amount->overflows)
             rows.push_back(r);
     }
