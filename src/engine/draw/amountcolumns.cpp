@@ -28,8 +28,8 @@ constexpr double kMinLabelSize = 3;
 constexpr qint32 kOuterInset = 30;
 /// The thick separators start this much below the top of the label row.
 constexpr qint32 kThickLineDrop = 20;
-/// The thick separators are at least this wide on paper (twips, 0.5 pt): thin enough lines
-/// all print one dot wide at 300 dpi.
+/// The thick separators are at least this wide on paper (twips, 0.5 pt): anything thinner
+/// prints one dot wide at 300 dpi, like the thin ones.
 constexpr double kThickLineTwips = 10;
 /// Unit labels that share their row with the heading keep this much free above and below.
 constexpr qint32 kLabelStripMargin = 15;
@@ -289,9 +289,9 @@ void PrintAmountCells(
     const qint32 h = roundHalfEven(ApplyFont(text, font).height * zoom);
     qint32 y = column.Top + roundHalfEven((column.Height - h) / 2.0);
     if (column.VerAlign == 1)
-        y = column.Top + kOuterInset;
+        y = column.Top + kCellMargin;
     else if (column.VerAlign == 2)
-        y = column.Top + column.Height - h - kOuterInset;
+        y = column.Top + column.Height - h - kCellMargin;
     Surface &surface = target();
     surface.setCurrentX(column.Left + column.Width - kOuterInset - text.size() * digitWidth);
     surface.setCurrentY(y);
