@@ -305,6 +305,38 @@ void PainterSurface::Print(const QString &text)
     m_currentX = 0;
 }
 
+void PainterSurface::PrintCells(const QString &text, double cellWidth)
+{
+    const SimpleText &simple = simpleText(text);
+    if (!simple.valid || text.contains(QLatin1Char('\n'))) {
+        Surface::PrintCells(text, cellWidth);
+        return;
+    }
+    QPainter &p = painter();
+    if (!p.isActive())
+        return;
+    // The laid-out glyphs, each moved to the middle of its cell: one run for the whole text.
+    const double cell = toDeviceX(cellWidth);
+    QList<QPointF> positions = simple.run.positions();
+    for (qsizetype i = 0; i < positions.size(); ++i) {
+        const double end = i + 1 < positions.size() ? positions[i + 1].x() : simple.advance;
+        positions[i].setX(i * cell + (cell - (end - positions[i].x())) / 2);
+    }
+    QGlyphRun run = simple.run;
+    run.setPositions(positions);
+    p.setFont(fontCache().font);
+    p.setPen(colorFromRgb(m_foreColor));
+    p.drawGlyphRun(QPointF(toDeviceX(m_currentX), toDeviceY(m_currentY)), run);
+    m_currentY += metrics().height() * 1440.0 / m_dpiY;
+    m_currentX = 0;
+}
+
+double PainterSurface::drawPixelWidth() const
+{
+    const double dpi = std::max(m_dpiX, m_dpiY);
+    return std::max(1.0, dpi / 600.0) * 1440.0 / dpi;
+}
+
 void PainterSurface::Line(double x1, double y1, double x2, double y2, qint32 color, LineEnd end)
 {
     if (end == LineEnd::Relative) {

@@ -84,10 +84,12 @@ public:
     double CurrentY() const override { return m_currentY; }
     void setCurrentY(double y) override { m_currentY = y; }
     void Print(const QString &text) override;
+    void PrintCells(const QString &text, double cellWidth) override;
     void Line(double x1, double y1, double x2, double y2, qint32 color,
         LineEnd end = LineEnd::Absolute) override;
     int DrawWidth() const override { return m_drawWidth; }
     void setDrawWidth(int width) override;
+    double drawPixelWidth() const override;
     int DrawStyle() const override { return m_drawStyle; }
     void setDrawStyle(int style) override { m_drawStyle = style; }
     void PaintPicture(const QImage &picture, double x, double y, double w, double h, double sx = 0,

@@ -217,13 +217,13 @@ void TestAmountColumns::twelveCellsWithLines()
     expect(2, 3930, 900, 0x0000FF, 1); // 角 | 元: the decimal point
     expect(3, 3840, 900, 0xFF0000, 1);
     expect(4, 3750, 900, 0xFF0000, 1);
-    expect(5, 3660, 920, 0xFF0000, 2); // 佰 | 仟, thick and 20 lower
+    expect(5, 3660, 920, 0xFF0000, 5); // 佰 | 仟, thick (12 twips, 0.6 pt) and 20 lower
     expect(6, 3570, 900, 0xFF0000, 1);
     expect(7, 3480, 900, 0xFF0000, 1);
-    expect(8, 3390, 920, 0xFF0000, 2); // 拾 | 佰 of the 万 group
+    expect(8, 3390, 920, 0xFF0000, 5); // 拾 | 佰 of the 万 group
     expect(9, 3300, 900, 0xFF0000, 1);
     expect(10, 3210, 900, 0xFF0000, 1);
-    expect(11, 3120, 920, 0xFF0000, 2); // 仟 | 亿
+    expect(11, 3120, 920, 0xFF0000, 5); // 仟 | 亿
     // The left outer line, 30 inside the column, is the leftmost cell's left edge: the cell
     // (亿's 拾) is as wide as the others.
     expect(12, 3030, 900, 0xFF0000, 1);
@@ -243,7 +243,7 @@ void TestAmountColumns::twelveCellsWithLines()
         QCOMPARE(t.color, 32768);
     }
     QCOMPARE(m_page->FontName(), u"楷体_GB2312"_qs);
-    QCOMPARE(m_page->DrawWidth(), 2); // the last separator (k = 11) is thick; k = 12 has none
+    QCOMPARE(m_page->DrawWidth(), 5); // the last separator (k = 11) is thick; k = 12 has none
 }
 
 void TestAmountColumns::twelveCellsWithoutLines()

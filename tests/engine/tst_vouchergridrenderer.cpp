@@ -1,5 +1,6 @@
 #include "api/myprint_p.h"
 #include "support/gridpage.h"
+#include "support/pdfpicture.h"
 #include "support/recordingqueries.h"
 #include "support/singleprinter.h"
 #include "support/testplatform.h"
@@ -7,10 +8,15 @@
 
 #include "engine/grids/gridkinds.h"
 #include "engine/grids/vouchergridrenderer.h"
+#include "engine/state/platformservices.h"
 #include "engine/state/previewsinks.h"
+#include "platform/pdfsheetsurface.h"
 
 #include <quillon/myprint.h>
 #include <quillon/vouchergrid.h>
+
+#include <QFile>
+#include <QTemporaryDir>
 
 using namespace quillon;
 
@@ -33,6 +39,13 @@ QList<PrintedText> printedAs(const RecordingSurface &page, const QString &text)
             out << t;
     }
     return out;
+}
+
+/// Whether a page rendered at 300 dpi is dark at a place given in twips, or a dot below it.
+bool darkAt(const QImage &page, double x, double y)
+{
+    const int px = int(x * 300 / 1440), py = int(y * 300 / 1440);
+    return qGray(page.pixel(px, py)) < 160 || qGray(page.pixel(px, py + 1)) < 160;
 }
 
 /// Flag bytes (bit 7 in force; 0 bottom, 1 right, 2 starts a vertical run, 3 a horizontal one).
@@ -67,6 +80,11 @@ private Q_SLOTS:
     void longMergeSearchIsBounded();
     void amountsOneDigitACell_data();
     void amountsOneDigitACell();
+    void amountsThatDoNotFit_data();
+    void amountsThatDoNotFit();
+    void textStaysReadable_data();
+    void textStaysReadable();
+    void labelsUnderTheHeading();
     void amountCellText_data();
     void amountCellText();
     void amountsWithoutLines();
@@ -87,6 +105,8 @@ private Q_SLOTS:
     void drawnThroughTheKindRules();
 
 private:
+    /// The page as set up, printed to PDF and rendered at 300 dpi.
+    QImage pageAt300Dpi();
     /// The standard voucher with these body rows (texts of the four columns) and, when
     /// totals is not empty, one bottom row.
     void setVoucher(const QList<QStringList> &body, const QStringList &totals = {});
@@ -117,6 +137,23 @@ void TestVoucherGridRenderer::cleanup()
     m_job.reset();
     m_grid.reset();
     TestPlatform::uninstall();
+}
+
+QImage TestVoucherGridRenderer::pageAt300Dpi()
+{
+    QTemporaryDir dir;
+    QFile file(dir.filePath(u"page.pdf"_qs));
+    file.open(QIODevice::WriteOnly); // else no page: the test fails
+    EngineState &s = engineState();
+    s.PageOriginY = 500;
+    {
+        PdfSheetSurface pdf(&file, QSizeF(11906, 16838), QPointF(), u"voucher"_qs);
+        s.DrawTarget = &pdf;
+        render();
+    }
+    s.DrawTarget = m_page.get();
+    file.close();
+    return pdfPagePicture(file.fileName(), dir.filePath(u"page"_qs), 300);
 }
 
 void TestVoucherGridRenderer::setVoucher(const QList<QStringList> &body, const QStringList &totals)
@@ -184,6 +221,16 @@ void TestVoucherGridRenderer::fillsThePageKeepingDigitCells()
     QVERIFY(hasVertical(segs, 12310, 900, 1600));
     QCOMPARE(printedAs(*m_page, u"分"_qs).size(), 2);
     QCOMPARE(printedAs(*m_page, u"分"_qs).first().x, 11080.0 + 15);
+    // On paper the thick line between 佰 and 仟 shows wider than the one between 拾 and 佰.
+    const QImage page = pageAt300Dpi();
+    const auto dots = [&](double x) {
+        int n = 0;
+        for (int dx = -4; dx <= 4; ++dx)
+            n += darkAt(page, x + dx * 4.8, 1250); // below the labels
+        return n;
+    };
+    QVERIFY2(dots(10720) >= 2 && dots(10810) == 1,
+        qPrintable(u"%1 %2"_qs.arg(dots(10720)).arg(dots(10810))));
 }
 
 void TestVoucherGridRenderer::widerGridShrinksEveryColumn()
@@ -285,8 +332,14 @@ void TestVoucherGridRenderer::mergeClippedToThePage()
     EngineState &s = engineState();
     s.LinesPerPage = 2;
     s.RowPageCount = 2;
+    m_job->setBorderStyle(MyPrint::enuBdSy::ssnoborder);
     render();
-    // Page 1: rows 2 and 3; the merged area ends with the page, its text in row 3's box.
+    // Page 1: rows 2 and 3; the merged area ends with the page, closed there, its text in row
+    // 3's box.
+    QVERIFY(hasHorizontal(lines(*m_page), 1900, 1000, 5946));
+    const QImage page = pageAt300Dpi();
+    for (double x = 1100; x < 5900; x += 100)
+        QVERIFY2(darkAt(page, x, 1900), qPrintable(QString::number(x)));
     QCOMPARE(printedAs(*m_page, u"跨页"_qs).size(), 1);
     QCOMPARE(printedAs(*m_page, u"跨页"_qs).first().y, 1600.0 + 38);
     QVERIFY(printedAs(*m_page, u"续"_qs).isEmpty());
@@ -360,10 +413,111 @@ void TestVoucherGridRenderer::amountsOneDigitACell()
     render();
     const QList<PrintedText> t = printedAs(*m_page, printed);
     QCOMPARE(t.size(), 1);
-    // Right-aligned: the last digit fills the 分 cell, 11080 to 11170.
-    QCOMPARE(t.first().x + RecordingSurface::textWidthFor(printed, 9), 11170.0);
+    // Right-aligned: the last digit in the 分 cell, 11080 to 11170, each digit a tenth of its
+    // cell clear of either line.
+    const double cell = t.first().cellWidth;
+    QCOMPARE(
+        t.first().x + (cell ? printed.size() * cell : RecordingSurface::textWidthFor(printed, 9)),
+        11170.0);
+    QVERIFY(RecordingSurface::textWidthFor(u"8"_qs, t.first().fontSize) <= 0.8 * 90 || !cell);
     QCOMPARE(t.first().color, colour);
     QCOMPARE(s.FontTable[5].Color, 0); // the red was for that cell only
+}
+
+void TestVoucherGridRenderer::amountsThatDoNotFit_data()
+{
+    QTest::addColumn<int>("cells");
+    QTest::addColumn<int>("pageWidth");
+    QTest::addColumn<int>("cyline");
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<QString>("printed");
+    QTest::addColumn<double>("x"); // the first cell's left edge
+
+    // 12 cells end at 11170; on a page 4700 wide the column (829) shows 8, ending at 4842.
+    QTest::newRow("fits") << 12 << 11340 << 1 << u"123456789.01"_qs << u"12345678901"_qs
+                          << 11170.0 - 11 * 90;
+    QTest::newRow("more digits than cells")
+        << 12 << 11340 << 1 << u"12345678901.23"_qs << QString(12, u'#') << 11170.0 - 12 * 90;
+    QTest::newRow("page narrower than the grid")
+        << 12 << 4700 << 1 << u"9876543.21"_qs << QString(8, u'#') << 4842.0 - 8 * 90;
+    QTest::newRow("without lines: comma and point cells")
+        << 12 << 11340 << 0 << u"1234567890.12"_qs << QString(12, u'#') << 11170.0 - 12 * 90;
+    QTest::newRow("one cell, not shrunk") << 1 << 11340 << 1 << u"0.12"_qs << u"#"_qs << 11080.0;
+}
+
+void TestVoucherGridRenderer::amountsThatDoNotFit()
+{
+    QFETCH(int, cells);
+    QFETCH(int, pageWidth);
+    QFETCH(int, cyline);
+    QFETCH(QString, text);
+    QFETCH(QString, printed);
+    QFETCH(double, x);
+    setVoucher({ { u"提现"_qs, u"库存现金"_qs, text, u""_qs } });
+    m_grid->setAmountColumn(2, { cells, 1, 2, 0xFF0000, 0x0000FF });
+    EngineState &s = engineState();
+    s.PageWidthTw = pageWidth;
+    s.Format.Cyline = qint16(cyline);
+    s.Format.ReduceFont = 1;
+    render();
+    const QList<PrintedText> t = printedAs(*m_page, printed);
+    QCOMPARE(t.size(), 1);
+    QCOMPARE(t.first().x, x);
+    QCOMPARE(t.first().fontSize, 9 * 0.8);
+    // Before printing, the job names the cell that does not fit.
+    CheckAmountColumns();
+    const auto &messages = static_cast<RecordingMessageSink &>(messageSink()).messages();
+    QCOMPARE(messages.size() == 1 && messages[0].prompt.contains(u"第 2 列第 2 行"_qs),
+        printed.startsWith(u'#'));
+}
+
+void TestVoucherGridRenderer::textStaysReadable_data()
+{
+    QTest::addColumn<int>("lineHeight");
+    QTest::addColumn<int>("lines");
+
+    // 40 characters in 摘要 (1000 to 5946): at 7 points (140 each) 35 fit one line, 34 between
+    // the margins; a line and its gap take 205.
+    QTest::newRow("one line: cut at the edge") << 300 << 1;
+    QTest::newRow("room for more: wrapped") << 700 << 2;
+}
+
+void TestVoucherGridRenderer::textStaysReadable()
+{
+    QFETCH(int, lineHeight);
+    QFETCH(int, lines);
+    setVoucher({ { QString(40, u'款'), u"b"_qs } });
+    engineState().Format.ReduceFont = 1;
+    engineState().LineHeightTw = lineHeight;
+    render();
+    QList<PrintedText> parts = texts(*m_page);
+    parts.removeIf([](const PrintedText &t) { return !t.text.startsWith(u'款'); });
+    QCOMPARE(parts.size(), lines);
+    for (const PrintedText &t : parts) {
+        QCOMPARE(t.fontSize, 7.0);
+        QVERIFY(t.x >= 1000 && t.x + RecordingSurface::textWidthFor(t.text, 7) <= 5946);
+        QVERIFY(t.y >= 1300 && t.y + 175 <= 1300 + lineHeight);
+    }
+}
+
+void TestVoucherGridRenderer::labelsUnderTheHeading()
+{
+    // One header row (500 to 900): the unit labels share it with 借方金额.
+    setVoucher({ { u"提现"_qs, u"库存现金"_qs, u"5"_qs, u""_qs } });
+    m_grid->setFixedRowsT(1);
+    engineState().FixedRowsTop = 1;
+    for (int c = 0; c < 4; ++c)
+        m_grid->setCell(1, c, 0); // no merges into the body
+    m_grid->setAmountColumn(2, { 12, 0, 2, 0xFF0000, 0x0000FF });
+    render();
+    const PrintedText heading = printedAs(*m_page, u"借方金额"_qs).first();
+    const PrintedText label = printedAs(*m_page, u"分"_qs).first();
+    // The heading above the labels' strip (3-point labels, 75 high, 15 clear each side).
+    QCOMPARE(label.y, 900.0 - 15 - 75);
+    QVERIFY(heading.y >= 500 && heading.y + 225 <= label.y);
+    // The digit lines begin with the strip.
+    QVERIFY(!touchesVertical(lines(*m_page), 11080, 500, label.y - 15));
+    QVERIFY(hasVertical(lines(*m_page), 11080, label.y - 15, 1200));
 }
 
 void TestVoucherGridRenderer::amountCellText_data()
@@ -543,7 +697,7 @@ void TestVoucherGridRenderer::fontsByRegion()
     QCOMPARE(sizeOf(u"备注"_qs), 12.0); // bottom, body column: font 5
     QCOMPARE(printedAs(*m_page, u"50000"_qs).size(), 2);
     for (const PrintedText &t : printedAs(*m_page, u"50000"_qs))
-        QCOMPARE(t.fontSize, 12.0);
+        QCOMPARE(t.fontSize, 12 * 0.8); // the digits' share of their cells
 }
 
 void TestVoucherGridRenderer::columnBandsRepeatFixedColumns()

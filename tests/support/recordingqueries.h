@@ -10,7 +10,8 @@
 
 #include <algorithm>
 
-/// A text as printed: where, and in which font size, boldness and colour.
+/// A text as printed: where, and in which font size, boldness and colour; for a text printed
+/// one character a cell, the cells' width.
 struct PrintedText
 {
     QString text;
@@ -19,6 +20,7 @@ struct PrintedText
     double fontSize = 0;
     bool bold = false;
     qint32 color = 0;
+    double cellWidth = 0;
 };
 
 /// A line as drawn, in surface units.
@@ -40,9 +42,9 @@ inline QList<PrintedText> texts(const quillon::RecordingSurface &s, PrintedText 
             state.bold = op.args[0].toBool();
         else if (op.name == QLatin1String("ForeColor"))
             state.color = op.args[0].toInt();
-        else if (op.name == QLatin1String("Print"))
+        else if (op.name == QLatin1String("Print") || op.name == QLatin1String("PrintCells"))
             out.append({ op.args[0].toString(), op.args[1].toDouble(), op.args[2].toDouble(),
-                state.fontSize, state.bold, state.color });
+                state.fontSize, state.bold, state.color, op.args.value(3).toDouble() });
     }
     return out;
 }

@@ -1,6 +1,7 @@
 #include "amountcolumns.h"
 
 #include "engine/convert.h"
+#include "engine/draw/textprimitives.h"
 #include "engine/grids/gridadapters.h"
 #include "engine/ignoringerrors.h"
 #include "engine/state/enginestate.h"
@@ -12,6 +13,7 @@
 #include <quillon/abstractvouchergrid.h>
 
 #include <algorithm>
+#include <cmath>
 
 namespace quillon {
 
@@ -26,6 +28,13 @@ constexpr double kMinLabelSize = 3;
 constexpr qint32 kOuterInset = 30;
 /// The thick separators start this much below the top of the label row.
 constexpr qint32 kThickLineDrop = 20;
+/// The thick separators are at least this wide on paper (twips, 0.5 pt): anything thinner
+/// prints one dot wide at 300 dpi, like the thin ones.
+constexpr double kThickLineTwips = 10;
+/// Unit labels that share their row with the heading keep this much free above and below.
+constexpr qint32 kLabelStripMargin = 15;
+/// A digit takes at most this share of its cell: a tenth of it stays free on either side.
+constexpr double kDigitShare = 0.8;
 
 AbstractVoucherGrid &voucherGridOf(EngineState &s)
 {
@@ -117,6 +126,15 @@ std::pair<qint32, qint32> lineColours(
         s.Format.DotLineColor != -1 ? s.Format.DotLineColor : info.dotLineColor };
 }
 
+/// The unit labels' font on the surface.
+void setLabelFont()
+{
+    const EngineState &s = engineState();
+    target().setFontName(kLabelFont);
+    target().setFontSize(
+        std::max(s.FontTable[5].Size - kLabelSizeBelowBody, kMinLabelSize) * s.ZoomRate);
+}
+
 /// Draws one amount column whose right edge is at x (surface units).
 void drawAmountColumn(EngineState &s, AbstractVoucherGrid &grid, qint32 col, qint32 x, qint32 colW,
     qint32 digitW, qint32 top)
@@ -144,17 +162,26 @@ void drawAmountColumn(EngineState &s, AbstractVoucherGrid &grid, qint32 col, qin
 
     qint32 labelW = 0, labelH = 0;
     ignoringErrors("amount label font", [&] {
-        surface.setFontName(kLabelFont);
-        surface.setFontSize(
-            std::max(s.FontTable[5].Size - kLabelSizeBelowBody, kMinLabelSize) * zoom);
+        setLabelFont();
         labelH = roundHalfEven(surface.TextHeight(QStringLiteral("汉")));
         labelW = roundHalfEven(surface.TextWidth(QStringLiteral("汉")));
     });
+    // Under a heading in their row the labels take the row's lower strip; else its middle.
+    bool underHeading = false;
+    ignoringErrors("amount heading",
+        [&] { underHeading = AmountLabelsUnderHeading(grid, col, info->firstRow); });
+    const qint32 labelY = underHeading ? y + labelRowH - labelH - kLabelStripMargin
+                                       : y + roundHalfEven((labelRowH - labelH) / 2.0);
+    // The lines begin where the labels do: the heading above them stays clear.
+    const qint32 lineTop = underHeading ? labelY - kLabelStripMargin : y;
+    const int thickWidth
+        = std::max(2, int(std::ceil(kThickLineTwips * zoom / surface.drawPixelWidth() - 1e-9)));
     if (withLines) {
         ignoringErrors("amount outer lines", [&] {
             surface.setDrawWidth(1);
-            surface.Line(x - kOuterInset, y, x - kOuterInset, bottom, lineColor);
-            surface.Line(x - colW + kOuterInset, y, x - colW + kOuterInset, bottom, lineColor);
+            surface.Line(x - kOuterInset, lineTop, x - kOuterInset, bottom, lineColor);
+            surface.Line(
+                x - colW + kOuterInset, lineTop, x - colW + kOuterInset, bottom, lineColor);
         });
     }
 
@@ -171,7 +198,7 @@ void drawAmountColumn(EngineState &s, AbstractVoucherGrid &grid, qint32 col, qin
         ignoringErrors("amount label", [&] {
             surface.setForeColor(s.LineColor);
             surface.setCurrentX(xr - k * digitW + roundHalfEven((digitW - labelW) / 2.0));
-            surface.setCurrentY(y + roundHalfEven((labelRowH - labelH) / 2.0));
+            surface.setCurrentY(labelY);
             surface.Print(text);
         });
     };
@@ -179,10 +206,10 @@ void drawAmountColumn(EngineState &s, AbstractVoucherGrid &grid, qint32 col, qin
         const qint32 sx = xr - k * digitW;
         const bool thick = k >= 5 && (k - 2) % 3 == 0;
         ignoringErrors("amount separator", [&] {
-            surface.setDrawWidth(thick ? 2 : 1);
+            surface.setDrawWidth(thick ? thickWidth : 1);
             if (withLines)
-                surface.Line(
-                    sx, thick ? y + kThickLineDrop : y, sx, bottom, k == 2 ? dotColor : lineColor);
+                surface.Line(sx, thick ? lineTop + kThickLineDrop : lineTop, sx, bottom,
+                    k == 2 ? dotColor : lineColor);
         });
         label(k);
     }
@@ -215,6 +242,61 @@ Surface &setBodyFont()
 }
 
 } // namespace
+
+qint32 AmountCellsShown(qint32 columnWidth, qint32 digitWidth)
+{
+    return digitWidth < 1 ? 0 : std::max(0, (columnWidth - 2 * kOuterInset) / digitWidth);
+}
+
+bool AmountLabelsUnderHeading(AbstractVoucherGrid &grid, qint32 col, qint32 labelRow)
+{
+    using Flag = AbstractVoucherGrid::CellFlag;
+    if (labelRow < 0 || labelRow >= engineState().FixedRowsTop)
+        return false;
+    // The text over the cell is that of its merged area's top-left cell.
+    const auto covered = [&](qint32 r, qint32 c, Flag starts) {
+        const quint8 f = grid.Cell(r, c);
+        return (f & Flag::FlagsInForce) && !(f & starts);
+    };
+    qint32 r = labelRow, c = col;
+    while (c > 0 && covered(r, c, Flag::StartsHorizontalRun))
+        --c;
+    while (r > 0 && covered(r, c, Flag::StartsVerticalRun))
+        --r;
+    const QString text = grid.Text(r, c).trimmed();
+    return !text.isEmpty() && text != QStringLiteral("0");
+}
+
+qint32 AmountLabelStrip()
+{
+    setLabelFont();
+    return roundHalfEven(target().TextHeight(QStringLiteral("汉"))) + 2 * kLabelStripMargin;
+}
+
+FontSpec AmountDigitFont(qint32 digitWidth)
+{
+    FontSpec font = engineState().FontTable[5];
+    const double advance = setBodyFont().TextWidth(QStringLiteral("0123456789")) / 10;
+    if (advance > 0)
+        font.Size *= kDigitShare * std::min(1.0, digitWidth / advance);
+    return font;
+}
+
+void PrintAmountCells(
+    const QString &text, const CellBox &column, qint32 digitWidth, const FontSpec &font)
+{
+    const double zoom = engineState().ZoomRate;
+    const qint32 h = roundHalfEven(ApplyFont(text, font).height * zoom);
+    qint32 y = column.Top + roundHalfEven((column.Height - h) / 2.0);
+    if (column.VerAlign == 1)
+        y = column.Top + kCellMargin;
+    else if (column.VerAlign == 2)
+        y = column.Top + column.Height - h - kCellMargin;
+    Surface &surface = target();
+    surface.setCurrentX(column.Left + column.Width - kOuterInset - text.size() * digitWidth);
+    surface.setCurrentY(y);
+    surface.PrintCells(text, digitWidth);
+}
 
 qint32 AmountColumnWidth(qint32 cells, qint32 digitWidth)
 {

@@ -177,11 +177,15 @@ struct CellTextFit
     bool breakBeforeOverflow;
     bool marginInLineBudget; ///< the lines that fit are counted with the margin between them
     bool wraps = true; ///< else a text too wide for its cell runs over on one line
+    /// Lines stay between the cell's margins, and a single line is cut at its sides.
+    bool staysInside = false;
 };
 
 constexpr CellTextFit kFlexFit { kMinCellFontSize, false, true, true, false, false };
 constexpr CellTextFit kSpreadFit { kMinSpreadFontSize, true, false, false, true, true };
-constexpr CellTextFit kSheetFit { kMinSheetFontSize, false, true, true, false, false, false };
+constexpr CellTextFit kSheetFit { kMinReadableFontSize, false, true, true, false, false, false };
+constexpr CellTextFit kVoucherFit { kMinReadableFontSize, false, true, true, true, true, true,
+    true };
 
 /// Shrinks the font a point at a time; returns the text's size at the size it stops at.
 TextSize shrink(
@@ -225,14 +229,15 @@ void wrap(const QString &text, const CellBox &cell, TextSize size, const CellTex
     const qint32 x = cell.Left + kCellMargin;
     qint32 y = cell.Top;
     const double wide = fit.breakBeforeOverflow ? 0 : s.TextWidth(QStringLiteral("汉"));
+    const qint32 width = fit.staysInside ? cell.Width - 2 * kCellMargin : cell.Width;
     const QStringList chars = characters(text);
     QString line;
     for (qsizetype i = 0; i < chars.size(); ++i) {
         line += chars[i];
         const bool last = i == chars.size() - 1;
         const bool full = fit.breakBeforeOverflow
-            ? s.TextWidth(line) > cell.Width && line.size() > chars[i].size()
-            : s.TextWidth(line) + wide > cell.Width;
+            ? s.TextWidth(line) > width && line.size() > chars[i].size()
+            : s.TextWidth(line) + wide > width;
         if (full) {
             if (fit.breakBeforeOverflow)
                 line.chop(chars[i].size());
@@ -266,13 +271,20 @@ void printCellTextWith(
         size = shrink(text, cell, font, size, fit);
         font.Size = whole; // the smaller font stays on the surface for this text
     }
-    const bool wraps = fit.wraps && cell.Width < size.width + kCellMargin
+    // A cell that keeps its text inside wraps only onto a second line that fits in it.
+    const bool roomForLines = !fit.staysInside || cell.Height >= 2 * (size.height + kCellMargin);
+    const bool wraps = fit.wraps && cell.Width < size.width + kCellMargin && roomForLines
         && !(fit.numbersOverflow && isNumericText(text))
         && !(fit.headerCellsOverflow && cell.CellType == 3);
-    if (wraps)
+    if (wraps) {
         wrap(text, cell, size, fit);
-    else
+    } else {
+        if (fit.staysInside) {
+            cell.RoomLeft = cell.RoomLeft < 0 ? 0 : cell.RoomLeft;
+            cell.RoomRight = cell.RoomRight < 0 ? 0 : cell.RoomRight;
+        }
         printSingleLine(text, cell, size);
+    }
 }
 
 } // namespace
@@ -290,6 +302,11 @@ void PrintSpreadCellText(const QString &rawText, CellBox &cell, FontSpec &font)
 void PrintUnwrappedCellText(const QString &rawText, CellBox &cell, FontSpec &font)
 {
     printCellTextWith(rawText, cell, font, kSheetFit);
+}
+
+void PrintVoucherCellText(const QString &rawText, CellBox &cell, FontSpec &font)
+{
+    printCellTextWith(rawText, cell, font, kVoucherFit);
 }
 
 void DrawCutMarks(qint32 x, qint32 y, qint32 width, qint32 height)

@@ -43,8 +43,9 @@ constexpr qint32 kCellMargin = 30;
 constexpr double kMinCellFontSize = 1;
 /// PrintSpreadCellText never shrinks a font below this many points.
 constexpr double kMinSpreadFontSize = 4;
-/// PrintUnwrappedCellText never shrinks a font below this many points.
-constexpr double kMinSheetFontSize = 7;
+/// The smallest size that still reads on paper: PrintUnwrappedCellText and
+/// PrintVoucherCellText never shrink a font below it.
+constexpr double kMinReadableFontSize = 7;
 
 /// Sets the font on the drawing surface and measures the text in page twips (unzoomed).
 /// Without colour printing the text colour becomes black, in the preview too.
@@ -60,9 +61,14 @@ void PrintCellText(const QString &text, CellBox &cell, FontSpec &font);
 /// and wraps any text that is too wide.
 void PrintSpreadCellText(const QString &text, CellBox &cell, FontSpec &font);
 
-/// PrintCellText as the spreadsheet grid needs it: it shrinks no lower than kMinSheetFontSize
-/// and never wraps; a text still too wide runs over the cell's edge.
+/// PrintCellText as the spreadsheet grid needs it: it shrinks no lower than
+/// kMinReadableFontSize and never wraps; a text still too wide runs over the cell's edge.
 void PrintUnwrappedCellText(const QString &text, CellBox &cell, FontSpec &font);
+
+/// PrintCellText as the voucher grid needs it: it shrinks no lower than kMinReadableFontSize,
+/// then wraps by character when the cell has room for more lines, and otherwise cuts the text
+/// at the cell's edge (a number becomes "#" marks). Nothing prints beyond the cell's sides.
+void PrintVoucherCellText(const QString &text, CellBox &cell, FontSpec &font);
 
 /// Corner marks, 1 cm long and pointing inwards, around a logical page (page twips).
 void DrawCutMarks(qint32 x, qint32 y, qint32 width, qint32 height);

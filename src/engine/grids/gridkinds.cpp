@@ -121,6 +121,7 @@ class VoucherRules : public GridKindRules
 public:
     GridKind kind() const override { return GridKind::Voucher; }
     void render() const override { DrawVoucherGrid(); }
+    void checkLayout() const override { CheckAmountColumns(); }
     // A voucher form without lines still prints its heading and totals.
     bool printsHeadingWithoutRows() const override { return true; }
     double bandColumnWidth(GridAccess &grid, qint32 col) const override

@@ -68,6 +68,9 @@ public:
     }
     /// Prepares the host grid once the printed columns are known.
     virtual void prepare(EngineState &, PrintProperties &) const { }
+    /// Tells the user what the grid cannot print as the job is now laid out; after every
+    /// ComputeLayout.
+    virtual void checkLayout() const { }
 };
 
 /// The rules of a grid kind; nothing for a number that names no kind.

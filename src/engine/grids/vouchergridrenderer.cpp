@@ -3,11 +3,13 @@
 #include "engine/convert.h"
 #include "engine/draw/amountcolumns.h"
 #include "engine/draw/textprimitives.h"
+#include "engine/ignoringerrors.h"
 #include "engine/layout/computelayout.h"
 #include "engine/state/enginestate.h"
 #include "engine/state/platformservices.h"
 #include "engine/state/previewsinks.h"
 #include "engine/state/printproperties.h"
+#include "engine/state/registry.h"
 #include "gridadapters.h"
 #include "gridpage.h"
 #include "platform/interfaces/surface.h"
@@ -53,6 +55,18 @@ struct PageColumn
     qint32 width = 0; ///< surface units
     /// The grid's amount-column information, read once a page.
     std::optional<AbstractVoucherGrid::AmountColumn> amount;
+    qint32 cellsShown = 0; ///< the digit cells an amount column shows
+    bool labelsUnderHeading = false; ///< its heading shares the label row
+};
+
+/// What an amount cell prints: its text, whether that goes one character a digit cell, and
+/// whether it is a negative amount (red).
+struct AmountText
+{
+    QString text;
+    bool inCells = false;
+    bool negative = false;
+    bool overflows = false; ///< more characters than cells: "#" instead
 };
 
 /// One call of the renderer: the page's geometry and the grid, read once.
@@ -66,9 +80,20 @@ public:
         , access(GridAccess::create(2, print.Datagrid, print.gridrows))
         , grid(*static_cast<VoucherGridAccess &>(*access).grid())
     {
+        if (const PrinterSurface *printer = printingSystem().currentPrinter())
+            colorMode = printer->ColorMode();
     }
 
     void render();
+    /// Selects the page's column band and lays its columns out.
+    void planColumns();
+    const std::vector<PageColumn> &pageColumns() const { return columns; }
+    /// The text an amount column's cell prints in this row, when the row is one of its
+    /// amounts; "#" in every cell shown for an amount that does not fit.
+    std::optional<AmountText> amountText(
+        qint32 row, const PageColumn &pc, const QString &text) const;
+    /// The rows whose amounts do not fit the cells an amount column shows, in order.
+    std::vector<qint32> overflowingRows(const PageColumn &pc) const;
 
 private:
     qint32 surface(double pageTwips) const { return roundHalfEven(pageTwips * zoom); }
@@ -80,12 +105,10 @@ private:
     void newLine();
     void drawRow(qint32 row, Region region, qint32 height, IndexRun rows);
     void drawCell(qint32 row, std::size_t index, Region region, qint32 height, IndexRun rows);
-    void borders(const CellBox &box, quint8 flags, bool always);
+    void borders(const CellBox &box, quint8 flags, bool always, bool cutBelow, bool cutRight);
     /// The cell whose text a merged area shows: the top-left cell of its flags, found from a
     /// cell of the area's first row on this page.
     std::optional<std::pair<qint32, qint32>> mergeOrigin(qint32 row, qint32 col) const;
-    void amountRule(
-        qint32 row, const PageColumn &pc, QString &text, CellBox &box, bool &negative) const;
 
     EngineState &s;
     PrintProperties &print;
@@ -94,6 +117,9 @@ private:
     AbstractVoucherGrid &grid;
     std::vector<PageColumn> columns;
     double scale = 1;
+    qint32 digitW = 0;
+    FontSpec digitFont;
+    qint32 labelStrip = 0; ///< the labels' part of a label row shared with the heading
     /// Blanks the totals: a voucher's page other than its last.
     bool totalsBlank = false;
     qint16 colorMode = 0;
@@ -127,7 +153,7 @@ void VoucherGridPage::layOutColumns()
     // While the page is wider than the band, amount columns keep their digit cells and the
     // other visible columns share what is left in proportion to their widths; otherwise every
     // column scales alike.
-    const qint32 digitW = MeasureDigitWidth();
+    digitW = MeasureDigitWidth();
     double avail = s.PageWidthTw * zoom;
     double shared = 0;
     for (const PageColumn &pc : columns) {
@@ -148,20 +174,35 @@ void VoucherGridPage::layOutColumns()
     } else {
         scale = shared > 0 ? avail / shared / zoom : 1;
     }
+    bool labelsUnderHeading = false;
     for (PageColumn &pc : columns) {
         pc.width = pc.fixed ? FixedColumnDrawWidth(grid, pc.col, scale)
                             : ColumnDrawWidth(grid, pc.col, scale, digitW);
+        if (pc.amount && !pc.fixed) {
+            pc.cellsShown = AmountCellsShown(pc.width, digitW);
+            pc.labelsUnderHeading = AmountLabelsUnderHeading(grid, pc.col, pc.amount->firstRow);
+            labelsUnderHeading |= pc.labelsUnderHeading;
+        }
     }
+    labelStrip = labelsUnderHeading ? AmountLabelStrip() : 0;
+    digitFont = AmountDigitFont(digitW);
 }
 
-void VoucherGridPage::borders(const CellBox &box, quint8 flags, bool always)
+void VoucherGridPage::planColumns()
+{
+    SelectColumnBand(s);
+    layOutColumns();
+}
+
+void VoucherGridPage::borders(
+    const CellBox &box, quint8 flags, bool always, bool cutBelow, bool cutRight)
 {
     Surface &target = *s.DrawTarget;
     const bool inForce = flags & Flag::FlagsInForce;
-    if (always || !inForce || (flags & Flag::BottomBorder))
+    if (always || !inForce || (flags & Flag::BottomBorder) || cutBelow)
         target.Line(box.Left, box.Top + box.Height, box.Left + box.Width, box.Top + box.Height,
             s.LineColor);
-    if (always || !inForce || (flags & Flag::RightBorder))
+    if (always || !inForce || (flags & Flag::RightBorder) || cutRight)
         target.Line(
             box.Left + box.Width, box.Top, box.Left + box.Width, box.Top + box.Height, s.LineColor);
 }
@@ -187,21 +228,66 @@ std::optional<std::pair<qint32, qint32>> VoucherGridPage::mergeOrigin(qint32 row
     return std::pair { r, c };
 }
 
-void VoucherGridPage::amountRule(
-    qint32 row, const PageColumn &pc, QString &text, CellBox &box, bool &negative) const
+std::optional<AmountText> VoucherGridPage::amountText(
+    qint32 row, const PageColumn &pc, const QString &text) const
 {
     const std::optional<AbstractVoucherGrid::AmountColumn> &info = pc.amount;
-    if (!info || !(info->firstRow < row && row <= info->lastRow))
-        return;
-    box.HorAlign = 2;
+    if (pc.fixed || !info || !(info->firstRow < row && row <= info->lastRow))
+        return std::nullopt;
     const std::optional<double> value = numericValue(text);
     if (!value)
-        return;
+        return AmountText { text };
     const bool withLines = s.Format.Cyline == 1;
     const bool signless = colorMode == 2 && s.Format.ColorPrint == 1;
-    text = AmountCellText(*value, withLines, signless, &negative);
-    if (!withLines)
-        negative = false; // red amounts go with the digit lines only
+    AmountText amount { {}, true };
+    amount.text = AmountCellText(*value, withLines, signless, &amount.negative);
+    // Red amounts go with the digit lines only; a digit that has no cell would misprint it.
+    amount.negative = amount.negative && withLines;
+    if (amount.text.size() > pc.cellsShown)
+        amount = { QString(pc.cellsShown, u'#'), true, false, true };
+    return amount;
+}
+
+/// At least as many characters as an amount cell prints for a plain decimal text, counted
+/// without parsing it: a job checks every amount of a long voucher after each layout. Nothing
+/// for any other text.
+std::optional<qsizetype> amountLengthBound(const QString &text, bool withLines)
+{
+    qsizetype digits = 0;
+    for (const QChar c : text) {
+        if (c >= u'0' && c <= u'9')
+            ++digits;
+        else if (!QStringView(u" .,+-()¥￥$").contains(c))
+            return std::nullopt;
+    }
+    // Hundredths have at most two digits more, and a sign; without lines the integer digits
+    // are grouped by commas and the point and cents follow.
+    return withLines ? digits + 3 : digits + digits / 3 + 4;
+}
+
+std::vector<qint32> VoucherGridPage::overflowingRows(const PageColumn &pc) const
+{
+    std::vector<qint32> rows;
+    if (pc.fixed || !pc.amount)
+        return rows;
+    const qint32 first = std::max(pc.amount->firstRow + 1, s.FixedRowsTop);
+    const qint32 last = std::min(pc.amount->lastRow, s.GridRows - 1);
+    const bool withLines = s.Format.Cyline == 1;
+    const quint8 corner = Flag::StartsHorizontalRun | Flag::StartsVerticalRun;
+    for (qint32 r = first; r <= last; ++r) {
+        const QString text = grid.Text(r, pc.col);
+        const std::optional<qsizetype> bound = amountLengthBound(text, withLines);
+        if (bound && *bound <= pc.cellsShown)
+            continue;
+        // A cell covered by a merged area prints no amount of its own.
+        const quint8 f = grid.Cell(r, pc.col);
+        if ((f & Flag::FlagsInForce) && (f & corner) != corner)
+            continue;
+        const std::optional<AmountText> amount = amountText(r, pc, text);
+        if (amount && amount->overflows)
+            rows.push_back(r);
+    }
+    return rows;
 }
 
 void VoucherGridPage::drawCell(
@@ -214,18 +300,30 @@ void VoucherGridPage::drawCell(
     box.Width = pc.width;
     box.Height = height;
     if (region == Region::Blank) {
-        borders(box, 0, true);
+        borders(box, 0, true, false, false);
         return;
     }
 
     const quint8 flags = grid.Cell(row, pc.col);
-    borders(box, flags, false);
+    const IndexRun cols = PrintedColumnRun(s, pc.col);
+    // A merged area cut at the end of the page's rows or of its run of columns is closed there.
+    const auto continues = [&](qint32 r, qint32 c, Flag starts) {
+        const quint8 f = grid.Cell(r, c);
+        return (f & Flag::FlagsInForce) && !(f & starts);
+    };
+    const bool inForce = flags & Flag::FlagsInForce;
+    const bool cutBelow = inForce && row == rows.last && row + 1 < s.GridRows
+        && continues(row + 1, pc.col, Flag::StartsVerticalRun);
+    const bool cutRight = inForce && pc.col == cols.last && pc.col + 1 < s.GridCols
+        && continues(row, pc.col + 1, Flag::StartsHorizontalRun);
+    borders(box, flags, false, cutBelow, cutRight);
 
     qint32 textRow = row, textCol = pc.col;
-    if (flags & Flag::FlagsInForce) {
+    std::size_t lastIndex = index;
+    qint32 lastRow = row;
+    if (inForce) {
         // A merged area shows its text once, in the part of it on this page: from its top-left
         // cell, or from the first cell of this page's rows and run of columns that it covers.
-        const IndexRun cols = PrintedColumnRun(s, pc.col);
         const bool startsAcross = (flags & Flag::StartsHorizontalRun) || pc.col == cols.first;
         const bool startsDown = (flags & Flag::StartsVerticalRun) || row == rows.first;
         if (!startsAcross || !startsDown)
@@ -246,6 +344,7 @@ void VoucherGridPage::drawCell(
             if (!(f & Flag::FlagsInForce) || (f & Flag::StartsHorizontalRun))
                 break;
             box.Width += columns[j].width;
+            lastIndex = j;
         }
         for (qint32 r = row + 1; r <= rows.last; ++r) {
             const quint8 f = grid.Cell(r, pc.col);
@@ -253,6 +352,16 @@ void VoucherGridPage::drawCell(
                 break;
             box.Height
                 += region == Region::Body ? surface(s.LineHeightTw) : surface(fixedRowHeightTw(r));
+            lastRow = r;
+        }
+    }
+    if (region == Region::Header) {
+        // A heading that ends in an amount column's label row leaves the labels their strip.
+        for (std::size_t j = index; j <= lastIndex; ++j) {
+            if (columns[j].labelsUnderHeading && columns[j].amount->firstRow == lastRow) {
+                box.Height = std::max(0, box.Height - labelStrip);
+                break;
+            }
         }
     }
 
@@ -262,7 +371,7 @@ void VoucherGridPage::drawCell(
     const bool bodyColumn = !pc.fixed;
     if (bodyColumn && region != Region::Body && text == QStringLiteral("0"))
         text.clear();
-    bool negative = false;
+    std::optional<AmountText> amount;
     if (bodyColumn && region == Region::Bottom && totalsBlank) {
         // The totals of a voucher print on its last page only.
         if (isNumericText(text))
@@ -270,7 +379,7 @@ void VoucherGridPage::drawCell(
         else if (text.trimmed().startsWith(kTotalLabel))
             text = kTotalLabel;
     } else if (bodyColumn && region != Region::Header) {
-        amountRule(row, pc, text, box, negative);
+        amount = amountText(row, pc, text);
     }
 
     int font = 3;
@@ -281,13 +390,21 @@ void VoucherGridPage::drawCell(
     } else if (region == Region::Bottom && bodyColumn) {
         font = 5;
     }
-    FontSpec &fontSpec = s.FontTable[font];
-    const qint32 colour = fontSpec.Color;
-    if (negative)
-        fontSpec.Color = kRed;
-    PrintCellText(text, box, fontSpec);
-    if (font == 5)
-        fontSpec.Color = colour;
+    if (amount) {
+        box.HorAlign = 2;
+        if (amount->inCells) {
+            // One character a digit cell, at the digits' own size: never shrunk or wrapped.
+            FontSpec digits = digitFont;
+            if (amount->negative)
+                digits.Color = kRed;
+            box.Width = pc.width;
+            if (!amount->text.isEmpty())
+                PrintAmountCells(amount->text, box, digitW, digits);
+            return;
+        }
+        text = amount->text;
+    }
+    PrintVoucherCellText(text, box, s.FontTable[font]);
 }
 
 void VoucherGridPage::drawRow(qint32 row, Region region, qint32 height, IndexRun rows)
@@ -303,11 +420,8 @@ void VoucherGridPage::render()
     const qint32 left0 = s.PageOriginX;
     const qint32 top0 = s.PageOriginY;
     newLine();
-    SelectColumnBand(s);
-    layOutColumns();
+    planColumns();
     s.DrawTarget->setDrawWidth(1);
-    if (const PrinterSurface *printer = printingSystem().currentPrinter())
-        colorMode = printer->ColorMode();
     totalsBlank = print.CallMod == kVoucherCallMod && s.CurRowPage != s.RowPageCount;
 
     // Header rows.
@@ -355,6 +469,45 @@ void DrawVoucherGrid()
 {
     VoucherGridPage page;
     page.render();
+}
+
+void CheckAmountColumns()
+{
+    EngineState &s = engineState();
+    if (!s.DrawTarget)
+        return;
+    // As printed: at zoom 1, each column on its band.
+    const auto saved
+        = std::tuple(s.ZoomRate, s.CurColPage, s.FirstBodyCol, s.LastBodyCol, s.FitRatio);
+    s.ZoomRate = 1;
+    QStringList columns;
+    ignoringErrors("amount column check", [&] {
+        VoucherGridPage page;
+        for (qint32 band = 1; band <= std::max(1, s.ColPageCount); ++band) {
+            s.CurColPage = band;
+            page.planColumns();
+            for (const PageColumn &pc : page.pageColumns()) {
+                const std::vector<qint32> rows = page.overflowingRows(pc);
+                if (rows.empty())
+                    continue;
+                QStringList shown;
+                for (std::size_t i = 0; i < std::min<std::size_t>(rows.size(), 10); ++i)
+                    shown << QString::number(rows[i]);
+                QString line = QStringLiteral("第 %1 列第 %2 行")
+                                   .arg(pc.col)
+                                   .arg(shown.join(QStringLiteral("、")));
+                if (rows.size() > 10)
+                    line += QStringLiteral("等 %1 行").arg(rows.size());
+                columns << line;
+            }
+        }
+    });
+    std::tie(s.ZoomRate, s.CurColPage, s.FirstBodyCol, s.LastBodyCol, s.FitRatio) = saved;
+    if (!columns.isEmpty())
+        ShowMessage(
+            QStringLiteral("这些金额的位数多于金额列的数位，印成了“#”（行、列从 0 数起）：\n")
+                + columns.join(QLatin1Char('\n')),
+            48);
 }
 
 } // namespace quillon

@@ -14,6 +14,12 @@ namespace quillon {
 /// labels (DrawAmountColumns), and PageOriginY 100 twips below the grid.
 void DrawVoucherGrid();
 
+/// Tells the user, once the current job is laid out, which amounts have more characters than
+/// their amount column shows digit cells on its page, so that "#" prints in their place: one
+/// message (through ShowMessage) that names the rows and columns. A step that fails loses only
+/// the check.
+void CheckAmountColumns();
+
 /// The text an amount cell prints for a numeric text, or an empty text for an amount of 0.
 /// With digit lines (withLines), the amount in hundredths as a whole number, one digit a cell
 /// ("1234.5" → "123450"), signed unless signless; without, "##,###,###,###.00", whose comma

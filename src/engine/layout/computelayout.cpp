@@ -405,6 +405,8 @@ void ComputeLayout(qint16 rowHeightMm, qint16 rowCount)
 {
     EngineState &s = engineState();
     LayoutOf(s, rowHeightMm, rowCount).applyTo(s);
+    if (const GridKindRules *rules = gridKindRules(int(s.printObject()->GridType)))
+        rules->checkLayout();
 }
 
 std::vector<qint32> PlanColumnBands(qint32 first, qint32 last, double pageWidth, double fixedWidth,

@@ -185,6 +185,13 @@ void RecordingSurface::Print(const QString &text)
     m_currentX = 0;
 }
 
+void RecordingSurface::PrintCells(const QString &text, double cellWidth)
+{
+    record(QStringLiteral("PrintCells"), { text, m_currentX, m_currentY, cellWidth });
+    m_currentY += textHeightFor(text, m_fontSize);
+    m_currentX = 0;
+}
+
 void RecordingSurface::Line(double x1, double y1, double x2, double y2, qint32 color, LineEnd end)
 {
     if (end == LineEnd::Relative) {

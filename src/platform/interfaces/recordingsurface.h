@@ -71,6 +71,7 @@ public:
     double CurrentY() const override { return m_currentY; }
     void setCurrentY(double y) override;
     void Print(const QString &text) override;
+    void PrintCells(const QString &text, double cellWidth) override;
     void Line(double x1, double y1, double x2, double y2, qint32 color,
         LineEnd end = LineEnd::Absolute) override;
     int DrawWidth() const override { return m_drawWidth; }

@@ -45,6 +45,18 @@ public:
     /// Draws the text at the current position, then moves the position to the start of the
     /// next line.
     virtual void Print(const QString &text) = 0;
+    /// Print with one character a cell: the cells are cellWidth wide from the current position
+    /// rightwards, each character centred in its own. For digits in ruled cells.
+    virtual void PrintCells(const QString &text, double cellWidth)
+    {
+        const double x = CurrentX(), y = CurrentY();
+        for (qsizetype i = 0; i < text.size(); ++i) {
+            const QString c(text[i]);
+            setCurrentX(x + i * cellWidth + (cellWidth - TextWidth(c)) / 2);
+            setCurrentY(y);
+            Print(c);
+        }
+    }
 
     /// A straight line in the current DrawWidth and DrawStyle. With LineEnd::Relative the end
     /// point is an offset from (x1, y1).
@@ -52,9 +64,12 @@ public:
         double x1, double y1, double x2, double y2, qint32 color, LineEnd end = LineEnd::Absolute)
         = 0;
 
-    /// Line thickness in device pixels (1 to 3).
+    /// Line thickness in draw pixels (drawPixelWidth() each).
     virtual int DrawWidth() const = 0;
     virtual void setDrawWidth(int width) = 0;
+    /// How wide one step of DrawWidth draws, in twips: a device pixel, never thinner than
+    /// 1/600 inch.
+    virtual double drawPixelWidth() const { return 1440.0 / 600; }
     /// 0 solid, 1 dash, 2 dot, 3 dash-dot, 4 dash-dot-dot.
     virtual int DrawStyle() const = 0;
     virtual void setDrawStyle(int style) = 0;
