@@ -120,6 +120,10 @@ python3 "$root/bench/report.py" "$out/peers/results.tsv" "$results" "$out/quillo
 echo >>"$out/report.txt"
 BUILD=build-bench FLOOR="$out/peers/build/qt_floor" "$root/bench/voucher.sh" "$out/voucher" 2>"$out/voucher.log" | tee -a "$out/report.txt" \
     || { echo "bench: the voucher benchmark failed, see $out/voucher.log" >&2; exit 1; }
+# One cell of a very long text in every grid kind, each under a second.
+echo >>"$out/report.txt"
+BUILD=build-bench "$root/bench/long_cells.sh" "$out/long-cells" | tee -a "$out/report.txt" \
+    || { echo "bench: a long cell took a second or more, see $out/report.txt" >&2; exit 1; }
 echo "# written to $out/report.txt" >&2
 
 # 1,000,000 rows (BENCH_MILLION=0 skips them, another number changes them): Quillon and the

@@ -8,6 +8,8 @@
 #include "platform/interfaces/surface.h"
 #include "printer/printingsystem.h"
 
+#include <algorithm>
+#include <cmath>
 #include <limits>
 
 namespace quillon {
@@ -82,10 +84,26 @@ QString keepWithinRoom(const QString &text, const CellBox &cell, HPlace h, TextS
         const qint32 mark = std::max(1, measure(QStringLiteral("#")));
         kept = QString(std::max<qint64>(1, (cell.Width - 2 * kCellMargin) / mark), u'#');
     } else {
-        QStringList chars = characters(text);
-        while (chars.size() > 1 && measure(chars.join(QString())) > room)
-            chars.removeLast();
-        kept = chars.join(QString());
+        // The longest beginning that fits, found by halving: measuring one character less at a
+        // time costs the square of a long text's length.
+        const QStringList chars = characters(text);
+        qsizetype fits = 1, tooLong = chars.size();
+        qsizetype end = 0; // the text's length in code units of the first `fits` characters
+        const auto prefixLength = [&chars](qsizetype count) {
+            qsizetype length = 0;
+            for (qsizetype i = 0; i < count; ++i)
+                length += chars[i].size();
+            return length;
+        };
+        while (tooLong - fits > 1) {
+            const qsizetype middle = fits + (tooLong - fits) / 2;
+            if (measure(text.left(prefixLength(middle))) > room)
+                tooLong = middle;
+            else
+                fits = middle;
+        }
+        end = prefixLength(fits);
+        kept = text.left(end);
     }
     size.width = measure(kept);
     return kept;
@@ -187,36 +205,61 @@ constexpr CellTextFit kSheetFit { kMinReadableFontSize, false, true, true, false
 constexpr CellTextFit kVoucherFit { kMinReadableFontSize, false, true, true, true, true, true,
     true };
 
-/// Shrinks the font a point at a time; returns the text's size at the size it stops at.
+/// The first of the sizes `sizeAt(1)`, `sizeAt(2)`, … `sizeAt(last)` at which the text fits,
+/// else the last; the font is left at that size. The sizes are tried by halving, so a long text
+/// is measured a few times rather than once a point (text that fits at a size fits at every
+/// smaller one).
+template <typename SizeAt, typename Fits>
+TextSize firstFitting(const QString &text, FontSpec &font, int last, SizeAt sizeAt, Fits fits)
+{
+    const double zoom = engineState().ZoomRate;
+    const auto measureAt = [&](int step) {
+        font.Size = sizeAt(step);
+        return zoomed(ApplyFont(text, font), zoom);
+    };
+    int low = 1, high = last;
+    while (low < high) {
+        const int middle = low + (high - low) / 2;
+        if (fits(measureAt(middle)))
+            high = middle;
+        else
+            low = middle + 1;
+    }
+    return measureAt(low);
+}
+
+/// Shrinks the font a point at a time, as far as the fit allows; returns the text's size at the
+/// size it stops at.
 TextSize shrink(
     const QString &text, const CellBox &cell, FontSpec &font, TextSize size, const CellTextFit &fit)
 {
-    const double zoom = engineState().ZoomRate;
+    const double from = font.Size;
     if (!fit.linesBeforeShrinking) {
-        while (font.Size > fit.minFontSize) {
-            // A size between whole points steps down to the floor, never below it.
-            font.Size = std::max(font.Size - 1, fit.minFontSize);
-            size = zoomed(ApplyFont(text, font), zoom);
-            if (size.width + kCellMargin < cell.Width && size.height + kCellMargin < cell.Height)
-                break;
-        }
-        return size;
+        if (from <= fit.minFontSize)
+            return size;
+        // A size between whole points steps down to the floor, never below it.
+        const int steps = int(std::ceil(from - fit.minFontSize));
+        return firstFitting(
+            text, font, steps, [&](int step) { return std::max(from - step, fit.minFontSize); },
+            [&](TextSize at) {
+                return at.width + kCellMargin < cell.Width && at.height + kCellMargin < cell.Height;
+            });
     }
+    // One line more at the same size before a smaller size: a size fits when the lines the
+    // cell's height holds take the text, with room for a character.
     Surface &s = target();
-    int lines = 1;
-    while (s.TextWidth(QStringLiteral("A")) + (size.width + kCellMargin) / double(lines)
-        > cell.Width) {
-        if (cell.Height >= (size.height + kCellMargin) * (lines + 1)) {
-            ++lines;
-        } else if (font.Size - 1 >= fit.minFontSize) {
-            font.Size -= 1;
-            size = zoomed(ApplyFont(text, font), zoom);
-            lines = 1;
-        } else {
-            break;
-        }
-    }
-    return size;
+    const auto fits = [&](TextSize at) {
+        const int lines = std::max(1, cell.Height / std::max(1, at.height + kCellMargin));
+        return s.TextWidth(QStringLiteral("A")) + (at.width + kCellMargin) / double(lines)
+            <= cell.Width;
+    };
+    if (fits(size))
+        return size;
+    const int steps = int(std::floor(from - fit.minFontSize));
+    if (steps < 1)
+        return size;
+    return firstFitting(
+        text, font, steps, [&](int step) { return from - step; }, fits);
 }
 
 /// Prints the text a character at a time on as many lines as the cell's height allows.
@@ -270,6 +313,16 @@ void printCellTextWith(
         const double whole = roundHalfEven(font.Size);
         size = shrink(text, cell, font, size, fit);
         font.Size = whole; // the smaller font stays on the surface for this text
+    }
+    if (fit.staysInside && size.height > cell.Height && font.Size > 1) {
+        // A row lower than a readable line: the largest font its height holds, rather than a
+        // line across the row's borders.
+        const double whole = font.Size;
+        size = firstFitting(
+            text, font, int(std::ceil(whole - 1)),
+            [&](int step) { return std::max(whole - step, 1.0); },
+            [&](TextSize at) { return at.height <= cell.Height; });
+        font.Size = whole;
     }
     // A cell that keeps its text inside wraps only onto a second line that fits in it.
     const bool roomForLines = !fit.staysInside || cell.Height >= 2 * (size.height + kCellMargin);
