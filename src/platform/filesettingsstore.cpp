@@ -438,6 +438,12 @@ void FileSettingsStore::apply(Document &doc, const Change &change)
     if (change.name.isEmpty())
         return;
     Key &key = doc.loadedKey(index);
+    if (change.ifMissing) {
+        const QString folded = change.name.toCaseFolded();
+        if (std::any_of(key.entries.cbegin(), key.entries.cend(),
+                [&folded](const Entry &e) { return e.folded == folded; }))
+            return;
+    }
     key.changed = true;
     addEntry(key.entries, nullptr, change.name, change.value);
 }
@@ -571,6 +577,14 @@ bool FileSettingsStore::setValue(const QString &keyPath, const QString &name, co
     if (isReadOnly() || name.isEmpty() || keyHandle(keyPath) == 0)
         return false;
     return change({ keyPath, name, text });
+}
+
+bool FileSettingsStore::setDefaultValue(
+    const QString &keyPath, const QString &name, const QString &text)
+{
+    if (isReadOnly() || name.isEmpty() || keyHandle(keyPath) == 0)
+        return false;
+    return change({ keyPath, name, text, true });
 }
 
 bool FileSettingsStore::change(const Change &c)

@@ -52,6 +52,7 @@ private Q_SLOTS:
     void damageIsReportedOnce();
     void killedWritersNeverTearTheFile();
     void concurrentWritersLoseNothing();
+    void defaultsNeverReplaceValuesStoredMeanwhile();
     void defaultPath();
     void anyTextRoundTrips_data();
     void anyTextRoundTrips();
@@ -292,6 +293,26 @@ void TestFileSettingsStore::concurrentWritersLoseNothing()
             QCOMPARE(store.value(key, QStringLiteral("Value%1").arg(v)),
                 std::optional<QString>(u"40"_qs));
     }
+}
+
+// A load stores the defaults of a new report; another run stores a value of it meanwhile.
+void TestFileSettingsStore::defaultsNeverReplaceValuesStoredMeanwhile()
+{
+    if (!QFile::exists(writerPath()))
+        QSKIP("the settings_writer helper was not built");
+    QProcess loader;
+    loader.start(
+        writerPath(), { file(), kKey, u"defaults"_qs, u"FONT3_Size"_qs, u"FONT4_Size"_qs });
+    QVERIFY(loader.waitForReadyRead(30000));
+    QCOMPARE(loader.readLine().trimmed(), QByteArray("read"));
+    FileSettingsStore other(file());
+    QVERIFY(other.createKey(kKey) && other.setValue(kKey, u"FONT3_Size"_qs, u"33"_qs));
+    loader.write("\n");
+    QVERIFY(loader.waitForFinished(30000));
+    QCOMPARE(loader.readAll().trimmed(), QByteArray("done"));
+    FileSettingsStore after(file());
+    QCOMPARE(after.value(kKey, u"FONT3_Size"_qs), std::optional<QString>(u"33"_qs));
+    QCOMPARE(after.value(kKey, u"FONT4_Size"_qs), std::optional<QString>(u"default"_qs));
 }
 
 void TestFileSettingsStore::defaultPath()
