@@ -269,6 +269,9 @@ void TestFileSettingsStore::killedWritersNeverTearTheFile()
             QCOMPARE(entry.value, entries[0].value); // one generation, whole
     }
     QVERIFY(killedMidWork > 250);
+    // The next save removes what the killed ones left beside the file.
+    QVERIFY(FileSettingsStore(path).setValue(kKey, u"Value0"_qs, u"last"_qs));
+    QCOMPARE(QDir(m_dir->path()).entryList({ u"killed.ini.*"_qs }, QDir::Files), QStringList());
 }
 
 void TestFileSettingsStore::concurrentWritersLoseNothing()
