@@ -146,8 +146,9 @@ bool ReportExport::toPdf(QIODevice *device)
     SheetJob job(MyPrintPrivate::get(d->print));
     if (!job.prepare(1))
         return d->fail(job.error());
-    return d->renderPdf(job, device, [device] {
-        return QStringLiteral("无法写出 PDF：%1").arg(device->errorString());
+    // The device's own reason would be the system's English.
+    return d->renderPdf(job, device, [] {
+        return QStringLiteral("无法写出 PDF：输出拒绝写入（读取的一方已关闭，或磁盘已满）。");
     }) && d->error.isEmpty();
 }
 

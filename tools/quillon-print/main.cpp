@@ -383,6 +383,8 @@ static int run(int argc, char **argv)
         return usageError(
             QStringLiteral("--input-format 应为 csv 或 json，而不是“%1”").arg(inputFormat));
     const bool pdfToStdout = value("pdf") == QLatin1String("-");
+    // A PDF on standard output leaves it to the PDF alone.
+    FILE *const results = pdfToStdout ? stderr : stdout;
     if (has("pdf") && !fromStdin && !pdfToStdout && quillon::sameFile(value("pdf"), input))
         return usageError(
             QStringLiteral("输出文件“%1”就是网格文件本身，不能覆盖").arg(value("pdf")));
@@ -516,7 +518,7 @@ static int run(int argc, char **argv)
     const auto finish = [&](bool ok, const QString &written, qsizetype pages) {
         progress.reset(); // the terminal's progress line ends before anything else is said
         if (!quiet && !written.isEmpty())
-            say(stdout, QStringLiteral("%1（共 %2 页）").arg(written).arg(pages));
+            say(results, QStringLiteral("%1（共 %2 页）").arg(written).arg(pages));
         if (InterruptGuard::interrupted()) {
             if (!ok)
                 say(stderr,
@@ -537,14 +539,7 @@ static int run(int argc, char **argv)
         startProgress();
         QFile out;
         const bool ok = out.open(stdout, QIODevice::WriteOnly) && report.toPdf(&out) && out.flush();
-        if (ok && !quiet) {
-            progress.reset();
-            say(stderr,
-                QStringLiteral("%1: PDF 已写到标准输出（共 %2 页）")
-                    .arg(kProgram)
-                    .arg(report.sheetCount()));
-        }
-        finish(ok, QString(), 0);
+        finish(ok, ok ? QStringLiteral("标准输出") : QString(), report.sheetCount());
     } else if (has("pdf")) {
         startProgress();
         const bool ok = report.toPdf(value("pdf"));
@@ -599,7 +594,7 @@ static int run(int argc, char **argv)
             return 1;
         }
         if (!quiet)
-            say(stdout, QStringLiteral("已在%1上连续打印 %2 组数据").arg(printerName).arg(sets));
+            say(results, QStringLiteral("已在%1上连续打印 %2 组数据").arg(printerName).arg(sets));
     } else {
         // The progress ends with "完成" when the document went out, "取消" when it did not.
         QString lastLine;
@@ -615,7 +610,7 @@ static int run(int argc, char **argv)
             return 1;
         }
         if (!quiet)
-            say(stdout, QStringLiteral("已送到%1").arg(printerName));
+            say(results, QStringLiteral("已送到%1").arg(printerName));
     }
     return status;
 }
