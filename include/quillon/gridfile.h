@@ -34,6 +34,9 @@ public:
     /// the value and what it should be, when the file cannot be read or breaks a rule. Never
     /// throws.
     static std::unique_ptr<GridFile> load(const QString &path, QString *error);
+    /// The same, read as format ("csv" or "json") whatever the file's name.
+    static std::unique_ptr<GridFile> load(
+        const QString &path, QString *error, const QString &format);
     /// Reads a grid file's contents: format is "csv" or "json", name says where the bytes came
     /// from in messages (a path, or standard input).
     static std::unique_ptr<GridFile> fromData(
@@ -67,6 +70,9 @@ public:
     /// the other lengths and counts the ranges the README lists.
     static bool setProperty(
         MyPrint &print, const QString &name, const QVariant &value, QString *error);
+    /// Empty when the print object's grid answers the contract of its GridType; otherwise why
+    /// not, with the kinds it does answer (a CSV file's flex grid set to GridType 8, say).
+    static QString checkGridKind(const MyPrint &print);
 
 private:
     GridFile();

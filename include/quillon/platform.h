@@ -53,6 +53,12 @@ QUILLON_EXPORT QStringList printerNames();
 /// program can refuse to write its output over its input.
 QUILLON_EXPORT bool sameFile(const QString &a, const QString &b);
 
+/// Removes the files the library is writing beside their names (a PDF, PNG pages, a settings
+/// file being saved), for a program that must end at once: nothing is written or saved after
+/// it, and no earlier file of those names is touched. Safe to call from any thread. Returns how
+/// many files it removed.
+QUILLON_EXPORT int removeTemporaryFiles();
+
 /// Installs the platform services that are not installed yet: the settings file, the printing
 /// system and the message boxes. Creating a print object does this.
 QUILLON_EXPORT void ensureDefaultPlatform();

@@ -8,6 +8,8 @@
 #include <functional>
 #include <memory>
 
+class QIODevice;
+
 namespace quillon {
 
 class MyPrint;
@@ -33,8 +35,14 @@ public:
 
     /// Writes every sheet into one PDF file. False, with errorString(), when it cannot.
     bool toPdf(const QString &path);
+    /// Writes the same PDF into a device open for writing (standard output, a buffer). A stream
+    /// cannot take back what it was given: after a failure part of a PDF may have been written.
+    bool toPdf(QIODevice *device);
     /// Writes every sheet as a PNG picture into the folder, named <baseName>-001.png and on.
-    /// At zoom 1 a picture has 96 pixels per inch of paper.
+    /// At zoom 1 a picture has 96 pixels per inch of paper. The new pictures take their names
+    /// together once all are written; then older pictures of the same base name
+    /// (<baseName>-NNN.png) are removed, so the folder holds this report's pages only. A failed
+    /// or cancelled export leaves the folder as it was.
     bool toPng(
         const QString &folder, double zoom = 1.0, const QString &baseName = QStringLiteral("page"));
 

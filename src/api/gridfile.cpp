@@ -1,3 +1,4 @@
+#include "engine/grids/gridaccess.h"
 #include "engine/grids/gridadapters.h"
 #include "engine/grids/memory/celltable_p.h"
 
@@ -20,6 +21,7 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QMetaEnum>
 #include <QMetaProperty>
 #include <QRect>
 #include <QRegularExpression>
@@ -1926,6 +1928,47 @@ bool GridFileReader::readSpread(const QJsonObject &g)
     return true;
 }
 
+namespace {
+
+QString jsonError(QJsonParseError::ParseError error)
+{
+    switch (error) {
+    case QJsonParseError::UnterminatedObject:
+        return QStringLiteral("对象没有结束（缺少“}”或“,”）");
+    case QJsonParseError::MissingNameSeparator:
+        return QStringLiteral("名称后缺少“:”");
+    case QJsonParseError::UnterminatedArray:
+        return QStringLiteral("数组没有结束（缺少“]”或“,”）");
+    case QJsonParseError::MissingValueSeparator:
+        return QStringLiteral("两个值之间缺少“,”");
+    case QJsonParseError::IllegalValue:
+        return QStringLiteral("值无效");
+    case QJsonParseError::TerminationByNumber:
+        return QStringLiteral("数字之后文件意外结束");
+    case QJsonParseError::IllegalNumber:
+        return QStringLiteral("数字无效");
+    case QJsonParseError::IllegalEscapeSequence:
+        return QStringLiteral("转义序列无效");
+    case QJsonParseError::IllegalUTF8String:
+        return QStringLiteral("文本不是有效的 UTF-8");
+    case QJsonParseError::UnterminatedString:
+        return QStringLiteral("字符串没有结束（缺少“\"”）");
+    case QJsonParseError::MissingObject:
+        return QStringLiteral("应为一个 JSON 对象");
+    case QJsonParseError::DeepNesting:
+        return QStringLiteral("嵌套层次太深");
+    case QJsonParseError::DocumentTooLarge:
+        return QStringLiteral("文件太大");
+    case QJsonParseError::GarbageAtEnd:
+        return QStringLiteral("JSON 结束后还有多余的内容");
+    case QJsonParseError::NoError:
+        break;
+    }
+    return {};
+}
+
+} // namespace
+
 bool GridFileReader::readJson(const QByteArray &bytes)
 {
     QJsonParseError parseError;
@@ -1933,7 +1976,7 @@ bool GridFileReader::readJson(const QByteArray &bytes)
     if (parseError.error != QJsonParseError::NoError) {
         const qsizetype line = bytes.left(parseError.offset).count('\n') + 1;
         return fail(QString(),
-            QStringLiteral("第 %1 行 JSON 有误：%2").arg(line).arg(parseError.errorString()));
+            QStringLiteral("第 %1 行 JSON 有误：%2").arg(line).arg(jsonError(parseError.error)));
     }
     if (!doc.isObject())
         return fail(QString(), QStringLiteral("应为一个 JSON 对象"));
@@ -1979,6 +2022,19 @@ bool GridFileReader::readJson(const QByteArray &bytes)
 
 namespace {
 
+/// Why a file could not be opened, in the user's language rather than the library's.
+QString openError(const QFile &file)
+{
+    const QFileInfo info(file.fileName());
+    if (info.isDir())
+        return QStringLiteral("这是一个文件夹，不是文件");
+    if (!info.exists())
+        return QStringLiteral("文件不存在");
+    if (!info.isReadable())
+        return QStringLiteral("没有读取权限");
+    return file.errorString();
+}
+
 /// Runs one of the reader's functions on a new grid file: nothing it or the grid it builds
 /// throws reaches the caller.
 std::unique_ptr<GridFile> readGridFile(const QString &name, QString *error,
@@ -2010,13 +2066,19 @@ std::unique_ptr<GridFile> readGridFile(const QString &name, QString *error,
 
 std::unique_ptr<GridFile> GridFile::load(const QString &path, QString *error)
 {
+    return load(path, error, QFileInfo(path).suffix());
+}
+
+std::unique_ptr<GridFile> GridFile::load(const QString &path, QString *error, const QString &format)
+{
     auto f = std::make_unique<QFile>(path);
-    if (!f->open(QIODevice::ReadOnly)) {
+    // A folder opens on some systems; it is no grid file anywhere.
+    if (QFileInfo(path).isDir() || !f->open(QIODevice::ReadOnly)) {
         if (error)
-            *error = QStringLiteral("无法读取网格文件“%1”：%2").arg(path, f->errorString());
+            *error = QStringLiteral("无法读取网格文件“%1”：%2").arg(path, openError(*f));
         return nullptr;
     }
-    const QString suffix = QFileInfo(path).suffix();
+    const QString suffix = format;
     if (suffix.compare(QLatin1String("csv"), Qt::CaseInsensitive) == 0 && f->size() > 0) {
         // Mapped, not read: the grid decodes its cells from the file's own pages. A pipe or a
         // file system that cannot map is read instead.
@@ -2145,8 +2207,14 @@ bool GridFile::setProperty(
             *error = why;
         return false;
     };
-    if (index < mo->propertyOffset())
+    if (index < mo->propertyOffset()) {
+        // The page format names some values otherwise than the properties that give them.
+        const FormatField *field = findFormatField(name);
+        if (field && !field->property.isEmpty())
+            return fail(QStringLiteral("没有名为“%1”的属性；页面格式值 %2 的属性是 %3")
+                            .arg(name, field->name, field->property));
         return fail(QStringLiteral("没有名为“%1”的属性").arg(name));
+    }
     const QMetaProperty property = mo->property(index);
     QVariant converted;
     if (!convertProperty(property, name, value, &converted, error))
@@ -2164,6 +2232,31 @@ bool GridFile::setProperty(
                         .arg(e.description()));
     }
     return true;
+}
+
+QString GridFile::checkGridKind(const MyPrint &print)
+{
+    QObject *grid = print.Datagrid();
+    const int kind = int(print.GridType());
+    const auto fits = [grid](int k) {
+        try {
+            GridAccess::create(k, grid);
+            return true;
+        } catch (const Error &) {
+            return false;
+        }
+    };
+    if (!grid || kind < 1 || kind > 8 || fits(kind))
+        return {};
+    const QMetaEnum kinds = QMetaEnum::fromType<MyPrint::MnuGridType>();
+    QStringList usable;
+    for (int k = 1; k <= 8; ++k) {
+        if (fits(k))
+            usable << QStringLiteral("%1（%2）").arg(k).arg(QLatin1String(kinds.valueToKey(k)));
+    }
+    return QStringLiteral("GridType %1（%2）与网格不符，这个网格可用的 GridType：%3")
+        .arg(kind)
+        .arg(QLatin1String(kinds.valueToKey(kind)), usable.join(QStringLiteral("、")));
 }
 
 bool GridFile::applyTo(MyPrint &print, QString *error) const

@@ -1,8 +1,10 @@
 #include <quillon/platform.h>
 
 #include "engine/draw/picturefilereader.h"
+#include "engine/state/enginestate.h"
 #include "engine/state/messagesink.h"
 #include "engine/state/platformservices.h"
+#include "engine/state/printproperties.h"
 #include "engine/state/registry.h"
 #include "platform/filesettingsstore.h"
 #include "platform/interfaces/memorysettingsstore.h"
@@ -72,6 +74,29 @@ std::unique_ptr<PrintingSystem> makePrintingSystem()
     return std::make_unique<CombinedPrintingSystem>(std::move(systems));
 }
 
+/// Outside a job, the messages of reading or writing a report's stored format name that report,
+/// not the default print object's.
+class MessagesAboutReport
+{
+public:
+    explicit MessagesAboutReport(const QString &printKeyName)
+    {
+        EngineState &s = engineState();
+        m_before = s.hasPrintObject() ? s.printObject() : nullptr;
+        if (m_before)
+            m_report.Caption = m_before->Caption;
+        m_report.PrintKeyName = printKeyName;
+        s.setPrintObject(&m_report);
+    }
+    ~MessagesAboutReport() { engineState().setPrintObject(m_before); }
+    MessagesAboutReport(const MessagesAboutReport &) = delete;
+    MessagesAboutReport &operator=(const MessagesAboutReport &) = delete;
+
+private:
+    PrintProperties m_report;
+    PrintProperties *m_before;
+};
+
 } // namespace
 
 QString settingsFile()
@@ -116,12 +141,14 @@ void useTemporarySettings()
 
 void setFormatValue(const QString &printKeyName, const QString &name, const QString &value)
 {
+    const MessagesAboutReport report(printKeyName);
     WriteSetting(RootKey::LocalMachine, kFormatKeyBase + printKeyName, name, value);
 }
 
 QString formatValue(const QString &printKeyName, const QString &name)
 {
     const QString key = storePath(RootKey::LocalMachine, kFormatKeyBase + printKeyName);
+    const MessagesAboutReport report(printKeyName);
     return settingsStore().value(key, name).value_or(QString());
 }
 
@@ -151,6 +178,11 @@ QStringList printerNames()
 bool sameFile(const QString &a, const QString &b)
 {
     return OutputFile::sameFile(a, b);
+}
+
+int removeTemporaryFiles()
+{
+    return OutputFile::removeAllTemporary();
 }
 
 void ensureDefaultPlatform()

@@ -17,6 +17,8 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QImage>
+#include <QRegularExpression>
+#include <QSet>
 
 namespace quillon {
 
@@ -38,6 +40,8 @@ public:
     /// it cannot), `afterSheet` takes the drawn sheet. Reports progress and honours a cancel.
     bool renderSheets(SheetJob &job, const std::function<Surface *(int sheet)> &surfaceFor,
         const std::function<bool(int sheet)> &afterSheet);
+    /// Draws every sheet into the PDF on device; writeError says why the device failed.
+    bool renderPdf(SheetJob &job, QIODevice *device, const std::function<QString()> &writeError);
     bool fail(const QString &message)
     {
         error = message;
@@ -84,47 +88,68 @@ void ReportExport::setProgressHandler(std::function<bool(int, int)> handler)
     d->progress = std::move(handler);
 }
 
+bool ReportExportPrivate::renderPdf(
+    SheetJob &job, QIODevice *device, const std::function<QString()> &writeError)
+{
+    const PrinterSurface *printer = printingSystem().currentPrinter();
+    const QSizeF sheet(printer->Width(), printer->Height());
+    const QPointF offset((printer->Width() - printer->ScaleWidth()) / 2,
+        (printer->Height() - printer->ScaleHeight()) / 2);
+    PdfSheetSurface pdf(device, sheet, offset, print.MainTitle());
+    // Lay out again on the file itself: its metrics are the ones the text is drawn with.
+    if (!job.layOut(&pdf, 1))
+        return fail(job.error());
+    const bool done = renderSheets(
+        job,
+        [&](int n) -> Surface * {
+            return n == 1 || pdf.PainterSurface::newPage() ? &pdf : nullptr;
+        },
+        [](int) { return true; });
+    pdf.end();
+    if (!done) {
+        // A page the file refused: the file knows why (a full disk, say).
+        if (error.isEmpty())
+            fail(writeError());
+        return false;
+    }
+    if (sheets == 0)
+        return fail(QStringLiteral("报表没有可打印的页面。"));
+    if (pdf.hasFailed())
+        return fail(writeError());
+    return true;
+}
+
 bool ReportExport::toPdf(const QString &path)
 {
     d->begin();
     SheetJob job(MyPrintPrivate::get(d->print));
     if (!job.prepare(1))
         return d->fail(job.error());
-    const PrinterSurface *printer = printingSystem().currentPrinter();
-    const QSizeF sheet(printer->Width(), printer->Height());
-    const QPointF offset((printer->Width() - printer->ScaleWidth()) / 2,
-        (printer->Height() - printer->ScaleHeight()) / 2);
     OutputFile out(path, OutputFile::Devices::WriteThrough);
     if (!out.begin())
         return d->fail(out.errorString());
-    {
-        PdfSheetSurface pdf(&out, sheet, offset, d->print.MainTitle());
-        // Lay out again on the file itself: its metrics are the ones the text is drawn with.
-        if (!job.layOut(&pdf, 1))
-            return d->fail(job.error());
-        const bool done = d->renderSheets(
-            job,
-            [&](int n) -> Surface * {
-                return n == 1 || pdf.PainterSurface::newPage() ? &pdf : nullptr;
-            },
-            [](int) { return true; });
-        pdf.end();
-        if (!done) {
-            // A page the file refused: the file knows why (a full disk, say).
-            if (d->error.isEmpty())
-                d->fail(out.finish() ? QStringLiteral("无法写入文件“%1”。").arg(path)
-                                     : out.errorString());
-            return false; // the output file drops what was written
-        }
-        if (d->sheets == 0)
-            return d->fail(QStringLiteral("报表没有可打印的页面。"));
-        if (pdf.hasFailed() && out.finish()) // a failure of the file itself comes below
-            return d->fail(QStringLiteral("无法写入文件“%1”。").arg(path));
-    }
+    // The output file drops what was written when the export fails.
+    if (!d->renderPdf(job, &out, [&] {
+            return out.finish() ? QStringLiteral("无法写入文件“%1”。").arg(path)
+                                : out.errorString();
+        }))
+        return false;
     if (!out.commit())
         return d->fail(out.errorString());
     d->files = { path };
     return d->error.isEmpty();
+}
+
+bool ReportExport::toPdf(QIODevice *device)
+{
+    d->begin();
+    SheetJob job(MyPrintPrivate::get(d->print));
+    if (!job.prepare(1))
+        return d->fail(job.error());
+    // The device's own reason would be the system's English.
+    return d->renderPdf(job, device, [] {
+        return QStringLiteral("无法写出 PDF：输出拒绝写入（读取的一方已关闭，或磁盘已满）。");
+    }) && d->error.isEmpty();
 }
 
 bool ReportExport::toPng(const QString &folder, double zoom, const QString &baseName)
@@ -134,6 +159,9 @@ bool ReportExport::toPng(const QString &folder, double zoom, const QString &base
         return d->fail(QStringLiteral("缩放比例 %1 无效（应在 0.05 到 20 之间）。").arg(zoom));
     if (!QDir().mkpath(folder))
         return d->fail(QStringLiteral("无法创建文件夹“%1”。").arg(folder));
+    const QRegularExpression pageName(QRegularExpression::anchoredPattern(
+        QRegularExpression::escape(baseName) + QStringLiteral("-[0-9]{3,}\\.png")));
+    OutputFile::removeStale(folder, pageName);
     // Measure on a page picture of the preview's resolution while the format loads.
     QImage probe(16, 16, QImage::Format_RGB32);
     probe.setDotsPerMeterX(3780);
@@ -170,6 +198,7 @@ bool ReportExport::toPng(const QString &folder, double zoom, const QString &base
                 QDir(folder).filePath(
                     QStringLiteral("%1-%2.png").arg(baseName).arg(n, 3, 10, QLatin1Char('0'))),
                 OutputFile::Devices::WriteThrough));
+            out->leaveStaleFiles();
             if (!out->begin())
                 return d->fail(out->errorString());
             if (!page.save(out.get(), "PNG") && out->finish()) // else the file says why
@@ -179,10 +208,21 @@ bool ReportExport::toPng(const QString &folder, double zoom, const QString &base
     if (!done)
         return false;
     QStringList written;
+    QSet<QString> names;
+    const OutputFile::CommitSet together;
     for (const auto &out : pages) {
         if (!out->commit())
             return d->fail(out->errorString());
         written << out->path();
+        names.insert(QFileInfo(out->path()).fileName());
+    }
+    // Pages of an earlier, longer report would be taken for this one's.
+    const QDir dir(folder);
+    for (const QString &name : dir.entryList(QDir::Files | QDir::System | QDir::Hidden)) {
+        if (pageName.match(name).hasMatch() && !names.contains(name)
+            && !QFile::remove(dir.filePath(name)))
+            return d->fail(
+                QStringLiteral("无法删除上一次导出的图片“%1”。").arg(dir.filePath(name)));
     }
     d->files = written;
     return d->error.isEmpty();

@@ -1,12 +1,12 @@
 #include "filesettingsstore.h"
 
+#include "filelock.h"
 #include "outputfile.h"
 
 #include <QCryptographicHash>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QLockFile>
 #include <QLoggingCategory>
 #include <QStandardPaths>
 #include <QStringDecoder>
@@ -438,6 +438,12 @@ void FileSettingsStore::apply(Document &doc, const Change &change)
     if (change.name.isEmpty())
         return;
     Key &key = doc.loadedKey(index);
+    if (change.ifMissing) {
+        const QString folded = change.name.toCaseFolded();
+        if (std::any_of(key.entries.cbegin(), key.entries.cend(),
+                [&folded](const Entry &e) { return e.folded == folded; }))
+            return;
+    }
     key.changed = true;
     addEntry(key.entries, nullptr, change.name, change.value);
 }
@@ -573,6 +579,14 @@ bool FileSettingsStore::setValue(const QString &keyPath, const QString &name, co
     return change({ keyPath, name, text });
 }
 
+bool FileSettingsStore::setDefaultValue(
+    const QString &keyPath, const QString &name, const QString &text)
+{
+    if (isReadOnly() || name.isEmpty() || keyHandle(keyPath) == 0)
+        return false;
+    return change({ keyPath, name, text, true });
+}
+
 bool FileSettingsStore::change(const Change &c)
 {
     if (m_batchDepth > 0) {
@@ -601,6 +615,9 @@ bool FileSettingsStore::commit(const QList<Change> &changes)
     const QList<Change> all = m_unsaved + changes;
     const QString problem = save(all);
     if (problem.isEmpty()) {
+        // What was reported as kept for this run only is in the file now.
+        if (!m_unsaved.isEmpty() && std::exchange(m_unsavedReported, false))
+            tell(QStringLiteral("先前没有保存的设置现已保存到“%1”。").arg(m_path));
         m_unsaved.clear();
         return true;
     }
@@ -622,10 +639,10 @@ QString FileSettingsStore::save(const QList<Change> &changes)
     if (!QDir().mkpath(info.absolutePath()))
         return QStringLiteral("无法创建文件夹“%1”。").arg(info.absolutePath());
     // Beside the file itself, so that two links to one file share the lock.
-    QLockFile lock(target + QStringLiteral(".lock"));
-    lock.setStaleLockTime(30000);
+    FileLock lock(target + QStringLiteral(".lock"));
     if (!lock.tryLock(10000))
-        return QStringLiteral("设置文件“%1”被另一个程序锁定。").arg(m_path);
+        return lock.isBusy() ? QStringLiteral("设置文件“%1”被另一个程序锁定。").arg(m_path)
+                             : lock.errorString();
     // Another process may have saved since we read: start from what is on disk now.
     Document fresh = readFromDisk();
     for (const Change &c : changes)

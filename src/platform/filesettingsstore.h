@@ -26,12 +26,14 @@ namespace quillon {
 /// Saving never loses data. Every write locks the file against other processes (a lock file
 /// beside it), reads it again, applies its own changes and replaces the file atomically, so a
 /// process killed mid-write leaves the old file or the new one, and two processes saving
-/// different reports keep both. A symbolic link is followed; a file that cannot be written
-/// (read-only, not a regular file, a full disk) keeps this process's changes in memory, so the
-/// running job still uses them, and says once through the problem handler that they were not
-/// saved. A damaged file (unreadable lines, broken text encoding) is copied to a backup beside
-/// it as soon as it is found, once for each damaged content; every value that can still be read
-/// is used, and the problem is reported once through the problem handler.
+/// different reports keep both. A default stored for a value found missing is decided on that
+/// fresh copy too, so it never replaces a value another process stored meanwhile. A symbolic link
+/// is followed; a file that cannot be written (read-only, not a regular file, a full disk) keeps
+/// this process's changes in memory, so the running job still uses them, and says once through the
+/// problem handler that they were not saved. A damaged file (unreadable lines, broken text
+/// encoding) is copied to a backup beside it as soon as it is found, once for each damaged content;
+/// every value that can still be read is used, and the problem is reported once through the problem
+/// handler.
 ///
 /// Reading is linear in the file's size and keeps little more than its bytes: a key's values
 /// are decoded when the key is first used, and keys nobody changed are saved as they were read.
@@ -63,6 +65,7 @@ public:
     std::optional<QString> value(const QString &keyPath, const QString &name) override;
     bool createKey(const QString &keyPath) override;
     bool setValue(const QString &keyPath, const QString &name, const QString &text) override;
+    bool setDefaultValue(const QString &keyPath, const QString &name, const QString &text) override;
     void beginBatch() override;
     bool endBatch() override;
 
@@ -109,6 +112,7 @@ private:
         QString keyPath;
         QString name; // empty: create the key only
         QString value;
+        bool ifMissing = false; // a default: what the file holds when it is written wins
     };
     static void apply(Document &doc, const Change &change);
     /// Finds the keys and checks every line, leaving the values to be decoded on first use.

@@ -94,6 +94,22 @@ bool LayeredSettingsStore::setValue(
     return m_user->createKey(keyPath) && m_user->setValue(keyPath, name, text);
 }
 
+bool LayeredSettingsStore::setDefaultValue(
+    const QString &keyPath, const QString &name, const QString &text)
+{
+    if (name.isEmpty() || keyHandle(keyPath) == 0)
+        return false;
+    return m_user->createKey(keyPath) && m_user->setDefaultValue(keyPath, name, text);
+}
+
+QString LayeredSettingsStore::valueSource(const QString &keyPath, const QString &name)
+{
+    if (m_user->value(keyPath, name))
+        return m_user->valueSource(keyPath, name);
+    FileSettingsStore *machine = machineStore();
+    return machine && machine->value(keyPath, name) ? machine->path() : QString();
+}
+
 void LayeredSettingsStore::beginBatch()
 {
     m_user->beginBatch();

@@ -39,6 +39,9 @@ public:
     std::optional<QString> value(const QString &keyPath, const QString &name) override;
     bool createKey(const QString &keyPath) override;
     bool setValue(const QString &keyPath, const QString &name, const QString &text) override;
+    bool setDefaultValue(const QString &keyPath, const QString &name, const QString &text) override;
+    /// The machine file's path for a value only the machine file holds.
+    QString valueSource(const QString &keyPath, const QString &name) override;
     void beginBatch() override;
     bool endBatch() override;
 

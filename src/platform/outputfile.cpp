@@ -2,15 +2,21 @@
 
 #include "platform/interfaces/filewriter.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QRandomGenerator>
+#include <QRegularExpression>
+#include <QSysInfo>
 
 #include <cerrno>
+#include <climits>
 #include <cstdio>
+#include <set>
 
 #ifdef Q_OS_UNIX
+#include <csignal>
 #include <sys/stat.h>
 #include <unistd.h>
 #endif
@@ -52,7 +58,71 @@ bool isReadOnly(const QString &path)
     return !(info.permissions() & writeBits) || !info.isWritable();
 }
 
+/// The files beside their targets that this process is writing.
+struct Temporaries
+{
+    std::recursive_mutex mutex;
+    std::set<QString> paths;
+    bool closed = false; // the program is ending at once
+};
+
+Temporaries &temporaries()
+{
+    // Never destroyed: the thread that ends the program may reach it while the program exits.
+    static Temporaries *t = new Temporaries;
+    return *t;
+}
+
+/// Tells this machine's files from those another one writes into a shared folder.
+QString hostTag()
+{
+    static const QString tag = QStringLiteral("%1").arg(
+        qChecksum(QSysInfo::machineHostName().toUtf8()), 4, 16, QLatin1Char('0'));
+    return tag;
+}
+
 } // namespace
+
+OutputFile::CommitSet::CommitSet()
+    : m_lock(temporaries().mutex)
+{
+}
+
+void OutputFile::removeStale(const QString &folder, const QRegularExpression &targetName)
+{
+#ifdef Q_OS_UNIX
+    static const QRegularExpression part(
+        QStringLiteral("^(.+)\\.([0-9a-f]{4})-([0-9]{1,9})-[0-9a-f]{6}\\.part$"));
+    const QDir dir(folder);
+    const QStringList names
+        = dir.entryList({ QStringLiteral("*.part") }, QDir::Files | QDir::Hidden | QDir::System);
+    for (const QString &name : names) {
+        const QRegularExpressionMatch m = part.match(name);
+        if (!m.hasMatch() || m.captured(2) != hostTag()
+            || !targetName.match(m.captured(1)).hasMatch())
+            continue;
+        // Only a file whose writer has ended: a run going on beside this one keeps its file.
+        const pid_t pid = pid_t(m.captured(3).toInt());
+        if (pid > 0 && pid != ::getpid() && ::kill(pid, 0) != 0 && errno == ESRCH)
+            QFile::remove(dir.filePath(name));
+    }
+#else
+    Q_UNUSED(folder);
+    Q_UNUSED(targetName);
+#endif
+}
+
+int OutputFile::removeAllTemporary()
+{
+    Temporaries &t = temporaries();
+    std::lock_guard lock(t.mutex);
+    t.closed = true;
+    int removed = 0;
+    for (const QString &path : t.paths)
+        removed += QFile::remove(path) ? 1 : 0;
+    t.paths.clear();
+    return removed;
+}
 
 OutputFile::OutputFile(QString path, Devices devices)
     : m_path(std::move(path))
@@ -144,6 +214,18 @@ QString OutputFile::writeError(const QString &path, int errorNumber)
     case EIO:
         why = QStringLiteral("磁盘读写出错");
         break;
+    case ENOENT:
+        why = QStringLiteral("所在的文件夹不存在");
+        break;
+    case ENOTDIR:
+        why = QStringLiteral("路径中有一段不是文件夹");
+        break;
+    case EISDIR:
+        why = QStringLiteral("这是一个文件夹");
+        break;
+    case ENAMETOOLONG:
+        why = QStringLiteral("文件名太长");
+        break;
     default:
         why = qt_error_string(errorNumber);
     }
@@ -173,13 +255,22 @@ bool OutputFile::begin()
         const QFileInfo target(m_target);
         if (!QDir().mkpath(target.absolutePath()))
             return fail(QStringLiteral("无法创建文件夹“%1”。").arg(target.absolutePath()));
+        if (m_sweep)
+            removeStale(target.absolutePath(),
+                QRegularExpression(QRegularExpression::anchoredPattern(
+                    QRegularExpression::escape(target.fileName()))));
         // A new name beside the target: same file system, so the final rename is atomic.
+        const QString prefix = QStringLiteral("%1.%2-%3-")
+                                   .arg(target.fileName(), hostTag(),
+                                       QString::number(QCoreApplication::applicationPid()));
+        Temporaries &t = temporaries();
+        std::lock_guard lock(t.mutex); // a program ending at once sees every file made
+        if (t.closed)
+            return fail(QStringLiteral("程序正在结束，文件“%1”没有写出。").arg(m_path));
         for (int attempt = 0; !m_file->isOpen(); ++attempt) {
-            m_temporary = target.absoluteDir().filePath(
-                QStringLiteral("%1.%2.part")
-                    .arg(target.fileName())
-                    .arg(QRandomGenerator::global()->generate() & 0xffffff, 6, 16,
-                        QLatin1Char('0')));
+            m_temporary = target.absoluteDir().filePath(prefix
+                + QStringLiteral("%1.part").arg(
+                    QRandomGenerator::global()->generate() & 0xffffff, 6, 16, QLatin1Char('0')));
             m_file->setFileName(m_temporary);
             errno = 0;
             if (m_file->open(QIODevice::WriteOnly | QIODevice::NewOnly | QIODevice::Unbuffered))
@@ -190,6 +281,7 @@ bool OutputFile::begin()
                 return fail(writeError(m_path, error));
             }
         }
+        t.paths.insert(m_temporary);
         if (target.exists()) {
             m_file->setPermissions(QFile::permissions(m_target));
 #ifdef Q_OS_UNIX
@@ -262,6 +354,12 @@ bool OutputFile::commit()
     }
     if (m_temporary.isEmpty())
         return true;
+    Temporaries &t = temporaries();
+    std::lock_guard lock(t.mutex);
+    if (t.closed) {
+        m_temporary.clear(); // removed already
+        return fail(QStringLiteral("程序正在结束，文件“%1”没有写出。").arg(m_path));
+    }
     if (std::rename(
             QFile::encodeName(m_temporary).constData(), QFile::encodeName(m_target).constData())
         != 0) {
@@ -269,6 +367,7 @@ bool OutputFile::commit()
         discard();
         return false;
     }
+    t.paths.erase(m_temporary);
     m_temporary.clear();
     return true;
 }
@@ -277,8 +376,12 @@ void OutputFile::discard()
 {
     if (m_file)
         m_file->close();
-    if (!m_temporary.isEmpty())
+    if (!m_temporary.isEmpty()) {
+        Temporaries &t = temporaries();
+        std::lock_guard lock(t.mutex);
         QFile::remove(m_temporary);
+        t.paths.erase(m_temporary);
+    }
     m_temporary.clear();
     m_buffer.clear();
     if (isOpen())

@@ -5,8 +5,10 @@
 #include <QString>
 
 #include <memory>
+#include <mutex>
 
 class QFile;
+class QRegularExpression;
 
 namespace quillon {
 
@@ -17,10 +19,25 @@ namespace quillon {
 /// write permission for anyone, or none for this user) and anything that is not a regular file
 /// are refused, except that a writer may let a character device (a terminal, /dev/null) be
 /// written through: it is written directly and never renamed over.
+///
+/// The file beside the target is named after the process that writes it
+/// (report.pdf.<host>-<pid>-<random>.part). Writing a target first removes such files of it
+/// whose process has ended (a killed run's), never one of a process that still runs.
 class OutputFile : public QIODevice
 {
 public:
     enum class Devices { Refuse, WriteThrough };
+
+    /// While one lives, no file takes its target's place and removeAllTemporary() waits: the
+    /// files of a set committed under it all take their places, or none does.
+    class CommitSet
+    {
+    public:
+        CommitSet();
+
+    private:
+        std::unique_lock<std::recursive_mutex> m_lock;
+    };
 
     explicit OutputFile(QString path, Devices devices = Devices::Refuse);
     /// Drops what was not committed.
@@ -35,6 +52,17 @@ public:
     bool commit();
     /// Drops what was written; the target stays as it was.
     void discard();
+
+    /// The caller removes the stale files of a whole set of targets itself (removeStale()), once
+    /// rather than for every file.
+    void leaveStaleFiles() { m_sweep = false; }
+    /// Removes the files that processes which have ended left beside the targets in folder whose
+    /// names match targetName.
+    static void removeStale(const QString &folder, const QRegularExpression &targetName);
+    /// Removes the files every output of this process is writing, for a program that must end
+    /// at once; nothing is written or committed afterwards. Any thread may call it. Returns how
+    /// many files it removed.
+    static int removeAllTemporary();
 
     /// The path as the writer named it.
     QString path() const { return m_path; }
@@ -68,6 +96,7 @@ private:
     QByteArray m_buffer;
     bool m_failed = false;
     bool m_finished = false;
+    bool m_sweep = true;
 };
 
 } // namespace quillon

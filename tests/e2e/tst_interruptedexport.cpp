@@ -1,6 +1,7 @@
 #include "support/files.h"
 #include "testmain.h"
 
+#include <QBuffer>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QProcess>
@@ -8,16 +9,87 @@
 
 #include <csignal>
 
-/// quillon-print stopped by Ctrl+C or a kill in the middle of an export: the file of an
-/// earlier run stays as it was and nothing half-written is left beside it.
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <sys/stat.h>
+
+/// quillon-print stopped by Ctrl+C, a kill or a hang-up in the middle of an export: the file of
+/// an earlier run stays as it was and nothing half-written is left beside it.
 class TestInterruptedExport : public QObject
 {
     Q_OBJECT
 
 private Q_SLOTS:
+    void init() { QVERIFY(m_dir.emplace().isValid()); }
     void oldOutputSurvives_data();
     void oldOutputSurvives();
+    void pageThatNeverEndsIsStopped_data();
+    void pageThatNeverEndsIsStopped();
+    void killedRunLeavesNothingToTheNext();
+
+private:
+    QString path(const QString &name) const { return m_dir->filePath(name); }
+    /// A CSV file of enough rows that an export is still drawing when a signal comes.
+    QString bigCsv();
+    QString smallCsv()
+    {
+        writeAll(path(u"small.csv"_qs), "编号,名称\n1,甲\n");
+        return path(u"small.csv"_qs);
+    }
+    void launch(QProcess &p, const QStringList &args);
+    /// Returns once the program writes a file beside its target in folder.
+    void waitForPart(QProcess &p, const QString &folder);
+    void start(QProcess &p, const QStringList &args, const QString &folder)
+    {
+        launch(p, args);
+        waitForPart(p, folder);
+    }
+    static QStringList partial(const QString &folder)
+    {
+        return QDir(folder).entryList({ u"*.part"_qs }, QDir::Files);
+    }
+
+    std::optional<QTemporaryDir> m_dir;
 };
+
+QString TestInterruptedExport::bigCsv()
+{
+    QByteArray csv = "编号,名称,金额\n";
+    for (int r = 0; r < 60000; ++r)
+        csv += QByteArray::number(r) + ",华东区第" + QByteArray::number(r % 97)
+            + "号仓库,1280.00\n";
+    writeAll(path(u"big.csv"_qs), csv);
+    return path(u"big.csv"_qs);
+}
+
+void TestInterruptedExport::launch(QProcess &p, const QStringList &args)
+{
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(u"CUPS_SERVER"_qs, path(u"no-cups.sock"_qs));
+    env.insert(u"XDG_CONFIG_HOME"_qs, path(u"config"_qs));
+    env.remove(u"QUILLON_SETTINGS"_qs);
+    p.setProcessEnvironment(env);
+    // As from a terminal: a test run in the background of a script would pass on ignored
+    // signals, which the program keeps ignoring.
+    p.setChildProcessModifier([] {
+        for (int signal : { SIGINT, SIGTERM, SIGHUP })
+            std::signal(signal, SIG_DFL);
+    });
+    p.start(QStringLiteral(QUILLON_PRINT_EXE), args);
+    QVERIFY(p.waitForStarted());
+}
+
+void TestInterruptedExport::waitForPart(QProcess &p, const QString &folder)
+{
+    QElapsedTimer waited;
+    waited.start();
+    while (partial(folder).isEmpty()) {
+        QVERIFY2(p.state() == QProcess::Running, p.readAllStandardError().constData());
+        QVERIFY2(waited.elapsed() < 120000, "the export never began");
+        QTest::qWait(20);
+    }
+}
 
 void TestInterruptedExport::oldOutputSurvives_data()
 {
@@ -25,52 +97,24 @@ void TestInterruptedExport::oldOutputSurvives_data()
     QTest::addColumn<QString>("output");
     QTest::newRow("Ctrl+C, PDF") << int(SIGINT) << u"report.pdf"_qs;
     QTest::newRow("kill, PDF") << int(SIGTERM) << u"report.pdf"_qs;
+    QTest::newRow("hang-up, PDF") << int(SIGHUP) << u"report.pdf"_qs;
     QTest::newRow("Ctrl+C, PNG pages") << int(SIGINT) << u"pages"_qs;
+    QTest::newRow("hang-up, PNG pages") << int(SIGHUP) << u"pages"_qs;
 }
 
 void TestInterruptedExport::oldOutputSurvives()
 {
     QFETCH(int, signal);
     QFETCH(QString, output);
-    QTemporaryDir dir;
-    // Enough rows that the export is still drawing when the signal comes.
-    QByteArray csv = "编号,名称,金额\n";
-    for (int r = 0; r < 60000; ++r)
-        csv += QByteArray::number(r) + ",华东区第" + QByteArray::number(r % 97)
-            + "号仓库,1280.00\n";
-    const QString input = dir.filePath(u"big.csv"_qs);
-    writeAll(input, csv);
     const bool png = !output.endsWith(u".pdf"_qs);
-    const QString target = dir.filePath(png ? output + u"/page-001.png"_qs : output);
-    QDir().mkpath(QFileInfo(target).absolutePath());
+    const QString target = path(png ? output + u"/page-001.png"_qs : output);
+    const QString folder = QFileInfo(target).absolutePath();
+    QDir().mkpath(folder);
     const QByteArray old = "an earlier run's output";
     writeAll(target, old);
 
     QProcess p;
-    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    env.insert(u"CUPS_SERVER"_qs, dir.filePath(u"no-cups.sock"_qs));
-    env.insert(u"XDG_CONFIG_HOME"_qs, dir.filePath(u"config"_qs));
-    env.remove(u"QUILLON_SETTINGS"_qs);
-    p.setProcessEnvironment(env);
-    // As from a terminal: a test run in the background of a script would pass on an ignored
-    // Ctrl+C, which the program keeps ignoring.
-    p.setChildProcessModifier([] {
-        std::signal(SIGINT, SIG_DFL);
-        std::signal(SIGTERM, SIG_DFL);
-    });
-    p.start(QStringLiteral(QUILLON_PRINT_EXE),
-        { png ? u"--png"_qs : u"--pdf"_qs, dir.filePath(output), input });
-    QVERIFY(p.waitForStarted());
-    // The export has begun once its first page is written beside the target.
-    const QDir folder(QFileInfo(target).absolutePath());
-    const QStringList partial { u"*.part"_qs };
-    QElapsedTimer waited;
-    waited.start();
-    while (folder.entryList(partial, QDir::Files).isEmpty()) {
-        QVERIFY2(p.state() == QProcess::Running, p.readAllStandardError().constData());
-        QVERIFY2(waited.elapsed() < 120000, "the export never began");
-        QTest::qWait(20);
-    }
+    start(p, { png ? u"--png"_qs : u"--pdf"_qs, path(output), bigCsv() }, folder);
     QCOMPARE(::kill(pid_t(p.processId()), signal), 0);
     QVERIFY(p.waitForFinished(120000));
 
@@ -79,7 +123,65 @@ void TestInterruptedExport::oldOutputSurvives()
     QCOMPARE(p.exitStatus(), QProcess::CrashExit);
     QVERIFY2(err.contains(u"已中断：没有写出文件，原有的同名文件未改动"_qs), qPrintable(err));
     QCOMPARE(readAll(target), old);
-    QCOMPARE(folder.entryList(partial, QDir::Files), QStringList());
+    QCOMPARE(partial(folder), QStringList());
+}
+
+// A page that never ends (its logo is a pipe nobody writes to): a stop ends the program anyway,
+// after two seconds or at a second signal.
+void TestInterruptedExport::pageThatNeverEndsIsStopped_data()
+{
+    QTest::addColumn<int>("second");
+    QTest::newRow("kill") << 0;
+    QTest::newRow("kill, then Ctrl+C") << int(SIGINT);
+}
+
+void TestInterruptedExport::pageThatNeverEndsIsStopped()
+{
+    QFETCH(int, second);
+    const QString fifo = path(u"logo.png"_qs);
+    QCOMPARE(::mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
+    QProcess p;
+    launch(p,
+        { u"--pdf"_qs, path(u"report.pdf"_qs), u"--format"_qs, u"LogPicPrt=1"_qs, u"--format"_qs,
+            u"LogPic="_qs + fifo, smallCsv() });
+    // The layout reads the logo once; the first page waits on the pipe again, for ever.
+    int fd = -1;
+    for (int tries = 0; fd < 0 && tries < 6000 && p.state() == QProcess::Running; ++tries) {
+        fd = ::open(QFile::encodeName(fifo).constData(), O_WRONLY | O_NONBLOCK);
+        QTest::qWait(fd < 0 ? 20 : 0);
+    }
+    QVERIFY(fd >= 0);
+    QImage logo(8, 8, QImage::Format_RGB32);
+    logo.fill(Qt::red);
+    QBuffer png;
+    png.open(QIODevice::WriteOnly);
+    logo.save(&png, "PNG");
+    QCOMPARE(::write(fd, png.data().constData(), png.data().size()), png.data().size());
+    ::close(fd);
+    waitForPart(p, m_dir->path());
+    QCOMPARE(::kill(pid_t(p.processId()), SIGTERM), 0);
+    if (second) {
+        QTest::qWait(100); // one signal at a time: a second of a kind still pending is lost
+        QCOMPARE(::kill(pid_t(p.processId()), second), 0);
+    }
+    QVERIFY(p.waitForFinished(30000));
+    QCOMPARE(p.exitStatus(), QProcess::CrashExit);
+    QCOMPARE(partial(m_dir->path()), QStringList());
+}
+
+void TestInterruptedExport::killedRunLeavesNothingToTheNext()
+{
+    QProcess p;
+    start(p, { u"--pdf"_qs, path(u"report.pdf"_qs), bigCsv() }, m_dir->path());
+    QCOMPARE(::kill(pid_t(p.processId()), SIGKILL), 0);
+    QVERIFY(p.waitForFinished());
+    QCOMPARE(partial(m_dir->path()).size(), 1);
+
+    QProcess next;
+    launch(next, { u"--pdf"_qs, path(u"report.pdf"_qs), smallCsv() });
+    QVERIFY(next.waitForFinished(120000));
+    QCOMPARE(next.exitCode(), 0);
+    QCOMPARE(partial(m_dir->path()), QStringList());
 }
 
 QUILLON_TEST_MAIN(TestInterruptedExport)

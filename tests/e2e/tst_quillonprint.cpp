@@ -48,6 +48,8 @@ private Q_SLOTS:
     void wideCsvPrintsInColumnBands_data();
     void wideCsvPrintsInColumnBands();
     void consoleMessagesNameProgramReportAndFile();
+    void badMachineValuesNameTheMachineFile();
+    void pdfToStandardOutput();
     void oneOffJobsLeaveSavedFormatsAlone();
     void settingsFileKeepsTheFormat();
     void batchMessagesNeverWait();
@@ -66,6 +68,7 @@ private:
     {
         int exitCode = -1;
         QString out, err;
+        QByteArray bytes; // standard output as it came
     };
     Run run(const QStringList &args, const QProcessEnvironment &extra = {},
         const QByteArray &input = {});
@@ -125,8 +128,9 @@ TestQuillonPrint::Run TestQuillonPrint::run(
         p.kill();
         return {};
     }
-    return { p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1,
-        QString::fromUtf8(p.readAllStandardOutput()), QString::fromUtf8(p.readAllStandardError()) };
+    const QByteArray out = p.readAllStandardOutput();
+    return { p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1, QString::fromUtf8(out),
+        QString::fromUtf8(p.readAllStandardError()), out };
 }
 
 QString TestQuillonPrint::writeFile(const QString &name, const QByteArray &bytes)
@@ -346,6 +350,8 @@ void TestQuillonPrint::voucherTotalsOnTheLastPage()
 void TestQuillonPrint::pngPagesAtZoom()
 {
     const QString folder = m_dir.filePath(u"png"_qs);
+    // The pages of a longer report before it go.
+    QCOMPARE(run({ u"--png"_qs, folder, sample(u"sales.csv"_qs) }).exitCode, 0);
     const Run r = run({ u"--png"_qs, folder, u"--zoom"_qs, u"2"_qs, sample(u"wide.json"_qs) });
     QCOMPARE(r.exitCode, 0);
     const QStringList files = QDir(folder).entryList({ u"*.png"_qs }, QDir::Files, QDir::Name);
@@ -378,6 +384,19 @@ void TestQuillonPrint::badInput_data()
     // The tests run without a display: a window nobody sees would wait for ever.
     QTest::newRow("preview without a display")
         << QStringList { u"--preview"_qs, csv } << 2 << u"--preview"_qs;
+    QDir().mkpath(m_dir.filePath(u"pngin"_qs));
+    const QString page = writeFile(u"pngin/page-001.png"_qs, "a,b\n1,2\n");
+    QTest::newRow("grid file named as a page") << QStringList { u"--png"_qs,
+        m_dir.filePath(u"pngin"_qs), u"--input-format"_qs, u"csv"_qs, page }
+                                               << 2 << u"PNG 文件夹"_qs;
+    QTest::newRow("grid kind of another grid") << QStringList { u"--pdf"_qs, out, u"--set"_qs,
+        u"GridType=ssSpread"_qs, csv } << 2 << u"GridType 8（ssSpread）与网格不符"_qs;
+    QTest::newRow("folder as grid file")
+        << QStringList { u"--pdf"_qs, out, m_dir.path() } << 2 << u"这是一个文件夹"_qs;
+    const QString open
+        = writeFile(u"open.json"_qs, R"({"GridType": 7, "grid": {"cells": [["a"]]})");
+    QTest::newRow("JSON not closed")
+        << QStringList { u"--pdf"_qs, out, open } << 2 << u"对象没有结束"_qs;
     QTest::newRow("unwritable output")
         << QStringList { u"--pdf"_qs, u"/proc/quillon/x.pdf"_qs, csv } << 1 << u"/proc/quillon"_qs;
 }
@@ -412,6 +431,8 @@ void TestQuillonPrint::refusedBeforeWriting_data()
     QTest::newRow("format not a number")
         << job({ u"--format"_qs, u"Top=abc"_qs }) << u"Top 应为整数"_qs;
     QTest::newRow("negative top") << job({ u"--format"_qs, u"Top=-50"_qs }) << u"0 到 500"_qs;
+    QTest::newRow("property name as format name")
+        << job({ u"--format"_qs, u"TopMargin=20"_qs }) << u"--format Top=20"_qs;
     QTest::newRow("huge title font")
         << job({ u"--format"_qs, u"FONT0_Size=5000"_qs }) << u"FONT0_Size"_qs;
     QTest::newRow("flag of 2") << job({ u"--format"_qs, u"HoriCutPage=2"_qs }) << u"HoriCutPage"_qs;
@@ -618,7 +639,7 @@ void TestQuillonPrint::wideCsvPrintsInColumnBands()
 void TestQuillonPrint::consoleMessagesNameProgramReportAndFile()
 {
     const QString settings = writeFile(u"hand-edited.ini"_qs,
-        u"[HKEY_LOCAL_MACHINE\\Software\\Velmora\\Orvane\\Quillon\\PGFMT\\月报]\nTop=-50\nLineCount=abc\n"_qs
+        u"[HKEY_LOCAL_MACHINE\\Software\\Velmora\\Orvane\\Quillon\\PGFMT\\月报]\nTop=-50\nLineCount=abc\nnonsense\n"_qs
             .toUtf8());
     const QString pdf = m_dir.filePath(u"messages.pdf"_qs);
     const Run r = run({ u"--pdf"_qs, pdf, u"--settings"_qs, settings, u"--key"_qs, u"月报"_qs,
@@ -630,10 +651,36 @@ void TestQuillonPrint::consoleMessagesNameProgramReportAndFile()
         qPrintable(r.err));
     QVERIFY(r.err.contains(u"Top=“-50”，改用 10"_qs)); // out of range reads as the default
     QCOMPARE(r.err.count(u"徽标文件/nonexistent/logo.png没有找到。"_qs), 1);
-    for (const char *noise :
-        { "HKEY_LOCAL_MACHINE", "打印预览", "XDG_RUNTIME_DIR", "sheets", "QStandardPaths" })
+    for (const char *noise : { "HKEY_LOCAL_MACHINE", "打印预览", "XDG_RUNTIME_DIR", "sheets",
+             "QStandardPaths", "DefaultFormat" })
         QVERIFY2(!r.err.contains(QLatin1String(noise)), noise);
     QVERIFY(r.out.contains(u"（共 5 页）"_qs));
+}
+
+// A value of the machine-wide file is that file's fault, not the user's.
+void TestQuillonPrint::badMachineValuesNameTheMachineFile()
+{
+    QVERIFY(QDir().mkpath(m_dir.filePath(u"etc/quillon"_qs)));
+    const QString machine = writeFile(u"etc/quillon/settings.ini"_qs,
+        u"[HKEY_LOCAL_MACHINE\\Software\\Velmora\\Orvane\\Quillon\\PGFMT\\机器]\nTop=-50\n"_qs
+            .toUtf8());
+    QProcessEnvironment env;
+    env.insert(u"XDG_CONFIG_DIRS"_qs, m_dir.filePath(u"etc"_qs));
+    const QString user = m_dir.filePath(u"user.ini"_qs);
+    const Run r = run({ u"--pdf"_qs, m_dir.filePath(u"machine.pdf"_qs), u"--settings"_qs, user,
+                          u"--key"_qs, u"机器"_qs, sample(u"sales.csv"_qs) },
+        env);
+    QCOMPARE(r.exitCode, 0);
+    QVERIFY2(r.err.contains(u"系统设置文件“%1”（报表 机器）中以下值无效"_qs.arg(machine)),
+        qPrintable(r.err));
+    QVERIFY(!r.err.contains(user));
+}
+
+void TestQuillonPrint::pdfToStandardOutput()
+{
+    const Run r = run({ u"--pdf"_qs, u"-"_qs, sample(u"sales.csv"_qs) });
+    QCOMPARE(r.exitCode, 0);
+    QCOMPARE(pdfPages(writeFile(u"from-stdout.pdf"_qs, r.bytes)).size(), 5);
 }
 
 void TestQuillonPrint::oneOffJobsLeaveSavedFormatsAlone()

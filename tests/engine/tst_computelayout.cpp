@@ -463,7 +463,11 @@ void TestComputeLayout::logoPicture()
     QCOMPARE(heightLeft(), 15000);
     QCOMPARE(f.LogPicPrt, 0);
     QCOMPARE(m_sink->messages().last().prompt, u"徽标文件"_qs + text + u"不是图形文件。"_qs);
-    QCOMPARE(m_sink->messages().size(), 2);
+    f.LogPicPrt = 1;
+    f.LogPic = dir.path(); // a folder
+    QCOMPARE(heightLeft(), 15000);
+    QCOMPARE(m_sink->messages().last().prompt, u"徽标文件"_qs + f.LogPic + u"不是图形文件。"_qs);
+    QCOMPARE(m_sink->messages().size(), 3);
 }
 
 void TestComputeLayout::rowHeightWinsOverRowCount()
@@ -508,6 +512,9 @@ void TestComputeLayout::rowsThatDoNotFitGiveAMessage()
     QCOMPARE(m_sink->messages()[0].prompt,
         u"行的高度小于网格高度，请重新设置行高\n最小行高:80"_qs); // 4600 / 57
     QCOMPARE(m_sink->messages()[0].buttons, 0x10000 | 48);
+    fullPage(10000, 300); // the heading row alone is taller than the page
+    ComputeLayout(200, 0);
+    QVERIFY(m_sink->messages().last().prompt.contains(u"没有留给表格行的高度"_qs));
 }
 
 void TestComputeLayout::rowBands_data()

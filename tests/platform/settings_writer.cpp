@@ -5,6 +5,13 @@
 //
 // Each generation writes VALUES values (default 60) of KEY, all holding the generation
 // number, in one batch. It prints "done" at the end.
+//
+//   settings_writer FILE KEY defaults NAME...
+//
+// Reads each NAME as a format load does (a default stored for a missing one), in one batch
+// that it stores only after a line arrives on standard input; it prints "read" before waiting.
+#include "engine/state/platformservices.h"
+#include "engine/state/registry.h"
 #include "platform/filesettingsstore.h"
 
 #include <QCoreApplication>
@@ -22,6 +29,20 @@ int main(int argc, char **argv)
     }
     quillon::FileSettingsStore store(args[1]);
     const QString key = args[2];
+    if (args[3] == QLatin1String("defaults")) {
+        quillon::setSettingsStore(std::make_unique<quillon::FileSettingsStore>(args[1]));
+        quillon::SettingsBatch batch(quillon::settingsStore());
+        for (const QString &name : args.mid(4))
+            quillon::ReadSetting(quillon::RootKey::LocalMachine, key.section(QLatin1Char('\\'), 1),
+                name, QStringLiteral("default"));
+        std::printf("read\n");
+        std::fflush(stdout);
+        char line[8];
+        if (!std::fgets(line, sizeof line, stdin) || !batch.commit())
+            return 1;
+        std::printf("done\n");
+        return 0;
+    }
     const int generations = args[3].toInt();
     const int values = args.size() > 4 ? args[4].toInt() : 60;
     for (int g = 1; g <= generations; ++g) {

@@ -52,6 +52,7 @@ private Q_SLOTS:
     void damageIsReportedOnce();
     void killedWritersNeverTearTheFile();
     void concurrentWritersLoseNothing();
+    void defaultsNeverReplaceValuesStoredMeanwhile();
     void defaultPath();
     void anyTextRoundTrips_data();
     void anyTextRoundTrips();
@@ -60,6 +61,8 @@ private Q_SLOTS:
     void unsavableChangesStayForTheRun_data();
     void unsavableChangesStayForTheRun();
     void symlinkIsFollowed();
+    void lockFileOfNobodyHoldsNothingUp_data();
+    void lockFileOfNobodyHoldsNothingUp();
     void damageIsBackedUpOncePerContent();
 
 private:
@@ -266,6 +269,9 @@ void TestFileSettingsStore::killedWritersNeverTearTheFile()
             QCOMPARE(entry.value, entries[0].value); // one generation, whole
     }
     QVERIFY(killedMidWork > 250);
+    // The next save removes what the killed ones left beside the file.
+    QVERIFY(FileSettingsStore(path).setValue(kKey, u"Value0"_qs, u"last"_qs));
+    QCOMPARE(QDir(m_dir->path()).entryList({ u"killed.ini.*"_qs }, QDir::Files), QStringList());
 }
 
 void TestFileSettingsStore::concurrentWritersLoseNothing()
@@ -292,6 +298,26 @@ void TestFileSettingsStore::concurrentWritersLoseNothing()
             QCOMPARE(store.value(key, QStringLiteral("Value%1").arg(v)),
                 std::optional<QString>(u"40"_qs));
     }
+}
+
+// A load stores the defaults of a new report; another run stores a value of it meanwhile.
+void TestFileSettingsStore::defaultsNeverReplaceValuesStoredMeanwhile()
+{
+    if (!QFile::exists(writerPath()))
+        QSKIP("the settings_writer helper was not built");
+    QProcess loader;
+    loader.start(
+        writerPath(), { file(), kKey, u"defaults"_qs, u"FONT3_Size"_qs, u"FONT4_Size"_qs });
+    QVERIFY(loader.waitForReadyRead(30000));
+    QCOMPARE(loader.readLine().trimmed(), QByteArray("read"));
+    FileSettingsStore other(file());
+    QVERIFY(other.createKey(kKey) && other.setValue(kKey, u"FONT3_Size"_qs, u"33"_qs));
+    loader.write("\n");
+    QVERIFY(loader.waitForFinished(30000));
+    QCOMPARE(loader.readAll().trimmed(), QByteArray("done"));
+    FileSettingsStore after(file());
+    QCOMPARE(after.value(kKey, u"FONT3_Size"_qs), std::optional<QString>(u"33"_qs));
+    QCOMPARE(after.value(kKey, u"FONT4_Size"_qs), std::optional<QString>(u"default"_qs));
 }
 
 void TestFileSettingsStore::defaultPath()
@@ -401,6 +427,7 @@ void TestFileSettingsStore::unsavableChangesStayForTheRun_data()
     QTest::newRow("pipe") << u"fifo"_qs << u"不是普通文件"_qs;
     QTest::newRow("device") << u"device"_qs << u"不是普通文件"_qs;
     QTest::newRow("full disk") << u"full"_qs << u"超出了系统允许的大小"_qs;
+    QTest::newRow("full disk, lock file too") << u"full-lock"_qs << u"超出了系统允许的大小"_qs;
 }
 
 void TestFileSettingsStore::unsavableChangesStayForTheRun()
@@ -409,7 +436,8 @@ void TestFileSettingsStore::unsavableChangesStayForTheRun()
     QFETCH(QString, reason);
     const QString path = file();
     const QByteArray before = "[" + kKey.toUtf8() + "]\nTop=1\n";
-    if (kind == u"readonly"_qs || kind == u"full"_qs)
+    const bool full = kind.startsWith(u"full"_qs);
+    if (kind == u"readonly"_qs || full)
         writeAll(path, before);
     if (kind == u"readonly"_qs)
         QVERIFY(QFile::setPermissions(path, QFile::ReadOwner | QFile::ReadGroup));
@@ -419,8 +447,8 @@ void TestFileSettingsStore::unsavableChangesStayForTheRun()
         && ::mknod(QFile::encodeName(path).constData(), S_IFCHR | 0666, makedev(1, 3)) != 0)
         QSKIP("cannot make a device node here");
     std::optional<FileSizeLimit> limit;
-    if (kind == u"full"_qs)
-        limit.emplace(64 * 1024);
+    if (full)
+        limit.emplace(kind == u"full"_qs ? 64 * 1024 : 1);
 
     QStringList messages;
     FileSettingsStore store(path);
@@ -443,7 +471,7 @@ void TestFileSettingsStore::unsavableChangesStayForTheRun()
             && messages[0].contains(u"没有保存"_qs),
         qPrintable(messages[0]));
     const QFileInfo after(path);
-    QCOMPARE(after.isFile(), kind == u"readonly"_qs || kind == u"full"_qs);
+    QCOMPARE(after.isFile(), kind == u"readonly"_qs || full);
     if (after.isFile())
         QCOMPARE(readAll(path), before);
     QCOMPARE(QDir(m_dir->path()).entryList(QDir::Files | QDir::System | QDir::Hidden),
@@ -462,6 +490,26 @@ void TestFileSettingsStore::symlinkIsFollowed()
     QVERIFY(!store.hasUnsavedChanges());
     QVERIFY(QFileInfo(file()).isSymLink());
     QCOMPARE(FileSettingsStore(target).value(kKey, u"Top"_qs), std::optional<QString>(u"2"_qs));
+}
+
+// A lock file that no live process holds, whatever it contains, is taken at once.
+void TestFileSettingsStore::lockFileOfNobodyHoldsNothingUp_data()
+{
+    QTest::addColumn<QByteArray>("content");
+    QTest::newRow("empty") << QByteArray();
+    QTest::newRow("garbage") << QByteArray("\xff\xfe not a lock\n");
+}
+
+void TestFileSettingsStore::lockFileOfNobodyHoldsNothingUp()
+{
+    QFETCH(QByteArray, content);
+    writeAll(file(u"settings.ini.lock"_qs), content);
+    QStringList messages;
+    FileSettingsStore store(file());
+    store.setProblemHandler([&](const QString &m) { messages << m; });
+    QVERIFY(store.createKey(kKey) && store.setValue(kKey, u"Top"_qs, u"12"_qs));
+    QCOMPARE(messages, QStringList());
+    QCOMPARE(FileSettingsStore(file()).value(kKey, u"Top"_qs), std::optional<QString>(u"12"_qs));
 }
 
 // Every run that finds the same damage keeps the one backup; new damage gets one more.

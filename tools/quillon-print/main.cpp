@@ -14,6 +14,7 @@
 #include <quillon/platform.h>
 #include <quillon/reportexport.h>
 
+#include "interruptguard.h"
 #include "progressline.h"
 
 #include <QApplication>
@@ -26,7 +27,6 @@
 #include <QMetaProperty>
 #include <QRegularExpression>
 
-#include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <map>
@@ -38,53 +38,6 @@
 #endif
 
 namespace {
-
-volatile std::sig_atomic_t interruptedBy = 0;
-
-extern "C" void noteInterrupt(int signal)
-{
-    interruptedBy = signal;
-}
-
-/// While it lives, Ctrl+C (or a kill) asks the export to stop, so that it can drop what it
-/// wrote instead of leaving a file behind. A second one stops the program at once.
-class InterruptGuard
-{
-public:
-    InterruptGuard()
-    {
-        struct sigaction action = {};
-        action.sa_handler = noteInterrupt;
-        action.sa_flags = SA_RESETHAND;
-        sigemptyset(&action.sa_mask);
-        for (size_t i = 0; i < std::size(kSignals); ++i) {
-            sigaction(kSignals[i], nullptr, &m_before[i]);
-            // A job started in the background of a script ignores Ctrl+C, and so do we then.
-            if (m_before[i].sa_handler != SIG_IGN)
-                sigaction(kSignals[i], &action, nullptr);
-        }
-    }
-    ~InterruptGuard()
-    {
-        for (size_t i = 0; i < std::size(kSignals); ++i)
-            sigaction(kSignals[i], &m_before[i], nullptr);
-    }
-    InterruptGuard(const InterruptGuard &) = delete;
-    InterruptGuard &operator=(const InterruptGuard &) = delete;
-
-    static bool interrupted() { return interruptedBy != 0; }
-    /// Ends the program as the signal would have, for the shell that waits for it.
-    [[noreturn]] static void endAsInterrupted()
-    {
-        std::signal(interruptedBy, SIG_DFL);
-        std::raise(interruptedBy);
-        std::_Exit(128 + interruptedBy);
-    }
-
-private:
-    static constexpr int kSignals[] = { SIGINT, SIGTERM };
-    struct sigaction m_before[std::size(kSignals)] = {};
-};
 
 const QString kProgram = QStringLiteral("quillon-print");
 constexpr double kTwipsPerMm = 56.7;
@@ -121,8 +74,9 @@ struct OptionSpec
 
 // --help is made from this table, so it lists every option there is.
 const OptionSpec kOptions[] = {
-    { "pdf", "OUT.pdf", "把报表写入一个 PDF 文件" },
-    { "png", "DIR", "每页一张 PNG 图片，写入文件夹 DIR（page-001.png ……）" },
+    { "pdf", "OUT.pdf", "把报表写入一个 PDF 文件（- 为标准输出）" },
+    { "png", "DIR",
+        "每页一张 PNG 图片，写入文件夹 DIR（page-001.png ……；上一次导出多出的页随后删除）" },
     { "preview", "", "在预览窗口中显示报表（需要图形界面）" },
     { "zoom", "FACTOR", "PNG 图片的缩放倍数，0.05 到 20（1 为 96 dpi；只与 --png 一起用）" },
     { "printer", "NAME",
@@ -425,9 +379,19 @@ static int run(int argc, char **argv)
         && inputFormat != QLatin1String("json"))
         return usageError(
             QStringLiteral("--input-format 应为 csv 或 json，而不是“%1”").arg(inputFormat));
-    if (has("pdf") && !fromStdin && quillon::sameFile(value("pdf"), input))
+    const bool pdfToStdout = value("pdf") == QLatin1String("-");
+    // A PDF on standard output leaves it to the PDF alone.
+    FILE *const results = pdfToStdout ? stderr : stdout;
+    if (has("pdf") && !fromStdin && !pdfToStdout && quillon::sameFile(value("pdf"), input))
         return usageError(
             QStringLiteral("输出文件“%1”就是网格文件本身，不能覆盖").arg(value("pdf")));
+    // The export takes every page-NNN.png of its folder for its own.
+    static const QRegularExpression pageName(QStringLiteral("^page-[0-9]{3,}\\.png$"));
+    if (has("png") && !fromStdin && pageName.match(QFileInfo(input).fileName()).hasMatch()
+        && quillon::sameFile(QFileInfo(input).absolutePath(), value("png")))
+        return usageError(QStringLiteral("网格文件“%1”在 PNG 文件夹中，名称与页面图片相同，"
+                                         "会被覆盖或删除，请换个名称或文件夹")
+                              .arg(input));
 
     QString error;
     std::unique_ptr<quillon::GridFile> grid;
@@ -444,11 +408,7 @@ static int run(int argc, char **argv)
         source = QStringLiteral("标准输入");
         grid = quillon::GridFile::fromData(bytes, inputFormat, source, &error);
     } else if (!inputFormat.isEmpty()) {
-        QFile in(input);
-        if (!in.open(QIODevice::ReadOnly))
-            return usageError(
-                QStringLiteral("无法读取网格文件“%1”：%2").arg(input, in.errorString()));
-        grid = quillon::GridFile::fromData(in.readAll(), inputFormat, input, &error);
+        grid = quillon::GridFile::load(input, &error, inputFormat);
     } else {
         grid = quillon::GridFile::load(input, &error);
         inputFormat = QFileInfo(input).suffix().toLower();
@@ -480,6 +440,8 @@ static int run(int argc, char **argv)
         if (!quillon::GridFile::setProperty(print, name, text, &error))
             return usageError(error);
     }
+    if (const QString why = quillon::GridFile::checkGridKind(print); !why.isEmpty())
+        return usageError(QStringLiteral("%1: %2").arg(source, why));
 
     // Every value is checked before the first is stored: a refused job changes nothing.
     std::map<QString, QString> formatValues;
@@ -528,6 +490,8 @@ static int run(int argc, char **argv)
         if (!note.isEmpty() && !quiet)
             say(stderr, QStringLiteral("%1: %2: %3").arg(kProgram, source, note));
     }
+    // From the first value saved on, a stop removes what is being written.
+    const InterruptGuard interrupts;
     for (const auto &[name, text] : formatValues)
         quillon::setFormatValue(print.PrintKeyName(), name, text);
 
@@ -542,16 +506,16 @@ static int run(int argc, char **argv)
     report.setProgressHandler([&](int done, int total) {
         if (progress)
             progress->update(done, total);
-        return !InterruptGuard::interrupted();
+        if (!InterruptGuard::interrupted())
+            return true;
+        InterruptGuard::acknowledge(); // the page has ended: the export drops its files now
+        return false;
     });
-    std::optional<InterruptGuard> interrupts;
-    if (has("pdf") || has("png"))
-        interrupts.emplace();
     int status = 0;
     const auto finish = [&](bool ok, const QString &written, qsizetype pages) {
         progress.reset(); // the terminal's progress line ends before anything else is said
         if (!quiet && !written.isEmpty())
-            say(stdout, QStringLiteral("%1（共 %2 页）").arg(written).arg(pages));
+            say(results, QStringLiteral("%1（共 %2 页）").arg(written).arg(pages));
         if (InterruptGuard::interrupted()) {
             if (!ok)
                 say(stderr,
@@ -563,7 +527,17 @@ static int run(int argc, char **argv)
             status = 1;
         }
     };
-    if (has("pdf")) {
+    if ((has("pdf") || has("png")) && InterruptGuard::interrupted()) {
+        InterruptGuard::acknowledge();
+        finish(false, QString(), 0);
+    }
+    if (has("pdf") && pdfToStdout) {
+        // As Unix tools do: standard output takes the PDF, so nothing else may go there.
+        startProgress();
+        QFile out;
+        const bool ok = out.open(stdout, QIODevice::WriteOnly) && report.toPdf(&out) && out.flush();
+        finish(ok, ok ? QStringLiteral("标准输出") : QString(), report.sheetCount());
+    } else if (has("pdf")) {
         startProgress();
         const bool ok = report.toPdf(value("pdf"));
         finish(ok, report.writtenFiles().value(0), report.sheetCount());
@@ -576,7 +550,6 @@ static int run(int argc, char **argv)
                                             : QFileInfo(value("png")).absoluteFilePath(),
             report.writtenFiles().size());
     }
-    interrupts.reset();
     if (preview)
         print.preview();
     if (!printing)
@@ -618,7 +591,7 @@ static int run(int argc, char **argv)
             return 1;
         }
         if (!quiet)
-            say(stdout, QStringLiteral("已在%1上连续打印 %2 组数据").arg(printerName).arg(sets));
+            say(results, QStringLiteral("已在%1上连续打印 %2 组数据").arg(printerName).arg(sets));
     } else {
         // The progress ends with "完成" when the document went out, "取消" when it did not.
         QString lastLine;
@@ -634,7 +607,7 @@ static int run(int argc, char **argv)
             return 1;
         }
         if (!quiet)
-            say(stdout, QStringLiteral("已送到%1").arg(printerName));
+            say(results, QStringLiteral("已送到%1").arg(printerName));
     }
     return status;
 }

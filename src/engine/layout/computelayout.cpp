@@ -73,6 +73,10 @@ bool loadLogo(const QString &path, LayoutResult &r)
         ShowMessage(QStringLiteral("徽标文件") + path + QStringLiteral("没有找到。"), 0);
         return false;
     }
+    if (QFileInfo(path).isDir()) {
+        ShowMessage(QStringLiteral("徽标文件") + path + QStringLiteral("不是图形文件。"), 0);
+        return false;
+    }
     PictureFileReader reader(path);
     QImage picture = reader.read();
     if (picture.isNull()) {
@@ -320,8 +324,12 @@ void rowsPerPage(
         linesPerPage = r.LineHeightTw < 1 ? 1 : std::floor(double(usableH) / r.LineHeightTw);
     }
     if (linesPerPage < 1) {
-        ShowMessage(QStringLiteral("行的高度小于网格高度，请重新设置行高\n最小行高:")
-                + QString::number(usableH / 57),
+        // Without a millimetre left for rows, no row height helps: say what fills the page.
+        ShowMessage(usableH / 57 < 1
+                ? QStringLiteral("页边距、标题、表头、页眉和页脚已占满页面，没有留给表格行的高度，"
+                                 "请减小页边距或字号，或减少页眉页脚行")
+                : QStringLiteral("行的高度小于网格高度，请重新设置行高\n最小行高:")
+                    + QString::number(usableH / 57),
             48);
         linesPerPage = 1;
     }

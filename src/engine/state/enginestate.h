@@ -104,6 +104,11 @@ struct EngineState : LayoutResult
     PrintProperties *printObject();
     void setPrintObject(PrintProperties *object);
     bool hasPrintObject() const { return m_printObject != nullptr; }
+    /// Whether a print object of a host is current, not the default one made for want of it.
+    bool hasHostPrintObject() const
+    {
+        return m_printObject && m_printObject != m_defaultPrintObject.get();
+    }
 
 private:
     friend void forgetPrintObject(const PrintProperties *object);

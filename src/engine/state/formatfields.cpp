@@ -112,8 +112,16 @@ const FormatField *findFormatField(const QString &name)
 QString checkFormatValue(const QString &name, const QString &value)
 {
     const FormatField *field = findFormatField(name);
-    if (!field)
+    if (!field) {
+        // A property's name where the page format names the value otherwise (TopMargin: Top).
+        for (const FormatField &f : formatFields()) {
+            if (!f.property.isEmpty() && f.property.compare(name, Qt::CaseInsensitive) == 0)
+                return QStringLiteral("页面格式没有名为“%1”的值；属性 %2 对应的页面格式值是 %3"
+                                      "（--format %3=%4）")
+                    .arg(name, f.property, f.name, value);
+        }
         return QStringLiteral("页面格式没有名为“%1”的值（--list-formats 列出全部）").arg(name);
+    }
     if (field->type == FormatField::Type::Text)
         return {};
     bool ok = false;

@@ -15,6 +15,7 @@
 #include <quillon/error.h>
 #include <quillon/formatfields.h>
 
+#include <QMap>
 #include <QStringList>
 
 namespace quillon {
@@ -66,14 +67,26 @@ public:
         return fallback;
     }
 
-    /// Shows one message for everything that could not be read.
+    /// Shows one message for everything that could not be read, naming the file it is in.
     void report()
     {
-        if (m_bad.isEmpty())
-            return;
-        ShowMessage(QStringLiteral("设置“%1”中以下值无效，已改用缺省值（保存的值未改动）：\n%2")
-                        .arg(m_key, m_bad.join(QLatin1Char('\n'))),
-            48);
+        for (auto it = m_bad.cbegin(); it != m_bad.cend(); ++it) {
+            const QString values = it.value().join(QLatin1Char('\n'));
+            if (it.key().isEmpty()) {
+                ShowMessage(
+                    QStringLiteral("设置“%1”中以下值无效，已改用缺省值（保存的值未改动）：\n%2")
+                        .arg(m_key, values),
+                    48);
+                continue;
+            }
+            const QString part = m_key.startsWith(kFormatKeyBase)
+                ? QStringLiteral("报表 ") + m_key.mid(kFormatKeyBase.size())
+                : QStringLiteral("公共设置");
+            ShowMessage(QStringLiteral("系统设置文件“%1”（%2）中以下值无效，已改用缺省值"
+                                       "（该文件未改动）：\n%3")
+                            .arg(it.key(), part, values),
+                48);
+        }
         m_bad.clear();
     }
 
@@ -88,11 +101,14 @@ private:
 
     void noteBad(const QString &name, const QString &stored, const QString &fallback)
     {
-        m_bad << QStringLiteral("%1=“%2”，改用 %3").arg(name, stored, fallback);
+        // A value of the machine's file is no fault of the user's.
+        const QString source
+            = settingsStore().valueSource(storePath(RootKey::LocalMachine, m_key), name);
+        m_bad[source] << QStringLiteral("%1=“%2”，改用 %3").arg(name, stored, fallback);
     }
 
     QString m_key;
-    QStringList m_bad;
+    QMap<QString, QStringList> m_bad; // by the file of another layer they came from; "" own
 };
 
 void commitBatch(SettingsBatch &batch, const QString &keyPath)

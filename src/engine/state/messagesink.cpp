@@ -29,7 +29,9 @@ QString ConsoleMessageSink::line(const QString &prompt) const
     if (program.isEmpty())
         program = QStringLiteral("quillon");
     EngineState &state = engineState();
-    const QString report = state.hasPrintObject() ? state.printObject()->PrintKeyName : QString();
+    // The default print object stands in for none: its report is nobody's.
+    const QString report
+        = state.hasHostPrintObject() ? state.printObject()->PrintKeyName : QString();
     return report.isEmpty() ? QStringLiteral("%1: %2").arg(program, text)
                             : QStringLiteral("%1: 报表“%2”: %3").arg(program, report, text);
 }

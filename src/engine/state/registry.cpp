@@ -34,7 +34,7 @@ QString ReadSetting(
         + QStringLiteral(")建立有误。");
     if (!store.createKey(path))
         ShowMessage(prompt, 0, QStringLiteral("RegCreateKeyex Err"));
-    else if (!store.setValue(path, name, defaultText))
+    else if (!store.setDefaultValue(path, name, defaultText))
         ShowMessage(prompt, 0, QStringLiteral("RegSetValueEx Err"));
     return defaultText;
 }

@@ -22,6 +22,20 @@ public:
     virtual bool createKey(const QString &keyPath) = 0;
     /// Stores the value in an existing key; false when it could not be stored.
     virtual bool setValue(const QString &keyPath, const QString &name, const QString &text) = 0;
+    /// Stores a default in an existing key unless the value is there when the store is written:
+    /// a default found missing never replaces what another process stored meanwhile.
+    virtual bool setDefaultValue(const QString &keyPath, const QString &name, const QString &text)
+    {
+        return value(keyPath, name).has_value() || setValue(keyPath, name, text);
+    }
+    /// Where a value comes from when that is not the store's own place (the file of another
+    /// layer it was read from); empty otherwise.
+    virtual QString valueSource(const QString &keyPath, const QString &name)
+    {
+        Q_UNUSED(keyPath);
+        Q_UNUSED(name);
+        return {};
+    }
 
     /// Between beginBatch() and endBatch() writes may be kept and stored together at the end.
     /// endBatch() returns false when they could not be stored.
