@@ -475,17 +475,21 @@ void TestVoucherGridRenderer::textStaysReadable_data()
 {
     QTest::addColumn<int>("lineHeight");
     QTest::addColumn<int>("lines");
+    QTest::addColumn<double>("size");
 
     // 40 characters in 摘要 (1000 to 5946): at 7 points (140 each) 35 fit one line, 34 between
     // the margins; a line and its gap take 205.
-    QTest::newRow("one line: cut at the edge") << 300 << 1;
-    QTest::newRow("room for more: wrapped") << 700 << 2;
+    QTest::newRow("one line: cut at the edge") << 300 << 1 << 7.0;
+    QTest::newRow("room for more: wrapped") << 700 << 2 << 7.0;
+    // Lower than a 7-point line (175): the size whose line the row holds.
+    QTest::newRow("row lower than a readable line") << 100 << 1 << 4.0;
 }
 
 void TestVoucherGridRenderer::textStaysReadable()
 {
     QFETCH(int, lineHeight);
     QFETCH(int, lines);
+    QFETCH(double, size);
     setVoucher({ { QString(40, u'款'), u"b"_qs } });
     engineState().Format.ReduceFont = 1;
     engineState().LineHeightTw = lineHeight;
@@ -494,9 +498,9 @@ void TestVoucherGridRenderer::textStaysReadable()
     parts.removeIf([](const PrintedText &t) { return !t.text.startsWith(u'款'); });
     QCOMPARE(parts.size(), lines);
     for (const PrintedText &t : parts) {
-        QCOMPARE(t.fontSize, 7.0);
-        QVERIFY(t.x >= 1000 && t.x + RecordingSurface::textWidthFor(t.text, 7) <= 5946);
-        QVERIFY(t.y >= 1300 && t.y + 175 <= 1300 + lineHeight);
+        QCOMPARE(t.fontSize, size);
+        QVERIFY(t.x >= 1000 && t.x + RecordingSurface::textWidthFor(t.text, size) <= 5946);
+        QVERIFY(t.y >= 1300 && t.y + 25 * size <= 1300 + lineHeight);
     }
 }
 
