@@ -513,6 +513,42 @@ void installDevice(wmfAPI *api)
     fr->region_clip = clipRegion;
 }
 
+// A metafile of more records, or more points in its lines and polygons, is refused before it
+// is played: a logo has far fewer.
+constexpr qint64 kMaxRecords = 200'000;
+constexpr qint64 kMaxPoints = 1'000'000;
+
+/// Walks the records by their sizes; why the metafile is past the limits, or nothing. A file
+/// whose records do not add up is left to the player to refuse.
+QString pastLimits(const QByteArray &content)
+{
+    const auto *data = reinterpret_cast<const uchar *>(content.constData());
+    const qsizetype size = content.size();
+    if (size < 18)
+        return {};
+    qsizetype at = qFromLittleEndian<quint32>(data) == 0x9AC6CDD7u ? 22 : 0;
+    if (at + 18 > size)
+        return {};
+    at += qsizetype(qFromLittleEndian<quint16>(data + at + 2)) * 2;
+    qint64 records = 0;
+    qint64 points = 0;
+    while (at + 6 <= size) {
+        const quint32 words = qFromLittleEndian<quint32>(data + at);
+        const quint16 function = qFromLittleEndian<quint16>(data + at + 4);
+        if (function == 0 || words < 3)
+            break; // the end record, or a damaged one
+        if (++records > kMaxRecords)
+            return QStringLiteral("图元文件的记录多于 %1 条").arg(kMaxRecords);
+        // Polyline, polygon and poly-polygon: two words a point, after a count or two.
+        if (function == 0x0325 || function == 0x0324 || function == 0x0538)
+            points += (qint64(words) - 3) / 2;
+        if (points > kMaxPoints)
+            return QStringLiteral("图元文件的线条和多边形共有多于 %1 个点").arg(kMaxPoints);
+        at += qsizetype(words) * 2;
+    }
+    return {};
+}
+
 /// The player's handle, destroyed on every way out.
 struct Player
 {
@@ -539,8 +575,13 @@ bool isWindowsMetafile(const QByteArray &content)
     return (type == 1 || type == 2) && headerWords == 9 && (version == 0x0100 || version == 0x0300);
 }
 
-QImage renderWindowsMetafile(const QByteArray &content)
+QImage renderWindowsMetafile(const QByteArray &content, QString *pastLimit)
 {
+    if (const QString why = pastLimits(content); !why.isEmpty()) {
+        if (pastLimit)
+            *pastLimit = why;
+        return {};
+    }
     // Everything the player points to outlives it.
     Canvas canvas;
     wmfFontData fonts {};
@@ -588,13 +629,16 @@ QImage renderWindowsMetafile(const QByteArray &content)
     if (frame.isEmpty() || !std::isfinite(frame.width()) || !std::isfinite(frame.height()))
         return {};
     wmf_error_t played = wmf_E_None;
-    QImage picture = rasterizeVector(twips, [&](QPainter &painter) {
-        canvas.pixelsPerUnit = painter.device()->width() / frame.width();
-        painter.scale(canvas.pixelsPerUnit, painter.device()->height() / frame.height());
-        painter.translate(-frame.topLeft());
-        canvas.painter = &painter;
-        played = wmf_play(player.api, 0, &box);
-    });
+    QImage picture = rasterizeVector(
+        twips,
+        [&](QPainter &painter) {
+            canvas.pixelsPerUnit = painter.device()->width() / frame.width();
+            painter.scale(canvas.pixelsPerUnit, painter.device()->height() / frame.height());
+            painter.translate(-frame.topLeft());
+            canvas.painter = &painter;
+            played = wmf_play(player.api, 0, &box);
+        },
+        pastLimit);
     if (played != wmf_E_None) {
         qCDebug(lcWmf) << "the metafile is damaged, error" << played;
         return {};
