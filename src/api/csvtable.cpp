@@ -88,8 +88,8 @@ QString decoded(const char *from, qsizetype size)
 
 CsvTable::~CsvTable() = default;
 
-std::shared_ptr<CsvTable> CsvTable::read(
-    QByteArray bytes, std::unique_ptr<QFile> mapped, qint64 maxCells, Failure *why)
+std::shared_ptr<CsvTable> CsvTable::read(QByteArray bytes, std::unique_ptr<QFile> mapped,
+    qint64 maxCells, qint64 maxLength, Failure *why)
 {
     std::shared_ptr<CsvTable> table(new CsvTable);
     table->m_bytes = std::move(bytes);
@@ -98,12 +98,12 @@ std::shared_ptr<CsvTable> CsvTable::read(
     table->m_end = table->m_begin + table->m_bytes.size();
     if (table->m_bytes.startsWith("\xEF\xBB\xBF"))
         table->m_begin += 3;
-    if (!table->scan(maxCells, why))
+    if (!table->scan(maxCells, maxLength, why))
         return nullptr;
     return table;
 }
 
-bool CsvTable::scan(qint64 maxCells, Failure *why)
+bool CsvTable::scan(qint64 maxCells, qint64 maxLength, Failure *why)
 {
     const auto *const begin = reinterpret_cast<const uchar *>(m_begin);
     const auto *const end = reinterpret_cast<const uchar *>(m_end);
@@ -129,6 +129,8 @@ bool CsvTable::scan(qint64 maxCells, Failure *why)
         bool firstHasText = false;
         for (;;) {
             qint64 width = 0;
+            qint64 length = 0; // UTF-16 code units, as a QString counts them
+            const qint64 fieldLine = line;
             bool hasText = false;
             if (p < end && *p == '"') {
                 // Quoted: commas, line breaks and doubled quotes are part of the field.
@@ -149,6 +151,7 @@ bool CsvTable::scan(qint64 maxCells, Failure *why)
                     if (b == '"') {
                         if (p + 1 < end && p[1] == '"') {
                             width += charWeight(U'"');
+                            ++length;
                             hasText = true;
                             p += 2;
                             continue;
@@ -162,12 +165,14 @@ bool CsvTable::scan(qint64 maxCells, Failure *why)
                         if (b == '\n' || (b == '\r' && (p == end || *p != '\n')))
                             lineBreak(p);
                         width += charWeight(b);
+                        ++length;
                         continue;
                     }
                     const qint32 c = decodeWide(p, end);
                     if (c < 0)
                         return notUtf8(p);
                     width += charWeight(char32_t(c));
+                    length += c >= 0x10000 ? 2 : 1;
                 }
             }
             // An unquoted field, or what follows a closing quote: part of the field too.
@@ -178,6 +183,7 @@ bool CsvTable::scan(qint64 maxCells, Failure *why)
                 hasText = true;
                 if (kind == Text) {
                     width += charWeight(*p);
+                    ++length;
                     ++p;
                     continue;
                 }
@@ -185,6 +191,16 @@ bool CsvTable::scan(qint64 maxCells, Failure *why)
                 if (c < 0)
                     return notUtf8(p);
                 width += charWeight(char32_t(c));
+                length += c >= 0x10000 ? 2 : 1;
+            }
+            if (length > maxLength) {
+                why->message = QStringLiteral("第 %1 行第 %2 列的文字有 %3 个字符，"
+                                              "超过一个单元格的上限 %4 个字符")
+                                   .arg(fieldLine)
+                                   .arg(field + 1)
+                                   .arg(length)
+                                   .arg(maxLength);
+                return false;
             }
             if (!over) {
                 if (size_t(field) >= m_widest.size())

@@ -579,6 +579,16 @@ void TestGridFile::badFiles_data()
             + "\"\"]" + QByteArray(", [1]").repeated(3199) + "]}}")
             .constData(),
         u"网格有 3200 行、3200 列，共 10240000 个单元格，超过上限 10000000"_qs);
+    // Counted on the bytes before the document is built, also where the file then goes wrong.
+    json("too many cells, then cut off",
+        (QByteArray(R"({"GridType": 5, "grid": {"cells": [[)") + QByteArray("\"\",").repeated(3199)
+            + "\"\"]" + QByteArray(", [1]").repeated(3199))
+            .constData(),
+        u"网格有 3200 行、3200 列，共 10240000 个单元格，超过上限 10000000"_qs);
+    json("a cell too long",
+        (R"({"GridType": 5, "grid": {"cells": [["a"], [1, ")" + QByteArray(32768, 'x') + "\"]]}}")
+            .constData(),
+        u"“grid.cells[1][1]”的文字有 32768 个字符，超过一个单元格的上限 32767 个字符"_qs);
     QTest::newRow("too many cells in a CSV file")
         << u"big.csv"_qs << (QByteArray(",").repeated(3199) + QByteArray("\nx").repeated(3199))
         << u"网格有 3200 行、3200 列"_qs;
@@ -769,6 +779,13 @@ void TestGridFile::badFiles_data()
     QTest::newRow("cells of all data sets")
         << u"bad.json"_qs << wide + "]}]}"
         << u"“datasets”到第 0 组为止连同网格共 10030000 个单元格，超过上限 10000000"_qs;
+    // Each data set is counted on the bytes too: one of 5,000 rows of 2,001 cells.
+    QByteArray large
+        = R"({"GridType": 7, "grid": {"cells": [["1", "2"]]}, "datasets": [{"cells": [[)";
+    large += QByteArray("1,").repeated(2000) + "1]" + QByteArray(", [1]").repeated(4999) + "]}]}";
+    QTest::newRow("cells of one data set")
+        << u"bad.json"_qs << large
+        << u"“datasets[0].cells”有 5000 行，最长一行 2001 个单元格，共 10005000 个单元格，超过上限 10000000"_qs;
 }
 
 void TestGridFile::badFiles()
