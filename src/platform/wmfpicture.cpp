@@ -519,24 +519,29 @@ constexpr qint64 kMaxRecords = 200'000;
 constexpr qint64 kMaxPoints = 1'000'000;
 
 /// Walks the records by their sizes; why the metafile is past the limits, or nothing. A file
-/// whose records do not add up is left to the player to refuse.
-QString pastLimits(const QByteArray &content)
+/// whose records do not add up is left to the player to refuse. The header's largest record is
+/// set to the largest there is: the player takes a buffer of the size the header gives.
+QString walkRecords(QByteArray &bytes)
 {
-    const auto *data = reinterpret_cast<const uchar *>(content.constData());
-    const qsizetype size = content.size();
+    auto *data = reinterpret_cast<uchar *>(bytes.data());
+    const qsizetype size = bytes.size();
     if (size < 18)
         return {};
-    qsizetype at = qFromLittleEndian<quint32>(data) == 0x9AC6CDD7u ? 22 : 0;
-    if (at + 18 > size)
+    const qsizetype header = qFromLittleEndian<quint32>(data) == 0x9AC6CDD7u ? 22 : 0;
+    if (header + 18 > size)
         return {};
-    at += qsizetype(qFromLittleEndian<quint16>(data + at + 2)) * 2;
+    qsizetype at = header + qsizetype(qFromLittleEndian<quint16>(data + header + 2)) * 2;
     qint64 records = 0;
     qint64 points = 0;
+    quint32 largest = 3;
     while (at + 6 <= size) {
         const quint32 words = qFromLittleEndian<quint32>(data + at);
         const quint16 function = qFromLittleEndian<quint16>(data + at + 4);
-        if (function == 0 || words < 3)
-            break; // the end record, or a damaged one
+        if (words < 3 || qint64(words) * 2 > size - at)
+            break; // a damaged record
+        largest = std::max(largest, words);
+        if (function == 0)
+            break; // the end record
         if (++records > kMaxRecords)
             return QStringLiteral("图元文件的记录多于 %1 条").arg(kMaxRecords);
         // Polyline, polygon and poly-polygon: two words a point, after a count or two.
@@ -546,6 +551,7 @@ QString pastLimits(const QByteArray &content)
             return QStringLiteral("图元文件的线条和多边形共有多于 %1 个点").arg(kMaxPoints);
         at += qsizetype(words) * 2;
     }
+    qToLittleEndian<quint32>(largest, data + header + 12);
     return {};
 }
 
@@ -577,7 +583,8 @@ bool isWindowsMetafile(const QByteArray &content)
 
 QImage renderWindowsMetafile(const QByteArray &content, QString *pastLimit)
 {
-    if (const QString why = pastLimits(content); !why.isEmpty()) {
+    QByteArray bytes = content; // the player's own copy, read as a plain buffer
+    if (const QString why = walkRecords(bytes); !why.isEmpty()) {
         if (pastLimit)
             *pastLimit = why;
         return {};
@@ -587,7 +594,6 @@ QImage renderWindowsMetafile(const QByteArray &content, QString *pastLimit)
     wmfFontData fonts {};
     fonts.map = mapFont;
     fonts.stringwidth = stringWidth;
-    QByteArray bytes = content; // the player's own copy, read as a plain buffer
     wmfAPI_Options options {};
     options.function = installDevice;
     Player player;
