@@ -12,7 +12,8 @@ export LSAN_OPTIONS=suppressions=$PWD/tests/lsan-suppressions.txt
 export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
 export QT_QPA_PLATFORM=offscreen
 status=0
-for target in gridfile_json:json gridfile_csv:csv settings:settings picture:picture; do
+for target in gridfile_json:json gridfile_csv:csv settings:settings picture:picture \
+    jsoncells:jsoncells; do
     name=fuzz_${target%%:*}
     seeds=(tests/fuzz/corpus/${target##*:})
     max_len=16384

@@ -1,5 +1,7 @@
 #include "csvtable.h"
 
+#include "utf8_p.h"
+
 #include <QFile>
 #include <QStringDecoder>
 
@@ -21,50 +23,12 @@ constexpr std::array<ByteClass, 256> kByteClasses = [] {
     return classes;
 }();
 
-bool isContinuation(uchar b)
-{
-    return (b & 0xC0) == 0x80;
-}
-
-/// The UTF-8 character whose lead byte (0x80 or above) is at p, moving p past it; -1 for bytes
-/// that are not UTF-8 (overlong forms, surrogates and code points past U+10FFFF included).
-qint32 decodeWide(const uchar *&p, const uchar *end)
-{
-    const uchar b = *p;
-    const qsizetype left = end - p;
-    if (b >= 0xC2 && b <= 0xDF) {
-        if (left < 2 || !isContinuation(p[1]))
-            return -1;
-        const qint32 c = ((b & 0x1F) << 6) | (p[1] & 0x3F);
-        p += 2;
-        return c;
-    }
-    if (b >= 0xE0 && b <= 0xEF) {
-        if (left < 3 || !isContinuation(p[1]) || !isContinuation(p[2]) || (b == 0xE0 && p[1] < 0xA0)
-            || (b == 0xED && p[1] >= 0xA0))
-            return -1;
-        const qint32 c = ((b & 0x0F) << 12) | ((p[1] & 0x3F) << 6) | (p[2] & 0x3F);
-        p += 3;
-        return c;
-    }
-    if (b >= 0xF0 && b <= 0xF4) {
-        if (left < 4 || !isContinuation(p[1]) || !isContinuation(p[2]) || !isContinuation(p[3])
-            || (b == 0xF0 && p[1] < 0x90) || (b == 0xF4 && p[1] >= 0x90))
-            return -1;
-        const qint32 c
-            = ((b & 0x07) << 18) | ((p[1] & 0x3F) << 12) | ((p[2] & 0x3F) << 6) | (p[3] & 0x3F);
-        p += 4;
-        return c;
-    }
-    return -1;
-}
-
 /// The characters from `from` to `to`, counted as a person counts them on the line.
 qint64 charactersBetween(const uchar *from, const uchar *to)
 {
     qint64 n = 0;
     for (const uchar *p = from; p < to; ++p)
-        n += !isContinuation(*p);
+        n += !isUtf8Continuation(*p);
     return n;
 }
 
@@ -168,7 +132,7 @@ bool CsvTable::scan(qint64 maxCells, qint64 maxLength, Failure *why)
                         ++length;
                         continue;
                     }
-                    const qint32 c = decodeWide(p, end);
+                    const qint32 c = decodeUtf8(p, end);
                     if (c < 0)
                         return notUtf8(p);
                     width += charWeight(char32_t(c));
@@ -187,7 +151,7 @@ bool CsvTable::scan(qint64 maxCells, qint64 maxLength, Failure *why)
                     ++p;
                     continue;
                 }
-                const qint32 c = decodeWide(p, end);
+                const qint32 c = decodeUtf8(p, end);
                 if (c < 0)
                     return notUtf8(p);
                 width += charWeight(char32_t(c));

@@ -16,6 +16,7 @@ struct Level
     /// This array holds rows of cells (it is the value of "cells" or "headerRows")...
     bool rows = false;
     qint64 widest = 0;
+    qsizetype begin = -1;
     /// ...or is one of those rows: its items are counted.
     bool row = false;
     qint64 items = 0;
@@ -50,7 +51,7 @@ std::vector<JsonCellArray> countJsonCells(const QByteArray &bytes)
             if (open.row && !levels.empty())
                 levels.back().widest = std::max(levels.back().widest, open.items);
             if (open.rows)
-                found.push_back({ placeOf(levels), open.index + 1, open.widest });
+                found.push_back({ placeOf(levels), open.index + 1, open.widest, open.begin, -1 });
         }
         return found;
     };
@@ -116,6 +117,7 @@ std::vector<JsonCellArray> countJsonCells(const QByteArray &bytes)
                 const Level &parent = levels.back();
                 level.rows = parent.object && (parent.key == "cells" || parent.key == "headerRows");
                 level.row = parent.rows;
+                level.begin = p - bytes.constData();
             }
             levels.push_back(level);
             expectKey = level.object;
@@ -131,7 +133,8 @@ std::vector<JsonCellArray> countJsonCells(const QByteArray &bytes)
             if (closed.row && !levels.empty())
                 levels.back().widest = std::max(levels.back().widest, closed.items);
             if (closed.rows)
-                found.push_back({ placeOf(levels), closed.index + 1, closed.widest });
+                found.push_back({ placeOf(levels), closed.index + 1, closed.widest, closed.begin,
+                    p + 1 - bytes.constData() });
             ++p;
             break;
         }

@@ -13,6 +13,9 @@ struct JsonCellArray
     QString where; ///< the key's place, "grid.cells" or "datasets[2].cells"
     qint64 rows = 0;
     qint64 widest = 0; ///< items of the longest row
+    /// Where the array lies in the bytes, from its '[' to past its ']'; -1 when cut off.
+    qsizetype begin = -1;
+    qsizetype end = -1;
 };
 
 /// The arrays of rows under the keys "cells" and "headerRows" of a JSON document, counted by one

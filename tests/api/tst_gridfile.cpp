@@ -1,6 +1,7 @@
 #include "support/testplatform.h"
 #include "testmain.h"
 
+#include "engine/grids/memory/celltable_p.h"
 #include "printer/virtualprintingsystem.h"
 
 #include <quillon/datagrid.h>
@@ -11,6 +12,9 @@
 #include <quillon/sheetgrid.h>
 #include <quillon/spreadgrid.h>
 
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QProcess>
 #include <QStandardPaths>
 #include <QTemporaryDir>
@@ -43,6 +47,8 @@ private Q_SLOTS:
     void propertiesByName();
     void dataSetsRefillTheGrid_data();
     void dataSetsRefillTheGrid();
+    void largeGridsReadAsDocumentsWould_data();
+    void largeGridsReadAsDocumentsWould();
 
 private:
     QString write(const QString &name, const QByteArray &content);
@@ -1080,6 +1086,64 @@ void TestGridFile::dataSetsRefillTheGrid()
     }
     QVERIFY(!file->applyDataSet(file->dataSetCount(), print, &error));
     QVERIFY2(error.contains(u"没有第 %1 组数据"_qs.arg(file->dataSetCount())), qPrintable(error));
+}
+
+void TestGridFile::largeGridsReadAsDocumentsWould_data()
+{
+    QTest::addColumn<int>("kind");
+    QTest::addColumn<QByteArrayList>("items");
+    QTest::addColumn<QString>("error");
+    // A flex grid of 76,800 cells or more reads them from the file's bytes; what it shows must
+    // be what the document would give.
+    const QByteArrayList items { R"("华东")", "1280.5", "-0", "1e5", "12345678901234567890", "null",
+        R"("a\"b\\c\n\u4e2d\u00e9\/")", R"("𠀀")", R"("")", "0.1", "-3", R"("\ufeffx")",
+        "\"\xEF\xBB\xBFy\"", "1E-7", R"("  spaced  ")" };
+    QTest::newRow("texts, numbers, nulls") << 5 << items << QString();
+    QTest::newRow("plain grid") << 7 << items << QString();
+    QTest::newRow("hierarchical grid") << 6 << items << QString();
+    QTest::newRow("surrogate escapes")
+        << 5 << (items + QByteArrayList { R"("\ud83d\ude00")" }) << QString();
+    QTest::newRow("a bad item far in") << 5 << (items + QByteArrayList { "true" })
+                                       << u"应为文本、数字或 null，而不是布尔值 true"_qs;
+}
+
+void TestGridFile::largeGridsReadAsDocumentsWould()
+{
+    QFETCH(int, kind);
+    QFETCH(QByteArrayList, items);
+    QFETCH(QString, error);
+    QByteArray json = "{\"GridType\": " + QByteArray::number(kind) + ", \"grid\": {\"cells\": [";
+    for (int r = 0; r < 300; ++r) {
+        json += r ? ",\n [" : "\n [";
+        for (int c = 0; c < 256 - r % 5; ++c)
+            json += (c ? ", " : "") + items[(r * 31 + c * 7) % items.size()];
+        json += "]";
+    }
+    json += "]}}";
+    QString why;
+    const std::unique_ptr<GridFile> file = GridFile::load(write(u"large.json"_qs, json), &why);
+    if (!error.isEmpty()) {
+        QVERIFY(!file);
+        QVERIFY2(why.contains(error), qPrintable(why));
+        return;
+    }
+    QVERIFY2(file, qPrintable(why));
+    const auto *grid = qobject_cast<FlexGrid *>(file->grid());
+    QVERIFY(grid);
+    const QJsonArray rows = QJsonDocument::fromJson(json)[u"grid"_qs][u"cells"_qs].toArray();
+    QCOMPARE(grid->Rows(), 300);
+    QCOMPARE(grid->Cols(), 256);
+    for (qint32 c = 0; c < 256; ++c) {
+        QStringList column;
+        for (qint32 r = 0; r < 300; ++r) {
+            const QJsonValue v = rows[r].toArray().at(c);
+            column << (v.isDouble() ? QString::number(v.toDouble(), 'g', 15) : v.toString());
+            if (grid->TextMatrix(r, c) != column.last())
+                QFAIL(qPrintable(u"cell %1,%2: “%3” instead of “%4”"_qs.arg(r).arg(c).arg(
+                    grid->TextMatrix(r, c), column.last())));
+        }
+        QCOMPARE(grid->ColWidth(c), contentWidth(column));
+    }
 }
 
 QUILLON_TEST_MAIN(TestGridFile)
