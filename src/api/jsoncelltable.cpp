@@ -2,6 +2,7 @@
 
 #include "utf8_p.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstring>
 #include <optional>
@@ -137,6 +138,20 @@ std::optional<double> readNumber(const char *&p, const char *end)
     return d;
 }
 
+/// The number at p as a cell shows it; p moves past it.
+std::optional<QString> numberText(const char *&p, const char *end)
+{
+    const char *start = p;
+    const auto value = readNumber(p, end);
+    if (!value)
+        return std::nullopt;
+    // A whole number of at most 15 digits shows as it is written ("-0" excepted).
+    if (std::abs(*value) < 1e15 && *value != 0 && std::floor(*value) == *value
+        && std::none_of(start, p, [](char c) { return c == '.' || c == 'e' || c == 'E'; }))
+        return QString::fromLatin1(start, p - start);
+    return QString::number(*value, 'g', 15);
+}
+
 bool endsItem(const char *p, const char *end)
 {
     p = skipSpace(p, end);
@@ -219,10 +234,10 @@ bool JsonCellTable::scan(qint64 maxLength)
                         return false;
                     p += 4;
                 } else {
-                    const auto value = readNumber(p, end);
-                    if (!value)
+                    const auto text = numberText(p, end);
+                    if (!text)
                         return false;
-                    length = QString::number(*value, 'g', 15).size();
+                    length = text->size();
                     width = 120 * length;
                 }
                 if (length > maxLength || !endsItem(p, end))
@@ -272,10 +287,8 @@ QString JsonCellTable::text(qint32 row, qint32 col) const
     m_next = { row, col + 1, after(p) };
     if (*p == 'n')
         return QString();
-    if (*p != '"') {
-        const auto value = readNumber(p, m_end);
-        return value ? QString::number(*value, 'g', 15) : QString();
-    }
+    if (*p != '"')
+        return numberText(p, m_end).value_or(QString());
     ++p;
     const char *close = p;
     while (*close != '"' && *close != '\\')
