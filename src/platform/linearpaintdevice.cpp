@@ -260,9 +260,11 @@ void LinearPaintEngine::updateState(const QPaintEngineState &changed)
     // The transform first: a clip arrives in the coordinates of the transform sent with it.
     if (flags & DirtyTransform)
         m_painter.setTransform(changed.transform());
-    // A clip other than a rectangle is drawn as a mask of the whole image.
-    if (flags & (DirtyClipRegion | DirtyClipPath))
-        spend(double(m_image->width()) * m_image->height());
+    // A clip other than a rectangle is drawn as a mask over the part of the image it covers.
+    if (flags & DirtyClipRegion)
+        spend(areaOnImage(QRectF(changed.clipRegion().boundingRect())));
+    if (flags & DirtyClipPath)
+        spend(areaOnImage(changed.clipPath().controlPointRect()));
     if (flags & DirtyClipRegion)
         m_painter.setClipRegion(changed.clipRegion(), changed.clipOperation());
     if (flags & DirtyClipPath)
