@@ -38,7 +38,8 @@ fuzz:
 	@./scripts/setup-deps.sh fuzz
 	@CC=clang-14 CXX=clang++-14 cmake -S . -B build-fuzz -DCMAKE_BUILD_TYPE=RelWithDebInfo \
 		-DQUILLON_FUZZ=ON -DQUILLON_BUILD_TESTS=OFF >/dev/null
-	@cmake --build build-fuzz -j $(JOBS) --target fuzz_gridfile_json fuzz_gridfile_csv fuzz_settings
+	@cmake --build build-fuzz -j $(JOBS) --target fuzz_gridfile_json fuzz_gridfile_csv fuzz_settings \
+		fuzz_picture fuzz_jsoncells
 	@./scripts/fuzz.sh build-fuzz $(FUZZ_SECONDS)
 
 demo: build

@@ -1,5 +1,7 @@
 #include "csvtable.h"
 
+#include "utf8_p.h"
+
 #include <QFile>
 #include <QStringDecoder>
 
@@ -21,50 +23,12 @@ constexpr std::array<ByteClass, 256> kByteClasses = [] {
     return classes;
 }();
 
-bool isContinuation(uchar b)
-{
-    return (b & 0xC0) == 0x80;
-}
-
-/// The UTF-8 character whose lead byte (0x80 or above) is at p, moving p past it; -1 for bytes
-/// that are not UTF-8 (overlong forms, surrogates and code points past U+10FFFF included).
-qint32 decodeWide(const uchar *&p, const uchar *end)
-{
-    const uchar b = *p;
-    const qsizetype left = end - p;
-    if (b >= 0xC2 && b <= 0xDF) {
-        if (left < 2 || !isContinuation(p[1]))
-            return -1;
-        const qint32 c = ((b & 0x1F) << 6) | (p[1] & 0x3F);
-        p += 2;
-        return c;
-    }
-    if (b >= 0xE0 && b <= 0xEF) {
-        if (left < 3 || !isContinuation(p[1]) || !isContinuation(p[2]) || (b == 0xE0 && p[1] < 0xA0)
-            || (b == 0xED && p[1] >= 0xA0))
-            return -1;
-        const qint32 c = ((b & 0x0F) << 12) | ((p[1] & 0x3F) << 6) | (p[2] & 0x3F);
-        p += 3;
-        return c;
-    }
-    if (b >= 0xF0 && b <= 0xF4) {
-        if (left < 4 || !isContinuation(p[1]) || !isContinuation(p[2]) || !isContinuation(p[3])
-            || (b == 0xF0 && p[1] < 0x90) || (b == 0xF4 && p[1] >= 0x90))
-            return -1;
-        const qint32 c
-            = ((b & 0x07) << 18) | ((p[1] & 0x3F) << 12) | ((p[2] & 0x3F) << 6) | (p[3] & 0x3F);
-        p += 4;
-        return c;
-    }
-    return -1;
-}
-
 /// The characters from `from` to `to`, counted as a person counts them on the line.
 qint64 charactersBetween(const uchar *from, const uchar *to)
 {
     qint64 n = 0;
     for (const uchar *p = from; p < to; ++p)
-        n += !isContinuation(*p);
+        n += !isUtf8Continuation(*p);
     return n;
 }
 
@@ -88,8 +52,8 @@ QString decoded(const char *from, qsizetype size)
 
 CsvTable::~CsvTable() = default;
 
-std::shared_ptr<CsvTable> CsvTable::read(
-    QByteArray bytes, std::unique_ptr<QFile> mapped, qint64 maxCells, Failure *why)
+std::shared_ptr<CsvTable> CsvTable::read(QByteArray bytes, std::unique_ptr<QFile> mapped,
+    qint64 maxCells, qint64 maxLength, Failure *why)
 {
     std::shared_ptr<CsvTable> table(new CsvTable);
     table->m_bytes = std::move(bytes);
@@ -98,12 +62,12 @@ std::shared_ptr<CsvTable> CsvTable::read(
     table->m_end = table->m_begin + table->m_bytes.size();
     if (table->m_bytes.startsWith("\xEF\xBB\xBF"))
         table->m_begin += 3;
-    if (!table->scan(maxCells, why))
+    if (!table->scan(maxCells, maxLength, why))
         return nullptr;
     return table;
 }
 
-bool CsvTable::scan(qint64 maxCells, Failure *why)
+bool CsvTable::scan(qint64 maxCells, qint64 maxLength, Failure *why)
 {
     const auto *const begin = reinterpret_cast<const uchar *>(m_begin);
     const auto *const end = reinterpret_cast<const uchar *>(m_end);
@@ -129,6 +93,8 @@ bool CsvTable::scan(qint64 maxCells, Failure *why)
         bool firstHasText = false;
         for (;;) {
             qint64 width = 0;
+            qint64 length = 0; // UTF-16 code units, as a QString counts them
+            const qint64 fieldLine = line;
             bool hasText = false;
             if (p < end && *p == '"') {
                 // Quoted: commas, line breaks and doubled quotes are part of the field.
@@ -149,6 +115,7 @@ bool CsvTable::scan(qint64 maxCells, Failure *why)
                     if (b == '"') {
                         if (p + 1 < end && p[1] == '"') {
                             width += charWeight(U'"');
+                            ++length;
                             hasText = true;
                             p += 2;
                             continue;
@@ -162,12 +129,14 @@ bool CsvTable::scan(qint64 maxCells, Failure *why)
                         if (b == '\n' || (b == '\r' && (p == end || *p != '\n')))
                             lineBreak(p);
                         width += charWeight(b);
+                        ++length;
                         continue;
                     }
-                    const qint32 c = decodeWide(p, end);
+                    const qint32 c = decodeUtf8(p, end);
                     if (c < 0)
                         return notUtf8(p);
                     width += charWeight(char32_t(c));
+                    length += c >= 0x10000 ? 2 : 1;
                 }
             }
             // An unquoted field, or what follows a closing quote: part of the field too.
@@ -178,13 +147,24 @@ bool CsvTable::scan(qint64 maxCells, Failure *why)
                 hasText = true;
                 if (kind == Text) {
                     width += charWeight(*p);
+                    ++length;
                     ++p;
                     continue;
                 }
-                const qint32 c = decodeWide(p, end);
+                const qint32 c = decodeUtf8(p, end);
                 if (c < 0)
                     return notUtf8(p);
                 width += charWeight(char32_t(c));
+                length += c >= 0x10000 ? 2 : 1;
+            }
+            if (length > maxLength) {
+                why->message = QStringLiteral("第 %1 行第 %2 列的文字有 %3 个字符，"
+                                              "超过一个单元格的上限 %4 个字符")
+                                   .arg(fieldLine)
+                                   .arg(field + 1)
+                                   .arg(length)
+                                   .arg(maxLength);
+                return false;
             }
             if (!over) {
                 if (size_t(field) >= m_widest.size())

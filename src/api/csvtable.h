@@ -28,10 +28,11 @@ public:
     };
 
     /// Reads bytes, keeping them (and the file they are mapped from, if any) for as long as
-    /// the table lives. Nothing, with why, for text that is not UTF-8, a quote left open, or
-    /// more than maxCells cells (rows times the longest row).
-    static std::shared_ptr<CsvTable> read(
-        QByteArray bytes, std::unique_ptr<QFile> mapped, qint64 maxCells, Failure *why);
+    /// the table lives. Nothing, with why, for text that is not UTF-8, a quote left open, more
+    /// than maxCells cells (rows times the longest row) or a field longer than maxLength
+    /// (UTF-16 code units).
+    static std::shared_ptr<CsvTable> read(QByteArray bytes, std::unique_ptr<QFile> mapped,
+        qint64 maxCells, qint64 maxLength, Failure *why);
     ~CsvTable() override;
 
     qint32 rows() const override { return qint32(m_rowStarts.size()); }
@@ -45,7 +46,7 @@ public:
 
 private:
     CsvTable() = default;
-    bool scan(qint64 maxCells, Failure *why);
+    bool scan(qint64 maxCells, qint64 maxLength, Failure *why);
     /// Where the field that starts at p ends: at its comma, its row's end or the file's.
     const char *fieldEnd(const char *p) const;
 

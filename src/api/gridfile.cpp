@@ -14,6 +14,8 @@
 
 #include "csvtable.h"
 #include "engine/grids/memory/flexgridtexts_p.h"
+#include "jsoncellcount.h"
+#include "jsoncelltable.h"
 
 #include <QBitArray>
 #include <QFile>
@@ -42,6 +44,11 @@ namespace {
 // The limits of a grid file; docs/grid-file.md, "Limits", says why.
 /// Rows times the widest row: the in-memory grid keeps every cell of that rectangle.
 constexpr qint64 kMaxCells = 10'000'000;
+/// A cell's text, in UTF-16 code units: more than a page can show, and laying out a text costs
+/// hundreds of bytes a character.
+constexpr qint64 kMaxCellText = 32'767;
+/// A flex grid of this many cells or more reads them where the file's bytes lie.
+constexpr qint64 kTableCells = 65'536;
 constexpr qint32 kMaxColWidth = 32767;
 /// A flex column (kinds 5 and 6) this narrow or narrower prints empty.
 constexpr qint32 kHiddenColWidth = 50;
@@ -260,6 +267,9 @@ private:
     std::optional<qint32> integer(const QJsonValue &v, const QString &where, qint32 low,
         qint32 high, const QString &note = QString());
     bool checkSize(qint64 rows, qint64 cols);
+    /// Refuses a JSON file whose arrays of rows hold more cells than the limit, counted on its
+    /// bytes.
+    bool checkJsonCells(const std::vector<JsonCellArray> &arrays);
     /// The "cells" (or another key's rows of texts) of an object; where names the object in
     /// messages.
     bool readCells(const QJsonObject &object, const QString &where, QList<QStringList> &cells,
@@ -321,6 +331,8 @@ private:
     qint32 m_gridCols = 0;
     qint32 m_lastRowSetting = -1;
     QString m_lastRowSettingKey;
+    /// "grid.cells" of a large flex or plain grid, read where the file's bytes lie.
+    std::shared_ptr<JsonCellTable> m_cellTable;
 };
 
 bool GridFileReader::checkKeys(
@@ -373,7 +385,7 @@ bool GridFileReader::readCsv(QByteArray bytes, std::unique_ptr<QFile> mapped)
 {
     CsvTable::Failure why;
     const std::shared_ptr<CsvTable> table
-        = CsvTable::read(std::move(bytes), std::move(mapped), kMaxCells, &why);
+        = CsvTable::read(std::move(bytes), std::move(mapped), kMaxCells, kMaxCellText, &why);
     if (!table && !why.message.isEmpty())
         return fail(QString(), why.message);
     if (!checkSize(table ? table->rows() : why.rows, table ? table->cols() : why.cols))
@@ -412,9 +424,14 @@ bool GridFileReader::readCells(const QJsonObject &object, const QString &where,
         const QJsonArray items = rows[r].toArray();
         for (qsizetype c = 0; c < items.size(); ++c) {
             const QJsonValue item = items[c];
-            if (item.isString())
+            if (item.isString()) {
                 row << item.toString();
-            else if (item.isDouble())
+                if (row.last().size() > kMaxCellText)
+                    return fail(QStringLiteral("%1[%2][%3]").arg(key).arg(r).arg(c),
+                        QStringLiteral("的文字有 %1 个字符，超过一个单元格的上限 %2 个字符")
+                            .arg(row.last().size())
+                            .arg(kMaxCellText));
+            } else if (item.isDouble())
                 row << QString::number(item.toDouble(), 'g', 15);
             else if (item.isNull())
                 row << QString();
@@ -1168,9 +1185,14 @@ bool GridFileReader::readFlex(const QJsonObject &g, int kind)
         return false;
     QList<QStringList> cells;
     qint32 cols = 0;
-    if (!readGridCells(g, cells, cols))
+    if (m_cellTable) {
+        cols = m_cellTable->cols();
+        if (!checkSize(m_cellTable->rows(), cols))
+            return error.isEmpty() ? fail(QStringLiteral("grid.cells"), noCellsMessage()) : false;
+    } else if (!readGridCells(g, cells, cols)) {
         return false;
-    const qint32 rows = qint32(cells.size());
+    }
+    const qint32 rows = m_cellTable ? m_cellTable->rows() : qint32(cells.size());
     const QString colUnit = QStringLiteral("列");
     const QString rowUnit = QStringLiteral("行");
     qint32 fixed[2] = { 1, 0 };
@@ -1229,7 +1251,12 @@ bool GridFileReader::readFlex(const QJsonObject &g, int kind)
         mergeMode = qint16(*mode);
     }
 
-    sizeToContent(cells, cols, widths);
+    if (m_cellTable) {
+        for (qint32 c = qint32(widths.size()); c < cols; ++c)
+            widths << m_cellTable->contentWidth(c);
+    } else {
+        sizeToContent(cells, cols, widths);
+    }
     if (!checkWidths(widths, QStringLiteral("grid.colWidths"), kind == 7 ? 0 : kHiddenColWidth))
         return false;
     qint64 fixedWidth = 0;
@@ -1248,7 +1275,10 @@ bool GridFileReader::readFlex(const QJsonObject &g, int kind)
 
     auto grid = std::make_unique<FlexGrid>(
         kind == 6 ? FlexGrid::Flavor::Hierarchical : FlexGrid::Flavor::Flex);
-    grid->setTexts(cells);
+    if (m_cellTable)
+        FlexGridTexts::setBase(*grid, m_cellTable); // one copy of the cells: the file's
+    else
+        grid->setTexts(cells);
     grid->setFixedRows(fixed[0]);
     grid->setFixedCols(fixed[1]);
     for (qint32 c = 0; c < cols; ++c)
@@ -1969,14 +1999,63 @@ QString jsonError(QJsonParseError::ParseError error)
 
 } // namespace
 
+bool GridFileReader::checkJsonCells(const std::vector<JsonCellArray> &arrays)
+{
+    qint64 total = 0;
+    for (const JsonCellArray &a : arrays) {
+        if (a.rows * a.widest > kMaxCells) {
+            if (a.where == QLatin1String("grid.cells"))
+                return checkSize(a.rows, a.widest);
+            return fail(a.where,
+                QStringLiteral("有 %1 行，最长一行 %2 个单元格，共 %3 个单元格，超过上限 %4")
+                    .arg(a.rows)
+                    .arg(a.widest)
+                    .arg(a.rows * a.widest)
+                    .arg(kMaxCells));
+        }
+        total += a.rows * a.widest;
+    }
+    if (total > kMaxCells)
+        return fail(QString(),
+            QStringLiteral("网格和各组数据共有 %1 个单元格，超过上限 %2")
+                .arg(total)
+                .arg(kMaxCells));
+    return true;
+}
+
 bool GridFileReader::readJson(const QByteArray &bytes)
 {
+    // Counted before the document is built: a file of too many cells is refused before its
+    // values take memory (15 million cells in 63 MB took 1.5 GB to be refused).
+    const std::vector<JsonCellArray> arrays = countJsonCells(bytes);
+    if (!checkJsonCells(arrays))
+        return false;
+    // A large grid's cells are read where the bytes lie, as a CSV file's are: as a document they
+    // would take some 25 times the file. The document is parsed without them, kept line for
+    // line so that the parser's messages name the file's lines.
+    QByteArray document = bytes;
+    for (const JsonCellArray &a : arrays) {
+        if (a.where != QLatin1String("grid.cells") || a.end < 0 || a.rows * a.widest < kTableCells)
+            continue;
+        m_cellTable = JsonCellTable::read(bytes, a.begin, a.end, kMaxCellText);
+        if (m_cellTable) {
+            const auto lines = std::count(bytes.begin() + a.begin, bytes.begin() + a.end, '\n');
+            document = bytes.left(a.begin) + "[]" + QByteArray(lines, '\n') + bytes.mid(a.end);
+        }
+    }
     QJsonParseError parseError;
-    const QJsonDocument doc = QJsonDocument::fromJson(bytes, &parseError);
+    QJsonDocument doc = QJsonDocument::fromJson(document, &parseError);
     if (parseError.error != QJsonParseError::NoError) {
-        const qsizetype line = bytes.left(parseError.offset).count('\n') + 1;
+        const qsizetype line = document.left(parseError.offset).count('\n') + 1;
         return fail(QString(),
             QStringLiteral("第 %1 行 JSON 有误：%2").arg(line).arg(jsonError(parseError.error)));
+    }
+    const QJsonValue gridType = doc.object().value(QStringLiteral("GridType"));
+    if (m_cellTable
+        && !(gridType.isDouble() && gridType.toDouble() >= 5 && gridType.toDouble() <= 7)) {
+        // Only the flex and plain grids read their cells from the table.
+        m_cellTable.reset();
+        doc = QJsonDocument::fromJson(bytes);
     }
     if (!doc.isObject())
         return fail(QString(), QStringLiteral("应为一个 JSON 对象"));

@@ -1,5 +1,6 @@
 #include "vectorpictures.h"
 
+#include "linearpaintdevice.h"
 #include "wmfpicture.h"
 
 #include <QLoggingCategory>
@@ -21,6 +22,12 @@ constexpr double kPrintDpi = 600;
 constexpr double kMaxPixels = 16e6;
 // Larger than any paper: a size past it is a damaged header, not a picture.
 constexpr double kMaxInches = 1000;
+// Drawing may touch each pixel of the canvas this many times (at least kMinWork pixels in
+// all): a few seconds at most, and far more than a logo needs.
+constexpr double kWorkPerPixel = 200;
+constexpr double kMinWork = 2e8;
+// An SVG document of more elements than this is refused before it is parsed for drawing.
+constexpr qint64 kMaxSvgElements = 200'000;
 
 /// An SVG length in inches; nullopt for a relative one (%, em) or none.
 std::optional<double> inchesOf(QStringView length)
@@ -46,8 +53,8 @@ std::optional<double> inchesOf(QStringView length)
 }
 
 /// Whether @p content is an SVG document; its declared width and height in twips when both
-/// are absolute lengths.
-bool isSvg(const QByteArray &content, std::optional<QSizeF> *declaredTwips)
+/// are absolute lengths, and whether it has more elements than the limit.
+bool isSvg(const QByteArray &content, std::optional<QSizeF> *declaredTwips, bool *tooMany)
 {
     QXmlStreamReader xml(content);
     while (!xml.atEnd() && !xml.isStartElement())
@@ -58,10 +65,16 @@ bool isSvg(const QByteArray &content, std::optional<QSizeF> *declaredTwips)
     const auto height = inchesOf(xml.attributes().value(QLatin1String("height")));
     if (width && height)
         *declaredTwips = QSizeF(*width * 1440, *height * 1440);
+    qint64 elements = 1;
+    while (!xml.atEnd() && elements <= kMaxSvgElements) {
+        if (xml.readNext() == QXmlStreamReader::StartElement)
+            ++elements;
+    }
+    *tooMany = elements > kMaxSvgElements;
     return true;
 }
 
-QImage renderSvg(const QByteArray &content, std::optional<QSizeF> declaredTwips)
+QImage renderSvg(const QByteArray &content, std::optional<QSizeF> declaredTwips, QString *pastLimit)
 {
     QSvgRenderer renderer;
     if (!renderer.load(content) || !renderer.isValid())
@@ -70,15 +83,19 @@ QImage renderSvg(const QByteArray &content, std::optional<QSizeF> declaredTwips)
     const QSizeF twips = declaredTwips   ? *declaredTwips
         : !renderer.viewBoxF().isEmpty() ? renderer.viewBoxF().size() * 15
                                          : QSizeF(renderer.defaultSize()) * 15;
-    return rasterizeVector(twips, [&renderer](QPainter &painter) {
-        renderer.render(
-            &painter, QRectF(0, 0, painter.device()->width(), painter.device()->height()));
-    });
+    return rasterizeVector(
+        twips,
+        [&renderer](QPainter &painter) {
+            renderer.render(
+                &painter, QRectF(0, 0, painter.device()->width(), painter.device()->height()));
+        },
+        pastLimit);
 }
 
 } // namespace
 
-QImage rasterizeVector(QSizeF twips, const std::function<void(QPainter &painter)> &paint)
+QImage rasterizeVector(
+    QSizeF twips, const std::function<void(QPainter &painter)> &paint, QString *pastLimit)
 {
     const double inchesW = twips.width() / 1440;
     const double inchesH = twips.height() / 1440;
@@ -97,20 +114,37 @@ QImage rasterizeVector(QSizeF twips, const std::function<void(QPainter &painter)
     // Per axis, from the rounded pixel count, so that the size read back is the natural one.
     canvas.setDotsPerMeterX(int(std::lround(w / (inchesW * 0.0254))));
     canvas.setDotsPerMeterY(int(std::lround(h / (inchesH * 0.0254))));
-    QPainter painter(&canvas);
+    // Through the linear device: a picture's outlines cost time in proportion to their points.
+    LinearPaintDevice device(&canvas);
+    const double work = std::max(kMinWork, kWorkPerPixel * w * h);
+    device.setWorkLimit(work);
+    QPainter painter(&device);
     painter.setRenderHint(QPainter::Antialiasing);
     painter.setRenderHint(QPainter::SmoothPixmapTransform);
     paint(painter);
+    painter.end();
+    if (device.exhausted()) {
+        if (pastLimit)
+            *pastLimit = QStringLiteral("图形过于复杂，绘制量超过上限（%1 亿像素）")
+                             .arg(std::lround(work / 1e8));
+        return {};
+    }
     return canvas;
 }
 
-std::optional<QImage> decodeVectorPicture(const QByteArray &content)
+std::optional<QImage> decodeVectorPicture(const QByteArray &content, QString *pastLimit)
 {
     if (isWindowsMetafile(content))
-        return renderWindowsMetafile(content);
+        return renderWindowsMetafile(content, pastLimit);
     std::optional<QSizeF> declaredTwips;
-    if (isSvg(content, &declaredTwips)) {
-        QImage picture = renderSvg(content, declaredTwips);
+    bool tooMany = false;
+    if (isSvg(content, &declaredTwips, &tooMany)) {
+        if (tooMany) {
+            if (pastLimit)
+                *pastLimit = QStringLiteral("SVG 图形的元素多于 %1 个").arg(kMaxSvgElements);
+            return QImage();
+        }
+        QImage picture = renderSvg(content, declaredTwips, pastLimit);
         if (picture.isNull())
             qCDebug(lcSvg) << "an SVG document that cannot be drawn";
         return picture;

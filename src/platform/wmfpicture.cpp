@@ -513,6 +513,48 @@ void installDevice(wmfAPI *api)
     fr->region_clip = clipRegion;
 }
 
+// A metafile of more records, or more points in its lines and polygons, is refused before it
+// is played: a logo has far fewer.
+constexpr qint64 kMaxRecords = 200'000;
+constexpr qint64 kMaxPoints = 1'000'000;
+
+/// Walks the records by their sizes; why the metafile is past the limits, or nothing. A file
+/// whose records do not add up is left to the player to refuse. The header's largest record is
+/// set to the largest there is: the player takes a buffer of the size the header gives.
+QString walkRecords(QByteArray &bytes)
+{
+    auto *data = reinterpret_cast<uchar *>(bytes.data());
+    const qsizetype size = bytes.size();
+    if (size < 18)
+        return {};
+    const qsizetype header = qFromLittleEndian<quint32>(data) == 0x9AC6CDD7u ? 22 : 0;
+    if (header + 18 > size)
+        return {};
+    qsizetype at = header + qsizetype(qFromLittleEndian<quint16>(data + header + 2)) * 2;
+    qint64 records = 0;
+    qint64 points = 0;
+    quint32 largest = 3;
+    while (at + 6 <= size) {
+        const quint32 words = qFromLittleEndian<quint32>(data + at);
+        const quint16 function = qFromLittleEndian<quint16>(data + at + 4);
+        if (words < 3 || qint64(words) * 2 > size - at)
+            break; // a damaged record
+        largest = std::max(largest, words);
+        if (function == 0)
+            break; // the end record
+        if (++records > kMaxRecords)
+            return QStringLiteral("图元文件的记录多于 %1 条").arg(kMaxRecords);
+        // Polyline, polygon and poly-polygon: two words a point, after a count or two.
+        if (function == 0x0325 || function == 0x0324 || function == 0x0538)
+            points += (qint64(words) - 3) / 2;
+        if (points > kMaxPoints)
+            return QStringLiteral("图元文件的线条和多边形共有多于 %1 个点").arg(kMaxPoints);
+        at += qsizetype(words) * 2;
+    }
+    qToLittleEndian<quint32>(largest, data + header + 12);
+    return {};
+}
+
 /// The player's handle, destroyed on every way out.
 struct Player
 {
@@ -539,14 +581,19 @@ bool isWindowsMetafile(const QByteArray &content)
     return (type == 1 || type == 2) && headerWords == 9 && (version == 0x0100 || version == 0x0300);
 }
 
-QImage renderWindowsMetafile(const QByteArray &content)
+QImage renderWindowsMetafile(const QByteArray &content, QString *pastLimit)
 {
+    QByteArray bytes = content; // the player's own copy, read as a plain buffer
+    if (const QString why = walkRecords(bytes); !why.isEmpty()) {
+        if (pastLimit)
+            *pastLimit = why;
+        return {};
+    }
     // Everything the player points to outlives it.
     Canvas canvas;
     wmfFontData fonts {};
     fonts.map = mapFont;
     fonts.stringwidth = stringWidth;
-    QByteArray bytes = content; // the player's own copy, read as a plain buffer
     wmfAPI_Options options {};
     options.function = installDevice;
     Player player;
@@ -588,13 +635,16 @@ QImage renderWindowsMetafile(const QByteArray &content)
     if (frame.isEmpty() || !std::isfinite(frame.width()) || !std::isfinite(frame.height()))
         return {};
     wmf_error_t played = wmf_E_None;
-    QImage picture = rasterizeVector(twips, [&](QPainter &painter) {
-        canvas.pixelsPerUnit = painter.device()->width() / frame.width();
-        painter.scale(canvas.pixelsPerUnit, painter.device()->height() / frame.height());
-        painter.translate(-frame.topLeft());
-        canvas.painter = &painter;
-        played = wmf_play(player.api, 0, &box);
-    });
+    QImage picture = rasterizeVector(
+        twips,
+        [&](QPainter &painter) {
+            canvas.pixelsPerUnit = painter.device()->width() / frame.width();
+            painter.scale(canvas.pixelsPerUnit, painter.device()->height() / frame.height());
+            painter.translate(-frame.topLeft());
+            canvas.painter = &painter;
+            played = wmf_play(player.api, 0, &box);
+        },
+        pastLimit);
     if (played != wmf_E_None) {
         qCDebug(lcWmf) << "the metafile is damaged, error" << played;
         return {};

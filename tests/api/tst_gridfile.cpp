@@ -1,6 +1,7 @@
 #include "support/testplatform.h"
 #include "testmain.h"
 
+#include "engine/grids/memory/celltable_p.h"
 #include "printer/virtualprintingsystem.h"
 
 #include <quillon/datagrid.h>
@@ -11,6 +12,9 @@
 #include <quillon/sheetgrid.h>
 #include <quillon/spreadgrid.h>
 
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QProcess>
 #include <QStandardPaths>
 #include <QTemporaryDir>
@@ -43,6 +47,8 @@ private Q_SLOTS:
     void propertiesByName();
     void dataSetsRefillTheGrid_data();
     void dataSetsRefillTheGrid();
+    void largeGridsReadAsDocumentsWould_data();
+    void largeGridsReadAsDocumentsWould();
 
 private:
     QString write(const QString &name, const QByteArray &content);
@@ -579,6 +585,16 @@ void TestGridFile::badFiles_data()
             + "\"\"]" + QByteArray(", [1]").repeated(3199) + "]}}")
             .constData(),
         u"网格有 3200 行、3200 列，共 10240000 个单元格，超过上限 10000000"_qs);
+    // Counted on the bytes before the document is built, also where the file then goes wrong.
+    json("too many cells, then cut off",
+        (QByteArray(R"({"GridType": 5, "grid": {"cells": [[)") + QByteArray("\"\",").repeated(3199)
+            + "\"\"]" + QByteArray(", [1]").repeated(3199))
+            .constData(),
+        u"网格有 3200 行、3200 列，共 10240000 个单元格，超过上限 10000000"_qs);
+    json("a cell too long",
+        (R"({"GridType": 5, "grid": {"cells": [["a"], [1, ")" + QByteArray(32768, 'x') + "\"]]}}")
+            .constData(),
+        u"“grid.cells[1][1]”的文字有 32768 个字符，超过一个单元格的上限 32767 个字符"_qs);
     QTest::newRow("too many cells in a CSV file")
         << u"big.csv"_qs << (QByteArray(",").repeated(3199) + QByteArray("\nx").repeated(3199))
         << u"网格有 3200 行、3200 列"_qs;
@@ -769,6 +785,13 @@ void TestGridFile::badFiles_data()
     QTest::newRow("cells of all data sets")
         << u"bad.json"_qs << wide + "]}]}"
         << u"“datasets”到第 0 组为止连同网格共 10030000 个单元格，超过上限 10000000"_qs;
+    // Each data set is counted on the bytes too: one of 5,000 rows of 2,001 cells.
+    QByteArray large
+        = R"({"GridType": 7, "grid": {"cells": [["1", "2"]]}, "datasets": [{"cells": [[)";
+    large += QByteArray("1,").repeated(2000) + "1]" + QByteArray(", [1]").repeated(4999) + "]}]}";
+    QTest::newRow("cells of one data set")
+        << u"bad.json"_qs << large
+        << u"“datasets[0].cells”有 5000 行，最长一行 2001 个单元格，共 10005000 个单元格，超过上限 10000000"_qs;
 }
 
 void TestGridFile::badFiles()
@@ -1063,6 +1086,64 @@ void TestGridFile::dataSetsRefillTheGrid()
     }
     QVERIFY(!file->applyDataSet(file->dataSetCount(), print, &error));
     QVERIFY2(error.contains(u"没有第 %1 组数据"_qs.arg(file->dataSetCount())), qPrintable(error));
+}
+
+void TestGridFile::largeGridsReadAsDocumentsWould_data()
+{
+    QTest::addColumn<int>("kind");
+    QTest::addColumn<QByteArrayList>("items");
+    QTest::addColumn<QString>("error");
+    // A flex grid of 76,800 cells or more reads them from the file's bytes; what it shows must
+    // be what the document would give.
+    const QByteArrayList items { R"("华东")", "1280.5", "-0", "1e5", "12345678901234567890", "null",
+        R"("a\"b\\c\n\u4e2d\u00e9\/")", R"("𠀀")", R"("")", "0.1", "-3", R"("\ufeffx")",
+        "\"\xEF\xBB\xBFy\"", "1E-7", R"("  spaced  ")" };
+    QTest::newRow("texts, numbers, nulls") << 5 << items << QString();
+    QTest::newRow("plain grid") << 7 << items << QString();
+    QTest::newRow("hierarchical grid") << 6 << items << QString();
+    QTest::newRow("surrogate escapes")
+        << 5 << (items + QByteArrayList { R"("\ud83d\ude00")" }) << QString();
+    QTest::newRow("a bad item far in") << 5 << (items + QByteArrayList { "true" })
+                                       << u"应为文本、数字或 null，而不是布尔值 true"_qs;
+}
+
+void TestGridFile::largeGridsReadAsDocumentsWould()
+{
+    QFETCH(int, kind);
+    QFETCH(QByteArrayList, items);
+    QFETCH(QString, error);
+    QByteArray json = "{\"GridType\": " + QByteArray::number(kind) + ", \"grid\": {\"cells\": [";
+    for (int r = 0; r < 300; ++r) {
+        json += r ? ",\n [" : "\n [";
+        for (int c = 0; c < 256 - r % 5; ++c)
+            json += (c ? ", " : "") + items[(r * 31 + c * 7) % items.size()];
+        json += "]";
+    }
+    json += "]}}";
+    QString why;
+    const std::unique_ptr<GridFile> file = GridFile::load(write(u"large.json"_qs, json), &why);
+    if (!error.isEmpty()) {
+        QVERIFY(!file);
+        QVERIFY2(why.contains(error), qPrintable(why));
+        return;
+    }
+    QVERIFY2(file, qPrintable(why));
+    const auto *grid = qobject_cast<FlexGrid *>(file->grid());
+    QVERIFY(grid);
+    const QJsonArray rows = QJsonDocument::fromJson(json)[u"grid"_qs][u"cells"_qs].toArray();
+    QCOMPARE(grid->Rows(), 300);
+    QCOMPARE(grid->Cols(), 256);
+    for (qint32 c = 0; c < 256; ++c) {
+        QStringList column;
+        for (qint32 r = 0; r < 300; ++r) {
+            const QJsonValue v = rows[r].toArray().at(c);
+            column << (v.isDouble() ? QString::number(v.toDouble(), 'g', 15) : v.toString());
+            if (grid->TextMatrix(r, c) != column.last())
+                QFAIL(qPrintable(u"cell %1,%2: “%3” instead of “%4”"_qs.arg(r).arg(c).arg(
+                    grid->TextMatrix(r, c), column.last())));
+        }
+        QCOMPARE(grid->ColWidth(c), contentWidth(column));
+    }
 }
 
 QUILLON_TEST_MAIN(TestGridFile)

@@ -7,6 +7,7 @@
 #include "engine/draw/picturefilereader.h"
 #include "engine/layout/computelayout.h"
 #include "engine/state/enginestate.h"
+#include "platform/linearpaintdevice.h"
 #include "platform/vectorpictures.h"
 #include "platform/wmfpicture.h"
 
@@ -15,8 +16,13 @@
 
 #include <QBuffer>
 #include <QPainter>
+#include <QPainterPath>
 #include <QTemporaryDir>
 #include <QtEndian>
+
+#include <sys/stat.h>
+
+#include <functional>
 
 using namespace quillon;
 
@@ -36,7 +42,8 @@ QByteArray words(std::initializer_list<int> values)
 
 QByteArray record(int function, const QByteArray &params)
 {
-    return words({ 3 + int(params.size()) / 2, 0, function }) + params;
+    const int size = 3 + int(params.size()) / 2;
+    return words({ size & 0xffff, size >> 16, function }) + params;
 }
 
 QByteArray record(int function, std::initializer_list<int> params)
@@ -94,6 +101,18 @@ QByteArray rasterFile(const char *format)
     return bytes;
 }
 
+/// The checksum of a PNG chunk.
+quint32 crc32(const QByteArray &data)
+{
+    quint32 c = 0xffffffffu;
+    for (const char byte : data) {
+        c ^= uchar(byte);
+        for (int k = 0; k < 8; ++k)
+            c = c & 1 ? (c >> 1) ^ 0xedb88320u : c >> 1;
+    }
+    return ~c;
+}
+
 const QByteArray kSvg = QByteArrayLiteral(
     R"(<?xml version="1.0"?><svg xmlns="http://www.w3.org/2000/svg" width="1in" height="0.5in")"
     R"( viewBox="0 0 100 50"><rect width="100" height="50" fill="red"/>)"
@@ -147,6 +166,14 @@ private Q_SLOTS:
     void vectorSizesAreKept_data();
     void vectorSizesAreKept();
     void withoutThePlatformRasterStillReadsByContent();
+    void onlyRegularFilesAreRead_data();
+    void onlyRegularFilesAreRead();
+    void picturesPastTheLimitsAreLeftOut_data();
+    void picturesPastTheLimitsAreLeftOut();
+    void tangledMetafilesDraw_data();
+    void tangledMetafilesDraw();
+    void outlinesLookAsQtDrawsThem_data();
+    void outlinesLookAsQtDrawsThem();
 
 private:
     QString write(const QString &name, const QByteArray &content);
@@ -441,6 +468,215 @@ void TestLogoPictures::withoutThePlatformRasterStillReadsByContent()
     PictureFileReader gone(m_dir.filePath(u"gone.png"_qs));
     QVERIFY(gone.read().isNull());
     QCOMPARE(gone.status(), PictureFileReader::Status::Unreadable);
+}
+
+void TestLogoPictures::onlyRegularFilesAreRead_data()
+{
+    QTest::addColumn<QString>("path");
+    QTest::addColumn<QString>("what");
+    const QString fifo = m_dir.filePath(u"pipe.wmf"_qs);
+    if (!QFileInfo::exists(fifo) && ::mkfifo(QFile::encodeName(fifo).constData(), 0600) != 0)
+        qFatal("cannot make a pipe");
+    const QString other = u"不是普通文件（是命名管道、设备或套接字）"_qs;
+    QTest::newRow("named pipe") << fifo << other;
+    QTest::newRow("device") << u"/dev/zero"_qs << other;
+    QTest::newRow("folder") << m_dir.path() << u"是文件夹"_qs;
+}
+
+void TestLogoPictures::onlyRegularFilesAreRead()
+{
+    QFETCH(QString, path);
+    QFETCH(QString, what);
+    // A pipe nobody writes to would block the read for ever, a device never end.
+    PageFormat &f = engineState().Format;
+    f.LogPicPrt = 1;
+    f.LogPic = path;
+    QCOMPARE(heightLeft(), 15000);
+    QCOMPARE(f.LogPicPrt, 0);
+    QCOMPARE(m_sink->messages().size(), 1);
+    QCOMPARE(m_sink->messages().last().prompt,
+        u"徽标文件"_qs + path + what + u"，不能作为图形读取。"_qs);
+}
+
+void TestLogoPictures::picturesPastTheLimitsAreLeftOut_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QByteArray>("content");
+    QTest::addColumn<qint64>("sparseSize");
+    QTest::addColumn<QString>("why");
+    QByteArray records;
+    for (int i = 0; i <= 200'000; ++i)
+        records += record(0x0102, { 1 }); // SetBkMode
+    QTest::newRow("metafile of too many records")
+        << u"logo.wmf"_qs << metafile(records) << qint64(0) << u"图元文件的记录多于 200000 条"_qs;
+    const QByteArray points(4 * 1'000'001, '\0');
+    QTest::newRow("metafile of too many points")
+        << u"logo.wmf"_qs << metafile(record(0x0325, words({ 0 }) + points)) << qint64(0)
+        << u"图元文件的线条和多边形共有多于 1000000 个点"_qs;
+    // Each stroke of a pen 720 units wide covers the whole picture.
+    QByteArray strokes
+        = record(0x02FA, words({ 0, 720, 0 }) + colour(0, 0, 0)) + record(0x012D, { 1 });
+    for (int i = 0; i < 2000; ++i)
+        strokes += record(0x0214, { 360, 0 }) + record(0x0213, { 360, 1440 }); // MoveTo, LineTo
+    QTest::newRow("metafile that draws too much")
+        << u"logo.wmf"_qs << metafile(strokes) << qint64(0)
+        << u"图形过于复杂，绘制量超过上限（2 亿像素）"_qs;
+    QByteArray svg(R"(<svg xmlns="http://www.w3.org/2000/svg" width="1in" height="1in">)");
+    for (int i = 0; i < 200'000; ++i)
+        svg += "<g/>";
+    QTest::newRow("svg of too many elements")
+        << u"logo.svg"_qs << svg + "</svg>" << qint64(0) << u"SVG 图形的元素多于 200000 个"_qs;
+    // A PNG whose header says 30000 × 30000 pixels: 3.6 GB once decoded.
+    QByteArray png = rasterFile("PNG");
+    qToBigEndian<quint32>(30000, png.data() + 16);
+    qToBigEndian<quint32>(30000, png.data() + 20);
+    qToBigEndian<quint32>(crc32(png.mid(12, 17)), png.data() + 29);
+    QTest::newRow("png of too many pixels")
+        << u"logo.png"_qs << png << qint64(0)
+        << u"图片有 30000 × 30000 像素，超过上限 3200 万像素"_qs;
+    QTest::newRow("file too large")
+        << u"logo.png"_qs << rasterFile("PNG") << qint64(65) * 1024 * 1024
+        << u"文件有 65 MB，超过上限 64 MB"_qs;
+}
+
+void TestLogoPictures::picturesPastTheLimitsAreLeftOut()
+{
+    QFETCH(QString, name);
+    QFETCH(QByteArray, content);
+    QFETCH(qint64, sparseSize);
+    QFETCH(QString, why);
+    const QString path = write(name, content);
+    if (sparseSize > 0)
+        QVERIFY(QFile::resize(path, sparseSize));
+    PageFormat &f = engineState().Format;
+    f.LogPicPrt = 1;
+    f.LogPic = path;
+    QCOMPARE(heightLeft(), 15000);
+    QCOMPARE(f.LogPicPrt, 0);
+    heightLeft(); // a job lays out more than once: the logo stays out, the message is not repeated
+    QCOMPARE(m_sink->messages().size(), 1);
+    QCOMPARE(m_sink->messages().last().prompt,
+        u"徽标文件"_qs + path + u"超出图形的限制："_qs + why + u"。本次不打印徽标。"_qs);
+}
+
+void TestLogoPictures::tangledMetafilesDraw_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QSize>("pixels");
+    // Outlines far past the picture that cross themselves hundreds of times.
+    QTest::newRow("800 points") << u"polygon-800.wmf"_qs << QSize(201, 875);
+    QTest::newRow("5000 points") << u"polygon-hang.wmf"_qs << QSize(4000, 4000);
+}
+
+void TestLogoPictures::tangledMetafilesDraw()
+{
+    QFETCH(QString, name);
+    QFETCH(QSize, pixels);
+    QFile file(QStringLiteral(QUILLON_SOURCE_DIR "/tests/data/pictures/") + name);
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    const std::optional<QImage> picture = decodeVectorPicture(file.readAll());
+    QVERIFY(picture);
+    QCOMPARE(picture->size(), pixels);
+    QVERIFY(opaquePixels(*picture) > 0);
+}
+
+void TestLogoPictures::outlinesLookAsQtDrawsThem_data()
+{
+    QTest::addColumn<std::function<void(QPainter &)>>("paint");
+    QTest::addColumn<double>("tolerance");
+    // Outlines of 300 points, past what is left to Qt; the share of pixels that may differ
+    // (edges antialiased another way, dashes restarted at corners).
+    QPolygonF star;
+    for (int i = 0; i < 300; ++i) {
+        const double a = 2 * M_PI * i / 300;
+        const double r = i % 2 ? 120 : 180;
+        star << QPointF(200 + r * std::cos(a), 200 + r * std::sin(a));
+    }
+    QPolygonF zigzag;
+    for (int i = 0; i < 300; ++i)
+        zigzag << QPointF(20 + i * 1.2, i % 2 ? 100 : 300);
+    const auto pen = [](QColor color, double width, Qt::PenJoinStyle join,
+                         Qt::PenCapStyle cap = Qt::SquareCap) {
+        QPen p(color, width);
+        p.setJoinStyle(join);
+        p.setCapStyle(cap);
+        return p;
+    };
+    const auto polygon = [star](QPen p, QBrush b) {
+        return std::function<void(QPainter &)>([=](QPainter &painter) {
+            painter.setPen(p);
+            painter.setBrush(b);
+            painter.drawPolygon(star);
+        });
+    };
+    const auto polyline = [zigzag](QPen p) {
+        return std::function<void(QPainter &)>([=](QPainter &painter) {
+            painter.setPen(p);
+            painter.drawPolyline(zigzag);
+        });
+    };
+    QTest::newRow("round joins") << polygon(pen(Qt::darkRed, 12, Qt::RoundJoin),
+        QColor(255, 224, 192)) << 0.001;
+    QTest::newRow("miter joins") << polygon(pen(Qt::darkBlue, 10, Qt::MiterJoin), Qt::yellow)
+                                 << 0.001;
+    QTest::newRow("SVG miter joins")
+        << polygon(pen(Qt::darkBlue, 10, Qt::SvgMiterJoin), Qt::yellow) << 0.005;
+    QTest::newRow("bevel joins") << polyline(pen(Qt::black, 10, Qt::BevelJoin)) << 0.001;
+    QTest::newRow("square caps") << polyline(pen(Qt::black, 14, Qt::RoundJoin, Qt::SquareCap))
+                                 << 0.001;
+    QTest::newRow("round caps") << polyline(pen(Qt::black, 14, Qt::BevelJoin, Qt::RoundCap))
+                                << 0.001;
+    QTest::newRow("translucent") << polyline(pen(QColor(0, 0, 255, 100), 16, Qt::RoundJoin))
+                                 << 0.001;
+    QPen dashes = pen(Qt::black, 6, Qt::BevelJoin);
+    dashes.setStyle(Qt::DashLine);
+    QTest::newRow("dashed") << polygon(dashes, Qt::NoBrush) << 0.1;
+    QLinearGradient gradient(0, 0, 400, 0);
+    gradient.setColorAt(0, Qt::red);
+    gradient.setColorAt(1, Qt::blue);
+    QTest::newRow("gradient fill") << polygon(pen(Qt::black, 6, Qt::BevelJoin), gradient) << 0.001;
+    QTest::newRow("scaled") << std::function<void(QPainter &)>([=](QPainter &painter) {
+        painter.scale(8, 8);
+        painter.setPen(pen(Qt::darkRed, 1.5, Qt::RoundJoin));
+        painter.setBrush(Qt::cyan);
+        painter.drawPolygon(QTransform::fromScale(0.125, 0.125).map(star));
+    }) << 0.002;
+    QTest::newRow("clipped") << std::function<void(QPainter &)>([=](QPainter &painter) {
+        painter.setClipRect(100, 100, 200, 150);
+        painter.setPen(pen(Qt::darkRed, 12, Qt::RoundJoin));
+        painter.setBrush(Qt::yellow);
+        painter.drawPolygon(star);
+    }) << 0.001;
+}
+
+void TestLogoPictures::outlinesLookAsQtDrawsThem()
+{
+    QFETCH(std::function<void(QPainter &)>, paint);
+    QFETCH(double, tolerance);
+    QImage expected(400, 400, QImage::Format_ARGB32_Premultiplied);
+    expected.fill(Qt::transparent);
+    QImage drawn = expected;
+    {
+        QPainter painter(&expected);
+        painter.setRenderHint(QPainter::Antialiasing);
+        paint(painter);
+    }
+    {
+        LinearPaintDevice device(&drawn);
+        QPainter painter(&device);
+        painter.setRenderHint(QPainter::Antialiasing);
+        paint(painter);
+    }
+    int ink = 0;
+    int differ = 0;
+    for (int y = 0; y < 400; ++y) {
+        for (int x = 0; x < 400; ++x) {
+            ink += qAlpha(expected.pixel(x, y)) > 0;
+            differ += !near(expected.pixelColor(x, y), drawn.pixelColor(x, y), 64);
+        }
+    }
+    QVERIFY(ink > 10000);
+    QVERIFY2(differ <= tolerance * ink, qPrintable(u"%1 of %2"_qs.arg(differ).arg(ink)));
 }
 
 QUILLON_TEST_MAIN(TestLogoPictures)

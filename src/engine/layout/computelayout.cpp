@@ -66,7 +66,8 @@ double lineTableHeight(const LineTable &table, const char *name, double lineHeig
     return total;
 }
 
-/// Loads the logo picture; false (after a message) when the file is missing or no picture.
+/// Loads the logo picture; false (after a message) when the file is missing, no picture, no
+/// regular file or past the limits of a picture: the logo is then left out of this job.
 bool loadLogo(const QString &path, LayoutResult &r)
 {
     if (!QFileInfo::exists(path)) {
@@ -80,12 +81,24 @@ bool loadLogo(const QString &path, LayoutResult &r)
     PictureFileReader reader(path);
     QImage picture = reader.read();
     if (picture.isNull()) {
-        if (reader.status() == PictureFileReader::Status::Unreadable) {
+        switch (reader.status()) {
+        case PictureFileReader::Status::Unreadable:
             qCWarning(lcLayout) << "cannot read the logo" << path << reader.errorString();
             return true; // other load errors are ignored: the logo just takes no room
+        case PictureFileReader::Status::NotAFile:
+            ShowMessage(QStringLiteral("徽标文件") + path + reader.refusal()
+                    + QStringLiteral("，不能作为图形读取。"),
+                0);
+            return false;
+        case PictureFileReader::Status::PastLimits:
+            ShowMessage(QStringLiteral("徽标文件") + path + QStringLiteral("超出图形的限制：")
+                    + reader.refusal() + QStringLiteral("。本次不打印徽标。"),
+                0);
+            return false;
+        default:
+            ShowMessage(QStringLiteral("徽标文件") + path + QStringLiteral("不是图形文件。"), 0);
+            return false;
         }
-        ShowMessage(QStringLiteral("徽标文件") + path + QStringLiteral("不是图形文件。"), 0);
-        return false;
     }
     const double dpi = picture.dotsPerMeterY() > 0 ? picture.dotsPerMeterY() * 0.0254 : 96.0;
     r.LogoHeightTw = roundHalfEven(picture.height() * 1440.0 / dpi);

@@ -1071,7 +1071,11 @@ bool PageSetupDialog::loadLogo(const QString &path)
     PictureFileReader reader(path);
     const QImage picture = reader.read();
     if (picture.isNull()) {
-        ShowMessage(path + QStringLiteral("不是图形文件。"), 48);
+        // A folder, a pipe or a picture past the limits is named for what it is.
+        ShowMessage(reader.refusal().isEmpty() ? path + QStringLiteral("不是图形文件。")
+                                               : path + QStringLiteral("：") + reader.refusal()
+                    + QStringLiteral("，不能作为徽标。"),
+            48);
         m_logoPath.clear();
         return false;
     }
