@@ -46,7 +46,7 @@ namespace {
 constexpr qint64 kMaxCells = 10'000'000;
 /// A cell's text, in UTF-16 code units: more than a page can show, and laying out a text costs
 /// hundreds of bytes a character.
-constexpr qint64 kMaxCellText = 32'767;
+constexpr qint64 kMaxCellText = 100'000;
 /// A flex grid of this many cells or more reads them where the file's bytes lie.
 constexpr qint64 kTableCells = 65'536;
 constexpr qint32 kMaxColWidth = 32767;

@@ -156,16 +156,16 @@ void TestCsvTable::awkwardFiles_data()
     bad("encoded surrogate", "\xed\xa0\x80", u"第 1 行第 1 个字符"_qs);
     bad("cut off character", "ab\xe4\xb8", u"第 1 行第 3 个字符"_qs);
     bad("bad byte in a quoted field", "\"a\n\xff\"", u"第 2 行第 1 个字符"_qs);
-    // A cell's text is at most 32,767 UTF-16 code units, refused as the file is read.
-    const QByteArray x = QByteArray(32767, 'x');
+    // A cell's text is at most 100,000 UTF-16 code units, refused as the file is read.
+    const QByteArray x = QByteArray(100000, 'x');
     QTest::newRow("longest cell") << "a," + x + "\n"
                                   << Rows { { u"a"_qs, QString::fromLatin1(x) } } << QString();
     bad("cell too long", "a\nb," + x + "y\n",
-        u"第 2 行第 2 列的文字有 32768 个字符，超过一个单元格的上限 32767 个字符"_qs);
+        u"第 2 行第 2 列的文字有 100001 个字符，超过一个单元格的上限 100000 个字符"_qs);
     bad("quoted cell too long over two lines", "\"" + x + "\n\"\"\"",
-        u"第 1 行第 1 列的文字有 32769 个字符"_qs);
-    bad("cell too long in wide characters", "\xf0\xa0\x80\x80"_qba.repeated(16384),
-        u"第 1 行第 1 列的文字有 32768 个字符"_qs);
+        u"第 1 行第 1 列的文字有 100002 个字符"_qs);
+    bad("cell too long in wide characters", "\xf0\xa0\x80\x80"_qba.repeated(50001),
+        u"第 1 行第 1 列的文字有 100002 个字符"_qs);
 }
 
 void TestCsvTable::awkwardFiles()

@@ -592,9 +592,9 @@ void TestGridFile::badFiles_data()
             .constData(),
         u"网格有 3200 行、3200 列，共 10240000 个单元格，超过上限 10000000"_qs);
     json("a cell too long",
-        (R"({"GridType": 5, "grid": {"cells": [["a"], [1, ")" + QByteArray(32768, 'x') + "\"]]}}")
+        (R"({"GridType": 5, "grid": {"cells": [["a"], [1, ")" + QByteArray(100001, 'x') + "\"]]}}")
             .constData(),
-        u"“grid.cells[1][1]”的文字有 32768 个字符，超过一个单元格的上限 32767 个字符"_qs);
+        u"“grid.cells[1][1]”的文字有 100001 个字符，超过一个单元格的上限 100000 个字符"_qs);
     QTest::newRow("too many cells in a CSV file")
         << u"big.csv"_qs << (QByteArray(",").repeated(3199) + QByteArray("\nx").repeated(3199))
         << u"网格有 3200 行、3200 列"_qs;

@@ -466,7 +466,8 @@ void TestComputeLayout::logoPicture()
     f.LogPicPrt = 1;
     f.LogPic = dir.path(); // a folder
     QCOMPARE(heightLeft(), 15000);
-    QCOMPARE(m_sink->messages().last().prompt, u"徽标文件"_qs + f.LogPic + u"不是图形文件。"_qs);
+    QCOMPARE(m_sink->messages().last().prompt,
+        u"徽标文件"_qs + f.LogPic + u"是文件夹，不能作为图形读取。"_qs);
     QCOMPARE(m_sink->messages().size(), 3);
 }
 

@@ -74,10 +74,6 @@ bool loadLogo(const QString &path, LayoutResult &r)
         ShowMessage(QStringLiteral("徽标文件") + path + QStringLiteral("没有找到。"), 0);
         return false;
     }
-    if (QFileInfo(path).isDir()) {
-        ShowMessage(QStringLiteral("徽标文件") + path + QStringLiteral("不是图形文件。"), 0);
-        return false;
-    }
     PictureFileReader reader(path);
     QImage picture = reader.read();
     if (picture.isNull()) {
