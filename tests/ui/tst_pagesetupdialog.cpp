@@ -460,19 +460,19 @@ void TestPageSetupDialog::fieldRules_data()
                                                 << "8"
                                                 << "";
     QTest::newRow("1001 rows refused") << "txtLineCount"
-                                      << "1001"
-                                      << "txtLineHeight"
-                                      << "8"
-                                      << "0"
-                                      << "8"
-                                      << "行数太大，请重新设置。";
-    QTest::newRow("1000 rows accepted") << "txtLineCount"
-                                       << "1000"
+                                       << "1001"
                                        << "txtLineHeight"
                                        << "8"
-                                       << "1000"
                                        << "0"
-                                       << "";
+                                       << "8"
+                                       << "行数太大，请重新设置。";
+    QTest::newRow("1000 rows accepted") << "txtLineCount"
+                                        << "1000"
+                                        << "txtLineHeight"
+                                        << "8"
+                                        << "1000"
+                                        << "0"
+                                        << "";
     QTest::newRow("no row count") << "txtLineCount"
                                   << ""
                                   << "txtLineHeight"
