@@ -63,13 +63,13 @@ struct PreviewPage
 double drawSheet(int sheet)
 {
     EngineState &s = engineState();
-    const LogicalPage first = firstPageOfSheet(sheet);
+    const LogicalPage first = firstPageOfSheet(engineState(), sheet);
     s.CurSheet = qint16(sheet);
     s.CurRowPage = qint16(first.rowPage);
     s.CurColPage = qint16(first.colPage);
     QElapsedTimer timer;
     timer.start();
-    RenderSheet();
+    RenderSheet(engineState());
     return timer.nsecsElapsed() / 1e6;
 }
 
@@ -78,7 +78,7 @@ void layoutAt(double zoom, PreviewPage &page)
     EngineState &s = engineState();
     s.DrawTarget = page.surface.get();
     s.ZoomRate = zoom;
-    ComputeLayout(s.Format.LineHeight, s.Format.LineCount);
+    ComputeLayout(engineState(), s.Format.LineHeight, s.Format.LineCount);
 }
 
 } // namespace
@@ -134,8 +134,8 @@ int main(int argc, char **argv)
     s.DrawTarget = &probeSurface;
     QElapsedTimer layoutTimer;
     layoutTimer.start();
-    LoadFormat();
-    LoadSettings();
+    LoadFormat(engineState());
+    LoadSettings(engineState());
     PreviewPage zoom1(1.0);
     layoutAt(1.0, zoom1);
     const double layoutMs = layoutTimer.nsecsElapsed() / 1e6;

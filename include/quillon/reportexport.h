@@ -21,8 +21,14 @@ class ReportExportPrivate;
 /// page driver. A PDF has the format's printer's paper and puts the drawing where that printer
 /// would print it; PNG pages show the whole sheet as the preview does.
 ///
-/// Messages of the engine (a missing logo, an unknown printer) go to the installed message
-/// sink. One export runs at a time, like every job.
+/// Exports run side by side: each has an engine of its own and measures on a printer surface of
+/// its own, so threads of a host may export different reports at once, each with its own
+/// MyPrint and ReportExport (one thread uses one pair at a time).
+///
+/// Messages of the engine (a missing logo, an unknown printer) go to the message handler when
+/// one is set; else, on the application's thread, to the installed message sink (a message box
+/// in a widget program); on any other thread they are written to standard error and answered
+/// with the default button, for there is nobody to ask.
 class QUILLON_EXPORT ReportExport
 {
 public:
@@ -32,6 +38,11 @@ public:
     /// Called after each sheet with the sheets done and the sheet count; returning false
     /// cancels the export.
     void setProgressHandler(std::function<bool(int done, int total)> handler);
+    /// Takes this export's messages: the text, the message box buttons asked for (0 OK, 1 OK
+    /// and Cancel, 4 Yes and No, …) and returns the button chosen (1 OK, 2 Cancel, 6 Yes, 7
+    /// No). Called on the exporting thread; to ask the user, forward it to the GUI thread and
+    /// wait (Qt::BlockingQueuedConnection).
+    void setMessageHandler(std::function<int(const QString &text, int buttons)> handler);
 
     /// Writes every sheet into one PDF file. False, with errorString(), when it cannot.
     bool toPdf(const QString &path);

@@ -176,7 +176,7 @@ void printWithDialog(PrintProperties &properties, bool showDialog)
         ShowMessage(job.error(), job.errorIcon());
         return;
     }
-    EngineState &s = engineState();
+    EngineState &s = job.state();
     PrintRequest request { 1, s.RowPageCount, 1, s.ColPageCount, 1, QStringLiteral("所有页"), 1 };
     if (showDialog) {
         if (!qobject_cast<QApplication *>(QCoreApplication::instance())) {
@@ -258,12 +258,20 @@ void MyPrint::preview()
 
 void MyPrint::PrintCont()
 {
-    SheetJob job(*d);
-    if (!job.prepare(1, nullptr, SheetJob::Checks::PrinterOnly, true)) {
-        ShowMessage(job.error(), job.errorIcon());
-        return;
+    {
+        SheetJob job(*d);
+        if (!job.prepare(1, nullptr, SheetJob::Checks::PrinterOnly, true)) {
+            ShowMessage(job.error(), job.errorIcon());
+            return;
+        }
+        PrintContinuous(job, [this] { Q_EMIT PrintOver(); });
+        if (&job.state() != &engineState())
+            return; // inside another job, which holds the lines
     }
-    PrintContinuous(job, [this] { Q_EMIT PrintOver(); });
+    // The job emptied the lines after each data set: the host's are empty as well.
+    EngineState &host = engineState();
+    host.HeadLines.reset();
+    host.FootLines.reset();
 }
 
 void MyPrint::PrintMuitGrid()
@@ -273,7 +281,7 @@ void MyPrint::PrintMuitGrid()
         ShowMessage(QStringLiteral("没有正在打印或预览的页面。"), 48);
         return;
     }
-    quillon::PrintMuitGrid();
+    quillon::PrintMuitGrid(engineState());
 }
 
 void MyPrint::AddHead(

@@ -18,6 +18,8 @@
 #include "ui/dialogs/progresswindow.h"
 #include "ui/messageboxsink.h"
 
+#include <mutex>
+
 namespace quillon {
 
 namespace {
@@ -187,8 +189,11 @@ int removeTemporaryFiles()
 
 void ensureDefaultPlatform()
 {
-    // Setting up may show a message, which may create the default print object, which sets
-    // up the platform: once is enough.
+    // Print objects of several threads may be the first at once. Setting up may show a
+    // message, which may create the default print object, which sets up the platform: once
+    // is enough.
+    static std::recursive_mutex mutex;
+    const std::lock_guard lock(mutex);
     static bool installing = false;
     if (installing)
         return;

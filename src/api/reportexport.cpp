@@ -6,6 +6,7 @@
 #include "engine/state/enginestate.h"
 #include "engine/state/platformservices.h"
 #include "myprint_p.h"
+#include "platform/interfaces/messagesink.h"
 #include "platform/interfaces/surface.h"
 #include "platform/outputfile.h"
 #include "platform/paintersurface.h"
@@ -20,7 +21,28 @@
 #include <QRegularExpression>
 #include <QSet>
 
+#include <optional>
+
 namespace quillon {
+
+/// Hands a job's messages to the host's handler.
+class HandlerMessageSink : public MessageSink
+{
+public:
+    explicit HandlerMessageSink(std::function<int(const QString &, int)> handler)
+        : m_handler(std::move(handler))
+    {
+    }
+    int show(const QString &prompt, int buttons, const QString &) override
+    {
+        // The engine's own flags above the buttons (such as "in front") mean nothing to a host.
+        return m_handler(prompt, buttons & 0xFFFF);
+    }
+    bool answersByDefault() const override { return false; }
+
+private:
+    std::function<int(const QString &, int)> m_handler;
+};
 
 class ReportExportPrivate
 {
@@ -48,8 +70,24 @@ public:
         return false;
     }
 
+    /// The job of one export, with its messages routed to the handler when there is one.
+    struct Job
+    {
+        explicit Job(ReportExportPrivate &d)
+            : job(MyPrintPrivate::get(d.print), SheetJob::Printer::Private)
+        {
+            if (d.messages) {
+                sink.emplace(d.messages);
+                job.setMessageSink(&*sink);
+            }
+        }
+        std::optional<HandlerMessageSink> sink;
+        SheetJob job;
+    };
+
     MyPrint &print;
     std::function<bool(int, int)> progress;
+    std::function<int(const QString &, int)> messages;
     QStringList files;
     QString error;
     int sheets = 0;
@@ -88,10 +126,15 @@ void ReportExport::setProgressHandler(std::function<bool(int, int)> handler)
     d->progress = std::move(handler);
 }
 
+void ReportExport::setMessageHandler(std::function<int(const QString &, int)> handler)
+{
+    d->messages = std::move(handler);
+}
+
 bool ReportExportPrivate::renderPdf(
     SheetJob &job, QIODevice *device, const std::function<QString()> &writeError)
 {
-    const PrinterSurface *printer = printingSystem().currentPrinter();
+    const PrinterSurface *printer = job.state().printer();
     const QSizeF sheet(printer->Width(), printer->Height());
     const QPointF offset((printer->Width() - printer->ScaleWidth()) / 2,
         (printer->Height() - printer->ScaleHeight()) / 2);
@@ -122,7 +165,8 @@ bool ReportExportPrivate::renderPdf(
 bool ReportExport::toPdf(const QString &path)
 {
     d->begin();
-    SheetJob job(MyPrintPrivate::get(d->print));
+    ReportExportPrivate::Job exportJob(*d);
+    SheetJob &job = exportJob.job;
     if (!job.prepare(1))
         return d->fail(job.error());
     OutputFile out(path, OutputFile::Devices::WriteThrough);
@@ -143,7 +187,8 @@ bool ReportExport::toPdf(const QString &path)
 bool ReportExport::toPdf(QIODevice *device)
 {
     d->begin();
-    SheetJob job(MyPrintPrivate::get(d->print));
+    ReportExportPrivate::Job exportJob(*d);
+    SheetJob &job = exportJob.job;
     if (!job.prepare(1))
         return d->fail(job.error());
     // The device's own reason would be the system's English.
@@ -167,7 +212,8 @@ bool ReportExport::toPng(const QString &folder, double zoom, const QString &base
     probe.setDotsPerMeterX(3780);
     probe.setDotsPerMeterY(3780);
     PainterSurface probeSurface(&probe);
-    SheetJob job(MyPrintPrivate::get(d->print));
+    ReportExportPrivate::Job exportJob(*d);
+    SheetJob &job = exportJob.job;
     if (!job.prepare(2, &probeSurface))
         return d->fail(job.error());
     if (!job.layOut(&probeSurface, zoom))
@@ -175,7 +221,7 @@ bool ReportExport::toPng(const QString &folder, double zoom, const QString &base
     if (job.sheetCount() == 0)
         return d->fail(QStringLiteral("报表没有可打印的页面。"));
 
-    const EngineState &s = engineState();
+    const EngineState &s = job.state();
     const QSize pixels(std::max(1, roundHalfEven(s.PaperWidthTw * zoom / 15.0)),
         std::max(1, roundHalfEven(s.PaperHeightTw * zoom / 15.0)));
     QImage page(pixels, QImage::Format_RGB32);

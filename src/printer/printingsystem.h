@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/interfaces/surface.h"
+
 #include <memory>
 
 #include <QList>
@@ -44,6 +46,14 @@ public:
     virtual PrinterSurface *currentPrinter() = 0;
     /// The papers the printer takes.
     virtual QList<PaperInfo> papers(const QString &deviceName) = 0;
+    /// A surface of this printer that is the caller's alone: a job that runs beside others
+    /// sets its paper and draws on it without touching the current printer. nullptr when the
+    /// printer does not exist or the system cannot make one.
+    virtual std::unique_ptr<PrinterSurface> openPrinter(const QString &deviceName)
+    {
+        Q_UNUSED(deviceName);
+        return nullptr;
+    }
 
     bool hasPrinter() { return !printers().isEmpty(); }
 };

@@ -336,6 +336,13 @@ bool QtPrintingSystem::selectPrinter(const QString &deviceName)
     return true;
 }
 
+std::unique_ptr<PrinterSurface> QtPrintingSystem::openPrinter(const QString &deviceName)
+{
+    if (!QPrinterInfo::availablePrinterNames().contains(deviceName))
+        return nullptr;
+    return std::make_unique<QtPrinterSurface>(deviceName);
+}
+
 PrinterSurface *QtPrintingSystem::currentPrinter()
 {
     if (!m_current) {
@@ -407,6 +414,12 @@ PrinterSurface *CombinedPrintingSystem::currentPrinter()
             return nullptr;
     }
     return m_current->currentPrinter();
+}
+
+std::unique_ptr<PrinterSurface> CombinedPrintingSystem::openPrinter(const QString &deviceName)
+{
+    PrintingSystem *system = systemOf(deviceName);
+    return system ? system->openPrinter(deviceName) : nullptr;
 }
 
 QList<PaperInfo> CombinedPrintingSystem::papers(const QString &deviceName)

@@ -22,6 +22,7 @@ public:
     bool selectPrinter(const QString &deviceName) override;
     PrinterSurface *currentPrinter() override;
     QList<PaperInfo> papers(const QString &deviceName) override;
+    std::unique_ptr<PrinterSurface> openPrinter(const QString &deviceName) override;
 
 private:
     // A printer's surface lives as long as the system: the engine may still point at it after
@@ -43,6 +44,7 @@ public:
     bool selectPrinter(const QString &deviceName) override;
     PrinterSurface *currentPrinter() override;
     QList<PaperInfo> papers(const QString &deviceName) override;
+    std::unique_ptr<PrinterSurface> openPrinter(const QString &deviceName) override;
 
     PrintingSystem &system(std::size_t index) { return *m_systems.at(index); }
 

@@ -306,6 +306,15 @@ bool VirtualPrintingSystem::selectPrinter(const QString &deviceName)
     return false;
 }
 
+std::unique_ptr<PrinterSurface> VirtualPrintingSystem::openPrinter(const QString &deviceName)
+{
+    for (const VirtualPrinterSpec &spec : std::as_const(m_specs)) {
+        if (spec.deviceName == deviceName)
+            return makeSurface(spec);
+    }
+    return nullptr;
+}
+
 PrinterSurface *VirtualPrintingSystem::currentPrinter()
 {
     if (!m_current && !m_default.isEmpty())

@@ -82,6 +82,7 @@ public:
     bool selectPrinter(const QString &deviceName) override;
     PrinterSurface *currentPrinter() override;
     QList<PaperInfo> papers(const QString &deviceName) override;
+    std::unique_ptr<PrinterSurface> openPrinter(const QString &deviceName) override;
 
     /// Every document the printers finished, oldest first.
     const QList<VirtualDocument> &documents() const { return m_documents; }

@@ -1,5 +1,7 @@
 #include "testmain.h"
 
+#include "api/myprint_p.h"
+#include "engine/layout/sheetjob.h"
 #include "engine/state/enginestate.h"
 #include "engine/state/messagesink.h"
 #include "engine/state/platformservices.h"
@@ -181,8 +183,10 @@ void TestPlatformSetup::formatValuesReachTheJob()
 
     ReportExport report(print);
     QVERIFY2(report.toPdf(m_dir.filePath(u"formats.pdf"_qs)), qPrintable(report.errorString()));
-    QCOMPARE(engineState().Format.Top, qint16(33));
-    QCOMPARE(engineState().Format.Left, qint16(21));
+    SheetJob job(MyPrintPrivate::get(print));
+    QVERIFY(job.prepare(1));
+    QCOMPARE(job.state().Format.Top, qint16(33));
+    QCOMPARE(job.state().Format.Left, qint16(21));
     QCOMPARE(QFileInfo(path).size() == 0, readOnly);
     QStringList prompts;
     for (const auto &m : m_sink->messages())

@@ -2,6 +2,7 @@
 #include "support/gridpage.h"
 #include "support/recordingqueries.h"
 #include "support/singleprinter.h"
+#include "support/testpage.h"
 #include "support/testplatform.h"
 #include "testmain.h"
 
@@ -132,7 +133,7 @@ void TestAmountColumns::draw(int first, int last)
     s.FirstBodyCol = first;
     s.LastBodyCol = last;
     s.FitRatio = 2;
-    DrawAmountColumns(1000, 500, 1.0);
+    DrawAmountColumns(testPage(), 1000, 500, 1.0);
 }
 
 void TestAmountColumns::unitLabels()
@@ -189,7 +190,7 @@ void TestAmountColumns::columnDrawWidth()
     s.FitRatio = fitRatio;
     s.ZoomRate = zoom;
     m_grid->setColHide(column, hidden);
-    QCOMPARE(ColumnDrawWidth(column, scale, digitWidth), width);
+    QCOMPARE(ColumnDrawWidth(testPage(), column, scale, digitWidth), width);
     // It leaves the body font on the surface.
     QCOMPARE(m_page->FontName(), u"宋体"_qs);
     QCOMPARE(m_page->FontSize(), 9 * zoom);
@@ -291,7 +292,7 @@ void TestAmountColumns::nothingForNarrowOrPlainColumns()
     s.LastBodyCol = 3; // columns 0 and 3 are no amount columns
     m_grid->setColHide(2, true);
     s.FitRatio = fitRatio;
-    DrawAmountColumns(1000, 500, scale);
+    DrawAmountColumns(testPage(), 1000, 500, scale);
     QCOMPARE(printedStrings(*m_page).size(), expectedLabels);
     QCOMPARE(verticals(::lines(*m_page)).size(), expectedLabels == 0 ? 0 : expectedLabels + 1);
 }
@@ -388,7 +389,7 @@ void TestAmountColumns::startsAfterTheRepeatedFixedColumns()
     s.LastBodyCol = 3;
     s.FitRatio = 2;
     m_grid->setFixedColsL(1);
-    DrawAmountColumns(1000, 500, 0.5);
+    DrawAmountColumns(testPage(), 1000, 500, 0.5);
     // 1000 + 2000 × 0.5 = 2000, then column 2's digit cells: 2000 + 1140 = 3140.
     const QList<DrawnLine> lines = verticals(::lines(*m_page));
     QCOMPARE(lines.size(), 13);

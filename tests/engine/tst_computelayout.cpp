@@ -1,5 +1,6 @@
 #include "api/myprint_p.h"
 #include "support/singleprinter.h"
+#include "support/testpage.h"
 #include "support/testplatform.h"
 #include "testmain.h"
 
@@ -65,7 +66,7 @@ private:
     void fullPage(double scaleWidth, double scaleHeight);
     qint32 heightLeft()
     {
-        ComputeLayout(0, 1);
+        ComputeLayout(engineState(), 0, 1);
         return engineState().LineHeightTw;
     }
 
@@ -123,7 +124,7 @@ void TestComputeLayout::fullPageMarginsAndUsableArea()
     PageFormat &f = engineState().Format;
     f.Top = 10;
     f.Bottom = f.Left = f.Right = 5;
-    ComputeLayout(0, 30);
+    ComputeLayout(engineState(), 0, 30);
     const EngineState &s = engineState();
     QCOMPARE(s.OffsetX, 0);
     QCOMPARE(s.PaperWidthTw, 11000);
@@ -148,7 +149,7 @@ void TestComputeLayout::fullPageIgnoresPageSize()
     f.PageWidth = 50;
     f.PageHeight = 50;
     f.AutoArrange = 1;
-    ComputeLayout(0, 30);
+    ComputeLayout(engineState(), 0, 30);
     const EngineState &s = engineState();
     QCOMPARE(s.PagesAcross, 1);
     QCOMPARE(s.PagesDown, 1);
@@ -179,7 +180,7 @@ void TestComputeLayout::centringAPageThatFillsTheArea()
     f.HCenter = f.VCenter = 1;
     f.Left = f.Top = 5;
     f.Right = f.Bottom = 15;
-    ComputeLayout(0, 30);
+    ComputeLayout(engineState(), 0, 30);
     const EngineState &s = engineState();
     QCOMPARE(s.LeftMarginTw, margin);
     QCOMPARE(s.RightMarginTw, margin);
@@ -198,7 +199,7 @@ void TestComputeLayout::previewOffsetsAndPageSize()
     s.DrawTarget = &page;
     s.ZoomRate = 0.5;
     s.Format.Left = 10;
-    ComputeLayout(0, 30);
+    ComputeLayout(engineState(), 0, 30);
     QCOMPARE(s.OffsetX, 453); // (11906 - 11000) / 2
     QCOMPARE(s.OffsetY, 669);
     QCOMPARE(s.PaperWidthTw, 11906);
@@ -218,7 +219,7 @@ void TestComputeLayout::autoArrangeCentresPagesInTheirCells()
     f.PageHeight = 140;
     f.AutoArrange = 1;
     f.HCenter = f.VCenter = 1;
-    ComputeLayout(0, 10);
+    ComputeLayout(engineState(), 0, 10);
     const EngineState &s = engineState();
     QCOMPARE(s.PageWidthTw, 5670);
     QCOMPARE(s.PageHeightTw, 7938);
@@ -241,7 +242,7 @@ void TestComputeLayout::autoArrangeWithoutCentring()
     f.PageHeight = 140;
     f.AutoArrange = 1;
     f.Left = f.Right = 5;
-    ComputeLayout(0, 10);
+    ComputeLayout(engineState(), 0, 10);
     const EngineState &s = engineState();
     // 11500 / (10 mm of margins + 50 mm of page) = 3.38
     QCOMPARE(s.PagesAcross, 3);
@@ -256,7 +257,7 @@ void TestComputeLayout::pageLargerThanUsableArea()
     f.PageHeight = 100;
     f.AutoArrange = 1;
     f.Left = f.Right = f.Top = f.Bottom = 0;
-    ComputeLayout(0, 10);
+    ComputeLayout(engineState(), 0, 10);
     const EngineState &s = engineState();
     QCOMPARE(s.PageWidthTw, 11000); // the usable width, and no arranging across
     QCOMPARE(s.PagesAcross, 1);
@@ -340,7 +341,7 @@ void TestComputeLayout::skippedStepsAreLogged()
     QLoggingCategory::setFilterRules(u"quillon.engine.debug=true"_qs);
     g_logged.clear();
     const QtMessageHandler previous = qInstallMessageHandler(captureLog);
-    ComputeLayout(0, 10);
+    ComputeLayout(engineState(), 0, 10);
     qInstallMessageHandler(previous);
     QLoggingCategory::setFilterRules(QString());
     QVERIFY2(g_logged.size() == 1
@@ -355,7 +356,7 @@ void TestComputeLayout::headerLineWithTextNewlineIsAnError()
     m_job->AddHead(u"ok"_qs, true, 0, 0); // booleans read as numbers
     m_job->AddHead(u"坏"_qs, u"是"_qs, 0, 0);
     try {
-        ComputeLayout(0, 30);
+        ComputeLayout(engineState(), 0, 30);
         QFAIL("no error");
     } catch (const Error &e) {
         QCOMPARE(e.number(), 13);
@@ -475,12 +476,12 @@ void TestComputeLayout::rowHeightWinsOverRowCount()
 {
     fullPage(10000, 15000);
     m_grid->setRowHeight(0, 400);
-    ComputeLayout(8, 30);
+    ComputeLayout(engineState(), 8, 30);
     const EngineState &s = engineState();
     QCOMPARE(s.LineHeightTw, 454); // 8 mm = 453.6
     QCOMPARE(s.LinesPerPage, (15000 - 400) / 454);
 
-    ComputeLayout(0, 30);
+    ComputeLayout(engineState(), 0, 30);
     QCOMPARE(s.LinesPerPage, 30);
     QCOMPARE(s.LineHeightTw, (15000 - 400) / 30);
 }
@@ -490,14 +491,14 @@ void TestComputeLayout::automaticRowHeightFromTheGrid()
     fullPage(10000, 15000);
     m_grid->setRowHeight(0, 400);
     m_grid->setRowHeight(1, 350);
-    ComputeLayout(0, 0);
+    ComputeLayout(engineState(), 0, 0);
     QCOMPARE(engineState().LineHeightTw, 350);
     QCOMPARE(engineState().LinesPerPage, (15000 - 400) / 350);
 
     // A grid of one row has no body row to measure: one row per page.
     m_grid->setSize(1, 3);
     engineState().GridRows = 1;
-    ComputeLayout(0, 0);
+    ComputeLayout(engineState(), 0, 0);
     QCOMPARE(engineState().LineHeightTw, 0);
     QCOMPARE(engineState().LinesPerPage, 1);
     QVERIFY(m_sink->messages().isEmpty());
@@ -507,14 +508,14 @@ void TestComputeLayout::rowsThatDoNotFitGiveAMessage()
 {
     fullPage(10000, 5000);
     m_grid->setRowHeight(0, 400);
-    ComputeLayout(200, 0); // 200 mm rows on 4600 twips
+    ComputeLayout(engineState(), 200, 0); // 200 mm rows on 4600 twips
     QCOMPARE(engineState().LinesPerPage, 1);
     QCOMPARE(m_sink->messages().size(), 1);
     QCOMPARE(m_sink->messages()[0].prompt,
         u"行的高度小于网格高度，请重新设置行高\n最小行高:80"_qs); // 4600 / 57
     QCOMPARE(m_sink->messages()[0].buttons, 0x10000 | 48);
     fullPage(10000, 300); // the heading row alone is taller than the page
-    ComputeLayout(200, 0);
+    ComputeLayout(engineState(), 200, 0);
     QVERIFY(m_sink->messages().last().prompt.contains(u"没有留给表格行的高度"_qs));
 }
 
@@ -559,7 +560,7 @@ void TestComputeLayout::rowBands()
     EngineState &s = engineState();
     s.GridRows = gridRows;
     s.FixedRowsTop = fixedTop;
-    ComputeLayout(0, qint16(perPage));
+    ComputeLayout(engineState(), 0, qint16(perPage));
     QCOMPARE(s.LinesPerPage, perPage);
     QCOMPARE(s.RowPageCount, bands);
 }
@@ -610,7 +611,7 @@ void TestComputeLayout::columnBands()
     s.GridCols = widths.size();
     s.ColStart = 0;
     s.ColEnd = widths.size() - 1;
-    ComputeLayout(0, 10);
+    ComputeLayout(engineState(), 0, 10);
     QCOMPARE(s.PageWidthTw, 10000);
     QCOMPARE(s.ColPageCount, bands);
     QCOMPARE(QList<qint32>(s.ColBandStarts.begin(), s.ColBandStarts.end()), starts);
@@ -627,7 +628,7 @@ void TestComputeLayout::columnBands()
     for (s.CurColPage = 1; s.CurColPage <= s.ColPageCount; ++s.CurColPage) {
         page.clear();
         s.PageOriginY = 0;
-        RenderFlexGrid();
+        RenderFlexGrid(testPage());
         QStringList texts;
         for (const auto &op : page.ops(u"Print"_qs))
             texts << op.args[0].toString();
@@ -653,7 +654,7 @@ void TestComputeLayout::fixedColumnsWiderThanThePage()
     EngineState &s = engineState();
     s.Format.MultFixCol = 1;
     s.FixedCols = 2;
-    ComputeLayout(0, 10);
+    ComputeLayout(engineState(), 0, 10);
     QCOMPARE(s.FixedColsWidthTw, 4000);
     QCOMPARE(m_sink->messages().size(), 1);
     QCOMPARE(m_sink->messages()[0].prompt, u"固定列宽度超过页面宽度"_qs);
@@ -677,7 +678,7 @@ void TestComputeLayout::sheetCount()
     EngineState &s = engineState();
     s.GridCols = 2;
     s.ColEnd = 1;
-    ComputeLayout(0, 10);
+    ComputeLayout(engineState(), 0, 10);
     QCOMPARE(s.RowPageCount, 3);
     QCOMPARE(s.ColPageCount, 2);
     QCOMPARE(s.PagesAcross * s.PagesDown, 4);
@@ -689,7 +690,7 @@ void TestComputeLayout::appliesPaperAndOrientation()
     PageFormat &f = engineState().Format;
     f.PaperSize = 42; // a user-defined paper, as held after loading
     f.PaperOriention = 2;
-    ComputeLayout(0, 10);
+    ComputeLayout(engineState(), 0, 10);
     const QList<RecordingSurface::Op> papers = m_system->printer.ops(u"PaperSize"_qs);
     QCOMPARE(papers.size(), 1);
     QCOMPARE(papers[0].args, QVariantList { 256 });

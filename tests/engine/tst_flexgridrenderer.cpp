@@ -1,6 +1,7 @@
 #include "api/myprint_p.h"
 #include "support/gridpage.h"
 #include "support/recordingqueries.h"
+#include "support/testpage.h"
 #include "testmain.h"
 
 #include "engine/grids/flexgridrenderer.h"
@@ -65,7 +66,7 @@ private Q_SLOTS:
 
 private:
     void setGrid(const QList<QStringList> &cells, int fixedRows, int width = 1000);
-    void render() { RenderFlexGrid(); }
+    void render() { RenderFlexGrid(testPage()); }
 
     std::unique_ptr<RecordingSurface> m_page;
     std::unique_ptr<MyPrint> m_job;

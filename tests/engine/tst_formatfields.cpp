@@ -58,9 +58,9 @@ void TestFormatFields::init()
 
 void TestFormatFields::tableMatchesWhatALoadStores()
 {
-    LoadFormat();
-    LoadSettings();
-    SaveFormat();
+    LoadFormat(engineState());
+    LoadSettings(engineState());
+    SaveFormat(engineState());
     const QStringList stored = m_platform.store->valueNames(kFull);
     QCOMPARE(stored.size(), formatFields().size());
     for (const QString &name : stored) {
@@ -118,8 +118,8 @@ void TestFormatFields::storedValueOutOfRangeFallsBack()
     m_platform.store->createKey(kFull);
     m_platform.store->setValue(kFull, u"Top"_qs, u"-50"_qs);
     m_platform.store->setValue(kFull, u"FONT0_Size"_qs, u"5000"_qs);
-    LoadFormat();
-    LoadSettings();
+    LoadFormat(engineState());
+    LoadSettings(engineState());
     const EngineState &s = engineState();
     QCOMPARE(s.Format.Top, 10);
     QVERIFY(s.FontTable[0].Size < 200); // read twice, as ever: the second fallback is 11

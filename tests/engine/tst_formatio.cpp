@@ -128,8 +128,8 @@ private:
     void useStore(std::unique_ptr<SettingsStore> store);
     void load()
     {
-        LoadFormat();
-        LoadSettings();
+        LoadFormat(engineState());
+        LoadSettings(engineState());
     }
     QString stored(const QString &name) const
     {
@@ -271,7 +271,7 @@ void TestFormatIo::printedColumnRange()
     m_job->setGridType(MyPrint::MnuGridType(kind));
     m_job->setPrintColStart(start);
     m_job->setPrintColEnd(end);
-    LoadFormat();
+    LoadFormat(engineState());
     QCOMPARE(engineState().GridCols, 6);
     QCOMPARE(engineState().ColStart, colStart);
     QCOMPARE(engineState().ColEnd, colEnd);
@@ -285,7 +285,7 @@ void TestFormatIo::gridFactsPerKind()
     sheet.setFixedRows(2);
     m_job->setDatagrid(&sheet);
     m_job->setGridType(MyPrint::MnuGridType::ssFormOne6);
-    LoadFormat();
+    LoadFormat(engineState());
     QCOMPARE(engineState().GridRows, 20);
     QCOMPARE(engineState().FixedRowsTop, 2);
 
@@ -294,7 +294,7 @@ void TestFormatIo::gridFactsPerKind()
     spread.setMaxCols(3);
     m_job->setDatagrid(&spread);
     m_job->setGridType(MyPrint::MnuGridType::ssSpread);
-    LoadFormat();
+    LoadFormat(engineState());
     QCOMPARE(spread.UnitType(), 2);
     QCOMPARE(engineState().GridRows, 40);
     QCOMPARE(engineState().FixedRowsTop, 0);
@@ -306,7 +306,7 @@ void TestFormatIo::gridFactsPerKind()
     DataGrid data;
     data.appendColumn(u"a"_qs, 100);
     m_job->setDatagrid(&data);
-    LoadFormat();
+    LoadFormat(engineState());
     QCOMPARE(engineState().GridRows, 77);
     QCOMPARE(engineState().GridCols, 1);
     QCOMPARE(engineState().FixedCols, 0); // no longer the spread's 1
@@ -316,7 +316,7 @@ void TestFormatIo::printerChosenByTrimmedName()
 {
     QVERIFY(m_store->createKey(kFull));
     QVERIFY(m_store->setValue(kFull, u"PrinterName"_qs, u"  Wide Color   "_qs));
-    LoadFormat();
+    LoadFormat(engineState());
     QVERIFY(m_sink->messages().isEmpty());
     QCOMPARE(m_printing->currentPrinter()->DeviceName(), u"Wide Color"_qs);
     QCOMPARE(engineState().Format.PrinterName, u"Wide Color"_qs);
@@ -326,7 +326,7 @@ void TestFormatIo::unknownPrinterFallsBackWithMessage()
 {
     QVERIFY(m_store->createKey(kFull));
     QVERIFY(m_store->setValue(kFull, u"PrinterName"_qs, u"Gone Printer"_qs));
-    LoadFormat();
+    LoadFormat(engineState());
     QCOMPARE(m_sink->messages().size(), 1);
     QCOMPARE(
         m_sink->messages()[0].prompt, u"指定打印机:Gone Printer未找到，系统使用缺省打印机。"_qs);
@@ -339,7 +339,7 @@ void TestFormatIo::unknownPrinterFallsBackWithMessage()
 void TestFormatIo::refusedPaperFallsBackWithMessage()
 {
     m_job->setPaperSize(8); // A3, which the laser does not take
-    LoadFormat();
+    LoadFormat(engineState());
     QCOMPARE(m_sink->messages().size(), 1);
     QCOMPARE(m_sink->messages()[0].prompt, u"当前打印机不支持指定纸张，系统使用缺省纸张。"_qs);
     QCOMPARE(m_sink->messages()[0].buttons, 0x10000 | 16);
@@ -353,7 +353,7 @@ void TestFormatIo::refusedPaperFallsBackWithMessage()
     resetEngineState();
     engineState().setPrintObject(&MyPrintPrivate::get(*m_job));
     m_store->removeValue(kFull, u"PaperSize"_qs);
-    LoadFormat();
+    LoadFormat(engineState());
     QVERIFY(m_sink->messages().isEmpty());
     QCOMPARE(engineState().Format.PaperSize, 11);
     QCOMPARE(m_printing->currentPrinter()->PaperSize(), 11);
@@ -363,7 +363,7 @@ void TestFormatIo::paperZeroTakesThePrintersPaper()
 {
     QVERIFY(m_store->createKey(kFull));
     QVERIFY(m_store->setValue(kFull, u"PrinterName"_qs, u"Wide Color"_qs));
-    LoadFormat();
+    LoadFormat(engineState());
     QCOMPARE(engineState().Format.PaperSize, 8);
 }
 
@@ -372,11 +372,11 @@ void TestFormatIo::userDefinedPaperIsHeldAs42()
     QVERIFY(m_store->createKey(kFull));
     QVERIFY(m_store->setValue(kFull, u"PrinterName"_qs, u"Wide Color"_qs));
     QVERIFY(m_store->setValue(kFull, u"PaperSize"_qs, u"256"_qs));
-    LoadFormat();
+    LoadFormat(engineState());
     QVERIFY(m_sink->messages().isEmpty());
     QCOMPARE(m_printing->currentPrinter()->PaperSize(), 256);
     QCOMPARE(engineState().Format.PaperSize, 42);
-    SaveFormat();
+    SaveFormat(engineState());
     QCOMPARE(stored(u"PaperSize"_qs), u"42"_qs);
 }
 
@@ -396,7 +396,7 @@ void TestFormatIo::fixRowsHeightTwips()
     QFETCH(int, mm);
     QFETCH(int, twips);
     m_job->setFixRowsHeight(qint16(mm));
-    LoadFormat();
+    LoadFormat(engineState());
     QCOMPARE(engineState().FixRowsHeightTw, twips);
 }
 
@@ -411,7 +411,7 @@ void TestFormatIo::hierarchicalWidthsMadeExplicit()
     m_job->setGridType(MyPrint::MnuGridType::ssMsHFlexGrid);
     m_job->setPrintColStart(0);
     m_job->setPrintColEnd(2);
-    LoadFormat();
+    LoadFormat(engineState());
     QCOMPARE(grid.Row(), 2); // the first row that does not merge
     QCOMPARE(grid.ColWidth(0), FlexGrid::DefaultColWidth + 15);
     QCOMPARE(grid.ColWidth(1), 900);
@@ -471,7 +471,7 @@ void TestFormatIo::gridErrorReachesCaller()
     m_job->setDatagrid(nullptr);
     bool thrown = false;
     try {
-        LoadFormat();
+        LoadFormat(engineState());
     } catch (const Error &e) {
         thrown = true;
         QCOMPARE(e.number(), 91);
@@ -481,7 +481,7 @@ void TestFormatIo::gridErrorReachesCaller()
     // A grid of the wrong kind is an error too.
     SpreadGrid spread;
     m_job->setDatagrid(&spread);
-    QVERIFY_THROWS_EXCEPTION(Error, LoadFormat());
+    QVERIFY_THROWS_EXCEPTION(Error, LoadFormat(engineState()));
 }
 
 void TestFormatIo::saveWritesInOrder()
@@ -493,7 +493,7 @@ void TestFormatIo::saveWritesInOrder()
     s.FontTable[1].Bold = true;
     s.FormatDirty = 1;
     m_store->clearWrites();
-    SaveFormat();
+    SaveFormat(engineState());
     QCOMPARE(s.FormatDirty, 0);
 
     QStringList names;
@@ -522,10 +522,10 @@ void TestFormatIo::clearedLogoPathKeepsStoredValue()
     load();
     engineState().Format.LogPic = u"/srv/logo.png"_qs;
     engineState().Format.LogText = u"某某公司"_qs;
-    SaveFormat();
+    SaveFormat(engineState());
     engineState().Format.LogPic.clear();
     engineState().Format.LogText.clear();
-    SaveFormat();
+    SaveFormat(engineState());
     QCOMPARE(stored(u"LogPic"_qs), u"/srv/logo.png"_qs);
     QCOMPARE(stored(u"LogText"_qs), u"某某公司"_qs);
 }
@@ -540,20 +540,20 @@ void TestFormatIo::voucherColoursOnlyForVouchers()
     m_job->setGridType(MyPrint::MnuGridType::ssTesselGrid);
     QVERIFY(m_store->createKey(kFull));
     QVERIFY(m_store->setValue(kFull, u"JeLineColor"_qs, u"255"_qs));
-    LoadFormat();
+    LoadFormat(engineState());
     QCOMPARE(engineState().Format.JeLineColor, 255);
     QCOMPARE(engineState().Format.DotLineColor, -1);
     QCOMPARE(stored(u"DotLineColor"_qs), u"-1"_qs);
     QCOMPARE(engineState().FixedRowsBottom, 1);
 
     m_store->clearWrites();
-    SaveFormat();
+    SaveFormat(engineState());
     QVERIFY(m_store->writes().contains(u"JeLineColor=255"_qs));
 
     m_job->setDatagrid(m_grid.get());
     m_job->setGridType(MyPrint::MnuGridType::ssMsflexGrid);
     m_store->clearWrites();
-    SaveFormat();
+    SaveFormat(engineState());
     QVERIFY(!m_store->writes().join(u' ').contains(u"JeLineColor"_qs));
 }
 
@@ -571,7 +571,7 @@ void TestFormatIo::roundTripThroughFileStore()
     s.Format.LogPic = u"C:\\logo\\公司.bmp"_qs;
     s.Format.GridColor = 255;
     s.FontTable[0] = { u"黑体"_qs, 18, true, false, false, false, 128 };
-    SaveFormat();
+    SaveFormat(engineState());
     const PageFormat saved = s.Format;
     const auto savedFonts = s.FontTable;
 

@@ -1,6 +1,7 @@
 #include "api/myprint_p.h"
 #include "support/recordingqueries.h"
 #include "support/singleprinter.h"
+#include "support/testpage.h"
 #include "support/testplatform.h"
 #include "testmain.h"
 
@@ -91,7 +92,7 @@ void TestFurniture::cleanup()
 
 void TestFurniture::emptyTitlesDrawNothing()
 {
-    DrawTitles();
+    DrawTitles(testPage());
     QVERIFY(m_page->ops().isEmpty());
     QCOMPARE(engineState().PageOriginY, 2000);
 }
@@ -100,7 +101,7 @@ void TestFurniture::mainTitleSpreadOutWithUnderline()
 {
     m_job->setMainTitle(u"销售日报表"_qs);
     m_job->setMinTitleLen(10);
-    DrawTitles();
+    DrawTitles(testPage());
     // Five characters spread to ten: each followed by a blank. 5 × 480 + 5 × 240 = 3600 wide.
     const QList<PrintedText> p = texts(*m_page);
     QCOMPARE(p.size(), 1);
@@ -119,7 +120,7 @@ void TestFurniture::wideTitleUnderlinedAcrossThePage()
 {
     m_job->setMainTitle(
         u"一二三四五六七八九十一二三四五"_qs); // 15 × 480 = 7200; 1.5 × 7200 > 10000
-    DrawTitles();
+    DrawTitles(testPage());
     const QList<Op> lines = m_page->ops(u"Line"_qs);
     QCOMPARE(lines[0].toString(), u"Line 1000 2620 11000 2620 32768 1 0"_qs);
 }
@@ -151,11 +152,11 @@ void TestFurniture::titlesTooWideShrinkThenWrap()
     engineState().FontTable[1].Size = 8; // a sub-title already below the floor only wraps
     m_job->setMainTitle(main);
     m_job->setSubTitle(sub);
-    const qint32 reserved = TitleHeight(0, 10000) + TitleHeight(1, 10000);
+    const qint32 reserved = TitleHeight(testPage(), 0, 10000) + TitleHeight(testPage(), 1, 10000);
     m_page->clear();
     PrintedText state;
     state.fontSize = m_page->FontSize(); // a size already set is no operation
-    DrawTitles();
+    DrawTitles(testPage());
     // Every printed line lies on the page; the layout kept room for all of them.
     double least = 100;
     QString text;
@@ -179,7 +180,7 @@ void TestFurniture::subTitleBelowTheMainTitle()
 {
     m_job->setMainTitle(u"标题"_qs);
     m_job->setSubTitle(u"单位:元"_qs); // 3 wide + 1 narrow at 10 pt = 700
-    DrawTitles();
+    DrawTitles(testPage());
     const QList<PrintedText> p = texts(*m_page);
     QCOMPARE(p.size(), 2);
     QCOMPARE(p[1].x, 1000 + (10000 - 700) / 2.0);
@@ -204,7 +205,7 @@ void TestFurniture::headLineAlignments()
     QFETCH(int, code);
     QFETCH(double, x);
     m_job->AddHead(u"页眉"_qs, 1, code, 0);
-    DrawHeadLines();
+    DrawHeadLines(testPage());
     QCOMPARE(texts(*m_page)[0].x, x);
     QCOMPARE(engineState().PageOriginY, 2000 + 250 + 50);
 }
@@ -216,7 +217,7 @@ void TestFurniture::headItemOnThePreviousLine()
     m_job->AddHead(u"续"_qs, 0, 0, 0); // continues the previous item
     m_job->AddHead(u"前"_qs, 0, -1, 0); // ends where the previous one began
     m_job->AddHead(u"下一行"_qs, 1, 99, 0); // an unknown code keeps the last x
-    DrawHeadLines();
+    DrawHeadLines(testPage());
     const QList<PrintedText> p = texts(*m_page);
     QCOMPARE(p.size(), 5);
     QCOMPARE(p[0].y, 2000.0);
@@ -250,9 +251,9 @@ void TestFurniture::readmeHeaderExample()
         items << m.captured(1);
     }
     QCOMPARE(items, (QStringList { u"单位:元"_qs, u"2026年12月"_qs }));
-    DrawTitles();
+    DrawTitles(testPage());
     const qint32 belowTitles = engineState().PageOriginY;
-    DrawHeadLines();
+    DrawHeadLines(testPage());
     const QList<PrintedText> p = texts(*m_page).mid(1);
     QCOMPARE(p.size(), 2);
     QCOMPARE(p[0].y, double(belowTitles));
@@ -280,7 +281,7 @@ void TestFurniture::voucherSuffix()
     engineState().RowPageCount = qint16(bands);
     m_job->AddHead(u"记账凭证"_qs, 1, 3, 0);
     m_job->AddHead(u"凭证号"_qs, 1, 5, 0);
-    DrawHeadLines();
+    DrawHeadLines(testPage());
     QCOMPARE(texts(*m_page)[0].text, u"记账凭证"_qs);
     QCOMPARE(texts(*m_page)[1].text, last);
 }
@@ -309,7 +310,7 @@ void TestFurniture::footLineColumns()
     QFETCH(double, x);
     m_job->setFootCount(qint16(footCount));
     m_job->AddFoot(u"页脚"_qs, 1, code, 0);
-    DrawFootLines();
+    DrawFootLines(testPage());
     QCOMPARE(texts(*m_page)[0].x, x);
 }
 
@@ -343,7 +344,7 @@ void TestFurniture::pageInfoLine()
     s.ColPageCount = qint16(colBands);
     s.CurColPage = 1;
     m_job->setOperator(u"张三"_qs);
-    DrawPageInfoLine();
+    DrawPageInfoLine(testPage());
     const QList<PrintedText> p = ::texts(*m_page);
     QStringList got;
     for (const PrintedText &item : p) {
@@ -380,7 +381,7 @@ void TestFurniture::pageInfoLineWrapsOnNarrowPages()
     s.PageWidthTw = width;
     s.Format.PrintOperator = s.Format.PrintPageNo = s.Format.PrintDate = 1;
     m_job->setOperator(u"张三"_qs);
-    DrawPageInfoLine();
+    DrawPageInfoLine(testPage());
     const QList<PrintedText> p = texts(*m_page);
     QCOMPARE(p.size(), 3);
     for (int i = 0; i < 3; ++i)
@@ -425,7 +426,7 @@ void TestFurniture::logoPicturePlaces()
     s.Format.LogPicPrt = 1;
     s.Format.LogPicLoc = qint16(code);
     s.BottomMarginTw = 500;
-    DrawLogoPicture(path);
+    DrawLogoPicture(testPage(), path);
     const QList<Op> paints = m_page->ops(u"PaintPicture"_qs);
     QCOMPARE(paints.size(), 1);
     QCOMPARE(paints[0].args.mid(0, 5),
@@ -439,17 +440,17 @@ void TestFurniture::missingOrBrokenLogoDrawsNothing()
 {
     EngineState &s = engineState();
     s.Format.LogPicPrt = 1;
-    DrawLogoPicture(m_dir.filePath(u"gone.png"_qs));
+    DrawLogoPicture(testPage(), m_dir.filePath(u"gone.png"_qs));
     const QString broken = m_dir.filePath(u"broken.png"_qs);
     QFile f(broken);
     QVERIFY(f.open(QIODevice::WriteOnly));
     f.write("\x89PNG broken");
     f.close();
-    DrawLogoPicture(broken);
+    DrawLogoPicture(testPage(), broken);
     QVERIFY(m_page->ops(u"PaintPicture"_qs).isEmpty());
     QCOMPARE(s.PageOriginY, 2000);
     s.Format.LogPicPrt = 0;
-    DrawLogoPicture(broken);
+    DrawLogoPicture(testPage(), broken);
     QVERIFY(m_page->ops().isEmpty());
 }
 
@@ -489,7 +490,7 @@ void TestFurniture::logoTextPlaces()
     s.Format.LogText = u"公司"_qs;
     s.Format.LogTextLoc = qint16(code);
     s.FontTable[7].Size = 9;
-    DrawLogoText(1000, 2000);
+    DrawLogoText(testPage(), 1000, 2000);
     const QList<Op> paints = m_page->ops(u"PaintPicture"_qs);
     QCOMPARE(paints.size(), 1);
     QCOMPARE(paints[0].args.value(1).toDouble(), double(roundHalfEven(markerX)));
@@ -520,8 +521,8 @@ void TestFurniture::logoAtHalfZoom()
     s.Format.LogPicLoc = 1;
     s.Format.LogTextPrt = 1;
     s.Format.LogTextLoc = 2;
-    DrawLogoPicture(path);
-    DrawLogoText(1000, 2000);
+    DrawLogoPicture(testPage(), path);
+    DrawLogoText(testPage(), 1000, 2000);
     const QList<Op> paints = m_page->ops(u"PaintPicture"_qs);
     QCOMPARE(paints.size(), 2);
     QCOMPARE(paints[0].args.mid(1, 4), (QVariantList { 500.0, 1000.0, 720.0, 360.0 }));

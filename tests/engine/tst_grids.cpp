@@ -1,3 +1,4 @@
+#include "support/testpage.h"
 #include "testmain.h"
 
 #include "engine/grids/gridadapters.h"
@@ -574,7 +575,7 @@ void TestGrids::oneRulesObjectPerKind()
         QCOMPARE(rules->printsHeadingWithoutRows(), printable);
         if (!printable) {
             try {
-                rules->render();
+                rules->render(testPage());
                 QFAIL("rendered");
             } catch (const Error &e) {
                 QCOMPARE(e.number(), ErrorNumber::KindNotPrintable);

@@ -160,7 +160,7 @@ QList<double> TestPageDriver::operatorXs() const
 
 void TestPageDriver::onePagePerSheet()
 {
-    QVERIFY(RenderSheet());
+    QVERIFY(RenderSheet(engineState()));
     const EngineState &s = engineState();
     QCOMPARE(pageNumbers(*m_page), QStringList { u"第 1 页 (共 3 页)"_qs });
     QCOMPARE(operatorXs(), QList<double> { 500 });
@@ -174,7 +174,7 @@ void TestPageDriver::columnBandFirstOrderAcrossSheets()
 {
     useSheet(2, 2, 2);
     EngineState &s = engineState();
-    QVERIFY(RenderSheet());
+    QVERIFY(RenderSheet(engineState()));
     QCOMPARE(pageNumbers(*m_page),
         (QStringList { u"第 1 (1/2) 页 (共 3 页)"_qs, u"第 1 (2/2) 页 (共 3 页)"_qs,
             u"第 2 (1/2) 页 (共 3 页)"_qs, u"第 2 (2/2) 页 (共 3 页)"_qs }));
@@ -182,10 +182,10 @@ void TestPageDriver::columnBandFirstOrderAcrossSheets()
     QVERIFY(!s.SheetNav[1]);
 
     m_page->clear();
-    const LogicalPage second = firstPageOfSheet(2);
+    const LogicalPage second = firstPageOfSheet(engineState(), 2);
     s.CurRowPage = qint16(second.rowPage);
     s.CurColPage = qint16(second.colPage);
-    QVERIFY(RenderSheet());
+    QVERIFY(RenderSheet(engineState()));
     QCOMPARE(pageNumbers(*m_page),
         (QStringList { u"第 3 (1/2) 页 (共 3 页)"_qs, u"第 3 (2/2) 页 (共 3 页)"_qs }));
     QVERIFY(s.LastPageDone);
@@ -199,7 +199,7 @@ void TestPageDriver::secondPageAcrossStartsBesideTheFirst()
     useSheet(2, 1, 1);
     EngineState &s = engineState();
     s.OffsetX = 100;
-    QVERIFY(RenderSheet());
+    QVERIFY(RenderSheet(engineState()));
     // 500 + 4000 + 500 + 500 - 2 × 100
     QCOMPARE(operatorXs(), (QList<double> { 500, 5300 }));
 }
@@ -211,7 +211,7 @@ void TestPageDriver::centredCells()
     s.Format.HCenter = 1;
     s.Format.VCenter = 1;
     s.LeftMarginTw = 500;
-    QVERIFY(RenderSheet());
+    QVERIFY(RenderSheet(engineState()));
     // Next cell across: (1 + 0.5) × 10000 / 2 - 4000 / 2 = 5500.
     QCOMPARE(operatorXs(), (QList<double> { 500, 5500, 500 }));
     QVERIFY(s.LastPageDone);
@@ -249,7 +249,7 @@ void TestPageDriver::cutMarks()
     m_grid->setSize(1, 4); // header only: every line drawn is a cell edge or a mark
     s.GridRows = 1;
     s.RowPageCount = 3;
-    QVERIFY(RenderSheet());
+    QVERIFY(RenderSheet(engineState()));
     // Cut-mark strokes are 567 long; grid cells draw no line of that length here.
     int strokes = 0;
     for (const Op &op : m_page->ops(u"Line"_qs)) {
@@ -273,7 +273,7 @@ void TestPageDriver::previewStatusAndProgress()
     s.SheetCount = 5;
     s.ZoomRate = 0.75;
     s.Format.PaperSize = 9;
-    QVERIFY(RenderSheet());
+    QVERIFY(RenderSheet(engineState()));
     QCOMPARE(status.panels.value(1), u"第 2 页 共 5 页"_qs);
     QCOMPARE(status.panels.value(2), u"纸张:A4"_qs);
     QCOMPARE(status.panels.value(3), u"显示比例:75%"_qs);
@@ -282,7 +282,7 @@ void TestPageDriver::previewStatusAndProgress()
     QCOMPARE(m_page->ops().first().name, u"Cls"_qs);
 
     s.Format.PaperSize = 42;
-    QVERIFY(RenderSheet());
+    QVERIFY(RenderSheet(engineState()));
     QCOMPARE(status.panels.value(2), u"纸张:未知纸张"_qs);
 
     // Stored zooms are Singles: the figure is the value chosen, not its binary expansion.
@@ -290,7 +290,7 @@ void TestPageDriver::previewStatusAndProgress()
         { 1.5f, u"150"_qs }, { 2.0f / 3, u"66.66667"_qs } };
     for (const auto &[zoom, percent] : zooms) {
         s.ZoomRate = zoom;
-        QVERIFY(RenderSheet());
+        QVERIFY(RenderSheet(engineState()));
         QCOMPARE(status.panels.value(3), u"显示比例:"_qs + percent + u'%');
     }
     s.PreviewStatusBar = nullptr;
@@ -318,7 +318,7 @@ void TestPageDriver::colour()
     EngineState &s = engineState();
     s.Format.ColorPrint = qint16(colorPrint);
     s.Format.GridColor = 255;
-    QVERIFY(RenderSheet());
+    QVERIFY(RenderSheet(engineState()));
     QCOMPARE(s.LineColor, lineColor);
     QCOMPARE(m_system->printer.ColorMode(), mode);
     for (const Op &op : m_page->ops(u"Line"_qs))
@@ -341,7 +341,7 @@ void TestPageDriver::errorsAreShownAndSwallowed()
     spread.setMaxCols(2);
     m_job->setGridType(MyPrint::MnuGridType::ssSpread);
     m_job->setDatagrid(&spread);
-    QVERIFY(!RenderSheet());
+    QVERIFY(!RenderSheet(engineState()));
     QCOMPARE(m_sink->messages().size(), 1);
     QVERIFY(m_sink->messages()[0].prompt.startsWith(u"[438]Object doesn't support"_qs));
     QCOMPARE(m_sink->messages()[0].buttons, 0x10000 | 48);
@@ -351,7 +351,7 @@ void TestPageDriver::errorsAreShownAndSwallowed()
     m_job->setDatagrid(m_grid.get());
     engineState().GridRows = 40; // more rows than the grid has
     engineState().CurRowPage = 4;
-    QVERIFY(!RenderSheet());
+    QVERIFY(!RenderSheet(engineState()));
     QVERIFY(m_sink->messages()[1].prompt.startsWith(u"[381]Invalid Row value"_qs));
 }
 
@@ -360,7 +360,7 @@ void TestPageDriver::firstPagesOfSheets()
     useSheet(2, 2, 3); // 4 logical pages per sheet, 3 column bands
     const QList<QPair<int, int>> expected { { 1, 1 }, { 2, 2 }, { 3, 3 }, { 5, 1 } };
     for (int sheet = 1; sheet <= 4; ++sheet) {
-        const LogicalPage p = firstPageOfSheet(sheet);
+        const LogicalPage p = firstPageOfSheet(engineState(), sheet);
         QCOMPARE((QPair<int, int> { p.rowPage, p.colPage }), expected[sheet - 1]);
     }
 }
@@ -377,9 +377,9 @@ void TestPageDriver::pagesPast32767()
     for (const int sheet : { 32768, 40000 }) {
         m_page->clear();
         m_grid->setTextMatrix(sheet, 0, u"行%1"_qs.arg(sheet));
-        const LogicalPage first = firstPageOfSheet(sheet);
+        const LogicalPage first = firstPageOfSheet(engineState(), sheet);
         s.CurRowPage = first.rowPage;
-        QVERIFY(RenderSheet());
+        QVERIFY(RenderSheet(engineState()));
         QCOMPARE(pageNumbers(*m_page), QStringList { u"第 %1 页 (共 40000 页)"_qs.arg(sheet) });
         QVERIFY(m_page->dump().contains(u"Print \"行%1\""_qs.arg(sheet)));
         QCOMPARE(s.CurRowPage, sheet);
@@ -391,13 +391,13 @@ void TestPageDriver::noSecondSheetWhileOneIsDrawn()
 {
     // An event let through while a sheet is drawn asks for another: it is refused.
     int nested = -1;
-    QTimer::singleShot(0, [&nested] { nested = RenderSheet(); });
-    QVERIFY(RenderSheet());
+    QTimer::singleShot(0, [&nested] { nested = RenderSheet(engineState()); });
+    QVERIFY(RenderSheet(engineState()));
     QCOMPARE(nested, 0);
     QCOMPARE(m_sink->messages().size(), 1);
     QCOMPARE(m_sink->messages()[0].prompt, u"正在绘制另一页，请稍候再试。"_qs);
     QCOMPARE(pageNumbers(*m_page).size(), 1);
-    QVERIFY(RenderSheet()); // and the next sheet draws
+    QVERIFY(RenderSheet(engineState())); // and the next sheet draws
 }
 
 void TestPageDriver::continuousPage()
@@ -406,7 +406,7 @@ void TestPageDriver::continuousPage()
     s.PageOriginX = 500;
     s.PageOriginY = 600;
     s.CurRowPage = 2;
-    RenderContPage();
+    RenderContPage(engineState());
     QCOMPARE(pageNumbers(*m_page), QStringList { u"第 2 页 (共 3 页)"_qs });
     // Printable-area marks, on the printer too.
     int strokes = 0;
@@ -446,7 +446,7 @@ void TestPageDriver::goldenSheet()
     s.RowPageCount = 1;
     s.Format.PrintDate = 1;
     s.Format.GridColor = 32768;
-    RenderSheet();
+    RenderSheet(engineState());
     setPrintDateForTesting(QDate());
 
     const QString path = QStringLiteral(QUILLON_GOLDEN_DIR "/sheet_flex.txt");
@@ -488,7 +488,7 @@ void TestPageDriver::secondGridSwitchedOffWhenTheFirstReachesTheMiddle()
     m_job->setMainTitle(u"甲表"_qs);
     m_job->setMainTitle1(u"乙表"_qs);
     m_job->AddHead1(u"乙表抬头"_qs, 1, 1, 0);
-    QVERIFY(PrintMuitGrid());
+    QVERIFY(PrintMuitGrid(engineState()));
     QVERIFY(m_sink->messages().isEmpty()); // a second grid shorter than the first reads fine
     QCOMPARE(m_job->MuitGrid(), stillOn);
     const QStringList printed = printedStrings(*m_page);

@@ -1,6 +1,7 @@
 #include "support/gridpage.h"
 #include "support/recordingqueries.h"
 #include "support/singleprinter.h"
+#include "support/testpage.h"
 #include "support/testplatform.h"
 #include "testmain.h"
 
@@ -91,7 +92,7 @@ private Q_SLOTS:
 private:
     void setSheet(const QList<QStringList> &rows, int fixedRows, int width = 1000);
     void formatAll(const SheetCellFormat &format);
-    void render() { RenderSheetGrid(); }
+    void render() { RenderSheetGrid(testPage()); }
     PrintedText printed(const QString &text) const;
 
     std::unique_ptr<RecordingSurface> m_page;

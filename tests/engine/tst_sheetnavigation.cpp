@@ -86,7 +86,7 @@ void TestSheetNavigation::move()
         s.CurColPage = from[1];
         s.CurSheet = from[2];
         s.SheetNav = { nav[0], nav[1] };
-        QCOMPARE(MoveSheet(move, keepSheetNumber), applies);
+        QCOMPARE(MoveSheet(engineState(), move, keepSheetNumber), applies);
         QCOMPARE(QList<int>({ s.CurRowPage, s.CurColPage }), to.mid(0, 2));
         // Only the preview keeps the sheet number.
         QCOMPARE(s.CurSheet, keepSheetNumber ? to[2] : from[2]);

@@ -1,6 +1,7 @@
 #include "api/myprint_p.h"
 #include "support/gridpage.h"
 #include "support/recordingqueries.h"
+#include "support/testpage.h"
 #include "testmain.h"
 
 #include "engine/grids/spreadgridrenderer.h"
@@ -151,7 +152,7 @@ void TestSpreadGridRenderer::headerRowsAtTheirOwnHeights()
     EngineState &s = engineState();
     s.FixRowsHeightTw = fixRowsHeight;
     s.FontTable[3].Bold = true; // plain header cells; spans and data cells take font 5
-    RenderSpreadGrid();
+    RenderSpreadGrid(testPage());
 
     QCOMPARE(printedStrings(*m_page),
         (QStringList {
@@ -197,7 +198,7 @@ void TestSpreadGridRenderer::spansClippedToTheBand()
         const int band = s.CurColPage - 1;
         m_page->clear();
         s.PageOriginY = 500;
-        RenderSpreadGrid();
+        RenderSpreadGrid(testPage());
         QCOMPARE(printedStrings(*m_page), expected[band]);
         QCOMPARE(placesOf(*m_page, u"期间"_qs), QList<QPointF> { QPointF(headerX[band], 538) });
         QCOMPARE(placesOf(*m_page, u"跨列"_qs), QList<QPointF> { QPointF(dataX[band], 838) });
@@ -220,7 +221,7 @@ void TestSpreadGridRenderer::dataSpanClippedToThePage()
     m_grid->addCellSpan(1, 2, 1, 3);
     EngineState &s = engineState();
     s.LinesPerPage = 2;
-    RenderSpreadGrid();
+    RenderSpreadGrid(testPage());
     QCOMPARE(printedStrings(*m_page),
         (QStringList { u"A"_qs, u"B"_qs, u"a1"_qs, u"b1"_qs, u"跨页"_qs, u"b2"_qs }));
     QCOMPARE(placesOf(*m_page, u"跨页"_qs), QList<QPointF> { QPointF(2320, 1138) });
@@ -235,7 +236,7 @@ void TestSpreadGridRenderer::dataSpanClippedToThePage()
     m_page->clear();
     s.CurRowPage = 2;
     s.PageOriginY = 500;
-    RenderSpreadGrid();
+    RenderSpreadGrid(testPage());
     QCOMPARE(printedStrings(*m_page),
         (QStringList { u"A"_qs, u"B"_qs, u"跨页"_qs, u"b3"_qs, u"b4"_qs }));
     QCOMPARE(placesOf(*m_page, u"跨页"_qs), QList<QPointF> { QPointF(2320, 988) });
@@ -274,7 +275,7 @@ void TestSpreadGridRenderer::typedCells()
     m_grid->setCellTypeAt(1, 1, qint16(type));
     m_grid->setTypeNumberDecPlacesAt(1, 1, qint16(decimals));
     m_grid->setTypeHAlignAt(1, 1, 1);
-    RenderSpreadGrid();
+    RenderSpreadGrid(testPage());
     const QStringList strings = printedStrings(*m_page);
     const QStringList expected
         = text.isEmpty() ? QStringList { u"A"_qs } : QStringList { u"A"_qs, text };
@@ -325,7 +326,7 @@ void TestSpreadGridRenderer::rowHeaderColumn()
     s.LinesPerPage = 5;
     s.Format.MultFixCol = qint16(multFixCol);
     s.Format.FillBlankLine = qint16(fill);
-    RenderSpreadGrid();
+    RenderSpreadGrid(testPage());
     QCOMPARE(printedStrings(*m_page), texts);
     const QList<DrawnLine> segs = lines(*m_page);
     for (int r = 0; r <= rows; ++r) // the header row, then each body row

@@ -1,5 +1,6 @@
 #include "api/myprint_p.h"
 #include "support/singleprinter.h"
+#include "support/testpage.h"
 #include "support/testplatform.h"
 #include "testmain.h"
 
@@ -101,15 +102,15 @@ void TestTextPrimitives::blankTextOrZeroWidthDrawsNothing()
     QFETCH(QString, text);
     QFETCH(int, width);
     CellBox cell { 0, 0, width, 500 };
-    PrintCellText(text, cell, m_font);
-    PrintSpreadCellText(text, cell, m_font);
+    PrintCellText(testPage(), text, cell, m_font);
+    PrintSpreadCellText(testPage(), text, cell, m_font);
     QVERIFY(m_page->ops().isEmpty());
 }
 
 void TestTextPrimitives::numericTextOverflowsOnOneLine()
 {
     CellBox cell { 500, 1000, 600, 400, 7 }; // right-centre
-    PrintCellText(u"12345.67"_qs, cell, m_font);
+    PrintCellText(testPage(), u"12345.67"_qs, cell, m_font);
     QCOMPARE(prints().size(), 1);
     // 800 twips wide in a 600 cell: right-aligned, it runs out to the left.
     QCOMPARE(prints()[0].args, (QVariantList { u"12345.67"_qs, 770.0, 575.0 }));
@@ -118,7 +119,7 @@ void TestTextPrimitives::numericTextOverflowsOnOneLine()
 void TestTextPrimitives::wrappingStopsAtTheLineBudget()
 {
     CellBox cell { 100, 1000, 700, 500, 1 }; // room for two lines of 250
-    PrintCellText(u"一二三四五六七八九十"_qs, cell, m_font);
+    PrintCellText(testPage(), u"一二三四五六七八九十"_qs, cell, m_font);
     QCOMPARE(prints().size(), 2);
     QCOMPARE(prints()[0].args, (QVariantList { u"一二三"_qs, 1030.0, 100.0 }));
     QCOMPARE(prints()[1].args, (QVariantList { u"四五六"_qs, 1030.0, 380.0 }));
@@ -127,7 +128,7 @@ void TestTextPrimitives::wrappingStopsAtTheLineBudget()
 void TestTextPrimitives::cellTooLowStillGetsItsFirstLine()
 {
     CellBox cell { 100, 1000, 700, 100, 1 };
-    PrintCellText(u"一二三四五六七八九十"_qs, cell, m_font);
+    PrintCellText(testPage(), u"一二三四五六七八九十"_qs, cell, m_font);
     QCOMPARE(prints().size(), 1);
     QCOMPARE(prints()[0].args.value(0), QVariant(u"一二三"_qs));
 }
@@ -136,13 +137,13 @@ void TestTextPrimitives::noWrappingForCellType3()
 {
     CellBox cell { 100, 1000, 700, 500, 1 };
     cell.CellType = 3;
-    PrintCellText(u"一二三四五六七八九十"_qs, cell, m_font);
+    PrintCellText(testPage(), u"一二三四五六七八九十"_qs, cell, m_font);
     QCOMPARE(prints().size(), 1);
     QCOMPARE(prints()[0].args.value(0), QVariant(u"一二三四五六七八九十"_qs));
     // Trailing blanks and line breaks never reach the page.
     m_page->clear();
     CellBox wide { 0, 0, 5000, 500, 1 };
-    PrintCellText(u"合\r\n计  "_qs, wide, m_font);
+    PrintCellText(testPage(), u"合\r\n计  "_qs, wide, m_font);
     QCOMPARE(prints()[0].args.value(0), QVariant(u"合计"_qs));
 }
 
@@ -150,7 +151,7 @@ void TestTextPrimitives::wrappingKeepsSurrogatePairs()
 {
     CellBox cell { 0, 0, 700, 2000, 1 };
     const QString rare = u"𠀀"_qs;
-    PrintCellText(rare.repeated(6), cell, m_font);
+    PrintCellText(testPage(), rare.repeated(6), cell, m_font);
     QCOMPARE(prints().size(), 2);
     for (const auto &op : prints())
         QCOMPARE(op.args.value(0).toString(), rare.repeated(3));
@@ -161,7 +162,7 @@ void TestTextPrimitives::fittingShrinksAndWritesBackTheWholePoint()
     engineState().Format.ReduceFont = 1;
     m_font.Size = 10.5;
     CellBox cell { 0, 0, 700, 400, 4 };
-    PrintCellText(u"合计金额"_qs, cell, m_font);
+    PrintCellText(testPage(), u"合计金额"_qs, cell, m_font);
     // 10.5, 9.5 and 8.5 points are too wide; 7.5 (600 + 30 < 700) fits.
     QCOMPARE(lastBeforePrint(u"FontSize"_qs).toDouble(), 7.5);
     QCOMPARE(m_font.Size, 10.0); // written back as a whole point
@@ -193,7 +194,7 @@ void TestTextPrimitives::textColour()
     m_system->printer.setColorCapable(colourPrinter);
     m_font.Color = 255;
     CellBox cell { 0, 0, 3000, 500, 4 };
-    PrintCellText(u"红字"_qs, cell, m_font);
+    PrintCellText(testPage(), u"红字"_qs, cell, m_font);
     QCOMPARE(lastBeforePrint(u"ForeColor"_qs).toInt(), colour);
     QCOMPARE(m_font.Color, 255); // the record keeps its colour
 }
@@ -253,7 +254,7 @@ void TestTextPrimitives::alignment()
     QFETCH(int, horAfter);
     setKind(kind);
     CellBox cell { 2000, 1000, 2000, 600, qint16(hor), qint16(ver) };
-    PrintCellText(text, cell, m_font);
+    PrintCellText(testPage(), text, cell, m_font);
     QCOMPARE(prints().size(), 1);
     QCOMPARE(prints()[0].args, (QVariantList { text, double(x), double(y) }));
     QCOMPARE(cell.HorAlign, horAfter);
@@ -263,7 +264,7 @@ void TestTextPrimitives::applyFontMeasuresUnzoomed()
 {
     engineState().ZoomRate = 2;
     FontSpec font { u"楷体_GB2312"_qs, 10, true, true, false, true, 128 };
-    const TextSize size = ApplyFont(u"汉字"_qs, font);
+    const TextSize size = ApplyFont(testPage(), u"汉字"_qs, font);
     QCOMPARE(size.width, 400);
     QCOMPARE(size.height, 250);
     QCOMPARE(m_page->FontSize(), 20.0);
@@ -279,7 +280,7 @@ void TestTextPrimitives::spreadTextTriesMoreLinesBeforeShrinking()
     engineState().Format.ReduceFont = 1;
     setKind(8);
     CellBox cell { 0, 0, 700, 600, 0 };
-    PrintSpreadCellText(u"一二三四五六"_qs, cell, m_font);
+    PrintSpreadCellText(testPage(), u"一二三四五六"_qs, cell, m_font);
     // Two lines at 10 pt are still too wide; at 9 pt two lines of 555 fit.
     QCOMPARE(lastBeforePrint(u"FontSize"_qs).toDouble(), 9.0);
     QCOMPARE(m_font.Size, 10.0);
@@ -293,7 +294,7 @@ void TestTextPrimitives::spreadTextShrinksNoFurtherThanTheFloor()
     engineState().Format.ReduceFont = 1;
     setKind(8);
     CellBox cell { 0, 0, 300, 200, 0 };
-    PrintSpreadCellText(u"一段很长很长很长很长的说明文字"_qs, cell, m_font);
+    PrintSpreadCellText(testPage(), u"一段很长很长很长很长的说明文字"_qs, cell, m_font);
     double smallest = 100;
     for (const auto &op : m_page->ops(u"FontSize"_qs))
         smallest = std::min(smallest, op.args.value(0).toDouble());
@@ -306,7 +307,7 @@ void TestTextPrimitives::spreadTextLongCharacterStandsAlone()
 {
     setKind(8);
     CellBox cell { 0, 0, 150, 2000, 0 }; // narrower than one wide character
-    PrintSpreadCellText(u"汉字"_qs, cell, m_font);
+    PrintSpreadCellText(testPage(), u"汉字"_qs, cell, m_font);
     QCOMPARE(prints().size(), 2);
     QCOMPARE(prints()[0].args.value(0), QVariant(u"汉"_qs));
     QCOMPARE(prints()[1].args.value(0), QVariant(u"字"_qs));
@@ -337,7 +338,7 @@ void TestTextPrimitives::cutMarks()
     engineState().LineColor = 32768;
     m_page->setDrawWidth(3);
     m_page->clear();
-    DrawCutMarks(1000, 2000, 5000, 3000);
+    DrawCutMarks(testPage(), 1000, 2000, 5000, 3000);
     QCOMPARE(m_page->ops().first().toString(), u"DrawWidth 1"_qs);
     const QList<RecordingSurface::Op> drawn = m_page->ops(u"Line"_qs);
     QCOMPARE(drawn.size(), 8);

@@ -3,6 +3,7 @@
 #include "support/pdfpicture.h"
 #include "support/recordingqueries.h"
 #include "support/singleprinter.h"
+#include "support/testpage.h"
 #include "support/testplatform.h"
 #include "testmain.h"
 
@@ -110,7 +111,7 @@ private:
     /// The standard voucher with these body rows (texts of the four columns) and, when
     /// totals is not empty, one bottom row.
     void setVoucher(const QList<QStringList> &body, const QStringList &totals = {});
-    void render() { DrawVoucherGrid(); }
+    void render() { DrawVoucherGrid(testPage()); }
 
     std::unique_ptr<RecordingSurface> m_page;
     std::unique_ptr<MyPrint> m_job;
@@ -465,7 +466,7 @@ void TestVoucherGridRenderer::amountsThatDoNotFit()
     QCOMPARE(t.first().x, x);
     QCOMPARE(t.first().fontSize, 9 * 0.8);
     // Before printing, the job names the cell that does not fit.
-    CheckAmountColumns();
+    CheckAmountColumns(engineState());
     const auto &messages = static_cast<RecordingMessageSink &>(messageSink()).messages();
     QCOMPARE(messages.size() == 1 && messages[0].prompt.contains(u"第 2 列第 2 行"_qs),
         printed.startsWith(u'#'));
@@ -831,7 +832,7 @@ void TestVoucherGridRenderer::previewProgressPerRow()
 void TestVoucherGridRenderer::drawnThroughTheKindRules()
 {
     setVoucher({ { u"提现"_qs } });
-    gridKindRules(2)->render();
+    gridKindRules(2)->render(testPage());
     QVERIFY(printedStrings(*m_page).contains(u"提现"_qs));
     QVERIFY(gridKindRules(2)->printsHeadingWithoutRows());
 }

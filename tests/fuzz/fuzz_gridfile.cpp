@@ -65,16 +65,16 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
             s.OutputMode = 1;
             s.DrawTarget = &printing->printer;
             try {
-                LoadFormat();
-                LoadSettings();
+                LoadFormat(engineState());
+                LoadSettings(engineState());
                 for (const int sheet : { 1, s.SheetCount }) {
                     if (sheet < 1)
                         continue;
-                    const LogicalPage first = firstPageOfSheet(sheet);
+                    const LogicalPage first = firstPageOfSheet(engineState(), sheet);
                     s.CurRowPage = first.rowPage;
                     s.CurColPage = first.colPage;
                     printing->printer.clear();
-                    RenderSheet();
+                    RenderSheet(engineState());
                 }
             } catch (const Error &) {
                 // Errors of the loading steps reach the host by design.

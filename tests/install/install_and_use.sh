@@ -30,6 +30,7 @@ expect "gridrows = 1"
 expect "GridType = 5"
 expect "Datagrid holds the grid: yes"
 expect "properties: 36"
+expect "exported at once: 月报: 9 sheets, 0 messages; 年报: 19 sheets, 0 messages"
 # The host must really use the installed shared library, not a copy of the sources.
 # ldd's output is captured first: piped into grep -q under pipefail, ldd can die of SIGPIPE.
 libs=$(ldd "$work/host/quillon_host")

@@ -1,5 +1,6 @@
 #include "api/myprint_p.h"
 #include "support/singleprinter.h"
+#include "support/testpage.h"
 #include "support/testplatform.h"
 #include "testmain.h"
 
@@ -179,7 +180,7 @@ private:
     QString write(const QString &name, const QByteArray &content);
     qint32 heightLeft()
     {
-        ComputeLayout(0, 1);
+        ComputeLayout(engineState(), 0, 1);
         return engineState().LineHeightTw;
     }
 
@@ -344,7 +345,7 @@ void TestLogoPictures::drawingUsesTheSameReader()
     s.PageHeightTw = 15000;
     s.Format.LogPicPrt = 1;
     s.Format.LogPicLoc = 1;
-    DrawLogoPicture(write(name, content));
+    DrawLogoPicture(testPage(), write(name, content));
     const auto paints = m_page->ops(u"PaintPicture"_qs);
     QCOMPARE(paints.size(), 1);
     QCOMPARE(paints[0].args.mid(0, 5), painted);

@@ -169,8 +169,8 @@ void TestCupsPrinting::layoutOnTheRealQueue()
     s.setPrintObject(&MyPrintPrivate::get(job));
     s.OutputMode = 1;
     s.DrawTarget = printingSystem().currentPrinter();
-    LoadFormat();
-    LoadSettings();
+    LoadFormat(engineState());
+    LoadSettings(engineState());
     QVERIFY(messages->messages().isEmpty());
 
     // By hand. The queue's A4 prints on 11180 × 15400 twips. Margins 10/5/5/5 mm are 567, 284,
@@ -185,7 +185,7 @@ void TestCupsPrinting::layoutOnTheRealQueue()
                              "LogoHeightTw=0\nLineHeightTw=300\nLinesPerPage=47\nRowPageCount=3\n"
                              "FirstBodyCol=0\nLastBodyCol=5\nFixedColsWidthTw=0\nColPageCount=2\n"
                              "SheetCount=6\n"_qs;
-    QCOMPARE(LayoutDump(), expected);
+    QCOMPARE(LayoutDump(engineState()), expected);
     s.DrawTarget = nullptr;
     resetEngineState();
     resetPlatformServices();

@@ -916,7 +916,7 @@ void TestPageSetupDialog::rangesAgreeWithTheLoader()
     // The next load takes what the dialog took and refuses what it refused, as does the
     // command line.
     m_platform.sink->clear();
-    LoadFontsAndValues();
+    LoadFontsAndValues(engineState());
     QCOMPARE(prompts().isEmpty(), accepted);
     QCOMPARE(checkFormatValue(field, text).isEmpty(), accepted);
 }

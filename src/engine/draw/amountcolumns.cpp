@@ -1,6 +1,7 @@
 #include "amountcolumns.h"
 
 #include "engine/convert.h"
+#include "engine/draw/pagecontext.h"
 #include "engine/draw/textprimitives.h"
 #include "engine/grids/gridadapters.h"
 #include "engine/ignoringerrors.h"
@@ -36,18 +37,10 @@ constexpr qint32 kLabelStripMargin = 15;
 /// A digit takes at most this share of its cell: a tenth of it stays free on either side.
 constexpr double kDigitShare = 0.8;
 
-AbstractVoucherGrid &voucherGridOf(EngineState &s)
+AbstractVoucherGrid &voucherGridOf(const PageContext &pc)
 {
-    PrintProperties *print = s.printObject();
-    const auto access = GridAccess::create(2, print->Datagrid, print->gridrows);
+    const auto access = GridAccess::create(2, pc.grid.grid, pc.print.gridrows);
     return *static_cast<VoucherGridAccess &>(*access).grid();
-}
-
-Surface &target()
-{
-    Surface *surface = engineState().DrawTarget;
-    Q_ASSERT(surface);
-    return *surface;
 }
 
 /// The height of row `row` of the grid on the page, in twips: a body row is LineHeightTw, a
@@ -68,37 +61,39 @@ struct LineSpan
 };
 
 LineSpan lineSpan(
-    const EngineState &s, AbstractVoucherGrid &grid, const AbstractVoucherGrid::AmountColumn &info)
+    const PageContext &pc, AbstractVoucherGrid &grid, const AbstractVoucherGrid::AmountColumn &info)
 {
+    const EngineState &s = pc.s;
+    const PageGrid &g = pc.grid;
     const qint32 r0 = info.firstRow;
     const qint32 last = info.lastRow;
-    if (r0 < 0 || r0 >= s.GridRows)
+    if (r0 < 0 || r0 >= g.rows)
         throw Error(ErrorNumber::InvalidRowOrColumn,
             QStringLiteral("Amount column label row %1 is not in the grid").arg(r0));
     const auto rowTw
-        = [&](qint32 row) -> qint64 { return rowHeightTw(s, grid, row, row > s.FixedRowsTop - 1); };
+        = [&](qint32 row) -> qint64 { return rowHeightTw(s, grid, row, row > g.fixedRowsTop - 1); };
     LineSpan span;
     span.labelHeight = rowTw(r0);
     // The header rows above the label row, then as many body rows as lie above it.
-    const qint32 headerRows = std::clamp(r0, 0, std::max(s.FixedRowsTop, 0));
+    const qint32 headerRows = std::clamp(r0, 0, std::max(g.fixedRowsTop, 0));
     for (qint32 r = 0; r < headerRows; ++r)
         span.labelTop += rowTw(r);
     span.labelTop += qint64(r0 - headerRows) * s.LineHeightTw;
     if (s.Format.Cyline != 1)
         return span;
 
-    const qint64 lastDataRow = qint64(s.GridRows) - s.FixedRowsBottom - 1;
+    const qint64 lastDataRow = qint64(g.rows) - g.fixedRowsBottom - 1;
     qint64 h = 0;
-    for (qint32 r = r0; r <= s.FixedRowsTop - 1; ++r)
+    for (qint32 r = r0; r <= g.fixedRowsTop - 1; ++r)
         h += rowHeightTw(s, grid, r, false);
     if (last > lastDataRow) {
-        for (qint64 r = lastDataRow + 1; r < s.GridRows; ++r)
+        for (qint64 r = lastDataRow + 1; r < g.rows; ++r)
             h += rowHeightTw(s, grid, qint32(r), false);
     }
     // The page's body rows between the first and the last row, then the blank rows that pad
     // the last page when the lines reach past the data.
     const qint64 perPage = s.LinesPerPage;
-    const qint64 firstOnPage = (qint64(s.CurRowPage) - 1) * perPage + s.FixedRowsTop;
+    const qint64 firstOnPage = (qint64(s.CurRowPage) - 1) * perPage + g.fixedRowsTop;
     for (qint64 k = 0; k < perPage; ++k) {
         const qint64 i = firstOnPage + k;
         if (i >= r0 && i <= last && i <= lastDataRow)
@@ -117,7 +112,7 @@ std::pair<qint32, qint32> lineColours(
 {
     bool colour = false;
     ignoringErrors("printer colour mode", [&] {
-        const PrinterSurface *printer = printingSystem().currentPrinter();
+        const PrinterSurface *printer = s.printer();
         colour = printer && printer->ColorMode() != 0 && s.Format.ColorPrint == 1;
     });
     if (!colour)
@@ -127,19 +122,20 @@ std::pair<qint32, qint32> lineColours(
 }
 
 /// The unit labels' font on the surface.
-void setLabelFont()
+void setLabelFont(const PageContext &pc)
 {
-    const EngineState &s = engineState();
-    target().setFontName(kLabelFont);
-    target().setFontSize(
+    const EngineState &s = pc.s;
+    pc.surface.setFontName(kLabelFont);
+    pc.surface.setFontSize(
         std::max(s.FontTable[5].Size - kLabelSizeBelowBody, kMinLabelSize) * s.ZoomRate);
 }
 
 /// Draws one amount column whose right edge is at x (surface units).
-void drawAmountColumn(EngineState &s, AbstractVoucherGrid &grid, qint32 col, qint32 x, qint32 colW,
-    qint32 digitW, qint32 top)
+void drawAmountColumn(const PageContext &pc, AbstractVoucherGrid &grid, qint32 col, qint32 x,
+    qint32 colW, qint32 digitW, qint32 top)
 {
-    Surface &surface = target();
+    const EngineState &s = pc.s;
+    Surface &surface = pc.surface;
     std::optional<AbstractVoucherGrid::AmountColumn> info;
     if (!ignoringErrors("GetJeLineInf", [&] { info = grid.GetJeLineInf(col); }) || !info)
         return;
@@ -151,7 +147,7 @@ void drawAmountColumn(EngineState &s, AbstractVoucherGrid &grid, qint32 col, qin
     const qint32 dotColor = colours.second;
     const double zoom = s.ZoomRate;
     LineSpan span;
-    if (!ignoringErrors("amount column rows", [&] { span = lineSpan(s, grid, *info); }))
+    if (!ignoringErrors("amount column rows", [&] { span = lineSpan(pc, grid, *info); }))
         return;
     // Positions in twips from the grid's top, converted once, so that the lines meet the rows
     // exactly where the renderer put them.
@@ -162,14 +158,14 @@ void drawAmountColumn(EngineState &s, AbstractVoucherGrid &grid, qint32 col, qin
 
     qint32 labelW = 0, labelH = 0;
     ignoringErrors("amount label font", [&] {
-        setLabelFont();
+        setLabelFont(pc);
         labelH = roundHalfEven(surface.TextHeight(QStringLiteral("汉")));
         labelW = roundHalfEven(surface.TextWidth(QStringLiteral("汉")));
     });
     // Under a heading in their row the labels take the row's lower strip; else its middle.
     bool underHeading = false;
     ignoringErrors("amount heading",
-        [&] { underHeading = AmountLabelsUnderHeading(grid, col, info->firstRow); });
+        [&] { underHeading = AmountLabelsUnderHeading(pc, grid, col, info->firstRow); });
     const qint32 labelY = underHeading ? y + labelRowH - labelH - kLabelStripMargin
                                        : y + roundHalfEven((labelRowH - labelH) / 2.0);
     // The lines begin where the labels do: the heading above them stays clear.
@@ -230,11 +226,11 @@ namespace {
 
 /// The body font (font 5) on the surface: name, size × zoom and, because the digits print in
 /// it with its weight, its boldness.
-Surface &setBodyFont()
+Surface &setBodyFont(const PageContext &pc)
 {
-    const EngineState &s = engineState();
+    const EngineState &s = pc.s;
     const FontSpec &font = s.FontTable[5];
-    Surface &surface = target();
+    Surface &surface = pc.surface;
     surface.setFontName(font.Name);
     surface.setFontSize(font.Size * s.ZoomRate);
     surface.setFontBold(font.Bold);
@@ -248,10 +244,11 @@ qint32 AmountCellsShown(qint32 columnWidth, qint32 digitWidth)
     return digitWidth < 1 ? 0 : std::max(0, (columnWidth - 2 * kOuterInset) / digitWidth);
 }
 
-bool AmountLabelsUnderHeading(AbstractVoucherGrid &grid, qint32 col, qint32 labelRow)
+bool AmountLabelsUnderHeading(
+    const PageContext &pc, AbstractVoucherGrid &grid, qint32 col, qint32 labelRow)
 {
     using Flag = AbstractVoucherGrid::CellFlag;
-    if (labelRow < 0 || labelRow >= engineState().FixedRowsTop)
+    if (labelRow < 0 || labelRow >= pc.grid.fixedRowsTop)
         return false;
     // The text over the cell is that of its merged area's top-left cell.
     const auto covered = [&](qint32 r, qint32 c, Flag starts) {
@@ -267,32 +264,32 @@ bool AmountLabelsUnderHeading(AbstractVoucherGrid &grid, qint32 col, qint32 labe
     return !text.isEmpty() && text != QStringLiteral("0");
 }
 
-qint32 AmountLabelStrip()
+qint32 AmountLabelStrip(const PageContext &pc)
 {
-    setLabelFont();
-    return roundHalfEven(target().TextHeight(QStringLiteral("汉"))) + 2 * kLabelStripMargin;
+    setLabelFont(pc);
+    return roundHalfEven(pc.surface.TextHeight(QStringLiteral("汉"))) + 2 * kLabelStripMargin;
 }
 
-FontSpec AmountDigitFont(qint32 digitWidth)
+FontSpec AmountDigitFont(const PageContext &pc, qint32 digitWidth)
 {
-    FontSpec font = engineState().FontTable[5];
-    const double advance = setBodyFont().TextWidth(QStringLiteral("0123456789")) / 10;
+    FontSpec font = pc.s.FontTable[5];
+    const double advance = setBodyFont(pc).TextWidth(QStringLiteral("0123456789")) / 10;
     if (advance > 0)
         font.Size *= kDigitShare * std::min(1.0, digitWidth / advance);
     return font;
 }
 
-void PrintAmountCells(
-    const QString &text, const CellBox &column, qint32 digitWidth, const FontSpec &font)
+void PrintAmountCells(const PageContext &pc, const QString &text, const CellBox &column,
+    qint32 digitWidth, const FontSpec &font)
 {
-    const double zoom = engineState().ZoomRate;
-    const qint32 h = roundHalfEven(ApplyFont(text, font).height * zoom);
+    const double zoom = pc.zoom();
+    const qint32 h = roundHalfEven(ApplyFont(pc, text, font).height * zoom);
     qint32 y = column.Top + roundHalfEven((column.Height - h) / 2.0);
     if (column.VerAlign == 1)
         y = column.Top + kCellMargin;
     else if (column.VerAlign == 2)
         y = column.Top + column.Height - h - kCellMargin;
-    Surface &surface = target();
+    Surface &surface = pc.surface;
     surface.setCurrentX(column.Left + column.Width - kOuterInset - text.size() * digitWidth);
     surface.setCurrentY(y);
     surface.PrintCells(text, digitWidth);
@@ -303,45 +300,47 @@ qint32 AmountColumnWidth(qint32 cells, qint32 digitWidth)
     return cells * digitWidth + 2 * kOuterInset;
 }
 
-qint32 MeasureDigitWidth()
+qint32 MeasureDigitWidth(const PageContext &pc)
 {
-    return roundHalfEven(setBodyFont().TextWidth(QStringLiteral("0123456789")) / 10);
+    return roundHalfEven(setBodyFont(pc).TextWidth(QStringLiteral("0123456789")) / 10);
 }
 
-qint32 ColumnDrawWidth(qint32 column, double scale, qint32 digitWidth)
+qint32 ColumnDrawWidth(const PageContext &pc, qint32 column, double scale, qint32 digitWidth)
 {
-    return ColumnDrawWidth(voucherGridOf(engineState()), column, scale, digitWidth);
+    return ColumnDrawWidth(pc, voucherGridOf(pc), column, scale, digitWidth);
 }
 
-qint32 ColumnDrawWidth(AbstractVoucherGrid &grid, qint32 column, double scale, qint32 digitWidth)
+qint32 ColumnDrawWidth(const PageContext &pc, AbstractVoucherGrid &grid, qint32 column,
+    double scale, qint32 digitWidth)
 {
-    const EngineState &s = engineState();
-    setBodyFont();
+    const EngineState &s = pc.s;
+    setBodyFont(pc);
     if (grid.ColHide(column))
         return 0;
     const double zoom = s.ZoomRate;
     if (s.FitRatio > 1 && grid.GetJeLineInf(column)) {
-        const qint32 digitW = digitWidth < 1 ? MeasureDigitWidth() : digitWidth;
+        const qint32 digitW = digitWidth < 1 ? MeasureDigitWidth(pc) : digitWidth;
         return AmountColumnWidth(grid.getjecellcols(column), digitW);
     }
     return roundHalfEven(grid.ColWidth(column) * zoom * scale);
 }
 
-qint32 FixedColumnDrawWidth(AbstractVoucherGrid &grid, qint32 column, double scale)
+qint32 FixedColumnDrawWidth(
+    const PageContext &pc, AbstractVoucherGrid &grid, qint32 column, double scale)
 {
     if (grid.ColHide(column))
         return 0;
-    return roundHalfEven(grid.ColWidth(column) * engineState().ZoomRate * scale);
+    return roundHalfEven(grid.ColWidth(column) * pc.zoom() * scale);
 }
 
-void DrawAmountColumns(qint32 left, qint32 top, double scale)
+void DrawAmountColumns(const PageContext &pc, qint32 left, qint32 top, double scale)
 {
-    EngineState &s = engineState();
+    const EngineState &s = pc.s;
     AbstractVoucherGrid *grid = nullptr;
-    if (!ignoringErrors("amount columns' grid", [&] { grid = &voucherGridOf(s); }))
+    if (!ignoringErrors("amount columns' grid", [&] { grid = &voucherGridOf(pc); }))
         return;
     qint32 digitW = 0;
-    ignoringErrors("body font", [&] { digitW = MeasureDigitWidth(); });
+    ignoringErrors("body font", [&] { digitW = MeasureDigitWidth(pc); });
     if (digitW < 1)
         return; // no digit cells at this size
 
@@ -350,16 +349,17 @@ void DrawAmountColumns(qint32 left, qint32 top, double scale)
     if (s.Format.MultFixCol == 1) {
         for (qint32 c = 0; c < s.FixedCols; ++c)
             ignoringErrors(
-                "fixed column width", [&] { x += FixedColumnDrawWidth(*grid, c, scale); });
+                "fixed column width", [&] { x += FixedColumnDrawWidth(pc, *grid, c, scale); });
     }
     for (qint32 c = s.FirstBodyCol; c <= s.LastBodyCol; ++c) {
         qint32 colW = 0;
         if (!ignoringErrors(
-                "column width", [&] { colW = ColumnDrawWidth(*grid, c, scale, digitW); }))
+                "column width", [&] { colW = ColumnDrawWidth(pc, *grid, c, scale, digitW); }))
             // Still step past the column by its plain width.
-            ignoringErrors("column width", [&] { colW = FixedColumnDrawWidth(*grid, c, scale); });
+            ignoringErrors(
+                "column width", [&] { colW = FixedColumnDrawWidth(pc, *grid, c, scale); });
         x += colW;
-        drawAmountColumn(s, *grid, c, x, colW, digitW, top);
+        drawAmountColumn(pc, *grid, c, x, colW, digitW, top);
     }
 }
 

@@ -4,6 +4,7 @@
 #include "engine/state/enginestate.h"
 #include "engine/state/platformservices.h"
 #include "engine/state/printproperties.h"
+#include "pagecontext.h"
 #include "platform/interfaces/surface.h"
 #include "printer/printingsystem.h"
 #include "textprimitives.h"
@@ -23,20 +24,15 @@ QDate &fixedDate()
     return date;
 }
 
-Surface &target()
+qint32 z(const PageContext &pc, double pageTwips)
 {
-    return *engineState().DrawTarget;
+    return roundHalfEven(pageTwips * pc.zoom());
 }
 
-qint32 z(double pageTwips)
+void printAt(const PageContext &pc, qint32 x, qint32 y, const QString &text)
 {
-    return roundHalfEven(pageTwips * engineState().ZoomRate);
-}
-
-void printAt(qint32 x, qint32 y, const QString &text)
-{
-    EngineState &s = engineState();
-    Surface &surface = target();
+    EngineState &s = pc.s;
+    Surface &surface = pc.surface;
     surface.setCurrentX(x);
     surface.setCurrentY(y);
     surface.Print(text);
@@ -67,16 +63,16 @@ qint32 newlineOf(const QString &text)
 
 enum class Lines { Head, Foot };
 
-void drawLines(Lines which)
+void drawLines(const PageContext &pc, Lines which)
 {
-    EngineState &s = engineState();
-    PrintProperties &print = *s.printObject();
-    const LineTable &table = which == Lines::Head ? s.HeadLines : s.FootLines;
+    EngineState &s = pc.s;
+    const PrintProperties &print = pc.print;
+    const LineTable &table = which == Lines::Head ? *pc.grid.headLines : *pc.grid.footLines;
     const FontSpec &font = s.FontTable[which == Lines::Head ? 2 : 6];
     const double zoom = s.ZoomRate;
     const double X = s.PageOriginX;
     const double W = s.PageWidthTw;
-    const PrinterSurface *printer = printingSystem().currentPrinter();
+    const PrinterSurface *printer = s.printer();
     const bool colour = s.Format.ColorPrint == 1 && printer && printer->ColorMode() == 2;
 
     qint32 prevStart = 0;
@@ -86,26 +82,26 @@ void drawLines(Lines which)
         if (which == Lines::Head && i == table.lastRow() && print.CallMod == QStringLiteral("凭证")
             && s.RowPageCount > 1)
             text += QStringLiteral("(%1/%2)").arg(s.CurRowPage).arg(s.RowPageCount);
-        const TextSize size = ApplyFont(text, font);
+        const TextSize size = ApplyFont(pc, text, font);
         const double w = size.width;
         const QString code = table.cell(i, LineTable::Alignment);
 
         qint32 x = s.CurX;
-        const auto centred = [&] { return z((W - w) / 2 + X); };
-        const auto right = [&] { return z(W + X - w); };
+        const auto centred = [&] { return z(pc, (W - w) / 2 + X); };
+        const auto right = [&] { return z(pc, W + X - w); };
         if (code == QLatin1String("-1")) {
             x = prevStart - roundHalfEven(w * zoom);
         } else if (code == QLatin1String("0")) {
             x = prevEnd;
         } else if (code == QLatin1String("1")) {
-            x = z(X);
+            x = z(pc, X);
         } else if (which == Lines::Head) {
             if (code == QLatin1String("3"))
                 x = centred();
             else if (code == QLatin1String("2"))
-                x = z(W / 5 + X);
+                x = z(pc, W / 5 + X);
             else if (code == QLatin1String("4"))
-                x = z(3 * W / 5 + X);
+                x = z(pc, 3 * W / 5 + X);
             else if (code == QLatin1String("5"))
                 x = right();
         } else if (code == QLatin1String("-2")) {
@@ -115,14 +111,14 @@ void drawLines(Lines which)
         } else if (const auto k = toLong(code)) {
             // FootCount evenly spaced columns; with one column or none, the left edge.
             const int columns = print.FootCount;
-            x = columns > 1 ? z((*k - 1) * W / (columns - 1) + X) : z(X);
+            x = columns > 1 ? z(pc, (*k - 1) * W / (columns - 1) + X) : z(pc, X);
         }
 
         if (newlineOf(table.cell(i, LineTable::Newline)) == 0)
             s.PageOriginY -= size.height + 50;
         if (colour)
-            target().setForeColor(font.Color);
-        printAt(x, z(s.PageOriginY), text);
+            pc.surface.setForeColor(font.Color);
+        printAt(pc, x, z(pc, s.PageOriginY), text);
         prevStart = x;
         prevEnd = x + roundHalfEven(w * zoom);
         s.PageOriginY += size.height + 50;
@@ -157,7 +153,8 @@ constexpr double kMinTitleFontSize = 9;
 
 /// Breaks a text into lines no wider than the page at the font's size: after the last blank
 /// that fits where there is one, else between two characters (never inside a surrogate pair).
-QStringList wrapTitle(const QString &text, const FontSpec &font, double width)
+QStringList wrapTitle(
+    const PageContext &pc, const QString &text, const FontSpec &font, double width)
 {
     QStringList lines;
     QString rest = text;
@@ -166,7 +163,7 @@ QStringList wrapTitle(const QString &text, const FontSpec &font, double width)
         for (qsizetype n = 1; n <= rest.size(); ++n) {
             if (n < rest.size() && rest.at(n).isLowSurrogate())
                 continue;
-            if (ApplyFont(rest.left(n), font).width > width)
+            if (ApplyFont(pc, rest.left(n), font).width > width)
                 break;
             fit = n;
         }
@@ -185,24 +182,24 @@ QStringList wrapTitle(const QString &text, const FontSpec &font, double width)
     return lines;
 }
 
-FittedTitle fitTitle(const QString &text, const FontSpec &font, double width)
+FittedTitle fitTitle(const PageContext &pc, const QString &text, const FontSpec &font, double width)
 {
     FittedTitle fit { font, { text } };
     const double floor = std::min<double>(font.Size, kMinTitleFontSize);
-    TextSize size = ApplyFont(text, fit.font);
+    TextSize size = ApplyFont(pc, text, fit.font);
     // Text widths grow with the size: start from the proportional guess, then step down.
     if (size.width > width && size.width > 0)
         fit.font.Size = std::max(floor, std::floor(font.Size * width / size.width * 2) / 2);
     for (;;) {
-        size = ApplyFont(text, fit.font);
+        size = ApplyFont(pc, text, fit.font);
         if (size.width <= width || fit.font.Size <= floor)
             break;
         fit.font.Size = std::max(floor, fit.font.Size - 0.5);
     }
     if (size.width > width)
-        fit.lines = wrapTitle(text, fit.font, width);
+        fit.lines = wrapTitle(pc, text, fit.font, width);
     for (const QString &line : std::as_const(fit.lines)) {
-        const TextSize lineSize = ApplyFont(line, fit.font);
+        const TextSize lineSize = ApplyFont(pc, line, fit.font);
         fit.width = std::max<double>(fit.width, lineSize.width);
         fit.height += lineSize.height;
     }
@@ -210,96 +207,96 @@ FittedTitle fitTitle(const QString &text, const FontSpec &font, double width)
 }
 
 /// Prints the lines of a fitted title centred one under the other; returns their height.
-double printFitted(const FittedTitle &fit)
+double printFitted(const PageContext &pc, const FittedTitle &fit)
 {
-    EngineState &s = engineState();
+    EngineState &s = pc.s;
     double y = s.PageOriginY;
     for (const QString &line : fit.lines) {
-        const TextSize size = ApplyFont(line, fit.font);
-        printAt(z((s.PageWidthTw - size.width) / 2.0 + s.PageOriginX), z(y), line);
+        const TextSize size = ApplyFont(pc, line, fit.font);
+        printAt(pc, z(pc, (s.PageWidthTw - size.width) / 2.0 + s.PageOriginX), z(pc, y), line);
         y += size.height;
     }
     return y - s.PageOriginY;
 }
 
 /// The main title as printed: spread out to MinTitleLen, unless that makes it too wide.
-QString mainTitleText(PrintProperties &print, const FontSpec &font, double width)
+QString mainTitleText(const PageContext &pc, const FontSpec &font, double width)
 {
-    const QString spread = spreadOut(print.MainTitle, print.MinTitleLen);
-    if (spread != print.MainTitle && ApplyFont(spread, font).width > width)
-        return print.MainTitle;
+    const QString &title = pc.grid.title;
+    const QString spread = spreadOut(title, pc.print.MinTitleLen);
+    if (spread != title && ApplyFont(pc, spread, font).width > width)
+        return title;
     return spread;
 }
 
 } // namespace
 
-void DrawTitles()
+void DrawTitles(const PageContext &pc)
 {
-    EngineState &s = engineState();
-    PrintProperties &print = *s.printObject();
+    EngineState &s = pc.s;
+    const PrintProperties &print = pc.print;
     const double X = s.PageOriginX;
     const double W = s.PageWidthTw;
 
-    const QString main = print.MainTitle;
+    const QString main = pc.grid.title;
     if (!main.isEmpty()) {
         const QString title = spreadOut(main, print.MinTitleLen);
-        TextSize size = ApplyFont(title, s.FontTable[0]);
+        TextSize size = ApplyFont(pc, title, s.FontTable[0]);
         double w = size.width;
         if (w <= W) {
-            printAt(z((W - w) / 2 + X), z(s.PageOriginY), title);
+            printAt(pc, z(pc, (W - w) / 2 + X), z(pc, s.PageOriginY), title);
             s.PageOriginY += size.height;
         } else {
             const FittedTitle fit
-                = fitTitle(mainTitleText(print, s.FontTable[0], W), s.FontTable[0], W);
-            s.PageOriginY += roundHalfEven(printFitted(fit));
+                = fitTitle(pc, mainTitleText(pc, s.FontTable[0], W), s.FontTable[0], W);
+            s.PageOriginY += roundHalfEven(printFitted(pc, fit));
             w = fit.width;
         }
 
-        Surface &surface = target();
+        Surface &surface = pc.surface;
         surface.setDrawWidth(1);
         const double y0 = s.PageOriginY;
         const bool fullWidth = 1.5 * w > W;
         const double x0 = fullWidth ? X : (W - 1.5 * w) / 2 + X;
         const double length = fullWidth ? W : 1.5 * w;
         for (double offset : { 20.0, 50.0 })
-            surface.Line(
-                z(x0), z(y0) + z(offset), z(x0) + z(length), z(y0) + z(offset), s.LineColor);
+            surface.Line(z(pc, x0), z(pc, y0) + z(pc, offset), z(pc, x0) + z(pc, length),
+                z(pc, y0) + z(pc, offset), s.LineColor);
         s.PageOriginY += 100;
     }
 
     const QString sub = print.SubTitle;
     if (!sub.isEmpty()) {
-        const TextSize size = ApplyFont(sub, s.FontTable[1]);
+        const TextSize size = ApplyFont(pc, sub, s.FontTable[1]);
         if (size.width <= W) {
-            printAt(z((W - size.width) / 2 + X), z(s.PageOriginY), sub);
+            printAt(pc, z(pc, (W - size.width) / 2 + X), z(pc, s.PageOriginY), sub);
             s.PageOriginY += size.height + 100;
         } else {
-            s.PageOriginY += roundHalfEven(printFitted(fitTitle(sub, s.FontTable[1], W))) + 100;
+            s.PageOriginY
+                += roundHalfEven(printFitted(pc, fitTitle(pc, sub, s.FontTable[1], W))) + 100;
         }
     }
 }
 
-qint32 TitleHeight(int which, double W)
+qint32 TitleHeight(const PageContext &pc, int which, double W)
 {
-    EngineState &s = engineState();
-    PrintProperties &print = *s.printObject();
-    const FontSpec &font = s.FontTable[which];
-    const QString text
-        = which == 0 ? spreadOut(print.MainTitle, print.MinTitleLen) : print.SubTitle;
-    if (text.isEmpty() || ApplyFont(text, font).width <= W)
+    const PrintProperties &print = pc.print;
+    const FontSpec &font = pc.s.FontTable[which];
+    const QString text = which == 0 ? spreadOut(pc.grid.title, print.MinTitleLen) : print.SubTitle;
+    if (text.isEmpty() || ApplyFont(pc, text, font).width <= W)
         return 0;
-    const QString fitted = which == 0 ? mainTitleText(print, font, W) : text;
-    return roundHalfEven(fitTitle(fitted, font, W).height);
+    const QString fitted = which == 0 ? mainTitleText(pc, font, W) : text;
+    return roundHalfEven(fitTitle(pc, fitted, font, W).height);
 }
 
-void DrawHeadLines()
+void DrawHeadLines(const PageContext &pc)
 {
-    drawLines(Lines::Head);
+    drawLines(pc, Lines::Head);
 }
 
-void DrawFootLines()
+void DrawFootLines(const PageContext &pc)
 {
-    drawLines(Lines::Foot);
+    drawLines(pc, Lines::Foot);
 }
 
 namespace {
@@ -323,15 +320,15 @@ struct InfoLines
 /// number centred, date right. An item that would touch the one before it goes to a line of
 /// its own below, so that narrow pages stay readable. Each item is handed to `place` as soon
 /// as it is measured, while its font is set.
-InfoLines layPageInfo(
-    const QString &pageNumber, double W, const std::function<void(const InfoItem &)> &place)
+InfoLines layPageInfo(const PageContext &pc, const QString &pageNumber, double W,
+    const std::function<void(const InfoItem &)> &place)
 {
-    EngineState &s = engineState();
+    const EngineState &s = pc.s;
     const PageFormat &f = s.Format;
     InfoLines lines;
     std::optional<InfoItem> before;
     const auto add = [&](const QString &text, int where) {
-        InfoItem item { text, ApplyFont(text, s.FontTable[6]) };
+        InfoItem item { text, ApplyFont(pc, text, s.FontTable[6]) };
         const double w = item.size.width;
         item.x = where == 0 ? 0 : where == 1 ? (W - w) / 2 : W - w;
         if (!before) {
@@ -349,7 +346,7 @@ InfoLines layPageInfo(
         before = item;
     };
     if (f.PrintOperator == 1)
-        add(QStringLiteral("操作员:") + s.printObject()->Operator, 0);
+        add(QStringLiteral("操作员:") + pc.print.Operator, 0);
     if (f.PrintPageNo == 1)
         add(pageNumber, 1);
     if (f.PrintDate == 1) {
@@ -376,20 +373,23 @@ QString pageNumberText(qint64 rowPage, qint64 rowPages, qint64 colPage, qint64 c
 
 } // namespace
 
-void DrawPageInfoLine()
+void DrawPageInfoLine(const PageContext &pc)
 {
-    EngineState &s = engineState();
+    EngineState &s = pc.s;
     const double X = s.PageOriginX;
     const double Y = s.PageOriginY;
-    const InfoLines lines = layPageInfo(
+    const InfoLines lines = layPageInfo(pc,
         pageNumberText(s.CurRowPage, s.RowPageCount, s.CurColPage, s.ColPageCount), s.PageWidthTw,
-        [&](const InfoItem &item) { printAt(z(item.x + X), z(item.top + Y), item.text); });
+        [&](const InfoItem &item) {
+            printAt(pc, z(pc, item.x + X), z(pc, item.top + Y), item.text);
+        });
     s.PageOriginY += roundHalfEven(lines.height);
 }
 
-int PageInfoLineCount(qint64 maxRowPages, qint64 maxColPages, double pageWidth)
+int PageInfoLineCount(
+    const PageContext &pc, qint64 maxRowPages, qint64 maxColPages, double pageWidth)
 {
-    return layPageInfo(pageNumberText(maxRowPages, maxRowPages, maxColPages, maxColPages),
+    return layPageInfo(pc, pageNumberText(maxRowPages, maxRowPages, maxColPages, maxColPages),
         pageWidth, [](const InfoItem &) {})
         .count;
 }

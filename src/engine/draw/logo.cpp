@@ -4,6 +4,7 @@
 #include "engine/state/enginestate.h"
 #include "engine/state/registry.h"
 #include "markers_p.h"
+#include "pagecontext.h"
 #include "picturefilereader.h"
 #include "platform/interfaces/surface.h"
 #include "textprimitives.h"
@@ -23,19 +24,16 @@ QSizeF twipsOf(const QImage &picture)
 }
 
 /// The logo picture, read once per file rather than once per page.
-QImage logoPicture(const QString &path)
+QImage logoPicture(EngineState &s, const QString &path)
 {
-    EngineState &s = engineState();
-    static QString cachedPath;
-    static QDateTime cachedTime;
     const QFileInfo info(path);
-    if (!s.LogoPicture.isNull() && cachedPath == path && cachedTime == info.lastModified())
+    if (!s.LogoPicture.isNull() && s.LogoPath == path && s.LogoTime == info.lastModified())
         return s.LogoPicture;
     const QImage picture = PictureFileReader(path).read();
     if (!picture.isNull()) {
         s.LogoPicture = picture;
-        cachedPath = path;
-        cachedTime = info.lastModified();
+        s.LogoPath = path;
+        s.LogoTime = info.lastModified();
     }
     return picture;
 }
@@ -54,12 +52,12 @@ QImage stampMarker()
     return image;
 }
 
-void DrawLogoPicture(const QString &path)
+void DrawLogoPicture(const PageContext &pc, const QString &path)
 {
-    EngineState &s = engineState();
-    if (s.Format.LogPicPrt != 1 || s.DrawTarget == nullptr)
+    EngineState &s = pc.s;
+    if (s.Format.LogPicPrt != 1)
         return;
-    const QImage picture = logoPicture(path);
+    const QImage picture = logoPicture(s, path);
     if (picture.isNull())
         return; // a missing or broken file draws nothing
     const QSizeF size = twipsOf(picture);
@@ -100,17 +98,17 @@ void DrawLogoPicture(const QString &path)
     const double zoom = s.ZoomRate;
     s.CurX = roundHalfEven(x * zoom);
     s.CurY = roundHalfEven(y * zoom);
-    s.DrawTarget->PaintPicture(
+    pc.surface.PaintPicture(
         picture, s.CurX, s.CurY, roundHalfEven(w * zoom), roundHalfEven(h * zoom));
     if (inFlow)
         s.PageOriginY += roundHalfEven(h);
 }
 
-void DrawLogoText(qint32 pageLeft, qint32 pageTop)
+void DrawLogoText(const PageContext &pc, qint32 pageLeft, qint32 pageTop)
 {
-    EngineState &s = engineState();
+    EngineState &s = pc.s;
     const PageFormat &f = s.Format;
-    const double t = ApplyFont(f.LogText, s.FontTable[8]).width;
+    const double t = ApplyFont(pc, f.LogText, s.FontTable[8]).width;
     if (f.LogTextPrt != 1)
         return;
 
@@ -118,7 +116,7 @@ void DrawLogoText(qint32 pageLeft, qint32 pageTop)
     const bool stamp = code == 2 || code == 3 || code == 5 || code == 7 || code == 8 || code == 10;
     const QImage marker = stamp ? stampMarker() : sealMarker();
     if (marker.isNull()) {
-        ShowMessage(
+        ShowMessage(s,
             QStringLiteral("文件 图形数据不符! \n\n请选择图形文件(*.wmf;*.bmp;*.ico;*.dib)"), 48,
             QStringLiteral("图标打印"));
         return;
@@ -159,7 +157,7 @@ void DrawLogoText(qint32 pageLeft, qint32 pageTop)
     };
     const Place &p = places[code];
     const double zoom = s.ZoomRate;
-    Surface &surface = *s.DrawTarget;
+    Surface &surface = pc.surface;
     surface.PaintPicture(marker, roundHalfEven(p.x * zoom), roundHalfEven(p.y * zoom),
         roundHalfEven(mw * zoom), roundHalfEven(mh * zoom));
     if (p.text == 0)
@@ -167,7 +165,7 @@ void DrawLogoText(qint32 pageLeft, qint32 pageTop)
     const qint32 y = roundHalfEven(p.y * zoom);
     const qint32 x = p.text > 0 ? roundHalfEven(p.x * zoom) + roundHalfEven(mw * zoom)
                                 : roundHalfEven(p.x * zoom) - roundHalfEven(t * zoom);
-    ApplyFont(f.LogText, s.FontTable[7]);
+    ApplyFont(pc, f.LogText, s.FontTable[7]);
     surface.setCurrentX(x);
     surface.setCurrentY(y);
     surface.Print(f.LogText);

@@ -5,6 +5,7 @@
 #include "engine/state/enginestate.h"
 #include "engine/state/platformservices.h"
 #include "engine/state/printproperties.h"
+#include "pagecontext.h"
 #include "platform/interfaces/surface.h"
 #include "printer/printingsystem.h"
 
@@ -24,13 +25,6 @@ HPlace generalPlace(const QString &text)
 }
 
 namespace {
-
-Surface &target()
-{
-    Surface *surface = engineState().DrawTarget;
-    Q_ASSERT(surface);
-    return *surface;
-}
 
 QString trimTrailingBlanks(const QString &text)
 {
@@ -63,7 +57,8 @@ TextSize zoomed(TextSize size, double zoom)
 /// A text that runs over its cell further than the cell lets it is cut there: a number becomes
 /// "#" marks across the cell (a cut number would read as another number), any other text loses
 /// characters at its end.
-QString keepWithinRoom(const QString &text, const CellBox &cell, HPlace h, TextSize &size)
+QString keepWithinRoom(
+    const PageContext &pc, const QString &text, const CellBox &cell, HPlace h, TextSize &size)
 {
     if (cell.RoomLeft < 0 && cell.RoomRight < 0)
         return text;
@@ -77,7 +72,7 @@ QString keepWithinRoom(const QString &text, const CellBox &cell, HPlace h, TextS
                                           : 2 * std::min(centre - leftEdge, rightEdge - centre);
     if (size.width <= room)
         return text;
-    Surface &s = target();
+    Surface &s = pc.surface;
     const auto measure = [&](const QString &t) { return roundHalfEven(s.TextWidth(t)); };
     QString kept;
     if (isNumericText(text)) {
@@ -109,12 +104,12 @@ QString keepWithinRoom(const QString &text, const CellBox &cell, HPlace h, TextS
     return kept;
 }
 
-void printSingleLine(const QString &rawText, CellBox &cell, TextSize size)
+void printSingleLine(const PageContext &pc, const QString &rawText, CellBox &cell, TextSize size)
 {
-    const GridKindRules *rules = gridKindRules(int(engineState().printObject()->GridType));
+    const GridKindRules *rules = pc.rules;
     const auto [h, v]
         = rules ? rules->placement(rawText, cell) : std::pair { HPlace::Left, VPlace::Centre };
-    const QString text = keepWithinRoom(rawText, cell, h, size);
+    const QString text = keepWithinRoom(pc, rawText, cell, h, size);
     qint32 x = cell.Left + kCellMargin;
     if (h == HPlace::Centre)
         x = cell.Left + roundHalfEven((cell.Width - size.width) / 2.0);
@@ -125,7 +120,7 @@ void printSingleLine(const QString &rawText, CellBox &cell, TextSize size)
         y = cell.Top + kCellMargin;
     else if (v == VPlace::Bottom)
         y = cell.Top + cell.Height - size.height - kCellMargin;
-    Surface &s = target();
+    Surface &s = pc.surface;
     s.setCurrentX(x);
     s.setCurrentY(y);
     s.Print(text);
@@ -140,10 +135,10 @@ void printAt(Surface &s, const QString &text, qint32 x, qint32 y)
 
 } // namespace
 
-TextSize ApplyFont(const QString &text, const FontSpec &font)
+TextSize ApplyFont(const PageContext &pc, const QString &text, const FontSpec &font)
 {
-    EngineState &state = engineState();
-    Surface &s = target();
+    const EngineState &state = pc.s;
+    Surface &s = pc.surface;
     const double zoom = state.ZoomRate;
     s.setFontName(font.Name);
     s.setFontSize(font.Size * zoom);
@@ -156,7 +151,7 @@ TextSize ApplyFont(const QString &text, const FontSpec &font)
         roundHalfEven(s.TextHeight(text) / zoom) };
     bool black = state.Format.ColorPrint != 1;
     if (!black) {
-        const PrinterSurface *printer = printingSystem().currentPrinter();
+        const PrinterSurface *printer = state.printer();
         black = printer && printer->ColorMode() == 0;
     }
     if (black)
@@ -210,12 +205,13 @@ constexpr CellTextFit kVoucherFit { kMinReadableFontSize, false, true, true, tru
 /// is measured a few times rather than once a point (text that fits at a size fits at every
 /// smaller one).
 template <typename SizeAt, typename Fits>
-TextSize firstFitting(const QString &text, FontSpec &font, int last, SizeAt sizeAt, Fits fits)
+TextSize firstFitting(
+    const PageContext &pc, const QString &text, FontSpec &font, int last, SizeAt sizeAt, Fits fits)
 {
-    const double zoom = engineState().ZoomRate;
+    const double zoom = pc.zoom();
     const auto measureAt = [&](int step) {
         font.Size = sizeAt(step);
-        return zoomed(ApplyFont(text, font), zoom);
+        return zoomed(ApplyFont(pc, text, font), zoom);
     };
     int low = 1, high = last;
     while (low < high) {
@@ -230,8 +226,8 @@ TextSize firstFitting(const QString &text, FontSpec &font, int last, SizeAt size
 
 /// Shrinks the font a point at a time, as far as the fit allows; returns the text's size at the
 /// size it stops at.
-TextSize shrink(
-    const QString &text, const CellBox &cell, FontSpec &font, TextSize size, const CellTextFit &fit)
+TextSize shrink(const PageContext &pc, const QString &text, const CellBox &cell, FontSpec &font,
+    TextSize size, const CellTextFit &fit)
 {
     const double from = font.Size;
     if (!fit.linesBeforeShrinking) {
@@ -240,14 +236,14 @@ TextSize shrink(
         // A size between whole points steps down to the floor, never below it.
         const int steps = int(std::ceil(from - fit.minFontSize));
         return firstFitting(
-            text, font, steps, [&](int step) { return std::max(from - step, fit.minFontSize); },
+            pc, text, font, steps, [&](int step) { return std::max(from - step, fit.minFontSize); },
             [&](TextSize at) {
                 return at.width + kCellMargin < cell.Width && at.height + kCellMargin < cell.Height;
             });
     }
     // One line more at the same size before a smaller size: a size fits when the lines the
     // cell's height holds take the text, with room for a character.
-    Surface &s = target();
+    Surface &s = pc.surface;
     const auto fits = [&](TextSize at) {
         const int lines = std::max(1, cell.Height / std::max(1, at.height + kCellMargin));
         return s.TextWidth(QStringLiteral("A")) + (at.width + kCellMargin) / double(lines)
@@ -259,13 +255,14 @@ TextSize shrink(
     if (steps < 1)
         return size;
     return firstFitting(
-        text, font, steps, [&](int step) { return from - step; }, fits);
+        pc, text, font, steps, [&](int step) { return from - step; }, fits);
 }
 
 /// Prints the text a character at a time on as many lines as the cell's height allows.
-void wrap(const QString &text, const CellBox &cell, TextSize size, const CellTextFit &fit)
+void wrap(const PageContext &pc, const QString &text, const CellBox &cell, TextSize size,
+    const CellTextFit &fit)
 {
-    Surface &s = target();
+    Surface &s = pc.surface;
     int budget = fit.marginInLineBudget ? cell.Height / std::max(1, size.height + kCellMargin)
         : size.height > 0               ? cell.Height / size.height
                                         : 1;
@@ -299,19 +296,19 @@ void wrap(const QString &text, const CellBox &cell, TextSize size, const CellTex
 
 /// The one cell-text routine: shrink when the format asks for it (the font record keeps its
 /// whole-point size), then wrap or print on one line.
-void printCellTextWith(
-    const QString &rawText, CellBox &cell, FontSpec &font, const CellTextFit &fit)
+void printCellTextWith(const PageContext &pc, const QString &rawText, CellBox &cell, FontSpec &font,
+    const CellTextFit &fit)
 {
     const std::optional<QString> printable = printableText(rawText, cell);
     if (!printable)
         return;
     const QString &text = *printable;
-    EngineState &state = engineState();
-    TextSize size = zoomed(ApplyFont(text, font), state.ZoomRate);
+    const EngineState &state = pc.s;
+    TextSize size = zoomed(ApplyFont(pc, text, font), state.ZoomRate);
     if ((cell.Width < size.width + kCellMargin || cell.Height < size.height + kCellMargin)
         && state.Format.ReduceFont == 1) {
         const double whole = roundHalfEven(font.Size);
-        size = shrink(text, cell, font, size, fit);
+        size = shrink(pc, text, cell, font, size, fit);
         font.Size = whole; // the smaller font stays on the surface for this text
     }
     if (fit.staysInside && size.height > cell.Height && font.Size > 1) {
@@ -319,7 +316,7 @@ void printCellTextWith(
         // line across the row's borders.
         const double whole = font.Size;
         size = firstFitting(
-            text, font, int(std::ceil(whole - 1)),
+            pc, text, font, int(std::ceil(whole - 1)),
             [&](int step) { return std::max(whole - step, 1.0); },
             [&](TextSize at) { return at.height <= cell.Height; });
         font.Size = whole;
@@ -330,42 +327,45 @@ void printCellTextWith(
         && !(fit.numbersOverflow && isNumericText(text))
         && !(fit.headerCellsOverflow && cell.CellType == 3);
     if (wraps) {
-        wrap(text, cell, size, fit);
+        wrap(pc, text, cell, size, fit);
     } else {
         if (fit.staysInside) {
             cell.RoomLeft = cell.RoomLeft < 0 ? 0 : cell.RoomLeft;
             cell.RoomRight = cell.RoomRight < 0 ? 0 : cell.RoomRight;
         }
-        printSingleLine(text, cell, size);
+        printSingleLine(pc, text, cell, size);
     }
 }
 
 } // namespace
 
-void PrintCellText(const QString &rawText, CellBox &cell, FontSpec &font)
+void PrintCellText(const PageContext &pc, const QString &rawText, CellBox &cell, FontSpec &font)
 {
-    printCellTextWith(rawText, cell, font, kFlexFit);
+    printCellTextWith(pc, rawText, cell, font, kFlexFit);
 }
 
-void PrintSpreadCellText(const QString &rawText, CellBox &cell, FontSpec &font)
+void PrintSpreadCellText(
+    const PageContext &pc, const QString &rawText, CellBox &cell, FontSpec &font)
 {
-    printCellTextWith(rawText, cell, font, kSpreadFit);
+    printCellTextWith(pc, rawText, cell, font, kSpreadFit);
 }
 
-void PrintUnwrappedCellText(const QString &rawText, CellBox &cell, FontSpec &font)
+void PrintUnwrappedCellText(
+    const PageContext &pc, const QString &rawText, CellBox &cell, FontSpec &font)
 {
-    printCellTextWith(rawText, cell, font, kSheetFit);
+    printCellTextWith(pc, rawText, cell, font, kSheetFit);
 }
 
-void PrintVoucherCellText(const QString &rawText, CellBox &cell, FontSpec &font)
+void PrintVoucherCellText(
+    const PageContext &pc, const QString &rawText, CellBox &cell, FontSpec &font)
 {
-    printCellTextWith(rawText, cell, font, kVoucherFit);
+    printCellTextWith(pc, rawText, cell, font, kVoucherFit);
 }
 
-void DrawCutMarks(qint32 x, qint32 y, qint32 width, qint32 height)
+void DrawCutMarks(const PageContext &pc, qint32 x, qint32 y, qint32 width, qint32 height)
 {
-    EngineState &state = engineState();
-    Surface &s = target();
+    const EngineState &state = pc.s;
+    Surface &s = pc.surface;
     const double zoom = state.ZoomRate;
     const qint32 len = roundHalfEven(567 * zoom);
     const qint32 left = roundHalfEven(x * zoom);

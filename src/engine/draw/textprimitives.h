@@ -6,6 +6,8 @@
 
 namespace quillon {
 
+struct PageContext;
+
 /// A cell rectangle in surface units (page twips × zoom) with its alignment codes, as the grid
 /// renderers hand it to the cell printers. The meaning of the codes depends on the grid kind.
 struct CellBox
@@ -49,28 +51,30 @@ constexpr double kMinReadableFontSize = 7;
 
 /// Sets the font on the drawing surface and measures the text in page twips (unzoomed).
 /// Without colour printing the text colour becomes black, in the preview too.
-TextSize ApplyFont(const QString &text, const FontSpec &font);
+TextSize ApplyFont(const PageContext &pc, const QString &text, const FontSpec &font);
 
 /// Prints a text in a cell: aligned by the grid kind's rules, shrunk to fit when the format
 /// asks for it (the font record keeps its whole-point size), wrapped one character at a time
 /// within the cell's line budget, or overflowing when it is a number. A general alignment is
 /// settled from the text and written back into the cell.
-void PrintCellText(const QString &text, CellBox &cell, FontSpec &font);
+void PrintCellText(const PageContext &pc, const QString &text, CellBox &cell, FontSpec &font);
 
 /// PrintCellText as the spread grid needs it: it fits by trying more lines before shrinking
 /// and wraps any text that is too wide.
-void PrintSpreadCellText(const QString &text, CellBox &cell, FontSpec &font);
+void PrintSpreadCellText(const PageContext &pc, const QString &text, CellBox &cell, FontSpec &font);
 
 /// PrintCellText as the spreadsheet grid needs it: it shrinks no lower than
 /// kMinReadableFontSize and never wraps; a text still too wide runs over the cell's edge.
-void PrintUnwrappedCellText(const QString &text, CellBox &cell, FontSpec &font);
+void PrintUnwrappedCellText(
+    const PageContext &pc, const QString &text, CellBox &cell, FontSpec &font);
 
 /// PrintCellText as the voucher grid needs it: it shrinks no lower than kMinReadableFontSize,
 /// then wraps by character when the cell has room for more lines, and otherwise cuts the text
 /// at the cell's edge (a number becomes "#" marks). Nothing prints beyond the cell's sides.
-void PrintVoucherCellText(const QString &text, CellBox &cell, FontSpec &font);
+void PrintVoucherCellText(
+    const PageContext &pc, const QString &text, CellBox &cell, FontSpec &font);
 
 /// Corner marks, 1 cm long and pointing inwards, around a logical page (page twips).
-void DrawCutMarks(qint32 x, qint32 y, qint32 width, qint32 height);
+void DrawCutMarks(const PageContext &pc, qint32 x, qint32 y, qint32 width, qint32 height);
 
 } // namespace quillon

@@ -1,6 +1,7 @@
 #include "flexgridrenderer.h"
 
 #include "engine/convert.h"
+#include "engine/draw/pagecontext.h"
 #include "engine/draw/textprimitives.h"
 #include "engine/ignoringerrors.h"
 #include "engine/state/enginestate.h"
@@ -56,11 +57,11 @@ using ColumnSpan = IndexRun;
 class FlexGridPage : GridPage
 {
 public:
-    FlexGridPage()
-        : GridPage(engineState())
-        , print(*s.printObject())
+    explicit FlexGridPage(const PageContext &context)
+        : GridPage(context)
+        , print(context.print)
         , kind(GridKind(print.GridType))
-        , access(GridAccess::create(int(kind), print.Datagrid, print.gridrows))
+        , access(GridAccess::create(int(kind), pc.grid.grid, print.gridrows))
     {
         if (kind == GridKind::Flex || kind == GridKind::HFlex)
             flex = static_cast<FlexGridAccess *>(access.get());
@@ -201,7 +202,7 @@ void FlexGridPage::drawCell(
 
     if (drawText) {
         const int fontIndex = header || flex ? 3 : 5;
-        PrintCellText(text, box, s.FontTable[fontIndex]);
+        PrintCellText(pc, text, box, s.FontTable[fontIndex]);
     }
     s.CurX += step;
 }
@@ -233,9 +234,9 @@ void FlexGridPage::render()
         s.PageOriginY += s.FixRowsHeightTw != 0 ? s.FixRowsHeightTw : roundHalfEven(height / zoom);
         newLine();
     } else {
-        for (qint32 r = 0; r < s.FixedRowsTop; ++r) {
+        for (qint32 r = 0; r < pc.grid.fixedRowsTop; ++r) {
             const qint32 height = headerRowHeightTw(r);
-            drawRow(r, RowKind::Header, surface(height), { 0, s.FixedRowsTop - 1 });
+            drawRow(r, RowKind::Header, surface(height), { 0, pc.grid.fixedRowsTop - 1 });
             s.PageOriginY += height;
             newLine();
         }
@@ -243,11 +244,12 @@ void FlexGridPage::render()
 
     // The page's band of body rows; past the data, blank rows when the format asks for them.
     const qint64 perPage = s.LinesPerPage;
-    const qint64 offset = data ? 0 : s.FixedRowsTop;
+    const qint64 offset = data ? 0 : pc.grid.fixedRowsTop;
     const qint64 firstRow = (s.CurRowPage - 1) * perPage + offset;
     const qint64 lastRow = s.CurRowPage * perPage + offset - 1;
-    const RowSpan pageRows { qint32(firstRow), qint32(std::min<qint64>(lastRow, s.GridRows - 1)) };
-    drawBodyRows(firstRow, lastRow, s.GridRows - 1, [&](qint32 r, bool blank) {
+    const RowSpan pageRows { qint32(firstRow),
+        qint32(std::min<qint64>(lastRow, pc.grid.rows - 1)) };
+    drawBodyRows(firstRow, lastRow, pc.grid.rows - 1, [&](qint32 r, bool blank) {
         drawRow(r, blank ? RowKind::Blank : RowKind::Body, surface(s.LineHeightTw), pageRows);
     });
     finish();
@@ -255,9 +257,9 @@ void FlexGridPage::render()
 
 } // namespace
 
-void RenderFlexGrid()
+void RenderFlexGrid(const PageContext &pc)
 {
-    FlexGridPage page;
+    FlexGridPage page(pc);
     page.render();
 }
 

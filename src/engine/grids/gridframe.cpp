@@ -1,5 +1,7 @@
 #include "gridframe.h"
 
+#include "engine/draw/pagecontext.h"
+
 #include "engine/state/enginestate.h"
 #include "engine/state/printproperties.h"
 #include "platform/interfaces/surface.h"
@@ -18,16 +20,16 @@ void box(Surface &s, qint32 left, qint32 top, qint32 right, qint32 bottom, qint3
 
 } // namespace
 
-void DrawGridFrame(qint32 left, qint32 top, qint32 right, qint32 bottom)
+void DrawGridFrame(const PageContext &pc, qint32 left, qint32 top, qint32 right, qint32 bottom)
 {
-    DrawGridFrame(FrameStyle(engineState().printObject()->BorderStyle), left, top, right, bottom);
+    DrawGridFrame(pc, FrameStyle(pc.print.BorderStyle), left, top, right, bottom);
 }
 
-void DrawGridFrame(FrameStyle style, qint32 left, qint32 top, qint32 right, qint32 bottom)
+void DrawGridFrame(
+    const PageContext &pc, FrameStyle style, qint32 left, qint32 top, qint32 right, qint32 bottom)
 {
-    EngineState &state = engineState();
-    Surface &s = *state.DrawTarget;
-    const qint32 color = state.LineColor;
+    Surface &s = pc.surface;
+    const qint32 color = pc.s.LineColor;
     switch (style) {
     case FrameStyle::SingleBox:
         s.setDrawWidth(2);

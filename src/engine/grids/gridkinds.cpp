@@ -13,7 +13,7 @@
 
 namespace quillon {
 
-void GridKindRules::render() const
+void GridKindRules::render(const PageContext &) const
 {
     throw Error(ErrorNumber::KindNotPrintable,
         QStringLiteral("Grid kind %1 cannot be printed by this version of Quillon yet")
@@ -75,7 +75,7 @@ class SheetRules : public GridKindRules
 {
 public:
     GridKind kind() const override { return GridKind::Sheet; }
-    void render() const override { RenderSheetGrid(); }
+    void render(const PageContext &pc) const override { RenderSheetGrid(pc); }
     bool printsHeadingWithoutRows() const override { return true; }
     // 2 left, 3 centre, 4 right, any other code general; 1 top, 2 centre, any other bottom
     std::pair<HPlace, VPlace> placement(const QString &text, CellBox &cell) const override
@@ -120,8 +120,8 @@ class VoucherRules : public GridKindRules
 {
 public:
     GridKind kind() const override { return GridKind::Voucher; }
-    void render() const override { DrawVoucherGrid(); }
-    void checkLayout() const override { CheckAmountColumns(); }
+    void render(const PageContext &pc) const override { DrawVoucherGrid(pc); }
+    void checkLayout(EngineState &s) const override { CheckAmountColumns(s); }
     // A voucher form without lines still prints its heading and totals.
     bool printsHeadingWithoutRows() const override { return true; }
     double bandColumnWidth(GridAccess &grid, qint32 col) const override
@@ -158,7 +158,7 @@ public:
 class FlexFamilyRules : public GridKindRules
 {
 public:
-    void render() const override { RenderFlexGrid(); }
+    void render(const PageContext &pc) const override { RenderFlexGrid(pc); }
     bool printsHeadingWithoutRows() const override { return true; }
 };
 
@@ -257,7 +257,7 @@ class SpreadRules : public GridKindRules
 {
 public:
     GridKind kind() const override { return GridKind::Spread; }
-    void render() const override { RenderSpreadGrid(); }
+    void render(const PageContext &pc) const override { RenderSpreadGrid(pc); }
     bool printsHeadingWithoutRows() const override { return true; }
     double fixedRowsHeight(const EngineState &s, GridAccess &grid) const override
     {

@@ -13,6 +13,7 @@ namespace quillon {
 class GridAccess;
 class PrintProperties;
 struct EngineState;
+struct PageContext;
 
 /// The grid kinds a print object names with GridType.
 enum class GridKind {
@@ -37,7 +38,7 @@ public:
 
     /// Draws the grid body of the current logical page. A kind without a renderer yet says so
     /// with a KindNotPrintable error.
-    virtual void render() const;
+    virtual void render(const PageContext &pc) const;
 
     /// The header rows every page repeats, in twips.
     virtual double fixedRowsHeight(const EngineState &s, GridAccess &grid) const;
@@ -70,7 +71,7 @@ public:
     virtual void prepare(EngineState &, PrintProperties &) const { }
     /// Tells the user what the grid cannot print as the job is now laid out; after every
     /// ComputeLayout.
-    virtual void checkLayout() const { }
+    virtual void checkLayout(EngineState &) const { }
 };
 
 /// The rules of a grid kind; nothing for a number that names no kind.

@@ -1,6 +1,7 @@
 #include "gridpage.h"
 
 #include "engine/convert.h"
+#include "engine/draw/pagecontext.h"
 #include "engine/layout/computelayout.h"
 #include "engine/state/enginestate.h"
 #include "engine/state/previewsinks.h"
@@ -10,9 +11,10 @@
 
 namespace quillon {
 
-GridPage::GridPage(EngineState &state)
-    : s(state)
-    , zoom(state.ZoomRate)
+GridPage::GridPage(const PageContext &context)
+    : pc(context)
+    , s(context.s)
+    , zoom(context.zoom())
 {
 }
 
@@ -37,8 +39,8 @@ void GridPage::begin()
     m_entryX = s.PageOriginX;
     m_entryY = s.PageOriginY;
     newLine();
-    SelectColumnBand(s);
-    s.DrawTarget->setDrawWidth(1);
+    SelectColumnBand(s, pc.grid.colEnd);
+    pc.surface.setDrawWidth(1);
 }
 
 void GridPage::setBandScale(double totalWidth)
@@ -48,13 +50,13 @@ void GridPage::setBandScale(double totalWidth)
 
 void GridPage::bottomEdge(const CellBox &box) const
 {
-    s.DrawTarget->Line(
+    pc.surface.Line(
         box.Left, box.Top + box.Height, box.Left + box.Width, box.Top + box.Height, s.LineColor);
 }
 
 void GridPage::rightEdge(const CellBox &box) const
 {
-    s.DrawTarget->Line(
+    pc.surface.Line(
         box.Left + box.Width, box.Top, box.Left + box.Width, box.Top + box.Height, s.LineColor);
 }
 
@@ -85,12 +87,12 @@ void GridPage::drawBodyRows(
 
 void GridPage::finish()
 {
-    finish(FrameStyle(s.printObject()->BorderStyle));
+    finish(FrameStyle(pc.print.BorderStyle));
 }
 
 void GridPage::finish(FrameStyle style)
 {
-    FinishGridPage(m_entryX, m_entryY, nullptr, style);
+    FinishGridPage(pc, m_entryX, m_entryY, nullptr, style);
 }
 
 IndexRun PrintedColumnRun(const EngineState &s, qint32 col)
@@ -104,20 +106,20 @@ IndexRun PrintedColumnRun(const EngineState &s, qint32 col)
     return { s.FirstBodyCol, s.LastBodyCol };
 }
 
-void FinishGridPage(qint32 entryX, qint32 entryY, const std::function<void()> &afterFrame)
+void FinishGridPage(
+    const PageContext &pc, qint32 entryX, qint32 entryY, const std::function<void()> &afterFrame)
 {
-    FinishGridPage(
-        entryX, entryY, afterFrame, FrameStyle(engineState().printObject()->BorderStyle));
+    FinishGridPage(pc, entryX, entryY, afterFrame, FrameStyle(pc.print.BorderStyle));
 }
 
-void FinishGridPage(
-    qint32 entryX, qint32 entryY, const std::function<void()> &afterFrame, FrameStyle style)
+void FinishGridPage(const PageContext &pc, qint32 entryX, qint32 entryY,
+    const std::function<void()> &afterFrame, FrameStyle style)
 {
-    EngineState &s = engineState();
-    Surface &target = *s.DrawTarget;
+    EngineState &s = pc.s;
+    Surface &target = pc.surface;
     const qint32 left = roundHalfEven(entryX * s.ZoomRate);
     const qint32 top = roundHalfEven(entryY * s.ZoomRate);
-    DrawGridFrame(style, left, top, left + roundHalfEven(s.PageWidthTw * s.ZoomRate), s.CurY);
+    DrawGridFrame(pc, style, left, top, left + roundHalfEven(s.PageWidthTw * s.ZoomRate), s.CurY);
     target.setDrawWidth(1);
     if (afterFrame) {
         afterFrame();

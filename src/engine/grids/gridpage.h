@@ -11,6 +11,7 @@
 namespace quillon {
 
 struct EngineState;
+struct PageContext;
 enum class FrameStyle : qint32;
 
 /// A run of rows or columns that prints as one block on a page (the header rows, the page's
@@ -35,11 +36,11 @@ IndexRun PrintedColumnRun(const EngineState &s, qint32 col);
 /// The last steps of a grid renderer: the frame from the grid's top-left corner (entryX,
 /// entryY, page twips) to the page width and the current line (CurY), DrawWidth 1, the kind's
 /// own finishing step if any, DrawWidth 1 again, and PageOriginY 100 twips below the grid.
-void FinishGridPage(
-    qint32 entryX, qint32 entryY, const std::function<void()> &afterFrame = nullptr);
+void FinishGridPage(const PageContext &pc, qint32 entryX, qint32 entryY,
+    const std::function<void()> &afterFrame = nullptr);
 /// FinishGridPage with a frame of the given style, whatever the print object's BorderStyle.
-void FinishGridPage(
-    qint32 entryX, qint32 entryY, const std::function<void()> &afterFrame, FrameStyle style);
+void FinishGridPage(const PageContext &pc, qint32 entryX, qint32 entryY,
+    const std::function<void()> &afterFrame, FrameStyle style);
 
 /// What the grid renderers do alike on one logical page: the cursor in surface units, the
 /// column band and its scale, plain cell borders, the page's body rows with the preview's
@@ -47,7 +48,7 @@ void FinishGridPage(
 class GridPage
 {
 public:
-    explicit GridPage(EngineState &state);
+    explicit GridPage(const PageContext &context);
 
 protected:
     /// Page twips as surface units.
@@ -75,6 +76,7 @@ protected:
     /// finish() with a frame of the given style.
     void finish(FrameStyle style);
 
+    const PageContext &pc;
     EngineState &s;
     const double zoom;
     double scale = 0;

@@ -1,6 +1,7 @@
 #include "sheetgridrenderer.h"
 
 #include "engine/convert.h"
+#include "engine/draw/pagecontext.h"
 #include "engine/state/enginestate.h"
 #include "engine/state/printproperties.h"
 #include "gridadapters.h"
@@ -17,7 +18,7 @@ namespace quillon {
 
 Q_LOGGING_CATEGORY(lcSheet, "quillon.engine.sheet")
 
-void SetBorderPen(qint16 style, qint32 colour)
+void SetBorderPen(const PageContext &pc, qint16 style, qint32 colour)
 {
     struct Pen
     {
@@ -33,14 +34,14 @@ void SetBorderPen(qint16 style, qint32 colour)
         if (p.style == style)
             pen = p;
     }
-    Surface &s = *engineState().DrawTarget;
+    Surface &s = pc.surface;
     s.setDrawWidth(pen.width);
     s.setDrawStyle(pen.pattern);
     s.setForeColor(colour);
 }
 
-void PrintSheetCellText(
-    const QString &text, SheetCellBox &cell, FontSpec &font, bool showZeroValues)
+void PrintSheetCellText(const PageContext &pc, const QString &text, SheetCellBox &cell,
+    FontSpec &font, bool showZeroValues)
 {
     if (text.trimmed().isEmpty() || cell.Width == 0)
         return;
@@ -61,7 +62,7 @@ void PrintSheetCellText(
             }
         }
     }
-    PrintUnwrappedCellText(shown, cell, font);
+    PrintUnwrappedCellText(pc, shown, cell, font);
 }
 
 namespace {
@@ -92,10 +93,10 @@ struct FillerBorders
 class SheetGridPage : GridPage
 {
 public:
-    SheetGridPage()
-        : GridPage(engineState())
-        , print(*s.printObject())
-        , access(GridAccess::create(1, print.Datagrid, print.gridrows))
+    explicit SheetGridPage(const PageContext &context)
+        : GridPage(context)
+        , print(context.print)
+        , access(GridAccess::create(1, pc.grid.grid, print.gridrows))
         , sheet(static_cast<SheetGridAccess &>(*access))
         , grid(sheet.grid())
     {
@@ -179,9 +180,9 @@ Range SheetGridPage::clip(IndexRun rows, int run) const
 void SheetGridPage::borders(const CellBox &box, const SheetCellFormat &format, bool bottomEdge,
     bool rightEdge, bool topAllowed)
 {
-    Surface &target = *s.DrawTarget;
+    Surface &target = pc.surface;
     const auto side = [&](SheetCellFormat::Side which, qint32 x1, qint32 y1, qint32 x2, qint32 y2) {
-        SetBorderPen(format.BorderStyle[which], format.BorderColor[which]);
+        SetBorderPen(pc, format.BorderStyle[which], format.BorderColor[which]);
         target.Line(x1, y1, x2, y2, s.LineColor);
     };
     const qint32 right = box.Left + box.Width;
@@ -223,7 +224,7 @@ void SheetGridPage::drawCell(std::size_t index, qint32 row, bool header, IndexRu
     if (!format.MergeCells) {
         if (!text.trimmed().isEmpty())
             setRoom(box, row, index, index);
-        PrintSheetCellText(text, box, font, showZeroValues);
+        PrintSheetCellText(pc, text, box, font, showZeroValues);
     } else if (row == range.firstRow && column.col == range.firstCol) {
         const bool anchor = row == grid->SelStartRow() && column.col == grid->SelStartCol();
         const QString anchorText
@@ -239,7 +240,7 @@ void SheetGridPage::drawCell(std::size_t index, qint32 row, bool header, IndexRu
             setRoom(box, row, index, last);
             for (qint32 r = row + 1; r <= range.lastRow; ++r)
                 box.Height += surface(heightTw(r, header));
-            PrintSheetCellText(anchorText, box, font, showZeroValues);
+            PrintSheetCellText(pc, anchorText, box, font, showZeroValues);
         }
     }
     s.CurX += column.width;
@@ -276,8 +277,8 @@ const std::vector<FillerBorders> &SheetGridPage::fillerBorders()
     if (fillersRead)
         return fillers;
     fillersRead = true;
-    const qint32 last = s.GridRows;
-    const bool hasBody = last > s.FixedRowsTop;
+    const qint32 last = pc.grid.rows;
+    const bool hasBody = last > pc.grid.fixedRowsTop;
     for (const DrawnColumn &column : columns) {
         FillerBorders filler;
         if (hasBody) {
@@ -307,7 +308,7 @@ void SheetGridPage::drawBlankRow()
 
 void SheetGridPage::render()
 {
-    Surface &target = *s.DrawTarget;
+    Surface &target = pc.surface;
     begin();
     tableLeft = surface(s.PageOriginX);
     tableTop = surface(s.PageOriginY);
@@ -319,17 +320,17 @@ void SheetGridPage::render()
     planColumns();
     showZeroValues = grid->ShowZeroValues();
 
-    for (qint32 r = 1; r <= s.FixedRowsTop; ++r) {
-        drawRow(r, true, { 1, s.FixedRowsTop });
+    for (qint32 r = 1; r <= pc.grid.fixedRowsTop; ++r) {
+        drawRow(r, true, { 1, pc.grid.fixedRowsTop });
         s.PageOriginY += headerHeightTw(r);
         newLine();
     }
 
     const qint64 perPage = s.LinesPerPage;
-    const qint64 first = (s.CurRowPage - 1) * perPage + s.FixedRowsTop + 1;
-    const qint64 last = s.CurRowPage * perPage + s.FixedRowsTop;
-    const IndexRun pageRows { qint32(first), qint32(std::min<qint64>(last, s.GridRows)) };
-    drawBodyRows(first, last, s.GridRows, [&](qint32 r, bool blank) {
+    const qint64 first = (s.CurRowPage - 1) * perPage + pc.grid.fixedRowsTop + 1;
+    const qint64 last = s.CurRowPage * perPage + pc.grid.fixedRowsTop;
+    const IndexRun pageRows { qint32(first), qint32(std::min<qint64>(last, pc.grid.rows)) };
+    drawBodyRows(first, last, pc.grid.rows, [&](qint32 r, bool blank) {
         if (blank) {
             drawBlankRow();
             return;
@@ -349,9 +350,9 @@ void SheetGridPage::render()
 
 } // namespace
 
-void RenderSheetGrid()
+void RenderSheetGrid(const PageContext &pc)
 {
-    SheetGridPage page;
+    SheetGridPage page(pc);
     page.render();
 }
 

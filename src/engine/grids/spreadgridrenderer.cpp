@@ -1,6 +1,7 @@
 #include "spreadgridrenderer.h"
 
 #include "engine/convert.h"
+#include "engine/draw/pagecontext.h"
 #include "engine/draw/textprimitives.h"
 #include "engine/state/enginestate.h"
 #include "engine/state/printproperties.h"
@@ -64,10 +65,10 @@ struct SpanPart
 class SpreadGridPage : GridPage
 {
 public:
-    SpreadGridPage()
-        : GridPage(engineState())
-        , print(*s.printObject())
-        , access(GridAccess::create(8, print.Datagrid, print.gridrows))
+    explicit SpreadGridPage(const PageContext &context)
+        : GridPage(context)
+        , print(context.print)
+        , access(GridAccess::create(8, pc.grid.grid, print.gridrows))
         , spread(static_cast<SpreadGridAccess &>(*access))
         , grid(*spread.grid())
     {
@@ -140,7 +141,7 @@ void SpreadGridPage::printText(qint32 col, qint32 row, Block block, bool spanned
         // Header cells centre their text; a spanned header aligns as its anchor cell says.
         const QString text = spread.cellText(row, col);
         box.HorAlign = spanned ? grid.TypeHAlign() : 2;
-        PrintSpreadCellText(text, box, s.FontTable[spanned ? 5 : 3]);
+        PrintSpreadCellText(pc, text, box, s.FontTable[spanned ? 5 : 3]);
         return;
     }
     QVariant value;
@@ -148,7 +149,7 @@ void SpreadGridPage::printText(qint32 col, qint32 row, Block block, bool spanned
     spread.select(row, col);
     const QString text = SpreadCellText(value, grid.CellType(), grid.TypeNumberDecPlaces());
     box.HorAlign = grid.TypeHAlign();
-    PrintCellText(text, box, s.FontTable[5]);
+    PrintCellText(pc, text, box, s.FontTable[5]);
 }
 
 void SpreadGridPage::drawCell(qint32 col, qint32 index, Block block, bool blank)
@@ -190,12 +191,13 @@ void SpreadGridPage::drawCell(qint32 col, qint32 index, Block block, bool blank)
 
     if (rowNumber) {
         box.HorAlign = 2;
-        PrintCellText(QString::number(row), box, s.FontTable[5]);
+        PrintCellText(pc, QString::number(row), box, s.FontTable[5]);
     } else if (drawsText && rowHeader) {
         // The corner prints what the grid holds there (nothing unless the host gave a heading
         // to the row numbers), centred, over the header rows it spans.
         box.HorAlign = 2;
-        PrintSpreadCellText(spread.cellText(part ? part->anchorRow : row, 0), box, s.FontTable[3]);
+        PrintSpreadCellText(
+            pc, spread.cellText(part ? part->anchorRow : row, 0), box, s.FontTable[3]);
     } else if (drawsText && !blank) {
         const bool spanned = part.has_value();
         printText(
@@ -235,17 +237,17 @@ void SpreadGridPage::render()
     const qint64 perPage = s.LinesPerPage;
     const qint64 firstRow = (s.CurRowPage - 1) * perPage + 1;
     const qint64 lastRow = s.CurRowPage * perPage;
-    pageRows = { qint32(firstRow), qint32(std::min<qint64>(lastRow, s.GridRows)) };
-    drawBodyRows(firstRow, lastRow, s.GridRows,
+    pageRows = { qint32(firstRow), qint32(std::min<qint64>(lastRow, pc.grid.rows)) };
+    drawBodyRows(firstRow, lastRow, pc.grid.rows,
         [&](qint32 r, bool blank) { drawRow(r, Block::Body, blank); });
     finish();
 }
 
 } // namespace
 
-void RenderSpreadGrid()
+void RenderSpreadGrid(const PageContext &pc)
 {
-    SpreadGridPage page;
+    SpreadGridPage page(pc);
     page.render();
 }
 

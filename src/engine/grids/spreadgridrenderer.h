@@ -5,11 +5,13 @@
 
 namespace quillon {
 
+struct PageContext;
+
 /// Draws the grid body of the current logical page for the spread grid (kind 8): its column
 /// header rows, the page's band of data rows within the current column band stretched to the
 /// page width, the row-header column when the format repeats it, spans, typed cells and the
 /// frame. Leaves PageOriginY 100 twips below the table.
-void RenderSpreadGrid();
+void RenderSpreadGrid(const PageContext &pc);
 
 /// The text a typed spread cell prints: a number cell (type 13) with decimals grouped in
 /// thousands and rounded to its decimal places (at most six); a check cell (type 10) "√" for

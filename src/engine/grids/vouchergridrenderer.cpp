@@ -2,6 +2,7 @@
 
 #include "engine/convert.h"
 #include "engine/draw/amountcolumns.h"
+#include "engine/draw/pagecontext.h"
 #include "engine/draw/textprimitives.h"
 #include "engine/ignoringerrors.h"
 #include "engine/layout/computelayout.h"
@@ -73,14 +74,15 @@ struct AmountText
 class VoucherGridPage
 {
 public:
-    VoucherGridPage()
-        : s(engineState())
-        , print(*s.printObject())
+    explicit VoucherGridPage(const PageContext &context)
+        : ctx(context)
+        , s(context.s)
+        , print(context.print)
         , zoom(s.ZoomRate)
-        , access(GridAccess::create(2, print.Datagrid, print.gridrows))
+        , access(GridAccess::create(2, ctx.grid.grid, print.gridrows))
         , grid(*static_cast<VoucherGridAccess &>(*access).grid())
     {
-        if (const PrinterSurface *printer = printingSystem().currentPrinter())
+        if (const PrinterSurface *printer = s.printer())
             colorMode = printer->ColorMode();
     }
 
@@ -110,6 +112,7 @@ private:
     /// cell of the area's first row on this page.
     std::optional<std::pair<qint32, qint32>> mergeOrigin(qint32 row, qint32 col) const;
 
+    const PageContext &ctx;
     EngineState &s;
     PrintProperties &print;
     const double zoom;
@@ -153,7 +156,7 @@ void VoucherGridPage::layOutColumns()
     // While the page is wider than the band, amount columns keep their digit cells and the
     // other visible columns share what is left in proportion to their widths; otherwise every
     // column scales alike.
-    digitW = MeasureDigitWidth();
+    digitW = MeasureDigitWidth(ctx);
     double avail = s.PageWidthTw * zoom;
     double shared = 0;
     for (const PageColumn &pc : columns) {
@@ -176,28 +179,29 @@ void VoucherGridPage::layOutColumns()
     }
     bool labelsUnderHeading = false;
     for (PageColumn &pc : columns) {
-        pc.width = pc.fixed ? FixedColumnDrawWidth(grid, pc.col, scale)
-                            : ColumnDrawWidth(grid, pc.col, scale, digitW);
+        pc.width = pc.fixed ? FixedColumnDrawWidth(ctx, grid, pc.col, scale)
+                            : ColumnDrawWidth(ctx, grid, pc.col, scale, digitW);
         if (pc.amount && !pc.fixed) {
             pc.cellsShown = AmountCellsShown(pc.width, digitW);
-            pc.labelsUnderHeading = AmountLabelsUnderHeading(grid, pc.col, pc.amount->firstRow);
+            pc.labelsUnderHeading
+                = AmountLabelsUnderHeading(ctx, grid, pc.col, pc.amount->firstRow);
             labelsUnderHeading |= pc.labelsUnderHeading;
         }
     }
-    labelStrip = labelsUnderHeading ? AmountLabelStrip() : 0;
-    digitFont = AmountDigitFont(digitW);
+    labelStrip = labelsUnderHeading ? AmountLabelStrip(ctx) : 0;
+    digitFont = AmountDigitFont(ctx, digitW);
 }
 
 void VoucherGridPage::planColumns()
 {
-    SelectColumnBand(s);
+    SelectColumnBand(s, ctx.grid.colEnd);
     layOutColumns();
 }
 
 void VoucherGridPage::borders(
     const CellBox &box, quint8 flags, bool always, bool cutBelow, bool cutRight)
 {
-    Surface &target = *s.DrawTarget;
+    Surface &target = ctx.surface;
     const bool inForce = flags & Flag::FlagsInForce;
     if (always || !inForce || (flags & Flag::BottomBorder) || cutBelow)
         target.Line(box.Left, box.Top + box.Height, box.Left + box.Width, box.Top + box.Height,
@@ -270,8 +274,8 @@ std::vector<qint32> VoucherGridPage::overflowingRows(const PageColumn &pc) const
     std::vector<qint32> rows;
     if (pc.fixed || !pc.amount)
         return rows;
-    const qint32 first = std::max(pc.amount->firstRow + 1, s.FixedRowsTop);
-    const qint32 last = std::min(pc.amount->lastRow, s.GridRows - 1);
+    const qint32 first = std::max(pc.amount->firstRow + 1, ctx.grid.fixedRowsTop);
+    const qint32 last = std::min(pc.amount->lastRow, ctx.grid.rows - 1);
     const bool withLines = s.Format.Cyline == 1;
     const quint8 corner = Flag::StartsHorizontalRun | Flag::StartsVerticalRun;
     for (qint32 r = first; r <= last; ++r) {
@@ -312,9 +316,9 @@ void VoucherGridPage::drawCell(
         return (f & Flag::FlagsInForce) && !(f & starts);
     };
     const bool inForce = flags & Flag::FlagsInForce;
-    const bool cutBelow = inForce && row == rows.last && row + 1 < s.GridRows
+    const bool cutBelow = inForce && row == rows.last && row + 1 < ctx.grid.rows
         && continues(row + 1, pc.col, Flag::StartsVerticalRun);
-    const bool cutRight = inForce && pc.col == cols.last && pc.col + 1 < s.GridCols
+    const bool cutRight = inForce && pc.col == cols.last && pc.col + 1 < ctx.grid.cols
         && continues(row, pc.col + 1, Flag::StartsHorizontalRun);
     borders(box, flags, false, cutBelow, cutRight);
 
@@ -399,12 +403,12 @@ void VoucherGridPage::drawCell(
                 digits.Color = kRed;
             box.Width = pc.width;
             if (!amount->text.isEmpty())
-                PrintAmountCells(amount->text, box, digitW, digits);
+                PrintAmountCells(ctx, amount->text, box, digitW, digits);
             return;
         }
         text = amount->text;
     }
-    PrintVoucherCellText(text, box, s.FontTable[font]);
+    PrintVoucherCellText(ctx, text, box, s.FontTable[font]);
 }
 
 void VoucherGridPage::drawRow(qint32 row, Region region, qint32 height, IndexRun rows)
@@ -421,12 +425,12 @@ void VoucherGridPage::render()
     const qint32 top0 = s.PageOriginY;
     newLine();
     planColumns();
-    s.DrawTarget->setDrawWidth(1);
+    ctx.surface.setDrawWidth(1);
     totalsBlank = print.CallMod == kVoucherCallMod && s.CurRowPage != s.RowPageCount;
 
     // Header rows.
-    const IndexRun headerRows { 0, s.FixedRowsTop - 1 };
-    for (qint32 r = 0; r < s.FixedRowsTop; ++r) {
+    const IndexRun headerRows { 0, ctx.grid.fixedRowsTop - 1 };
+    for (qint32 r = 0; r < ctx.grid.fixedRowsTop; ++r) {
         const qint32 height = fixedRowHeightTw(r);
         drawRow(r, Region::Header, surface(height), headerRows);
         s.PageOriginY += height;
@@ -434,9 +438,10 @@ void VoucherGridPage::render()
     }
 
     // The page's band of body rows; past the data, blank rows when the format asks for them.
-    const qint64 dataEnd = std::max<qint64>(s.FixedRowsTop, qint64(s.GridRows) - s.FixedRowsBottom);
+    const qint64 dataEnd
+        = std::max<qint64>(ctx.grid.fixedRowsTop, qint64(ctx.grid.rows) - ctx.grid.fixedRowsBottom);
     const qint64 perPage = s.LinesPerPage;
-    const qint64 firstRow = (qint64(s.CurRowPage) - 1) * perPage + s.FixedRowsTop;
+    const qint64 firstRow = (qint64(s.CurRowPage) - 1) * perPage + ctx.grid.fixedRowsTop;
     const qint64 lastRow = firstRow + perPage - 1;
     const IndexRun bodyRows { qint32(firstRow), qint32(std::min(lastRow, dataEnd - 1)) };
     const bool progress = s.OutputMode == 2 && s.PreviewUiActive && s.PreviewProgressBar;
@@ -452,28 +457,27 @@ void VoucherGridPage::render()
     }
 
     // The bottom (totals) rows.
-    const IndexRun bottomRows { qint32(dataEnd), s.GridRows - 1 };
-    for (qint32 r = bottomRows.first; r < s.GridRows; ++r) {
+    const IndexRun bottomRows { qint32(dataEnd), ctx.grid.rows - 1 };
+    for (qint32 r = bottomRows.first; r < ctx.grid.rows; ++r) {
         const qint32 height = fixedRowHeightTw(r);
         drawRow(r, Region::Bottom, surface(height), bottomRows);
         s.PageOriginY += height;
         newLine();
     }
 
-    FinishGridPage(left0, top0, [&] { DrawAmountColumns(left0, top0, scale); });
+    FinishGridPage(ctx, left0, top0, [&] { DrawAmountColumns(ctx, left0, top0, scale); });
 }
 
 } // namespace
 
-void DrawVoucherGrid()
+void DrawVoucherGrid(const PageContext &pc)
 {
-    VoucherGridPage page;
+    VoucherGridPage page(pc);
     page.render();
 }
 
-void CheckAmountColumns()
+void CheckAmountColumns(EngineState &s)
 {
-    EngineState &s = engineState();
     if (!s.DrawTarget)
         return;
     // As printed: at zoom 1, each column on its band.
@@ -482,7 +486,8 @@ void CheckAmountColumns()
     s.ZoomRate = 1;
     QStringList columns;
     ignoringErrors("amount column check", [&] {
-        VoucherGridPage page;
+        const PageContext context = PageContext::firstGrid(s);
+        VoucherGridPage page(context);
         for (qint32 band = 1; band <= std::max(1, s.ColPageCount); ++band) {
             s.CurColPage = band;
             page.planColumns();
@@ -504,7 +509,7 @@ void CheckAmountColumns()
     });
     std::tie(s.ZoomRate, s.CurColPage, s.FirstBodyCol, s.LastBodyCol, s.FitRatio) = saved;
     if (!columns.isEmpty())
-        ShowMessage(
+        ShowMessage(s,
             QStringLiteral("这些金额的位数多于金额列的数位，印成了“#”（行、列从 0 数起）：\n")
                 + columns.join(QLatin1Char('\n')),
             48);

@@ -2,6 +2,7 @@
 
 #include "engine/convert.h"
 #include "engine/draw/furniture.h"
+#include "engine/draw/pagecontext.h"
 #include "engine/draw/picturefilereader.h"
 #include "engine/grids/gridadapters.h"
 #include "engine/grids/gridkinds.h"
@@ -68,10 +69,10 @@ double lineTableHeight(const LineTable &table, const char *name, double lineHeig
 
 /// Loads the logo picture; false (after a message) when the file is missing, no picture, no
 /// regular file or past the limits of a picture: the logo is then left out of this job.
-bool loadLogo(const QString &path, LayoutResult &r)
+bool loadLogo(const EngineState &s, const QString &path, LayoutResult &r)
 {
     if (!QFileInfo::exists(path)) {
-        ShowMessage(QStringLiteral("徽标文件") + path + QStringLiteral("没有找到。"), 0);
+        ShowMessage(s, QStringLiteral("徽标文件") + path + QStringLiteral("没有找到。"), 0);
         return false;
     }
     PictureFileReader reader(path);
@@ -82,17 +83,19 @@ bool loadLogo(const QString &path, LayoutResult &r)
             qCWarning(lcLayout) << "cannot read the logo" << path << reader.errorString();
             return true; // other load errors are ignored: the logo just takes no room
         case PictureFileReader::Status::NotAFile:
-            ShowMessage(QStringLiteral("徽标文件") + path + reader.refusal()
+            ShowMessage(s,
+                QStringLiteral("徽标文件") + path + reader.refusal()
                     + QStringLiteral("，不能作为图形读取。"),
                 0);
             return false;
         case PictureFileReader::Status::PastLimits:
-            ShowMessage(QStringLiteral("徽标文件") + path + QStringLiteral("超出图形的限制：")
+            ShowMessage(s,
+                QStringLiteral("徽标文件") + path + QStringLiteral("超出图形的限制：")
                     + reader.refusal() + QStringLiteral("。本次不打印徽标。"),
                 0);
             return false;
         default:
-            ShowMessage(QStringLiteral("徽标文件") + path + QStringLiteral("不是图形文件。"), 0);
+            ShowMessage(s, QStringLiteral("徽标文件") + path + QStringLiteral("不是图形文件。"), 0);
             return false;
         }
     }
@@ -109,8 +112,8 @@ struct LayoutContext
     explicit LayoutContext(const EngineState &state)
         : s(state)
         , f(state.Format)
-        , print(*const_cast<EngineState &>(state).printObject())
-        , printer(printingSystem().currentPrinter())
+        , print(*state.printObject())
+        , printer(state.printer())
         , measure(state.DrawTarget ? state.DrawTarget : printer)
         , rules(gridKindRules(int(print.GridType)))
     {
@@ -142,18 +145,11 @@ struct LayoutContext
     Surface *measure;
     const GridKindRules *rules; ///< nothing for a GridType that names no kind
     std::unique_ptr<GridAccess> grid;
-};
 
-/// 1. The paper (a user-defined paper is held as 42).
-void applyPaper(const LayoutContext &c)
-{
-    ignoringErrors("paper", [&] {
-        PrinterSurface &p = c.needPrinter();
-        if (c.f.PaperSize != 0)
-            p.setPaperSize(c.f.PaperSize == 42 ? 256 : c.f.PaperSize);
-        p.setOrientation(c.f.PaperOriention);
-    });
-}
+    /// The first grid's page on the drawing target, for measuring titles and page-info lines
+    /// as they will be drawn: those routines set the surface's font and read the state.
+    PageContext page() const { return PageContext::firstGrid(const_cast<EngineState &>(s)); }
+};
 
 /// 2. Sheet and unprintable offset: the whole sheet in the preview, the printable area on
 /// the printer.
@@ -166,10 +162,6 @@ void sheetAndOffset(const LayoutContext &c, LayoutResult &r)
             r.OffsetY = roundHalfEven((p.Height() - p.ScaleHeight()) / 2);
             r.PaperWidthTw = roundHalfEven(p.Width());
             r.PaperHeightTw = roundHalfEven(p.Height());
-            if (c.s.DrawTarget) {
-                c.s.DrawTarget->setWidth(c.s.ZoomRate * r.PaperWidthTw);
-                c.s.DrawTarget->setHeight(c.s.ZoomRate * r.PaperHeightTw);
-            }
         } else {
             r.OffsetX = r.OffsetY = 0;
             r.PaperWidthTw = roundHalfEven(p.ScaleWidth());
@@ -278,7 +270,9 @@ qint32 heightForBodyRows(const LayoutContext &c, LayoutResult &r)
         // A title too wide for the page is shrunk and may wrap: keep room for all its lines.
         const auto titleHeight = [&](int which) -> double {
             const double line = c.lineHeight(which);
-            return s.DrawTarget ? std::max<double>(line, TitleHeight(which, r.PageWidthTw)) : line;
+            return s.DrawTarget
+                ? std::max<double>(line, TitleHeight(c.page(), which, r.PageWidthTw))
+                : line;
         };
         if (!c.print.MainTitle.isEmpty())
             height -= titleHeight(0) + 100;
@@ -289,7 +283,7 @@ qint32 heightForBodyRows(const LayoutContext &c, LayoutResult &r)
     r.LogoPicture = QImage();
     r.LogoSwitchedOff = false;
     if (f.LogPicPrt == 1) {
-        if (loadLogo(f.LogPic, r))
+        if (loadLogo(s, f.LogPic, r))
             height -= r.LogoHeightTw;
         else
             r.LogoSwitchedOff = true;
@@ -307,7 +301,7 @@ qint32 heightForBodyRows(const LayoutContext &c, LayoutResult &r)
         if (s.DrawTarget) {
             const qint64 maxRows = std::max<qint64>(1, qint64(s.GridRows) - s.FixedRowsTop);
             const qint64 maxBands = f.HoriCutPage == 1 ? std::max(1, s.ColEnd - s.ColStart + 1) : 1;
-            const int extra = PageInfoLineCount(maxRows, maxBands, r.PageWidthTw) - 1;
+            const int extra = PageInfoLineCount(c.page(), maxRows, maxBands, r.PageWidthTw) - 1;
             if (extra > 0)
                 height -= extra * (furnitureLine + 50);
         }
@@ -334,7 +328,8 @@ void rowsPerPage(
     }
     if (linesPerPage < 1) {
         // Without a millimetre left for rows, no row height helps: say what fills the page.
-        ShowMessage(usableH / 57 < 1
+        ShowMessage(c.s,
+            usableH / 57 < 1
                 ? QStringLiteral("页边距、标题、表头、页眉和页脚已占满页面，没有留给表格行的高度，"
                                  "请减小页边距或字号，或减少页眉页脚行")
                 : QStringLiteral("行的高度小于网格高度，请重新设置行高\n最小行高:")
@@ -371,7 +366,7 @@ void columnBands(const LayoutContext &c, LayoutResult &r)
             if (const auto fixed = c.rules->fixedColumnsWidth(*c.grid, s.FixedCols)) {
                 r.FixedColsWidthTw = roundHalfEven(*fixed);
                 if (r.PageWidthTw < r.FixedColsWidthTw)
-                    ShowMessage(QStringLiteral("固定列宽度超过页面宽度"), 0);
+                    ShowMessage(s, QStringLiteral("固定列宽度超过页面宽度"), 0);
             }
         }
         if (f.HoriCutPage == 1) {
@@ -406,7 +401,6 @@ LayoutResult LayoutOf(const EngineState &s, qint16 rowHeightMm, qint16 rowCount)
     const LayoutContext c(s);
     // A step whose errors are ignored leaves its fields as the last layout had them.
     LayoutResult r = s;
-    applyPaper(c);
     sheetAndOffset(c, r);
     margins(c, r);
     logicalPages(c, r);
@@ -418,12 +412,29 @@ LayoutResult LayoutOf(const EngineState &s, qint16 rowHeightMm, qint16 rowCount)
     return r;
 }
 
-void ComputeLayout(qint16 rowHeightMm, qint16 rowCount)
+void ChoosePaper(PrinterSurface &printer, const PageFormat &f)
 {
-    EngineState &s = engineState();
+    ignoringErrors("paper", [&] {
+        if (f.PaperSize != 0)
+            printer.setPaperSize(f.PaperSize == 42 ? 256 : f.PaperSize); // 42: user-defined
+        printer.setOrientation(f.PaperOriention);
+    });
+}
+
+void ComputeLayout(EngineState &s, qint16 rowHeightMm, qint16 rowCount)
+{
+    if (PrinterSurface *printer = s.printer())
+        ChoosePaper(*printer, s.Format);
     LayoutOf(s, rowHeightMm, rowCount).applyTo(s);
+    // The preview's page picture is the whole sheet at the zoom.
+    if (s.OutputMode == 2 && s.DrawTarget) {
+        ignoringErrors("page size", [&] {
+            s.DrawTarget->setWidth(s.ZoomRate * s.PaperWidthTw);
+            s.DrawTarget->setHeight(s.ZoomRate * s.PaperHeightTw);
+        });
+    }
     if (const GridKindRules *rules = gridKindRules(int(s.printObject()->GridType)))
-        rules->checkLayout();
+        rules->checkLayout(s);
 }
 
 std::vector<qint32> PlanColumnBands(qint32 first, qint32 last, double pageWidth, double fixedWidth,
@@ -444,23 +455,22 @@ std::vector<qint32> PlanColumnBands(qint32 first, qint32 last, double pageWidth,
     return starts;
 }
 
-void SelectColumnBand(EngineState &s)
+void SelectColumnBand(EngineState &s, qint32 lastCol)
 {
     if (s.ColBandStarts.empty())
         return;
     const std::size_t band = std::clamp<std::size_t>(
         std::size_t(std::max(s.CurColPage, 1)) - 1, 0, s.ColBandStarts.size() - 1);
     s.FirstBodyCol = s.ColBandStarts[band];
-    s.LastBodyCol = band + 1 < s.ColBandStarts.size() ? s.ColBandStarts[band + 1] - 1 : s.ColEnd;
+    s.LastBodyCol = band + 1 < s.ColBandStarts.size() ? s.ColBandStarts[band + 1] - 1 : lastCol;
 }
 
 } // namespace quillon
 
 namespace quillon {
 
-QString LayoutDump()
+QString LayoutDump(const EngineState &s)
 {
-    const EngineState &s = engineState();
     const std::pair<const char *, qint64> fields[] = {
         { "PaperWidthTw", s.PaperWidthTw },
         { "PaperHeightTw", s.PaperHeightTw },

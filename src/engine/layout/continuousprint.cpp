@@ -32,17 +32,17 @@ void readGridSize(EngineState &s, PrintProperties &print)
     s.GridCols = grid->colCount();
 }
 
-void reportFailure(const PrinterSurface &printer)
+void reportFailure(const EngineState &s, const PrinterSurface &printer)
 {
-    ShowMessage(QStringLiteral("打印机“%1”出错，文档没有送出。").arg(printer.DeviceName()), 48);
+    ShowMessage(s, QStringLiteral("打印机“%1”出错，文档没有送出。").arg(printer.DeviceName()), 48);
 }
 
 } // namespace
 
 void PrintContinuous(SheetJob &job, const std::function<void()> &dataSetDone)
 {
-    EngineState &s = engineState();
-    PrinterSurface *printer = printingSystem().currentPrinter();
+    EngineState &s = job.state();
+    PrinterSurface *printer = s.printer();
     if (!printer)
         return;
     PrintProperties &print = job.properties();
@@ -59,7 +59,7 @@ void PrintContinuous(SheetJob &job, const std::function<void()> &dataSetDone)
             s.PageOriginY = s.TopMarginTw;
             for (int i = 1; i <= s.PagesDown; ++i) {
                 for (int j = 1; j <= s.PagesAcross; ++j) {
-                    RenderContPage();
+                    RenderContPage(s);
                     if (++s.CurRowPage > s.RowPageCount) {
                         s.HeadLines.reset();
                         s.FootLines.reset();
@@ -74,7 +74,7 @@ void PrintContinuous(SheetJob &job, const std::function<void()> &dataSetDone)
                             printer->EndDoc();
                             s.setPrintObject(nullptr);
                             if (printer->failed())
-                                reportFailure(*printer);
+                                reportFailure(s, *printer);
                             return;
                         }
                     }
@@ -90,7 +90,7 @@ void PrintContinuous(SheetJob &job, const std::function<void()> &dataSetDone)
             // A printer that went away would take every later sheet too, silently.
             if (printer->failed()) {
                 s.setPrintObject(nullptr);
-                reportFailure(*printer);
+                reportFailure(s, *printer);
                 return;
             }
             printer->setPaperSize(s.Format.PaperSize);

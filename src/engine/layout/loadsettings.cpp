@@ -7,11 +7,10 @@
 
 namespace quillon {
 
-void LoadSettings()
+void LoadSettings(EngineState &s)
 {
-    LoadFontsAndValues();
-    const PageFormat &f = engineState().Format;
-    ComputeLayout(f.LineHeight, f.LineCount);
+    LoadFontsAndValues(s);
+    ComputeLayout(s, s.Format.LineHeight, s.Format.LineCount);
 }
 
 } // namespace quillon

@@ -4,6 +4,7 @@
 #include "engine/device/clsprinter.h"
 #include "engine/draw/furniture.h"
 #include "engine/draw/logo.h"
+#include "engine/draw/pagecontext.h"
 #include "engine/draw/textprimitives.h"
 #include "engine/grids/flexgridrenderer.h"
 #include "engine/grids/gridaccess.h"
@@ -22,6 +23,7 @@
 #include <QCursor>
 #include <QGuiApplication>
 #include <QScopeGuard>
+#include <QThread>
 
 namespace quillon {
 
@@ -58,49 +60,50 @@ private:
     bool m_active;
 };
 
-void renderGrid(int kind)
+void renderGrid(const PageContext &pc)
 {
-    if (const GridKindRules *rules = gridKindRules(kind))
-        rules->render();
+    if (pc.rules)
+        pc.rules->render(pc);
     else
-        RenderFlexGrid(); // it says which kind it cannot read
+        RenderFlexGrid(pc); // it says which kind it cannot read
 }
 
 /// Cut marks around the logical page at (x0, y0) when several share the sheet.
-void drawCellMarks(const EngineState &s, qint32 x0, qint32 y0)
+void drawCellMarks(const PageContext &pc, qint32 x0, qint32 y0)
 {
-    DrawCutMarks(x0 - s.LeftMarginTw + s.OffsetX, y0 - s.TopMarginTw + s.OffsetY,
+    const EngineState &s = pc.s;
+    DrawCutMarks(pc, x0 - s.LeftMarginTw + s.OffsetX, y0 - s.TopMarginTw + s.OffsetY,
         s.PageWidthTw + s.LeftMarginTw + s.RightMarginTw - 2 * s.OffsetX,
         s.PageHeightTw + s.TopMarginTw + s.BottomMarginTw - 2 * s.OffsetY);
 }
 
-void drawPrintableAreaMarks(const EngineState &s)
+void drawPrintableAreaMarks(const PageContext &pc)
 {
-    const PrinterSurface *printer = printingSystem().currentPrinter();
-    if (printer)
-        DrawCutMarks(s.OffsetX, s.OffsetY, roundHalfEven(printer->ScaleWidth()),
+    const EngineState &s = pc.s;
+    if (const PrinterSurface *printer = s.printer())
+        DrawCutMarks(pc, s.OffsetX, s.OffsetY, roundHalfEven(printer->ScaleWidth()),
             roundHalfEven(printer->ScaleHeight()));
 }
 
 /// Titles, logo, head lines, grid, foot lines, page-info line and logo text of one logical
 /// page whose origin is (x0, y0).
-void drawLogicalPage(EngineState &s, qint32 x0, qint32 y0)
+void drawLogicalPage(const PageContext &pc, qint32 x0, qint32 y0)
 {
-    PrintProperties &print = *s.printObject();
-    DrawTitles();
-    DrawLogoPicture(s.Format.LogPic);
-    DrawHeadLines();
+    EngineState &s = pc.s;
+    DrawTitles(pc);
+    DrawLogoPicture(pc, s.Format.LogPic);
+    DrawHeadLines(pc);
     setProgress(s, 10);
-    renderGrid(int(print.GridType));
-    DrawFootLines();
-    DrawPageInfoLine();
-    DrawLogoText(x0, y0);
+    renderGrid(pc);
+    DrawFootLines(pc);
+    DrawPageInfoLine(pc);
+    DrawLogoText(pc, x0, y0);
     setProgress(s, 100);
 }
 
 QString paperName(EngineState &s)
 {
-    const PrinterSurface *printer = printingSystem().currentPrinter();
+    const PrinterSurface *printer = s.printer();
     if (!printer)
         return QStringLiteral("未知纸张");
     auto &cached = s.StatusPaper;
@@ -123,15 +126,16 @@ QString zoomPercent(double zoom)
     return QString::number(double(float(zoom)) * 100, 'g', 7);
 }
 
-void drawSheet(EngineState &s)
+void drawSheet(const PageContext &pc)
 {
-    PrintProperties &print = *s.printObject();
-    applyPrinterColour(s, printingSystem().currentPrinter());
+    EngineState &s = pc.s;
+    PrintProperties &print = pc.print;
+    applyPrinterColour(s, s.printer());
     s.PageOriginX = s.LeftMarginTw;
     s.PageOriginY = s.TopMarginTw;
 
     if (s.OutputMode == 2) {
-        s.DrawTarget->Cls();
+        pc.surface.Cls();
         if (s.PreviewUiActive) {
             if (s.PreviewProgressBar)
                 s.PreviewProgressBar->setVisible(true);
@@ -146,7 +150,9 @@ void drawSheet(EngineState &s)
     }
 
     s.LastPageDone = false;
-    if (QCoreApplication::instance())
+    // The windows' jobs let the window repaint; a job of another thread has no events here.
+    if (const QCoreApplication *app = QCoreApplication::instance();
+        app && QThread::currentThread() == app->thread())
         QCoreApplication::processEvents();
 
     const bool severalPerSheet = s.PagesAcross + s.PagesDown > 2;
@@ -156,10 +162,10 @@ void drawSheet(EngineState &s)
             const qint32 x0 = s.PageOriginX;
             const qint32 y0 = s.PageOriginY;
             if (severalPerSheet && s.Format.Cutline == 1)
-                drawCellMarks(s, x0, y0);
+                drawCellMarks(pc, x0, y0);
             else if (s.OutputMode == 2)
-                drawPrintableAreaMarks(s);
-            drawLogicalPage(s, x0, y0);
+                drawPrintableAreaMarks(pc);
+            drawLogicalPage(pc, x0, y0);
 
             if (s.CurColPage == s.ColPageCount) {
                 ++s.CurRowPage;
@@ -225,22 +231,20 @@ void applyPrinterColour(EngineState &s, PrinterSurface *printer)
     }
 }
 
-LogicalPage firstPageOfSheet(int sheet)
+LogicalPage firstPageOfSheet(const EngineState &s, int sheet)
 {
-    const EngineState &s = engineState();
     const int perSheet = std::max(1, s.PagesDown * s.PagesAcross);
     const int bands = std::max<int>(1, s.ColPageCount);
     const qint64 index = qint64(sheet - 1) * perSheet;
     return { int(index / bands) + 1, int(index % bands) + 1 };
 }
 
-bool RenderSheet()
+bool RenderSheet(EngineState &s)
 {
-    EngineState &s = engineState();
     // Drawing lets pending events through once; one of them must not start a second sheet
     // on the one engine state.
     if (s.SheetInProgress) {
-        ShowMessage(QStringLiteral("正在绘制另一页，请稍候再试。"), 48);
+        ShowMessage(s, QStringLiteral("正在绘制另一页，请稍候再试。"), 48);
         return false;
     }
     s.SheetInProgress = true;
@@ -251,15 +255,16 @@ bool RenderSheet()
     {
         BusyCursor busy;
         try {
-            drawSheet(s);
+            drawSheet(PageContext::firstGrid(s));
         } catch (const Error &e) {
             ok = false;
-            ShowMessage(QStringLiteral("[%1]%2").arg(e.number()).arg(e.description()), 48);
+            ShowMessage(s, QStringLiteral("[%1]%2").arg(e.number()).arg(e.description()), 48);
         } catch (const std::exception &e) {
             ok = false;
-            ShowMessage(QStringLiteral("[%1]%2")
-                            .arg(ErrorNumber::Unexpected)
-                            .arg(QString::fromLocal8Bit(e.what())),
+            ShowMessage(s,
+                QStringLiteral("[%1]%2")
+                    .arg(ErrorNumber::Unexpected)
+                    .arg(QString::fromLocal8Bit(e.what())),
                 48);
         }
     }
@@ -273,69 +278,40 @@ bool RenderSheet()
     return true;
 }
 
-bool PrintMuitGrid()
+bool PrintMuitGrid(EngineState &s)
 {
-    EngineState &s = engineState();
-    if (!printingSystem().hasPrinter()) {
-        ShowMessage(QStringLiteral("请先安装打印机。"), 48);
+    if (!s.printer()) {
+        ShowMessage(s, QStringLiteral("请先安装打印机。"), 48);
         return false;
     }
-    if (!RenderSheet())
+    if (!RenderSheet(s))
         return false;
     PrintProperties &print = *s.printObject();
     if (!print.MuitGrid || !print.DatagridSecond)
         return true;
-
-    const QPointer<QObject> grid = print.Datagrid;
-    const QString title = print.MainTitle;
-    const qint32 rows = s.GridRows, cols = s.GridCols, colEnd = s.ColEnd;
-    const qint32 fixedTop = s.FixedRowsTop, fixedBottom = s.FixedRowsBottom;
-    s.SavedHeadLines = s.HeadLines;
-    s.SavedFootLines = s.FootLines;
-    const auto restore = qScopeGuard([&] {
-        print.Datagrid = grid;
-        print.MainTitle = title;
-        s.HeadLines = s.SavedHeadLines;
-        s.FootLines = s.SavedFootLines;
-        s.GridRows = rows;
-        s.GridCols = cols;
-        s.ColEnd = colEnd;
-        s.FixedRowsTop = fixedTop;
-        s.FixedRowsBottom = fixedBottom;
-    });
-    print.Datagrid = print.DatagridSecond;
-    s.HeadLines = s.HeadLines1;
-    s.FootLines = s.FootLines1;
-    print.MainTitle = print.MainTitle1;
     s.PageOriginX = s.LeftMarginTw;
     s.PageOriginY = roundHalfEven(s.UsableHeightTw / 2.0 + 2.0 * s.TopMarginTw);
     try {
-        // The second grid keeps the first one's page layout but is read within its own size:
-        // a shorter or narrower second grid must not be asked for rows or columns it lacks.
-        const auto second = GridAccess::create(print.GridType, print.Datagrid, print.gridrows);
-        s.GridRows = second->rowCount();
-        s.GridCols = second->colCount();
-        s.FixedRowsTop = second->fixedRowsTop();
-        s.FixedRowsBottom = second->fixedRowsBottom();
-        s.ColEnd = std::min(s.ColEnd, second->firstIndex() + s.GridCols - 1);
-        drawLogicalPage(s, s.PageOriginX, s.PageOriginY);
+        // The second grid keeps the first one's page layout with its own grid, title and lines.
+        const PageContext second = PageContext::firstGrid(s).secondGrid();
+        drawLogicalPage(second, s.PageOriginX, s.PageOriginY);
     } catch (const Error &e) {
-        ShowMessage(QStringLiteral("[%1]%2").arg(e.number()).arg(e.description()), 48);
+        ShowMessage(s, QStringLiteral("[%1]%2").arg(e.number()).arg(e.description()), 48);
         return false;
     }
     return true;
 }
 
-void RenderContPage()
+void RenderContPage(EngineState &s)
 {
-    EngineState &s = engineState();
+    const PageContext pc = PageContext::firstGrid(s);
     const qint32 x0 = s.PageOriginX;
     const qint32 y0 = s.PageOriginY;
     if (s.PagesAcross + s.PagesDown < 3 || s.Format.Cutline != 1)
-        drawPrintableAreaMarks(s);
+        drawPrintableAreaMarks(pc);
     else
-        drawCellMarks(s, x0, y0);
-    drawLogicalPage(s, x0, y0);
+        drawCellMarks(pc, x0, y0);
+    drawLogicalPage(pc, x0, y0);
 }
 
 } // namespace quillon

@@ -16,17 +16,17 @@ void applyPrinterColour(EngineState &s, PrinterSurface *printer);
 /// titles, logo, head lines, grid, foot lines, page-info line and logo text. Leaves the current
 /// logical page as it found it and sets SheetNav and LastPageDone. An error stops the sheet and
 /// is shown as "[number]description"; the result then is false.
-bool RenderSheet();
+bool RenderSheet(EngineState &s);
 
 /// Draws the sheet (RenderSheet) and, while the print object's MuitGrid holds, its second
 /// grid in the lower half: DatagridSecond with HeadLines1, FootLines1 and MainTitle1, laid out
-/// like the first. The first grid's data, lines and title are put back on every way out. False
-/// when there is no printer (after its message) or the sheet failed.
-bool PrintMuitGrid();
+/// like the first, drawn from a page context of its own: nothing of the first grid changes.
+/// False when there is no printer (after its message) or the sheet failed.
+bool PrintMuitGrid(EngineState &s);
 
 /// Draws one logical page of a continuous job at the current page origin. Errors reach the
 /// caller.
-void RenderContPage();
+void RenderContPage(EngineState &s);
 
 /// Where the logical pages of a sheet go: the left edge of the cell after column c and the
 /// top of row r (both from 0), centred in their share of the page when the format says so.
@@ -39,6 +39,6 @@ struct LogicalPage
     int rowPage = 1;
     int colPage = 1;
 };
-LogicalPage firstPageOfSheet(int sheet);
+LogicalPage firstPageOfSheet(const EngineState &s, int sheet);
 
 } // namespace quillon

@@ -29,9 +29,8 @@ bool parityTakes(const QString &parity, qint32 rowPage)
     return false;
 }
 
-QString positionText(qint32 rowPage, qint32 colPage)
+QString positionText(const EngineState &s, qint32 rowPage, qint32 colPage)
 {
-    const EngineState &s = engineState();
     if (s.ColPageCount == 1)
         return QString::number(rowPage);
     return QStringLiteral("%1(%2/%3)").arg(rowPage).arg(colPage).arg(s.ColPageCount);
@@ -66,10 +65,10 @@ private:
 
 bool RunPrintLoop(const PrintRequest &request, PrintLoopView &view, SheetJob &job)
 {
-    EngineState &s = engineState();
-    PrinterSurface *printer = printingSystem().currentPrinter();
+    EngineState &s = job.state();
+    PrinterSurface *printer = s.printer();
     if (!printer) {
-        ShowMessage(QStringLiteral("请先安装打印机。"), 48);
+        ShowMessage(s, QStringLiteral("请先安装打印机。"), 48);
         return false;
     }
     PrinterPages pages(job, *printer);
@@ -81,13 +80,14 @@ bool RunPrintLoop(const PrintRequest &request, PrintLoopView &view, SheetJob &jo
     const auto printerFailed = [&] {
         if (!printer->failed())
             return false;
-        ShowMessage(QStringLiteral("打印机“%1”出错，打印已取消。").arg(printer->DeviceName()), 48);
+        ShowMessage(
+            s, QStringLiteral("打印机“%1”出错，打印已取消。").arg(printer->DeviceName()), 48);
         return true;
     };
 
     if (request.kind == 2) {
         view.setPageCount(QStringLiteral("1"));
-        view.setPosition(positionText(request.firstRowPage, request.firstColPage));
+        view.setPosition(positionText(s, request.firstRowPage, request.firstColPage));
         for (int copy = 1; copy <= request.copies && !cancelled; ++copy) {
             view.setCopies(QString::number(copy) + QLatin1Char('/') + copies);
             cancelled = view.cancelled();
@@ -108,7 +108,7 @@ bool RunPrintLoop(const PrintRequest &request, PrintLoopView &view, SheetJob &jo
                     break; // this copy is complete
                 if (selected) {
                     // The window names the sheet being printed, never one past the range.
-                    view.setPosition(positionText(p, m));
+                    view.setPosition(positionText(s, p, m));
                     pages.print(p, m);
                 }
                 cancelled = view.cancelled() || printerFailed();
@@ -134,7 +134,7 @@ bool RunPrintLoop(const PrintRequest &request, PrintLoopView &view, SheetJob &jo
         printer->EndDoc();
         if (printer->failed()) {
             ShowMessage(
-                QStringLiteral("打印机“%1”出错，文档没有送出。").arg(printer->DeviceName()), 48);
+                s, QStringLiteral("打印机“%1”出错，文档没有送出。").arg(printer->DeviceName()), 48);
             view.setPrompt(QStringLiteral("取消"));
             return false;
         }
@@ -163,10 +163,10 @@ int reportPrinterIndex(const QList<PrinterInfo> &printers)
 
 bool PrintRange(const PrintRequest &request, SheetJob &job, PrintProgressWindow &window)
 {
-    EngineState &s = engineState();
-    PrinterSurface *printer = printingSystem().currentPrinter();
+    EngineState &s = job.state();
+    PrinterSurface *printer = s.printer();
     if (!printer) {
-        ShowMessage(QStringLiteral("请先安装打印机。"), 48);
+        ShowMessage(s, QStringLiteral("请先安装打印机。"), 48);
         return false;
     }
     // What a print changes is put back afterwards, whoever called it.
@@ -188,13 +188,13 @@ bool PrintRange(const PrintRequest &request, SheetJob &job, PrintProgressWindow 
     try {
         {
             const SheetJob::LayoutMessages once(job);
-            ComputeLayout(s.Format.LineHeight, s.Format.LineCount);
+            ComputeLayout(s, s.Format.LineHeight, s.Format.LineCount);
         }
         printed = window.run(request, job, QString::number(request.firstRowPage),
             QString::number(request.lastRowPage - request.firstRowPage + 1), s.ColPageCount > 1);
     } catch (const Error &e) {
         printer->KillDoc();
-        ShowMessage(QStringLiteral("[%1]%2").arg(e.number()).arg(e.description()), 48);
+        ShowMessage(s, QStringLiteral("[%1]%2").arg(e.number()).arg(e.description()), 48);
     }
 
     s.OutputMode = outputMode;
@@ -203,9 +203,9 @@ bool PrintRange(const PrintRequest &request, SheetJob &job, PrintProgressWindow 
     if (target && (target != printer || zoom != 1)) {
         try {
             const SheetJob::LayoutMessages once(job);
-            ComputeLayout(s.Format.LineHeight, s.Format.LineCount);
+            ComputeLayout(s, s.Format.LineHeight, s.Format.LineCount);
         } catch (const Error &e) {
-            ShowMessage(QStringLiteral("[%1]%2").arg(e.number()).arg(e.description()), 48);
+            ShowMessage(s, QStringLiteral("[%1]%2").arg(e.number()).arg(e.description()), 48);
         }
     }
     s.CurRowPage = rowPage;

@@ -1,26 +1,33 @@
 #pragma once
 
+#include "engine/state/enginestate.h"
+
 #include <QHash>
 #include <QString>
 
 #include <array>
+#include <memory>
+#include <optional>
 
 namespace quillon {
 
+class MessageSink;
 class PrintProperties;
 class Surface;
 
-/// Puts back, on every way out, the engine fields a job changes: the drawing target, zoom,
-/// output mode, preview flag, grid-line colour and the page driver's position.
+/// Puts back, on every way out, the engine fields a job changes when it runs inside another
+/// job of its thread and shares its state: the drawing target, zoom, output mode, preview
+/// flag, grid-line colour and the page driver's position.
 class EngineSnapshot
 {
 public:
-    EngineSnapshot();
+    explicit EngineSnapshot(EngineState &state);
     ~EngineSnapshot();
     EngineSnapshot(const EngineSnapshot &) = delete;
     EngineSnapshot &operator=(const EngineSnapshot &) = delete;
 
 private:
+    EngineState &m_state;
     Surface *m_drawTarget;
     double m_zoomRate;
     qint16 m_outputMode;
@@ -33,16 +40,24 @@ private:
 };
 
 /// The one sheet loop's steps, for every output: prepare (the job's checks, the report's
-/// format, a first layout), lay out on the surface drawn on, draw sheet n, finish. The job
-/// finishes when it is destroyed, which puts the engine back as it was.
+/// format, a first layout), lay out on the surface drawn on, draw sheet n, finish.
+///
+/// A job owns its engine state, which starts with the line tables the host set on this thread,
+/// and is the thread's current job (engineState()) while it lives; so jobs of different threads
+/// never meet. A job made while another runs on the same thread (the preview of a print
+/// dialog) shares that job's state, as the user sees one job, and puts back what it changed.
 class SheetJob
 {
 public:
+    /// Where a job measures and prints: the current printer, which the windows and the print
+    /// dialog choose, or a surface of its own (an export beside other jobs).
+    enum class Printer { Current, Private };
+
     /// What prepare() checks after the printer, in order: the print jobs test the grid kind
     /// before the grid, the preview the grid first, continuous printing neither.
     enum class Checks { GridKindFirst, GridFirst, PrinterOnly };
 
-    explicit SheetJob(PrintProperties &print);
+    explicit SheetJob(PrintProperties &print, Printer printer = Printer::Current);
     ~SheetJob();
     SheetJob(const SheetJob &) = delete;
     SheetJob &operator=(const SheetJob &) = delete;
@@ -66,6 +81,10 @@ public:
     /// a print of a range draws it.
     bool renderSheetFrom(qint32 rowPage, qint32 colPage, Surface &surface);
     PrintProperties &properties() { return m_print; }
+    /// The job's engine state: what the drawing routines draw with.
+    EngineState &state() { return *m_state; }
+    /// Where the job's messages go instead of the default (see jobMessageSink); not owned.
+    void setMessageSink(MessageSink *sink);
 
     /// While it lives, a message that an earlier layout of this job gave is not shown again:
     /// wrap every layout of the job in one.
@@ -78,6 +97,7 @@ public:
         LayoutMessages &operator=(const LayoutMessages &) = delete;
 
     private:
+        EngineState &m_state;
         QHash<QString, int> *m_previous;
     };
     QString error() const { return m_error; }
@@ -87,7 +107,10 @@ public:
 private:
     bool fail(const QString &message, int icon = 0);
 
-    EngineSnapshot m_snapshot;
+    std::unique_ptr<EngineState> m_own; ///< none when the job shares its caller's
+    EngineState *m_state;
+    std::optional<EngineSnapshot> m_snapshot;
+    CurrentJobScope m_current;
     PrintProperties &m_print;
     QString m_error;
     int m_errorIcon = 0;

@@ -52,18 +52,16 @@ void toStartOfLastSheet(const EngineState &s, SheetPosition &p)
 
 } // namespace
 
-SheetPosition sheetPositionAt(qint32 rowPage, qint32 colPage, qint32 sheet)
+SheetPosition sheetPositionAt(const EngineState &s, qint32 rowPage, qint32 colPage, qint32 sheet)
 {
-    const EngineState &s = engineState();
     const qint64 index = qint64(rowPage - 1) * s.ColPageCount + colPage - 1;
     return { rowPage, colPage, sheet,
         { rowPage == 1 && colPage == 1, index + pagesPerSheet(s) >= logicalPages(s) } };
 }
 
 std::optional<SheetPosition> movedSheet(
-    const SheetPosition &from, SheetMove move, bool keepSheetNumber)
+    const EngineState &s, const SheetPosition &from, SheetMove move, bool keepSheetNumber)
 {
-    const EngineState &s = engineState();
     SheetPosition p = from;
     switch (move) {
     case SheetMove::First:
@@ -101,14 +99,13 @@ std::optional<SheetPosition> movedSheet(
             p.rowPage = p.colPage = 1;
         break;
     }
-    return sheetPositionAt(p.rowPage, p.colPage, p.sheet);
+    return sheetPositionAt(s, p.rowPage, p.colPage, p.sheet);
 }
 
-bool MoveSheet(SheetMove move, bool keepSheetNumber)
+bool MoveSheet(EngineState &s, SheetMove move, bool keepSheetNumber)
 {
-    EngineState &s = engineState();
-    const auto to
-        = movedSheet({ s.CurRowPage, s.CurColPage, s.CurSheet, s.SheetNav }, move, keepSheetNumber);
+    const auto to = movedSheet(
+        s, { s.CurRowPage, s.CurColPage, s.CurSheet, s.SheetNav }, move, keepSheetNumber);
     if (!to)
         return false;
     s.CurRowPage = to->rowPage;

@@ -5,6 +5,7 @@
 #include "linetable.h"
 #include "pageformat.h"
 
+#include <QDateTime>
 #include <QHash>
 #include <QImage>
 #include <QPointer>
@@ -16,14 +17,17 @@
 
 namespace quillon {
 
+class MessageSink;
 class PrintProperties;
+class PrinterSurface;
 class Surface;
 class PreviewProgressSink;
 class PreviewStatusSink;
 
-/// Everything the engine knows about the running job, in one place. There is one instance per
-/// process (engineState()), so one job runs at a time. Field names are the engine's vocabulary
-/// and are used unchanged by every routine. Lengths ending in Tw are twips.
+/// Everything the engine knows about one job, in one place: each sheet job owns one (or shares
+/// its caller's, when it runs inside another job of the same thread), so jobs of different
+/// threads never meet. Field names are the engine's vocabulary and are used unchanged by every
+/// routine. Lengths ending in Tw are twips.
 struct EngineState : LayoutResult
 {
     EngineState();
@@ -72,6 +76,14 @@ struct EngineState : LayoutResult
 
     // Output and interaction.
     Surface *DrawTarget = nullptr;
+    /// A job that runs beside others (an export) measures on a printer surface of its own,
+    /// which no window or other job sets; the windows' jobs use the current printer, which the
+    /// print dialog chooses.
+    bool PrivatePrinter = false;
+    std::unique_ptr<PrinterSurface> OwnPrinter;
+    /// Where this job's messages go; null: the process's sink on the GUI thread, the log (with
+    /// the default answer) on any other thread, which has no one to ask.
+    MessageSink *Messages = nullptr;
     qint16 OutputMode = 2; ///< 1 printer, 2 preview
     PreviewStatusSink *PreviewStatusBar = nullptr;
     PreviewProgressSink *PreviewProgressBar = nullptr;
@@ -97,11 +109,20 @@ struct EngineState : LayoutResult
         QString printerPaper; ///< the printer's own name of its paper, which picks a variant
         QString name;
     } StatusPaper;
+    /// The file LogoPicture was read from and its time, so each page does not read it again.
+    QString LogoPath;
+    QDateTime LogoTime;
+
+    /// The printer the job measures on and prints to; null when there is none.
+    PrinterSurface *printer() const;
+    /// Makes the printer with this device name the job's: its own surface of it for a private
+    /// printer, else the current printer. False when there is no such printer.
+    bool usePrinter(const QString &deviceName);
 
     /// The properties of the print object whose job runs. A job sets them; without them, the
     /// first access creates default properties and, like any new print object, clears the
     /// lines.
-    PrintProperties *printObject();
+    PrintProperties *printObject() const;
     void setPrintObject(PrintProperties *object);
     bool hasPrintObject() const { return m_printObject != nullptr; }
     /// Whether a print object of a host is current, not the default one made for want of it.
@@ -112,17 +133,38 @@ struct EngineState : LayoutResult
 
 private:
     friend void forgetPrintObject(const PrintProperties *object);
-    PrintProperties *m_printObject = nullptr;
-    std::unique_ptr<PrintProperties> m_defaultPrintObject;
+    // Made on first use when no job set one, reading the state or not.
+    mutable PrintProperties *m_printObject = nullptr;
+    mutable std::unique_ptr<PrintProperties> m_defaultPrintObject;
 };
 
 /// Called as print properties go away: the state stops pointing at them.
 void forgetPrintObject(const PrintProperties *object);
 
-/// The process's engine state.
+/// The calling thread's current job: the state of the innermost sheet job running on this
+/// thread, else the thread's own state between jobs, which holds what a host set for the next
+/// job (the line tables, the print object). For hosts, windows and dialogs that act on "the job
+/// that runs"; the drawing routines take the job's state as an argument and never call it.
 EngineState &engineState();
 
-/// Replaces the engine state with a fresh one. For tests, and only between jobs.
+/// Makes `state` the calling thread's current job while it lives (nested ones stack).
+class CurrentJobScope
+{
+public:
+    explicit CurrentJobScope(EngineState &state);
+    ~CurrentJobScope();
+    CurrentJobScope(const CurrentJobScope &) = delete;
+    CurrentJobScope &operator=(const CurrentJobScope &) = delete;
+
+private:
+    EngineState *m_state;
+};
+
+/// Whether a sheet job runs on the calling thread.
+bool jobRunsOnThisThread();
+
+/// Replaces the calling thread's state between jobs with a fresh one. For tests, and only
+/// between jobs.
 void resetEngineState();
 
 } // namespace quillon

@@ -162,10 +162,10 @@ qint16 wholeMillimetres(double twips)
 
 } // namespace
 
-void LoadFormat()
+void LoadFormat(EngineState &s)
 {
-    EngineState &s = engineState();
     PrintProperties &print = *s.printObject();
+    const auto lock = lockSettings();
     SettingsStore &store = settingsStore();
     SettingsBatch batch(store);
 
@@ -174,23 +174,26 @@ void LoadFormat()
     FormatReader reader(s.FormatKey);
     readGridFacts(s, print, reader);
 
-    PrintingSystem &printing = printingSystem();
-    PrinterSurface *printer = printing.currentPrinter();
+    PrinterSurface *printer = s.printer();
     s.Format.PrinterName
         = reader.text(QStringLiteral("PrinterName"), printer ? printer->DeviceName() : QString());
     s.Format.PaperSize = reader.integer(QStringLiteral("PaperSize"), print.PaperSize);
 
     const QString wanted = s.Format.PrinterName.trimmed();
     bool found = false;
-    for (const PrinterInfo &info : printing.printers()) {
-        if (info.deviceName == wanted) {
-            found = printing.selectPrinter(info.deviceName);
-            break;
+    {
+        const auto printing = lockPrinting();
+        for (const PrinterInfo &info : printingSystem().printers()) {
+            if (info.deviceName == wanted) {
+                found = s.usePrinter(info.deviceName);
+                break;
+            }
         }
     }
-    printer = printing.currentPrinter();
+    printer = s.printer();
     if (!found) {
-        ShowMessage(QStringLiteral("指定打印机:") + s.Format.PrinterName
+        ShowMessage(s,
+            QStringLiteral("指定打印机:") + s.Format.PrinterName
                 + QStringLiteral("未找到，系统使用缺省打印机。"),
             0);
         s.Format.PrinterName = printer ? printer->DeviceName() : QString();
@@ -205,7 +208,7 @@ void LoadFormat()
             return;
         }
         if (!ignoringErrors("paper", action)) {
-            ShowMessage(QStringLiteral("当前打印机不支持指定纸张，系统使用缺省纸张。"), 16);
+            ShowMessage(s, QStringLiteral("当前打印机不支持指定纸张，系统使用缺省纸张。"), 16);
             if (printer)
                 s.Format.PaperSize = printer->PaperSize();
         }
@@ -245,17 +248,17 @@ void LoadFormat()
     commitBatch(batch, s.FormatKey);
 }
 
-void LoadFontsAndValues()
+void LoadFontsAndValues(EngineState &s)
 {
+    const auto lock = lockSettings();
     SettingsBatch batch(settingsStore());
-    LoadFonts();
-    LoadValues();
-    commitBatch(batch, engineState().FormatKey);
+    LoadFonts(s);
+    LoadValues(s);
+    commitBatch(batch, s.FormatKey);
 }
 
-void LoadFonts()
+void LoadFonts(EngineState &s)
 {
-    EngineState &s = engineState();
     FormatReader reader(s.FormatKey);
     s.FontTable[0].Size = reader.integer(QStringLiteral("FONT0_Size"), 24);
     for (int n = 0; n <= 9; ++n) {
@@ -269,9 +272,8 @@ void LoadFonts()
     reader.report();
 }
 
-void LoadValues()
+void LoadValues(EngineState &s)
 {
-    EngineState &s = engineState();
     PrintProperties &print = *s.printObject();
     FormatReader common(kCommonKey);
     s.ZoomRate = common.single(QStringLiteral("ZoomRate"), float(print.ZoomRatio), 0.0f, 20.0f);
@@ -312,10 +314,10 @@ void LoadValues()
     r.report();
 }
 
-void SaveFormat()
+void SaveFormat(EngineState &s)
 {
-    EngineState &s = engineState();
     const PageFormat &f = s.Format;
+    const auto lock = lockSettings();
     SettingsBatch batch(settingsStore());
     const auto put = [&s](const char *name, const QString &text) {
         WriteSetting(RootKey::LocalMachine, s.FormatKey, QLatin1String(name), text);
@@ -377,9 +379,9 @@ void SaveFormat()
     s.FormatDeclined = false;
 }
 
-void SaveColorPrint()
+void SaveColorPrint(const EngineState &s)
 {
-    const EngineState &s = engineState();
+    const auto lock = lockSettings();
     SettingsBatch batch(settingsStore());
     WriteSetting(RootKey::LocalMachine, s.FormatKey, QStringLiteral("ColorPrint"),
         QString::number(s.Format.ColorPrint));

@@ -11,6 +11,9 @@ namespace {
 
 struct Services
 {
+    std::recursive_mutex settingsMutex;
+    std::recursive_mutex printingMutex;
+    std::recursive_mutex messagesMutex;
     std::unique_ptr<SettingsStore> settings;
     std::unique_ptr<PrintingSystem> printing;
     std::unique_ptr<MessageSink> messages;
@@ -28,6 +31,7 @@ Services &services()
 
 SettingsStore &settingsStore()
 {
+    const auto lock = lockSettings();
     auto &s = services().settings;
     if (!s)
         s = std::make_unique<MemorySettingsStore>();
@@ -36,6 +40,7 @@ SettingsStore &settingsStore()
 
 PrintingSystem &printingSystem()
 {
+    const auto lock = lockPrinting();
     auto &p = services().printing;
     if (!p)
         p = fallbackPrintingSystem();
@@ -44,6 +49,7 @@ PrintingSystem &printingSystem()
 
 MessageSink &messageSink()
 {
+    const std::lock_guard lock(services().messagesMutex);
     auto &m = services().messages;
     if (!m)
         m = std::make_unique<ConsoleMessageSink>();
@@ -105,9 +111,24 @@ bool hasMessageSink()
     return services().messages != nullptr;
 }
 
+std::unique_lock<std::recursive_mutex> lockSettings()
+{
+    return std::unique_lock(services().settingsMutex);
+}
+
+std::unique_lock<std::recursive_mutex> lockPrinting()
+{
+    return std::unique_lock(services().printingMutex);
+}
+
 void resetPlatformServices()
 {
-    services() = Services {};
+    Services &s = services();
+    s.settings.reset();
+    s.printing.reset();
+    s.messages.reset();
+    s.driver.reset();
+    s.sheetWindow = {};
 }
 
 } // namespace quillon

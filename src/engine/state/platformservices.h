@@ -3,6 +3,7 @@
 #include "printer/printerdriver.h"
 
 #include <memory>
+#include <mutex>
 
 namespace quillon {
 
@@ -36,6 +37,12 @@ bool hasSettingsStore();
 bool hasPrintingSystem();
 bool hasMessageSink();
 bool hasPrinterDriver();
+
+/// The settings store and the printing system are shared by the jobs of every thread: a job
+/// holds the lock while it reads or writes the store (a batch of writes included), or asks the
+/// printing system for printers, papers or a printer of its own.
+std::unique_lock<std::recursive_mutex> lockSettings();
+std::unique_lock<std::recursive_mutex> lockPrinting();
 
 /// Drops every installed service. For tests.
 void resetPlatformServices();

@@ -6,6 +6,9 @@
 #include "platform/interfaces/settingsstore.h"
 #include "platformservices.h"
 
+#include <QCoreApplication>
+#include <QThread>
+
 namespace quillon {
 
 namespace {
@@ -21,6 +24,7 @@ QString storePath(RootKey root, const QString &keyPath)
 QString ReadSetting(
     RootKey root, const QString &keyPath, const QString &name, const QString &defaultText)
 {
+    const auto lock = lockSettings();
     SettingsStore &store = settingsStore();
     const QString path = storePath(root, keyPath);
     const qint64 handle = store.keyHandle(path);
@@ -41,6 +45,7 @@ QString ReadSetting(
 
 void WriteSetting(RootKey root, const QString &keyPath, const QString &name, const QString &text)
 {
+    const auto lock = lockSettings();
     SettingsStore &store = settingsStore();
     const QString path = storePath(root, keyPath);
     const QString prompt = QStringLiteral("注册表值(") + keyPath + QLatin1Char('\\') + name
@@ -52,8 +57,9 @@ void WriteSetting(RootKey root, const QString &keyPath, const QString &name, con
 }
 
 namespace {
-bool quietMessages = false;
-}
+// Per thread: a dialog's quiet miniature must not silence another thread's job.
+thread_local bool quietMessages = false;
+} // namespace
 
 QuietMessages::QuietMessages()
     : m_wasQuiet(quietMessages)
@@ -66,11 +72,27 @@ QuietMessages::~QuietMessages()
     quietMessages = m_wasQuiet;
 }
 
+MessageSink &jobMessageSink(const EngineState &job)
+{
+    if (job.Messages)
+        return *job.Messages;
+    const QCoreApplication *app = QCoreApplication::instance();
+    if (!app || QThread::currentThread() == app->thread())
+        return messageSink();
+    thread_local ConsoleMessageSink workerLog;
+    return workerLog;
+}
+
 int ShowMessage(const QString &prompt, int buttons, const std::optional<QString> &title)
+{
+    return ShowMessage(engineState(), prompt, buttons, title);
+}
+
+int ShowMessage(
+    const EngineState &s, const QString &prompt, int buttons, const std::optional<QString> &title)
 {
     if (quietMessages)
         return MessageSink::defaultButton(buttons);
-    EngineState &s = engineState();
     const QString shownTitle = title ? *title : s.printObject()->Caption;
     const QString key
         = QString::number(buttons) + QLatin1Char('\n') + shownTitle + QLatin1Char('\n') + prompt;
@@ -78,7 +100,7 @@ int ShowMessage(const QString &prompt, int buttons, const std::optional<QString>
         if (const auto answer = s.JobAnswers->constFind(key); answer != s.JobAnswers->cend())
             return *answer;
     }
-    const int answer = messageSink().show(prompt, buttons | kSetForeground, shownTitle);
+    const int answer = jobMessageSink(s).show(prompt, buttons | kSetForeground, shownTitle);
     if (s.JobAnswers)
         s.JobAnswers->insert(key, answer);
     return answer;

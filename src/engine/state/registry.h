@@ -6,6 +6,9 @@
 
 namespace quillon {
 
+struct EngineState;
+class MessageSink;
+
 /// The key of every report's page format is this followed by the report's PrintKeyName.
 inline const QString kFormatKeyBase = QStringLiteral("Software\\Velmora\\Orvane\\Quillon\\PGFMT\\");
 /// The key of the settings common to all reports.
@@ -24,6 +27,12 @@ void WriteSetting(RootKey root, const QString &keyPath, const QString &name, con
 /// is given, and returns the button pressed (standard message-box codes).
 int ShowMessage(
     const QString &prompt, int buttons = 0, const std::optional<QString> &title = std::nullopt);
+/// The same for the job whose state this is: its own message sink, its layouts' answers.
+int ShowMessage(const EngineState &job, const QString &prompt, int buttons = 0,
+    const std::optional<QString> &title = std::nullopt);
+/// Where a job's messages go: its own sink, else the process's on the application's thread,
+/// else a log of this thread's, which answers with the default button (nobody to ask there).
+MessageSink &jobMessageSink(const EngineState &job);
 
 /// While one lives, ShowMessage shows nothing and answers with the default button: for work
 /// done on the side, such as a dialog's miniature layout, whose messages nobody asked for.

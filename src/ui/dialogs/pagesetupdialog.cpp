@@ -874,13 +874,14 @@ void PageSetupDialog::redrawMiniature()
     probe.OutputMode = 1;
     probe.ZoomRate = 1;
     probe.DrawTarget = printer;
-    probe.setPrintObject(const_cast<EngineState &>(s).printObject());
+    probe.setPrintObject(s.printObject());
     QHash<QString, int> answers;
     probe.JobAnswers = &answers;
     // A format the layout refuses keeps the miniature as it was.
     if (!ignoringErrors("page setup miniature", [&] {
             // A drawing of where pages go asks and tells the user nothing; rows play no part.
             const QuietMessages quiet;
+            ChoosePaper(*printer, probe.Format); // the printer shows the chosen paper already
             static_cast<LayoutResult &>(probe) = LayoutOf(probe, 0, 0);
         }))
         return;
@@ -1014,7 +1015,7 @@ bool PageSetupDialog::ApplyPageSetup()
     s.FontTable = m_fonts;
     PageFormat &f = s.Format;
 
-    ComputeLayout(f.LineHeight, f.LineCount);
+    ComputeLayout(engineState(), f.LineHeight, f.LineCount);
     s.FormatDirty = 1;
     return true;
 }
@@ -1227,7 +1228,7 @@ void PageSetupDialog::applyAndSave()
         return;
     if (m_renderHook)
         m_renderHook();
-    SaveFormat();
+    SaveFormat(engineState());
 }
 
 void PageSetupDialog::reject()

@@ -269,9 +269,9 @@ void PrintDialog::saveWithColourChoice()
     // Page setup changes the user declined to save stay unsaved; the colour choice is this
     // dialog's own and is kept.
     if (engineState().FormatDeclined)
-        SaveColorPrint();
+        SaveColorPrint(engineState());
     else
-        SaveFormat();
+        SaveFormat(engineState());
 }
 
 void PrintDialog::pageSetup()
@@ -279,7 +279,7 @@ void PrintDialog::pageSetup()
     EngineState &s = engineState();
     makeSelectedPrinterCurrent();
     s.DrawTarget = printingSystem().currentPrinter();
-    LoadFontsAndValues();
+    LoadFontsAndValues(engineState());
     saveWithColourChoice();
     const auto refill = qScopeGuard([this] {
         engineState().DrawTarget = printingSystem().currentPrinter();

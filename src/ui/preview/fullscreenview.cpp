@@ -83,8 +83,8 @@ FullScreenView::FullScreenView(SheetJob &job, QWidget *parent)
     setPalette(shadow);
     setAutoFillBackground(true);
 
-    EngineState &s = engineState();
-    m_snapshot = std::make_unique<EngineSnapshot>();
+    EngineState &s = m_job.state();
+    m_snapshot = std::make_unique<EngineSnapshot>(m_job.state());
     m_previewTarget = s.DrawTarget;
     m_previewZoom = s.ZoomRate;
     m_statusBar = s.PreviewStatusBar;
@@ -155,7 +155,7 @@ double FullScreenView::twipsPerPixelY() const
 
 void FullScreenView::sizePage()
 {
-    const EngineState &s = engineState();
+    const EngineState &s = m_job.state();
     const QSize size(std::max(1, qRound(s.ZoomRate * s.PaperWidthTw / twipsPerPixelX())),
         std::max(1, qRound(s.ZoomRate * s.PaperHeightTw / twipsPerPixelY())));
     picPage->resize(size);
@@ -178,7 +178,7 @@ bool FullScreenView::drawSheet()
 {
     bool drawn = false;
     runGuarded([this, &drawn] {
-        const EngineState &s = engineState();
+        const EngineState &s = m_job.state();
         drawn = m_job.renderSheetFrom(s.CurRowPage, s.CurColPage, *m_picture);
     });
     static_cast<PagePictureWidget *>(picPage)->setImage(m_picture->image());
@@ -212,7 +212,7 @@ bool FullScreenView::zoomIn()
         m_requests.whenIdle([this] { zoomIn(); });
         return true;
     }
-    EngineState &s = engineState();
+    EngineState &s = m_job.state();
     if (!(float(s.ZoomRate) < 4))
         return false;
     s.ZoomRate = zoomStep(s.ZoomRate, 0.2);
@@ -226,7 +226,7 @@ bool FullScreenView::zoomOut()
         m_requests.whenIdle([this] { zoomOut(); });
         return true;
     }
-    EngineState &s = engineState();
+    EngineState &s = m_job.state();
     if (!(float(s.ZoomRate) > 0.5f))
         return false;
     s.ZoomRate = zoomStep(s.ZoomRate, -0.2);
@@ -241,7 +241,7 @@ void FullScreenView::printSheet()
         return;
     }
     runGuarded([this] {
-        const EngineState &s = engineState();
+        const EngineState &s = m_job.state();
         PrintRequest request;
         request.firstRowPage = request.lastRowPage = s.CurRowPage;
         request.firstColPage = request.lastColPage = s.CurColPage;
@@ -264,7 +264,7 @@ void FullScreenView::restorePreview()
 {
     if (!m_snapshot)
         return;
-    EngineState &s = engineState();
+    EngineState &s = m_job.state();
     if (m_printed && m_previewTarget) {
         // A print measured the layout on this view's picture again: the preview's own picture
         // measures it back, before the page position is put back.

@@ -113,7 +113,7 @@ PreviewWindow::PreviewWindow(PrintProperties &print, QWidget *parent)
 PreviewWindow::~PreviewWindow()
 {
     restoreCursor();
-    EngineState &s = engineState();
+    EngineState &s = m_job.state();
     if (s.PreviewStatusBar == m_statusSink.get())
         s.PreviewStatusBar = nullptr;
     if (s.PreviewProgressBar == m_progressSink.get())
@@ -343,7 +343,7 @@ void PreviewWindow::restoreCursor()
 
 bool PreviewWindow::load(bool throwLoad)
 {
-    EngineState &s = engineState();
+    EngineState &s = m_job.state();
     setWindowTitle(m_job.properties().Caption);
     Surface *page = m_preview->pagePicture()->surface();
     if (!m_job.prepare(2, page, SheetJob::Checks::GridFirst, throwLoad))
@@ -375,7 +375,7 @@ void PreviewWindow::open(PrintProperties &print, QWidget *parent, bool throwLoad
 void PreviewWindow::changeEvent(QEvent *event)
 {
     QDialog::changeEvent(event);
-    EngineState &s = engineState();
+    EngineState &s = m_job.state();
     if (event->type() == QEvent::ActivationChange && isActiveWindow() && s.PageSetupChanged) {
         // Cleared first: drawing lets events through, and one may activate the window again.
         s.PageSetupChanged = false;
@@ -405,7 +405,7 @@ void PreviewWindow::reject()
 
 bool PreviewWindow::queryClose()
 {
-    EngineState &s = engineState();
+    EngineState &s = m_job.state();
     if (s.FormatDirty > 0) {
         int answer = 0;
         {
@@ -413,7 +413,7 @@ bool PreviewWindow::queryClose()
                 QStringLiteral("页面设置已改变，是否保存。"), 3 + 32, QStringLiteral("提示"));
         }
         if (answer == 6)
-            SaveFormat();
+            SaveFormat(m_job.state());
         else if (answer == 7) {
             s.FormatDirty = 0;
             s.FormatDeclined = true;
@@ -429,7 +429,7 @@ void PreviewWindow::printCommand()
     PrintDialog dialog(this);
     // No page setup or preview from the preview's own print: their hooks stay unset, which
     // keeps cmdpgset and cmdPreview hidden.
-    if (engineState().ColPageCount == 1)
+    if (m_job.state().ColPageCount == 1)
         dialog.hideColumnBands();
     // The paper and orientation chosen in the printer's settings are the report's from now on:
     // the page shows them, and the pages counted for the dialog's range are theirs.
@@ -462,7 +462,7 @@ void PreviewWindow::showFormatChanges()
 {
     // The job counts its sheets again and the page is placed for the new paper before the
     // sheet is drawn.
-    if (!m_job.layOut(m_preview->pagePicture()->surface(), engineState().ZoomRate)) {
+    if (!m_job.layOut(m_preview->pagePicture()->surface(), m_job.state().ZoomRate)) {
         ShowMessage(m_job.error(), m_job.errorIcon());
         return;
     }
@@ -478,19 +478,19 @@ void PreviewWindow::pageSetup()
         dialog.setPropertiesHook(showPrinterProperties, hasPrinterProperties);
         dialog.setRenderHook([this] { showFormatChanges(); });
         dialog.exec();
-        changed = engineState().PageSetupChanged;
+        changed = m_job.state().PageSetupChanged;
     }
     if (changed) {
         // Drawn here rather than when the window is active again: without a window manager it
         // may never be.
-        engineState().PageSetupChanged = false;
+        m_job.state().PageSetupChanged = false;
         showFormatChanges();
     }
 }
 
 void PreviewWindow::printThisSheet()
 {
-    EngineState &s = engineState();
+    EngineState &s = m_job.state();
     const PrintRequest request { s.CurRowPage, s.CurRowPage, s.CurColPage, s.CurColPage, 1,
         QStringLiteral("所有页"), 2 };
     const auto window = makePrintProgressWindow(this);
@@ -500,12 +500,12 @@ void PreviewWindow::printThisSheet()
 
 void PreviewWindow::saveFormat()
 {
-    SaveFormat();
+    SaveFormat(m_job.state());
 }
 
 void PreviewWindow::zoomCycle()
 {
-    const float zoom = float(engineState().ZoomRate);
+    const float zoom = float(m_job.state().ZoomRate);
     double next = 1;
     if (zoom == 0.25f)
         next = 0.5;
@@ -528,7 +528,7 @@ void PreviewWindow::fullScreen()
 
 void PreviewWindow::zoomEntry()
 {
-    EngineState &s = engineState();
+    EngineState &s = m_job.state();
     InputDialog dialog(this);
     dialog.setText(singleToText(float(s.ZoomRate)));
     dialog.exec();
@@ -540,7 +540,7 @@ void PreviewWindow::zoomEntry()
 
 void PreviewWindow::pageNumberEntry()
 {
-    EngineState &s = engineState();
+    EngineState &s = m_job.state();
     InputDialog dialog(this);
     dialog.setPrompt(QStringLiteral("请输入页码号："));
     dialog.setText(QString::number(s.CurRowPage));

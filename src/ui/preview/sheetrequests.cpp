@@ -28,7 +28,7 @@ bool SheetRequests::draw()
         do {
             m_redraw = false;
             const EngineState &s = engineState();
-            m_onScreen = sheetPositionAt(s.CurRowPage, s.CurColPage, s.CurSheet);
+            m_onScreen = sheetPositionAt(s, s.CurRowPage, s.CurColPage, s.CurSheet);
             drawn = m_draw();
             if (m_pending) {
                 EngineState &state = engineState();
@@ -49,9 +49,9 @@ bool SheetRequests::draw()
 bool SheetRequests::move(SheetMove move)
 {
     if (!m_drawing)
-        return MoveSheet(move, m_keepsSheetNumber) && draw();
+        return MoveSheet(engineState(), move, m_keepsSheetNumber) && draw();
     const std::optional<SheetPosition> to
-        = movedSheet(m_pending.value_or(m_onScreen), move, m_keepsSheetNumber);
+        = movedSheet(engineState(), m_pending.value_or(m_onScreen), move, m_keepsSheetNumber);
     if (to)
         m_pending = to;
     return to.has_value();
