@@ -168,7 +168,7 @@ void TestDialogLooks::pageSetupDialog()
     for (int tab = 0; tab < 4; ++tab) {
         // The last tab as a voucher shows it: with every colour control.
         s.printObject()->GridType = qint16(tab == 3 ? 2 : 5);
-        s.PageSetupTab = qint16(tab);
+        PageSetupDialog::setOpeningTab(tab);
         PageSetupDialog dialog;
         dialog.setPropertiesHook([](const QString &) { return std::optional<PrinterPage>(); });
         dialog.show();

@@ -111,6 +111,9 @@ private:
 
 void TestPageSetupDialog::init()
 {
+    // What the windows remember between two page setups starts afresh for each test.
+    PageSetupDialog::setPageChanged(false);
+    PageSetupDialog::setOpeningTab(0);
     VirtualPrinterSpec wide;
     wide.deviceName = kWide;
     wide.driverName = u"Wide Driver"_qs;
@@ -415,7 +418,7 @@ void TestPageSetupDialog::loadsFormatValues()
     f.LogTextLoc = 11;
     f.LogText = u"机密"_qs;
     f.Cutline = 1;
-    engineState().PageSetupTab = 1; // the page tab is never the first one shown
+    PageSetupDialog::setOpeningTab(1); // the page tab is never the first one shown
     PageSetupDialog dialog;
     QVERIFY(control<QRadioButton>(dialog, u"OpnOrient(1)"_qs)->isChecked());
     QVERIFY(!control<QCheckBox>(dialog, u"chkPrintPage"_qs)->isChecked());
@@ -433,7 +436,7 @@ void TestPageSetupDialog::loadsFormatValues()
     QCOMPARE(tabs->currentIndex(), 0);
     tabs->setCurrentIndex(2);
     dialog.reject();
-    QCOMPARE(engineState().PageSetupTab, 2);
+    QCOMPARE(PageSetupDialog::openingTab(), 2);
 }
 
 void TestPageSetupDialog::fieldRules_data()
@@ -696,7 +699,7 @@ void TestPageSetupDialog::pageSizeQuestion()
     if (!asked.isEmpty())
         QCOMPARE(m_platform.sink->messages().first().buttons & 0xFFFF, 52);
     QCOMPARE(engineState().Format.PageHeight, accepted ? height : 100);
-    QCOMPARE(engineState().PageSetupChanged, accepted);
+    QCOMPARE(PageSetupDialog::pageChanged(), accepted);
     QCOMPARE(dialog.isVisible(), !accepted);
     if (!accepted) {
         QCOMPARE(control<QTabWidget>(dialog, u"SSTab1"_qs)->currentIndex(), 1);
@@ -734,14 +737,14 @@ void TestPageSetupDialog::cancelRestoresPrinterAndPaper()
     printingSystem().selectPrinter(kWide);
     printingSystem().currentPrinter()->setPaperSize(8);
     printingSystem().currentPrinter()->setOrientation(2);
-    engineState().PageSetupChanged = true;
+    PageSetupDialog::setPageChanged(true);
     PageSetupDialog dialog;
     QCOMPARE(printingSystem().currentPrinter()->PaperSize(), 9); // the format's paper
     control<QComboBox>(dialog, u"CboPrinter"_qs)->setCurrentIndex(1);
     control<QRadioButton>(dialog, u"OpnOrient(0)"_qs)->setChecked(true);
     QTest::mouseClick(control<QPushButton>(dialog, u"command1(1)"_qs), Qt::LeftButton);
     QCOMPARE(dialog.result(), int(QDialog::Rejected));
-    QVERIFY(!engineState().PageSetupChanged);
+    QVERIFY(!PageSetupDialog::pageChanged());
     PrinterSurface *printer = printingSystem().currentPrinter();
     QCOMPARE(printer->DeviceName(), kWide);
     QCOMPARE(printer->PaperSize(), 8);

@@ -6,6 +6,7 @@
 #include "engine/state/registry.h"
 #include "platform/interfaces/surface.h"
 #include "printer/virtualprintingsystem.h"
+#include "ui/dialogs/pagesetupdialog.h"
 #include "ui/dialogs/printdialog.h"
 
 #include <QCheckBox>
@@ -119,13 +120,13 @@ void TestPrintDialog::loadsAndSelectsPrinter()
     QFETCH(QString, location);
     QFETCH(bool, colourEnabled);
     engineState().Format.PrinterName = designated;
-    engineState().PageSetupChanged = true;
+    PageSetupDialog::setPageChanged(true);
 
     PrintDialog dialog;
     QCOMPARE(dialog.objectName(), u"frmPrint"_qs);
     QCOMPARE(dialog.windowTitle(), u"打印"_qs);
     QVERIFY(!dialog.blnOk);
-    QVERIFY(!engineState().PageSetupChanged);
+    QVERIFY(!PageSetupDialog::pageChanged());
     QCOMPARE(control<QComboBox>(dialog, "CboPrinter")->currentText(), selected);
     QCOMPARE(printingSystem().currentPrinter()->DeviceName(), selected);
     QCOMPARE(control<QLabel>(dialog, "lblState")->text(), u"就绪"_qs);
@@ -329,11 +330,11 @@ void TestPrintDialog::cancelAfterFailedPrintKeepsSavedColour()
     QVERIFY(storedColour().isEmpty());
     QTest::mouseClick(control<QPushButton>(dialog, "cmdprint"), Qt::LeftButton);
     QVERIFY(dialog.isVisible());
-    engineState().PageSetupChanged = true;
+    PageSetupDialog::setPageChanged(true);
     QTest::mouseClick(control<QPushButton>(dialog, "cmdcance"), Qt::LeftButton);
     QVERIFY(!dialog.blnOk);
     QVERIFY(dialog.isHidden());
-    QVERIFY(!engineState().PageSetupChanged);
+    QVERIFY(!PageSetupDialog::pageChanged());
     QCOMPARE(storedColour(), u"0"_qs);
 }
 

@@ -88,13 +88,11 @@ struct EngineState : LayoutResult
     PreviewStatusSink *PreviewStatusBar = nullptr;
     PreviewProgressSink *PreviewProgressBar = nullptr;
     bool PreviewUiActive = false;
-    bool PageSetupChanged = false;
     qint16 FormatDirty = 0;
     /// The user declined to save the page setup's changes: they stay in force for the job but
     /// are never written; the print dialog then stores its colour choice alone. A load or a
     /// save of the whole format clears it.
     bool FormatDeclined = false;
-    qint16 PageSetupTab = 0;
     QString FormatKey;
     /// While a job lays out: the answer each of its layout messages got. A job lays out more
     /// than once, and a message its layouts give is shown (or asked) once, its answer kept for

@@ -50,6 +50,32 @@
 namespace quillon {
 
 namespace {
+// The tab the page setup showed last, opened again on it; and whether it last changed the page.
+int lastTab = 0;
+bool changedPage = false;
+} // namespace
+
+bool PageSetupDialog::pageChanged()
+{
+    return changedPage;
+}
+
+void PageSetupDialog::setPageChanged(bool changed)
+{
+    changedPage = changed;
+}
+
+int PageSetupDialog::openingTab()
+{
+    return lastTab;
+}
+
+void PageSetupDialog::setOpeningTab(int tab)
+{
+    lastTab = tab;
+}
+
+namespace {
 
 constexpr int kVoucherKind = 2;
 constexpr double kTwipsPerMm = 56.7;
@@ -549,7 +575,7 @@ void PageSetupDialog::load()
     EngineState &s = engineState();
     const PageFormat &f = s.Format;
     m_loading = true;
-    SSTab1->setCurrentIndex(std::clamp<int>(s.PageSetupTab, 0, SSTab1->count() - 1));
+    SSTab1->setCurrentIndex(std::clamp<int>(lastTab, 0, SSTab1->count() - 1));
 
     // Cancel puts back the printer as it was before the dialog chose one and set its paper.
     if (const PrinterSurface *before = printingSystem().currentPrinter()) {
@@ -630,7 +656,7 @@ void PageSetupDialog::load()
     lstText->setCurrentRow(0);
     showFontSample();
 
-    if (s.PageSetupTab == 1)
+    if (lastTab == 1)
         SSTab1->setCurrentIndex(0);
     scaleMiniature();
 
@@ -1210,14 +1236,14 @@ void PageSetupDialog::enableProperties()
 void PageSetupDialog::ok()
 {
     if (ApplyPageSetup()) {
-        engineState().PageSetupChanged = true;
+        setPageChanged(true);
         accept();
     }
 }
 
 void PageSetupDialog::cancel()
 {
-    engineState().PageSetupChanged = false;
+    setPageChanged(false);
     restorePrinter();
     QDialog::reject();
 }
@@ -1238,7 +1264,7 @@ void PageSetupDialog::reject()
 
 void PageSetupDialog::done(int result)
 {
-    engineState().PageSetupTab = qint16(SSTab1->currentIndex());
+    lastTab = SSTab1->currentIndex();
     QDialog::done(result);
 }
 

@@ -63,6 +63,15 @@ public:
     /// The file dialog filter of the logo button, in Qt's form.
     static QString logoFileFilter();
 
+    /// Whether the last page setup closed with OK, until a window that shows the page takes
+    /// note (the preview draws again, the print dialog forgets it). The windows' own memory,
+    /// kept on the GUI thread.
+    static bool pageChanged();
+    static void setPageChanged(bool changed);
+    /// The tab the dialog opens on: the one it showed last (the page tab gives way to the first).
+    static int openingTab();
+    static void setOpeningTab(int tab);
+
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
     void done(int result) override;

@@ -2,6 +2,7 @@
 
 #include "childnamer_p.h"
 #include "elidedlabel_p.h"
+#include "pagesetupdialog.h"
 #include "slotguard_p.h"
 
 #include "engine/state/enginestate.h"
@@ -70,7 +71,7 @@ PrintDialog::PrintDialog(QWidget *parent)
     setWindowTitle(QStringLiteral("打印"));
     buildControls();
 
-    engineState().PageSetupChanged = false;
+    PageSetupDialog::setPageChanged(false);
     if (const PrinterSurface *current = printingSystem().currentPrinter()) {
         m_printerBefore = current->DeviceName();
         m_colorModeBefore = current->ColorMode();
@@ -386,7 +387,7 @@ bool PrintDialog::checkRange()
 void PrintDialog::cancel()
 {
     blnOk = false;
-    engineState().PageSetupChanged = false;
+    PageSetupDialog::setPageChanged(false);
     reject();
 }
 

@@ -348,7 +348,7 @@ bool PreviewWindow::load(bool throwLoad)
     Surface *page = m_preview->pagePicture()->surface();
     if (!m_job.prepare(2, page, SheetJob::Checks::GridFirst, throwLoad))
         return false;
-    s.PageSetupChanged = true;
+    PageSetupDialog::setPageChanged(true);
     m_preview->ScrollFollows = true;
     s.OutputMode = 2;
     s.PreviewUiActive = true;
@@ -375,10 +375,10 @@ void PreviewWindow::open(PrintProperties &print, QWidget *parent, bool throwLoad
 void PreviewWindow::changeEvent(QEvent *event)
 {
     QDialog::changeEvent(event);
-    EngineState &s = m_job.state();
-    if (event->type() == QEvent::ActivationChange && isActiveWindow() && s.PageSetupChanged) {
+    if (event->type() == QEvent::ActivationChange && isActiveWindow()
+        && PageSetupDialog::pageChanged()) {
         // Cleared first: drawing lets events through, and one may activate the window again.
-        s.PageSetupChanged = false;
+        PageSetupDialog::setPageChanged(false);
         runGuarded([this] { m_preview->renderCurrentSheet(); });
         restoreCursor();
     }
@@ -478,12 +478,12 @@ void PreviewWindow::pageSetup()
         dialog.setPropertiesHook(showPrinterProperties, hasPrinterProperties);
         dialog.setRenderHook([this] { showFormatChanges(); });
         dialog.exec();
-        changed = m_job.state().PageSetupChanged;
+        changed = PageSetupDialog::pageChanged();
     }
     if (changed) {
         // Drawn here rather than when the window is active again: without a window manager it
         // may never be.
-        m_job.state().PageSetupChanged = false;
+        PageSetupDialog::setPageChanged(false);
         showFormatChanges();
     }
 }
