@@ -11,6 +11,8 @@
 
 #include <quillon/error.h>
 
+#include <QObject>
+
 namespace quillon {
 
 void GridKindRules::render() const
@@ -53,6 +55,15 @@ std::pair<HPlace, VPlace> GridKindRules::placement(const QString &, CellBox &) c
 
 namespace {
 
+template <typename Contract> Contract *contractOf(QObject *grid)
+{
+    auto *contract = dynamic_cast<Contract *>(grid);
+    if (!contract)
+        throw Error(ErrorNumber::MemberNotSupported,
+            QStringLiteral("Object doesn't support this property or method"));
+    return contract;
+}
+
 /// A horizontal code of the kinds that give left and right codes of their own; any other code
 /// is centred.
 HPlace horizontalByCode(qint16 code, qint16 left, qint16 right)
@@ -75,6 +86,10 @@ class SheetRules : public GridKindRules
 {
 public:
     GridKind kind() const override { return GridKind::Sheet; }
+    std::unique_ptr<GridAccess> makeAccess(QObject *grid, qint32) const override
+    {
+        return std::make_unique<SheetGridAccess>(contractOf<AbstractSheetGrid>(grid));
+    }
     void render() const override { RenderSheetGrid(); }
     bool printsHeadingWithoutRows() const override { return true; }
     // 2 left, 3 centre, 4 right, any other code general; 1 top, 2 centre, any other bottom
@@ -120,6 +135,10 @@ class VoucherRules : public GridKindRules
 {
 public:
     GridKind kind() const override { return GridKind::Voucher; }
+    std::unique_ptr<GridAccess> makeAccess(QObject *grid, qint32) const override
+    {
+        return std::make_unique<VoucherGridAccess>(contractOf<AbstractVoucherGrid>(grid));
+    }
     void render() const override { DrawVoucherGrid(); }
     void checkLayout() const override { CheckAmountColumns(); }
     // A voucher form without lines still prints its heading and totals.
@@ -170,6 +189,11 @@ public:
     {
     }
     GridKind kind() const override { return m_kind; }
+    std::unique_ptr<GridAccess> makeAccess(QObject *grid, qint32 gridrows) const override
+    {
+        return std::make_unique<DataGridAccess>(
+            int(m_kind), contractOf<AbstractDataGrid>(grid), gridrows);
+    }
     double fixedRowsHeight(const EngineState &s, GridAccess &grid) const override
     {
         auto &data = static_cast<DataGridAccess &>(grid);
@@ -199,11 +223,11 @@ private:
 class FlexRules : public FlexFamilyRules
 {
 public:
-    explicit FlexRules(GridKind kind)
-        : m_kind(kind)
+    GridKind kind() const override { return GridKind::Flex; }
+    std::unique_ptr<GridAccess> makeAccess(QObject *grid, qint32) const override
     {
+        return std::make_unique<FlexGridAccess>(contractOf<AbstractFlexGrid>(grid));
     }
-    GridKind kind() const override { return m_kind; }
     // One code: its column of three is the horizontal place, its place within it the vertical.
     std::pair<HPlace, VPlace> placement(const QString &text, CellBox &cell) const override
     {
@@ -216,10 +240,18 @@ public:
         static constexpr VPlace vs[] = { VPlace::Top, VPlace::Centre, VPlace::Bottom };
         return { hs[code / 3], vs[code % 3] };
     }
+};
+
+class HFlexRules : public FlexRules
+{
+public:
+    GridKind kind() const override { return GridKind::HFlex; }
+    std::unique_ptr<GridAccess> makeAccess(QObject *grid, qint32) const override
+    {
+        return std::make_unique<HFlexGridAccess>(contractOf<AbstractHFlexGrid>(grid));
+    }
     void prepare(EngineState &s, PrintProperties &print) const override
     {
-        if (m_kind != GridKind::HFlex)
-            return;
         // The hierarchical flex grid answers -1 for default widths: make them real widths.
         const auto access = GridAccess::create(6, print.Datagrid, print.gridrows);
         AbstractHFlexGrid *grid = static_cast<HFlexGridAccess &>(*access).grid();
@@ -236,15 +268,16 @@ public:
             }
         }
     }
-
-private:
-    GridKind m_kind;
 };
 
 class PlainRules : public FlexFamilyRules
 {
 public:
     GridKind kind() const override { return GridKind::Plain; }
+    std::unique_ptr<GridAccess> makeAccess(QObject *grid, qint32) const override
+    {
+        return std::make_unique<PlainGridAccess>(contractOf<AbstractPlainGrid>(grid));
+    }
     // The plain grid has no alignment of its own: numbers right, dates centred, the rest left,
     // all vertically centred, like the general alignment of the other kinds.
     std::pair<HPlace, VPlace> placement(const QString &text, CellBox &) const override
@@ -257,6 +290,10 @@ class SpreadRules : public GridKindRules
 {
 public:
     GridKind kind() const override { return GridKind::Spread; }
+    std::unique_ptr<GridAccess> makeAccess(QObject *grid, qint32) const override
+    {
+        return std::make_unique<SpreadGridAccess>(contractOf<AbstractSpreadGrid>(grid));
+    }
     void render() const override { RenderSpreadGrid(); }
     bool printsHeadingWithoutRows() const override { return true; }
     double fixedRowsHeight(const EngineState &s, GridAccess &grid) const override
@@ -293,8 +330,8 @@ const GridKindRules *gridKindRules(int kind)
     static const VoucherRules voucher;
     static const DataRules dbGrid(GridKind::DBGrid);
     static const DataRules dataGrid(GridKind::DataGrid);
-    static const FlexRules flex(GridKind::Flex);
-    static const FlexRules hflex(GridKind::HFlex);
+    static const FlexRules flex;
+    static const HFlexRules hflex;
     static const PlainRules plain;
     static const SpreadRules spread;
     static const GridKindRules *const kinds[]

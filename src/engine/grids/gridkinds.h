@@ -5,8 +5,11 @@
 #include <QString>
 
 #include <functional>
+#include <memory>
 #include <optional>
 #include <utility>
+
+class QObject;
 
 namespace quillon {
 
@@ -26,14 +29,20 @@ enum class GridKind {
     Spread = 8,
 };
 
-/// Everything that differs between grid kinds, in one object per kind: the renderer, the
-/// header and body row heights the layout reserves, the column bands, text placement and what
-/// the format load reads. A new kind is a new rules object and one line in gridKindRules().
+/// Everything that differs between grid kinds, in one object per kind: the grid's adapter, the
+/// renderer, the header and body row heights the layout reserves, the column bands, text
+/// placement and what the format load reads. A new kind is a new rules object and one line in
+/// gridKindRules().
 class GridKindRules
 {
 public:
     virtual ~GridKindRules() = default;
     virtual GridKind kind() const = 0;
+
+    /// The adapter that reads a grid object of this kind, or an Error (438) when the object
+    /// does not answer the kind's contract. gridrows is the print object's row count, which
+    /// the data grid kinds cannot report.
+    virtual std::unique_ptr<GridAccess> makeAccess(QObject *grid, qint32 gridrows) const = 0;
 
     /// Draws the grid body of the current logical page. A kind without a renderer yet says so
     /// with a KindNotPrintable error.
