@@ -7,6 +7,7 @@
 #include "vouchergridrenderer.h"
 
 #include "engine/state/enginestate.h"
+#include "engine/state/pageformat.h"
 #include "engine/state/printproperties.h"
 
 #include <quillon/error.h>
@@ -141,6 +142,7 @@ public:
     }
     void render() const override { DrawVoucherGrid(); }
     void checkLayout() const override { CheckAmountColumns(); }
+    bool hasAmountColumns() const override { return true; }
     // A voucher form without lines still prints its heading and totals.
     bool printsHeadingWithoutRows() const override { return true; }
     double bandColumnWidth(GridAccess &grid, qint32 col) const override
@@ -170,6 +172,12 @@ public:
     {
         s.Format.JeLineColor = readLong(QStringLiteral("JeLineColor"), -1);
         s.Format.DotLineColor = readLong(QStringLiteral("DotLineColor"), -1);
+    }
+    void writeFormat(const PageFormat &f,
+        const std::function<void(const QString &, qint64)> &writeLong) const override
+    {
+        writeLong(QStringLiteral("JeLineColor"), f.JeLineColor);
+        writeLong(QStringLiteral("DotLineColor"), f.DotLineColor);
     }
 };
 

@@ -15,6 +15,7 @@ namespace quillon {
 
 class GridAccess;
 class PrintProperties;
+struct PageFormat;
 struct EngineState;
 
 /// The grid kinds a print object names with GridType.
@@ -31,8 +32,8 @@ enum class GridKind {
 
 /// Everything that differs between grid kinds, in one object per kind: the grid's adapter, the
 /// renderer, the header and body row heights the layout reserves, the column bands, text
-/// placement and what the format load reads. A new kind is a new rules object and one line in
-/// gridKindRules().
+/// placement and the kind's own format values. A new kind is a new rules object and one line
+/// in gridKindRules().
 class GridKindRules
 {
 public:
@@ -54,6 +55,8 @@ public:
     virtual qint32 bodyRowHeight(const EngineState &s, GridAccess &grid) const;
     /// Whether the grid's heading prints on a page of its own when there are no body rows.
     virtual bool printsHeadingWithoutRows() const { return false; }
+    /// Whether the kind has amount columns, whose digit lines take colours of the format.
+    virtual bool hasAmountColumns() const { return false; }
 
     /// Columns are numbered from 1 (and printed from 1 to the last) rather than from 0 within
     /// the print object's range.
@@ -73,6 +76,11 @@ public:
     /// Reads the kind's own page-format values.
     virtual void readFormat(
         EngineState &, const std::function<qint32(const QString &, qint32)> &) const
+    {
+    }
+    /// Writes the kind's own page-format values, the ones readFormat() reads.
+    virtual void writeFormat(
+        const PageFormat &, const std::function<void(const QString &, qint64)> &) const
     {
     }
     /// Prepares the host grid once the printed columns are known.
