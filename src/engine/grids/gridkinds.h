@@ -1,6 +1,7 @@
 #pragma once
 
 #include "engine/draw/textprimitives.h"
+#include "gridkind.h"
 
 #include <QString>
 
@@ -17,18 +18,6 @@ class GridAccess;
 class PrintProperties;
 struct PageFormat;
 struct EngineState;
-
-/// The grid kinds a print object names with GridType.
-enum class GridKind {
-    Sheet = 1, ///< spreadsheet grid
-    Voucher = 2,
-    DBGrid = 3, ///< data grid
-    DataGrid = 4,
-    Flex = 5,
-    HFlex = 6, ///< hierarchical flex grid
-    Plain = 7,
-    Spread = 8,
-};
 
 /// Everything that differs between grid kinds, in one object per kind: the grid's adapter, the
 /// renderer, the header and body row heights the layout reserves, the column bands, text

@@ -312,7 +312,7 @@ bool PrintMuitGrid()
     try {
         // The second grid keeps the first one's page layout but is read within its own size:
         // a shorter or narrower second grid must not be asked for rows or columns it lacks.
-        const auto second = GridAccess::create(print.GridType, print.Datagrid, print.gridrows);
+        const auto second = GridAccess::create(int(print.GridType), print.Datagrid, print.gridrows);
         s.GridRows = second->rowCount();
         s.GridCols = second->colCount();
         s.FixedRowsTop = second->fixedRowsTop();
