@@ -16,13 +16,6 @@
 
 namespace quillon {
 
-void GridKindRules::render() const
-{
-    throw Error(ErrorNumber::KindNotPrintable,
-        QStringLiteral("Grid kind %1 cannot be printed by this version of Quillon yet")
-            .arg(int(kind())));
-}
-
 double GridKindRules::fixedRowsHeight(const EngineState &s, GridAccess &grid) const
 {
     double total = 0;
@@ -92,7 +85,6 @@ public:
         return std::make_unique<SheetGridAccess>(contractOf<AbstractSheetGrid>(grid));
     }
     void render() const override { RenderSheetGrid(); }
-    bool printsHeadingWithoutRows() const override { return true; }
     // 2 left, 3 centre, 4 right, any other code general; 1 top, 2 centre, any other bottom
     std::pair<HPlace, VPlace> placement(const QString &text, CellBox &cell) const override
     {
@@ -143,8 +135,6 @@ public:
     void render() const override { DrawVoucherGrid(); }
     void checkLayout() const override { CheckAmountColumns(); }
     bool hasAmountColumns() const override { return true; }
-    // A voucher form without lines still prints its heading and totals.
-    bool printsHeadingWithoutRows() const override { return true; }
     double bandColumnWidth(GridAccess &grid, qint32 col) const override
     {
         // A hidden column takes no room: the renderer gives it none.
@@ -186,7 +176,6 @@ class FlexFamilyRules : public GridKindRules
 {
 public:
     void render() const override { RenderFlexGrid(); }
-    bool printsHeadingWithoutRows() const override { return true; }
 };
 
 class DataRules : public FlexFamilyRules
@@ -303,7 +292,6 @@ public:
         return std::make_unique<SpreadGridAccess>(contractOf<AbstractSpreadGrid>(grid));
     }
     void render() const override { RenderSpreadGrid(); }
-    bool printsHeadingWithoutRows() const override { return true; }
     double fixedRowsHeight(const EngineState &s, GridAccess &grid) const override
     {
         // Every column header row prints: 0, then -999, -998, ...

@@ -34,16 +34,13 @@ public:
     /// the data grid kinds cannot report.
     virtual std::unique_ptr<GridAccess> makeAccess(QObject *grid, qint32 gridrows) const = 0;
 
-    /// Draws the grid body of the current logical page. A kind without a renderer yet says so
-    /// with a KindNotPrintable error.
-    virtual void render() const;
+    /// Draws the grid body of the current logical page.
+    virtual void render() const = 0;
 
     /// The header rows every page repeats, in twips.
     virtual double fixedRowsHeight(const EngineState &s, GridAccess &grid) const;
     /// The automatic body row height: the grid's own first body row.
     virtual qint32 bodyRowHeight(const EngineState &s, GridAccess &grid) const;
-    /// Whether the grid's heading prints on a page of its own when there are no body rows.
-    virtual bool printsHeadingWithoutRows() const { return false; }
     /// Whether the kind has amount columns, whose digit lines take colours of the format.
     virtual bool hasAmountColumns() const { return false; }
 
