@@ -24,7 +24,7 @@ inline constexpr int MemberNotSupported = 438;
 inline constexpr int PrinterError = 482;
 inline constexpr int InvalidSelection = 20001; ///< a spreadsheet cell address that names no cell
 inline constexpr int NoCellAddress = 20002; ///< a spreadsheet column below 1
-inline constexpr int KindNotPrintable = 20010; ///< a grid kind this version cannot print yet
+inline constexpr int KindNotPrintable = 20010; ///< no longer raised: every grid kind prints
 } // namespace ErrorNumber
 
 /// An error that reaches the host: a number and a description, like an automation error.

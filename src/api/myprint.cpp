@@ -138,12 +138,12 @@ void MyPrint::setDatagridSecond(QObject *grid)
 
 MyPrint::MnuGridType MyPrint::GridType() const
 {
-    return static_cast<MnuGridType>(d->GridType);
+    return static_cast<MnuGridType>(qint32(d->GridType));
 }
 
 void MyPrint::setGridType(MnuGridType value)
 {
-    d->GridType = narrowTo16(static_cast<qint32>(value));
+    d->GridType = GridKind(narrowTo16(static_cast<qint32>(value)));
 }
 
 MyPrint::Oriention MyPrint::PaperOrient() const

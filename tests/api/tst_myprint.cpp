@@ -380,10 +380,8 @@ void TestMyPrint::typeLibraryIdentities()
 
 void TestMyPrint::printOverSignal()
 {
-    MyPrint print;
-    QSignalSpy spy(&print, &MyPrint::PrintOver);
-    QVERIFY(spy.isValid());
-    QCOMPARE(MyPrint::staticMetaObject.indexOfSignal("PrintOver()") >= 0, true);
+    // Hosts that connect by name find it without arguments.
+    QVERIFY(MyPrint::staticMetaObject.indexOfSignal("PrintOver()") >= 0);
 }
 
 QUILLON_TEST_MAIN(TestMyPrint)

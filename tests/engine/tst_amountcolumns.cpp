@@ -58,7 +58,6 @@ private Q_SLOTS:
     void init();
     void cleanup();
 
-    void unitLabels();
     void columnDrawWidth_data();
     void columnDrawWidth();
     void twelveCellsWithLines();
@@ -134,15 +133,6 @@ void TestAmountColumns::draw(int first, int last)
     s.LastBodyCol = last;
     s.FitRatio = 2;
     DrawAmountColumns(testPage(), 1000, 500, 1.0);
-}
-
-void TestAmountColumns::unitLabels()
-{
-    QCOMPARE(AmountUnitLabels(true).size(), 43);
-    QCOMPARE(AmountUnitLabels(false).size(), 57);
-    QVERIFY(AmountUnitLabels(true).startsWith(u"分角元拾佰仟万拾佰仟亿"_qs));
-    QVERIFY(AmountUnitLabels(false).startsWith(u"分角．元拾佰，仟万拾，佰仟亿，"_qs));
-    QVERIFY(AmountUnitLabels(false).endsWith(u"，仟亿"_qs));
 }
 
 void TestAmountColumns::columnDrawWidth_data()

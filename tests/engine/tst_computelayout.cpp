@@ -22,6 +22,8 @@
 
 #include <QTemporaryDir>
 
+#include <numeric>
+
 using namespace quillon;
 
 // With the recording surface's fixed metrics a line of "高" is 25 twips per point: font 0
@@ -59,6 +61,8 @@ private Q_SLOTS:
     void columnBands_data();
     void columnBands();
     void fixedColumnsWiderThanThePage();
+    void planColumnBands_data();
+    void planColumnBands();
     void sheetCount();
     void appliesPaperAndOrientation();
 
@@ -659,6 +663,41 @@ void TestComputeLayout::fixedColumnsWiderThanThePage()
     QCOMPARE(m_sink->messages().size(), 1);
     QCOMPARE(m_sink->messages()[0].prompt, u"固定列宽度超过页面宽度"_qs);
     QCOMPARE(s.SheetCount, 3); // the computation went on
+}
+
+void TestComputeLayout::planColumnBands_data()
+{
+    QTest::addColumn<QList<int>>("widths");
+    QTest::addColumn<int>("fixedCols"); // repeated on every band when not 0
+    QTest::addColumn<int>("pageWidth");
+    QTest::addColumn<QList<qint32>>("starts");
+    QTest::newRow("all in one band")
+        << QList<int> { 1000, 2000, 3000 } << 0 << 10000 << QList<qint32> { 0 };
+    QTest::newRow("exact fit, then a narrow column")
+        << QList<int> { 2500, 2500, 2500, 2500, 2 } << 0 << 10000 << QList<qint32> { 0, 4 };
+    QTest::newRow("half of the last column out")
+        << QList<int> { 4000, 4000, 4000 } << 0 << 10000 << QList<qint32> { 0 };
+    QTest::newRow("a twip more than half out")
+        << QList<int> { 4000, 4000, 4002 } << 0 << 10000 << QList<qint32> { 0, 2 };
+    QTest::newRow("column wider than the page")
+        << QList<int> { 6000, 12000, 3000 } << 0 << 10000 << QList<qint32> { 0, 1, 2 };
+    QTest::newRow("fixed columns on every band") << QList<int> { 2000, 1000, 3000, 3000, 3000, 3000,
+        3000, 3000 } << 2 << 10000 << QList<qint32> { 2, 4, 6 };
+    // Each band still gets one column of its own.
+    QTest::newRow("fixed columns wider than the page")
+        << QList<int> { 6000, 6000, 1000, 1000 } << 2 << 10000 << QList<qint32> { 2, 3 };
+}
+
+void TestComputeLayout::planColumnBands()
+{
+    QFETCH(QList<int>, widths);
+    QFETCH(int, fixedCols);
+    QFETCH(int, pageWidth);
+    QFETCH(QList<qint32>, starts);
+    const double fixedWidth = std::accumulate(widths.begin(), widths.begin() + fixedCols, 0.0);
+    const std::vector<qint32> bands = PlanColumnBands(fixedCols, qint32(widths.size()) - 1,
+        pageWidth, fixedWidth, fixedCols > 0, [&](qint32 col) { return widths[col]; });
+    QCOMPARE(QList<qint32>(bands.begin(), bands.end()), starts);
 }
 
 void TestComputeLayout::sheetCount()

@@ -167,7 +167,7 @@ void TestDialogLooks::pageSetupDialog()
     };
     for (int tab = 0; tab < 4; ++tab) {
         // The last tab as a voucher shows it: with every colour control.
-        s.printObject()->GridType = qint16(tab == 3 ? 2 : 5);
+        s.printObject()->GridType = tab == 3 ? GridKind::Voucher : GridKind::Flex;
         PageSetupDialog::setOpeningTab(tab);
         PageSetupDialog dialog;
         dialog.setPropertiesHook([](const QString &) { return std::optional<PrinterPage>(); });

@@ -860,7 +860,7 @@ void TestPageSetupDialog::amountControlsOnlyForVouchers()
     QFETCH(bool, shown);
     QFETCH(QString, amountCaption);
     EngineState &s = engineState();
-    s.printObject()->GridType = qint16(kind);
+    s.printObject()->GridType = GridKind(kind);
     s.Format.JeLineColor = amountColour;
     s.Format.DotLineColor = 77;
     PageSetupDialog dialog;

@@ -2,51 +2,22 @@
 
 #include "engine/convert.h"
 #include "gridadapters.h"
+#include "gridkinds.h"
 
 #include <quillon/error.h>
 
-#include <QObject>
-
 namespace quillon {
-
-namespace {
-
-template <typename Contract> Contract *contractOf(QObject *grid)
-{
-    auto *contract = dynamic_cast<Contract *>(grid);
-    if (!contract)
-        throw Error(ErrorNumber::MemberNotSupported,
-            QStringLiteral("Object doesn't support this property or method"));
-    return contract;
-}
-
-} // namespace
 
 std::unique_ptr<GridAccess> GridAccess::create(int kind, QObject *grid, qint32 gridrows)
 {
     if (!grid)
         throw Error(ErrorNumber::ObjectNotSet,
             QStringLiteral("Object variable or With block variable not set"));
-    switch (kind) {
-    case 1:
-        return std::make_unique<SheetGridAccess>(contractOf<AbstractSheetGrid>(grid));
-    case 2:
-        return std::make_unique<VoucherGridAccess>(contractOf<AbstractVoucherGrid>(grid));
-    case 3:
-    case 4:
-        return std::make_unique<DataGridAccess>(kind, contractOf<AbstractDataGrid>(grid), gridrows);
-    case 5:
-        return std::make_unique<FlexGridAccess>(contractOf<AbstractFlexGrid>(grid));
-    case 6:
-        return std::make_unique<HFlexGridAccess>(contractOf<AbstractHFlexGrid>(grid));
-    case 7:
-        return std::make_unique<PlainGridAccess>(contractOf<AbstractPlainGrid>(grid));
-    case 8:
-        return std::make_unique<SpreadGridAccess>(contractOf<AbstractSpreadGrid>(grid));
-    default:
+    const GridKindRules *rules = gridKindRules(kind);
+    if (!rules)
         throw Error(ErrorNumber::InvalidCall,
             QStringLiteral("Grid kind %1 is not supported (1 to 8)").arg(kind));
-    }
+    return rules->makeAccess(grid, gridrows);
 }
 
 qint32 SheetGridAccess::rowCount() const

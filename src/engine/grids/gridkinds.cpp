@@ -7,18 +7,14 @@
 #include "vouchergridrenderer.h"
 
 #include "engine/state/enginestate.h"
+#include "engine/state/pageformat.h"
 #include "engine/state/printproperties.h"
 
 #include <quillon/error.h>
 
-namespace quillon {
+#include <QObject>
 
-void GridKindRules::render(const PageContext &) const
-{
-    throw Error(ErrorNumber::KindNotPrintable,
-        QStringLiteral("Grid kind %1 cannot be printed by this version of Quillon yet")
-            .arg(int(kind())));
-}
+namespace quillon {
 
 double GridKindRules::fixedRowsHeight(const EngineState &s, GridAccess &grid) const
 {
@@ -53,6 +49,15 @@ std::pair<HPlace, VPlace> GridKindRules::placement(const QString &, CellBox &) c
 
 namespace {
 
+template <typename Contract> Contract *contractOf(QObject *grid)
+{
+    auto *contract = dynamic_cast<Contract *>(grid);
+    if (!contract)
+        throw Error(ErrorNumber::MemberNotSupported,
+            QStringLiteral("Object doesn't support this property or method"));
+    return contract;
+}
+
 /// A horizontal code of the kinds that give left and right codes of their own; any other code
 /// is centred.
 HPlace horizontalByCode(qint16 code, qint16 left, qint16 right)
@@ -75,8 +80,11 @@ class SheetRules : public GridKindRules
 {
 public:
     GridKind kind() const override { return GridKind::Sheet; }
+    std::unique_ptr<GridAccess> makeAccess(QObject *grid, qint32) const override
+    {
+        return std::make_unique<SheetGridAccess>(contractOf<AbstractSheetGrid>(grid));
+    }
     void render(const PageContext &pc) const override { RenderSheetGrid(pc); }
-    bool printsHeadingWithoutRows() const override { return true; }
     // 2 left, 3 centre, 4 right, any other code general; 1 top, 2 centre, any other bottom
     std::pair<HPlace, VPlace> placement(const QString &text, CellBox &cell) const override
     {
@@ -120,10 +128,13 @@ class VoucherRules : public GridKindRules
 {
 public:
     GridKind kind() const override { return GridKind::Voucher; }
+    std::unique_ptr<GridAccess> makeAccess(QObject *grid, qint32) const override
+    {
+        return std::make_unique<VoucherGridAccess>(contractOf<AbstractVoucherGrid>(grid));
+    }
     void render(const PageContext &pc) const override { DrawVoucherGrid(pc); }
     void checkLayout(EngineState &s) const override { CheckAmountColumns(s); }
-    // A voucher form without lines still prints its heading and totals.
-    bool printsHeadingWithoutRows() const override { return true; }
+    bool hasAmountColumns() const override { return true; }
     double bandColumnWidth(GridAccess &grid, qint32 col) const override
     {
         // A hidden column takes no room: the renderer gives it none.
@@ -152,6 +163,12 @@ public:
         s.Format.JeLineColor = readLong(QStringLiteral("JeLineColor"), -1);
         s.Format.DotLineColor = readLong(QStringLiteral("DotLineColor"), -1);
     }
+    void writeFormat(const PageFormat &f,
+        const std::function<void(const QString &, qint64)> &writeLong) const override
+    {
+        writeLong(QStringLiteral("JeLineColor"), f.JeLineColor);
+        writeLong(QStringLiteral("DotLineColor"), f.DotLineColor);
+    }
 };
 
 /// Kinds 3 to 7, drawn by the flex and data grid renderer.
@@ -159,7 +176,6 @@ class FlexFamilyRules : public GridKindRules
 {
 public:
     void render(const PageContext &pc) const override { RenderFlexGrid(pc); }
-    bool printsHeadingWithoutRows() const override { return true; }
 };
 
 class DataRules : public FlexFamilyRules
@@ -170,6 +186,11 @@ public:
     {
     }
     GridKind kind() const override { return m_kind; }
+    std::unique_ptr<GridAccess> makeAccess(QObject *grid, qint32 gridrows) const override
+    {
+        return std::make_unique<DataGridAccess>(
+            int(m_kind), contractOf<AbstractDataGrid>(grid), gridrows);
+    }
     double fixedRowsHeight(const EngineState &s, GridAccess &grid) const override
     {
         auto &data = static_cast<DataGridAccess &>(grid);
@@ -199,11 +220,11 @@ private:
 class FlexRules : public FlexFamilyRules
 {
 public:
-    explicit FlexRules(GridKind kind)
-        : m_kind(kind)
+    GridKind kind() const override { return GridKind::Flex; }
+    std::unique_ptr<GridAccess> makeAccess(QObject *grid, qint32) const override
     {
+        return std::make_unique<FlexGridAccess>(contractOf<AbstractFlexGrid>(grid));
     }
-    GridKind kind() const override { return m_kind; }
     // One code: its column of three is the horizontal place, its place within it the vertical.
     std::pair<HPlace, VPlace> placement(const QString &text, CellBox &cell) const override
     {
@@ -216,10 +237,18 @@ public:
         static constexpr VPlace vs[] = { VPlace::Top, VPlace::Centre, VPlace::Bottom };
         return { hs[code / 3], vs[code % 3] };
     }
+};
+
+class HFlexRules : public FlexRules
+{
+public:
+    GridKind kind() const override { return GridKind::HFlex; }
+    std::unique_ptr<GridAccess> makeAccess(QObject *grid, qint32) const override
+    {
+        return std::make_unique<HFlexGridAccess>(contractOf<AbstractHFlexGrid>(grid));
+    }
     void prepare(EngineState &s, PrintProperties &print) const override
     {
-        if (m_kind != GridKind::HFlex)
-            return;
         // The hierarchical flex grid answers -1 for default widths: make them real widths.
         const auto access = GridAccess::create(6, print.Datagrid, print.gridrows);
         AbstractHFlexGrid *grid = static_cast<HFlexGridAccess &>(*access).grid();
@@ -236,15 +265,16 @@ public:
             }
         }
     }
-
-private:
-    GridKind m_kind;
 };
 
 class PlainRules : public FlexFamilyRules
 {
 public:
     GridKind kind() const override { return GridKind::Plain; }
+    std::unique_ptr<GridAccess> makeAccess(QObject *grid, qint32) const override
+    {
+        return std::make_unique<PlainGridAccess>(contractOf<AbstractPlainGrid>(grid));
+    }
     // The plain grid has no alignment of its own: numbers right, dates centred, the rest left,
     // all vertically centred, like the general alignment of the other kinds.
     std::pair<HPlace, VPlace> placement(const QString &text, CellBox &) const override
@@ -257,8 +287,11 @@ class SpreadRules : public GridKindRules
 {
 public:
     GridKind kind() const override { return GridKind::Spread; }
+    std::unique_ptr<GridAccess> makeAccess(QObject *grid, qint32) const override
+    {
+        return std::make_unique<SpreadGridAccess>(contractOf<AbstractSpreadGrid>(grid));
+    }
     void render(const PageContext &pc) const override { RenderSpreadGrid(pc); }
-    bool printsHeadingWithoutRows() const override { return true; }
     double fixedRowsHeight(const EngineState &s, GridAccess &grid) const override
     {
         // Every column header row prints: 0, then -999, -998, ...
@@ -293,8 +326,8 @@ const GridKindRules *gridKindRules(int kind)
     static const VoucherRules voucher;
     static const DataRules dbGrid(GridKind::DBGrid);
     static const DataRules dataGrid(GridKind::DataGrid);
-    static const FlexRules flex(GridKind::Flex);
-    static const FlexRules hflex(GridKind::HFlex);
+    static const FlexRules flex;
+    static const HFlexRules hflex;
     static const PlainRules plain;
     static const SpreadRules spread;
     static const GridKindRules *const kinds[]

@@ -1,51 +1,49 @@
 #pragma once
 
 #include "engine/draw/textprimitives.h"
+#include "gridkind.h"
 
 #include <QString>
 
 #include <functional>
+#include <memory>
 #include <optional>
 #include <utility>
+
+class QObject;
 
 namespace quillon {
 
 class GridAccess;
 class PrintProperties;
+struct PageFormat;
 struct EngineState;
 struct PageContext;
 
-/// The grid kinds a print object names with GridType.
-enum class GridKind {
-    Sheet = 1, ///< spreadsheet grid
-    Voucher = 2,
-    DBGrid = 3, ///< data grid
-    DataGrid = 4,
-    Flex = 5,
-    HFlex = 6, ///< hierarchical flex grid
-    Plain = 7,
-    Spread = 8,
-};
-
-/// Everything that differs between grid kinds, in one object per kind: the renderer, the
-/// header and body row heights the layout reserves, the column bands, text placement and what
-/// the format load reads. A new kind is a new rules object and one line in gridKindRules().
+/// Everything that differs between grid kinds, in one object per kind: the grid's adapter, the
+/// renderer, the header and body row heights the layout reserves, the column bands, text
+/// placement and the kind's own format values. A new kind is a new rules object and one line
+/// in gridKindRules().
 class GridKindRules
 {
 public:
     virtual ~GridKindRules() = default;
     virtual GridKind kind() const = 0;
 
-    /// Draws the grid body of the current logical page. A kind without a renderer yet says so
-    /// with a KindNotPrintable error.
-    virtual void render(const PageContext &pc) const;
+    /// The adapter that reads a grid object of this kind, or an Error (438) when the object
+    /// does not answer the kind's contract. gridrows is the print object's row count, which
+    /// the data grid kinds cannot report.
+    virtual std::unique_ptr<GridAccess> makeAccess(QObject *grid, qint32 gridrows) const = 0;
+
+    /// Draws the grid body of the current logical page.
+    virtual void render(const PageContext &pc) const = 0;
 
     /// The header rows every page repeats, in twips.
     virtual double fixedRowsHeight(const EngineState &s, GridAccess &grid) const;
     /// The automatic body row height: the grid's own first body row.
     virtual qint32 bodyRowHeight(const EngineState &s, GridAccess &grid) const;
-    /// Whether the grid's heading prints on a page of its own when there are no body rows.
-    virtual bool printsHeadingWithoutRows() const { return false; }
+    /// Whether the kind has amount columns, whose digit lines take colours of the format.
+    virtual bool hasAmountColumns() const { return false; }
 
     /// Columns are numbered from 1 (and printed from 1 to the last) rather than from 0 within
     /// the print object's range.
@@ -65,6 +63,11 @@ public:
     /// Reads the kind's own page-format values.
     virtual void readFormat(
         EngineState &, const std::function<qint32(const QString &, qint32)> &) const
+    {
+    }
+    /// Writes the kind's own page-format values, the ones readFormat() reads.
+    virtual void writeFormat(
+        const PageFormat &, const std::function<void(const QString &, qint64)> &) const
     {
     }
     /// Prepares the host grid once the printed columns are known.

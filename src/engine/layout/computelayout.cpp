@@ -340,12 +340,12 @@ void rowsPerPage(
     r.LinesPerPage = toCount(linesPerPage, "rows per page");
 }
 
-/// 10. Row bands. The grids drawn with a heading row may print it without body rows.
+/// 10. Row bands. A grid of any kind prints its heading on a page when it has no body rows.
 void rowBands(const LayoutContext &c, LayoutResult &r)
 {
     const qint32 bodyRows = c.s.GridRows - c.s.FixedRowsTop - c.s.FixedRowsBottom;
     r.RowPageCount = toCount(std::floor(double(bodyRows) / r.LinesPerPage + 0.999), "pages");
-    if (c.rules && c.rules->printsHeadingWithoutRows() && r.RowPageCount < 1)
+    if (c.rules && r.RowPageCount < 1)
         r.RowPageCount = 1;
 }
 

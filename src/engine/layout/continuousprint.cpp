@@ -27,7 +27,7 @@ qint32 rowPagesOf(const EngineState &s)
 /// The grid's size after the host refilled it, whatever its kind.
 void readGridSize(EngineState &s, PrintProperties &print)
 {
-    const auto grid = GridAccess::create(print.GridType, print.Datagrid, print.gridrows);
+    const auto grid = GridAccess::create(int(print.GridType), print.Datagrid, print.gridrows);
     s.GridRows = grid->rowCount();
     s.GridCols = grid->colCount();
 }

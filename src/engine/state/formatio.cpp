@@ -359,9 +359,10 @@ void SaveFormat(EngineState &s)
         put("LogText", f.LogText);
     num("LogTextLoc", f.LogTextLoc);
     num("GridColor", f.GridColor);
-    if (int(s.printObject()->GridType) == 2) {
-        num("JeLineColor", f.JeLineColor);
-        num("DotLineColor", f.DotLineColor);
+    if (const GridKindRules *rules = gridKindRules(int(s.printObject()->GridType))) {
+        rules->writeFormat(f, [&s](const QString &name, qint64 value) {
+            WriteSetting(RootKey::LocalMachine, s.FormatKey, name, QString::number(value));
+        });
     }
     for (int n = 0; n <= 9; ++n) {
         const FontSpec &font = s.FontTable[n];

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "engine/grids/gridkind.h"
+
 #include <QObject>
 #include <QPointer>
 #include <QString>
@@ -40,7 +42,7 @@ public:
     qint16 PageHeight = 0;
     qint16 PageWidth = 0;
     qint16 RowHeight = 0;
-    qint16 GridType = 0; ///< a GridKind number; 0 until the host picks one
+    GridKind GridType = GridKind::None;
     qint32 PrintColStart = -1;
     qint32 PrintColEnd = -1;
     qint16 MinTitleLen = 0;

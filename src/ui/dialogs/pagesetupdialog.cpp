@@ -4,6 +4,7 @@
 
 #include "engine/device/clsprinter.h"
 #include "engine/draw/picturefilereader.h"
+#include "engine/grids/gridkinds.h"
 #include "engine/ignoringerrors.h"
 #include "engine/layout/computelayout.h"
 #include "engine/layout/pagedriver.h"
@@ -77,10 +78,16 @@ void PageSetupDialog::setOpeningTab(int tab)
 
 namespace {
 
-constexpr int kVoucherKind = 2;
 constexpr double kTwipsPerMm = 56.7;
 constexpr double kTwipsPerPixel = 15; // the miniature's pixels are 96 per inch
 const QString kAutomatic = QStringLiteral("自动");
+
+/// The job's grid kind has amount columns, whose line colours the dialog offers.
+bool jobHasAmountColumns()
+{
+    const GridKindRules *rules = gridKindRules(int(engineState().printObject()->GridType));
+    return rules && rules->hasAmountColumns();
+}
 
 /// The value of a digits-only box; nullopt when it is empty or does not fit.
 std::optional<int> numberOf(const QLineEdit *box)
@@ -660,7 +667,7 @@ void PageSetupDialog::load()
         SSTab1->setCurrentIndex(0);
     scaleMiniature();
 
-    const bool voucher = s.printObject()->GridType == kVoucherKind;
+    const bool voucher = jobHasAmountColumns();
     for (QWidget *control : std::initializer_list<QWidget *> {
              cmdJeLine, lblJeLine, lblJeLineColor, cmdDotLine, lblDotLine, lblDotLineColor })
         control->setVisible(voucher);
@@ -981,7 +988,7 @@ void PageSetupDialog::readControls(PageFormat &f, const PrinterSurface *printer)
     f.LogText = txtLogTxt->text();
     f.LogTextLoc = qint16(cbologotxt->currentIndex());
     f.GridColor = m_gridColor;
-    if (engineState().printObject()->GridType == kVoucherKind) {
+    if (jobHasAmountColumns()) {
         if (lblJeLine->text() != kAutomatic)
             f.JeLineColor = m_jeLineColor;
         if (lblDotLine->text() != kAutomatic)
