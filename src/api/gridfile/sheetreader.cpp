@@ -188,43 +188,10 @@ bool readSheetFormat(GridFileReader &reader, const QJsonValue &v, const QString 
     return true;
 }
 
-} // namespace
-
-bool readSheetGrid(GridFileReader &reader, const QJsonObject &g, int)
+/// "hiddenCols": columns by letter.
+bool readHiddenColumns(
+    GridFileReader &reader, const QJsonObject &g, qint32 cols, QList<bool> &hidden)
 {
-    if (!reader.checkKeys(g, QStringLiteral("grid"), kSheetKeys))
-        return false;
-    QList<QStringList> cells;
-    qint32 cols = 0;
-    if (!reader.readGridCells(g, cells, cols))
-        return false;
-    const qint32 rows = qint32(cells.size());
-    auto grid = std::make_unique<SheetGrid>();
-    // The last cell first: the grid takes its whole size at once instead of a row at a time.
-    grid->setTextRC(rows, cols, cells[rows - 1].value(cols - 1));
-    for (qint32 r = 0; r < rows; ++r) {
-        for (qint32 c = 0; c < cells[r].size(); ++c) {
-            if (!cells[r][c].isEmpty())
-                grid->setTextRC(r + 1, c + 1, cells[r][c]);
-        }
-    }
-    grid->setMaxRow(rows);
-    grid->setMaxCol(cols);
-
-    qint32 fixed[2] = { 1, 0 };
-    if (!reader.readFixed(g, rows, cols, fixed))
-        return false;
-    grid->setFixedRows(fixed[0]);
-    grid->setFixedCols(fixed[1]);
-
-    QList<qint32> widths, heights;
-    if (!reader.readKeys(g, QStringLiteral("grid"),
-            { KeyRule::perIndex("colWidths", widths, cols, QStringLiteral("列"), 0, kMaxColWidth),
-                KeyRule::perIndex("rowHeights", heights, rows, QStringLiteral("行"), kMinRowHeight,
-                    kMaxRowHeight) }))
-        return false;
-    sizeToContent(cells, cols, widths);
-    QList<bool> hidden(cols, false);
     const QJsonValue hiddenValue = g.value(QStringLiteral("hiddenCols"));
     if (!hiddenValue.isUndefined() && !hiddenValue.isArray())
         return reader.typeError(QStringLiteral("grid.hiddenCols"),
@@ -243,30 +210,14 @@ bool readSheetGrid(GridFileReader &reader, const QJsonObject &g, int)
                     .arg(SheetGridAccess::columnLetters(cols)));
         hidden[col - 1] = true;
     }
-    QList<qint32> shownWidths;
-    for (qint32 c = 0; c < cols; ++c) {
-        grid->setColWidth(c + 1, widths[c]);
-        grid->setColHidden(c + 1, hidden[c]);
-        shownWidths << (hidden[c] ? 0 : widths[c]);
-    }
-    if (!reader.checkWidths(shownWidths, QStringLiteral("grid.colWidths"), 0))
-        return false;
-    qint64 fixedWidth = 0;
-    for (qint32 c = 0; c < fixed[1]; ++c)
-        fixedWidth += shownWidths[c];
-    if (!reader.checkFixedColumnsWidth(fixed[1], fixedWidth))
-        return false;
-    for (qint32 r = 0; r < heights.size(); ++r)
-        grid->setRowHeight(r + 1, heights[r]);
+    return true;
+}
 
-    std::optional<bool> showZeroValues;
-    if (!reader.readKeys(
-            g, QStringLiteral("grid"), { KeyRule::boolean("showZeroValues", showZeroValues) }))
-        return false;
-    if (showZeroValues)
-        grid->setShowZeroValues(*showZeroValues);
-
-    // Formats: each entry lays its keys over the cells of its range, in the order given.
+/// "styles" and "formats": each entry of "formats" lays its keys over the cells of its range, in
+/// the order given.
+bool readFormats(
+    GridFileReader &reader, const QJsonObject &g, qint32 rows, qint32 cols, SheetGrid &grid)
+{
     const QJsonValue stylesValue = g.value(QStringLiteral("styles"));
     if (!stylesValue.isUndefined() && !stylesValue.isObject())
         return reader.typeError(
@@ -307,14 +258,20 @@ bool readSheetGrid(GridFileReader &reader, const QJsonObject &g, int)
                     .arg(kMaxCells));
         for (qint32 r = range->top(); r <= range->bottom(); ++r) {
             for (qint32 c = range->left(); c <= range->right(); ++c) {
-                SheetCellFormat format = grid->cellFormat(r, c);
+                SheetCellFormat format = grid.cellFormat(r, c);
                 for (const auto &change : changes)
                     change(format);
-                grid->setCellFormat(r, c, format);
+                grid.setCellFormat(r, c, format);
             }
         }
     }
+    return true;
+}
 
+/// "merges": ranges of cells merged into one, a cell in one at the most.
+bool readMergedRanges(
+    GridFileReader &reader, const QJsonObject &g, qint32 rows, qint32 cols, SheetGrid &grid)
+{
     const QJsonValue mergesValue = g.value(QStringLiteral("merges"));
     if (!mergesValue.isUndefined() && !mergesValue.isArray())
         return reader.typeError(QStringLiteral("grid.merges"),
@@ -336,8 +293,75 @@ bool readSheetGrid(GridFileReader &reader, const QJsonObject &g, int)
                         .arg(mergeItems[j].toString()));
         }
         merges << *range;
-        grid->addMergedRange(range->top(), range->left(), range->bottom(), range->right());
+        grid.addMergedRange(range->top(), range->left(), range->bottom(), range->right());
     }
+    return true;
+}
+
+} // namespace
+
+bool readSheetGrid(GridFileReader &reader, const QJsonObject &g, int)
+{
+    if (!reader.checkKeys(g, QStringLiteral("grid"), kSheetKeys))
+        return false;
+    QList<QStringList> cells;
+    qint32 cols = 0;
+    if (!reader.readGridCells(g, cells, cols))
+        return false;
+    const qint32 rows = qint32(cells.size());
+    auto grid = std::make_unique<SheetGrid>();
+    // The last cell first: the grid takes its whole size at once instead of a row at a time.
+    grid->setTextRC(rows, cols, cells[rows - 1].value(cols - 1));
+    for (qint32 r = 0; r < rows; ++r) {
+        for (qint32 c = 0; c < cells[r].size(); ++c) {
+            if (!cells[r][c].isEmpty())
+                grid->setTextRC(r + 1, c + 1, cells[r][c]);
+        }
+    }
+    grid->setMaxRow(rows);
+    grid->setMaxCol(cols);
+
+    qint32 fixed[2] = { 1, 0 };
+    if (!reader.readFixed(g, rows, cols, fixed))
+        return false;
+    grid->setFixedRows(fixed[0]);
+    grid->setFixedCols(fixed[1]);
+
+    QList<qint32> widths, heights;
+    if (!reader.readKeys(g, QStringLiteral("grid"),
+            { KeyRule::perIndex("colWidths", widths, cols, QStringLiteral("列"), 0, kMaxColWidth),
+                KeyRule::perIndex("rowHeights", heights, rows, QStringLiteral("行"), kMinRowHeight,
+                    kMaxRowHeight) }))
+        return false;
+    sizeToContent(cells, cols, widths);
+    QList<bool> hidden(cols, false);
+    if (!readHiddenColumns(reader, g, cols, hidden))
+        return false;
+    QList<qint32> shownWidths;
+    for (qint32 c = 0; c < cols; ++c) {
+        grid->setColWidth(c + 1, widths[c]);
+        grid->setColHidden(c + 1, hidden[c]);
+        shownWidths << (hidden[c] ? 0 : widths[c]);
+    }
+    if (!reader.checkWidths(shownWidths, QStringLiteral("grid.colWidths"), 0))
+        return false;
+    qint64 fixedWidth = 0;
+    for (qint32 c = 0; c < fixed[1]; ++c)
+        fixedWidth += shownWidths[c];
+    if (!reader.checkFixedColumnsWidth(fixed[1], fixedWidth))
+        return false;
+    for (qint32 r = 0; r < heights.size(); ++r)
+        grid->setRowHeight(r + 1, heights[r]);
+
+    std::optional<bool> showZeroValues;
+    if (!reader.readKeys(
+            g, QStringLiteral("grid"), { KeyRule::boolean("showZeroValues", showZeroValues) }))
+        return false;
+    if (showZeroValues)
+        grid->setShowZeroValues(*showZeroValues);
+    if (!readFormats(reader, g, rows, cols, *grid)
+        || !readMergedRanges(reader, g, rows, cols, *grid))
+        return false;
 
     reader.noteRepeatedRows(fixed[0], rows, cols,
         [&](qint32 r) { return r < heights.size() ? heights[r] : SheetGrid::DefaultRowHeight; });
