@@ -25,9 +25,14 @@ test-asan: deps
 	@cd build-asan && ctest --output-on-failure -j $(JOBS)
 
 # Every C++ file as .clang-format says: format-check fails on a file that is not, format fixes it.
+# It also fails on an include of the library or its tools that climbs out of its folder ("../"):
+# a layer includes from its own include root, which holds it to the layering.
 CXX_FILES = $(shell git ls-files '*.cpp' '*.h')
+CLIMBING_INCLUDE = ^[[:space:]]*\#[[:space:]]*include[[:space:]]*["<]([^">]*/)?\.\./
 format-check: deps
 	@clang-format --dry-run -Werror $(CXX_FILES)
+	@! grep -HnE '$(CLIMBING_INCLUDE)' $(filter src/% include/% tools/%,$(CXX_FILES)) \
+		|| { echo "format-check: the includes above climb out of their folder" >&2; exit 1; }
 format: deps
 	@clang-format -i $(CXX_FILES)
 

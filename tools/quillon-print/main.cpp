@@ -255,39 +255,56 @@ QString bandWideCsv(
         .arg(ratio, 0, 'f', 1);
 }
 
-} // namespace
-
-static int run(int argc, char **argv)
+/// Where a printer the job names is missing, with the printers there are.
+QString notInstalled(const QStringList &printers, const QString &name)
 {
-    // Batch jobs run without a display; fonts still need a GUI application.
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM") && qEnvironmentVariableIsEmpty("DISPLAY")
-        && qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    const RuntimeDir runtimeDir;
-    // Read before the application object: on X11 Qt takes --title and its value for itself.
+    return printers.isEmpty()
+        ? QStringLiteral("打印机“%1”没有安装：这台机器上没有任何打印机").arg(name)
+        : QStringLiteral("打印机“%1”没有安装；已安装的打印机：%2")
+              .arg(name, printers.join(QStringLiteral("、")));
+}
+
+/// The exit status when the program ends at a step; nothing when it goes on.
+using Exit = std::optional<int>;
+
+/// The command line: our parser's arguments, and Qt's, which never see --title.
+struct CommandLine
+{
     QStringList arguments;
-    std::vector<char *> qtArguments;
+    std::vector<char *> qtArguments; ///< ends with a null pointer, as argv does
+    int qtArgc = 0;
+};
+
+CommandLine splitArguments(int argc, char **argv)
+{
+    CommandLine line;
     for (int i = 0; i < argc; ++i) {
         const QByteArray argument(argv[i]);
-        arguments << QString::fromLocal8Bit(argument);
+        line.arguments << QString::fromLocal8Bit(argument);
         if (i > 0 && (argument == "-title" || argument == "--title")) {
             if (i + 1 < argc)
-                arguments << QString::fromLocal8Bit(argv[++i]);
+                line.arguments << QString::fromLocal8Bit(argv[++i]);
             continue;
         }
         if (!argument.startsWith("--title=") && !argument.startsWith("-title="))
-            qtArguments.push_back(argv[i]);
+            line.qtArguments.push_back(argv[i]);
     }
-    int qtArgc = int(qtArguments.size());
-    qtArguments.push_back(nullptr);
-    QApplication app(qtArgc, qtArguments.data());
-    QApplication::setApplicationName(kProgram);
-    QApplication::setApplicationVersion(QStringLiteral(QUILLON_VERSION));
-    // The library's developer notes repeat its messages in English; QT_LOGGING_RULES still
-    // brings them back.
-    QLoggingCategory::setFilterRules(QStringLiteral("quillon.*=false"));
+    line.qtArgc = int(line.qtArguments.size());
+    line.qtArguments.push_back(nullptr);
+    return line;
+}
 
-    QCommandLineParser parser;
+/// The parsed options, asked by name.
+struct Options
+{
+    const QCommandLineParser &parser;
+    bool has(const char *name) const { return parser.isSet(QLatin1String(name)); }
+    QString value(const char *name) const { return parser.value(QLatin1String(name)); }
+};
+
+/// Reads the options; --help, --version and --list-formats answer before anything is set up.
+Exit parseOptions(QCommandLineParser &parser, const QStringList &arguments)
+{
     parser.setOptionsAfterPositionalArgumentsMode(QCommandLineParser::ParseAsOptions);
     for (const OptionSpec &o : kOptions) {
         parser.addOption(QCommandLineOption(
@@ -296,133 +313,183 @@ static int run(int argc, char **argv)
     parser.addPositionalArgument(QStringLiteral("GRIDFILE"), QStringLiteral("网格文件"));
     if (!parser.parse(arguments))
         return usageError(parseError(parser));
-    const auto has = [&parser](const char *name) { return parser.isSet(QLatin1String(name)); };
-    const auto value = [&parser](const char *name) { return parser.value(QLatin1String(name)); };
-    if (has("help")) {
+    const Options options { parser };
+    if (options.has("help")) {
         say(stdout, helpText());
         return 0;
     }
-    if (has("version")) {
+    if (options.has("version")) {
         say(stdout, kProgram + QLatin1Char(' ') + QCoreApplication::applicationVersion());
         return 0;
     }
-    if (has("list-formats")) {
+    if (options.has("list-formats")) {
         listFormats();
         return 0;
     }
+    return std::nullopt;
+}
 
+/// Where messages go and which settings the job reads; --list-properties then answers, with the
+/// defaults those settings give.
+Exit setUpMessagesAndSettings(const Options &options)
+{
     // A batch job never waits for a click, and a one-off job leaves saved formats alone. The
     // preview and the print dialog are windows: someone is there to answer their messages.
-    const bool preview = has("preview");
-    const bool dialog = has("dialog");
+    const bool preview = options.has("preview");
     if (preview && QGuiApplication::platformName() == QLatin1String("offscreen"))
         return usageError(QStringLiteral("--preview 需要图形界面（没有可用的显示器）"));
-    if (!preview && !dialog)
+    if (!preview && !options.has("dialog"))
         quillon::useConsoleMessages();
-    if (has("settings"))
-        quillon::setSettingsFile(value("settings"));
+    if (options.has("settings"))
+        quillon::setSettingsFile(options.value("settings"));
     else if (qEnvironmentVariableIsEmpty("QUILLON_SETTINGS"))
         quillon::useTemporarySettings();
-    if (has("list-properties")) {
+    if (options.has("list-properties")) {
         listProperties();
         return 0;
     }
+    return std::nullopt;
+}
 
-    const QStringList files = parser.positionalArguments();
+/// What the command line asks for, checked before the grid file is read.
+struct Job
+{
+    QString input; ///< the grid file's path, or "-" for standard input
+    bool fromStdin = false;
+    QString source; ///< the grid file as messages name it
+    QString inputFormat; ///< "csv" or "json"; empty until read: by the file's suffix
+    bool quiet = false;
+    bool preview = false;
+    bool dialog = false;
+    bool toPrinter = false;
+    bool continuous = false;
+    bool printing = false; ///< on a printer: --printer, --dialog or --cont
+    QStringList printers; ///< the installed printers, when printing
+    double zoom = 1;
+    bool pdfToStdout = false;
+    FILE *results = stdout; ///< where results are reported
+};
+
+/// The grid file and where the report goes: one place at least, and no two that exclude each
+/// other. Empty, or why the job is refused.
+QString readDestinations(const Options &options, Job &job)
+{
+    const QStringList files = options.parser.positionalArguments();
     if (files.size() != 1)
-        return usageError(QStringLiteral("请给出一个网格文件（- 为标准输入；见 --help）"));
-    const QString input = files.first();
-    const bool fromStdin = input == QLatin1String("-");
-    const bool quiet = has("quiet");
-    const bool toPrinter = has("printer");
-    const bool continuous = has("cont");
-    if (!has("pdf") && !has("png") && !toPrinter && !dialog && !continuous && !preview)
-        return usageError(QStringLiteral("请说明报表写到哪里：--pdf OUT.pdf、--png DIR、"
-                                         "--printer 打印机、--dialog、--cont 或 --preview"));
-    if (continuous && preview)
-        return usageError(QStringLiteral("--cont 连续打印不能与 --preview 同用"));
-    if (continuous && dialog)
-        return usageError(QStringLiteral("--cont 连续打印不显示打印对话框，不能与 --dialog 同用"));
-    if (continuous && (has("pdf") || has("png")))
-        return usageError(QStringLiteral(
-            "--cont 把各组数据逐张送到打印机，不能与 --pdf、--png 同用（文件里只会有第一组）"));
-    if (dialog) {
+        return QStringLiteral("请给出一个网格文件（- 为标准输入；见 --help）");
+    job.input = files.first();
+    job.source = job.input;
+    job.fromStdin = job.input == QLatin1String("-");
+    job.quiet = options.has("quiet");
+    job.preview = options.has("preview");
+    job.dialog = options.has("dialog");
+    job.toPrinter = options.has("printer");
+    job.continuous = options.has("cont");
+    job.printing = job.toPrinter || job.dialog || job.continuous;
+    if (!options.has("pdf") && !options.has("png") && !job.printing && !job.preview)
+        return QStringLiteral("请说明报表写到哪里：--pdf OUT.pdf、--png DIR、"
+                              "--printer 打印机、--dialog、--cont 或 --preview");
+    if (job.continuous && job.preview)
+        return QStringLiteral("--cont 连续打印不能与 --preview 同用");
+    if (job.continuous && job.dialog)
+        return QStringLiteral("--cont 连续打印不显示打印对话框，不能与 --dialog 同用");
+    if (job.continuous && (options.has("pdf") || options.has("png")))
+        return QStringLiteral(
+            "--cont 把各组数据逐张送到打印机，不能与 --pdf、--png 同用（文件里只会有第一组）");
+    if (job.dialog) {
         const QString platform = QGuiApplication::platformName();
         if (platform == QLatin1String("offscreen") || platform == QLatin1String("minimal"))
-            return usageError(QStringLiteral(
-                "--dialog 需要图形界面：请在有显示器（DISPLAY 或 WAYLAND_DISPLAY）的会话中运行"));
+            return QStringLiteral(
+                "--dialog 需要图形界面：请在有显示器（DISPLAY 或 WAYLAND_DISPLAY）的会话中运行");
     }
-    const bool printing = toPrinter || dialog || continuous;
-    const QStringList printers = printing ? quillon::printerNames() : QStringList();
-    const auto notInstalled = [&printers](const QString &name) {
-        return printers.isEmpty()
-            ? QStringLiteral("打印机“%1”没有安装：这台机器上没有任何打印机").arg(name)
-            : QStringLiteral("打印机“%1”没有安装；已安装的打印机：%2")
-                  .arg(name, printers.join(QStringLiteral("、")));
-    };
-    if (toPrinter && !printers.contains(value("printer")))
-        return usageError(notInstalled(value("printer")));
-    if (printing && printers.isEmpty())
-        return usageError(QStringLiteral("没有安装任何打印机，无法打印"));
-    double zoomFactor = 1;
-    if (has("zoom")) {
+    return {};
+}
+
+/// A job that prints needs a printer, and the one --printer names.
+QString checkPrinters(const Options &options, Job &job)
+{
+    if (!job.printing)
+        return {};
+    job.printers = quillon::printerNames();
+    if (job.toPrinter && !job.printers.contains(options.value("printer")))
+        return notInstalled(job.printers, options.value("printer"));
+    if (job.printers.isEmpty())
+        return QStringLiteral("没有安装任何打印机，无法打印");
+    return {};
+}
+
+/// --zoom and --input-format, and outputs that would overwrite the grid file.
+QString checkFiles(const Options &options, Job &job)
+{
+    if (options.has("zoom")) {
         bool zoomOk = false;
-        zoomFactor = value("zoom").toDouble(&zoomOk);
-        if (!has("png"))
-            return usageError(QStringLiteral("--zoom 只用于 PNG 图片，请同时给出 --png DIR"));
-        if (!zoomOk || zoomFactor < 0.05 || zoomFactor > 20)
-            return usageError(
-                QStringLiteral("--zoom 应为 0.05 到 20 之间的数，而不是“%1”").arg(value("zoom")));
+        job.zoom = options.value("zoom").toDouble(&zoomOk);
+        if (!options.has("png"))
+            return QStringLiteral("--zoom 只用于 PNG 图片，请同时给出 --png DIR");
+        if (!zoomOk || job.zoom < 0.05 || job.zoom > 20)
+            return QStringLiteral("--zoom 应为 0.05 到 20 之间的数，而不是“%1”")
+                .arg(options.value("zoom"));
     }
-    QString inputFormat = has("input-format") ? value("input-format").toLower() : QString();
-    if (!inputFormat.isEmpty() && inputFormat != QLatin1String("csv")
-        && inputFormat != QLatin1String("json"))
-        return usageError(
-            QStringLiteral("--input-format 应为 csv 或 json，而不是“%1”").arg(inputFormat));
-    const bool pdfToStdout = value("pdf") == QLatin1String("-");
+    if (options.has("input-format"))
+        job.inputFormat = options.value("input-format").toLower();
+    if (!job.inputFormat.isEmpty() && job.inputFormat != QLatin1String("csv")
+        && job.inputFormat != QLatin1String("json"))
+        return QStringLiteral("--input-format 应为 csv 或 json，而不是“%1”").arg(job.inputFormat);
+    const QString pdf = options.value("pdf");
+    job.pdfToStdout = pdf == QLatin1String("-");
     // A PDF on standard output leaves it to the PDF alone.
-    FILE *const results = pdfToStdout ? stderr : stdout;
-    if (has("pdf") && !fromStdin && !pdfToStdout && quillon::sameFile(value("pdf"), input))
-        return usageError(
-            QStringLiteral("输出文件“%1”就是网格文件本身，不能覆盖").arg(value("pdf")));
+    job.results = job.pdfToStdout ? stderr : stdout;
+    if (options.has("pdf") && !job.fromStdin && !job.pdfToStdout
+        && quillon::sameFile(pdf, job.input))
+        return QStringLiteral("输出文件“%1”就是网格文件本身，不能覆盖").arg(pdf);
     // The export takes every page-NNN.png of its folder for its own.
     static const QRegularExpression pageName(QStringLiteral("^page-[0-9]{3,}\\.png$"));
-    if (has("png") && !fromStdin && pageName.match(QFileInfo(input).fileName()).hasMatch()
-        && quillon::sameFile(QFileInfo(input).absolutePath(), value("png")))
-        return usageError(QStringLiteral("网格文件“%1”在 PNG 文件夹中，名称与页面图片相同，"
-                                         "会被覆盖或删除，请换个名称或文件夹")
-                              .arg(input));
+    if (options.has("png") && !job.fromStdin
+        && pageName.match(QFileInfo(job.input).fileName()).hasMatch()
+        && quillon::sameFile(QFileInfo(job.input).absolutePath(), options.value("png")))
+        return QStringLiteral("网格文件“%1”在 PNG 文件夹中，名称与页面图片相同，"
+                              "会被覆盖或删除，请换个名称或文件夹")
+            .arg(job.input);
+    return {};
+}
 
-    QString error;
-    std::unique_ptr<quillon::GridFile> grid;
-    QString source = input;
-    if (fromStdin) {
+/// The grid file, or standard input, with the format it was read as.
+std::unique_ptr<quillon::GridFile> openGridFile(Job &job, QString *error)
+{
+    if (job.fromStdin) {
         QFile in;
-        if (!in.open(stdin, QIODevice::ReadOnly))
-            return usageError(QStringLiteral("无法读取标准输入"));
-        const QByteArray bytes = in.readAll();
-        if (inputFormat.isEmpty()) {
-            const QByteArray start = bytes.trimmed();
-            inputFormat = start.startsWith('{') ? QStringLiteral("json") : QStringLiteral("csv");
+        if (!in.open(stdin, QIODevice::ReadOnly)) {
+            *error = QStringLiteral("无法读取标准输入");
+            return nullptr;
         }
-        source = QStringLiteral("标准输入");
-        grid = quillon::GridFile::fromData(bytes, inputFormat, source, &error);
-    } else if (!inputFormat.isEmpty()) {
-        grid = quillon::GridFile::load(input, &error, inputFormat);
-    } else {
-        grid = quillon::GridFile::load(input, &error);
-        inputFormat = QFileInfo(input).suffix().toLower();
+        const QByteArray bytes = in.readAll();
+        if (job.inputFormat.isEmpty()) {
+            const QByteArray start = bytes.trimmed();
+            job.inputFormat
+                = start.startsWith('{') ? QStringLiteral("json") : QStringLiteral("csv");
+        }
+        job.source = QStringLiteral("标准输入");
+        return quillon::GridFile::fromData(bytes, job.inputFormat, job.source, error);
     }
-    if (!grid)
-        return usageError(error);
+    if (!job.inputFormat.isEmpty())
+        return quillon::GridFile::load(job.input, error, job.inputFormat);
+    job.inputFormat = QFileInfo(job.input).suffix().toLower();
+    return quillon::GridFile::load(job.input, error);
+}
 
-    quillon::MyPrint print;
-    if (!grid->applyTo(print, &error))
-        return usageError(QStringLiteral("%1: %2").arg(source, error));
-    // In the order given, so that the later of --title and --set MainTitle=... wins.
+/// The file's grid, properties and lines, then --set, --title, --subtitle and --key in the order
+/// given, so that the later of --title and --set MainTitle=... wins. False with the message
+/// when a value is refused or the grid does not fit its kind.
+bool applyProperties(quillon::MyPrint &print, const quillon::GridFile &grid, const Options &options,
+    const QString &source, QString *error)
+{
+    if (!grid.applyTo(print, error)) {
+        *error = QStringLiteral("%1: %2").arg(source, *error);
+        return false;
+    }
     std::map<QString, qsizetype> seen;
-    for (const QString &option : parser.optionNames()) {
-        const QStringList values = parser.values(option);
+    for (const QString &option : options.parser.optionNames()) {
+        const QStringList values = options.parser.values(option);
         const qsizetype index = seen[option]++;
         if (index >= values.size())
             continue;
@@ -435,71 +502,83 @@ static int run(int argc, char **argv)
             name = QStringLiteral("PrintKeyName");
         else if (option != QLatin1String("set"))
             continue;
-        else if (!splitAssignment(values[index], &name, &text))
-            return usageError(QStringLiteral("--set 应为 属性=值，而不是“%1”").arg(values[index]));
-        if (!quillon::GridFile::setProperty(print, name, text, &error))
-            return usageError(error);
-    }
-    if (const QString why = quillon::GridFile::checkGridKind(print); !why.isEmpty())
-        return usageError(QStringLiteral("%1: %2").arg(source, why));
-
-    // Every value is checked before the first is stored: a refused job changes nothing.
-    std::map<QString, QString> formatValues;
-    const auto addFormat = [&](const QString &name, const QString &text, const QString &from) {
-        if (const QString why = quillon::checkFormatValue(name, text); !why.isEmpty()) {
-            error = from.isEmpty() ? why : QStringLiteral("%1: %2").arg(from, why);
+        else if (!splitAssignment(values[index], &name, &text)) {
+            *error = QStringLiteral("--set 应为 属性=值，而不是“%1”").arg(values[index]);
             return false;
         }
-        formatValues[quillon::findFormatField(name)->name] = text;
+        if (!quillon::GridFile::setProperty(print, name, text, error))
+            return false;
+    }
+    if (const QString why = quillon::GridFile::checkGridKind(print); !why.isEmpty()) {
+        *error = QStringLiteral("%1: %2").arg(source, why);
+        return false;
+    }
+    return true;
+}
+
+/// The page-format values the job stores: the file's "format", then --format, then --printer's
+/// printer. Every value is checked before the first is stored, so that a refused job changes
+/// nothing.
+bool readFormatValues(const quillon::GridFile &grid, const Options &options, const Job &job,
+    std::map<QString, QString> &values, QString *error)
+{
+    const auto add = [&](const QString &name, const QString &text, const QString &from) {
+        if (const QString why = quillon::checkFormatValue(name, text); !why.isEmpty()) {
+            *error = from.isEmpty() ? why : QStringLiteral("%1: %2").arg(from, why);
+            return false;
+        }
+        values[quillon::findFormatField(name)->name] = text;
         return true;
     };
-    for (auto it = grid->format().cbegin(); it != grid->format().cend(); ++it) {
+    for (auto it = grid.format().cbegin(); it != grid.format().cend(); ++it) {
         const QVariant &v = it.value();
         const QString text
             = v.typeId() == QMetaType::Bool ? QString::number(v.toBool() ? 1 : 0) : v.toString();
-        if (!addFormat(it.key(), text, source))
-            return usageError(error);
+        if (!add(it.key(), text, job.source))
+            return false;
     }
-    for (const QString &assignment : parser.values(QStringLiteral("format"))) {
+    for (const QString &assignment : options.parser.values(QStringLiteral("format"))) {
         QString name, text;
-        if (!splitAssignment(assignment, &name, &text))
-            return usageError(
-                QStringLiteral("--format 应为 名称=值（Name=Value），而不是“%1”").arg(assignment));
-        if (!addFormat(name, text, QString()))
-            return usageError(error);
+        if (!splitAssignment(assignment, &name, &text)) {
+            *error
+                = QStringLiteral("--format 应为 名称=值（Name=Value），而不是“%1”").arg(assignment);
+            return false;
+        }
+        if (!add(name, text, QString()))
+            return false;
     }
-    const QString printerKey = QStringLiteral("PrinterName");
-    if (toPrinter && !addFormat(printerKey, value("printer"), QString()))
-        return usageError(error);
-    // The library would fall back to another printer with a message; a batch job must not print
-    // where nobody asked it to.
-    const QString designated
-        = effectiveFormat(formatValues, print.PrintKeyName(), printerKey).trimmed();
-    if (printing && !dialog && !designated.isEmpty() && !printers.contains(designated))
-        return usageError(QStringLiteral("报表“%1”的页面格式指定的%2（用 --printer 另选）")
-                              .arg(print.PrintKeyName(), notInstalled(designated)));
-    if (grid->dataSetCount() > 0 && !continuous && !quiet)
+    return !job.toPrinter
+        || add(QStringLiteral("PrinterName"), options.value("printer"), QString());
+}
+
+/// What the job changes on its own accord, said on standard error unless --quiet: the data sets
+/// only --cont prints, and a wide CSV's column bands.
+void noteOwnChoices(quillon::GridFile &grid, const quillon::MyPrint &print, const Job &job,
+    std::map<QString, QString> &formatValues)
+{
+    if (grid.dataSetCount() > 0 && !job.continuous && !job.quiet)
         say(stderr,
             QStringLiteral(
                 "%1: %2: “datasets”中的 %3 组数据只在 --cont 连续打印时印出，这次只印“grid”")
-                .arg(kProgram, source)
-                .arg(grid->dataSetCount()));
-    if (auto *flex = qobject_cast<quillon::FlexGrid *>(grid->grid());
-        flex && inputFormat == QLatin1String("csv")) {
+                .arg(kProgram, job.source)
+                .arg(grid.dataSetCount()));
+    if (auto *flex = qobject_cast<quillon::FlexGrid *>(grid.grid());
+        flex && job.inputFormat == QLatin1String("csv")) {
         const QString note = bandWideCsv(*flex, print, formatValues);
-        if (!note.isEmpty() && !quiet)
-            say(stderr, QStringLiteral("%1: %2: %3").arg(kProgram, source, note));
+        if (!note.isEmpty() && !job.quiet)
+            say(stderr, QStringLiteral("%1: %2: %3").arg(kProgram, job.source, note));
     }
-    // From the first value saved on, a stop removes what is being written.
-    const InterruptGuard interrupts;
-    for (const auto &[name, text] : formatValues)
-        quillon::setFormatValue(print.PrintKeyName(), name, text);
+}
 
+/// Writes --pdf and --png, each with a progress line, and says what it wrote: 1 when a file could
+/// not be written, else 0. A stop (Ctrl+C) leaves no file behind and ends the program.
+int writeFiles(quillon::MyPrint &print, const Options &options, const Job &job)
+{
     quillon::ReportExport report(print);
     std::unique_ptr<ProgressLine> progress;
     // Made as an export starts, so that its rate counts the time the export took.
     const auto startProgress = [&] {
-        if (!quiet)
+        if (!job.quiet)
             progress = std::make_unique<ProgressLine>(
                 stderr, kProgram + QStringLiteral(": "), isatty(fileno(stderr)));
     };
@@ -514,8 +593,8 @@ static int run(int argc, char **argv)
     int status = 0;
     const auto finish = [&](bool ok, const QString &written, qsizetype pages) {
         progress.reset(); // the terminal's progress line ends before anything else is said
-        if (!quiet && !written.isEmpty())
-            say(results, QStringLiteral("%1（共 %2 页）").arg(written).arg(pages));
+        if (!job.quiet && !written.isEmpty())
+            say(job.results, QStringLiteral("%1（共 %2 页）").arg(written).arg(pages));
         if (InterruptGuard::interrupted()) {
             if (!ok)
                 say(stderr,
@@ -527,89 +606,163 @@ static int run(int argc, char **argv)
             status = 1;
         }
     };
-    if ((has("pdf") || has("png")) && InterruptGuard::interrupted()) {
+    const bool pdf = options.has("pdf"), png = options.has("png");
+    if ((pdf || png) && InterruptGuard::interrupted()) {
         InterruptGuard::acknowledge();
         finish(false, QString(), 0);
     }
-    if (has("pdf") && pdfToStdout) {
+    if (pdf && job.pdfToStdout) {
         // As Unix tools do: standard output takes the PDF, so nothing else may go there.
         startProgress();
         QFile out;
         const bool ok = out.open(stdout, QIODevice::WriteOnly) && report.toPdf(&out) && out.flush();
         finish(ok, ok ? QStringLiteral("标准输出") : QString(), report.sheetCount());
-    } else if (has("pdf")) {
+    } else if (pdf) {
         startProgress();
-        const bool ok = report.toPdf(value("pdf"));
+        const bool ok = report.toPdf(options.value("pdf"));
         finish(ok, report.writtenFiles().value(0), report.sheetCount());
     }
-    if (has("png")) {
+    if (png) {
         startProgress();
-        const bool ok = report.toPng(value("png"), zoomFactor);
+        const bool ok = report.toPng(options.value("png"), job.zoom);
         finish(ok,
             report.writtenFiles().isEmpty() ? QString()
-                                            : QFileInfo(value("png")).absoluteFilePath(),
+                                            : QFileInfo(options.value("png")).absoluteFilePath(),
             report.writtenFiles().size());
     }
-    if (preview)
-        print.preview();
-    if (!printing)
-        return status;
+    return status;
+}
 
-    const QString printerName = designated.isEmpty() ? QStringLiteral("缺省打印机")
-                                                     : QStringLiteral("打印机“%1”").arg(designated);
-    if (dialog) {
-        print.Printout();
-        if (!print.documentSent()) {
-            say(stderr, QStringLiteral("%1: 报表没有打印").arg(kProgram));
-            return 1;
-        }
-    } else if (continuous) {
-        // The file's grid is the first data set; each PrintOver brings the next one, and the one
-        // after the last ends the job.
-        const qsizetype sets = grid->dataSetCount() + 1;
-        qsizetype done = 0;
-        QString refillError;
-        QObject::connect(&print, &quillon::MyPrint::PrintOver, &print, [&] {
-            ++done;
-            if (!quiet)
-                say(stderr,
-                    QStringLiteral("%1: 第 %2 组数据已印完（共 %3 组）")
-                        .arg(kProgram)
-                        .arg(done)
-                        .arg(sets));
-            if (done >= sets || !grid->applyDataSet(done - 1, print, &refillError))
-                print.setPrintEnd(true);
-        });
-        print.PrintCont();
-        if (!refillError.isEmpty() || done < sets) {
+/// --dialog: the user chooses the printer, the pages and the copies.
+bool printWithDialog(quillon::MyPrint &print)
+{
+    print.Printout();
+    if (print.documentSent())
+        return true;
+    say(stderr, QStringLiteral("%1: 报表没有打印").arg(kProgram));
+    return false;
+}
+
+/// --cont: the file's grid is the first data set; each PrintOver brings the next one, and the
+/// one after the last ends the job.
+bool printContinuously(
+    quillon::MyPrint &print, quillon::GridFile &grid, const Job &job, const QString &printerName)
+{
+    const qsizetype sets = grid.dataSetCount() + 1;
+    qsizetype done = 0;
+    QString refillError;
+    QObject::connect(&print, &quillon::MyPrint::PrintOver, &print, [&] {
+        ++done;
+        if (!job.quiet)
             say(stderr,
-                QStringLiteral("%1: 连续打印在第 %2 组数据后停止（共 %3 组）%4")
+                QStringLiteral("%1: 第 %2 组数据已印完（共 %3 组）")
                     .arg(kProgram)
                     .arg(done)
-                    .arg(sets)
-                    .arg(refillError.isEmpty() ? QString() : QStringLiteral("：") + refillError));
-            return 1;
-        }
-        if (!quiet)
-            say(results, QStringLiteral("已在%1上连续打印 %2 组数据").arg(printerName).arg(sets));
-    } else {
-        // The progress ends with "完成" when the document went out, "取消" when it did not.
-        QString lastLine;
-        quillon::setConsoleProgressHandler([&lastLine, quiet](const QString &line) {
-            lastLine = line;
-            if (!quiet)
-                say(stderr, QStringLiteral("%1: %2").arg(kProgram, line));
-        });
-        print.PrintDirect();
-        quillon::setConsoleProgressHandler({});
-        if (lastLine != QStringLiteral("完成")) {
-            say(stderr, QStringLiteral("%1: 报表没有在%2上印完").arg(kProgram, printerName));
-            return 1;
-        }
-        if (!quiet)
-            say(results, QStringLiteral("已送到%1").arg(printerName));
+                    .arg(sets));
+        if (done >= sets || !grid.applyDataSet(done - 1, print, &refillError))
+            print.setPrintEnd(true);
+    });
+    print.PrintCont();
+    if (!refillError.isEmpty() || done < sets) {
+        say(stderr,
+            QStringLiteral("%1: 连续打印在第 %2 组数据后停止（共 %3 组）%4")
+                .arg(kProgram)
+                .arg(done)
+                .arg(sets)
+                .arg(refillError.isEmpty() ? QString() : QStringLiteral("：") + refillError));
+        return false;
     }
-    return status;
+    if (!job.quiet)
+        say(job.results, QStringLiteral("已在%1上连续打印 %2 组数据").arg(printerName).arg(sets));
+    return true;
+}
+
+/// --printer: straight to the printer, without a dialog.
+bool printDirectly(quillon::MyPrint &print, const Job &job, const QString &printerName)
+{
+    // The progress ends with "完成" when the document went out, "取消" when it did not.
+    QString lastLine;
+    quillon::setConsoleProgressHandler([&lastLine, quiet = job.quiet](const QString &line) {
+        lastLine = line;
+        if (!quiet)
+            say(stderr, QStringLiteral("%1: %2").arg(kProgram, line));
+    });
+    print.PrintDirect();
+    quillon::setConsoleProgressHandler({});
+    if (lastLine != QStringLiteral("完成")) {
+        say(stderr, QStringLiteral("%1: 报表没有在%2上印完").arg(kProgram, printerName));
+        return false;
+    }
+    if (!job.quiet)
+        say(job.results, QStringLiteral("已送到%1").arg(printerName));
+    return true;
+}
+
+} // namespace
+
+static int run(int argc, char **argv)
+{
+    // Batch jobs run without a display; fonts still need a GUI application.
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM") && qEnvironmentVariableIsEmpty("DISPLAY")
+        && qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    const RuntimeDir runtimeDir;
+    // Read before the application object: on X11 Qt takes --title and its value for itself.
+    CommandLine commandLine = splitArguments(argc, argv);
+    QApplication app(commandLine.qtArgc, commandLine.qtArguments.data());
+    QApplication::setApplicationName(kProgram);
+    QApplication::setApplicationVersion(QStringLiteral(QUILLON_VERSION));
+    // The library's developer notes repeat its messages in English; QT_LOGGING_RULES still
+    // brings them back.
+    QLoggingCategory::setFilterRules(QStringLiteral("quillon.*=false"));
+
+    QCommandLineParser parser;
+    if (const Exit done = parseOptions(parser, commandLine.arguments))
+        return *done;
+    const Options options { parser };
+    if (const Exit done = setUpMessagesAndSettings(options))
+        return *done;
+    // Everything the command line says is checked before the grid file is read.
+    Job job;
+    for (const auto check : { readDestinations, checkPrinters, checkFiles }) {
+        if (const QString why = check(options, job); !why.isEmpty())
+            return usageError(why);
+    }
+
+    QString error;
+    const std::unique_ptr<quillon::GridFile> grid = openGridFile(job, &error);
+    if (!grid)
+        return usageError(error);
+    quillon::MyPrint print;
+    std::map<QString, QString> formatValues;
+    if (!applyProperties(print, *grid, options, job.source, &error)
+        || !readFormatValues(*grid, options, job, formatValues, &error))
+        return usageError(error);
+    // The library would fall back to another printer with a message; a batch job must not print
+    // where nobody asked it to.
+    const QString designated
+        = effectiveFormat(formatValues, print.PrintKeyName(), QStringLiteral("PrinterName"))
+              .trimmed();
+    if (job.printing && !job.dialog && !designated.isEmpty() && !job.printers.contains(designated))
+        return usageError(QStringLiteral("报表“%1”的页面格式指定的%2（用 --printer 另选）")
+                              .arg(print.PrintKeyName(), notInstalled(job.printers, designated)));
+    noteOwnChoices(*grid, print, job, formatValues);
+
+    // From the first value saved on, a stop removes what is being written.
+    const InterruptGuard interrupts;
+    for (const auto &[name, text] : formatValues)
+        quillon::setFormatValue(print.PrintKeyName(), name, text);
+    const int status = writeFiles(print, options, job);
+    if (job.preview)
+        print.preview();
+    if (!job.printing)
+        return status;
+    const QString printerName = designated.isEmpty() ? QStringLiteral("缺省打印机")
+                                                     : QStringLiteral("打印机“%1”").arg(designated);
+    const bool printed = job.dialog ? printWithDialog(print)
+        : job.continuous            ? printContinuously(print, *grid, job, printerName)
+                                    : printDirectly(print, job, printerName);
+    return printed ? status : 1;
 }
 
 int main(int argc, char **argv)
