@@ -1,9 +1,6 @@
-#include "api/myprint_p.h"
-#include "support/gridpage.h"
+#include "support/pagefixture.h"
 #include "support/recordingqueries.h"
 #include "support/singleprinter.h"
-#include "support/testpage.h"
-#include "support/testplatform.h"
 #include "testmain.h"
 
 #include "engine/draw/amountcolumns.h"
@@ -78,27 +75,23 @@ private:
     /// Draws the amount columns of columns first..last with scale 1 and FitRatio 2.
     void draw(int first = 0, int last = 3);
 
-    std::unique_ptr<RecordingSurface> m_page;
-    std::unique_ptr<MyPrint> m_job;
     std::unique_ptr<FailingVoucherGrid> m_grid;
+    std::optional<PageFixture> m_fx;
 };
 
 void TestAmountColumns::init()
 {
     installGridPagePlatform();
-    m_page = std::make_unique<RecordingSurface>();
     m_grid = std::make_unique<FailingVoucherGrid>();
-    m_job = std::make_unique<MyPrint>();
-    m_job->setGridType(MyPrint::MnuGridType::ssTesselGrid);
-    m_job->setDatagrid(m_grid.get());
-    setUpGridPage(*m_page, *m_job);
-    engineState().CurRowPage = 1;
+    m_fx.emplace();
+    m_fx->job.setGridType(MyPrint::MnuGridType::ssTesselGrid);
+    m_fx->job.setDatagrid(m_grid.get());
     setUpGrid();
 }
 
 void TestAmountColumns::cleanup()
 {
-    m_job.reset();
+    m_fx.reset();
     m_grid.reset();
     TestPlatform::uninstall();
 }
@@ -119,20 +112,16 @@ void TestAmountColumns::setUpGrid(int bodyRows, int bottomRows)
     const qint32 lastData = 2 + bodyRows - 1;
     m_grid->setAmountColumn(1, { 12, 1, lastData, 0xFF0000, 0x0000FF });
     m_grid->setAmountColumn(2, { 12, 1, lastData, 0xFF0000, 0x0000FF });
-    EngineState &s = engineState();
-    s.GridRows = rows;
-    s.GridCols = 4;
-    s.FixedRowsTop = 2;
-    s.FixedRowsBottom = bottomRows;
+    m_fx->useGrid();
 }
 
 void TestAmountColumns::draw(int first, int last)
 {
-    EngineState &s = engineState();
+    EngineState &s = m_fx->state();
     s.FirstBodyCol = first;
     s.LastBodyCol = last;
     s.FitRatio = 2;
-    DrawAmountColumns(testPage(), 1000, 500, 1.0);
+    DrawAmountColumns(m_fx->page(), 1000, 500, 1.0);
 }
 
 void TestAmountColumns::columnDrawWidth_data()
@@ -176,14 +165,12 @@ void TestAmountColumns::columnDrawWidth()
     QFETCH(int, width);
     if (ownWidth)
         m_grid->setColWidth(column, ownWidth);
-    EngineState &s = engineState();
-    s.FitRatio = fitRatio;
-    s.ZoomRate = zoom;
+    m_fx->setZoom(zoom).state().FitRatio = fitRatio;
     m_grid->setColHide(column, hidden);
-    QCOMPARE(ColumnDrawWidth(testPage(), column, scale, digitWidth), width);
+    QCOMPARE(ColumnDrawWidth(m_fx->page(), column, scale, digitWidth), width);
     // It leaves the body font on the surface.
-    QCOMPARE(m_page->FontName(), u"宋体"_qs);
-    QCOMPARE(m_page->FontSize(), 9 * zoom);
+    QCOMPARE(m_fx->surface.FontName(), u"宋体"_qs);
+    QCOMPARE(m_fx->surface.FontSize(), 9 * zoom);
 }
 
 void TestAmountColumns::twelveCellsWithLines()
@@ -193,7 +180,7 @@ void TestAmountColumns::twelveCellsWithLines()
     // Its lines run from the label row (900) down through row 1 and the 3 body rows: 1300
     // twips. The cells end 30 before the column's edge: cell k spans 4110 − 90k to 4110 −
     // 90(k − 1).
-    const QList<DrawnLine> lines = verticals(::lines(*m_page));
+    const QList<DrawnLine> lines = verticals(::lines(m_fx->surface));
     QCOMPARE(lines.size(), 13); // two outer lines, 11 separators
     const auto expect = [&](int i, double x, double top, int colour, int width) {
         const DrawnLine &l = lines[i];
@@ -222,7 +209,7 @@ void TestAmountColumns::twelveCellsWithLines()
 
     // Labels right to left, centred in their cells ((90 − 60) / 2) and in the label row
     // ((400 − 75) / 2 = 162.5, to even: 162), in the grid's line colour.
-    const QList<PrintedText> printed = texts(*m_page);
+    const QList<PrintedText> printed = texts(m_fx->surface);
     QCOMPARE(printed.size(), 12);
     const QString labels = u"分角元拾佰仟万拾佰仟亿拾"_qs;
     for (int k = 1; k <= 12; ++k) {
@@ -233,29 +220,29 @@ void TestAmountColumns::twelveCellsWithLines()
         QCOMPARE(t.fontSize, 3.0);
         QCOMPARE(t.color, 32768);
     }
-    QCOMPARE(m_page->FontName(), u"楷体_GB2312"_qs);
-    QCOMPARE(m_page->DrawWidth(), 5); // the last separator (k = 11) is thick; k = 12 has none
+    QCOMPARE(m_fx->surface.FontName(), u"楷体_GB2312"_qs);
+    QCOMPARE(m_fx->surface.DrawWidth(), 5); // the last separator (k = 11) is thick; k = 12 has none
 }
 
 void TestAmountColumns::twelveCellsWithoutLines()
 {
-    engineState().Format.Cyline = 0;
+    m_fx->state().Format.Cyline = 0;
     draw(0, 1);
-    QVERIFY(::lines(*m_page).isEmpty());
-    QCOMPARE(printedStrings(*m_page),
+    QVERIFY(::lines(m_fx->surface).isEmpty());
+    QCOMPARE(printedStrings(m_fx->surface),
         (QStringList { u"分"_qs, u"角"_qs, u"．"_qs, u"元"_qs, u"拾"_qs, u"佰"_qs, u"，"_qs,
             u"仟"_qs, u"万"_qs, u"拾"_qs, u"，"_qs, u"佰"_qs }));
     // The places are those of the cells with lines.
-    const QList<PrintedText> printed = texts(*m_page);
+    const QList<PrintedText> printed = texts(m_fx->surface);
     QCOMPARE(printed[2].x, 4110.0 - 90 * 3 + 15);
     QCOMPARE(printed[11].x, 4110.0 - 90 * 12 + 15);
 
     // A leftmost cell that would show a separator shows nothing: 11 cells end on "，".
-    m_page->clear();
+    m_fx->surface.clear();
     m_grid->setAmountColumn(1, { 11, 1, 4, 0xFF0000, 0x0000FF });
     draw(0, 1);
-    QCOMPARE(printedStrings(*m_page).size(), 10);
-    QCOMPARE(printedStrings(*m_page).last(), u"拾"_qs);
+    QCOMPARE(printedStrings(m_fx->surface).size(), 10);
+    QCOMPARE(printedStrings(m_fx->surface).last(), u"拾"_qs);
 }
 
 void TestAmountColumns::nothingForNarrowOrPlainColumns_data()
@@ -277,14 +264,15 @@ void TestAmountColumns::nothingForNarrowOrPlainColumns()
     QFETCH(double, fitRatio);
     QFETCH(double, scale);
     QFETCH(int, expectedLabels);
-    EngineState &s = engineState();
+    EngineState &s = m_fx->state();
     s.FirstBodyCol = 0;
     s.LastBodyCol = 3; // columns 0 and 3 are no amount columns
     m_grid->setColHide(2, true);
     s.FitRatio = fitRatio;
-    DrawAmountColumns(testPage(), 1000, 500, scale);
-    QCOMPARE(printedStrings(*m_page).size(), expectedLabels);
-    QCOMPARE(verticals(::lines(*m_page)).size(), expectedLabels == 0 ? 0 : expectedLabels + 1);
+    DrawAmountColumns(m_fx->page(), 1000, 500, scale);
+    QCOMPARE(printedStrings(m_fx->surface).size(), expectedLabels);
+    QCOMPARE(
+        verticals(::lines(m_fx->surface)).size(), expectedLabels == 0 ? 0 : expectedLabels + 1);
 }
 
 void TestAmountColumns::colours_data()
@@ -311,13 +299,13 @@ void TestAmountColumns::colours()
     QFETCH(int, dotLineColor);
     QFETCH(int, line);
     QFETCH(int, dot);
-    EngineState &s = engineState();
+    EngineState &s = m_fx->state();
     s.Format.ColorPrint = qint16(colorPrint);
     s.Format.JeLineColor = jeLineColor;
     s.Format.DotLineColor = dotLineColor;
     static_cast<SinglePrinterSystem &>(printingSystem()).printer.setColorCapable(colourPrinter);
     draw(0, 1);
-    const QList<DrawnLine> lines = verticals(::lines(*m_page));
+    const QList<DrawnLine> lines = verticals(::lines(m_fx->surface));
     QCOMPARE(lines.size(), 13);
     for (int i = 0; i < lines.size(); ++i)
         QCOMPARE(lines[i].color, i == 2 ? dot : line);
@@ -359,11 +347,9 @@ void TestAmountColumns::linesThroughBlankAndBottomRows()
     QFETCH(double, bottom);
     setUpGrid(bodyRows, 1);
     m_grid->setAmountColumn(1, { 12, 1, lastRow, 0xFF0000, 0x0000FF });
-    EngineState &s = engineState();
-    s.Format.FillBlankLine = qint16(fillBlankLine);
-    s.CurRowPage = page;
+    m_fx->setFillBlankRows(fillBlankLine).nextPage(page);
     draw(0, 1);
-    const QList<DrawnLine> lines = verticals(::lines(*m_page));
+    const QList<DrawnLine> lines = verticals(::lines(m_fx->surface));
     QCOMPARE(lines.size(), 13);
     for (const DrawnLine &l : lines)
         QCOMPARE(l.y2, bottom);
@@ -372,16 +358,15 @@ void TestAmountColumns::linesThroughBlankAndBottomRows()
 void TestAmountColumns::startsAfterTheRepeatedFixedColumns()
 {
     // Column 0 repeats on every band; the band is columns 2 and 3 at scale 0.5.
-    EngineState &s = engineState();
-    s.Format.MultFixCol = 1;
-    s.FixedCols = 1;
+    m_fx->setBands({ 2 }, 1, true);
+    EngineState &s = m_fx->state();
     s.FirstBodyCol = 2;
     s.LastBodyCol = 3;
     s.FitRatio = 2;
     m_grid->setFixedColsL(1);
-    DrawAmountColumns(testPage(), 1000, 500, 0.5);
+    DrawAmountColumns(m_fx->page(), 1000, 500, 0.5);
     // 1000 + 2000 × 0.5 = 2000, then column 2's digit cells: 2000 + 1140 = 3140.
-    const QList<DrawnLine> lines = verticals(::lines(*m_page));
+    const QList<DrawnLine> lines = verticals(::lines(m_fx->surface));
     QCOMPARE(lines.size(), 13);
     QCOMPARE(lines.first().x1, 3110.0);
     QCOMPARE(lines.last().x1, 2030.0);
@@ -389,14 +374,13 @@ void TestAmountColumns::startsAfterTheRepeatedFixedColumns()
 
 void TestAmountColumns::zoomedPositions()
 {
-    EngineState &s = engineState();
-    s.ZoomRate = 0.5;
+    m_fx->setZoom(0.5);
     draw(0, 1);
     // The font is 4.5 points: a digit is 45, a label (1.5 points) 30 wide and 37.5 high.
     // Column 0: 2000 × 0.5 = 1000 from 500; the amount column 12 × 45 + 2 × 30 = 600 wide,
     // ending at 2100: its cells between the outer lines at 1530 and 2070. The label row is (500 +
     // 400) × 0.5 = 450 down, 200 high; the lines end at (900 + 1300) × 0.5 = 1100.
-    const QList<DrawnLine> lines = verticals(::lines(*m_page));
+    const QList<DrawnLine> lines = verticals(::lines(m_fx->surface));
     QCOMPARE(lines.size(), 13);
     QCOMPARE(lines[0].x1, 2070.0);
     QCOMPARE(lines[1].x1, 2025.0);
@@ -405,7 +389,7 @@ void TestAmountColumns::zoomedPositions()
     QCOMPARE(lines[0].y1, 450.0);
     QCOMPARE(lines[0].y2, 1100.0);
     QCOMPARE(lines[5].y1, 470.0); // 20 units lower at any zoom
-    const PrintedText first = texts(*m_page).first();
+    const PrintedText first = texts(m_fx->surface).first();
     QCOMPARE(first.x, 2025.0 + 8); // (45 − 30) / 2 = 7.5, to even: 8
     QCOMPARE(first.y, 450.0 + 81); // (200 − 38) / 2, the label's height rounded
     QCOMPARE(first.fontSize, 1.5);
@@ -414,9 +398,9 @@ void TestAmountColumns::zoomedPositions()
 void TestAmountColumns::smallBodyFontKeepsReadableLabels()
 {
     // A 6-point body font would give labels of 0 points: they stay at 3.
-    engineState().FontTable[5].Size = 6;
+    m_fx->state().FontTable[5].Size = 6;
     draw(0, 1);
-    for (const PrintedText &t : texts(*m_page))
+    for (const PrintedText &t : texts(m_fx->surface))
         QCOMPARE(t.fontSize, 3.0);
 }
 
@@ -427,10 +411,10 @@ void TestAmountColumns::failingColumnLosesOnlyItself()
     // Column 1 is drawn without its lines, and column 2 after it still gets all of its own:
     // it starts after column 1's width as it prints (1500 at FitRatio 2, since the failing
     // call marks nothing as amount column).
-    const QList<DrawnLine> lines = verticals(::lines(*m_page));
+    const QList<DrawnLine> lines = verticals(::lines(m_fx->surface));
     QCOMPARE(lines.size(), 13);
     QCOMPARE(lines.first().x1, 1000.0 + 2000 + 1500 + 1140 - 30);
-    QCOMPARE(printedStrings(*m_page).size(), 12);
+    QCOMPARE(printedStrings(m_fx->surface).size(), 12);
 }
 
 QUILLON_TEST_MAIN(TestAmountColumns)

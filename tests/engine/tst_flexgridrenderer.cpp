@@ -1,7 +1,5 @@
-#include "api/myprint_p.h"
-#include "support/gridpage.h"
+#include "support/pagefixture.h"
 #include "support/recordingqueries.h"
-#include "support/testpage.h"
 #include "testmain.h"
 
 #include "engine/grids/flexgridrenderer.h"
@@ -66,27 +64,24 @@ private Q_SLOTS:
 
 private:
     void setGrid(const QList<QStringList> &cells, int fixedRows, int width = 1000);
-    void render() { RenderFlexGrid(testPage()); }
+    void render() { RenderFlexGrid(m_fx->page()); }
 
-    std::unique_ptr<RecordingSurface> m_page;
-    std::unique_ptr<MyPrint> m_job;
     std::unique_ptr<FlexGrid> m_grid;
+    std::optional<PageFixture> m_fx;
 };
 
 void TestFlexGridRenderer::init()
 {
     installGridPagePlatform();
-    m_page = std::make_unique<RecordingSurface>();
     m_grid = std::make_unique<FlexGrid>();
-    m_job = std::make_unique<MyPrint>();
-    m_job->setGridType(MyPrint::MnuGridType::ssMsflexGrid);
-    m_job->setDatagrid(m_grid.get());
-    setUpGridPage(*m_page, *m_job);
+    m_fx.emplace();
+    m_fx->job.setGridType(MyPrint::MnuGridType::ssMsflexGrid);
+    m_fx->job.setDatagrid(m_grid.get());
 }
 
 void TestFlexGridRenderer::cleanup()
 {
-    m_job.reset();
+    m_fx.reset();
     m_grid.reset();
     TestPlatform::uninstall();
 }
@@ -99,21 +94,14 @@ void TestFlexGridRenderer::setGrid(const QList<QStringList> &cells, int fixedRow
         m_grid->setColWidth(c, width);
     for (int r = 0; r < m_grid->Rows(); ++r)
         m_grid->setRowHeight(r, 400);
-    EngineState &s = engineState();
-    s.GridRows = m_grid->Rows();
-    s.GridCols = m_grid->Cols();
-    s.FixedRowsTop = fixedRows;
-    s.ColStart = 0;
-    s.ColEnd = s.GridCols - 1;
-    s.FirstBodyCol = 0;
-    s.LastBodyCol = s.ColEnd;
+    m_fx->useGrid();
 }
 
 void TestFlexGridRenderer::stretchesTheTableToThePageWidth()
 {
     setGrid({ { u"a"_qs, u"b"_qs, u"c"_qs }, { u"1"_qs, u"2"_qs, u"3"_qs } }, 1);
     render();
-    const QList<DrawnLine> segs = lines(*m_page);
+    const QList<DrawnLine> segs = lines(m_fx->surface);
     // 3000 twips of columns on a 6000 page: each column is drawn 2000 wide.
     for (double x : { 3000.0, 5000.0, 7000.0 }) {
         QVERIFY2(hasVertical(segs, x, 500, 900), qPrintable(QString::number(x)));
@@ -125,8 +113,8 @@ void TestFlexGridRenderer::stretchesTheTableToThePageWidth()
     }
     // The frame runs exactly along the page width, and the origin ends 100 below the table.
     QVERIFY(hasHorizontal(segs, 500, 1000, 7000));
-    QCOMPARE(engineState().PageOriginY, 1300);
-    QCOMPARE(printedStrings(*m_page),
+    QCOMPARE(m_fx->state().PageOriginY, 1300);
+    QCOMPARE(printedStrings(m_fx->surface),
         (QStringList { u"a"_qs, u"b"_qs, u"c"_qs, u"1"_qs, u"2"_qs, u"3"_qs }));
 }
 
@@ -137,19 +125,18 @@ void TestFlexGridRenderer::narrowFlexColumnsTakeNoText()
     m_grid->setColWidth(1, 50);
     m_grid->setColWidth(2, 1950);
     render();
-    QCOMPARE(printedStrings(*m_page), (QStringList { u"a"_qs, u"c"_qs, u"1"_qs, u"3"_qs }));
+    QCOMPARE(printedStrings(m_fx->surface), (QStringList { u"a"_qs, u"c"_qs, u"1"_qs, u"3"_qs }));
     // The narrow column still moves the cursor by its own scaled width: 50 × 2 = 100.
-    const QList<DrawnLine> segs = lines(*m_page);
+    const QList<DrawnLine> segs = lines(m_fx->surface);
     QVERIFY(hasVertical(segs, 3000, 500, 900)); // its right edge collapses onto its left
     QVERIFY(hasVertical(segs, 7000, 500, 900));
-    m_page->clear();
 
     // A column of width 0 moves nothing.
     m_grid->setColWidth(1, 0);
     m_grid->setColWidth(2, 2000);
-    engineState().PageOriginY = 500;
+    m_fx->nextPage(1);
     render();
-    QVERIFY(hasVertical(lines(*m_page), 7000, 500, 900));
+    QVERIFY(hasVertical(lines(m_fx->surface), 7000, 500, 900));
 }
 
 void TestFlexGridRenderer::headerMergesAcrossAndDown()
@@ -167,12 +154,12 @@ void TestFlexGridRenderer::headerMergesAcrossAndDown()
             m_grid->setCellAlignmentAt(r, c, 4); // centred headings
     }
     render();
-    const QStringList texts = printedStrings(*m_page);
+    const QStringList texts = printedStrings(m_fx->surface);
     QCOMPARE(texts.count(u"部门"_qs), 1);
     QCOMPARE(texts.count(u"应发"_qs), 1);
     QCOMPARE(texts.count(u"实发"_qs), 1);
 
-    const QList<DrawnLine> segs = lines(*m_page);
+    const QList<DrawnLine> segs = lines(m_fx->surface);
     // Columns are 1500 wide (scale 1). No right edge between the two 应发 cells (x 4000) in row
     // 0 (y 500..900), but one in row 1.
     QVERIFY(!hasVertical(segs, 4000, 500, 900));
@@ -182,7 +169,7 @@ void TestFlexGridRenderer::headerMergesAcrossAndDown()
     QVERIFY(hasHorizontal(segs, 1300, 1000, 2500));
 
     // Merged text is placed in the whole area: 应发 centred over 3000 twips.
-    const auto ops = m_page->ops(u"Print"_qs);
+    const auto ops = m_fx->surface.ops(u"Print"_qs);
     const auto yingfa = std::find_if(
         ops.cbegin(), ops.cend(), [](const Op &op) { return op.args[0] == u"应发"_qs; });
     QCOMPARE(yingfa->args[1].toDouble(), 2500 + (3000 - 360) / 2.0);
@@ -200,24 +187,21 @@ void TestFlexGridRenderer::mergedAreaEndsWithThePage()
         { { u"区"_qs }, { u"华北"_qs }, { u"华北"_qs }, { u"华北"_qs }, { u"华东"_qs } }, 1, 1000);
     m_grid->setMergeCells(1);
     m_grid->setMergeCol(0, true);
-    m_job->setMergeAll(true);
-    EngineState &s = engineState();
-    s.LinesPerPage = 2;
+    m_fx->job.setMergeAll(true);
+    m_fx->setRowsPerPage(2);
     render();
-    auto ops = m_page->ops(u"Print"_qs);
-    QCOMPARE(printedStrings(*m_page), (QStringList { u"区"_qs, u"华北"_qs }));
+    auto ops = m_fx->surface.ops(u"Print"_qs);
+    QCOMPARE(printedStrings(m_fx->surface), (QStringList { u"区"_qs, u"华北"_qs }));
     // Body starts at 900; the box is the page's 600; the text is 225 high at 9 pt.
     QCOMPARE(ops[1].args[2].toDouble(), 900 + (600 - 225) / 2.0 + 0.5);
-    QVERIFY(!hasHorizontal(lines(*m_page), 1200, 1000, 7000));
-    QVERIFY(hasHorizontal(lines(*m_page), 1500, 1000, 7000)); // the page's last row is closed
-    QCOMPARE(s.PageOriginY, 900 + 600 + 100);
+    QVERIFY(!hasHorizontal(lines(m_fx->surface), 1200, 1000, 7000));
+    QVERIFY(hasHorizontal(lines(m_fx->surface), 1500, 1000, 7000)); // the page's last row is closed
+    QCOMPARE(m_fx->state().PageOriginY, 900 + 600 + 100);
 
-    m_page->clear();
-    s.CurRowPage = 2;
-    s.PageOriginY = 500;
+    m_fx->nextPage(2);
     render();
-    ops = m_page->ops(u"Print"_qs);
-    QCOMPARE(printedStrings(*m_page), (QStringList { u"区"_qs, u"华北"_qs, u"华东"_qs }));
+    ops = m_fx->surface.ops(u"Print"_qs);
+    QCOMPARE(printedStrings(m_fx->surface), (QStringList { u"区"_qs, u"华北"_qs, u"华东"_qs }));
     QCOMPARE(ops[1].args[2].toDouble(), 900 + (300 - 225) / 2.0 + 0.5);
 }
 
@@ -252,25 +236,19 @@ void TestFlexGridRenderer::mergedHeadingsClippedToThePage()
     m_grid->setMergeRow(0, true);
     for (int c = 0; c < heading.size(); ++c)
         m_grid->setCellAlignmentAt(0, c, 4);
-    EngineState &s = engineState();
-    s.FixedCols = fixedCols;
-    s.Format.MultFixCol = fixedCols > 0 ? 1 : 0;
-    s.FixedColsWidthTw = fixedCols * 1000;
-    s.ColBandStarts.assign(starts.begin(), starts.end());
-    s.ColPageCount = int(starts.size());
+    m_fx->setBands({ starts.begin(), starts.end() }, fixedCols, fixedCols > 0, fixedCols * 1000);
     const QString merged = heading[fixedCols > 0 ? 1 : 2];
-    for (s.CurColPage = 1; s.CurColPage <= s.ColPageCount; ++s.CurColPage) {
-        m_page->clear();
-        s.PageOriginY = 500;
+    for (int band = 1; band <= starts.size(); ++band) {
+        m_fx->nextPage(1, band);
         render();
-        const auto ops = m_page->ops(u"Print"_qs);
+        const auto ops = m_fx->surface.ops(u"Print"_qs);
         QList<double> xs;
         for (const Op &op : ops) {
             if (op.args[0] == merged)
                 xs << op.args[1].toDouble();
         }
-        QCOMPARE(xs, QList<double> { textX[s.CurColPage - 1] });
-        QVERIFY(hasVertical(lines(*m_page), rightEdge[s.CurColPage - 1], 500, 900));
+        QCOMPARE(xs, QList<double> { textX[band - 1] });
+        QVERIFY(hasVertical(lines(m_fx->surface), rightEdge[band - 1], 500, 900));
     }
 }
 
@@ -287,11 +265,11 @@ void TestFlexGridRenderer::bodyMergesOnlyWithMergeAll()
     setGrid({ { u"区"_qs, u"额"_qs }, { u"华北"_qs, u"1"_qs }, { u"华北"_qs, u"2"_qs } }, 1, 3000);
     m_grid->setMergeCells(1);
     m_grid->setMergeCol(0, true);
-    m_job->setMergeAll(mergeAll);
+    m_fx->job.setMergeAll(mergeAll);
     render();
-    QCOMPARE(printedStrings(*m_page).count(u"华北"_qs), mergeAll ? 1 : 2);
+    QCOMPARE(printedStrings(m_fx->surface).count(u"华北"_qs), mergeAll ? 1 : 2);
     // The edge between the two body rows (y 1200) under column 0.
-    QCOMPARE(hasHorizontal(lines(*m_page), 1200, 1000, 4000), !mergeAll);
+    QCOMPARE(hasHorizontal(lines(m_fx->surface), 1200, 1000, 4000), !mergeAll);
 }
 
 void TestFlexGridRenderer::mergedWithNeighbourRules_data()
@@ -359,17 +337,15 @@ void TestFlexGridRenderer::blankRowsPadTheLastPage()
     QFETCH(int, fill);
     QFETCH(int, rows);
     setGrid({ { u"h"_qs }, { u"1"_qs }, { u"2"_qs }, { u"3"_qs } }, 1, 1000);
-    EngineState &s = engineState();
-    s.LinesPerPage = 5;
-    s.Format.FillBlankLine = qint16(fill);
+    m_fx->setRowsPerPage(5).setFillBlankRows(fill);
     render();
-    QCOMPARE(printedStrings(*m_page), (QStringList { u"h"_qs, u"1"_qs, u"2"_qs, u"3"_qs }));
-    const QList<DrawnLine> segs = lines(*m_page);
+    QCOMPARE(printedStrings(m_fx->surface), (QStringList { u"h"_qs, u"1"_qs, u"2"_qs, u"3"_qs }));
+    const QList<DrawnLine> segs = lines(m_fx->surface);
     // Every body row, blank or not, has its bottom edge; the table ends after the last one.
     for (int r = 1; r <= rows; ++r)
         QVERIFY2(hasHorizontal(segs, 900 + r * 300, 1000, 7000), qPrintable(QString::number(r)));
     QVERIFY(!hasHorizontal(segs, 900 + (rows + 1) * 300, 1000, 7000));
-    QCOMPARE(s.PageOriginY, 900 + rows * 300 + 100);
+    QCOMPARE(m_fx->state().PageOriginY, 900 + rows * 300 + 100);
 }
 
 void TestFlexGridRenderer::columnBands_data()
@@ -394,7 +370,6 @@ void TestFlexGridRenderer::columnBands()
     QFETCH(int, colStart);
     QFETCH(QList<qint32>, starts);
     QFETCH(QStringList, expected);
-    const int bands = int(starts.size());
     QStringList header, body;
     for (int c = 0; c < 10; ++c) {
         header << QStringLiteral("C%1").arg(c);
@@ -402,22 +377,16 @@ void TestFlexGridRenderer::columnBands()
     }
     setGrid({ header, body }, 1);
     m_grid->setFixedCols(1);
-    EngineState &s = engineState();
-    s.FixedCols = 1;
-    s.Format.MultFixCol = qint16(multFixCol);
-    s.FixedColsWidthTw = multFixCol == 1 ? 1000 : 0;
-    s.ColStart = colStart;
-    s.ColBandStarts.assign(starts.begin(), starts.end());
-    s.ColPageCount = bands;
-    for (int band = 1; band <= bands; ++band) {
-        m_page->clear();
-        s.CurColPage = band;
-        s.PageOriginY = 500;
+    m_fx->setBands(
+        { starts.begin(), starts.end() }, 1, multFixCol == 1, multFixCol == 1 ? 1000 : 0);
+    m_fx->state().ColStart = colStart;
+    for (int band = 1; band <= starts.size(); ++band) {
+        m_fx->nextPage(1, band);
         render();
-        const QStringList texts = printedStrings(*m_page);
+        const QStringList texts = printedStrings(m_fx->surface);
         QCOMPARE(texts.mid(0, texts.size() / 2).join(u' '), expected[band - 1]);
         // Every band fills the page width exactly: its last column ends at the page's edge.
-        QVERIFY(hasVertical(lines(*m_page), 7000, 500, 900));
+        QVERIFY(hasVertical(lines(m_fx->surface), 7000, 500, 900));
     }
 }
 
@@ -426,12 +395,12 @@ void TestFlexGridRenderer::fixRowsHeightForEveryHeaderRow()
     setGrid({ { u"a"_qs }, { u"b"_qs }, { u"1"_qs } }, 2);
     m_grid->setRowHeight(0, 250);
     m_grid->setRowHeight(1, 600);
-    engineState().FixRowsHeightTw = 500;
+    m_fx->state().FixRowsHeightTw = 500;
     render();
-    const QList<DrawnLine> segs = lines(*m_page);
+    const QList<DrawnLine> segs = lines(m_fx->surface);
     QVERIFY(hasHorizontal(segs, 1000, 1000, 7000));
     QVERIFY(hasHorizontal(segs, 1500, 1000, 7000));
-    QCOMPARE(engineState().PageOriginY, 1500 + 300 + 100);
+    QCOMPARE(m_fx->state().PageOriginY, 1500 + 300 + 100);
 }
 
 void TestFlexGridRenderer::frames_data()
@@ -464,15 +433,15 @@ void TestFlexGridRenderer::frames()
     QFETCH(int, style);
     QFETCH(QStringList, tail);
     setGrid({ { u"a"_qs, u"b"_qs, u"c"_qs }, { u"1"_qs, u"2"_qs, u"3"_qs } }, 1);
-    m_job->setBorderStyle(MyPrint::enuBdSy(style));
+    m_fx->job.setBorderStyle(MyPrint::enuBdSy(style));
     render();
     // The cells draw 12 lines (bottom and right of 6 cells); the frame follows.
-    const QList<Op> all = m_page->ops(u"Line"_qs);
+    const QList<Op> all = m_fx->surface.ops(u"Line"_qs);
     QStringList frame;
     for (qsizetype i = 12; i < all.size(); ++i)
         frame << all[i].toString();
     QCOMPARE(frame, tail);
-    QCOMPARE(m_page->DrawWidth(), 1);
+    QCOMPARE(m_fx->surface.DrawWidth(), 1);
 }
 
 void TestFlexGridRenderer::dataGridCaptionsRowsAndFailures()
@@ -483,22 +452,16 @@ void TestFlexGridRenderer::dataGridCaptionsRowsAndFailures()
     grid.setRowsData({ { u"现金"_qs, u"1"_qs }, { u"银行"_qs, u"2"_qs } });
     grid.setHeadLines(2);
     grid.setRowHeight(250);
-    m_job->setGridType(MyPrint::MnuGridType::ssMsDataGrid);
-    m_job->setDatagrid(&grid);
-    m_job->setGridrows(3); // one row more than the grid holds
-    EngineState &s = engineState();
-    s.GridRows = 3;
-    s.FixedRowsTop = 0;
-    s.ColStart = 0;
-    s.ColEnd = 1;
-    s.FirstBodyCol = 0;
-    s.LastBodyCol = 1;
+    m_fx->job.setGridType(MyPrint::MnuGridType::ssMsDataGrid);
+    m_fx->job.setDatagrid(&grid);
+    m_fx->job.setGridrows(3); // one row more than the grid holds
+    m_fx->useGrid();
     render();
     // Captions, then the readable cells; the failing column prints nothing but the page goes on.
-    QCOMPARE(
-        printedStrings(*m_page), (QStringList { u"科目"_qs, u"余额"_qs, u"现金"_qs, u"银行"_qs }));
+    QCOMPARE(printedStrings(m_fx->surface),
+        (QStringList { u"科目"_qs, u"余额"_qs, u"现金"_qs, u"银行"_qs }));
     // The caption row is HeadLines × RowHeight high: 500; then three body rows of 300.
-    QCOMPARE(s.PageOriginY, 500 + 500 + 3 * 300 + 100);
+    QCOMPARE(m_fx->state().PageOriginY, 500 + 500 + 3 * 300 + 100);
 }
 
 void TestFlexGridRenderer::dataGridColumnAlignments()
@@ -512,22 +475,16 @@ void TestFlexGridRenderer::dataGridColumnAlignments()
     grid.setColumns({ { u"科目"_qs, 2000 }, amount, share }); // the first gives none
     grid.setRowsData(
         { { u"现金"_qs, u"1,000.00"_qs, u"76.4%"_qs }, { u"银行"_qs, u"x"_qs, u"说明"_qs } });
-    m_job->setGridType(MyPrint::MnuGridType::ssMsDBGrid);
-    m_job->setDatagrid(&grid);
-    m_job->setGridrows(2);
-    EngineState &s = engineState();
-    s.GridRows = 2;
-    s.FixedRowsTop = 0;
-    s.ColStart = 0;
-    s.ColEnd = 2;
-    s.FirstBodyCol = 0;
-    s.LastBodyCol = 2;
+    m_fx->job.setGridType(MyPrint::MnuGridType::ssMsDBGrid);
+    m_fx->job.setDatagrid(&grid);
+    m_fx->job.setGridrows(2);
+    m_fx->useGrid();
     render();
     QHash<QString, double> x;
-    for (const Op &op : m_page->ops(u"Print"_qs))
+    for (const Op &op : m_fx->surface.ops(u"Print"_qs))
         x.insert(op.args[0].toString(), op.args[1].toDouble());
     const auto rightEdge
-        = [&](const QString &text) { return x.value(text) + m_page->TextWidth(text); };
+        = [&](const QString &text) { return x.value(text) + m_fx->surface.TextWidth(text); };
     // Captions stay left-aligned, whatever their columns say.
     QCOMPARE(x.value(u"科目"_qs), 1030.0);
     QCOMPARE(x.value(u"金额"_qs), 3030.0);
@@ -546,16 +503,10 @@ void TestFlexGridRenderer::previewProgressPerRow()
 {
     setGrid({ { u"h"_qs }, { u"1"_qs }, { u"2"_qs } }, 1);
     CountingProgress progress;
-    EngineState &s = engineState();
-    s.OutputMode = 2;
-    s.PreviewUiActive = true;
-    s.PreviewProgressBar = &progress;
-    s.LinesPerPage = 4;
-    s.Format.FillBlankLine = 1;
+    m_fx->setPreview(&progress).setRowsPerPage(4).setFillBlankRows(true);
     render();
     QCOMPARE(progress.updates, 4); // blank rows included
     QCOMPARE(progress.value(), 10 + 80.0);
-    s.PreviewProgressBar = nullptr;
 }
 
 QUILLON_TEST_MAIN(TestFlexGridRenderer)

@@ -1,8 +1,5 @@
-#include "api/myprint_p.h"
+#include "support/pagefixture.h"
 #include "support/recordingqueries.h"
-#include "support/singleprinter.h"
-#include "support/testpage.h"
-#include "support/testplatform.h"
 #include "testmain.h"
 
 #include "engine/convert.h"
@@ -57,26 +54,17 @@ private Q_SLOTS:
     void logoAtHalfZoom();
 
 private:
-    std::unique_ptr<RecordingSurface> m_page;
-    std::unique_ptr<MyPrint> m_job;
+    std::optional<PageFixture> m_fx;
     QTemporaryDir m_dir;
 };
 
 void TestFurniture::init()
 {
-    TestPlatform::install(std::make_unique<SinglePrinterSystem>(11906, 16838, 11906, 16838));
-    m_page = std::make_unique<RecordingSurface>();
-    m_job = std::make_unique<MyPrint>();
-    EngineState &s = engineState();
-    s.setPrintObject(&MyPrintPrivate::get(*m_job));
-    s.DrawTarget = m_page.get();
-    s.PageOriginX = 1000;
-    s.PageOriginY = 2000;
-    s.PageWidthTw = 10000;
+    installGridPagePlatform();
+    m_fx.emplace();
+    m_fx->setOrigin(1000, 2000).setWidth(10000).setFont({ u"宋体"_qs, 10 });
+    EngineState &s = m_fx->state();
     s.PageHeightTw = 15000;
-    s.LineColor = 32768;
-    for (FontSpec &font : s.FontTable)
-        font = { u"宋体"_qs, 10 };
     s.FontTable[0].Size = 24;
     s.RowPageCount = 5;
     s.CurRowPage = 2;
@@ -86,42 +74,42 @@ void TestFurniture::init()
 void TestFurniture::cleanup()
 {
     setPrintDateForTesting(QDate());
-    m_job.reset();
+    m_fx.reset();
     TestPlatform::uninstall();
 }
 
 void TestFurniture::emptyTitlesDrawNothing()
 {
-    DrawTitles(testPage());
-    QVERIFY(m_page->ops().isEmpty());
-    QCOMPARE(engineState().PageOriginY, 2000);
+    DrawTitles(m_fx->page());
+    QVERIFY(m_fx->surface.ops().isEmpty());
+    QCOMPARE(m_fx->state().PageOriginY, 2000);
 }
 
 void TestFurniture::mainTitleSpreadOutWithUnderline()
 {
-    m_job->setMainTitle(u"销售日报表"_qs);
-    m_job->setMinTitleLen(10);
-    DrawTitles(testPage());
+    m_fx->job.setMainTitle(u"销售日报表"_qs);
+    m_fx->job.setMinTitleLen(10);
+    DrawTitles(m_fx->page());
     // Five characters spread to ten: each followed by a blank. 5 × 480 + 5 × 240 = 3600 wide.
-    const QList<PrintedText> p = texts(*m_page);
+    const QList<PrintedText> p = texts(m_fx->surface);
     QCOMPARE(p.size(), 1);
     QCOMPARE(p[0].text, u"销 售 日 报 表 "_qs);
     QCOMPARE(p[0].x, 1000 + (10000 - 3600) / 2.0);
     QCOMPARE(p[0].y, 2000.0);
     // Two lines 1.5 × 3600 = 5400 long, centred, 20 and 50 below the title (600 high).
-    const QList<Op> lines = m_page->ops(u"Line"_qs);
+    const QList<Op> lines = m_fx->surface.ops(u"Line"_qs);
     QCOMPARE(lines.size(), 2);
     QCOMPARE(lines[0].toString(), u"Line 3300 2620 8700 2620 32768 1 0"_qs);
     QCOMPARE(lines[1].toString(), u"Line 3300 2650 8700 2650 32768 1 0"_qs);
-    QCOMPARE(engineState().PageOriginY, 2000 + 600 + 100);
+    QCOMPARE(m_fx->state().PageOriginY, 2000 + 600 + 100);
 }
 
 void TestFurniture::wideTitleUnderlinedAcrossThePage()
 {
-    m_job->setMainTitle(
+    m_fx->job.setMainTitle(
         u"一二三四五六七八九十一二三四五"_qs); // 15 × 480 = 7200; 1.5 × 7200 > 10000
-    DrawTitles(testPage());
-    const QList<Op> lines = m_page->ops(u"Line"_qs);
+    DrawTitles(m_fx->page());
+    const QList<Op> lines = m_fx->surface.ops(u"Line"_qs);
     QCOMPARE(lines[0].toString(), u"Line 1000 2620 11000 2620 32768 1 0"_qs);
 }
 
@@ -149,18 +137,19 @@ void TestFurniture::titlesTooWideShrinkThenWrap()
     QFETCH(QString, sub);
     QFETCH(int, lines);
     QFETCH(double, smallest);
-    engineState().FontTable[1].Size = 8; // a sub-title already below the floor only wraps
-    m_job->setMainTitle(main);
-    m_job->setSubTitle(sub);
-    const qint32 reserved = TitleHeight(testPage(), 0, 10000) + TitleHeight(testPage(), 1, 10000);
-    m_page->clear();
+    m_fx->state().FontTable[1].Size = 8; // a sub-title already below the floor only wraps
+    m_fx->job.setMainTitle(main);
+    m_fx->job.setSubTitle(sub);
+    const qint32 reserved
+        = TitleHeight(m_fx->page(), 0, 10000) + TitleHeight(m_fx->page(), 1, 10000);
+    m_fx->surface.clear();
     PrintedText state;
-    state.fontSize = m_page->FontSize(); // a size already set is no operation
-    DrawTitles(testPage());
+    state.fontSize = m_fx->surface.FontSize(); // a size already set is no operation
+    DrawTitles(m_fx->page());
     // Every printed line lies on the page; the layout kept room for all of them.
     double least = 100;
     QString text;
-    const QList<PrintedText> printed = texts(*m_page, state);
+    const QList<PrintedText> printed = texts(m_fx->surface, state);
     for (const PrintedText &t : printed) {
         least = std::min(least, t.fontSize);
         QVERIFY2(t.x >= 1000 && t.x + RecordingSurface::textWidthFor(t.text, t.fontSize) <= 11000,
@@ -172,20 +161,20 @@ void TestFurniture::titlesTooWideShrinkThenWrap()
     QCOMPARE(least, smallest);
     QCOMPARE(QString(text).remove(u' '), QString(main + sub).remove(u' '));
     QVERIFY(reserved > 0);
-    QCOMPARE(engineState().PageOriginY - 2000,
+    QCOMPARE(m_fx->state().PageOriginY - 2000,
         reserved + (main.isEmpty() ? 0 : 100) + (sub.isEmpty() ? 0 : 100));
 }
 
 void TestFurniture::subTitleBelowTheMainTitle()
 {
-    m_job->setMainTitle(u"标题"_qs);
-    m_job->setSubTitle(u"单位:元"_qs); // 3 wide + 1 narrow at 10 pt = 700
-    DrawTitles(testPage());
-    const QList<PrintedText> p = texts(*m_page);
+    m_fx->job.setMainTitle(u"标题"_qs);
+    m_fx->job.setSubTitle(u"单位:元"_qs); // 3 wide + 1 narrow at 10 pt = 700
+    DrawTitles(m_fx->page());
+    const QList<PrintedText> p = texts(m_fx->surface);
     QCOMPARE(p.size(), 2);
     QCOMPARE(p[1].x, 1000 + (10000 - 700) / 2.0);
     QCOMPARE(p[1].y, 2700.0);
-    QCOMPARE(engineState().PageOriginY, 2700 + 250 + 100);
+    QCOMPARE(m_fx->state().PageOriginY, 2700 + 250 + 100);
 }
 
 void TestFurniture::headLineAlignments_data()
@@ -204,21 +193,23 @@ void TestFurniture::headLineAlignments()
 {
     QFETCH(int, code);
     QFETCH(double, x);
-    m_job->AddHead(u"页眉"_qs, 1, code, 0);
-    DrawHeadLines(testPage());
-    QCOMPARE(texts(*m_page)[0].x, x);
-    QCOMPARE(engineState().PageOriginY, 2000 + 250 + 50);
+    m_fx->job.AddHead(u"页眉"_qs, 1, code, 0);
+    m_fx->takeHostLines();
+    DrawHeadLines(m_fx->page());
+    QCOMPARE(texts(m_fx->surface)[0].x, x);
+    QCOMPARE(m_fx->state().PageOriginY, 2000 + 250 + 50);
 }
 
 void TestFurniture::headItemOnThePreviousLine()
 {
-    m_job->AddHead(u"单位:元"_qs, 1, 1, 0);
-    m_job->AddHead(u"第二页"_qs, 0, 5, 0); // same line, right-aligned
-    m_job->AddHead(u"续"_qs, 0, 0, 0); // continues the previous item
-    m_job->AddHead(u"前"_qs, 0, -1, 0); // ends where the previous one began
-    m_job->AddHead(u"下一行"_qs, 1, 99, 0); // an unknown code keeps the last x
-    DrawHeadLines(testPage());
-    const QList<PrintedText> p = texts(*m_page);
+    m_fx->job.AddHead(u"单位:元"_qs, 1, 1, 0);
+    m_fx->job.AddHead(u"第二页"_qs, 0, 5, 0); // same line, right-aligned
+    m_fx->job.AddHead(u"续"_qs, 0, 0, 0); // continues the previous item
+    m_fx->job.AddHead(u"前"_qs, 0, -1, 0); // ends where the previous one began
+    m_fx->job.AddHead(u"下一行"_qs, 1, 99, 0); // an unknown code keeps the last x
+    m_fx->takeHostLines();
+    DrawHeadLines(m_fx->page());
+    const QList<PrintedText> p = texts(m_fx->surface);
     QCOMPARE(p.size(), 5);
     QCOMPARE(p[0].y, 2000.0);
     QCOMPARE(p[1].y, 2000.0);
@@ -227,7 +218,7 @@ void TestFurniture::headItemOnThePreviousLine()
     QCOMPARE(p[3].x, 11000.0 - 200);
     QCOMPARE(p[4].x, 11000.0 - 200);
     QCOMPARE(p[4].y, 2300.0);
-    QCOMPARE(engineState().PageOriginY, 2600);
+    QCOMPARE(m_fx->state().PageOriginY, 2600);
 }
 
 void TestFurniture::readmeHeaderExample()
@@ -242,19 +233,20 @@ void TestFurniture::readmeHeaderExample()
         uR"re(print\.AddHead\("([^"]*)", (-?\d+), (-?\d+), (\d+)\);)re"_qs);
     const QRegularExpressionMatch t = title.match(text);
     QVERIFY(t.hasMatch());
-    m_job->setMainTitle(t.captured(1));
+    m_fx->job.setMainTitle(t.captured(1));
     QStringList items;
     for (auto it = head.globalMatch(text); it.hasNext();) {
         const QRegularExpressionMatch m = it.next();
-        m_job->AddHead(
+        m_fx->job.AddHead(
             m.captured(1), m.captured(2).toInt(), m.captured(3).toInt(), m.captured(4).toInt());
         items << m.captured(1);
     }
     QCOMPARE(items, (QStringList { u"单位:元"_qs, u"2026年12月"_qs }));
-    DrawTitles(testPage());
-    const qint32 belowTitles = engineState().PageOriginY;
-    DrawHeadLines(testPage());
-    const QList<PrintedText> p = texts(*m_page).mid(1);
+    m_fx->takeHostLines();
+    DrawTitles(m_fx->page());
+    const qint32 belowTitles = m_fx->state().PageOriginY;
+    DrawHeadLines(m_fx->page());
+    const QList<PrintedText> p = texts(m_fx->surface).mid(1);
     QCOMPARE(p.size(), 2);
     QCOMPARE(p[0].y, double(belowTitles));
     QCOMPARE(p[1].y, p[0].y);
@@ -277,13 +269,14 @@ void TestFurniture::voucherSuffix()
     QFETCH(QString, callMod);
     QFETCH(int, bands);
     QFETCH(QString, last);
-    m_job->setCallMod(callMod);
-    engineState().RowPageCount = qint16(bands);
-    m_job->AddHead(u"记账凭证"_qs, 1, 3, 0);
-    m_job->AddHead(u"凭证号"_qs, 1, 5, 0);
-    DrawHeadLines(testPage());
-    QCOMPARE(texts(*m_page)[0].text, u"记账凭证"_qs);
-    QCOMPARE(texts(*m_page)[1].text, last);
+    m_fx->job.setCallMod(callMod);
+    m_fx->state().RowPageCount = qint16(bands);
+    m_fx->job.AddHead(u"记账凭证"_qs, 1, 3, 0);
+    m_fx->job.AddHead(u"凭证号"_qs, 1, 5, 0);
+    m_fx->takeHostLines();
+    DrawHeadLines(m_fx->page());
+    QCOMPARE(texts(m_fx->surface)[0].text, u"记账凭证"_qs);
+    QCOMPARE(texts(m_fx->surface)[1].text, last);
 }
 
 void TestFurniture::footLineColumns_data()
@@ -308,10 +301,11 @@ void TestFurniture::footLineColumns()
     QFETCH(int, footCount);
     QFETCH(int, code);
     QFETCH(double, x);
-    m_job->setFootCount(qint16(footCount));
-    m_job->AddFoot(u"页脚"_qs, 1, code, 0);
-    DrawFootLines(testPage());
-    QCOMPARE(texts(*m_page)[0].x, x);
+    m_fx->job.setFootCount(qint16(footCount));
+    m_fx->job.AddFoot(u"页脚"_qs, 1, code, 0);
+    m_fx->takeHostLines();
+    DrawFootLines(m_fx->page());
+    QCOMPARE(texts(m_fx->surface)[0].x, x);
 }
 
 void TestFurniture::pageInfoLine_data()
@@ -337,15 +331,15 @@ void TestFurniture::pageInfoLine()
     QFETCH(int, colBands);
     QFETCH(QStringList, texts);
     QFETCH(int, advance);
-    EngineState &s = engineState();
+    EngineState &s = m_fx->state();
     s.Format.PrintOperator = qint16(switches[0]);
     s.Format.PrintPageNo = qint16(switches[1]);
     s.Format.PrintDate = qint16(switches[2]);
     s.ColPageCount = qint16(colBands);
     s.CurColPage = 1;
-    m_job->setOperator(u"张三"_qs);
-    DrawPageInfoLine(testPage());
-    const QList<PrintedText> p = ::texts(*m_page);
+    m_fx->job.setOperator(u"张三"_qs);
+    DrawPageInfoLine(m_fx->page());
+    const QList<PrintedText> p = ::texts(m_fx->surface);
     QStringList got;
     for (const PrintedText &item : p) {
         got << item.text;
@@ -377,12 +371,11 @@ void TestFurniture::pageInfoLineWrapsOnNarrowPages()
 {
     QFETCH(int, width);
     QFETCH(QList<double>, tops);
-    EngineState &s = engineState();
-    s.PageWidthTw = width;
+    EngineState &s = m_fx->setWidth(width).state();
     s.Format.PrintOperator = s.Format.PrintPageNo = s.Format.PrintDate = 1;
-    m_job->setOperator(u"张三"_qs);
-    DrawPageInfoLine(testPage());
-    const QList<PrintedText> p = texts(*m_page);
+    m_fx->job.setOperator(u"张三"_qs);
+    DrawPageInfoLine(m_fx->page());
+    const QList<PrintedText> p = texts(m_fx->surface);
     QCOMPARE(p.size(), 3);
     for (int i = 0; i < 3; ++i)
         QCOMPARE(p[i].y, tops[i]);
@@ -422,12 +415,12 @@ void TestFurniture::logoPicturePlaces()
     picture.setDotsPerMeterY(3780);
     const QString path = m_dir.filePath(u"logo.png"_qs);
     QVERIFY(picture.save(path));
-    EngineState &s = engineState();
+    EngineState &s = m_fx->state();
     s.Format.LogPicPrt = 1;
     s.Format.LogPicLoc = qint16(code);
     s.BottomMarginTw = 500;
-    DrawLogoPicture(testPage(), path);
-    const QList<Op> paints = m_page->ops(u"PaintPicture"_qs);
+    DrawLogoPicture(m_fx->page(), path);
+    const QList<Op> paints = m_fx->surface.ops(u"PaintPicture"_qs);
     QCOMPARE(paints.size(), 1);
     QCOMPARE(paints[0].args.mid(0, 5),
         (QVariantList {
@@ -438,20 +431,20 @@ void TestFurniture::logoPicturePlaces()
 
 void TestFurniture::missingOrBrokenLogoDrawsNothing()
 {
-    EngineState &s = engineState();
+    EngineState &s = m_fx->state();
     s.Format.LogPicPrt = 1;
-    DrawLogoPicture(testPage(), m_dir.filePath(u"gone.png"_qs));
+    DrawLogoPicture(m_fx->page(), m_dir.filePath(u"gone.png"_qs));
     const QString broken = m_dir.filePath(u"broken.png"_qs);
     QFile f(broken);
     QVERIFY(f.open(QIODevice::WriteOnly));
     f.write("\x89PNG broken");
     f.close();
-    DrawLogoPicture(testPage(), broken);
-    QVERIFY(m_page->ops(u"PaintPicture"_qs).isEmpty());
+    DrawLogoPicture(m_fx->page(), broken);
+    QVERIFY(m_fx->surface.ops(u"PaintPicture"_qs).isEmpty());
     QCOMPARE(s.PageOriginY, 2000);
     s.Format.LogPicPrt = 0;
-    DrawLogoPicture(testPage(), broken);
-    QVERIFY(m_page->ops().isEmpty());
+    DrawLogoPicture(m_fx->page(), broken);
+    QVERIFY(m_fx->surface.ops().isEmpty());
 }
 
 void TestFurniture::logoTextPlaces_data()
@@ -484,26 +477,26 @@ void TestFurniture::logoTextPlaces()
     QFETCH(double, markerX);
     QFETCH(double, markerY);
     QFETCH(QVariant, textX);
-    EngineState &s = engineState();
+    EngineState &s = m_fx->state();
     s.LeftMarginTw = s.RightMarginTw = s.TopMarginTw = s.BottomMarginTw = 500;
     s.Format.LogTextPrt = 1;
     s.Format.LogText = u"公司"_qs;
     s.Format.LogTextLoc = qint16(code);
     s.FontTable[7].Size = 9;
-    DrawLogoText(testPage(), 1000, 2000);
-    const QList<Op> paints = m_page->ops(u"PaintPicture"_qs);
+    DrawLogoText(m_fx->page(), 1000, 2000);
+    const QList<Op> paints = m_fx->surface.ops(u"PaintPicture"_qs);
     QCOMPARE(paints.size(), 1);
     QCOMPARE(paints[0].args.value(1).toDouble(), double(roundHalfEven(markerX)));
     QCOMPARE(paints[0].args.value(2).toDouble(), double(roundHalfEven(markerY)));
     QCOMPARE(paints[0].args.value(3).toDouble(), 180.0);
     Q_UNUSED(marker);
-    const QList<PrintedText> p = texts(*m_page);
+    const QList<PrintedText> p = texts(m_fx->surface);
     QCOMPARE(p.isEmpty(), !textX.isValid());
     if (!p.isEmpty()) {
         QCOMPARE(p[0].x, double(roundHalfEven(textX.toDouble())));
         QCOMPARE(p[0].y, double(roundHalfEven(markerY)));
         // Measured with font 8 (10 pt), printed with font 7 (9 pt).
-        QCOMPARE(m_page->FontSize(), 9.0);
+        QCOMPARE(m_fx->surface.FontSize(), 9.0);
     }
 }
 
@@ -515,15 +508,14 @@ void TestFurniture::logoAtHalfZoom()
     picture.setDotsPerMeterY(3780);
     const QString path = m_dir.filePath(u"half.png"_qs);
     QVERIFY(picture.save(path));
-    EngineState &s = engineState();
-    s.ZoomRate = 0.5;
+    EngineState &s = m_fx->setZoom(0.5).state();
     s.Format.LogPicPrt = 1;
     s.Format.LogPicLoc = 1;
     s.Format.LogTextPrt = 1;
     s.Format.LogTextLoc = 2;
-    DrawLogoPicture(testPage(), path);
-    DrawLogoText(testPage(), 1000, 2000);
-    const QList<Op> paints = m_page->ops(u"PaintPicture"_qs);
+    DrawLogoPicture(m_fx->page(), path);
+    DrawLogoText(m_fx->page(), 1000, 2000);
+    const QList<Op> paints = m_fx->surface.ops(u"PaintPicture"_qs);
     QCOMPARE(paints.size(), 2);
     QCOMPARE(paints[0].args.mid(1, 4), (QVariantList { 500.0, 1000.0, 720.0, 360.0 }));
     QCOMPARE(paints[1].args.value(3).toDouble(), 90.0); // the marker at an eighth: 720 / 8

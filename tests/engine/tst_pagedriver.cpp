@@ -1,12 +1,9 @@
-#include "api/myprint_p.h"
+#include "support/pagefixture.h"
 #include "support/recordingqueries.h"
-#include "support/singleprinter.h"
-#include "support/testplatform.h"
 #include "testmain.h"
 
 #include "engine/draw/furniture.h"
 #include "engine/layout/pagedriver.h"
-#include "engine/state/previewsinks.h"
 
 #include <quillon/error.h>
 #include <quillon/flexgrid.h>
@@ -84,11 +81,12 @@ private:
     void useSheet(int across, int down, int colBands);
     QList<double> operatorXs() const;
 
+    /// Draws the sheet of the current page, as the print loop and the preview do.
+    bool render() { return RenderSheet(m_fx->state()); }
+
     SinglePrinterSystem *m_system = nullptr;
-    RecordingSurface *m_page = nullptr;
-    std::unique_ptr<RecordingSurface> m_ownPage;
-    std::unique_ptr<MyPrint> m_job;
     std::unique_ptr<FlexGrid> m_grid;
+    std::optional<PageFixture> m_fx;
     RecordingMessageSink *m_sink = nullptr;
 };
 
@@ -97,28 +95,15 @@ void TestPageDriver::init()
     auto system = std::make_unique<SinglePrinterSystem>(12000, 17000, 11000, 16000);
     m_system = system.get();
     m_sink = TestPlatform::install(std::move(system)).sink;
-    m_ownPage = std::make_unique<RecordingSurface>();
-    m_page = m_ownPage.get();
     m_grid = std::make_unique<FlexGrid>();
     m_grid->setSize(31, 4);
     m_grid->setFixedRows(1);
-    m_job = std::make_unique<MyPrint>();
-    m_job->setGridType(MyPrint::MnuGridType::ssMsflexGrid);
-    m_job->setDatagrid(m_grid.get());
-    m_job->setOperator(u"甲"_qs);
-    EngineState &s = engineState();
-    s.setPrintObject(&MyPrintPrivate::get(*m_job));
-    s.DrawTarget = m_page;
-    s.OutputMode = 1;
-    for (FontSpec &font : s.FontTable)
-        font = { u"宋体"_qs, 10 };
-    s.GridRows = 31;
-    s.GridCols = 4;
-    s.FixedRowsTop = 1;
-    s.ColStart = 0;
-    s.ColEnd = 3;
-    s.LineHeightTw = 300;
-    s.LinesPerPage = 10;
+    m_fx.emplace();
+    m_fx->job.setGridType(MyPrint::MnuGridType::ssMsflexGrid);
+    m_fx->job.setDatagrid(m_grid.get());
+    m_fx->job.setOperator(u"甲"_qs);
+    m_fx->useGrid().setFont({ u"宋体"_qs, 10 }).setReduceFont(true);
+    EngineState &s = m_fx->state();
     s.RowPageCount = 3;
     s.LeftMarginTw = s.RightMarginTw = 500;
     s.TopMarginTw = s.BottomMarginTw = 600;
@@ -128,14 +113,14 @@ void TestPageDriver::init()
 
 void TestPageDriver::cleanup()
 {
-    m_job.reset();
+    m_fx.reset();
     m_grid.reset();
     TestPlatform::uninstall();
 }
 
 void TestPageDriver::useSheet(int across, int down, int colBands)
 {
-    EngineState &s = engineState();
+    EngineState &s = m_fx->state();
     s.PagesAcross = qint16(across);
     s.PagesDown = qint16(down);
     s.ColPageCount = qint16(colBands);
@@ -143,15 +128,13 @@ void TestPageDriver::useSheet(int across, int down, int colBands)
     s.PageHeightTw = down == 1 ? 14800 : 6800;
     s.UsableWidthTw = 10000;
     s.UsableHeightTw = 14800;
-    s.FirstBodyCol = 0;
-    s.LastBodyCol = 3;
     s.CurRowPage = s.CurColPage = 1;
 }
 
 QList<double> TestPageDriver::operatorXs() const
 {
     QList<double> xs;
-    for (const Op &op : m_page->ops(u"Print"_qs)) {
+    for (const Op &op : m_fx->surface.ops(u"Print"_qs)) {
         if (op.args[0].toString().startsWith(u"操作员"_qs))
             xs << op.args[1].toDouble();
     }
@@ -160,9 +143,9 @@ QList<double> TestPageDriver::operatorXs() const
 
 void TestPageDriver::onePagePerSheet()
 {
-    QVERIFY(RenderSheet(engineState()));
-    const EngineState &s = engineState();
-    QCOMPARE(pageNumbers(*m_page), QStringList { u"第 1 页 (共 3 页)"_qs });
+    QVERIFY(render());
+    const EngineState &s = m_fx->state();
+    QCOMPARE(pageNumbers(m_fx->surface), QStringList { u"第 1 页 (共 3 页)"_qs });
     QCOMPARE(operatorXs(), QList<double> { 500 });
     QCOMPARE(s.CurRowPage, 1); // left as it was found
     QVERIFY(s.SheetNav[0]);
@@ -173,20 +156,20 @@ void TestPageDriver::onePagePerSheet()
 void TestPageDriver::columnBandFirstOrderAcrossSheets()
 {
     useSheet(2, 2, 2);
-    EngineState &s = engineState();
-    QVERIFY(RenderSheet(engineState()));
-    QCOMPARE(pageNumbers(*m_page),
+    EngineState &s = m_fx->state();
+    QVERIFY(render());
+    QCOMPARE(pageNumbers(m_fx->surface),
         (QStringList { u"第 1 (1/2) 页 (共 3 页)"_qs, u"第 1 (2/2) 页 (共 3 页)"_qs,
             u"第 2 (1/2) 页 (共 3 页)"_qs, u"第 2 (2/2) 页 (共 3 页)"_qs }));
     QVERIFY(s.SheetNav[0]);
     QVERIFY(!s.SheetNav[1]);
 
-    m_page->clear();
-    const LogicalPage second = firstPageOfSheet(engineState(), 2);
+    m_fx->surface.clear();
+    const LogicalPage second = firstPageOfSheet(m_fx->state(), 2);
     s.CurRowPage = qint16(second.rowPage);
     s.CurColPage = qint16(second.colPage);
-    QVERIFY(RenderSheet(engineState()));
-    QCOMPARE(pageNumbers(*m_page),
+    QVERIFY(render());
+    QCOMPARE(pageNumbers(m_fx->surface),
         (QStringList { u"第 3 (1/2) 页 (共 3 页)"_qs, u"第 3 (2/2) 页 (共 3 页)"_qs }));
     QVERIFY(s.LastPageDone);
     QVERIFY(s.SheetNav[1]);
@@ -197,9 +180,9 @@ void TestPageDriver::columnBandFirstOrderAcrossSheets()
 void TestPageDriver::secondPageAcrossStartsBesideTheFirst()
 {
     useSheet(2, 1, 1);
-    EngineState &s = engineState();
+    EngineState &s = m_fx->state();
     s.OffsetX = 100;
-    QVERIFY(RenderSheet(engineState()));
+    QVERIFY(render());
     // 500 + 4000 + 500 + 500 - 2 × 100
     QCOMPARE(operatorXs(), (QList<double> { 500, 5300 }));
 }
@@ -207,11 +190,11 @@ void TestPageDriver::secondPageAcrossStartsBesideTheFirst()
 void TestPageDriver::centredCells()
 {
     useSheet(2, 2, 1);
-    EngineState &s = engineState();
+    EngineState &s = m_fx->state();
     s.Format.HCenter = 1;
     s.Format.VCenter = 1;
     s.LeftMarginTw = 500;
-    QVERIFY(RenderSheet(engineState()));
+    QVERIFY(render());
     // Next cell across: (1 + 0.5) × 10000 / 2 - 4000 / 2 = 5500.
     QCOMPARE(operatorXs(), (QList<double> { 500, 5500, 500 }));
     QVERIFY(s.LastPageDone);
@@ -241,18 +224,18 @@ void TestPageDriver::cutMarks()
         useSheet(2, 2, 1);
     else
         useSheet(across, 1, 1);
-    EngineState &s = engineState();
+    EngineState &s = m_fx->state();
     s.OutputMode = qint16(outputMode);
     s.Format.Cutline = qint16(cutline);
     s.Format.PrintPageNo = s.Format.PrintOperator = 0;
-    m_job->setBorderStyle(MyPrint::enuBdSy::ssnoborder);
+    m_fx->job.setBorderStyle(MyPrint::enuBdSy::ssnoborder);
     m_grid->setSize(1, 4); // header only: every line drawn is a cell edge or a mark
     s.GridRows = 1;
     s.RowPageCount = 3;
-    QVERIFY(RenderSheet(engineState()));
+    QVERIFY(render());
     // Cut-mark strokes are 567 long; grid cells draw no line of that length here.
     int strokes = 0;
-    for (const Op &op : m_page->ops(u"Line"_qs)) {
+    for (const Op &op : m_fx->surface.ops(u"Line"_qs)) {
         const double dx = std::abs(op.args[2].toDouble() - op.args[0].toDouble());
         const double dy = std::abs(op.args[3].toDouble() - op.args[1].toDouble());
         strokes += (dx == 567 && dy == 0) || (dy == 567 && dx == 0);
@@ -264,7 +247,7 @@ void TestPageDriver::previewStatusAndProgress()
 {
     StatusPanels status;
     Progress progress;
-    EngineState &s = engineState();
+    EngineState &s = m_fx->state();
     s.OutputMode = 2;
     s.PreviewUiActive = true;
     s.PreviewStatusBar = &status;
@@ -273,16 +256,16 @@ void TestPageDriver::previewStatusAndProgress()
     s.SheetCount = 5;
     s.ZoomRate = 0.75;
     s.Format.PaperSize = 9;
-    QVERIFY(RenderSheet(engineState()));
+    QVERIFY(render());
     QCOMPARE(status.panels.value(1), u"第 2 页 共 5 页"_qs);
     QCOMPARE(status.panels.value(2), u"纸张:A4"_qs);
     QCOMPARE(status.panels.value(3), u"显示比例:75%"_qs);
     QCOMPARE(progress.visible, (QList<bool> { true, false }));
     QCOMPARE(progress.value(), 100.0);
-    QCOMPARE(m_page->ops().first().name, u"Cls"_qs);
+    QCOMPARE(m_fx->surface.ops().first().name, u"Cls"_qs);
 
     s.Format.PaperSize = 42;
-    QVERIFY(RenderSheet(engineState()));
+    QVERIFY(render());
     QCOMPARE(status.panels.value(2), u"纸张:未知纸张"_qs);
 
     // Stored zooms are Singles: the figure is the value chosen, not its binary expansion.
@@ -290,11 +273,9 @@ void TestPageDriver::previewStatusAndProgress()
         { 1.5f, u"150"_qs }, { 2.0f / 3, u"66.66667"_qs } };
     for (const auto &[zoom, percent] : zooms) {
         s.ZoomRate = zoom;
-        QVERIFY(RenderSheet(engineState()));
+        QVERIFY(render());
         QCOMPARE(status.panels.value(3), u"显示比例:"_qs + percent + u'%');
     }
-    s.PreviewStatusBar = nullptr;
-    s.PreviewProgressBar = nullptr;
 }
 
 void TestPageDriver::colour_data()
@@ -315,13 +296,13 @@ void TestPageDriver::colour()
     QFETCH(int, lineColor);
     QFETCH(int, mode);
     m_system->printer.setColorCapable(colourPrinter);
-    EngineState &s = engineState();
+    EngineState &s = m_fx->state();
     s.Format.ColorPrint = qint16(colorPrint);
     s.Format.GridColor = 255;
-    QVERIFY(RenderSheet(engineState()));
+    QVERIFY(render());
     QCOMPARE(s.LineColor, lineColor);
     QCOMPARE(m_system->printer.ColorMode(), mode);
-    for (const Op &op : m_page->ops(u"Line"_qs))
+    for (const Op &op : m_fx->surface.ops(u"Line"_qs))
         QCOMPARE(op.args[4].toInt(), lineColor);
 }
 
@@ -339,19 +320,19 @@ void TestPageDriver::errorsAreShownAndSwallowed()
     } spread;
     spread.setMaxRows(5);
     spread.setMaxCols(2);
-    m_job->setGridType(MyPrint::MnuGridType::ssSpread);
-    m_job->setDatagrid(&spread);
-    QVERIFY(!RenderSheet(engineState()));
+    m_fx->job.setGridType(MyPrint::MnuGridType::ssSpread);
+    m_fx->job.setDatagrid(&spread);
+    QVERIFY(!render());
     QCOMPARE(m_sink->messages().size(), 1);
     QVERIFY(m_sink->messages()[0].prompt.startsWith(u"[438]Object doesn't support"_qs));
     QCOMPARE(m_sink->messages()[0].buttons, 0x10000 | 48);
 
     // A grid whose cells cannot be read fails the sheet the same way.
-    m_job->setGridType(MyPrint::MnuGridType::ssMsflexGrid);
-    m_job->setDatagrid(m_grid.get());
-    engineState().GridRows = 40; // more rows than the grid has
-    engineState().CurRowPage = 4;
-    QVERIFY(!RenderSheet(engineState()));
+    m_fx->job.setGridType(MyPrint::MnuGridType::ssMsflexGrid);
+    m_fx->job.setDatagrid(m_grid.get());
+    m_fx->state().GridRows = 40; // more rows than the grid has
+    m_fx->state().CurRowPage = 4;
+    QVERIFY(!render());
     QVERIFY(m_sink->messages()[1].prompt.startsWith(u"[381]Invalid Row value"_qs));
 }
 
@@ -360,7 +341,7 @@ void TestPageDriver::firstPagesOfSheets()
     useSheet(2, 2, 3); // 4 logical pages per sheet, 3 column bands
     const QList<QPair<int, int>> expected { { 1, 1 }, { 2, 2 }, { 3, 3 }, { 5, 1 } };
     for (int sheet = 1; sheet <= 4; ++sheet) {
-        const LogicalPage p = firstPageOfSheet(engineState(), sheet);
+        const LogicalPage p = firstPageOfSheet(m_fx->state(), sheet);
         QCOMPARE((QPair<int, int> { p.rowPage, p.colPage }), expected[sheet - 1]);
     }
 }
@@ -369,19 +350,18 @@ void TestPageDriver::pagesPast32767()
 {
     // One body row a page, 40,000 rows: sheet 32,768 and the last sheet print their own rows.
     m_grid->setSize(40001, 4);
-    EngineState &s = engineState();
-    s.GridRows = 40001;
-    s.LinesPerPage = 1;
+    EngineState &s = m_fx->useGrid().setRowsPerPage(1).state();
     s.RowPageCount = 40000;
     s.SheetCount = 40000;
     for (const int sheet : { 32768, 40000 }) {
-        m_page->clear();
+        m_fx->surface.clear();
         m_grid->setTextMatrix(sheet, 0, u"行%1"_qs.arg(sheet));
-        const LogicalPage first = firstPageOfSheet(engineState(), sheet);
+        const LogicalPage first = firstPageOfSheet(m_fx->state(), sheet);
         s.CurRowPage = first.rowPage;
-        QVERIFY(RenderSheet(engineState()));
-        QCOMPARE(pageNumbers(*m_page), QStringList { u"第 %1 页 (共 40000 页)"_qs.arg(sheet) });
-        QVERIFY(m_page->dump().contains(u"Print \"行%1\""_qs.arg(sheet)));
+        QVERIFY(render());
+        QCOMPARE(
+            pageNumbers(m_fx->surface), QStringList { u"第 %1 页 (共 40000 页)"_qs.arg(sheet) });
+        QVERIFY(m_fx->surface.dump().contains(u"Print \"行%1\""_qs.arg(sheet)));
         QCOMPARE(s.CurRowPage, sheet);
         QCOMPARE(s.SheetNav[1], sheet == 40000);
     }
@@ -391,26 +371,26 @@ void TestPageDriver::noSecondSheetWhileOneIsDrawn()
 {
     // An event let through while a sheet is drawn asks for another: it is refused.
     int nested = -1;
-    QTimer::singleShot(0, [&nested] { nested = RenderSheet(engineState()); });
-    QVERIFY(RenderSheet(engineState()));
+    QTimer::singleShot(0, [&] { nested = render(); });
+    QVERIFY(render());
     QCOMPARE(nested, 0);
     QCOMPARE(m_sink->messages().size(), 1);
     QCOMPARE(m_sink->messages()[0].prompt, u"正在绘制另一页，请稍候再试。"_qs);
-    QCOMPARE(pageNumbers(*m_page).size(), 1);
-    QVERIFY(RenderSheet(engineState())); // and the next sheet draws
+    QCOMPARE(pageNumbers(m_fx->surface).size(), 1);
+    QVERIFY(render()); // and the next sheet draws
 }
 
 void TestPageDriver::continuousPage()
 {
-    EngineState &s = engineState();
+    EngineState &s = m_fx->state();
     s.PageOriginX = 500;
     s.PageOriginY = 600;
     s.CurRowPage = 2;
-    RenderContPage(engineState());
-    QCOMPARE(pageNumbers(*m_page), QStringList { u"第 2 页 (共 3 页)"_qs });
+    RenderContPage(m_fx->state());
+    QCOMPARE(pageNumbers(m_fx->surface), QStringList { u"第 2 页 (共 3 页)"_qs });
     // Printable-area marks, on the printer too.
     int strokes = 0;
-    for (const Op &op : m_page->ops(u"Line"_qs))
+    for (const Op &op : m_fx->surface.ops(u"Line"_qs))
         strokes += std::abs(op.args[2].toDouble() - op.args[0].toDouble()) == 567;
     QCOMPARE(strokes, 4);
 }
@@ -435,29 +415,28 @@ void TestPageDriver::goldenSheet()
         for (int r = 0; r < 2; ++r)
             m_grid->setCellAlignmentAt(r, c, 4);
     }
-    m_job->setMainTitle(u"销售汇总"_qs);
-    m_job->setSubTitle(u"2026年"_qs);
-    m_job->AddHead(u"单位:元"_qs, 1, 1, 0);
-    m_job->AddHead(u"第一季度"_qs, 0, 5, 0);
-    m_job->AddFoot(u"制表:"_qs, 1, 1, 0);
-    EngineState &s = engineState();
-    s.GridRows = 4;
-    s.FixedRowsTop = 2;
+    m_fx->job.setMainTitle(u"销售汇总"_qs);
+    m_fx->job.setSubTitle(u"2026年"_qs);
+    m_fx->job.AddHead(u"单位:元"_qs, 1, 1, 0);
+    m_fx->job.AddHead(u"第一季度"_qs, 0, 5, 0);
+    m_fx->job.AddFoot(u"制表:"_qs, 1, 1, 0);
+    m_fx->takeHostLines();
+    EngineState &s = m_fx->useGrid().state();
     s.RowPageCount = 1;
     s.Format.PrintDate = 1;
     s.Format.GridColor = 32768;
-    RenderSheet(engineState());
+    render();
     setPrintDateForTesting(QDate());
 
     const QString path = QStringLiteral(QUILLON_GOLDEN_DIR "/sheet_flex.txt");
     if (qEnvironmentVariableIsSet("QUILLON_REGENERATE_GOLDEN")) {
         QFile out(path);
         QVERIFY(out.open(QIODevice::WriteOnly));
-        out.write(m_page->dump().toUtf8());
+        out.write(m_fx->surface.dump().toUtf8());
     }
     QFile in(path);
     QVERIFY2(in.open(QIODevice::ReadOnly), qPrintable(path));
-    QCOMPARE(m_page->dump(), QString::fromUtf8(in.readAll()));
+    QCOMPARE(m_fx->surface.dump(), QString::fromUtf8(in.readAll()));
 }
 
 void TestPageDriver::secondGridSwitchedOffWhenTheFirstReachesTheMiddle_data()
@@ -474,34 +453,33 @@ void TestPageDriver::secondGridSwitchedOffWhenTheFirstReachesTheMiddle()
     QFETCH(int, rows);
     QFETCH(bool, stillOn);
     m_grid->setSize(rows + 1, 4);
-    EngineState &s = engineState();
-    s.GridRows = rows + 1;
-    s.LinesPerPage = 30;
+    EngineState &s = m_fx->useGrid().setRowsPerPage(30).state();
     s.RowPageCount = 1;
-    m_job->setMuitGrid(true);
+    m_fx->job.setMuitGrid(true);
     // The second grid: its own title, lines and data, drawn with the first grid's layout.
     FlexGrid second;
     second.setSize(2, 4);
     second.setFixedRows(1);
     second.setTextMatrix(1, 0, u"第二表"_qs);
-    m_job->setDatagridSecond(&second);
-    m_job->setMainTitle(u"甲表"_qs);
-    m_job->setMainTitle1(u"乙表"_qs);
-    m_job->AddHead1(u"乙表抬头"_qs, 1, 1, 0);
-    QVERIFY(PrintMuitGrid(engineState()));
+    m_fx->job.setDatagridSecond(&second);
+    m_fx->job.setMainTitle(u"甲表"_qs);
+    m_fx->job.setMainTitle1(u"乙表"_qs);
+    m_fx->job.AddHead1(u"乙表抬头"_qs, 1, 1, 0);
+    m_fx->takeHostLines();
+    QVERIFY(PrintMuitGrid(m_fx->state()));
     QVERIFY(m_sink->messages().isEmpty()); // a second grid shorter than the first reads fine
-    QCOMPARE(m_job->MuitGrid(), stillOn);
-    const QStringList printed = printedStrings(*m_page);
+    QCOMPARE(m_fx->job.MuitGrid(), stillOn);
+    const QStringList printed = printedStrings(m_fx->surface);
     QCOMPARE(printed.contains(u"第二表"_qs), stillOn);
     QCOMPARE(printed.contains(u"乙表抬头"_qs), stillOn);
     if (stillOn) {
         // Below the middle line, and the first grid's data, title and lines put back.
-        for (const PrintedText &t : texts(*m_page)) {
+        for (const PrintedText &t : texts(m_fx->surface)) {
             if (t.text == u"第二表"_qs || t.text == u"乙表抬头"_qs)
                 QVERIFY2(t.y >= 8600, qPrintable(QString::number(t.y)));
         }
-        QCOMPARE(m_job->Datagrid(), m_grid.get());
-        QCOMPARE(m_job->MainTitle(), u"甲表"_qs);
+        QCOMPARE(m_fx->job.Datagrid(), m_grid.get());
+        QCOMPARE(m_fx->job.MainTitle(), u"甲表"_qs);
         QCOMPARE(s.HeadLines.lastRow(), 0);
     }
 }

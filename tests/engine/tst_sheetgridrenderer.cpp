@@ -1,8 +1,5 @@
-#include "support/gridpage.h"
+#include "support/pagefixture.h"
 #include "support/recordingqueries.h"
-#include "support/singleprinter.h"
-#include "support/testpage.h"
-#include "support/testplatform.h"
 #include "testmain.h"
 
 #include "engine/grids/gridadapters.h"
@@ -92,12 +89,11 @@ private Q_SLOTS:
 private:
     void setSheet(const QList<QStringList> &rows, int fixedRows, int width = 1000);
     void formatAll(const SheetCellFormat &format);
-    void render() { RenderSheetGrid(testPage()); }
+    void render() { RenderSheetGrid(m_fx->page()); }
     PrintedText printed(const QString &text) const;
 
-    std::unique_ptr<RecordingSurface> m_page;
-    std::unique_ptr<MyPrint> m_job;
     std::unique_ptr<SheetGrid> m_grid;
+    std::optional<PageFixture> m_fx;
     SinglePrinterSystem *m_printer = nullptr;
 };
 
@@ -106,26 +102,21 @@ void TestSheetGridRenderer::init()
     auto printing = std::make_unique<SinglePrinterSystem>(11906, 16838, 11906, 16838);
     m_printer = printing.get();
     TestPlatform::install(std::move(printing));
-    m_page = std::make_unique<RecordingSurface>();
-    // A size no cell has, so that every cell's size is recorded.
-    m_page->setFontSize(1);
-    m_page->clear();
     m_grid = std::make_unique<SheetGrid>();
-    m_job = std::make_unique<MyPrint>();
-    m_job->setGridType(MyPrint::MnuGridType::ssFormOne6);
-    m_job->setDatagrid(m_grid.get());
-    setUpGridPage(*m_page, *m_job);
-    EngineState &s = engineState();
-    s.LineHeightTw = 400;
-    s.Format.ColorPrint = 1;
+    m_fx.emplace();
+    // A size no cell has, so that every cell's size is recorded.
+    m_fx->surface.setFontSize(1);
+    m_fx->surface.clear();
+    m_fx->job.setGridType(MyPrint::MnuGridType::ssFormOne6);
+    m_fx->job.setDatagrid(m_grid.get());
     // The page format's fonts are not the cells' fonts.
-    for (FontSpec &font : s.FontTable)
-        font = { u"楷体"_qs, 9, false, false, false, false, 0xFF0000 };
+    m_fx->setRowHeight(400).setFont({ u"楷体"_qs, 9, false, false, false, false, 0xFF0000 });
+    m_fx->state().Format.ColorPrint = 1;
 }
 
 void TestSheetGridRenderer::cleanup()
 {
-    m_job.reset();
+    m_fx.reset();
     m_grid.reset();
     TestPlatform::uninstall();
 }
@@ -141,15 +132,7 @@ void TestSheetGridRenderer::setSheet(const QList<QStringList> &rows, int fixedRo
         m_grid->setColWidth(c, width);
     for (int r = 1; r <= m_grid->MaxRow(); ++r)
         m_grid->setRowHeight(r, 400);
-    EngineState &s = engineState();
-    auto access = GridAccess::create(1, m_grid.get());
-    s.GridRows = access->rowCount();
-    s.GridCols = access->colCount();
-    s.FixedRowsTop = fixedRows;
-    s.ColStart = 1;
-    s.ColEnd = s.GridCols;
-    s.FirstBodyCol = 1;
-    s.LastBodyCol = s.ColEnd;
+    m_fx->useGrid();
 }
 
 void TestSheetGridRenderer::formatAll(const SheetCellFormat &format)
@@ -162,7 +145,7 @@ void TestSheetGridRenderer::formatAll(const SheetCellFormat &format)
 
 PrintedText TestSheetGridRenderer::printed(const QString &text) const
 {
-    const QList<PrintedText> all = texts(*m_page);
+    const QList<PrintedText> all = texts(m_fx->surface);
     const auto it = std::find_if(
         all.cbegin(), all.cend(), [&](const PrintedText &t) { return t.text == text; });
     return it == all.cend() ? PrintedText {} : *it;
@@ -192,7 +175,7 @@ void TestSheetGridRenderer::cellFontFromItsFormat()
     total.HorizontalAlignment = 4;
     total.VerticalAlignment = 2;
     m_grid->setCellFormat(1, 1, total);
-    engineState().Format.ColorPrint = qint16(colorPrint);
+    m_fx->state().Format.ColorPrint = qint16(colorPrint);
     m_printer->printer.setColorCapable(colorPrinter);
     render();
 
@@ -210,7 +193,7 @@ void TestSheetGridRenderer::cellFontFromItsFormat()
     QCOMPARE(plain.color, 0);
     QCOMPARE(plain.x, 4030.0);
     QCOMPARE(plain.y, 500 + 400 - 250 - 30.0);
-    const QList<Op> names = m_page->ops(u"FontName"_qs);
+    const QList<Op> names = m_fx->surface.ops(u"FontName"_qs);
     QCOMPARE(names.first().args[0].toString(), u"黑体"_qs);
 }
 
@@ -225,17 +208,17 @@ void TestSheetGridRenderer::mergedRangePrintsOnce()
     format.VerticalAlignment = 2;
     formatAll(format);
     m_grid->addMergedRange(1, 1, 2, 3);
-    m_job->setBorderStyle(MyPrint::enuBdSy::ssnoborder);
+    m_fx->job.setBorderStyle(MyPrint::enuBdSy::ssnoborder);
     render();
 
-    QCOMPARE(printedStrings(*m_page),
+    QCOMPARE(printedStrings(m_fx->surface),
         (QStringList {
             u"合并单元格"_qs, u"d1"_qs, u"d2"_qs, u"a3"_qs, u"b3"_qs, u"c3"_qs, u"d3"_qs }));
     // Columns of 1500: the range is 4500 × 800; the text, 1000 × 250, centred in it.
     const PrintedText merged = printed(u"合并单元格"_qs);
     QCOMPARE(merged.x, 1000 + 1750.0);
     QCOMPARE(merged.y, 500 + 275.0);
-    const QList<DrawnLine> segs = lines(*m_page);
+    const QList<DrawnLine> segs = lines(m_fx->surface);
     // No inner edges: neither between its columns nor between its rows.
     QVERIFY(!anyLineCrosses(segs, 2500, 700));
     QVERIFY(!anyLineCrosses(segs, 4000, 1100));
@@ -261,19 +244,17 @@ void TestSheetGridRenderer::mergedRangeCutAtThePage()
     format.VerticalAlignment = 2;
     formatAll(format);
     m_grid->addMergedRange(2, 1, 5, 1);
-    EngineState &s = engineState();
-    s.LinesPerPage = 2;
-    for (s.CurRowPage = 1; s.CurRowPage <= 2; ++s.CurRowPage) {
-        m_page->clear();
-        s.PageOriginY = 500;
+    m_fx->setRowsPerPage(2);
+    for (int page = 1; page <= 2; ++page) {
+        m_fx->nextPage(page);
         render();
-        QCOMPARE(printedStrings(*m_page), (QStringList { u"区"_qs, u"华北"_qs }));
+        QCOMPARE(printedStrings(m_fx->surface), (QStringList { u"区"_qs, u"华北"_qs }));
         // Header 500..900; the part of the range 900..1700; the text 250 high centred in it.
         QCOMPARE(printed(u"华北"_qs).y, 900 + 275.0);
-        const QList<DrawnLine> segs = lines(*m_page);
+        const QList<DrawnLine> segs = lines(m_fx->surface);
         QVERIFY(!anyLineCrosses(segs, 3000, 1300));
         QVERIFY(coversHorizontal(segs, 1700, 1000, 7000));
-        QCOMPARE(s.PageOriginY, 1700 + 100);
+        QCOMPARE(m_fx->state().PageOriginY, 1700 + 100);
     }
 }
 
@@ -313,7 +294,7 @@ void TestSheetGridRenderer::textUnderItsFormat()
     render();
     const QStringList expected
         = shown.isEmpty() ? QStringList { u"x"_qs } : QStringList { shown, u"x"_qs };
-    QCOMPARE(printedStrings(*m_page), expected);
+    QCOMPARE(printedStrings(m_fx->surface), expected);
 }
 
 void TestSheetGridRenderer::hiddenColumnTakesNoRoom()
@@ -323,12 +304,12 @@ void TestSheetGridRenderer::hiddenColumnTakesNoRoom()
     format.HorizontalAlignment = 2;
     formatAll(format);
     m_grid->setColHidden(2, true);
-    m_job->setBorderStyle(MyPrint::enuBdSy::ssnoborder);
+    m_fx->job.setBorderStyle(MyPrint::enuBdSy::ssnoborder);
     render();
-    QCOMPARE(printedStrings(*m_page), (QStringList { u"甲"_qs, u"丙"_qs, u"1"_qs, u"3"_qs }));
+    QCOMPARE(printedStrings(m_fx->surface), (QStringList { u"甲"_qs, u"丙"_qs, u"1"_qs, u"3"_qs }));
     // Two columns share the page: 3000 each, no gap where the hidden one was.
     QCOMPARE(printed(u"丙"_qs).x, 4030.0);
-    const QList<DrawnLine> segs = lines(*m_page);
+    const QList<DrawnLine> segs = lines(m_fx->surface);
     QVERIFY(coversVertical(segs, 4000, 500, 1300));
     QVERIFY(coversVertical(segs, 7000, 500, 1300));
     QVERIFY(!anyLineCrosses(segs, 3000, 700));
@@ -358,16 +339,16 @@ void TestSheetGridRenderer::framesWithoutCellBorders()
     QFETCH(int, count);
     QFETCH(int, width);
     setSheet({ { u"项目"_qs, u"金额"_qs }, { u"a"_qs, u"1"_qs }, { u"b"_qs, u"2"_qs } }, 1);
-    m_job->setBorderStyle(MyPrint::enuBdSy(borderStyle));
+    m_fx->job.setBorderStyle(MyPrint::enuBdSy(borderStyle));
     render();
-    const QList<DrawnLine> segs = lines(*m_page);
+    const QList<DrawnLine> segs = lines(m_fx->surface);
     QCOMPARE(segs.size(), count);
     if (count == 0)
         return;
     QCOMPARE((QList<double> { segs[0].x1, segs[0].y1, segs[0].x2, segs[0].y2 }), first);
     for (const DrawnLine &line : segs)
         QCOMPARE(line.width, width);
-    QCOMPARE(lineStyles(*m_page), QList<int>(count, 0));
+    QCOMPARE(lineStyles(m_fx->surface), QList<int>(count, 0));
     if (borderStyle == 2)
         QVERIFY(coversHorizontal(segs, 1715, 970, 7030));
 }
@@ -398,19 +379,19 @@ void TestSheetGridRenderer::borderPenForEveryStyle()
     format.BorderStyle[SheetCellFormat::Bottom] = qint16(style);
     format.BorderColor[SheetCellFormat::Bottom] = 255;
     m_grid->setCellFormat(1, 1, format);
-    m_job->setBorderStyle(MyPrint::enuBdSy::ssnoborder);
+    m_fx->job.setBorderStyle(MyPrint::enuBdSy::ssnoborder);
     render();
-    const QList<DrawnLine> segs = lines(*m_page);
+    const QList<DrawnLine> segs = lines(m_fx->surface);
     QCOMPARE(segs.size(), 1);
     QCOMPARE(segs[0].y1, 900.0);
     QCOMPARE(segs[0].width, width);
-    QCOMPARE(lineStyles(*m_page), QList<int> { pattern });
+    QCOMPARE(lineStyles(m_fx->surface), QList<int> { pattern });
     // Grid lines keep the page's line colour; the pen takes the border's colour.
     QCOMPARE(segs[0].color, 32768);
-    QCOMPARE(m_page->ops(u"ForeColor"_qs).first().args[0].toInt(), 255);
+    QCOMPARE(m_fx->surface.ops(u"ForeColor"_qs).first().args[0].toInt(), 255);
     // The surface is left with a plain pen.
-    QCOMPARE(m_page->DrawStyle(), 0);
-    QCOMPARE(m_page->DrawWidth(), 1);
+    QCOMPARE(m_fx->surface.DrawStyle(), 0);
+    QCOMPARE(m_fx->surface.DrawWidth(), 1);
 }
 
 void TestSheetGridRenderer::penResetBeforeTheFrame_data()
@@ -432,9 +413,9 @@ void TestSheetGridRenderer::penResetBeforeTheFrame()
     format.BorderStyle[SheetCellFormat::Bottom] = 5;
     format.BorderStyle[SheetCellFormat::Right] = 2;
     formatAll(format);
-    m_job->setBorderStyle(MyPrint::enuBdSy(borderStyle));
+    m_fx->job.setBorderStyle(MyPrint::enuBdSy(borderStyle));
     render();
-    const QList<Op> all = m_page->ops(u"Line"_qs);
+    const QList<Op> all = m_fx->surface.ops(u"Line"_qs);
     QCOMPARE(all[3].args[5].toInt(), 2); // the last cell's right edge
     QCOMPARE(all[3].args[6].toInt(), 1);
     for (qsizetype i = 4; i < all.size(); ++i) {
@@ -472,12 +453,11 @@ void TestSheetGridRenderer::reduceFontDownToSevenPoints()
     format.FontSize = size;
     format.HorizontalAlignment = 2;
     m_grid->setCellFormat(1, 1, format);
-    EngineState &s = engineState();
-    s.GridCols = s.ColEnd = s.LastBodyCol = 2;
-    s.PageWidthTw = 2000;
-    s.Format.ReduceFont = qint16(reduceFont);
+    // An empty second cell, room to run over.
+    m_fx->state().GridCols = m_fx->state().ColEnd = 2;
+    m_fx->setWidth(2000).setReduceFont(reduceFont);
     render();
-    const QList<PrintedText> all = texts(*m_page);
+    const QList<PrintedText> all = texts(m_fx->surface);
     QCOMPARE(all.size(), 1); // one line, never wrapped
     QCOMPARE(all[0].text, text);
     QCOMPARE(all[0].fontSize, printedSize);
@@ -522,9 +502,9 @@ void TestSheetGridRenderer::longTextsRunOverEmptyCellsOnly()
     format.HorizontalAlignment = qint16(align);
     m_grid->setCellFormat(1, col, format);
     m_grid->setShowZeroValues(false);
-    engineState().PageWidthTw = 3000;
+    m_fx->setWidth(3000);
     render();
-    const QList<PrintedText> all = texts(*m_page);
+    const QList<PrintedText> all = texts(m_fx->surface);
     // The long text is the one printed text of more than one character.
     const auto it = std::find_if(
         all.cbegin(), all.cend(), [](const PrintedText &t) { return t.text.size() > 1; });
@@ -559,9 +539,9 @@ void TestSheetGridRenderer::columnsPastZ()
     format.FontSize = 5;
     format.HorizontalAlignment = 2;
     formatAll(format);
-    engineState().PageWidthTw = 12000;
+    m_fx->setWidth(12000);
     render();
-    QCOMPARE(printedStrings(*m_page).size(), 120);
+    QCOMPARE(printedStrings(m_fx->surface).size(), 120);
     QCOMPARE(printed(letters).x, 1000 + (col - 1) * 200 + 30.0);
     QCOMPARE(printed(letters).y, 500 + 400 - 125 - 30.0);
     QCOMPARE(printed(QString::number(col)).x, 1000 + (col - 1) * 200 + 30.0);
@@ -586,12 +566,10 @@ void TestSheetGridRenderer::fillerRowsTakeTheLastRowsBorders()
     m_grid->setCellFormat(3, 2, last);
     if (lastRowMerged)
         m_grid->addMergedRange(3, 1, 3, 2);
-    EngineState &s = engineState();
-    s.LinesPerPage = 4;
-    s.Format.FillBlankLine = 1;
-    m_job->setBorderStyle(MyPrint::enuBdSy::ssnoborder);
+    m_fx->setRowsPerPage(4).setFillBlankRows(true);
+    m_fx->job.setBorderStyle(MyPrint::enuBdSy::ssnoborder);
     render();
-    const QList<DrawnLine> segs = lines(*m_page);
+    const QList<DrawnLine> segs = lines(m_fx->surface);
     // Rows: header 500..900, body 900..1300 and 1300..1700, blank 1700..2100 and 2100..2500.
     QVERIFY(!coversHorizontal(segs, 1300, 1000, 7000));
     for (double y : { 1700.0, 2100.0, 2500.0 })
@@ -602,8 +580,8 @@ void TestSheetGridRenderer::fillerRowsTakeTheLastRowsBorders()
         QCOMPARE(coversVertical(segs, 4000, y, y + 400), !lastRowMerged);
     }
     QVERIFY(!anyLineCrosses(segs, 4000, 1100));
-    QCOMPARE(s.PageOriginY, 2500 + 100);
-    QCOMPARE(printedStrings(*m_page).size(), lastRowMerged ? 5 : 6);
+    QCOMPARE(m_fx->state().PageOriginY, 2500 + 100);
+    QCOMPARE(printedStrings(m_fx->surface).size(), lastRowMerged ? 5 : 6);
 }
 
 void TestSheetGridRenderer::alignmentCodes_data()
@@ -642,7 +620,7 @@ void TestSheetGridRenderer::alignmentCodes()
     format.HorizontalAlignment = qint16(horizontal);
     format.VerticalAlignment = qint16(vertical);
     m_grid->setCellFormat(1, 1, format);
-    engineState().PageWidthTw = 2000;
+    m_fx->setWidth(2000);
     render();
     const PrintedText t = printed(text);
     QCOMPARE(t.x, x);
@@ -658,34 +636,25 @@ void TestSheetGridRenderer::repeatedFixedColumnsOnEveryBand()
     SheetCellFormat format = bordered();
     formatAll(format);
     m_grid->addMergedRange(1, 2, 1, 3);
-    EngineState &s = engineState();
-    s.FixedCols = 1;
-    s.Format.MultFixCol = 1;
-    s.FixedColsWidthTw = 1000;
-    s.ColBandStarts = { 2, 4 };
-    s.ColPageCount = 2;
-    m_job->setBorderStyle(MyPrint::enuBdSy::ssnoborder);
+    m_fx->setBands({ 2, 4 }, 1, true, 1000);
+    m_fx->job.setBorderStyle(MyPrint::enuBdSy::ssnoborder);
     const QList<QStringList> expected { { u"科目"_qs, u"本期"_qs, u"现金"_qs, u"1"_qs, u"2"_qs },
         { u"科目"_qs, u"累计"_qs, u"现金"_qs, u"3"_qs } };
-    // Band 1: three columns of 2000. Band 2: two of 3000.
-    const QList<double> rightEdges { 7000, 7000 };
+    // Band 1: three columns of 2000. Band 2: two of 3000. Both end at the page's edge.
     const QList<double> fixedRight { 3000, 4000 };
-    for (s.CurColPage = 1; s.CurColPage <= 2; ++s.CurColPage) {
-        m_page->clear();
-        s.PageOriginY = 500;
+    for (int band = 1; band <= 2; ++band) {
+        m_fx->nextPage(1, band);
         render();
-        QCOMPARE(printedStrings(*m_page), expected[s.CurColPage - 1]);
-        const QList<DrawnLine> segs = lines(*m_page);
-        QVERIFY(coversVertical(segs, fixedRight[s.CurColPage - 1], 500, 1300));
-        QVERIFY(coversVertical(segs, rightEdges[s.CurColPage - 1], 500, 1300));
+        QCOMPARE(printedStrings(m_fx->surface), expected[band - 1]);
+        const QList<DrawnLine> segs = lines(m_fx->surface);
+        QVERIFY(coversVertical(segs, fixedRight[band - 1], 500, 1300));
+        QVERIFY(coversVertical(segs, 7000, 500, 1300));
     }
     // The merged heading spans both band columns: no edge between them in the heading row.
-    s.CurColPage = 1;
-    m_page->clear();
-    s.PageOriginY = 500;
+    m_fx->nextPage(1, 1);
     render();
-    QVERIFY(!anyLineCrosses(lines(*m_page), 5000, 700));
-    QVERIFY(coversVertical(lines(*m_page), 5000, 900, 1300));
+    QVERIFY(!anyLineCrosses(lines(m_fx->surface), 5000, 700));
+    QVERIFY(coversVertical(lines(m_fx->surface), 5000, 900, 1300));
 }
 
 QUILLON_TEST_MAIN(TestSheetGridRenderer)

@@ -1,7 +1,5 @@
-#include "api/myprint_p.h"
-#include "support/gridpage.h"
+#include "support/pagefixture.h"
 #include "support/recordingqueries.h"
-#include "support/testpage.h"
 #include "testmain.h"
 
 #include "engine/grids/spreadgridrenderer.h"
@@ -76,25 +74,24 @@ private Q_SLOTS:
 private:
     void setGrid(int rows, int cols, int width);
 
-    std::unique_ptr<RecordingSurface> m_page;
-    std::unique_ptr<MyPrint> m_job;
+    void render() { RenderSpreadGrid(m_fx->page()); }
+
     std::unique_ptr<SpreadGrid> m_grid;
+    std::optional<PageFixture> m_fx;
 };
 
 void TestSpreadGridRenderer::init()
 {
     installGridPagePlatform();
-    m_page = std::make_unique<RecordingSurface>();
     m_grid = std::make_unique<SpreadGrid>();
-    m_job = std::make_unique<MyPrint>();
-    m_job->setGridType(MyPrint::MnuGridType::ssSpread);
-    m_job->setDatagrid(m_grid.get());
-    setUpGridPage(*m_page, *m_job);
+    m_fx.emplace();
+    m_fx->job.setGridType(MyPrint::MnuGridType::ssSpread);
+    m_fx->job.setDatagrid(m_grid.get());
 }
 
 void TestSpreadGridRenderer::cleanup()
 {
-    m_job.reset();
+    m_fx.reset();
     m_grid.reset();
     TestPlatform::uninstall();
 }
@@ -109,17 +106,7 @@ void TestSpreadGridRenderer::setGrid(int rows, int cols, int width)
         for (int c = 1; c <= cols; ++c)
             m_grid->setCellText(c, r, QChar(u'a' + c - 1) + QString::number(r));
     }
-    EngineState &s = engineState();
-    s.GridRows = rows;
-    s.GridCols = cols;
-    s.FixedRowsTop = 0;
-    s.FixedCols = 1;
-    s.ColStart = 1;
-    s.ColEnd = cols;
-    s.FirstBodyCol = 1;
-    s.LastBodyCol = cols;
-    s.ColBandStarts = { 1 };
-    s.ColPageCount = 1;
+    m_fx->useGrid().state().FixedCols = 1; // the row-header column
 }
 
 void TestSpreadGridRenderer::headerRowsAtTheirOwnHeights_data()
@@ -149,21 +136,21 @@ void TestSpreadGridRenderer::headerRowsAtTheirOwnHeights()
     m_grid->addCellSpan(1, 0, 1, 2);
     m_grid->setCellText(2, -999, u"乙"_qs);
     m_grid->setCellText(3, -999, u"丙"_qs);
-    EngineState &s = engineState();
+    EngineState &s = m_fx->state();
     s.FixRowsHeightTw = fixRowsHeight;
     s.FontTable[3].Bold = true; // plain header cells; spans and data cells take font 5
-    RenderSpreadGrid(testPage());
+    render();
 
-    QCOMPARE(printedStrings(*m_page),
+    QCOMPARE(printedStrings(m_fx->surface),
         (QStringList {
             u"合并"_qs, u"B"_qs, u"C"_qs, u"乙"_qs, u"丙"_qs, u"a1"_qs, u"b1"_qs, u"c1"_qs }));
-    QCOMPARE(printed(*m_page, u"合并"_qs).x, 1000 + (2000 - 360) / 2.0);
-    QCOMPARE(printed(*m_page, u"合并"_qs).y, spanY);
-    QVERIFY(!printed(*m_page, u"合并"_qs).bold);
-    QVERIFY(printed(*m_page, u"B"_qs).bold);
-    QCOMPARE(printed(*m_page, u"乙"_qs).y, lowerY);
+    QCOMPARE(printed(m_fx->surface, u"合并"_qs).x, 1000 + (2000 - 360) / 2.0);
+    QCOMPARE(printed(m_fx->surface, u"合并"_qs).y, spanY);
+    QVERIFY(!printed(m_fx->surface, u"合并"_qs).bold);
+    QVERIFY(printed(m_fx->surface, u"B"_qs).bold);
+    QCOMPARE(printed(m_fx->surface, u"乙"_qs).y, lowerY);
 
-    const QList<DrawnLine> segs = lines(*m_page);
+    const QList<DrawnLine> segs = lines(m_fx->surface);
     QVERIFY(!hasHorizontal(segs, bottoms[0], 1000, 3000)); // inside the span
     QVERIFY(hasHorizontal(segs, bottoms[0], 3000, 5000));
     QVERIFY(hasHorizontal(segs, bottoms[0], 5000, 7000));
@@ -186,23 +173,20 @@ void TestSpreadGridRenderer::spansClippedToTheBand()
     m_grid->setCellText(2, 1, u"跨列"_qs);
     m_grid->setTypeHAlignAt(2, 1, 2);
     m_grid->addCellSpan(2, 1, 2, 1);
-    EngineState &s = engineState();
-    s.ColBandStarts = { 1, 3 };
-    s.ColPageCount = 2;
+    m_fx->setBands({ 1, 3 }, 1, false);
 
     const QList<QStringList> expected { { u"期间"_qs, u"a1"_qs, u"跨列"_qs },
         { u"期间"_qs, u"D"_qs, u"跨列"_qs, u"d1"_qs } };
     const QList<double> headerX { 1000 + (6000 - 360) / 2, 1000 + (3000 - 360) / 2 };
     const QList<double> dataX { 4000 + (3000 - 360) / 2, 1000 + (3000 - 360) / 2 };
-    for (s.CurColPage = 1; s.CurColPage <= 2; ++s.CurColPage) {
-        const int band = s.CurColPage - 1;
-        m_page->clear();
-        s.PageOriginY = 500;
-        RenderSpreadGrid(testPage());
-        QCOMPARE(printedStrings(*m_page), expected[band]);
-        QCOMPARE(placesOf(*m_page, u"期间"_qs), QList<QPointF> { QPointF(headerX[band], 538) });
-        QCOMPARE(placesOf(*m_page, u"跨列"_qs), QList<QPointF> { QPointF(dataX[band], 838) });
-        const QList<DrawnLine> segs = lines(*m_page);
+    for (int band = 0; band < 2; ++band) {
+        m_fx->nextPage(1, band + 1);
+        render();
+        QCOMPARE(printedStrings(m_fx->surface), expected[band]);
+        QCOMPARE(
+            placesOf(m_fx->surface, u"期间"_qs), QList<QPointF> { QPointF(headerX[band], 538) });
+        QCOMPARE(placesOf(m_fx->surface, u"跨列"_qs), QList<QPointF> { QPointF(dataX[band], 838) });
+        const QList<DrawnLine> segs = lines(m_fx->surface);
         // The header span's inner edge lies in band 1 only; its part ends where the band does.
         QCOMPARE(hasVertical(segs, 4000, 500, 800), band == 1);
         QVERIFY(hasVertical(segs, 4000, 800, 1100));
@@ -219,28 +203,26 @@ void TestSpreadGridRenderer::dataSpanClippedToThePage()
     m_grid->setCellText(1, 2, u"跨页"_qs);
     m_grid->setTypeHAlignAt(1, 2, 2);
     m_grid->addCellSpan(1, 2, 1, 3);
-    EngineState &s = engineState();
-    s.LinesPerPage = 2;
-    RenderSpreadGrid(testPage());
-    QCOMPARE(printedStrings(*m_page),
+    m_fx->setRowsPerPage(2);
+    render();
+    QCOMPARE(printedStrings(m_fx->surface),
         (QStringList { u"A"_qs, u"B"_qs, u"a1"_qs, u"b1"_qs, u"跨页"_qs, u"b2"_qs }));
-    QCOMPARE(placesOf(*m_page, u"跨页"_qs), QList<QPointF> { QPointF(2320, 1138) });
-    QList<DrawnLine> segs = lines(*m_page);
+    QCOMPARE(placesOf(m_fx->surface, u"跨页"_qs), QList<QPointF> { QPointF(2320, 1138) });
+    QList<DrawnLine> segs = lines(m_fx->surface);
     QVERIFY(hasHorizontal(segs, 1400, 1000, 7000));
     for (const DrawnLine &l : segs)
         QVERIFY(l.y1 <= 1400 && l.y2 <= 1400); // nothing below the table, over the foot lines
-    QCOMPARE(m_page->ops(u"Line"_qs).last().toString(), u"Line 1000 1400 7000 1400 32768 2 0"_qs);
-    QCOMPARE(m_page->DrawWidth(), 1);
-    QCOMPARE(s.PageOriginY, 1500);
+    QCOMPARE(
+        m_fx->surface.ops(u"Line"_qs).last().toString(), u"Line 1000 1400 7000 1400 32768 2 0"_qs);
+    QCOMPARE(m_fx->surface.DrawWidth(), 1);
+    QCOMPARE(m_fx->state().PageOriginY, 1500);
 
-    m_page->clear();
-    s.CurRowPage = 2;
-    s.PageOriginY = 500;
-    RenderSpreadGrid(testPage());
-    QCOMPARE(printedStrings(*m_page),
+    m_fx->nextPage(2);
+    render();
+    QCOMPARE(printedStrings(m_fx->surface),
         (QStringList { u"A"_qs, u"B"_qs, u"跨页"_qs, u"b3"_qs, u"b4"_qs }));
-    QCOMPARE(placesOf(*m_page, u"跨页"_qs), QList<QPointF> { QPointF(2320, 988) });
-    segs = lines(*m_page);
+    QCOMPARE(placesOf(m_fx->surface, u"跨页"_qs), QList<QPointF> { QPointF(2320, 988) });
+    segs = lines(m_fx->surface);
     QVERIFY(!hasHorizontal(segs, 1100, 1000, 4000));
     QVERIFY(hasHorizontal(segs, 1100, 4000, 7000));
     QVERIFY(hasHorizontal(segs, 1400, 1000, 7000));
@@ -275,13 +257,13 @@ void TestSpreadGridRenderer::typedCells()
     m_grid->setCellTypeAt(1, 1, qint16(type));
     m_grid->setTypeNumberDecPlacesAt(1, 1, qint16(decimals));
     m_grid->setTypeHAlignAt(1, 1, 1);
-    RenderSpreadGrid(testPage());
-    const QStringList strings = printedStrings(*m_page);
+    render();
+    const QStringList strings = printedStrings(m_fx->surface);
     const QStringList expected
         = text.isEmpty() ? QStringList { u"A"_qs } : QStringList { u"A"_qs, text };
     QCOMPARE(strings, expected);
     if (!text.isEmpty())
-        QCOMPARE(printed(*m_page, text).x, 7000 - text.size() * 90 - 30);
+        QCOMPARE(printed(m_fx->surface, text).x, 7000 - text.size() * 90 - 30);
 }
 
 void TestSpreadGridRenderer::rowHeaderColumn_data()
@@ -322,24 +304,22 @@ void TestSpreadGridRenderer::rowHeaderColumn()
     m_grid->setColWidthTwips(0, 500);
     if (!corner.isEmpty())
         m_grid->setCellText(0, 0, corner);
-    EngineState &s = engineState();
-    s.LinesPerPage = 5;
-    s.Format.MultFixCol = qint16(multFixCol);
-    s.Format.FillBlankLine = qint16(fill);
-    RenderSpreadGrid(testPage());
-    QCOMPARE(printedStrings(*m_page), texts);
-    const QList<DrawnLine> segs = lines(*m_page);
+    m_fx->setRowsPerPage(5).setFillBlankRows(fill);
+    m_fx->state().Format.MultFixCol = qint16(multFixCol);
+    render();
+    QCOMPARE(printedStrings(m_fx->surface), texts);
+    const QList<DrawnLine> segs = lines(m_fx->surface);
     for (int r = 0; r <= rows; ++r) // the header row, then each body row
         QVERIFY(hasVertical(segs, firstEdge, r == 0 ? 500 : 500 + r * 300, 800 + r * 300));
     QVERIFY(hasHorizontal(segs, 800 + rows * 300, 1000, 7000));
-    QCOMPARE(s.PageOriginY, 800 + rows * 300 + 100);
+    QCOMPARE(m_fx->state().PageOriginY, 800 + rows * 300 + 100);
     // Row numbers and the corner's heading are centred in column 0, filler rows' too.
     if (multFixCol == 1)
-        QCOMPARE(printed(*m_page, u"3"_qs).x, 1000 + (1200 - 90) / 2.0);
+        QCOMPARE(printed(m_fx->surface, u"3"_qs).x, 1000 + (1200 - 90) / 2.0);
     if (fill == 1 && multFixCol == 1)
-        QCOMPARE(printed(*m_page, u"5"_qs).y, 2000 + 38.0); // 37.5, half to even
+        QCOMPARE(printed(m_fx->surface, u"5"_qs).y, 2000 + 38.0); // 37.5, half to even
     if (!corner.isEmpty())
-        QCOMPARE(printed(*m_page, corner).x, 1000 + (1200 - 360) / 2.0);
+        QCOMPARE(printed(m_fx->surface, corner).x, 1000 + (1200 - 360) / 2.0);
 }
 
 QUILLON_TEST_MAIN(TestSpreadGridRenderer)

@@ -1,7 +1,4 @@
-#include "api/myprint_p.h"
-#include "support/singleprinter.h"
-#include "support/testpage.h"
-#include "support/testplatform.h"
+#include "support/pagefixture.h"
 #include "testmain.h"
 
 #include "engine/draw/textprimitives.h"
@@ -44,14 +41,13 @@ private Q_SLOTS:
     void cutMarks();
 
 private:
-    QList<RecordingSurface::Op> prints() const { return m_page->ops(u"Print"_qs); }
-    void setKind(int kind) { m_job->setGridType(MyPrint::MnuGridType(kind)); }
+    QList<RecordingSurface::Op> prints() const { return m_fx->surface.ops(u"Print"_qs); }
+    void setKind(int kind) { m_fx->job.setGridType(MyPrint::MnuGridType(kind)); }
     /// The last value given to a setter before the first Print.
     QVariant lastBeforePrint(const QString &name) const;
 
     SinglePrinterSystem *m_system = nullptr;
-    std::unique_ptr<RecordingSurface> m_page;
-    std::unique_ptr<MyPrint> m_job;
+    std::optional<PageFixture> m_fx;
     FontSpec m_font { u"宋体"_qs, 10 };
 };
 
@@ -60,26 +56,21 @@ void TestTextPrimitives::init()
     auto system = std::make_unique<SinglePrinterSystem>(11906, 16838, 11906, 16838);
     m_system = system.get();
     TestPlatform::install(std::move(system));
-    m_page = std::make_unique<RecordingSurface>();
-    m_job = std::make_unique<MyPrint>();
+    m_fx.emplace();
     setKind(5);
-    EngineState &s = engineState();
-    s.setPrintObject(&MyPrintPrivate::get(*m_job));
-    s.DrawTarget = m_page.get();
-    s.Format.ReduceFont = 0;
     m_font = { u"宋体"_qs, 10 };
 }
 
 void TestTextPrimitives::cleanup()
 {
-    m_job.reset();
+    m_fx.reset();
     TestPlatform::uninstall();
 }
 
 QVariant TestTextPrimitives::lastBeforePrint(const QString &name) const
 {
     QVariant value;
-    for (const RecordingSurface::Op &op : m_page->ops()) {
+    for (const RecordingSurface::Op &op : m_fx->surface.ops()) {
         if (op.name == u"Print"_qs)
             break;
         if (op.name == name)
@@ -102,15 +93,15 @@ void TestTextPrimitives::blankTextOrZeroWidthDrawsNothing()
     QFETCH(QString, text);
     QFETCH(int, width);
     CellBox cell { 0, 0, width, 500 };
-    PrintCellText(testPage(), text, cell, m_font);
-    PrintSpreadCellText(testPage(), text, cell, m_font);
-    QVERIFY(m_page->ops().isEmpty());
+    PrintCellText(m_fx->page(), text, cell, m_font);
+    PrintSpreadCellText(m_fx->page(), text, cell, m_font);
+    QVERIFY(m_fx->surface.ops().isEmpty());
 }
 
 void TestTextPrimitives::numericTextOverflowsOnOneLine()
 {
     CellBox cell { 500, 1000, 600, 400, 7 }; // right-centre
-    PrintCellText(testPage(), u"12345.67"_qs, cell, m_font);
+    PrintCellText(m_fx->page(), u"12345.67"_qs, cell, m_font);
     QCOMPARE(prints().size(), 1);
     // 800 twips wide in a 600 cell: right-aligned, it runs out to the left.
     QCOMPARE(prints()[0].args, (QVariantList { u"12345.67"_qs, 770.0, 575.0 }));
@@ -119,7 +110,7 @@ void TestTextPrimitives::numericTextOverflowsOnOneLine()
 void TestTextPrimitives::wrappingStopsAtTheLineBudget()
 {
     CellBox cell { 100, 1000, 700, 500, 1 }; // room for two lines of 250
-    PrintCellText(testPage(), u"一二三四五六七八九十"_qs, cell, m_font);
+    PrintCellText(m_fx->page(), u"一二三四五六七八九十"_qs, cell, m_font);
     QCOMPARE(prints().size(), 2);
     QCOMPARE(prints()[0].args, (QVariantList { u"一二三"_qs, 1030.0, 100.0 }));
     QCOMPARE(prints()[1].args, (QVariantList { u"四五六"_qs, 1030.0, 380.0 }));
@@ -128,7 +119,7 @@ void TestTextPrimitives::wrappingStopsAtTheLineBudget()
 void TestTextPrimitives::cellTooLowStillGetsItsFirstLine()
 {
     CellBox cell { 100, 1000, 700, 100, 1 };
-    PrintCellText(testPage(), u"一二三四五六七八九十"_qs, cell, m_font);
+    PrintCellText(m_fx->page(), u"一二三四五六七八九十"_qs, cell, m_font);
     QCOMPARE(prints().size(), 1);
     QCOMPARE(prints()[0].args.value(0), QVariant(u"一二三"_qs));
 }
@@ -137,13 +128,13 @@ void TestTextPrimitives::noWrappingForCellType3()
 {
     CellBox cell { 100, 1000, 700, 500, 1 };
     cell.CellType = 3;
-    PrintCellText(testPage(), u"一二三四五六七八九十"_qs, cell, m_font);
+    PrintCellText(m_fx->page(), u"一二三四五六七八九十"_qs, cell, m_font);
     QCOMPARE(prints().size(), 1);
     QCOMPARE(prints()[0].args.value(0), QVariant(u"一二三四五六七八九十"_qs));
     // Trailing blanks and line breaks never reach the page.
-    m_page->clear();
+    m_fx->surface.clear();
     CellBox wide { 0, 0, 5000, 500, 1 };
-    PrintCellText(testPage(), u"合\r\n计  "_qs, wide, m_font);
+    PrintCellText(m_fx->page(), u"合\r\n计  "_qs, wide, m_font);
     QCOMPARE(prints()[0].args.value(0), QVariant(u"合计"_qs));
 }
 
@@ -151,7 +142,7 @@ void TestTextPrimitives::wrappingKeepsSurrogatePairs()
 {
     CellBox cell { 0, 0, 700, 2000, 1 };
     const QString rare = u"𠀀"_qs;
-    PrintCellText(testPage(), rare.repeated(6), cell, m_font);
+    PrintCellText(m_fx->page(), rare.repeated(6), cell, m_font);
     QCOMPARE(prints().size(), 2);
     for (const auto &op : prints())
         QCOMPARE(op.args.value(0).toString(), rare.repeated(3));
@@ -159,10 +150,10 @@ void TestTextPrimitives::wrappingKeepsSurrogatePairs()
 
 void TestTextPrimitives::fittingShrinksAndWritesBackTheWholePoint()
 {
-    engineState().Format.ReduceFont = 1;
+    m_fx->setReduceFont(true);
     m_font.Size = 10.5;
     CellBox cell { 0, 0, 700, 400, 4 };
-    PrintCellText(testPage(), u"合计金额"_qs, cell, m_font);
+    PrintCellText(m_fx->page(), u"合计金额"_qs, cell, m_font);
     // 10.5, 9.5 and 8.5 points are too wide; 7.5 (600 + 30 < 700) fits.
     QCOMPARE(lastBeforePrint(u"FontSize"_qs).toDouble(), 7.5);
     QCOMPARE(m_font.Size, 10.0); // written back as a whole point
@@ -189,12 +180,12 @@ void TestTextPrimitives::textColour()
     QFETCH(bool, colourPrinter);
     QFETCH(int, outputMode);
     QFETCH(int, colour);
-    engineState().Format.ColorPrint = qint16(colorPrint);
-    engineState().OutputMode = qint16(outputMode);
+    m_fx->state().Format.ColorPrint = qint16(colorPrint);
+    m_fx->state().OutputMode = qint16(outputMode);
     m_system->printer.setColorCapable(colourPrinter);
     m_font.Color = 255;
     CellBox cell { 0, 0, 3000, 500, 4 };
-    PrintCellText(testPage(), u"红字"_qs, cell, m_font);
+    PrintCellText(m_fx->page(), u"红字"_qs, cell, m_font);
     QCOMPARE(lastBeforePrint(u"ForeColor"_qs).toInt(), colour);
     QCOMPARE(m_font.Color, 255); // the record keeps its colour
 }
@@ -254,7 +245,7 @@ void TestTextPrimitives::alignment()
     QFETCH(int, horAfter);
     setKind(kind);
     CellBox cell { 2000, 1000, 2000, 600, qint16(hor), qint16(ver) };
-    PrintCellText(testPage(), text, cell, m_font);
+    PrintCellText(m_fx->page(), text, cell, m_font);
     QCOMPARE(prints().size(), 1);
     QCOMPARE(prints()[0].args, (QVariantList { text, double(x), double(y) }));
     QCOMPARE(cell.HorAlign, horAfter);
@@ -262,25 +253,25 @@ void TestTextPrimitives::alignment()
 
 void TestTextPrimitives::applyFontMeasuresUnzoomed()
 {
-    engineState().ZoomRate = 2;
+    m_fx->setZoom(2);
     FontSpec font { u"楷体_GB2312"_qs, 10, true, true, false, true, 128 };
-    const TextSize size = ApplyFont(testPage(), u"汉字"_qs, font);
+    const TextSize size = ApplyFont(m_fx->page(), u"汉字"_qs, font);
     QCOMPARE(size.width, 400);
     QCOMPARE(size.height, 250);
-    QCOMPARE(m_page->FontSize(), 20.0);
-    QCOMPARE(m_page->FontName(), u"楷体_GB2312"_qs);
-    QVERIFY(m_page->FontBold());
-    QVERIFY(m_page->FontItalic());
-    QVERIFY(m_page->FontUnderline());
-    QCOMPARE(m_page->ForeColor(), 128);
+    QCOMPARE(m_fx->surface.FontSize(), 20.0);
+    QCOMPARE(m_fx->surface.FontName(), u"楷体_GB2312"_qs);
+    QVERIFY(m_fx->surface.FontBold());
+    QVERIFY(m_fx->surface.FontItalic());
+    QVERIFY(m_fx->surface.FontUnderline());
+    QCOMPARE(m_fx->surface.ForeColor(), 128);
 }
 
 void TestTextPrimitives::spreadTextTriesMoreLinesBeforeShrinking()
 {
-    engineState().Format.ReduceFont = 1;
+    m_fx->setReduceFont(true);
     setKind(8);
     CellBox cell { 0, 0, 700, 600, 0 };
-    PrintSpreadCellText(testPage(), u"一二三四五六"_qs, cell, m_font);
+    PrintSpreadCellText(m_fx->page(), u"一二三四五六"_qs, cell, m_font);
     // Two lines at 10 pt are still too wide; at 9 pt two lines of 555 fit.
     QCOMPARE(lastBeforePrint(u"FontSize"_qs).toDouble(), 9.0);
     QCOMPARE(m_font.Size, 10.0);
@@ -291,12 +282,12 @@ void TestTextPrimitives::spreadTextTriesMoreLinesBeforeShrinking()
 
 void TestTextPrimitives::spreadTextShrinksNoFurtherThanTheFloor()
 {
-    engineState().Format.ReduceFont = 1;
+    m_fx->setReduceFont(true);
     setKind(8);
     CellBox cell { 0, 0, 300, 200, 0 };
-    PrintSpreadCellText(testPage(), u"一段很长很长很长很长的说明文字"_qs, cell, m_font);
+    PrintSpreadCellText(m_fx->page(), u"一段很长很长很长很长的说明文字"_qs, cell, m_font);
     double smallest = 100;
-    for (const auto &op : m_page->ops(u"FontSize"_qs))
+    for (const auto &op : m_fx->surface.ops(u"FontSize"_qs))
         smallest = std::min(smallest, op.args.value(0).toDouble());
     QCOMPARE(smallest, kMinSpreadFontSize);
     QCOMPARE(m_font.Size, 10.0);
@@ -307,7 +298,7 @@ void TestTextPrimitives::spreadTextLongCharacterStandsAlone()
 {
     setKind(8);
     CellBox cell { 0, 0, 150, 2000, 0 }; // narrower than one wide character
-    PrintSpreadCellText(testPage(), u"汉字"_qs, cell, m_font);
+    PrintSpreadCellText(m_fx->page(), u"汉字"_qs, cell, m_font);
     QCOMPARE(prints().size(), 2);
     QCOMPARE(prints()[0].args.value(0), QVariant(u"汉"_qs));
     QCOMPARE(prints()[1].args.value(0), QVariant(u"字"_qs));
@@ -334,13 +325,12 @@ void TestTextPrimitives::cutMarks()
 {
     QFETCH(double, zoom);
     QFETCH(QList<QList<double>>, lines);
-    engineState().ZoomRate = zoom;
-    engineState().LineColor = 32768;
-    m_page->setDrawWidth(3);
-    m_page->clear();
-    DrawCutMarks(testPage(), 1000, 2000, 5000, 3000);
-    QCOMPARE(m_page->ops().first().toString(), u"DrawWidth 1"_qs);
-    const QList<RecordingSurface::Op> drawn = m_page->ops(u"Line"_qs);
+    m_fx->setZoom(zoom);
+    m_fx->surface.setDrawWidth(3);
+    m_fx->surface.clear();
+    DrawCutMarks(m_fx->page(), 1000, 2000, 5000, 3000);
+    QCOMPARE(m_fx->surface.ops().first().toString(), u"DrawWidth 1"_qs);
+    const QList<RecordingSurface::Op> drawn = m_fx->surface.ops(u"Line"_qs);
     QCOMPARE(drawn.size(), 8);
     for (int i = 0; i < 8; ++i) {
         QCOMPARE(drawn[i].args.mid(0, 4),

@@ -1,10 +1,6 @@
-#include "api/myprint_p.h"
-#include "support/gridpage.h"
+#include "support/pagefixture.h"
 #include "support/pdfpicture.h"
 #include "support/recordingqueries.h"
-#include "support/singleprinter.h"
-#include "support/testpage.h"
-#include "support/testplatform.h"
 #include "testmain.h"
 
 #include "engine/grids/gridkinds.h"
@@ -111,31 +107,25 @@ private:
     /// The standard voucher with these body rows (texts of the four columns) and, when
     /// totals is not empty, one bottom row.
     void setVoucher(const QList<QStringList> &body, const QStringList &totals = {});
-    void render() { DrawVoucherGrid(testPage()); }
+    void render() { DrawVoucherGrid(m_fx->page()); }
 
-    std::unique_ptr<RecordingSurface> m_page;
-    std::unique_ptr<MyPrint> m_job;
     std::unique_ptr<VoucherGrid> m_grid;
+    std::optional<PageFixture> m_fx;
 };
 
 void TestVoucherGridRenderer::init()
 {
     installGridPagePlatform();
-    m_page = std::make_unique<RecordingSurface>();
     m_grid = std::make_unique<VoucherGrid>();
-    m_job = std::make_unique<MyPrint>();
-    m_job->setGridType(MyPrint::MnuGridType::ssTesselGrid);
-    m_job->setDatagrid(m_grid.get());
-    setUpGridPage(*m_page, *m_job);
-    EngineState &s = engineState();
-    s.PageWidthTw = 11340;
-    s.CurRowPage = 1;
-    s.RowPageCount = 1;
+    m_fx.emplace();
+    m_fx->job.setGridType(MyPrint::MnuGridType::ssTesselGrid);
+    m_fx->job.setDatagrid(m_grid.get());
+    m_fx->setWidth(11340).state().RowPageCount = 1;
 }
 
 void TestVoucherGridRenderer::cleanup()
 {
-    m_job.reset();
+    m_fx.reset();
     m_grid.reset();
     TestPlatform::uninstall();
 }
@@ -145,14 +135,11 @@ QImage TestVoucherGridRenderer::pageAt300Dpi()
     QTemporaryDir dir;
     QFile file(dir.filePath(u"page.pdf"_qs));
     file.open(QIODevice::WriteOnly); // else no page: the test fails
-    EngineState &s = engineState();
-    s.PageOriginY = 500;
+    m_fx->state().PageOriginY = 500;
     {
         PdfSheetSurface pdf(&file, QSizeF(11906, 16838), QPointF(), u"voucher"_qs);
-        s.DrawTarget = &pdf;
-        render();
+        DrawVoucherGrid(m_fx->page(&pdf));
     }
-    s.DrawTarget = m_page.get();
     file.close();
     return pdfPagePicture(file.fileName(), dir.filePath(u"page"_qs), 300);
 }
@@ -188,23 +175,14 @@ void TestVoucherGridRenderer::setVoucher(const QList<QStringList> &body, const Q
     for (int c = 2; c < 4; ++c)
         m_grid->setAmountColumn(c, { 12, 1, rows - 1, 0xFF0000, 0x0000FF });
 
-    EngineState &s = engineState();
-    s.GridRows = rows;
-    s.GridCols = 4;
-    s.FixedRowsTop = 2;
-    s.FixedRowsBottom = bottom;
-    s.ColStart = 0;
-    s.ColEnd = 3;
-    s.FirstBodyCol = 0;
-    s.LastBodyCol = 3;
-    s.ColBandStarts = { 0 };
+    m_fx->useGrid();
 }
 
 void TestVoucherGridRenderer::fillsThePageKeepingDigitCells()
 {
     setVoucher({ { u"提现"_qs, u"库存现金"_qs, u"500.00"_qs, u""_qs } });
     render();
-    const QList<DrawnLine> segs = lines(*m_page);
+    const QList<DrawnLine> segs = lines(m_fx->surface);
     // The body row (1300 to 1600): a right border at every column edge, the last one exactly
     // at the page's right edge.
     for (double x : { 5946.0, 10060.0, 11200.0, 12340.0 })
@@ -213,15 +191,15 @@ void TestVoucherGridRenderer::fillsThePageKeepingDigitCells()
     // The frame along the page width; the origin ends 100 below the table.
     QVERIFY(hasHorizontal(segs, 500, 1000, 12340));
     QVERIFY(hasHorizontal(segs, 1600, 1000, 12340));
-    QCOMPARE(engineState().PageOriginY, 1700);
-    QCOMPARE(engineState().FitRatio, 11340 / 8505.0);
+    QCOMPARE(m_fx->state().PageOriginY, 1700);
+    QCOMPARE(m_fx->state().FitRatio, 11340 / 8505.0);
     // The digit lines of the amount columns: 30 inside each column's right edge, then one
     // every 90.
     QVERIFY(hasVertical(segs, 11170, 900, 1600));
     QVERIFY(hasVertical(segs, 11080, 900, 1600));
     QVERIFY(hasVertical(segs, 12310, 900, 1600));
-    QCOMPARE(printedAs(*m_page, u"分"_qs).size(), 2);
-    QCOMPARE(printedAs(*m_page, u"分"_qs).first().x, 11080.0 + 15);
+    QCOMPARE(printedAs(m_fx->surface, u"分"_qs).size(), 2);
+    QCOMPARE(printedAs(m_fx->surface, u"分"_qs).first().x, 11080.0 + 15);
     // On paper the thick line between 佰 and 仟 shows wider than the one between 拾 and 佰.
     const QImage page = pageAt300Dpi();
     const auto dots = [&](double x) {
@@ -237,16 +215,16 @@ void TestVoucherGridRenderer::fillsThePageKeepingDigitCells()
 void TestVoucherGridRenderer::widerGridShrinksEveryColumn()
 {
     setVoucher({ { u"提现"_qs, u"库存现金"_qs, u"500.00"_qs, u""_qs } });
-    engineState().PageWidthTw = 6000;
+    m_fx->setWidth(6000);
     render();
     // 6000 / 8505 of every column, the amount columns too: 2120, 1764, 1058, 1058.
-    const QList<DrawnLine> segs = lines(*m_page);
+    const QList<DrawnLine> segs = lines(m_fx->surface);
     for (double x : { 3120.0, 4884.0, 5942.0, 7000.0 })
         QVERIFY2(hasVertical(segs, x, 1300, 1600), qPrintable(QString::number(x)));
-    QVERIFY(engineState().FitRatio < 1);
+    QVERIFY(m_fx->state().FitRatio < 1);
     // The narrower amount columns show fewer digit cells: 1058 / 90 = 11.
-    QCOMPARE(printedAs(*m_page, u"亿"_qs).size(), 2);
-    QCOMPARE(printedAs(*m_page, u"拾"_qs).size(), 2 * 2); // 拾 (元 group) and 拾 (万 group)
+    QCOMPARE(printedAs(m_fx->surface, u"亿"_qs).size(), 2);
+    QCOMPARE(printedAs(m_fx->surface, u"拾"_qs).size(), 2 * 2); // 拾 (元 group) and 拾 (万 group)
     QVERIFY(hasVertical(segs, 5942.0 - 30, 900, 1600));
 }
 
@@ -257,26 +235,26 @@ void TestVoucherGridRenderer::headerBodyAndTotalRows()
         { u"合 计"_qs, u""_qs, u"500.00"_qs, u"500.00"_qs });
     render();
     // Header rows 500 and 900, body rows 1300 and 1600, the totals row at 1900 (400 high).
-    QCOMPARE(printedStrings(*m_page).mid(0, 4),
+    QCOMPARE(printedStrings(m_fx->surface).mid(0, 4),
         (QStringList { u"摘要"_qs, u"会计科目"_qs, u"借方金额"_qs, u"贷方金额"_qs }));
-    const QList<PrintedText> total = printedAs(*m_page, u"合 计"_qs);
+    const QList<PrintedText> total = printedAs(m_fx->surface, u"合 计"_qs);
     QCOMPARE(total.size(), 1);
     QCOMPARE(total.first().y, 1900.0 + 88); // (400 − 225) / 2 = 87.5, to even
-    QCOMPARE(printedAs(*m_page, u"50000"_qs).size(), 4);
-    QVERIFY(hasHorizontal(lines(*m_page), 2300, 1000, 12340));
-    QCOMPARE(engineState().PageOriginY, 2400);
+    QCOMPARE(printedAs(m_fx->surface, u"50000"_qs).size(), 4);
+    QVERIFY(hasHorizontal(lines(m_fx->surface), 2300, 1000, 12340));
+    QCOMPARE(m_fx->state().PageOriginY, 2400);
 }
 
 void TestVoucherGridRenderer::plainCellHasItsBordersAndBox()
 {
     setVoucher({ { u"提现"_qs, u"银行存款"_qs, u""_qs, u""_qs } });
     render();
-    const QList<DrawnLine> segs = lines(*m_page);
+    const QList<DrawnLine> segs = lines(m_fx->surface);
     // Cell (2, 1) has the flag byte 0: its bottom and right borders ...
     QVERIFY(hasHorizontal(segs, 1600, 5946, 10060));
     QVERIFY(hasVertical(segs, 10060, 1300, 1600));
     // ... and its text in its own box, left (HorAlign 1) and centred down (300 − 225) / 2.
-    const PrintedText t = printedAs(*m_page, u"银行存款"_qs).first();
+    const PrintedText t = printedAs(m_fx->surface, u"银行存款"_qs).first();
     QCOMPARE(t.x, 5946.0 + 30);
     QCOMPARE(t.y, 1300.0 + 38);
 }
@@ -289,13 +267,13 @@ void TestVoucherGridRenderer::mergedAcrossThreeCells()
     m_grid->setCell(2, 2, 131);
     m_grid->setHorAlign(2, 0, 0); // centred
     render();
-    const QList<DrawnLine> segs = lines(*m_page);
+    const QList<DrawnLine> segs = lines(m_fx->surface);
     // One box over the first three columns, 1000 to 11200: its text centred across it ...
-    const QList<PrintedText> t = printedAs(*m_page, u"结转本年利润"_qs);
+    const QList<PrintedText> t = printedAs(m_fx->surface, u"结转本年利润"_qs);
     QCOMPARE(t.size(), 1);
     QCOMPARE(t.first().x, 1000.0 + (10200 - 1080) / 2);
-    QVERIFY(printedAs(*m_page, u"x"_qs).isEmpty());
-    QVERIFY(printedAs(*m_page, u"y"_qs).isEmpty());
+    QVERIFY(printedAs(m_fx->surface, u"x"_qs).isEmpty());
+    QVERIFY(printedAs(m_fx->surface, u"y"_qs).isEmpty());
     // ... a bottom border along the whole box, a right border at its end only.
     QVERIFY(hasHorizontal(segs, 1600, 1000, 5946));
     QVERIFY(hasHorizontal(segs, 1600, 5946, 10060));
@@ -309,9 +287,9 @@ void TestVoucherGridRenderer::mergedHeadingsOverTwoRows()
 {
     setVoucher({ { u"提现"_qs, u"库存现金"_qs, u""_qs, u""_qs } });
     render();
-    const QList<DrawnLine> segs = lines(*m_page);
+    const QList<DrawnLine> segs = lines(m_fx->surface);
     // 摘要 is centred in a box two header rows high (500 to 1300): (800 − 225) / 2 = 287.5.
-    const PrintedText t = printedAs(*m_page, u"摘要"_qs).first();
+    const PrintedText t = printedAs(m_fx->surface, u"摘要"_qs).first();
     QCOMPARE(t.x, 1000.0 + (4946 - 360) / 2);
     QCOMPARE(t.y, 500.0 + 288);
     // No line between the two rows, a bottom border below the second.
@@ -321,7 +299,7 @@ void TestVoucherGridRenderer::mergedHeadingsOverTwoRows()
     QVERIFY(hasVertical(segs, 5946, 900, 1300));
     // 借方金额 has its own box in row 0; its unit labels fill row 1.
     QVERIFY(hasHorizontal(segs, 900, 10060, 11200));
-    QCOMPARE(printedAs(*m_page, u"借方金额"_qs).first().y, 500.0 + 88);
+    QCOMPARE(printedAs(m_fx->surface, u"借方金额"_qs).first().y, 500.0 + 88);
 }
 
 void TestVoucherGridRenderer::mergeClippedToThePage()
@@ -330,30 +308,26 @@ void TestVoucherGridRenderer::mergeClippedToThePage()
     setVoucher({ { u"a"_qs }, { u"跨页"_qs }, { u"续"_qs }, { u"d"_qs } });
     m_grid->setCell(3, 0, kInForce | kDown | kAcross | kRight);
     m_grid->setCell(4, 0, kInForce | kAcross | kBottom | kRight);
-    EngineState &s = engineState();
-    s.LinesPerPage = 2;
-    s.RowPageCount = 2;
-    m_job->setBorderStyle(MyPrint::enuBdSy::ssnoborder);
+    m_fx->setRowsPerPage(2).state().RowPageCount = 2;
+    m_fx->job.setBorderStyle(MyPrint::enuBdSy::ssnoborder);
     render();
     // Page 1: rows 2 and 3; the merged area ends with the page, closed there, its text in row
     // 3's box.
-    QVERIFY(hasHorizontal(lines(*m_page), 1900, 1000, 5946));
+    QVERIFY(hasHorizontal(lines(m_fx->surface), 1900, 1000, 5946));
     const QImage page = pageAt300Dpi();
     for (double x = 1100; x < 5900; x += 100)
         QVERIFY2(darkAt(page, x, 1900), qPrintable(QString::number(x)));
-    QCOMPARE(printedAs(*m_page, u"跨页"_qs).size(), 1);
-    QCOMPARE(printedAs(*m_page, u"跨页"_qs).first().y, 1600.0 + 38);
-    QVERIFY(printedAs(*m_page, u"续"_qs).isEmpty());
+    QCOMPARE(printedAs(m_fx->surface, u"跨页"_qs).size(), 1);
+    QCOMPARE(printedAs(m_fx->surface, u"跨页"_qs).first().y, 1600.0 + 38);
+    QVERIFY(printedAs(m_fx->surface, u"续"_qs).isEmpty());
 
-    m_page->clear();
-    s.CurRowPage = 2;
-    s.PageOriginY = 500;
+    m_fx->nextPage(2);
     render();
     // Page 2: rows 4 and 5; the area's rest starts the page and shows the area's text.
-    QCOMPARE(printedAs(*m_page, u"跨页"_qs).size(), 1);
-    QCOMPARE(printedAs(*m_page, u"跨页"_qs).first().y, 1300.0 + 38);
-    QVERIFY(printedAs(*m_page, u"续"_qs).isEmpty());
-    QCOMPARE(printedAs(*m_page, u"d"_qs).size(), 1);
+    QCOMPARE(printedAs(m_fx->surface, u"跨页"_qs).size(), 1);
+    QCOMPARE(printedAs(m_fx->surface, u"跨页"_qs).first().y, 1300.0 + 38);
+    QVERIFY(printedAs(m_fx->surface, u"续"_qs).isEmpty());
+    QCOMPARE(printedAs(m_fx->surface, u"d"_qs).size(), 1);
 }
 
 void TestVoucherGridRenderer::longMergeSearchIsBounded()
@@ -365,19 +339,16 @@ void TestVoucherGridRenderer::longMergeSearchIsBounded()
     m_grid->setCell(2, 0, kInForce | kDown | kAcross);
     for (int r = 3; r < 2 + 10012; ++r)
         m_grid->setCell(r, 0, kInForce | kAcross);
-    EngineState &s = engineState();
-    s.RowPageCount = 1002;
+    m_fx->state().RowPageCount = 1002;
     // Page 1001 starts 10,000 rows below the area's top: its part shows the area's text.
-    s.CurRowPage = 1001;
+    m_fx->nextPage(1001);
     render();
-    QCOMPARE(printedAs(*m_page, u"长摘要"_qs).size(), 1);
+    QCOMPARE(printedAs(m_fx->surface, u"长摘要"_qs).size(), 1);
     // Page 1002 starts 10,010 rows below it: the search for the text gives up.
-    m_page->clear();
-    s.CurRowPage = 1002;
-    s.PageOriginY = 500;
+    m_fx->nextPage(1002);
     render();
-    QVERIFY(printedAs(*m_page, u"长摘要"_qs).isEmpty());
-    QVERIFY(printedAs(*m_page, u"x"_qs).isEmpty());
+    QVERIFY(printedAs(m_fx->surface, u"长摘要"_qs).isEmpty());
+    QVERIFY(printedAs(m_fx->surface, u"x"_qs).isEmpty());
 }
 
 void TestVoucherGridRenderer::amountsOneDigitACell_data()
@@ -408,11 +379,11 @@ void TestVoucherGridRenderer::amountsOneDigitACell()
     QFETCH(int, colour);
     auto &system = static_cast<SinglePrinterSystem &>(printingSystem());
     system.printer.setColorCapable(colourPrinter);
-    EngineState &s = engineState();
+    EngineState &s = m_fx->state();
     s.Format.ColorPrint = qint16(colorPrint);
     setVoucher({ { u"提现"_qs, u"库存现金"_qs, text, u""_qs } });
     render();
-    const QList<PrintedText> t = printedAs(*m_page, printed);
+    const QList<PrintedText> t = printedAs(m_fx->surface, printed);
     QCOMPARE(t.size(), 1);
     // Right-aligned: the last digit in the 分 cell, 11080 to 11170, each digit a tenth of its
     // cell clear of either line.
@@ -456,17 +427,14 @@ void TestVoucherGridRenderer::amountsThatDoNotFit()
     QFETCH(double, x);
     setVoucher({ { u"提现"_qs, u"库存现金"_qs, text, u""_qs } });
     m_grid->setAmountColumn(2, { cells, 1, 2, 0xFF0000, 0x0000FF });
-    EngineState &s = engineState();
-    s.PageWidthTw = pageWidth;
-    s.Format.Cyline = qint16(cyline);
-    s.Format.ReduceFont = 1;
+    m_fx->setWidth(pageWidth).setReduceFont(true).state().Format.Cyline = qint16(cyline);
     render();
-    const QList<PrintedText> t = printedAs(*m_page, printed);
+    const QList<PrintedText> t = printedAs(m_fx->surface, printed);
     QCOMPARE(t.size(), 1);
     QCOMPARE(t.first().x, x);
     QCOMPARE(t.first().fontSize, 9 * 0.8);
     // Before printing, the job names the cell that does not fit.
-    CheckAmountColumns(engineState());
+    CheckAmountColumns(m_fx->state());
     const auto &messages = static_cast<RecordingMessageSink &>(messageSink()).messages();
     QCOMPARE(messages.size() == 1 && messages[0].prompt.contains(u"第 2 列第 2 行"_qs),
         printed.startsWith(u'#'));
@@ -492,10 +460,9 @@ void TestVoucherGridRenderer::textStaysReadable()
     QFETCH(int, lines);
     QFETCH(double, size);
     setVoucher({ { QString(40, u'款'), u"b"_qs } });
-    engineState().Format.ReduceFont = 1;
-    engineState().LineHeightTw = lineHeight;
+    m_fx->setReduceFont(true).setRowHeight(lineHeight);
     render();
-    QList<PrintedText> parts = texts(*m_page);
+    QList<PrintedText> parts = texts(m_fx->surface);
     parts.removeIf([](const PrintedText &t) { return !t.text.startsWith(u'款'); });
     QCOMPARE(parts.size(), lines);
     for (const PrintedText &t : parts) {
@@ -510,19 +477,19 @@ void TestVoucherGridRenderer::labelsUnderTheHeading()
     // One header row (500 to 900): the unit labels share it with 借方金额.
     setVoucher({ { u"提现"_qs, u"库存现金"_qs, u"5"_qs, u""_qs } });
     m_grid->setFixedRowsT(1);
-    engineState().FixedRowsTop = 1;
+    m_fx->state().FixedRowsTop = 1;
     for (int c = 0; c < 4; ++c)
         m_grid->setCell(1, c, 0); // no merges into the body
     m_grid->setAmountColumn(2, { 12, 0, 2, 0xFF0000, 0x0000FF });
     render();
-    const PrintedText heading = printedAs(*m_page, u"借方金额"_qs).first();
-    const PrintedText label = printedAs(*m_page, u"分"_qs).first();
+    const PrintedText heading = printedAs(m_fx->surface, u"借方金额"_qs).first();
+    const PrintedText label = printedAs(m_fx->surface, u"分"_qs).first();
     // The heading above the labels' strip (3-point labels, 75 high, 15 clear each side).
     QCOMPARE(label.y, 900.0 - 15 - 75);
     QVERIFY(heading.y >= 500 && heading.y + 225 <= label.y);
     // The digit lines begin with the strip.
-    QVERIFY(!touchesVertical(lines(*m_page), 11080, 500, label.y - 15));
-    QVERIFY(hasVertical(lines(*m_page), 11080, label.y - 15, 1200));
+    QVERIFY(!touchesVertical(lines(m_fx->surface), 11080, 500, label.y - 15));
+    QVERIFY(hasVertical(lines(m_fx->surface), 11080, label.y - 15, 1200));
 }
 
 void TestVoucherGridRenderer::amountCellText_data()
@@ -562,16 +529,16 @@ void TestVoucherGridRenderer::amountCellText()
 
 void TestVoucherGridRenderer::amountsWithoutLines()
 {
-    engineState().Format.Cyline = 0;
+    m_fx->state().Format.Cyline = 0;
     setVoucher({ { u"提现"_qs, u"库存现金"_qs, u"1234.5"_qs, u"-12"_qs } });
     render();
     // The comma and the point fall into the "，" and "．" cells.
-    const QList<PrintedText> t = printedAs(*m_page, u"1,234.50"_qs);
+    const QList<PrintedText> t = printedAs(m_fx->surface, u"1,234.50"_qs);
     QCOMPARE(t.size(), 1);
     QCOMPARE(t.first().x, 11170.0 - 8 * 90);
-    QCOMPARE(printedAs(*m_page, u"-12.00"_qs).size(), 1);
-    QCOMPARE(printedAs(*m_page, u"-12.00"_qs).first().color, 0);
-    QVERIFY(printedAs(*m_page, u"．"_qs).size() == 2);
+    QCOMPARE(printedAs(m_fx->surface, u"-12.00"_qs).size(), 1);
+    QCOMPARE(printedAs(m_fx->surface, u"-12.00"_qs).first().color, 0);
+    QVERIFY(printedAs(m_fx->surface, u"．"_qs).size() == 2);
 }
 
 void TestVoucherGridRenderer::amountRuleOnlyBelowTheLabelRow()
@@ -581,8 +548,8 @@ void TestVoucherGridRenderer::amountRuleOnlyBelowTheLabelRow()
     // own alignment (left).
     m_grid->setAmountColumn(2, { 12, 1, 2, 0xFF0000, 0x0000FF });
     render();
-    QCOMPARE(printedAs(*m_page, u"1200"_qs).size(), 1);
-    const QList<PrintedText> raw = printedAs(*m_page, u"34"_qs);
+    QCOMPARE(printedAs(m_fx->surface, u"1200"_qs).size(), 1);
+    const QList<PrintedText> raw = printedAs(m_fx->surface, u"34"_qs);
     QCOMPARE(raw.size(), 1);
     QCOMPARE(raw.first().x, 10060.0 + 30);
 }
@@ -595,9 +562,9 @@ void TestVoucherGridRenderer::zeroTexts()
     render();
     // Only the body row's plain columns print their "0": a header or totals text "0" and an
     // amount of 0 print nothing.
-    QCOMPARE(printedAs(*m_page, u"0"_qs).size(), 2);
-    QVERIFY(printedAs(*m_page, u"0.00"_qs).isEmpty());
-    for (const PrintedText &t : printedAs(*m_page, u"0"_qs))
+    QCOMPARE(printedAs(m_fx->surface, u"0"_qs).size(), 2);
+    QVERIFY(printedAs(m_fx->surface, u"0.00"_qs).isEmpty());
+    for (const PrintedText &t : printedAs(m_fx->surface, u"0"_qs))
         QCOMPARE(t.y, 1300.0 + 38);
 }
 
@@ -624,14 +591,12 @@ void TestVoucherGridRenderer::totalsOnTheLastPageOnly()
     setVoucher({ { u"a"_qs, u"b"_qs, u"1000"_qs }, { u"a"_qs, u"b"_qs, u"1000"_qs },
                    { u"a"_qs, u"b"_qs, u"1000"_qs } },
         { u" 合 计 人民币叁仟元整"_qs, u""_qs, u"3000.00"_qs, u""_qs });
-    m_job->setCallMod(callMod);
-    EngineState &s = engineState();
-    s.LinesPerPage = 1;
-    s.RowPageCount = 3;
-    s.CurRowPage = page;
+    m_fx->job.setCallMod(callMod);
+    m_fx->setRowsPerPage(1).state().RowPageCount = 3;
+    m_fx->nextPage(page);
     render();
     // The page's one body row, then the totals row.
-    const QStringList printed = printedStrings(*m_page);
+    const QStringList printed = printedStrings(m_fx->surface);
     const qsizetype body = printed.indexOf(u"100000"_qs);
     QVERIFY(body > 0);
     QCOMPARE(printed.mid(body + 1, totals.size()), totals);
@@ -651,11 +616,9 @@ void TestVoucherGridRenderer::blankRowsPadTheLastPage()
     QFETCH(int, fill);
     QFETCH(double, totalsTop);
     setVoucher({ { u"a"_qs }, { u"b"_qs }, { u"c"_qs } }, { u"合 计"_qs });
-    EngineState &s = engineState();
-    s.LinesPerPage = 5;
-    s.Format.FillBlankLine = qint16(fill);
+    m_fx->setRowsPerPage(5).setFillBlankRows(fill);
     render();
-    const QList<DrawnLine> segs = lines(*m_page);
+    const QList<DrawnLine> segs = lines(m_fx->surface);
     // The blank rows (2200 to 2800) have both borders in every column and no text.
     const QList<double> edges { 1000, 5946, 10060, 11200, 12340 };
     if (fill) {
@@ -667,14 +630,14 @@ void TestVoucherGridRenderer::blankRowsPadTheLastPage()
             QVERIFY(hasVertical(segs, x, 2200, 2500));
             QVERIFY(hasVertical(segs, x, 2500, 2800));
         }
-        const QList<PrintedText> inBlankRows = texts(*m_page);
+        const QList<PrintedText> inBlankRows = texts(m_fx->surface);
         QVERIFY(std::none_of(inBlankRows.cbegin(), inBlankRows.cend(),
             [](const PrintedText &t) { return t.y > 2200 && t.y < 2800; }));
     } else {
         QVERIFY(!hasHorizontal(segs, 2500, 1000, 5946));
     }
-    QCOMPARE(printedAs(*m_page, u"合 计"_qs).first().y, totalsTop + 88);
-    QCOMPARE(s.PageOriginY, int(totalsTop) + 400 + 100);
+    QCOMPARE(printedAs(m_fx->surface, u"合 计"_qs).first().y, totalsTop + 88);
+    QCOMPARE(m_fx->state().PageOriginY, int(totalsTop) + 400 + 100);
     // The digit lines run through the blank rows down to the totals row's bottom.
     QVERIFY(hasVertical(segs, 11170, 900, totalsTop + 400));
 }
@@ -683,25 +646,22 @@ void TestVoucherGridRenderer::fontsByRegion()
 {
     setVoucher({ { u"提现"_qs, u"库存现金"_qs, u"500"_qs, u""_qs } },
         { u"合 计"_qs, u"备注"_qs, u"500"_qs, u""_qs });
-    EngineState &s = engineState();
-    s.Format.MultFixCol = 1;
-    s.FixedCols = 1;
-    s.FirstBodyCol = 1;
-    s.ColBandStarts = { 1 };
+    m_fx->setBands({ 1 }, 1, true);
+    EngineState &s = m_fx->state();
     s.FontTable[3].Size = 10;
     s.FontTable[4].Size = 11;
     s.FontTable[5].Size = 12;
     render();
     const auto sizeOf
-        = [&](const QString &text) { return printedAs(*m_page, text).first().fontSize; };
+        = [&](const QString &text) { return printedAs(m_fx->surface, text).first().fontSize; };
     QCOMPARE(sizeOf(u"摘要"_qs), 10.0); // header, fixed column: font 3
     QCOMPARE(sizeOf(u"借方金额"_qs), 10.0); // header, body column: font 3
     QCOMPARE(sizeOf(u"提现"_qs), 11.0); // body, fixed column: font 4
     QCOMPARE(sizeOf(u"库存现金"_qs), 12.0); // body, body column: font 5
     QCOMPARE(sizeOf(u"合 计"_qs), 10.0); // bottom, fixed column: font 3
     QCOMPARE(sizeOf(u"备注"_qs), 12.0); // bottom, body column: font 5
-    QCOMPARE(printedAs(*m_page, u"50000"_qs).size(), 2);
-    for (const PrintedText &t : printedAs(*m_page, u"50000"_qs))
+    QCOMPARE(printedAs(m_fx->surface, u"50000"_qs).size(), 2);
+    for (const PrintedText &t : printedAs(m_fx->surface, u"50000"_qs))
         QCOMPARE(t.fontSize, 12 * 0.8); // the digits' share of their cells
 }
 
@@ -712,29 +672,23 @@ void TestVoucherGridRenderer::columnBandsRepeatFixedColumns()
     m_grid->setText(0, 2, u"金额"_qs);
     m_grid->setCell(0, 2, kInForce | kDown | kAcross | kBottom);
     m_grid->setCell(0, 3, kInForce | kDown | kBottom | kRight);
-    EngineState &s = engineState();
-    s.PageWidthTw = 6000;
-    s.Format.MultFixCol = 1;
-    s.FixedCols = 1;
-    s.ColBandStarts = { 1, 3 };
-    s.ColPageCount = 2;
-    s.CurColPage = 2;
+    m_fx->setWidth(6000).setBands({ 1, 3 }, 1, true).nextPage(1, 2);
     render();
     // Band 2: the repeated column 0, then column 3. The page is wider than the two (4505), so
     // column 3 keeps its digit cells (1140) and column 0 takes the rest (4860).
-    QCOMPARE(s.FirstBodyCol, 3);
-    QCOMPARE(s.LastBodyCol, 3);
-    const QList<DrawnLine> segs = lines(*m_page);
+    QCOMPARE(m_fx->state().FirstBodyCol, 3);
+    QCOMPARE(m_fx->state().LastBodyCol, 3);
+    const QList<DrawnLine> segs = lines(m_fx->surface);
     QVERIFY(hasVertical(segs, 5860, 1300, 1600));
     QVERIFY(hasVertical(segs, 7000, 1300, 1600));
     QVERIFY(hasVertical(segs, 6970, 900, 1600)); // column 3's right outer digit line
-    const QStringList printed = printedStrings(*m_page);
+    const QStringList printed = printedStrings(m_fx->surface);
     QVERIFY(printed.contains(u"提现"_qs));
     QVERIFY(printed.contains(u"30000"_qs));
     QVERIFY(!printed.contains(u"库存现金"_qs));
     QVERIFY(!printed.contains(u"50000"_qs));
     // The heading over both amount columns shows on this band too, over its part.
-    const QList<PrintedText> heading = printedAs(*m_page, u"金额"_qs);
+    const QList<PrintedText> heading = printedAs(m_fx->surface, u"金额"_qs);
     QCOMPARE(heading.size(), 1);
     QCOMPARE(heading.first().x, 5860.0 + (1140 - 360) / 2);
 }
@@ -745,11 +699,11 @@ void TestVoucherGridRenderer::hiddenColumnTakesNoRoom()
     m_grid->setColHide(1, true);
     render();
     // Column 0 takes all the width the amount columns leave: 11340 − 2280.
-    const QList<DrawnLine> segs = lines(*m_page);
+    const QList<DrawnLine> segs = lines(m_fx->surface);
     for (double x : { 10060.0, 11200.0, 12340.0 })
         QVERIFY(hasVertical(segs, x, 1300, 1600));
-    QVERIFY(printedAs(*m_page, u"库存现金"_qs).isEmpty());
-    QCOMPARE(engineState().FitRatio, 11340 / 6005.0);
+    QVERIFY(printedAs(m_fx->surface, u"库存现金"_qs).isEmpty());
+    QCOMPARE(m_fx->state().FitRatio, 11340 / 6005.0);
 }
 
 void TestVoucherGridRenderer::everyColumnAnAmountColumn()
@@ -760,14 +714,13 @@ void TestVoucherGridRenderer::everyColumnAnAmountColumn()
     render();
     // Nothing to share the page with: both columns scale alike to fill it (5670 each), with as
     // many digit cells as fit (61 separators, labels as far as they go: 43).
-    EngineState &s = engineState();
-    QCOMPARE(s.FitRatio, 1.0);
-    const QList<DrawnLine> segs = lines(*m_page);
+    QCOMPARE(m_fx->state().FitRatio, 1.0);
+    const QList<DrawnLine> segs = lines(m_fx->surface);
     QVERIFY(hasVertical(segs, 6670, 1300, 1600));
     QVERIFY(hasVertical(segs, 12340, 1300, 1600));
-    QCOMPARE(printedAs(*m_page, u"分"_qs).size(), 2);
-    QCOMPARE(printedStrings(*m_page).count(u"亿"_qs), 2 * 5);
-    QCOMPARE(printedAs(*m_page, u"300"_qs).first().x + 3 * 90, 6670.0 - 30);
+    QCOMPARE(printedAs(m_fx->surface, u"分"_qs).size(), 2);
+    QCOMPARE(printedStrings(m_fx->surface).count(u"亿"_qs), 2 * 5);
+    QCOMPARE(printedAs(m_fx->surface, u"300"_qs).first().x + 3 * 90, 6670.0 - 30);
 }
 
 void TestVoucherGridRenderer::amountColumnsLeaveNoRoom()
@@ -775,12 +728,12 @@ void TestVoucherGridRenderer::amountColumnsLeaveNoRoom()
     setVoucher({ { u"a"_qs, u"b"_qs, u"1"_qs, u"2"_qs } });
     for (int c = 0; c < 4; ++c)
         m_grid->setColWidth(c, 100);
-    engineState().PageWidthTw = 2000;
+    m_fx->setWidth(2000);
     render();
     // At 1140 each the amount columns alone would be wider than the page: every column scales
     // alike, 100 × 5 = 500.
-    QCOMPARE(engineState().FitRatio, 1.0);
-    const QList<DrawnLine> segs = lines(*m_page);
+    QCOMPARE(m_fx->state().FitRatio, 1.0);
+    const QList<DrawnLine> segs = lines(m_fx->surface);
     for (double x : { 1500.0, 2000.0, 2500.0, 3000.0 })
         QVERIFY(hasVertical(segs, x, 1300, 1600));
 }
@@ -801,9 +754,9 @@ void TestVoucherGridRenderer::frames()
     QFETCH(int, style);
     QFETCH(int, outerLines);
     setVoucher({ { u"a"_qs } });
-    m_job->setBorderStyle(MyPrint::enuBdSy(style));
+    m_fx->job.setBorderStyle(MyPrint::enuBdSy(style));
     render();
-    const QList<DrawnLine> segs = lines(*m_page);
+    const QList<DrawnLine> segs = lines(m_fx->surface);
     const bool box = style == 1 || style == 2;
     QCOMPARE(hasVertical(segs, 1000, 500, 1600), box);
     QCOMPARE(hasHorizontal(segs, 500, 1000, 12340), style <= 3);
@@ -817,23 +770,17 @@ void TestVoucherGridRenderer::previewProgressPerRow()
 {
     setVoucher({ { u"a"_qs }, { u"b"_qs } });
     CountingProgress progress;
-    EngineState &s = engineState();
-    s.OutputMode = 2;
-    s.PreviewUiActive = true;
-    s.PreviewProgressBar = &progress;
-    s.LinesPerPage = 4;
-    s.Format.FillBlankLine = 1;
+    m_fx->setPreview(&progress).setRowsPerPage(4).setFillBlankRows(true);
     render();
     QCOMPARE(progress.updates, 4);
     QCOMPARE(progress.value(), 10.0 + 80);
-    s.PreviewProgressBar = nullptr;
 }
 
 void TestVoucherGridRenderer::drawnThroughTheKindRules()
 {
     setVoucher({ { u"提现"_qs } });
-    gridKindRules(2)->render(testPage());
-    QVERIFY(printedStrings(*m_page).contains(u"提现"_qs));
+    gridKindRules(2)->render(m_fx->page());
+    QVERIFY(printedStrings(m_fx->surface).contains(u"提现"_qs));
 }
 
 QUILLON_TEST_MAIN(TestVoucherGridRenderer)
