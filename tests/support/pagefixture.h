@@ -58,8 +58,8 @@ public:
     {
         quillon::EngineState &s = m_state;
         const quillon::PrintProperties &print = *s.printObject();
-        const auto access
-            = quillon::GridAccess::create(print.GridType, print.Datagrid.data(), print.gridrows);
+        const auto access = quillon::GridAccess::create(
+            int(print.GridType), print.Datagrid.data(), print.gridrows);
         s.GridRows = access->rowCount();
         s.GridCols = access->colCount();
         s.FixedRowsTop = access->fixedRowsTop();
