@@ -126,7 +126,7 @@ int main(int argc, char **argv)
         QCoreApplication::processEvents();
     QCoreApplication::processEvents();
     const double openMs = open.nsecsElapsed() / 1e6;
-    EngineState &s = engineState();
+    EngineState &s = window.job().state();
     std::printf("rows %d\nsheets %d\nopen_ms %.1f\n", rows, s.SheetCount, openMs);
 
     PreviewWidget *view = window.preview();

@@ -141,8 +141,8 @@ int cupsBench(const QString &csv, int reps)
     std::printf("cups_rows %d\ncups_sheets %d\ncups_topdf_s %.2f\ncups_queued_s %.2f\n"
                 "cups_done_s %.2f\ncups_ratio %.2f\ncups_topdf_cpu_s %.2f\ncups_queued_cpu_s %.2f\n"
                 "cups_cpu_ratio %.2f\n",
-        engineState().GridRows - 1, sheets, median(exportS), median(printS), median(doneS),
-        median(printS) / median(exportS), median(exportCpu), median(printCpu),
+        qobject_cast<FlexGrid *>(grid->grid())->Rows() - 1, sheets, median(exportS), median(printS),
+        median(doneS), median(printS) / median(exportS), median(exportCpu), median(printCpu),
         median(printCpu) / median(exportCpu));
     return 0;
 }
@@ -250,7 +250,7 @@ int loopBench(const QString &csv)
         std::fprintf(stderr, "%s\n", qPrintable(job.error()));
         return 1;
     }
-    const EngineState &s = engineState();
+    const EngineState &s = job.state();
     TimedWindow window;
     if (!PrintRange({ 1, s.RowPageCount, 1, s.ColPageCount, 1, u"所有页"_qs, 1 }, job, window))
         return 1;

@@ -63,13 +63,13 @@ struct PreviewPage
 double drawSheet(int sheet)
 {
     EngineState &s = engineState();
-    const LogicalPage first = firstPageOfSheet(engineState(), sheet);
+    const LogicalPage first = firstPageOfSheet(s, sheet);
     s.CurSheet = qint16(sheet);
     s.CurRowPage = qint16(first.rowPage);
     s.CurColPage = qint16(first.colPage);
     QElapsedTimer timer;
     timer.start();
-    RenderSheet(engineState());
+    RenderSheet(s);
     return timer.nsecsElapsed() / 1e6;
 }
 
@@ -78,7 +78,7 @@ void layoutAt(double zoom, PreviewPage &page)
     EngineState &s = engineState();
     s.DrawTarget = page.surface.get();
     s.ZoomRate = zoom;
-    ComputeLayout(engineState(), s.Format.LineHeight, s.Format.LineCount);
+    ComputeLayout(s, s.Format.LineHeight, s.Format.LineCount);
 }
 
 } // namespace

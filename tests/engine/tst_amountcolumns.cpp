@@ -167,7 +167,7 @@ void TestAmountColumns::columnDrawWidth()
         m_grid->setColWidth(column, ownWidth);
     m_fx->setZoom(zoom).state().FitRatio = fitRatio;
     m_grid->setColHide(column, hidden);
-    QCOMPARE(ColumnDrawWidth(m_fx->page(), column, scale, digitWidth), width);
+    QCOMPARE(ColumnDrawWidth(m_fx->page(), *m_grid, column, scale, digitWidth), width);
     // It leaves the body font on the surface.
     QCOMPARE(m_fx->surface.FontName(), u"宋体"_qs);
     QCOMPARE(m_fx->surface.FontSize(), 9 * zoom);

@@ -178,6 +178,12 @@ public:
         qint32 &cols, const QString &key = QStringLiteral("cells"));
     /// "grid.cells": at least one cell.
     bool readGridCells(const QJsonObject &grid, QList<QStringList> &cells, qint32 &cols);
+    /// A grid's keys (only those allowed) and then its cells.
+    bool readGridCells(
+        const QJsonObject &grid, KeyList allowed, QList<QStringList> &cells, qint32 &cols)
+    {
+        return checkKeys(grid, QStringLiteral("grid"), allowed) && readGridCells(grid, cells, cols);
+    }
     /// "fixedRows" and "fixedCols" of a grid of rows and cols.
     bool readFixed(const QJsonObject &grid, qint32 rows, qint32 cols, qint32 (&fixed)[2]);
     /// At least one column wider than hidden twips, or the page would show no grid.

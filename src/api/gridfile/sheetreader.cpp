@@ -302,11 +302,9 @@ bool readMergedRanges(
 
 bool readSheetGrid(GridFileReader &reader, const QJsonObject &g, int)
 {
-    if (!reader.checkKeys(g, QStringLiteral("grid"), kSheetKeys))
-        return false;
     QList<QStringList> cells;
     qint32 cols = 0;
-    if (!reader.readGridCells(g, cells, cols))
+    if (!reader.readGridCells(g, kSheetKeys, cells, cols))
         return false;
     const qint32 rows = qint32(cells.size());
     auto grid = std::make_unique<SheetGrid>();

@@ -151,11 +151,9 @@ bool readAmountColumns(GridFileReader &reader, const QJsonObject &g, const Regio
 
 bool readVoucherGrid(GridFileReader &reader, const QJsonObject &g, int)
 {
-    if (!reader.checkKeys(g, QStringLiteral("grid"), kVoucherKeys))
-        return false;
     QList<QStringList> cells;
     qint32 cols = 0;
-    if (!reader.readGridCells(g, cells, cols))
+    if (!reader.readGridCells(g, kVoucherKeys, cells, cols))
         return false;
     const qint32 rows = qint32(cells.size());
     const QString colUnit = QStringLiteral("列");

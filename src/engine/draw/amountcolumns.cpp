@@ -305,11 +305,6 @@ qint32 MeasureDigitWidth(const PageContext &pc)
     return roundHalfEven(setBodyFont(pc).TextWidth(QStringLiteral("0123456789")) / 10);
 }
 
-qint32 ColumnDrawWidth(const PageContext &pc, qint32 column, double scale, qint32 digitWidth)
-{
-    return ColumnDrawWidth(pc, voucherGridOf(pc), column, scale, digitWidth);
-}
-
 qint32 ColumnDrawWidth(const PageContext &pc, AbstractVoucherGrid &grid, qint32 column,
     double scale, qint32 digitWidth)
 {

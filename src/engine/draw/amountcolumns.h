@@ -29,8 +29,6 @@ qint32 AmountColumnWidth(qint32 cells, qint32 digitWidth);
 /// for an amount column while the page is wider than the band (FitRatio > 1),
 /// AmountColumnWidth; otherwise ColWidth × zoom × scale, rounded. A digitWidth below 1 is measured
 /// (MeasureDigitWidth); the body font is set on the surface either way.
-qint32 ColumnDrawWidth(const PageContext &pc, qint32 column, double scale, qint32 digitWidth);
-/// ColumnDrawWidth on a voucher grid the caller already holds.
 qint32 ColumnDrawWidth(const PageContext &pc, AbstractVoucherGrid &grid, qint32 column,
     double scale, qint32 digitWidth);
 
