@@ -209,9 +209,10 @@ void printWithDialog(PrintProperties &properties, bool showDialog)
             hasPrinterProperties);
         dialog.setPageSetupHook([&] {
             {
-                PageSetupDialog setup(&dialog);
+                PageSetupDialog setup(job.state(), &dialog);
                 setup.setSaveCaption();
                 setup.setPropertiesHook(showPrinterProperties, hasPrinterProperties);
+                setup.applyTo(job);
                 setup.exec();
             }
             if (!job.layOut(printingSystem().currentPrinter(), 1))

@@ -112,7 +112,8 @@ void TestPageSetupRoundTrip::savedSetupPrintsTheSameInANewProcess()
     {
         SheetJob job(MyPrintPrivate::get(print));
         QVERIFY(job.prepare(1, nullptr, SheetJob::Checks::GridKindFirst, false));
-        PageSetupDialog dialog;
+        PageSetupDialog dialog(job.state());
+        dialog.applyTo(job);
         dialog.setSaveCaption();
         dialog.show();
         auto *printers = control<QComboBox>(dialog, u"CboPrinter"_qs);

@@ -402,10 +402,11 @@ void TestCupsDriver::pageSetupPaperVariants()
     print.setPaperSize(9);
     SheetJob job(MyPrintPrivate::get(print));
     QVERIFY(job.prepare(1, nullptr, SheetJob::Checks::GridKindFirst, false));
-    const auto chosenThenShown = [](const QString &pick) {
+    const auto chosenThenShown = [&job](const QString &pick) {
         QString again;
         for (int round = 0; round < 2; ++round) {
-            PageSetupDialog dialog;
+            PageSetupDialog dialog(job.state());
+            dialog.applyTo(job);
             auto *papers = dialog.findChild<QComboBox *>(u"cboPaperSize"_qs);
             again = papers->currentText();
             if (round == 0) {
@@ -415,7 +416,7 @@ void TestCupsDriver::pageSetupPaperVariants()
         }
         return again;
     };
-    PageSetupDialog first;
+    PageSetupDialog first(job.state());
     QCOMPARE(first.findChild<QComboBox *>(u"cboPaperSize"_qs)->currentText(), u"A4"_qs);
     QCOMPARE(chosenThenShown(u"A4 (Borderless)"_qs), u"A4 (Borderless)"_qs);
     // What is shown is what prints.

@@ -169,7 +169,7 @@ void TestDialogLooks::pageSetupDialog()
         // The last tab as a voucher shows it: with every colour control.
         s.printObject()->GridType = tab == 3 ? GridKind::Voucher : GridKind::Flex;
         PageSetupDialog::setOpeningTab(tab);
-        PageSetupDialog dialog;
+        PageSetupDialog dialog(s);
         dialog.setPropertiesHook([](const QString &) { return std::optional<PrinterPage>(); });
         dialog.show();
         QVERIFY(QTest::qWaitForWindowExposed(&dialog));

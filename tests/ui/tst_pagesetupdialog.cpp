@@ -80,13 +80,13 @@ private Q_SLOTS:
     void fieldRules();
     void scrollBarWritesMargin();
     void enablingRules();
-    void applyCopiesBackAndLaysOut();
+    void applyFillsValuesTheJobTakes();
     void pageSizeQuestion_data();
     void pageSizeQuestion();
     void logoTickedWithoutPicture();
     void refusedMarginStopsApply();
     void cancelRestoresPrinterAndPaper();
-    void applyButtonSavesAndRenders();
+    void applyButtonHandsTheCheckedValues();
     void miniature_data();
     void miniature();
     void amountControlsOnlyForVouchers_data();
@@ -174,7 +174,7 @@ QStringList TestPageSetupDialog::prompts() const
 
 void TestPageSetupDialog::controlsAndCaptions()
 {
-    PageSetupDialog dialog;
+    PageSetupDialog dialog(m_job->state());
     QCOMPARE(dialog.objectName(), u"frmpagesetup"_qs);
     QCOMPARE(dialog.windowTitle(), u"页面设置"_qs);
     auto *tabs = control<QTabWidget>(dialog, u"SSTab1"_qs);
@@ -290,7 +290,7 @@ void TestPageSetupDialog::loadsPrinterAndPaper()
     engineState().Format.PrinterName = designated;
     engineState().Format.PaperSize = qint16(paper);
 
-    PageSetupDialog dialog;
+    PageSetupDialog dialog(m_job->state());
     QCOMPARE(prompts(), message.isEmpty() ? QStringList() : QStringList { message });
     QCOMPARE(control<QComboBox>(dialog, u"CboPrinter"_qs)->currentText(), selected);
     QCOMPARE(printingSystem().currentPrinter()->DeviceName(), selected);
@@ -333,7 +333,8 @@ void TestPageSetupDialog::paperListedTwice()
 
     // The report's A4 is the plain A4, also after it was chosen and saved.
     for (int round = 0; round < 2; ++round) {
-        PageSetupDialog dialog;
+        PageSetupDialog dialog(m_job->state());
+        dialog.applyTo(*m_job);
         auto *papers = control<QComboBox>(dialog, u"cboPaperSize"_qs);
         QCOMPARE(papers->currentText(), u"A4"_qs);
         QVERIFY(control<QLabel>(dialog, u"lblOldpaper"_qs)->isHidden());
@@ -378,7 +379,8 @@ void TestPageSetupDialog::propertiesShowInThePage()
     setPrinterDriver(std::move(owned));
     setPropertySheetWindow(showPrinterPropertiesDialog);
 
-    PageSetupDialog dialog;
+    PageSetupDialog dialog(m_job->state());
+    dialog.applyTo(*m_job);
     dialog.setPropertiesHook(showPrinterProperties, hasPrinterProperties);
     auto *papers = control<QComboBox>(dialog, u"cboPaperSize"_qs);
     papers->setCurrentIndex(papers->findText(u"A5"_qs));
@@ -419,7 +421,7 @@ void TestPageSetupDialog::loadsFormatValues()
     f.LogText = u"机密"_qs;
     f.Cutline = 1;
     PageSetupDialog::setOpeningTab(1); // the page tab is never the first one shown
-    PageSetupDialog dialog;
+    PageSetupDialog dialog(m_job->state());
     QVERIFY(control<QRadioButton>(dialog, u"OpnOrient(1)"_qs)->isChecked());
     QVERIFY(!control<QCheckBox>(dialog, u"chkPrintPage"_qs)->isChecked());
     for (int i = 0; i < 4; ++i) {
@@ -567,7 +569,7 @@ void TestPageSetupDialog::fieldRules()
     engineState().Format.Bottom = 5;
     engineState().Format.Right = 5;
     engineState().Format.FullPage = 0;
-    PageSetupDialog dialog;
+    PageSetupDialog dialog(m_job->state());
     auto *edit = control<QLineEdit>(dialog, box);
     auto *otherEdit = dialog.findChild<QLineEdit *>(other);
     if (otherEdit)
@@ -590,7 +592,7 @@ void TestPageSetupDialog::fieldRules()
 
 void TestPageSetupDialog::scrollBarWritesMargin()
 {
-    PageSetupDialog dialog;
+    PageSetupDialog dialog(m_job->state());
     control<QScrollBar>(dialog, u"vsbMargin(2)"_qs)->setValue(42);
     QCOMPARE(control<QLineEdit>(dialog, u"txtMargin(2)"_qs)->text(), u"42"_qs);
 }
@@ -598,7 +600,7 @@ void TestPageSetupDialog::scrollBarWritesMargin()
 void TestPageSetupDialog::enablingRules()
 {
     engineState().Format.FullPage = 1;
-    PageSetupDialog dialog;
+    PageSetupDialog dialog(m_job->state());
     auto *width = control<QLineEdit>(dialog, u"txtPgWidth"_qs);
     auto *height = control<QLineEdit>(dialog, u"txtPgHeight"_qs);
     QVERIFY(!width->isEnabled() && !height->isEnabled());
@@ -621,12 +623,12 @@ void TestPageSetupDialog::enablingRules()
     QCOMPARE(marginsEnabled(), QList<bool>({ false, false, true, true }));
 }
 
-void TestPageSetupDialog::applyCopiesBackAndLaysOut()
+void TestPageSetupDialog::applyFillsValuesTheJobTakes()
 {
-    EngineState &s = engineState();
+    EngineState &s = m_job->state();
     s.FontTable[10].Name = u"第十一"_qs;
     s.FormatDirty = 0;
-    PageSetupDialog dialog;
+    PageSetupDialog dialog(m_job->state());
     control<QComboBox>(dialog, u"CboPrinter"_qs)->setCurrentIndex(1);
     control<QComboBox>(dialog, u"cboPaperSize"_qs)->setCurrentIndex(0); // A5
     control<QRadioButton>(dialog, u"OpnOrient(1)"_qs)->setChecked(true);
@@ -639,7 +641,8 @@ void TestPageSetupDialog::applyCopiesBackAndLaysOut()
     control<QLineEdit>(dialog, u"txtLogTxt"_qs)->setText(u"样本"_qs);
 
     QVERIFY(dialog.ApplyPageSetup());
-    const PageFormat &f = s.Format;
+    QCOMPARE(s.Format.Top, 10); // the job is the caller's to change
+    const PageFormat &f = dialog.values().format;
     QCOMPARE(f.PrinterName, kSmall);
     QCOMPARE(f.PaperSize, 11);
     QCOMPARE(f.PaperOriention, 2);
@@ -650,9 +653,12 @@ void TestPageSetupDialog::applyCopiesBackAndLaysOut()
     QCOMPARE(f.Cutline, 1);
     QCOMPARE(f.LogTextLoc, 3);
     QCOMPARE(f.LogText, u"样本"_qs);
-    QCOMPARE(s.FontTable[10].Name, u"第十一"_qs);
+    QCOMPARE(dialog.values().fonts[10].Name, u"第十一"_qs);
+
+    m_job->usePageSetup(dialog.values());
+    QVERIFY(m_job->layOut(printingSystem().currentPrinter(), 1));
     QCOMPARE(s.FormatDirty, 1);
-    // Laid out again from the new values: 4 body rows per page for 25 rows.
+    // Laid out from the new values: 4 body rows per page for 25 rows.
     QCOMPARE(s.LinesPerPage, 4);
     QCOMPARE(s.LeftMarginTw, 1247); // 22 mm
     QVERIFY(prompts().isEmpty());
@@ -687,7 +693,7 @@ void TestPageSetupDialog::pageSizeQuestion()
     QFETCH(QString, focused);
     engineState().Format.FullPage = 0;
     engineState().Format.PageHeight = 100;
-    PageSetupDialog dialog;
+    PageSetupDialog dialog(m_job->state());
     dialog.show();
     QVERIFY(QTest::qWaitForWindowActive(&dialog));
     control<QLineEdit>(dialog, u"txtPgHeight"_qs)->setText(QString::number(height));
@@ -698,7 +704,7 @@ void TestPageSetupDialog::pageSizeQuestion()
     QCOMPARE(prompts(), asked);
     if (!asked.isEmpty())
         QCOMPARE(m_platform.sink->messages().first().buttons & 0xFFFF, 52);
-    QCOMPARE(engineState().Format.PageHeight, accepted ? height : 100);
+    QCOMPARE(dialog.values().format.PageHeight, accepted ? height : 100);
     QCOMPARE(PageSetupDialog::pageChanged(), accepted);
     QCOMPARE(dialog.isVisible(), !accepted);
     if (!accepted) {
@@ -710,25 +716,24 @@ void TestPageSetupDialog::pageSizeQuestion()
 void TestPageSetupDialog::logoTickedWithoutPicture()
 {
     engineState().Format.LogPic = u"/nonexistent/logo.bmp"_qs;
-    PageSetupDialog dialog;
+    PageSetupDialog dialog(m_job->state());
     control<QCheckBox>(dialog, u"chklogo"_qs)->setChecked(true);
     QVERIFY(!dialog.ApplyPageSetup());
     QCOMPARE(prompts(), QStringList { u"没有选择徽标。"_qs });
     QCOMPARE(control<QTabWidget>(dialog, u"SSTab1"_qs)->currentIndex(), 3);
-    QCOMPARE(engineState().Format.LogPicPrt, 0);
-    QCOMPARE(engineState().FormatDirty, 0);
+    QCOMPARE(dialog.values().format.LogPicPrt, 0);
 }
 
 void TestPageSetupDialog::refusedMarginStopsApply()
 {
-    PageSetupDialog dialog;
+    PageSetupDialog dialog(m_job->state());
     control<QLineEdit>(dialog, u"txtMargin(0)"_qs)->setText(u"501"_qs);
     QVERIFY(!dialog.ApplyPageSetup());
     QCOMPARE(prompts(), QStringList { u"边距输入有误"_qs });
-    QCOMPARE(engineState().Format.Top, 10);
+    QCOMPARE(dialog.values().format.Top, 10);
     control<QLineEdit>(dialog, u"txtMargin(0)"_qs)->setText(u"500"_qs);
     QVERIFY(dialog.ApplyPageSetup());
-    QCOMPARE(engineState().Format.Top, 500);
+    QCOMPARE(dialog.values().format.Top, 500);
 }
 
 void TestPageSetupDialog::cancelRestoresPrinterAndPaper()
@@ -738,7 +743,7 @@ void TestPageSetupDialog::cancelRestoresPrinterAndPaper()
     printingSystem().currentPrinter()->setPaperSize(8);
     printingSystem().currentPrinter()->setOrientation(2);
     PageSetupDialog::setPageChanged(true);
-    PageSetupDialog dialog;
+    PageSetupDialog dialog(m_job->state());
     QCOMPARE(printingSystem().currentPrinter()->PaperSize(), 9); // the format's paper
     control<QComboBox>(dialog, u"CboPrinter"_qs)->setCurrentIndex(1);
     control<QRadioButton>(dialog, u"OpnOrient(0)"_qs)->setChecked(true);
@@ -752,21 +757,18 @@ void TestPageSetupDialog::cancelRestoresPrinterAndPaper()
     QCOMPARE(engineState().Format.PrinterName, kWide);
 }
 
-void TestPageSetupDialog::applyButtonSavesAndRenders()
+void TestPageSetupDialog::applyButtonHandsTheCheckedValues()
 {
-    PageSetupDialog dialog;
-    int renders = 0;
-    dialog.setRenderHook([&] {
-        ++renders;
-        QCOMPARE(engineState().Format.Top, 33); // drawn with the new values
-    });
-    control<QLineEdit>(dialog, u"txtMargin(0)"_qs)->setText(u"33"_qs);
+    PageSetupDialog dialog(m_job->state());
+    QList<qint16> saved;
+    dialog.setSaveHook([&](const PageSetupValues &values) { saved << values.format.Top; });
+    auto *top = control<QLineEdit>(dialog, u"txtMargin(0)"_qs);
+    top->setText(u"501"_qs); // refused: nothing to save
     QTest::mouseClick(control<QPushButton>(dialog, u"command1(2)"_qs), Qt::LeftButton);
-    QCOMPARE(renders, 1);
-    QCOMPARE(engineState().FormatDirty, 0); // saved
-    const auto stored = m_platform.store->value(
-        storePath(RootKey::LocalMachine, engineState().FormatKey), u"Top"_qs);
-    QCOMPARE(stored.value_or(QString()), u"33"_qs);
+    top->setText(u"33"_qs);
+    QTest::mouseClick(control<QPushButton>(dialog, u"command1(2)"_qs), Qt::LeftButton);
+    QCOMPARE(saved, QList<qint16> { 33 });
+    QCOMPARE(m_job->state().Format.Top, 10);
 }
 
 void TestPageSetupDialog::miniature_data()
@@ -803,7 +805,7 @@ void TestPageSetupDialog::miniature()
     f.PageHeight = 120;
     f.Top = f.Bottom = f.Left = f.Right = 5;
     const LayoutResult before = s;
-    PageSetupDialog dialog;
+    PageSetupDialog dialog(m_job->state());
     auto *tabs = control<QTabWidget>(dialog, u"SSTab1"_qs);
     tabs->setCurrentIndex(1);
     QCOMPARE(control<QLabel>(dialog, u"lblzoom"_qs)->text(), scale);
@@ -863,13 +865,14 @@ void TestPageSetupDialog::amountControlsOnlyForVouchers()
     s.printObject()->GridType = GridKind(kind);
     s.Format.JeLineColor = amountColour;
     s.Format.DotLineColor = 77;
-    PageSetupDialog dialog;
+    PageSetupDialog dialog(m_job->state());
+    dialog.applyTo(*m_job);
     for (const QString &name : { u"cmdJeLine"_qs, u"lblJeLine"_qs, u"lblJeLineColor"_qs,
              u"cmdDotLine"_qs, u"lblDotLine"_qs, u"lblDotLineColor"_qs })
         QCOMPARE(control<QWidget>(dialog, name)->isHidden(), !shown);
     QCOMPARE(control<QLabel>(dialog, u"lblJeLine"_qs)->text(), amountCaption);
     QCOMPARE(control<QLabel>(dialog, u"lblDotLine"_qs)->text(), QString());
-    // OK copies the colours back before the layout, which refuses a kind the grid is not.
+    // OK hands the colours to the job.
     QTest::mouseClick(control<QPushButton>(dialog, u"command1(0)"_qs), Qt::LeftButton);
     // Colours are left as they were: "自动" stays automatic, other kinds do not touch them.
     QCOMPARE(s.Format.JeLineColor, amountColour);
@@ -904,7 +907,8 @@ void TestPageSetupDialog::rangesAgreeWithTheLoader()
     const QString text = QString::number(value);
     bool accepted = false;
     {
-        PageSetupDialog dialog;
+        PageSetupDialog dialog(m_job->state());
+        dialog.applyTo(*m_job);
         auto *edit = control<QLineEdit>(dialog, box);
         edit->setText(text);
         leave(edit);
@@ -957,7 +961,8 @@ void TestPageSetupDialog::fontDialogChangesOnlyWhatIsChanged()
     QFETCH(QString, storedSize);
     QFETCH(QString, storedBold);
     engineState().FontTable[0] = FontSpec { name, 20, bold, false, false, true, 0 };
-    PageSetupDialog dialog;
+    PageSetupDialog dialog(m_job->state());
+    dialog.applyTo(*m_job);
     auto *sample = control<QLabel>(dialog, u"PicOut"_qs);
     // The sample in the face the page prints the name with.
     QCOMPARE(QFontInfo(sample->font()).family(), ReportFonts::family(name));
@@ -990,7 +995,8 @@ void TestPageSetupDialog::fontDialogChangesOnlyWhatIsChanged()
 void TestPageSetupDialog::fontColour()
 {
     engineState().FontTable[1].Color = 0x0000FF; // red
-    PageSetupDialog dialog;
+    PageSetupDialog dialog(m_job->state());
+    dialog.applyTo(*m_job);
     control<QListWidget>(dialog, u"lstText"_qs)->setCurrentRow(1);
     QColor opened;
     QTimer::singleShot(0, [&] {

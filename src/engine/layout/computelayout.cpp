@@ -7,6 +7,7 @@
 #include "engine/grids/gridadapters.h"
 #include "engine/grids/gridkinds.h"
 #include "engine/ignoringerrors.h"
+#include "engine/layout/pagedriver.h"
 #include "engine/state/enginestate.h"
 #include "engine/state/platformservices.h"
 #include "engine/state/printproperties.h"
@@ -500,6 +501,47 @@ QString LayoutDump(const EngineState &s)
     for (const auto &[name, value] : fields)
         text += QLatin1String(name) + QLatin1Char('=') + QString::number(value) + QLatin1Char('\n');
     return text;
+}
+
+std::optional<SheetPlan> planSheet(
+    const EngineState &job, const PageSetupValues &values, PrinterSurface &printer)
+{
+    // A state of its own, so the running job keeps its layout; rows play no part.
+    EngineState probe;
+    static_cast<LayoutResult &>(probe) = job;
+    probe.Format = values.format;
+    probe.Format.LogPicPrt = 0; // the logo changes no page's place; its messages are not wanted
+    probe.FontTable = values.fonts;
+    // The lines and the grid's facts place the pages as much as the format does.
+    for (LineTable EngineState::*lines : { &EngineState::HeadLines, &EngineState::FootLines,
+             &EngineState::HeadLines1, &EngineState::FootLines1 })
+        probe.*lines = job.*lines;
+    for (qint32 EngineState::*fact : { &EngineState::GridRows, &EngineState::GridCols,
+             &EngineState::FixedRowsTop, &EngineState::FixedRowsBottom, &EngineState::FixedCols,
+             &EngineState::ColStart, &EngineState::ColEnd, &EngineState::FixRowsHeightTw })
+        probe.*fact = job.*fact;
+    probe.OutputMode = 1;
+    probe.ZoomRate = 1;
+    probe.DrawTarget = &printer;
+    probe.setPrintObject(job.printObject());
+    QHash<QString, int> answers;
+    probe.JobAnswers = &answers;
+    if (!ignoringErrors("sheet plan", [&] {
+            const QuietMessages quiet;
+            ChoosePaper(printer, probe.Format);
+            static_cast<LayoutResult &>(probe) = LayoutOf(probe, 0, 0);
+        }))
+        return std::nullopt;
+
+    SheetPlan plan;
+    plan.across = std::max(1, probe.PagesAcross);
+    plan.down = std::max(1, probe.PagesDown);
+    for (int r = 0; r < plan.down; ++r) {
+        for (int c = 0; c < plan.across; ++c)
+            plan.pages.append(QRect(cellLeft(probe, c) - probe.OffsetX,
+                rowTop(probe, r) - probe.OffsetY, probe.PageWidthTw, probe.PageHeightTw));
+    }
+    return plan;
 }
 
 } // namespace quillon

@@ -2,15 +2,19 @@
 
 #include "engine/state/layoutresult.h"
 
+#include <QList>
+#include <QRect>
 #include <QString>
 
 #include <functional>
+#include <optional>
 #include <vector>
 
 namespace quillon {
 
 struct EngineState;
 struct PageFormat;
+struct PageSetupValues;
 class PrinterSurface;
 
 /// Lays out the job of this state without changing it: measured on its printer (whose paper
@@ -19,6 +23,21 @@ LayoutResult LayoutOf(const EngineState &s, qint16 rowHeightMm, qint16 rowCount)
 
 /// Sets the format's paper and orientation on the printer (a user-defined paper is held as 42).
 void ChoosePaper(PrinterSurface &printer, const PageFormat &f);
+
+/// Where the logical pages of one sheet go: rows of `across` pages, in twips from the top left
+/// of the printable area.
+struct SheetPlan
+{
+    int across = 1;
+    int down = 1;
+    QList<QRect> pages;
+};
+
+/// The sheet of `job` had it these page setup values, measured on `printer` with their paper
+/// chosen: the page setup's miniature. The job is left as it is and nothing is shown to the
+/// user; none when the layout refuses the values.
+std::optional<SheetPlan> planSheet(
+    const EngineState &job, const PageSetupValues &values, PrinterSurface &printer);
 
 /// Turns the loaded page format into the page geometry: sheet and offsets, margins, logical
 /// page size and pages per sheet, body row height and rows per page, row and column bands and

@@ -176,6 +176,19 @@ bool SheetJob::layOut(Surface *surface, double zoom)
     return true;
 }
 
+void SheetJob::usePageSetup(const PageSetupValues &values)
+{
+    m_state->Format = values.format;
+    m_state->FontTable = values.fonts;
+    m_state->FormatDirty = 1;
+}
+
+void SheetJob::savePageSetup(const PageSetupValues &values)
+{
+    usePageSetup(values);
+    SaveFormat(*m_state);
+}
+
 bool SheetJob::renderSheet(int sheet, Surface &surface)
 {
     const LogicalPage first = firstPageOfSheet(*m_state, sheet);

@@ -72,6 +72,11 @@ public:
     /// Lays the report out again for drawing on `surface` at this zoom: the surface's own
     /// metrics are the ones the text is drawn with.
     bool layOut(Surface *surface, double zoom);
+    /// Takes the page setup's format and fonts and marks the format changed; lay out again
+    /// before drawing.
+    void usePageSetup(const PageSetupValues &values);
+    /// The same, and stores the format as the report's own.
+    void savePageSetup(const PageSetupValues &values);
     int sheetCount() const { return m_sheets; }
     /// Draws sheet `sheet` (from 1) on the surface, with the second grid when the print
     /// object asks for one. False when the sheet could not be drawn completely; the reason was

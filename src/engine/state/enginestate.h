@@ -24,6 +24,13 @@ class Surface;
 class PreviewProgressSink;
 class PreviewStatusSink;
 
+/// What the page setup edits: the page format and the fonts. A job takes it in one step.
+struct PageSetupValues
+{
+    PageFormat format;
+    std::array<FontSpec, 11> fonts {};
+};
+
 /// Everything the engine knows about one job, in one place: each sheet job owns one (or shares
 /// its caller's, when it runs inside another job of the same thread), so jobs of different
 /// threads never meet. Field names are the engine's vocabulary and are used unchanged by every

@@ -5,11 +5,9 @@
 #include "engine/device/clsprinter.h"
 #include "engine/draw/picturefilereader.h"
 #include "engine/grids/gridkinds.h"
-#include "engine/ignoringerrors.h"
 #include "engine/layout/computelayout.h"
-#include "engine/layout/pagedriver.h"
+#include "engine/layout/sheetjob.h"
 #include "engine/state/enginestate.h"
-#include "engine/state/formatio.h"
 #include "engine/state/platformservices.h"
 #include "engine/state/printproperties.h"
 #include "engine/state/registry.h"
@@ -83,9 +81,9 @@ constexpr double kTwipsPerPixel = 15; // the miniature's pixels are 96 per inch
 const QString kAutomatic = QStringLiteral("自动");
 
 /// The job's grid kind has amount columns, whose line colours the dialog offers.
-bool jobHasAmountColumns()
+bool jobHasAmountColumns(const EngineState &job)
 {
-    const GridKindRules *rules = gridKindRules(int(engineState().printObject()->GridType));
+    const GridKindRules *rules = gridKindRules(int(job.printObject()->GridType));
     return rules && rules->hasAmountColumns();
 }
 
@@ -179,8 +177,10 @@ template <typename Action> void runButton(Action &&action)
 
 } // namespace
 
-PageSetupDialog::PageSetupDialog(QWidget *parent)
+PageSetupDialog::PageSetupDialog(const EngineState &job, QWidget *parent)
     : QDialog(parent)
+    , m_job(job)
+    , m_values { job.Format, job.FontTable }
 {
     setObjectName(QStringLiteral("frmpagesetup"));
     setWindowTitle(QStringLiteral("页面设置"));
@@ -579,8 +579,7 @@ QWidget *PageSetupDialog::buildMiscTab()
 
 void PageSetupDialog::load()
 {
-    EngineState &s = engineState();
-    const PageFormat &f = s.Format;
+    const PageFormat &f = m_values.format;
     m_loading = true;
     SSTab1->setCurrentIndex(std::clamp<int>(lastTab, 0, SSTab1->count() - 1));
 
@@ -657,8 +656,6 @@ void PageSetupDialog::load()
     m_gridColor = f.GridColor;
     showSwatch(picColor, m_gridColor, false);
 
-    // All eleven: the confirmation copies them all back, and entry 10 must come back unchanged.
-    m_fonts = s.FontTable;
     m_loading = false;
     lstText->setCurrentRow(0);
     showFontSample();
@@ -667,7 +664,7 @@ void PageSetupDialog::load()
         SSTab1->setCurrentIndex(0);
     scaleMiniature();
 
-    const bool voucher = jobHasAmountColumns();
+    const bool voucher = jobHasAmountColumns(m_job);
     for (QWidget *control : std::initializer_list<QWidget *> {
              cmdJeLine, lblJeLine, lblJeLineColor, cmdDotLine, lblDotLine, lblDotLineColor })
         control->setVisible(voucher);
@@ -700,7 +697,7 @@ void PageSetupDialog::selectPrinter(int index)
 void PageSetupDialog::fillPapers()
 {
     QString shown = cboPaperSize->currentText();
-    const qint16 wanted = printerPaperOf(engineState().Format.PaperSize);
+    const qint16 wanted = printerPaperOf(m_values.format.PaperSize);
     // At load nothing is shown yet: the format's own paper is the one that was set before.
     if (shown.isEmpty())
         shown = PaperCodes::name(wanted);
@@ -883,44 +880,19 @@ void PageSetupDialog::redrawMiniature()
     PrinterSurface *printer = printingSystem().currentPrinter();
     if (!printer)
         return;
-    // The running job's state stays as it is: the layout is worked out on a state of its
-    // own, from the dialog's values, measured on the printer and never on a preview page.
-    const EngineState &s = engineState();
-    EngineState probe;
-    static_cast<LayoutResult &>(probe) = s;
-    probe.Format = s.Format;
-    readControls(probe.Format, printer);
-    probe.Format.LogPicPrt = 0; // the logo changes no page's place; its messages are not wanted
-    probe.FontTable = m_fonts;
-    probe.HeadLines = s.HeadLines;
-    probe.FootLines = s.FootLines;
-    probe.HeadLines1 = s.HeadLines1;
-    probe.FootLines1 = s.FootLines1;
-    probe.GridRows = s.GridRows;
-    probe.GridCols = s.GridCols;
-    probe.FixedRowsTop = s.FixedRowsTop;
-    probe.FixedRowsBottom = s.FixedRowsBottom;
-    probe.FixedCols = s.FixedCols;
-    probe.ColStart = s.ColStart;
-    probe.ColEnd = s.ColEnd;
-    probe.FixRowsHeightTw = s.FixRowsHeightTw;
-    probe.OutputMode = 1;
-    probe.ZoomRate = 1;
-    probe.DrawTarget = printer;
-    probe.setPrintObject(s.printObject());
-    QHash<QString, int> answers;
-    probe.JobAnswers = &answers;
+    PageSetupValues shown = m_values;
+    readControls(shown.format, printer);
     // A format the layout refuses keeps the miniature as it was.
-    if (!ignoringErrors("page setup miniature", [&] {
-            // A drawing of where pages go asks and tells the user nothing; rows play no part.
-            const QuietMessages quiet;
-            ChoosePaper(*printer, probe.Format); // the printer shows the chosen paper already
-            static_cast<LayoutResult &>(probe) = LayoutOf(probe, 0, 0);
-        }))
+    const std::optional<SheetPlan> plan = planSheet(m_job, shown, *printer);
+    if (!plan)
         return;
 
     const auto scaled = [this](double twips) { return twips / kTwipsPerPixel / m_scale; };
-    const int pages = std::max(1, probe.PagesAcross) * std::max(1, probe.PagesDown);
+    const auto place = [&](const QRect &page) {
+        return QRectF(
+            scaled(page.x()), scaled(page.y()), scaled(page.width()), scaled(page.height()));
+    };
+    const auto pages = int(plan->pages.size());
     while (Shppage.size() > pages)
         delete Shppage.takeLast();
     while (Shppage.size() < pages) {
@@ -930,23 +902,16 @@ void PageSetupDialog::redrawMiniature()
         shape->show();
         Shppage.append(shape);
     }
+    for (int i = 0; i < pages; ++i)
+        Shppage[i]->setGeometry(place(plan->pages[i]).toRect());
     m_pageLines.clear();
-    for (int r = 0; r < std::max(1, probe.PagesDown); ++r) {
-        for (int c = 0; c < std::max(1, probe.PagesAcross); ++c) {
-            // Layout places are on the sheet; picPage starts at the printable area.
-            const QRectF place(scaled(cellLeft(probe, c) - probe.OffsetX),
-                scaled(rowTop(probe, r) - probe.OffsetY), scaled(probe.PageWidthTw),
-                scaled(probe.PageHeightTw));
-            Shppage[r * std::max(1, probe.PagesAcross) + c]->setGeometry(place.toRect());
-        }
-    }
-    if (probe.Format.FullPage != 1 && probe.Format.AutoArrange == 1) {
-        for (int c = 1; c < probe.PagesAcross; ++c) {
-            const double x = scaled(cellLeft(probe, c) - probe.OffsetX) - 1;
+    if (shown.format.FullPage != 1 && shown.format.AutoArrange == 1) {
+        for (int c = 1; c < plan->across; ++c) {
+            const double x = place(plan->pages[c]).x() - 1;
             m_pageLines.append(QLineF(x, 0, x, picPage->height()));
         }
-        for (int r = 1; r < probe.PagesDown; ++r) {
-            const double y = scaled(rowTop(probe, r) - probe.OffsetY) - 1;
+        for (int r = 1; r < plan->down; ++r) {
+            const double y = place(plan->pages[r * plan->across]).y() - 1;
             m_pageLines.append(QLineF(0, y, picPage->width(), y));
         }
     }
@@ -988,7 +953,7 @@ void PageSetupDialog::readControls(PageFormat &f, const PrinterSurface *printer)
     f.LogText = txtLogTxt->text();
     f.LogTextLoc = qint16(cbologotxt->currentIndex());
     f.GridColor = m_gridColor;
-    if (jobHasAmountColumns()) {
+    if (jobHasAmountColumns(m_job)) {
         if (lblJeLine->text() != kAutomatic)
             f.JeLineColor = m_jeLineColor;
         if (lblDotLine->text() != kAutomatic)
@@ -999,7 +964,6 @@ void PageSetupDialog::readControls(PageFormat &f, const PrinterSurface *printer)
 
 bool PageSetupDialog::ApplyPageSetup()
 {
-    EngineState &s = engineState();
     for (QLineEdit *box : { txtLineCount, txtLineHeight }) {
         if (!numberOf(box))
             box->setText(QStringLiteral("0"));
@@ -1044,12 +1008,7 @@ bool PageSetupDialog::ApplyPageSetup()
         return false;
     }
 
-    readControls(s.Format, printer);
-    s.FontTable = m_fonts;
-    PageFormat &f = s.Format;
-
-    ComputeLayout(engineState(), f.LineHeight, f.LineCount);
-    s.FormatDirty = 1;
+    readControls(m_values.format, printer);
     return true;
 }
 
@@ -1088,7 +1047,7 @@ void PageSetupDialog::chooseColour(int which)
 
 void PageSetupDialog::chooseLogo()
 {
-    const QString start = m_logoPath.isEmpty() ? engineState().Format.LogPic : m_logoPath;
+    const QString start = m_logoPath.isEmpty() ? m_values.format.LogPic : m_logoPath;
     m_logoPath = QFileDialog::getOpenFileName(
         this, QStringLiteral("选择徽标图片文件"), start, logoFileFilter());
     if (!m_logoPath.isEmpty())
@@ -1124,7 +1083,7 @@ void PageSetupDialog::chooseFont()
     const int row = lstText->currentRow();
     if (row < 0)
         return;
-    FontSpec &entry = m_fonts[size_t(row)];
+    FontSpec &entry = m_values.fonts[size_t(row)];
     QFont initial = reportFont(entry);
     // The face the page resolves the name to, which the dialog's list can show.
     initial.setFamilies({ QFontInfo(initial).family() });
@@ -1165,7 +1124,7 @@ void PageSetupDialog::chooseFontColour()
     const int row = lstText->currentRow();
     if (row < 0)
         return;
-    FontSpec &entry = m_fonts[size_t(row)];
+    FontSpec &entry = m_values.fonts[size_t(row)];
     const QColor chosen
         = QColorDialog::getColor(colorFromRgb(entry.Color), this, QStringLiteral("选择字体颜色"));
     if (!chosen.isValid())
@@ -1181,7 +1140,7 @@ void PageSetupDialog::showFontSample()
         PicOut->clear();
         return;
     }
-    const FontSpec &entry = m_fonts[size_t(row)];
+    const FontSpec &entry = m_values.fonts[size_t(row)];
     PicOut->setFont(reportFont(entry));
     QPalette palette = PicOut->palette();
     palette.setColor(QPalette::WindowText, colorFromRgb(entry.Color));
@@ -1218,9 +1177,19 @@ void PageSetupDialog::setSaveCaption()
     command1[2]->setText(QStringLiteral("保存(&S)"));
 }
 
-void PageSetupDialog::setRenderHook(std::function<void()> hook)
+void PageSetupDialog::setSaveHook(std::function<void(const PageSetupValues &)> hook)
 {
-    m_renderHook = std::move(hook);
+    m_saveHook = std::move(hook);
+}
+
+void PageSetupDialog::applyTo(SheetJob &job, std::function<void()> redraw)
+{
+    setSaveHook([&job, redraw = std::move(redraw)](const PageSetupValues &values) {
+        job.savePageSetup(values);
+        if (redraw)
+            redraw();
+    });
+    connect(this, &QDialog::accepted, this, [this, &job] { job.usePageSetup(m_values); });
 }
 
 void PageSetupDialog::setPropertiesHook(
@@ -1259,9 +1228,8 @@ void PageSetupDialog::applyAndSave()
 {
     if (!ApplyPageSetup())
         return;
-    if (m_renderHook)
-        m_renderHook();
-    SaveFormat(engineState());
+    if (m_saveHook)
+        m_saveHook(m_values);
 }
 
 void PageSetupDialog::reject()

@@ -1,8 +1,7 @@
 #pragma once
 
 #include "engine/device/clsprinter.h"
-#include "engine/state/fontspec.h"
-#include "engine/state/pageformat.h"
+#include "engine/state/enginestate.h"
 #include "printer/printingsystem.h"
 
 #include <QDialog>
@@ -26,30 +25,37 @@ class QTabWidget;
 namespace quillon {
 
 struct FormatField;
+class SheetJob;
 
 /// The page setup dialog "页面设置" (frmpagesetup): printer and paper, margins and page size,
-/// fonts, and the printed extras of the loaded page format. It writes nothing to the format
-/// until ApplyPageSetup accepts the entries. Controls are found by their object names; control
-/// arrays are named like "txtMargin(0)".
+/// fonts, and the printed extras of a job's page format. It edits a copy of the format and
+/// fonts (values()) and never the job's: the caller takes them into its job once the dialog
+/// accepts (SheetJob::usePageSetup). Controls are found by their object names; control arrays
+/// are named like "txtMargin(0)".
 class PageSetupDialog : public QDialog
 {
     Q_OBJECT
 
 public:
-    /// Loads the dialog from the engine's page format and fonts; the format must be loaded.
-    explicit PageSetupDialog(QWidget *parent = nullptr);
+    /// Loads the dialog from the job's page format and fonts; the format must be loaded. The
+    /// job's grid and lines give the miniature its pages; the job is only read.
+    explicit PageSetupDialog(const EngineState &job, QWidget *parent = nullptr);
     ~PageSetupDialog() override;
 
-    /// Checks the entries, asks where they exceed the printer, then copies them into the page
-    /// format and fonts, lays the report out again and marks the format changed. False when a
-    /// check stopped it (the dialog then shows the offending entry).
+    /// Checks the entries, asks where they exceed the printer, then takes them into values().
+    /// False when a check stopped it (the dialog then shows the offending entry).
     bool ApplyPageSetup();
+    /// The format and fonts the entries gave at the last ApplyPageSetup (the job's until then).
+    const PageSetupValues &values() const { return m_values; }
 
     /// The print dialog's use: the third button saves, captioned "保存(&S)".
     void setSaveCaption();
-    /// Draws the current sheet again after Apply (the preview's page); unset, nothing is drawn,
-    /// so Apply from the print dialog never prints.
-    void setRenderHook(std::function<void()> hook);
+    /// What the third button does with the checked values while the dialog stays open: take
+    /// them into the job, draw again and save the format. Unset, the button only checks.
+    void setSaveHook(std::function<void(const PageSetupValues &)> hook);
+    /// How the windows open it on a job: OK takes the values into the job, the third button
+    /// takes and saves them, then runs `redraw` (the preview's page).
+    void applyTo(SheetJob &job, std::function<void()> redraw = {});
     /// Shows the driver's properties of the named printer; the page the user accepted there
     /// (the hook makes the settings the printer's defaults), which the paper list and the
     /// orientation then show. The button is hidden while unset.
@@ -108,7 +114,8 @@ private:
     void redrawMiniature();
 
     QList<PrinterInfo> m_printers;
-    std::array<FontSpec, 11> m_fonts {};
+    const EngineState &m_job;
+    PageSetupValues m_values;
     QString m_logoPath;
     QImage m_logo;
     QString m_loadedPrinterName;
@@ -120,7 +127,7 @@ private:
     qint32 m_gridColor = 0;
     qint32 m_jeLineColor = -1;
     qint32 m_dotLineColor = -1;
-    std::function<void()> m_renderHook;
+    std::function<void(const PageSetupValues &)> m_saveHook;
     std::function<std::optional<PrinterPage>(const QString &)> m_propertiesHook;
     /// Whether a printer has settings the hook can show; unset, every printer has.
     std::function<bool(const QString &)> m_propertiesAvailable;

@@ -474,9 +474,9 @@ void PreviewWindow::pageSetup()
 {
     bool changed = false;
     {
-        PageSetupDialog dialog(this);
+        PageSetupDialog dialog(m_job.state(), this);
         dialog.setPropertiesHook(showPrinterProperties, hasPrinterProperties);
-        dialog.setRenderHook([this] { showFormatChanges(); });
+        dialog.applyTo(m_job, [this] { showFormatChanges(); });
         dialog.exec();
         changed = PageSetupDialog::pageChanged();
     }
