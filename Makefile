@@ -2,7 +2,7 @@
 BUILD_DIR ?= build
 JOBS ?= $(shell nproc)
 
-.PHONY: all deps configure build test test-asan fuzz format format-check demo bench clean
+.PHONY: all deps configure build test test-asan fuzz format format-check demo bench clean package docs
 
 all: build
 
@@ -49,6 +49,19 @@ fuzz:
 
 demo: build
 	@./scripts/demo.sh
+
+# Debian packages of the build (libquillon0, libquillon-dev, quillon-print) in
+# $(BUILD_DIR)/packages.
+package: build
+	@cd $(BUILD_DIR) && cpack -G DEB
+	@ls $(BUILD_DIR)/packages/*.deb
+
+# The API reference of the public headers, in $(BUILD_DIR)/docs/html. A public class,
+# function or value without a comment fails it.
+docs: deps
+	@mkdir -p $(BUILD_DIR)/docs
+	@QUILLON_DOCS_OUT=$(BUILD_DIR)/docs doxygen docs/Doxyfile
+	@echo "The API reference: $(BUILD_DIR)/docs/html/index.html"
 
 bench:
 	@./bench/run.sh

@@ -10,6 +10,7 @@ packages=(
     libcups2-dev cups cups-client cups-bsd cups-filters printer-driver-cups-pdf
     fonts-arphic-uming fonts-arphic-ukai fonts-wqy-zenhei
     xvfb xauth poppler-utils clang-format
+    doxygen lintian dpkg-dev fakeroot groff-base man-db
 )
 # The fuzz targets need clang and its libFuzzer.
 if [ "${1:-}" = fuzz ]; then

@@ -1,23 +1,52 @@
 #!/usr/bin/env bash
 # Installs the built library into a scratch prefix, builds the example host program against
 # the installed package with find_package(Quillon), runs it and checks what it prints.
+# With "packages" as the fourth argument, the prefix is the Debian packages of the build
+# unpacked into a scratch root (never into this machine), the host is built with pkg-config
+# as well, and lintian checks the packages.
 set -euo pipefail
 build_dir=$1
 host_src=$2
 work=$3
+mode=${4:-install}
 cmake=${CMAKE:-cmake}
 
 rm -rf "$work"
 mkdir -p "$work"
-"$cmake" --install "$build_dir" --prefix "$work/prefix" >/dev/null
-test -f "$work/prefix/include/quillon/myprint.h"
-test -f "$work/prefix/lib/cmake/Quillon/QuillonConfig.cmake" \
-    || test -f "$work"/prefix/lib*/cmake/Quillon/QuillonConfig.cmake
+if [ "$mode" = packages ]; then
+    (cd "$work" && cpack --config "$build_dir/CPackConfig.cmake" -B "$work/debs" >cpack.log 2>&1) \
+        || { cat "$work/cpack.log" >&2; exit 1; }
+    debs=("$work"/debs/*.deb)
+    [ ${#debs[@]} -eq 3 ] || { echo "expected 3 packages, got: ${debs[*]}" >&2; exit 1; }
+    for deb in "${debs[@]}"; do
+        dpkg-deb -x "$deb" "$work/root"
+    done
+    prefix=$work/root/usr
+    # Errors fail; warnings are shown.
+    checked=$(lintian --fail-on error "${debs[@]}" 2>&1) \
+        || { echo "$checked" >&2; echo "lintian reports errors on the packages" >&2; exit 1; }
+    grep -v 'root privileges' <<<"$checked" || true
+    test -x "$prefix/bin/quillon-print"
+else
+    "$cmake" --install "$build_dir" --prefix "$work/prefix" >/dev/null
+    prefix=$work/prefix
+fi
+test -f "$prefix/include/quillon/myprint.h"
+test -f "$prefix/lib/cmake/Quillon/QuillonConfig.cmake" \
+    || test -f "$prefix"/lib*/cmake/Quillon/QuillonConfig.cmake
 
-"$cmake" -S "$host_src" -B "$work/host" -DCMAKE_PREFIX_PATH="$work/prefix" >/dev/null
+"$cmake" -S "$host_src" -B "$work/host" -DCMAKE_PREFIX_PATH="$prefix" >/dev/null
 "$cmake" --build "$work/host" >/dev/null
-out=$(LD_LIBRARY_PATH="$work/prefix/lib:${LD_LIBRARY_PATH:-}" "$work/host/quillon_host")
+out=$(LD_LIBRARY_PATH="$prefix/lib:${LD_LIBRARY_PATH:-}" "$work/host/quillon_host")
 echo "$out"
+if [ "$mode" = packages ]; then
+    # The same program built the way a Makefile without CMake builds it.
+    flags=$(PKG_CONFIG_PATH="$prefix/lib/pkgconfig" pkg-config --cflags --libs quillon)
+    # shellcheck disable=SC2086
+    c++ -std=c++20 -fPIC "$host_src/main.cpp" $flags -o "$work/host/quillon_host_pc"
+    pc_out=$(LD_LIBRARY_PATH="$prefix/lib:${LD_LIBRARY_PATH:-}" "$work/host/quillon_host_pc")
+    [ "$pc_out" = "$out" ] || { echo "the pkg-config build prints otherwise:" >&2; echo "$pc_out" >&2; exit 1; }
+fi
 
 expect() {
     grep -qF -- "$1" <<<"$out" || { echo "missing from the host's output: $1" >&2; exit 1; }
@@ -34,6 +63,6 @@ expect "exported at once: 月报: 9 sheets, 0 messages; 年报: 19 sheets, 0 mes
 # The host must really use the installed shared library, not a copy of the sources.
 # ldd's output is captured first: piped into grep -q under pipefail, ldd can die of SIGPIPE.
 libs=$(ldd "$work/host/quillon_host")
-grep -qF "$work/prefix/lib/libquillon.so" <<<"$libs" \
+grep -qF "$prefix/lib/libquillon.so" <<<"$libs" \
     || { echo "the host does not load the installed libquillon.so" >&2; exit 1; }
-echo "install_and_use: ok"
+echo "install_and_use ($mode): ok"
