@@ -11,10 +11,18 @@ namespace quillon {
 /// it holds, and the values that make sense. Lengths are millimetres, font sizes points.
 struct QUILLON_EXPORT FormatField
 {
-    enum class Type { Text, Integer, Flag, Color };
+    /// What a value holds.
+    enum class Type {
+        Text, ///< any text: a printer or font name, a logo's path or text
+        Integer, ///< a whole number from low to high
+        Flag, ///< 0 off or 1 on (a font's Bold also takes -1, on)
+        /// RGB with red in the low byte, 0 to 16777215; JeLineColor and DotLineColor also take
+        /// -1, the voucher grid's own colour.
+        Color,
+    };
 
-    QString name;
-    Type type = Type::Integer;
+    QString name; ///< as stored and as --format takes it (Top, LineCount, FONT0_Size, ...)
+    Type type = Type::Integer; ///< what the value holds
     QString unit; ///< "毫米", "磅", "行" or empty
     QString defaultValue; ///< what a first load stores when the property below keeps its default
     QString property; ///< the print object property that supplies the default, if any

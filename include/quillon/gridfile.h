@@ -17,10 +17,10 @@ class GridFilePrivate;
 /// A header or footer line entry of a grid file: text, newline flag, alignment, colour.
 struct GridFileLine
 {
-    QString text;
-    QVariant newline;
-    int alignment = 0;
-    qint32 color = 0;
+    QString text; ///< the entry's text
+    QVariant newline; ///< 1 starts a line of its own, 0 goes on the line of the entry before
+    int alignment = 0; ///< a header or footer alignment code, as MyPrint::AddHead takes it
+    qint32 color = 0; ///< RGB with red in the low byte
 };
 
 /// A report read from a grid file (docs/grid-file.md): a .csv file (printed as a flex grid with
@@ -43,13 +43,22 @@ public:
         const QByteArray &bytes, const QString &format, const QString &name, QString *error);
     ~GridFile();
 
+    /// The file's GridType, 1 to 8; 5 (flex grid) for a CSV file.
     int gridType() const;
-    /// The grid, owned by this object.
+    /// The grid, owned by this object: a print object may print it while this object lives.
     QObject *grid() const;
+    /// The file's "properties": print object properties by name, checked against their types
+    /// and ranges; applyTo() sets them.
     const QVariantMap &properties() const;
+    /// The file's "format": page-format values by name, checked against formatFields().
+    /// applyTo() does not store them: store them under the report's PrintKeyName with
+    /// quillon::setFormatValue() before the job, where they win over the properties.
     const QVariantMap &format() const;
+    /// The file's "head" and "foot" entries, in order; applyTo() adds them to the print object.
+    ///@{
     const QList<GridFileLine> &head() const;
     const QList<GridFileLine> &foot() const;
+    ///@}
 
     /// Hands the grid, its kind, the properties and the lines to a print object. False, with a
     /// message, for an unknown property or a value it cannot take. Never throws.
@@ -65,9 +74,10 @@ public:
     bool applyDataSet(qsizetype index, MyPrint &print, QString *error);
 
     /// Sets a print object property by name from a value (a text such as "12", "true" or
-    /// "ssSpread", or a number); false with a message when there is no such property or the
-    /// value does not fit it: an enumeration takes only its members, margins 0 to 100 mm, and
-    /// the other lengths and counts the ranges the README lists.
+    /// "ssSpread", or a number). False with a message when there is no such property or the
+    /// value does not fit it: an enumeration takes only its members, a property that supplies
+    /// a page-format value the range of that value (margins 0 to 500 mm), and the other lengths
+    /// and counts the ranges the README lists.
     static bool setProperty(
         MyPrint &print, const QString &name, const QVariant &value, QString *error);
     /// Empty when the print object's grid answers the contract of its GridType; otherwise why

@@ -9,6 +9,10 @@
 
 namespace quillon {
 
+// The set-up functions below (setSettingsFile, setVirtualPdfPrinterEnabled, setVirtualPdfFolder,
+// useTemporarySettings, useConsoleMessages, setConsoleProgressHandler) change what every thread
+// uses: call them before jobs start, never while a job runs on another thread.
+
 /// The user's file that holds every report's page format. By default $QUILLON_SETTINGS, else
 /// ~/.config/quillon/settings.ini (under $XDG_CONFIG_HOME when set). Every write goes here.
 QUILLON_EXPORT QString settingsFile();
@@ -22,10 +26,14 @@ QUILLON_EXPORT QString machineSettingsFile();
 
 /// Whether the embedded "Quillon PDF" printer is offered beside the system's printers. It is on
 /// unless $QUILLON_VIRTUAL_PRINTER is 0; when the system has no default printer it is the
-/// default printer, so a report prints (to PDF files) with no printer installed.
+/// default printer, so a report prints (to PDF files) with no printer installed. Setting it
+/// reads the system's printers again.
+///@{
 QUILLON_EXPORT bool virtualPdfPrinterEnabled();
 QUILLON_EXPORT void setVirtualPdfPrinterEnabled(bool enabled);
-/// Where the embedded PDF printer writes: $QUILLON_PDF_DIR, else ~/Documents/Quillon.
+///@}
+/// Where the embedded PDF printer writes each print document: this folder, else
+/// $QUILLON_PDF_DIR, else ~/Documents/Quillon (an empty folder returns to those).
 QUILLON_EXPORT void setVirtualPdfFolder(const QString &folder);
 
 /// Keeps page formats in memory for this process only: a one-off job then changes nobody's

@@ -32,6 +32,8 @@ class ReportExportPrivate;
 class QUILLON_EXPORT ReportExport
 {
 public:
+    /// An export of the report `print` describes: its grid, properties, lines and page format
+    /// as they are when an export starts. The print object must outlive this object.
     explicit ReportExport(MyPrint &print);
     ~ReportExport();
 
@@ -39,25 +41,29 @@ public:
     /// cancels the export.
     void setProgressHandler(std::function<bool(int done, int total)> handler);
     /// Takes this export's messages: the text, the message box buttons asked for (0 OK, 1 OK
-    /// and Cancel, 4 Yes and No, …) and returns the button chosen (1 OK, 2 Cancel, 6 Yes, 7
-    /// No). Called on the exporting thread; to ask the user, forward it to the GUI thread and
-    /// wait (Qt::BlockingQueuedConnection).
+    /// and Cancel, 4 Yes and No, …, plus 16, 32, 48 or 64 for the icon) and returns the button
+    /// chosen (1 OK, 2 Cancel, 6 Yes, 7 No). Called on the exporting thread; to ask the user,
+    /// forward it to the GUI thread and wait (Qt::BlockingQueuedConnection).
     void setMessageHandler(std::function<int(const QString &text, int buttons)> handler);
 
-    /// Writes every sheet into one PDF file. False, with errorString(), when it cannot.
+    /// Writes every sheet into one PDF file. False, with errorString(), when it cannot; the
+    /// file is then left as it was. False also when a sheet could not be drawn completely, and
+    /// the file is then written with what could be drawn.
     bool toPdf(const QString &path);
     /// Writes the same PDF into a device open for writing (standard output, a buffer). A stream
     /// cannot take back what it was given: after a failure part of a PDF may have been written.
     bool toPdf(QIODevice *device);
-    /// Writes every sheet as a PNG picture into the folder, named <baseName>-001.png and on.
-    /// At zoom 1 a picture has 96 pixels per inch of paper. The new pictures take their names
-    /// together once all are written; then older pictures of the same base name
-    /// (<baseName>-NNN.png) are removed, so the folder holds this report's pages only. A failed
-    /// or cancelled export leaves the folder as it was.
+    /// Writes every sheet as a PNG picture into the folder (made when missing), named
+    /// `<baseName>-001.png` and on. At zoom 1 a picture has 96 pixels per inch of paper; zoom
+    /// must be above 0.05 and at most 20. The new pictures take their names together once all
+    /// are written; then older pictures of the same base name (`<baseName>-NNN.png`) are
+    /// removed, so the folder holds this report's pages only. A failed or cancelled export
+    /// leaves the folder as it was.
     bool toPng(
         const QString &folder, double zoom = 1.0, const QString &baseName = QStringLiteral("page"));
 
-    /// The files the last export wrote.
+    /// The files the last export wrote, in sheet order: none when it wrote nothing, nor after
+    /// toPdf(QIODevice *).
     QStringList writtenFiles() const;
     /// Sheets in the report, as the last export laid it out.
     int sheetCount() const;

@@ -16,10 +16,15 @@ class QUILLON_EXPORT TableViewGrid : public ModelSheetGrid
 {
     Q_OBJECT
 public:
+    /// A grid over the view's model, with the view's layout read now. The view is not owned;
+    /// a null view, or one without a model, gives an empty grid. The model is the one the view
+    /// has now: after the view gets another model, make a new grid.
     explicit TableViewGrid(QTableView *view, QObject *parent = nullptr);
     ~TableViewGrid() override;
 
-    /// Reads the view's layout again (after columns were resized, hidden or spanned).
+    /// Reads the view's layout again (after columns were resized, hidden or spanned): header,
+    /// grid lines, font, locale, widths, heights and spans, as the constructor does. Does
+    /// nothing once the view has been deleted.
     void readView();
 
 private:
