@@ -259,6 +259,9 @@ void MyPrint::preview()
 
 void MyPrint::PrintCont()
 {
+    // The host ends a job by setting PrintEnd inside PrintOver; left set, it would end the
+    // next job after its first data set.
+    d->PrintEnd = false;
     {
         SheetJob job(*d);
         if (!job.prepare(1, nullptr, SheetJob::Checks::PrinterOnly, true)) {

@@ -200,7 +200,7 @@ bool ReportExport::toPdf(QIODevice *device)
 bool ReportExport::toPng(const QString &folder, double zoom, const QString &baseName)
 {
     d->begin();
-    if (!(zoom > 0.05 && zoom <= 20))
+    if (!(zoom >= 0.05 && zoom <= 20))
         return d->fail(QStringLiteral("缩放比例 %1 无效（应在 0.05 到 20 之间）。").arg(zoom));
     if (!QDir().mkpath(folder))
         return d->fail(QStringLiteral("无法创建文件夹“%1”。").arg(folder));

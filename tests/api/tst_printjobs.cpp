@@ -156,12 +156,15 @@ void TestPrintJobs::printContRaisesPrintOverPerDataSet()
 {
     QSignalSpy over(m_print.get(), &MyPrint::PrintOver);
     connect(m_print.get(), &MyPrint::PrintOver, this, [&] {
-        if (over.size() == 2)
+        if (over.size() % 2 == 0)
             m_print->setPrintEnd(true);
     });
-    m_print->PrintCont();
-    QCOMPARE(over.size(), 2);
-    QCOMPARE(m_system->documents().size(), 6); // 3 pages per data set, a document each
+    // The second job runs as long as the first: the end of one is not the end of the next.
+    for (int job = 1; job <= 2; ++job) {
+        m_print->PrintCont();
+        QCOMPARE(over.size(), 2 * job);
+        QCOMPARE(m_system->documents().size(), 6 * job); // 3 pages per data set, a document each
+    }
 }
 
 void TestPrintJobs::dialogMessagesShowEveryTime()

@@ -11,6 +11,8 @@
 #include <quillon/myprint.h>
 #include <quillon/reportexport.h>
 
+#include <cmath>
+
 #include <QTemporaryDir>
 
 #include <sys/stat.h>
@@ -31,6 +33,8 @@ private Q_SLOTS:
     void pdfTargets();
     void pngPagesAllOrNothing_data();
     void pngPagesAllOrNothing();
+    void pngZoomRange_data();
+    void pngZoomRange();
     void engineLeftAsFound_data();
     void engineLeftAsFound();
     void layoutMessageShownOncePerJob_data();
@@ -135,6 +139,30 @@ void TestReportExport::pdfTargets()
     if (kind == u"file"_qs || kind == u"readonly"_qs || kind == u"none"_qs)
         QCOMPARE(readAll(path).left(4), done ? QByteArray("%PDF") : QByteArray("old"));
     QCOMPARE(partFiles(), QStringList());
+}
+
+void TestReportExport::pngZoomRange_data()
+{
+    QTest::addColumn<double>("zoom");
+    QTest::addColumn<bool>("accepted");
+    // The range the message and the command line give, both ends included.
+    QTest::newRow("0.05") << 0.05 << true;
+    QTest::newRow("20") << 20.0 << true;
+    QTest::newRow("0.049") << 0.049 << false;
+    QTest::newRow("20.5") << 20.5 << false;
+    QTest::newRow("NaN") << std::nan("") << false;
+}
+
+void TestReportExport::pngZoomRange()
+{
+    QFETCH(double, zoom);
+    QFETCH(bool, accepted);
+    m_grid.setTexts({ { u"日期"_qs }, { u"2026-12-07"_qs } });
+    ReportExport report(*m_print);
+    QCOMPARE(report.toPng(file(u"png"_qs), zoom), accepted);
+    QCOMPARE(QDir(file(u"png"_qs)).exists(), accepted);
+    if (!accepted)
+        QVERIFY2(report.errorString().contains(u"0.05 到 20"_qs), qPrintable(report.errorString()));
 }
 
 void TestReportExport::pngPagesAllOrNothing_data()
