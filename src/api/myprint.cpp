@@ -17,6 +17,7 @@
 #include "ui/dialogs/printdialog.h"
 #include "ui/dialogs/progresswindow.h"
 #include "ui/preview/previewwindow.h"
+#include "ui/qttranslations.h"
 
 #include <QApplication>
 
@@ -184,6 +185,7 @@ void printWithDialog(PrintProperties &properties, bool showDialog)
                 QStringLiteral("打印对话框需要图形界面：请在窗口程序中调用，或直接打印。"), 48);
             return;
         }
+        useQtTranslations();
         PrintDialog dialog;
         dialog.hideCurrentPage();
         if (s.ColPageCount == 1)
@@ -254,6 +256,7 @@ void MyPrint::preview()
         ShowMessage(QStringLiteral("预览窗口需要图形界面：请在窗口程序中调用。"), 48);
         return;
     }
+    useQtTranslations();
     PreviewWindow::open(*d, nullptr, true);
 }
 

@@ -2,8 +2,11 @@
 
 #include <QPageSize>
 #include <QString>
+#include <QStringList>
 
 namespace quillon {
+
+struct PaperInfo;
 
 /// The platform's paper codes: 1 to 41 name standard sizes (9 is A4, 8 A3, 11 A5, 1 Letter,
 /// 5 Legal, ...), 256 a user-defined size.
@@ -17,8 +20,19 @@ public:
     static QPageSize pageSize(qint16 code);
     /// The code of a page size: its standard code, else 256.
     static qint16 code(const QPageSize &size);
-    /// A name for the code to show the user ("A4", "Letter", "自定义").
+    /// The name the virtual printers list for the code, Qt's ("A4", "Letter / ANSI A"), or
+    /// "自定义"; the user sees it through shownName.
     static QString name(qint16 code);
+    /// The code of a PPD page-size keyword ("Letter", "EnvC5", "A4.Fullbleed"), else 256.
+    static qint16 codeOfKey(const QString &key);
+
+    /// What the user sees for a paper a driver lists as `name` under `code`: the common Chinese
+    /// name of a size known by one ("信纸" for Letter, "10 号信封" for Envelope #10, "对开纸"),
+    /// a variant's note kept ("信纸 (无边距)" for "Letter (Borderless)"). Names that read alike
+    /// in both languages (A4, JIS B5, 16K) and names the table does not know stay the driver's.
+    static QString shownName(qint16 code, const QString &name);
+    /// shownName of each paper; papers that would show alike keep the driver's names.
+    static QStringList shownNames(const QList<PaperInfo> &papers);
 };
 
 } // namespace quillon

@@ -1,5 +1,7 @@
 #include "messageboxsink.h"
 
+#include "qttranslations.h"
+
 #include <QApplication>
 #include <QMessageBox>
 #include <QPushButton>
@@ -60,7 +62,18 @@ int MessageBoxSink::show(const QString &prompt, int buttons, const QString &titl
     if (!qobject_cast<QApplication *>(QCoreApplication::instance()))
         return m_console.show(prompt, buttons, title);
 
-    QMessageBox box(iconFor(buttons), title, prompt);
+    useQtTranslations();
+    // A box without a title of its own says whose it is: the window in front, else the program.
+    QString shownTitle = title;
+    if (shownTitle.isEmpty()) {
+        const QWidget *owner = QApplication::activeModalWidget();
+        if (!owner)
+            owner = QApplication::activeWindow();
+        shownTitle = owner && !owner->windowTitle().isEmpty()
+            ? owner->windowTitle()
+            : QGuiApplication::applicationDisplayName();
+    }
+    QMessageBox box(iconFor(buttons), shownTitle, prompt);
     box.setObjectName(QStringLiteral("msgQuillon"));
     const QList<ButtonSpec> specs = buttonsFor(buttons);
     for (const ButtonSpec &spec : specs)

@@ -278,7 +278,7 @@ void TestCupsDriver::propertySheet()
         true, &shown);
     QVERIFY(printer.ShowPropertiesDlg());
     for (const QString &row :
-        { u"纸张：Letter"_qs, u"方向：纵向"_qs, u"双面打印：关闭（单面打印）"_qs, u"颜色：彩色"_qs,
+        { u"纸张：信纸"_qs, u"方向：纵向"_qs, u"双面打印：关闭（单面打印）"_qs, u"颜色：彩色"_qs,
             u"分辨率：600 dpi"_qs, u"打印质量：普通"_qs, u"Resolution Enhancement：未设置"_qs })
         QVERIFY2(shown.contains(row), qPrintable(shown.join(u'|')));
     QVERIFY(!shown.join(u'|').contains(u"PageRegion"_qs));
@@ -418,7 +418,7 @@ void TestCupsDriver::pageSetupPaperVariants()
     };
     PageSetupDialog first(job.state());
     QCOMPARE(first.findChild<QComboBox *>(u"cboPaperSize"_qs)->currentText(), u"A4"_qs);
-    QCOMPARE(chosenThenShown(u"A4 (Borderless)"_qs), u"A4 (Borderless)"_qs);
+    QCOMPARE(chosenThenShown(u"A4 (无边距)"_qs), u"A4 (无边距)"_qs);
     // What is shown is what prints.
     PrinterSurface *queue = printingSystem().currentPrinter();
     queue->setPaperSize(9); // as every layout does

@@ -2,6 +2,7 @@
 
 #include "platform/interfaces/surface.h"
 #include "printer/papercodes.h"
+#include "printer/printingsystem.h"
 #include "printer/virtualprintingsystem.h"
 
 #include <QProcess>
@@ -41,6 +42,9 @@ class TestVirtualPrinting : public QObject
 private Q_SLOTS:
     void paperCodes_data();
     void paperCodes();
+    void shownPaperNames_data();
+    void shownPaperNames();
+    void shownPaperLists();
     void recordingPrinterPaper();
     void recordingPrinterDocuments();
     void pdfPrinterWritesFiles();
@@ -76,6 +80,43 @@ void TestVirtualPrinting::paperCodes()
     if (valid)
         QCOMPARE(PaperCodes::code(size), code);
     QCOMPARE(PaperCodes::code(QPageSize(QSizeF(123, 456), QPageSize::Millimeter)), 256);
+}
+
+void TestVirtualPrinting::shownPaperNames_data()
+{
+    QTest::addColumn<int>("code");
+    QTest::addColumn<QString>("driverName");
+    QTest::addColumn<QString>("shown");
+    QTest::newRow("A4 stays") << 9 << u"A4"_qs << u"A4"_qs;
+    QTest::newRow("16K stays") << 256 << u"16K"_qs << u"16K"_qs;
+    QTest::newRow("Letter as Qt names it") << 1 << PaperCodes::name(1) << u"信纸"_qs;
+    QTest::newRow("US Letter") << 1 << u"US Letter"_qs << u"信纸"_qs;
+    QTest::newRow("Legal") << 5 << u"Legal"_qs << u"法律专用纸"_qs;
+    QTest::newRow("Folio has no code") << 256 << u"Folio"_qs << u"对开纸"_qs;
+    QTest::newRow("Envelope #10") << 20 << u"Envelope #10"_qs << u"10 号信封"_qs;
+    QTest::newRow("DL") << 27 << u"DL"_qs << u"DL 信封"_qs;
+    QTest::newRow("a bare C5 may be the sheet") << 28 << u"C5"_qs << u"C5"_qs;
+    QTest::newRow("the name of another size's code") << 9 << u"Letter"_qs << u"Letter"_qs;
+    QTest::newRow("borderless") << 9 << u"A4 (Borderless)"_qs << u"A4 (无边距)"_qs;
+    QTest::newRow("borderless Letter") << 1 << u" Letter (Borderless) "_qs << u"信纸 (无边距)"_qs;
+    QTest::newRow("a note kept") << 20 << u"Envelope #10 (4.12 x 9.5 inches)"_qs
+                                 << u"10 号信封 (4.12 x 9.5 inches)"_qs;
+}
+
+void TestVirtualPrinting::shownPaperNames()
+{
+    QFETCH(int, code);
+    QFETCH(QString, driverName);
+    QFETCH(QString, shown);
+    QCOMPARE(PaperCodes::shownName(qint16(code), driverName), shown);
+}
+
+void TestVirtualPrinting::shownPaperLists()
+{
+    // A list never shows two papers alike.
+    QCOMPARE(
+        PaperCodes::shownNames({ { 1, u"Letter"_qs }, { 1, u"US Letter"_qs }, { 5, u"Legal"_qs } }),
+        QStringList({ u"Letter"_qs, u"US Letter"_qs, u"法律专用纸"_qs }));
 }
 
 void TestVirtualPrinting::recordingPrinterPaper()

@@ -11,6 +11,7 @@
 #include "ui/dialogs/printdialog.h"
 #include "ui/dialogs/printerpropertiesdialog.h"
 #include "ui/dialogs/progresswindow.h"
+#include "ui/messageboxsink.h"
 #include "ui/preview/fullscreenview.h"
 #include "ui/preview/previewwindow.h"
 
@@ -21,12 +22,14 @@
 #include <quillon/myprint.h>
 
 #include <QAbstractButton>
+#include <QAbstractItemView>
 #include <QColorDialog>
 #include <QComboBox>
 #include <QDir>
 #include <QFontDialog>
 #include <QLabel>
 #include <QLibraryInfo>
+#include <QMessageBox>
 #include <QScreen>
 #include <QTabWidget>
 #include <QTranslator>
@@ -50,6 +53,7 @@ private Q_SLOTS:
     void inputDialog();
     void previewWindow();
     void fullScreenView();
+    void messageBox();
 };
 
 namespace {
@@ -87,6 +91,15 @@ QStringList layoutFaults(QWidget &window)
         }
     }
     return faults;
+}
+
+/// A small dialog's frame: a title and a close box, no minimise or maximise button.
+bool hasDialogFrame(const QWidget &dialog)
+{
+    const Qt::WindowFlags flags = dialog.windowFlags();
+    return dialog.windowType() == Qt::Dialog
+        && flags.testFlags(Qt::WindowTitleHint | Qt::WindowCloseButtonHint)
+        && !(flags & Qt::WindowMinMaxButtonsHint);
 }
 
 void saveScreenshot(QWidget &window, const QString &part = QString())
@@ -179,6 +192,18 @@ void TestDialogLooks::pageSetupDialog()
         saveScreenshot(dialog, u"-tab%1"_qs.arg(tab));
         QCOMPARE(layoutFaults(dialog), QStringList());
         QCOMPARE(dialog.minimumSize(), dialog.maximumSize());
+        QVERIFY(hasDialogFrame(dialog));
+        if (tab == 0) { // the printer's papers as the user knows them, Qt's names in Chinese
+            auto *papers = dialog.findChild<QComboBox *>(u"cboPaperSize"_qs);
+            QVERIFY(papers->findText(u"信纸"_qs) >= 0);
+            papers->showPopup();
+            QWidget *list = papers->view()->window();
+            QVERIFY(QTest::qWaitForWindowExposed(list)
+                && list->width() >= papers->view()->sizeHintForColumn(0));
+            list->setObjectName(u"frmpagesetup-papers"_qs);
+            saveScreenshot(*list);
+            papers->hidePopup();
+        }
         if (tab == 2) { // the title's font and colour, in Qt's own dialogs
             screenshotOfModal(u"frmpagesetup-font"_qs);
             dialog.findChild<QAbstractButton *>(u"cmdfontset"_qs)->click();
@@ -230,6 +255,7 @@ void TestDialogLooks::printerPropertiesDialog()
     dialog.show();
     QVERIFY(QTest::qWaitForWindowExposed(&dialog));
     QCOMPARE(layoutFaults(dialog), QStringList());
+    QVERIFY(hasDialogFrame(dialog));
     saveScreenshot(dialog);
 }
 
@@ -259,6 +285,7 @@ void TestDialogLooks::inputDialog()
     dialog.show();
     QVERIFY(QTest::qWaitForWindowExposed(&dialog));
     QCOMPARE(layoutFaults(dialog), QStringList());
+    QVERIFY(hasDialogFrame(dialog));
     saveScreenshot(dialog);
 }
 
@@ -313,6 +340,21 @@ void TestDialogLooks::fullScreenView()
         QVERIFY(view.screen()->grabWindow(0).save(path));
         qInfo("%s", qPrintable(path));
     }
+}
+
+void TestDialogLooks::messageBox()
+{
+    // As a Chinese user sees it: the library loads Qt's texts for the standard buttons.
+    QLocale::setDefault(QLocale(QLocale::Chinese, QLocale::China));
+    QTimer::singleShot(0, [] {
+        auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget());
+        QVERIFY(box && QTest::qWaitForWindowExposed(box));
+        QCOMPARE(layoutFaults(*box), QStringList());
+        saveScreenshot(*box);
+        box->button(QMessageBox::Cancel)->click();
+    });
+    MessageBoxSink sink;
+    QCOMPARE(sink.show(u"页面设置已改变，是否保存。"_qs, 3 | 32, u"销售报表"_qs), 2);
 }
 
 QUILLON_TEST_MAIN(TestDialogLooks)

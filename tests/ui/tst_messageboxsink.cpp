@@ -2,9 +2,11 @@
 
 #include "ui/messageboxsink.h"
 
+#include <QLibraryInfo>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QTimer>
+#include <QTranslator>
 
 using namespace quillon;
 
@@ -16,6 +18,10 @@ private Q_SLOTS:
     void showsTitledBoxAndReturnsTheButton_data();
     void showsTitledBoxAndReturnsTheButton();
     void escapeAnswersCancel();
+    void untitledBoxSaysWhose();
+    // Last: Qt's Chinese texts stay for the rest of the process.
+    void qtButtonsInTheUsersLanguage_data();
+    void qtButtonsInTheUsersLanguage();
 };
 
 namespace {
@@ -93,6 +99,59 @@ void TestMessageBoxSink::escapeAnswersCancel()
         QMessageBox(QMessageBox::NoIcon, {}, {}, QMessageBox::Cancel)
             .button(QMessageBox::Cancel)
             ->text());
+}
+
+void TestMessageBoxSink::untitledBoxSaysWhose()
+{
+    // The program's name while no window is in front, then the window's title.
+    MessageBoxSink sink;
+    QWidget front;
+    front.setWindowTitle(u"销售报表"_qs);
+    for (const QString &title : { QCoreApplication::applicationName(), front.windowTitle() }) {
+        if (title == front.windowTitle()) {
+            front.show();
+            front.activateWindow();
+            QVERIFY(QTest::qWaitForWindowActive(&front));
+        }
+        BoxWatcher watcher;
+        watcher.act([](QMessageBox *box) { box->button(QMessageBox::Ok)->click(); });
+        sink.show(u"完成"_qs, 0, QString());
+        QCOMPARE(watcher.title, title);
+    }
+}
+
+void TestMessageBoxSink::qtButtonsInTheUsersLanguage_data()
+{
+    QTest::addColumn<QLocale>("locale");
+    QTest::addColumn<QString>("hostCatalogue"); // a translator of Qt's texts the host installed
+    QTest::addColumn<QStringList>("buttons"); // sorted
+    const QLocale chinese(QLocale::Chinese, QLocale::China);
+    QTest::newRow("English: Qt's own")
+        << QLocale(QLocale::English, QLocale::UnitedStates) << QString()
+        << QStringList { u"&No"_qs, u"&Yes"_qs, u"Cancel"_qs };
+    QTest::newRow("the host's German kept")
+        << chinese << u"qtbase_de"_qs << QStringList { u"&Ja"_qs, u"&Nein"_qs, u"Abbrechen"_qs };
+    QTest::newRow("Chinese") << chinese << QString()
+                             << QStringList { u"取消"_qs, u"否(&N)"_qs, u"是(&Y)"_qs };
+}
+
+void TestMessageBoxSink::qtButtonsInTheUsersLanguage()
+{
+    QFETCH(QLocale, locale);
+    QFETCH(QString, hostCatalogue);
+    QFETCH(QStringList, buttons);
+    QLocale::setDefault(locale);
+    QTranslator host;
+    if (!hostCatalogue.isEmpty()) {
+        QVERIFY(host.load(hostCatalogue, QLibraryInfo::path(QLibraryInfo::TranslationsPath)));
+        QCoreApplication::installTranslator(&host);
+    }
+    MessageBoxSink sink;
+    BoxWatcher watcher;
+    watcher.act([](QMessageBox *box) { box->button(QMessageBox::No)->click(); });
+    QCOMPARE(sink.show(u"保存页面格式吗？"_qs, 3, u"打印预览"_qs), 7);
+    watcher.buttons.sort();
+    QCOMPARE(watcher.buttons, buttons);
 }
 
 QUILLON_TEST_MAIN(TestMessageBoxSink)

@@ -263,12 +263,10 @@ void TestPageSetupDialog::loadsPrinterAndPaper_data()
     const QStringList widePapers { PaperCodes::name(9), PaperCodes::name(8), PaperCodes::name(11) };
     QTest::newRow("installed, paper offered")
         << kWide << 8 << kWide << widePapers << 8 << QString() << true << QString();
-    QTest::newRow("no colour") << kSmall << 1 << kSmall
-                               << QStringList { PaperCodes::name(11), PaperCodes::name(1) } << 1
+    QTest::newRow("no colour") << kSmall << 1 << kSmall << QStringList { u"A5"_qs, u"信纸"_qs } << 1
                                << QString() << false << QString();
     QTest::newRow("paper not offered: the last one")
-        << kWide << 1 << kWide << widePapers << 11 << u"原设置纸张："_qs + PaperCodes::name(1)
-        << true << QString();
+        << kWide << 1 << kWide << widePapers << 11 << u"原设置纸张：信纸"_qs << true << QString();
     QTest::newRow("printer gone: the first, with a message")
         << u"Gone"_qs << 9 << kWide << widePapers << 9 << QString() << true
         << u"原设打印机(Gone)没有有找到。"_qs;
@@ -350,7 +348,7 @@ void TestPageSetupDialog::propertiesShowInThePage_data()
     QTest::addColumn<QString>("shown");
     QTest::addColumn<int>("code");
     QTest::newRow("A4") << u"A4"_qs << true << u"A4"_qs << 9;
-    QTest::newRow("a variant of A4") << u"A4.Fullbleed"_qs << true << u"A4 (Borderless)"_qs << 9;
+    QTest::newRow("a variant of A4") << u"A4.Fullbleed"_qs << true << u"A4 (无边距)"_qs << 9;
     QTest::newRow("cancelled") << u"A4"_qs << false << u"A5"_qs << 11;
 }
 

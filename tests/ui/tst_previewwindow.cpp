@@ -49,6 +49,7 @@ private Q_SLOTS:
     void keysPressedWhileDrawingDrawTheLatestSheet();
     void keysPageAndRedrawOnlyWhenTheSheetChanges();
     void statusBarTexts();
+    void paperNameAsTheUserKnowsIt();
     void aNewZoomShowsTheOldPictureUntilTheNewOneIsDrawn();
     void zoomCycle_data();
     void zoomCycle();
@@ -329,6 +330,13 @@ void TestPreviewWindow::keysPageAndRedrawOnlyWhenTheSheetChanges()
     QCOMPARE(panel(1), u"第 2 页 共 3 页"_qs);
     m_window->findChild<QAction *>(u"前页"_qs)->trigger();
     QCOMPARE(panel(1), u"第 1 页 共 3 页"_qs);
+}
+
+void TestPreviewWindow::paperNameAsTheUserKnowsIt()
+{
+    m_print->setPaperSize(5);
+    QVERIFY(openWindow());
+    QCOMPARE(panel(2), u"纸张:法律专用纸"_qs); // the printer lists Legal
 }
 
 void TestPreviewWindow::statusBarTexts()

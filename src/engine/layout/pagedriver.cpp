@@ -15,6 +15,7 @@
 #include "engine/state/printproperties.h"
 #include "engine/state/registry.h"
 #include "platform/interfaces/surface.h"
+#include "printer/papercodes.h"
 #include "printer/printingsystem.h"
 
 #include <quillon/error.h>
@@ -114,7 +115,8 @@ QString paperName(EngineState &s)
         cached.printerPaper = printer->PaperName();
         const QList<PaperInfo> papers = printerPapers(cached.device);
         const qsizetype entry = paperEntry(papers, cached.code, cached.printerPaper);
-        cached.name = entry >= 0 ? papers[entry].name.trimmed() : QStringLiteral("未知纸张");
+        cached.name = entry >= 0 ? PaperCodes::shownName(papers[entry].code, papers[entry].name)
+                                 : QStringLiteral("未知纸张");
     }
     return cached.name;
 }

@@ -20,7 +20,7 @@ const QString kZoomPrompt = QStringLiteral("请输入显示比例：");
 } // namespace
 
 InputDialog::InputDialog(QWidget *parent)
-    : QDialog(parent)
+    : QDialog(parent, Qt::Dialog | Qt::WindowTitleHint | Qt::WindowCloseButtonHint)
 {
     setObjectName(QStringLiteral("Dialog"));
     setWindowTitle(QStringLiteral("对话框"));

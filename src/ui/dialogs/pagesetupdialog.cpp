@@ -79,6 +79,8 @@ namespace {
 constexpr double kTwipsPerMm = 56.7;
 constexpr double kTwipsPerPixel = 15; // the miniature's pixels are 96 per inch
 const QString kAutomatic = QStringLiteral("自动");
+// The paper list shows the user's names; the driver's name of each entry is kept here.
+constexpr int kDriverPaperName = Qt::UserRole + 1;
 
 /// The job's grid kind has amount columns, whose line colours the dialog offers.
 bool jobHasAmountColumns(const EngineState &job)
@@ -178,7 +180,7 @@ template <typename Action> void runButton(Action &&action)
 } // namespace
 
 PageSetupDialog::PageSetupDialog(const EngineState &job, QWidget *parent)
-    : QDialog(parent)
+    : QDialog(parent, Qt::Dialog | Qt::WindowTitleHint | Qt::WindowCloseButtonHint)
     , m_job(job)
     , m_values { job.Format, job.FontTable }
 {
@@ -696,7 +698,7 @@ void PageSetupDialog::selectPrinter(int index)
 
 void PageSetupDialog::fillPapers()
 {
-    QString shown = cboPaperSize->currentText();
+    QString shown = cboPaperSize->currentData(kDriverPaperName).toString();
     const qint16 wanted = printerPaperOf(m_values.format.PaperSize);
     // At load nothing is shown yet: the format's own paper is the one that was set before.
     if (shown.isEmpty())
@@ -712,15 +714,18 @@ void PageSetupDialog::fillPapers()
     {
         const QSignalBlocker blocker(cboPaperSize);
         cboPaperSize->clear();
-        for (const PaperInfo &paper : papers)
-            cboPaperSize->addItem(paper.name.trimmed(), int(paper.code));
+        const QStringList names = PaperCodes::shownNames(papers);
+        for (qsizetype i = 0; i < papers.size(); ++i) {
+            cboPaperSize->addItem(names[i], int(papers[i].code));
+            cboPaperSize->setItemData(int(i), papers[i].name.trimmed(), kDriverPaperName);
+        }
     }
     int selected = match;
     if (match >= 0) {
         lblOldpaper->hide();
     } else if (cboPaperSize->count() > 0) {
         selected = cboPaperSize->count() - 1;
-        lblOldpaper->setText(QStringLiteral("原设置纸张：") + shown);
+        lblOldpaper->setText(QStringLiteral("原设置纸张：") + PaperCodes::shownName(wanted, shown));
         lblOldpaper->show();
     }
     {
@@ -735,7 +740,8 @@ void PageSetupDialog::selectPaper(int index)
     PrinterSurface *current = printingSystem().currentPrinter();
     if (!current || index < 0 || index >= cboPaperSize->count())
         return;
-    current->setPaper(qint16(cboPaperSize->itemData(index).toInt()), cboPaperSize->itemText(index));
+    current->setPaper(qint16(cboPaperSize->itemData(index).toInt()),
+        cboPaperSize->itemData(index, kDriverPaperName).toString());
 }
 
 void PageSetupDialog::restorePrinter()
@@ -1165,7 +1171,8 @@ void PageSetupDialog::properties()
     // The paper and orientation chosen there show here; OK or Apply puts them in the format.
     QList<PaperInfo> listed;
     for (int i = 0; i < cboPaperSize->count(); ++i)
-        listed.append({ qint16(cboPaperSize->itemData(i).toInt()), cboPaperSize->itemText(i) });
+        listed.append({ qint16(cboPaperSize->itemData(i).toInt()),
+            cboPaperSize->itemData(i, kDriverPaperName).toString() });
     if (const qsizetype entry = paperEntry(listed, page->paperSize, page->paperName); entry >= 0)
         cboPaperSize->setCurrentIndex(int(entry));
     if (page->orientation == 1 || page->orientation == 2)

@@ -2,6 +2,8 @@
 
 #include "childnamer_p.h"
 
+#include "printer/papercodes.h"
+
 #include <QApplication>
 #include <QBoxLayout>
 #include <QComboBox>
@@ -145,9 +147,10 @@ QString PrinterPropertiesDialog::choiceCaption(
     const DriverOption &option, const DriverChoice &choice)
 {
     const QString text = choice.text.isEmpty() ? choice.value : choice.text;
-    // Paper names and resolutions read the same in any language; the page setup shows the
-    // driver's paper names too.
-    if (option.keyword == u"PageSize"_qs || option.keyword == u"Resolution"_qs)
+    // Paper names as the page setup shows them; resolutions read the same in any language.
+    if (option.keyword == u"PageSize"_qs)
+        return PaperCodes::shownName(PaperCodes::codeOfKey(choice.value), text);
+    if (option.keyword == u"Resolution"_qs)
         return text;
     const QString byValue = valueNames().value(option.keyword + u'=' + choice.value);
     if (!byValue.isEmpty())
@@ -163,7 +166,7 @@ QString PrinterPropertiesDialog::choiceCaption(
 
 PrinterPropertiesDialog::PrinterPropertiesDialog(
     const QString &deviceName, const QList<DriverOption> &options, QWidget *parent)
-    : QDialog(parent)
+    : QDialog(parent, Qt::Dialog | Qt::WindowTitleHint | Qt::WindowCloseButtonHint)
 {
     setObjectName(u"frmPrinterProperties"_qs);
     setWindowTitle(u"打印机属性"_qs);
