@@ -35,6 +35,11 @@ QString PaperCodes::name(qint16 code)
     return size.isValid() ? size.name() : QStringLiteral("自定义");
 }
 
+QList<qint16> PaperCodes::common()
+{
+    return { 9, 8, 11, 13, 12, 1, 5, 3, 7 };
+}
+
 qsizetype paperEntry(const QList<PaperInfo> &papers, qint16 code, const QString &preferred)
 {
     qsizetype plainest = -1;

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QList>
 #include <QPageSize>
 #include <QString>
 
@@ -19,6 +20,9 @@ public:
     static qint16 code(const QPageSize &size);
     /// A name for the code to show the user ("A4", "Letter", "自定义").
     static QString name(qint16 code);
+    /// The papers of a printer that lists none of its own: A4, A3, A5, B5, B4, Letter, Legal,
+    /// Tabloid and Executive.
+    static QList<qint16> common();
 };
 
 } // namespace quillon
