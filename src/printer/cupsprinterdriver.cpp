@@ -2,6 +2,7 @@
 
 #include "printer/papercodes.h"
 #include "printer/printingsystem.h"
+#include "printer/qtprintingsystem.h"
 
 #include <QApplication>
 #include <QDir>
@@ -529,7 +530,7 @@ std::optional<DeviceNames> CupsPrinterDriver::deviceNames(const QString &deviceN
 
 namespace {
 
-// The driver's papers: its PPD's page sizes, or Qt's list for a queue without a PPD.
+// The driver's papers: its PPD's page sizes, or the queue's papers (queuePapers) without a PPD.
 QList<PaperInfo> driverPapers(CupsPrinterDriver &driver, const QString &deviceName)
 {
     QList<PaperInfo> list;
@@ -545,9 +546,7 @@ QList<PaperInfo> driverPapers(CupsPrinterDriver &driver, const QString &deviceNa
         }
         return list;
     }
-    for (const QPageSize &size : QPrinterInfo::printerInfo(deviceName).supportedPageSizes())
-        list.append({ PaperCodes::code(size), size.name() });
-    return list;
+    return queuePapers(deviceName);
 }
 
 } // namespace

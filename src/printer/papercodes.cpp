@@ -168,6 +168,11 @@ QStringList PaperCodes::shownNames(const QList<PaperInfo> &papers)
     return shown;
 }
 
+QList<qint16> PaperCodes::common()
+{
+    return { 9, 8, 11, 13, 12, 1, 5, 3, 7 };
+}
+
 qsizetype paperEntry(const QList<PaperInfo> &papers, qint16 code, const QString &preferred)
 {
     qsizetype plainest = -1;

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QList>
 #include <QPageSize>
 #include <QString>
 #include <QStringList>
@@ -33,6 +34,10 @@ public:
     static QString shownName(qint16 code, const QString &name);
     /// shownName of each paper; papers that would show alike keep the driver's names.
     static QStringList shownNames(const QList<PaperInfo> &papers);
+
+    /// The papers of a printer that lists none of its own: A4, A3, A5, B5, B4, Letter, Legal,
+    /// Tabloid and Executive.
+    static QList<qint16> common();
 };
 
 } // namespace quillon

@@ -59,6 +59,17 @@ int addSavedOptions(const QString &deviceName, int count, cups_option_t **option
     return count;
 }
 
+/// The page sizes of a queue (queuePapers).
+QList<QPageSize> queuePageSizes(const QPrinterInfo &info)
+{
+    QList<QPageSize> sizes = info.supportedPageSizes();
+    if (sizes.isEmpty()) {
+        for (qint16 code : PaperCodes::common())
+            sizes.append(PaperCodes::pageSize(code));
+    }
+    return sizes;
+}
+
 /// The printer object, built before the painter surface that measures on it.
 struct PrinterDevice
 {
@@ -80,10 +91,17 @@ public:
         : PrinterDevice(name)
         , PainterSurface(&printer)
         , m_info(QPrinterInfo::printerInfo(name))
+        , m_sizes(queuePageSizes(m_info))
     {
         m_paperCode = PaperCodes::code(printer.pageLayout().pageSize());
         m_colorMode = printer.colorMode() == QPrinter::Color ? 2 : 1;
-        m_hasColor = m_info.supportedColorModes().contains(QPrinter::Color);
+        // Nothing says a queue without a driver is grey: its document keeps its colours.
+        const bool hasDriver = !m_info.supportedPageSizes().isEmpty();
+        m_hasColor = !hasDriver || m_info.supportedColorModes().contains(QPrinter::Color);
+        if (!hasDriver)
+            qCInfo(lcCups) << "queue" << name
+                           << "has no driver: it takes the common papers and gets the document "
+                              "as drawn";
     }
 
     double Width() const override { return printer.pageLayout().fullRectPoints().width() * 20.0; }
@@ -118,7 +136,7 @@ public:
         // A driver may list a paper more than once (A4 and "A4 (Borderless)"): the one named,
         // else the variant the user's printer settings choose, else the plainest.
         QList<QPageSize> variants;
-        for (const QPageSize &s : m_info.supportedPageSizes()) {
+        for (const QPageSize &s : m_sizes) {
             if (s.isEquivalentTo(size))
                 variants.append(s);
         }
@@ -285,6 +303,7 @@ private:
     }
 
     QPrinterInfo m_info;
+    QList<QPageSize> m_sizes;
     std::unique_ptr<QTemporaryFile> m_spool;
     mutable QString m_failure; // why the document cannot reach the queue
     mutable QElapsedTimer m_queueChecked;
@@ -308,6 +327,14 @@ QString devicePort(const QString &name)
 }
 
 } // namespace
+
+QList<PaperInfo> queuePapers(const QString &deviceName)
+{
+    QList<PaperInfo> list;
+    for (const QPageSize &size : queuePageSizes(QPrinterInfo::printerInfo(deviceName)))
+        list.append({ PaperCodes::code(size), size.name() });
+    return list;
+}
 
 QtPrintingSystem::QtPrintingSystem() = default;
 QtPrintingSystem::~QtPrintingSystem() = default;
@@ -355,10 +382,7 @@ PrinterSurface *QtPrintingSystem::currentPrinter()
 
 QList<PaperInfo> QtPrintingSystem::papers(const QString &deviceName)
 {
-    QList<PaperInfo> list;
-    for (const QPageSize &size : QPrinterInfo::printerInfo(deviceName).supportedPageSizes())
-        list.append({ PaperCodes::code(size), size.name() });
-    return list;
+    return queuePapers(deviceName);
 }
 
 CombinedPrintingSystem::CombinedPrintingSystem(std::vector<std::unique_ptr<PrintingSystem>> systems)

@@ -9,6 +9,10 @@ namespace quillon {
 
 class PrinterSurface;
 
+/// The papers of a CUPS queue: its driver's page sizes, or the common papers for a queue without
+/// a driver (a raw queue, or a class of them), which gets the document as it is drawn.
+QList<PaperInfo> queuePapers(const QString &deviceName);
+
 /// The printers of the operating system's printing system (CUPS on Linux), through Qt
 /// PrintSupport. Paper codes are the Windows identifiers of QPageSize.
 class QtPrintingSystem : public PrintingSystem

@@ -250,7 +250,7 @@ VirtualPrinterSpec VirtualPrintingSystem::pdfPrinterSpec(const QString &folder)
     VirtualPrinterSpec spec;
     spec.deviceName = pdfPrinterName();
     spec.port = folder.isEmpty() ? defaultPdfFolder() : folder;
-    spec.paperCodes = { 9, 8, 11, 13, 12, 1, 5, 3, 7 };
+    spec.paperCodes = PaperCodes::common();
     spec.userSizeTwips = QSizeF(11906, 16838);
     return spec;
 }

@@ -1,4 +1,5 @@
 #include "api/myprint_p.h"
+#include "support/files.h"
 #include "support/privatecupsmain.h"
 #include "support/testplatform.h"
 
@@ -27,19 +28,12 @@ namespace {
 PrivateCups *g_cups = nullptr;
 const QString kQueue = QString::fromLatin1(PrivateCups::kQueue);
 
-QString output(const QString &program, const QStringList &args)
-{
-    QProcess p;
-    p.start(program, args);
-    p.waitForFinished(60000);
-    return QString::fromUtf8(p.readAllStandardOutput());
-}
-
 /// The page numbers of a PDF's pages, read from each page's page-info line ("第 n 页").
 QStringList pageNumbers(const QString &pdf)
 {
     static const QRegularExpression number(u"第\\s*(\\d+)\\s*页"_qs);
-    QStringList pages = output(u"pdftotext"_qs, { u"-layout"_qs, pdf, u"-"_qs }).split(u'\f');
+    QStringList pages
+        = programOutput(u"pdftotext"_qs, { u"-layout"_qs, pdf, u"-"_qs }).split(u'\f');
     pages.removeLast(); // after the last page's form feed
     QStringList numbers;
     for (const QString &page : pages)
@@ -51,7 +45,7 @@ int pdfPageCount(const QString &pdf)
 {
     static const QRegularExpression pages(
         u"^Pages:\\s+(\\d+)"_qs, QRegularExpression::MultilineOption);
-    return pages.match(output(u"pdfinfo"_qs, { pdf })).captured(1).toInt();
+    return pages.match(programOutput(u"pdfinfo"_qs, { pdf })).captured(1).toInt();
 }
 
 /// Every job the scheduler knows, pending or done, by id.
@@ -198,7 +192,8 @@ void TestCupsJobs::printDirectSendsEveryPage()
     QVERIFY(g_cups->waitForJobs());
     QCOMPARE(newJobs().size(), 1);
     QCOMPARE(pdfPageCount(g_cups->outputFile()), 5);
-    const QString text = output(u"pdftotext"_qs, { u"-layout"_qs, g_cups->outputFile(), u"-"_qs });
+    const QString text
+        = programOutput(u"pdftotext"_qs, { u"-layout"_qs, g_cups->outputFile(), u"-"_qs });
     const QStringList pages = text.split(u'\f');
     QVERIFY2(
         pages[0].contains(u"甲0001"_qs) && pages[0].contains(u"甲0010"_qs), qPrintable(pages[0]));
@@ -257,7 +252,7 @@ void TestCupsJobs::printContSendsOneJobPerSheet()
     QStringList pages, firstRows;
     for (int id : jobs) {
         pages += pageNumbers(jobFile(id));
-        const QString text = output(u"pdftotext"_qs, { jobFile(id), u"-"_qs });
+        const QString text = programOutput(u"pdftotext"_qs, { jobFile(id), u"-"_qs });
         firstRows << QRegularExpression(u"[甲乙]\\d{4}"_qs).match(text).captured();
     }
     QCOMPARE(pages, (QStringList { u"1"_qs, u"2"_qs, u"3"_qs, u"1"_qs, u"2"_qs }));

@@ -3,6 +3,7 @@
 // Small file helpers for tests that write, read and inspect files.
 
 #include <QFile>
+#include <QProcess>
 #include <QTest>
 
 #include <sys/stat.h>
@@ -20,6 +21,15 @@ inline void writeAll(const QString &path, const QByteArray &bytes)
     QFile f(path);
     QVERIFY(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
     f.write(bytes);
+}
+
+/// What a program (pdftotext, pdfinfo) writes on standard output.
+inline QString programOutput(const QString &program, const QStringList &args)
+{
+    QProcess p;
+    p.start(program, args);
+    p.waitForFinished(60000);
+    return QString::fromUtf8(p.readAllStandardOutput());
 }
 
 /// Whether the path itself (not what a link points at) is a character device.
