@@ -5,14 +5,17 @@
 //
 // The grid (ROWS body rows, default 100000, 8 columns of Chinese text) is built in memory
 // before the clock starts. Prints "key value" lines: open_ms (load, layout and the first sheet
-// drawn and painted), flip_ms_zoom1 / flip_ms_zoom2 (median of N next-sheet flips, painted),
-// zoom_ms_to1 / zoom_ms_to2 (median of zoom steps to that zoom), early_flip_ms / late_flip_ms
-// (flips near the first and near the last sheet, zoom 1).
+// drawn and painted, at a stored zoom of 100 %), flip_ms_zoom1 / flip_ms_zoom2 (median of N
+// next-sheet flips, painted), zoom_ms_to1 / zoom_ms_to2 (median of zoom steps to that zoom),
+// early_flip_ms / late_flip_ms (flips near the first and near the last sheet, zoom 1), jump_ms
+// (median of N page-box jumps, a number typed and Enter, to sheets all over the report) and
+// open_fit_ms (a second window opened with no zoom stored: "整页").
 
 #include "api/myprint_p.h"
 #include "engine/state/enginestate.h"
 #include "engine/state/messagesink.h"
 #include "engine/state/platformservices.h"
+#include "engine/state/registry.h"
 #include "platform/interfaces/memorysettingsstore.h"
 #include "printer/virtualprintingsystem.h"
 #include "ui/preview/previewwidget.h"
@@ -24,7 +27,9 @@
 #include <QApplication>
 #include <QDir>
 #include <QElapsedTimer>
+#include <QKeyEvent>
 #include <QLabel>
+#include <QLineEdit>
 
 #include <algorithm>
 #include <cstdio>
@@ -102,7 +107,13 @@ int main(int argc, char **argv)
 
     // The embedded PDF printer, an in-memory format store and quiet messages: nothing of this
     // machine changes the numbers.
-    setSettingsStore(std::make_unique<MemorySettingsStore>());
+    auto owned = std::make_unique<MemorySettingsStore>();
+    MemorySettingsStore &store = *owned;
+    setSettingsStore(std::move(owned));
+    const QString common = storePath(RootKey::LocalMachine, kCommonKey);
+    store.createKey(common);
+    store.setValue(common, QStringLiteral("ZoomRate"), QStringLiteral("1"));
+    store.setValue(common, QStringLiteral("ZoomFit"), QStringLiteral("0"));
     setMessageSink(std::make_unique<ConsoleMessageSink>());
     setPrintingSystem(VirtualPrintingSystem::withPdfPrinter(QDir::tempPath()));
 
@@ -112,20 +123,28 @@ int main(int argc, char **argv)
     print.setGridType(MyPrint::MnuGridType::ssMsflexGrid);
     print.setDatagrid(&grid);
 
-    QElapsedTimer open;
-    open.start();
-    PreviewWindow window(MyPrintPrivate::get(print));
-    if (!window.load(false)) {
-        std::fprintf(stderr, "%s\n", qPrintable(window.error()));
-        return 1;
-    }
-    window.resize(1280, 1000);
-    window.show();
-    auto *status = window.findChild<QLabel *>(QStringLiteral("panel1"));
-    while (status->text().isEmpty() && open.elapsed() < 60000)
+    // Opens a window and waits for its first sheet; milliseconds, or a negative number.
+    const auto openWindow = [&print](std::unique_ptr<PreviewWindow> &window) {
+        QElapsedTimer open;
+        open.start();
+        window = std::make_unique<PreviewWindow>(MyPrintPrivate::get(print));
+        if (!window->load(false)) {
+            std::fprintf(stderr, "%s\n", qPrintable(window->error()));
+            return -1.0;
+        }
+        window->resize(1280, 1000);
+        window->show();
+        auto *status = window->findChild<QLabel *>(QStringLiteral("panel1"));
+        while (status->text().isEmpty() && open.elapsed() < 60000)
+            QCoreApplication::processEvents();
         QCoreApplication::processEvents();
-    QCoreApplication::processEvents();
-    const double openMs = open.nsecsElapsed() / 1e6;
+        return open.nsecsElapsed() / 1e6;
+    };
+    std::unique_ptr<PreviewWindow> owner;
+    const double openMs = openWindow(owner);
+    if (openMs < 0)
+        return 1;
+    PreviewWindow &window = *owner;
     EngineState &s = window.job().state();
     std::printf("rows %d\nsheets %d\nopen_ms %.1f\n", rows, s.SheetCount, openMs);
 
@@ -155,5 +174,27 @@ int main(int argc, char **argv)
     }
     std::printf("early_flip_ms %.2f\nlate_flip_ms %.2f (sheet %d)\n", median(early), median(late),
         s.CurSheet);
-    return 0;
+
+    auto *box = window.findChild<QLineEdit *>(QStringLiteral("txtPage"));
+    std::vector<double> jumps;
+    for (int i = 1; i <= flips; ++i) {
+        const int sheet = 1 + int(qint64(i) * 7919 % s.SheetCount);
+        jumps.push_back(timed([&] {
+            box->setText(QString::number(sheet));
+            QKeyEvent enter(QEvent::KeyPress, Qt::Key_Return, Qt::NoModifier);
+            QCoreApplication::sendEvent(box, &enter);
+        }));
+        if (s.CurSheet != sheet) {
+            std::fprintf(stderr, "jumped to %d, not %d\n", s.CurSheet, sheet);
+            return 1;
+        }
+    }
+    std::printf("jump_ms %.2f\n", median(jumps));
+
+    owner.reset();
+    store.removeValue(common, QStringLiteral("ZoomFit"));
+    store.setValue(common, QStringLiteral("ZoomRate"), QStringLiteral("1"));
+    const double openFitMs = openWindow(owner);
+    std::printf("open_fit_ms %.1f (zoom %g)\n", openFitMs, owner->job().state().ZoomRate);
+    return openFitMs < 0 ? 1 : 0;
 }

@@ -302,16 +302,30 @@ void TestDialogLooks::previewWindow()
     QVERIFY(window.load(false));
     window.showMaximized();
     QVERIFY(QTest::qWaitForWindowActive(&window));
+    // As it opens: the whole first sheet, the moves back greyed.
+    saveScreenshot(window, u"-first"_qs);
+    QCOMPARE(layoutFaults(window), QStringList());
     // Paged as a user would: to the last sheet and one back.
     QWidget *page = window.findChild<QWidget *>(u"picPageView"_qs);
     for (const Qt::Key key : { Qt::Key_PageDown, Qt::Key_End, Qt::Key_PageUp })
         QTest::keyClick(page, key);
     QVERIFY(window.findChild<QLabel *>(u"panel1"_qs)->text().startsWith(u"第 "_qs));
-    QStringList faults = layoutFaults(window);
+    window.findChild<QAction *>(u"z150"_qs)->trigger();
     // The page picture is as large as the zoom makes it: the view shows a part of it.
-    faults.removeIf([](const QString &fault) { return fault.startsWith(u"picPageView"_qs); });
-    QCOMPARE(faults, QStringList());
+    const auto faults = [&window] {
+        QStringList found = layoutFaults(window);
+        found.removeIf([](const QString &fault) { return fault.startsWith(u"picPageView"_qs); });
+        return found;
+    };
+    QCOMPARE(faults(), QStringList());
     saveScreenshot(window);
+    // The last sheet's width, the moves forward greyed, the page box taking a number.
+    QTest::keyClick(page, Qt::Key_End);
+    window.findChild<QAction *>(u"页宽"_qs)->trigger();
+    QTest::keyClick(&window, Qt::Key_G, Qt::ControlModifier);
+    QTest::keyClicks(QApplication::focusWidget(), u"12"_qs);
+    QCOMPARE(faults(), QStringList());
+    saveScreenshot(window, u"-last"_qs);
 }
 
 void TestDialogLooks::fullScreenView()

@@ -176,6 +176,12 @@ void TestFullScreenView::restoresThePreviewAfterPaging()
     QCOMPARE(s.CurRowPage, 5);
     QCOMPARE(s.SheetNav[1], true);
     QTest::keyClick(picPage, Qt::Key_Minus, Qt::KeypadModifier);
+    // The main keyboard's keys zoom too; = is + without Shift.
+    const double out = s.ZoomRate;
+    QTest::keyClick(picPage, Qt::Key_Equal);
+    QVERIFY(s.ZoomRate > out);
+    QTest::keyClick(picPage, Qt::Key_Minus);
+    QCOMPARE(s.ZoomRate, out);
     item(view, "mnuPrevious")->trigger();
     QCOMPARE(s.CurRowPage, 4);
     QTest::keyClick(picPage, Qt::Key_Home);

@@ -51,6 +51,10 @@ void TestInputDialog::okChecksTheEntry_data()
                                << "0.09" << badZoom << 48;
     QTest::newRow("zoom 2.5") << ""
                               << "2.5" << badZoom << 48;
+    QTest::newRow("zoom 150, a percentage") << QString() << u"150"_qs << QString() << 0;
+    QTest::newRow("zoom 150% as shown") << QString() << u" 150 %"_qs << QString() << 0;
+    QTest::newRow("zoom 250") << QString() << u"250"_qs << badZoom << 48;
+    QTest::newRow("zoom %") << QString() << u"%"_qs << notNumber << 64;
     QTest::newRow("zoom text") << ""
                                << "abc" << notNumber << 64;
     QTest::newRow("zoom empty") << ""

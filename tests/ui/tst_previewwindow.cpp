@@ -5,6 +5,7 @@
 #include "support/testplatform.h"
 
 #include "api/myprint_p.h"
+#include "engine/state/previewsinks.h"
 #include "engine/state/registry.h"
 #include "platform/interfaces/surface.h"
 #include "printer/papercodes.h"
@@ -23,6 +24,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
+#include <QProgressBar>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QScrollBar>
@@ -71,11 +73,27 @@ private Q_SLOTS:
     void printDialogOpensThePageSetup();
     void printSavesNoDeclinedPageSetup_data();
     void printSavesNoDeclinedPageSetup();
+    void pageBox_data();
+    void pageBox();
+    void wheelAndArrowsScroll_data();
+    void wheelAndArrowsScroll();
+    void zoomSteps_data();
+    void zoomSteps();
+    void zoomMenuChecksTheZoom_data();
+    void zoomMenuChecksTheZoom();
+    void opensAtTheZoomItClosedAt_data();
+    void opensAtTheZoomItClosedAt();
 
 private:
-    PreviewWindow *openWindow();
+    /// Opens the window, for a user who chose 100 % unless `storedZoom` is false.
+    PreviewWindow *openWindow(bool storedZoom = true);
     QString panel(int n) const;
     QAction *action(const QString &text) const;
+    /// The zoom entries of the toolbar's drop-down that are checked.
+    QStringList checkedZoom() const;
+    void wheel(
+        QWidget *over, int angle, Qt::KeyboardModifiers modifiers = Qt::NoModifier, QPoint at = {});
+    QScrollBar *scrollBar(const QString &name) const;
 
     VirtualPrintingSystem *m_system = nullptr;
     RecordingMessageSink *m_sink = nullptr;
@@ -116,8 +134,15 @@ void TestPreviewWindow::cleanup()
     TestPlatform::uninstall();
 }
 
-PreviewWindow *TestPreviewWindow::openWindow()
+PreviewWindow *TestPreviewWindow::openWindow(bool storedZoom)
 {
+    if (storedZoom) {
+        const QString common = storePath(RootKey::LocalMachine, kCommonKey);
+        m_store->createKey(common);
+        m_store->setValue(common, u"ZoomRate"_qs, u"1"_qs);
+        m_store->setValue(common, u"ZoomFit"_qs, u"0"_qs);
+    }
+    m_window.reset(); // its job first: two at once would share one
     m_window = std::make_unique<PreviewWindow>(MyPrintPrivate::get(*m_print));
     if (!m_window->load(false))
         return nullptr;
@@ -141,6 +166,30 @@ QAction *TestPreviewWindow::action(const QString &text) const
             return a;
     }
     return nullptr;
+}
+
+QStringList TestPreviewWindow::checkedZoom() const
+{
+    QStringList names;
+    for (QAction *a : m_window->findChild<QMenu *>(u"比例菜单"_qs)->actions()) {
+        if (a->isChecked())
+            names << a->objectName();
+    }
+    return names;
+}
+
+void TestPreviewWindow::wheel(QWidget *over, int angle, Qt::KeyboardModifiers modifiers, QPoint at)
+{
+    if (at.isNull())
+        at = over->rect().center();
+    QWheelEvent event(at, over->mapToGlobal(at), {}, { 0, angle }, Qt::NoButton, modifiers,
+        Qt::NoScrollPhase, false);
+    QApplication::sendEvent(over, &event);
+}
+
+QScrollBar *TestPreviewWindow::scrollBar(const QString &name) const
+{
+    return m_window->findChild<QScrollBar *>(name);
 }
 
 void TestPreviewWindow::paperResize_data()
@@ -309,10 +358,27 @@ void TestPreviewWindow::keysPageAndRedrawOnlyWhenTheSheetChanges()
         QTest::keyClick(page, key);
         return drawn.count() > 0;
     };
+    const auto greyed = [this] {
+        QStringList names;
+        for (const QString &name : { u"首页"_qs, u"前页"_qs, u"次页"_qs, u"尾页"_qs }) {
+            if (!m_window->findChild<QWidget *>(name)->isEnabled())
+                names << name;
+        }
+        return names.join(QLatin1Char(' '));
+    };
+    QCOMPARE(greyed(), u"首页 前页"_qs);
+    QVERIFY(!action(u"首页       Home"_qs)->isEnabled());
     QVERIFY(press(Qt::Key_PageDown));
     QCOMPARE(panel(1), u"第 2 页 共 3 页"_qs);
+    QCOMPARE(greyed(), QString());
     QVERIFY(press(Qt::Key_End));
     QCOMPARE(panel(1), u"第 3 页 共 3 页"_qs);
+    QCOMPARE(greyed(), u"次页 尾页"_qs);
+    // The popup menu's moves are greyed alike.
+    for (QAction *a : m_window->findChild<QMenu *>(u"popup"_qs)->actions()) {
+        const bool forward = a->text().startsWith(u"次页"_qs) || a->text().startsWith(u"末页"_qs);
+        QVERIFY2(a->isEnabled() != forward, qPrintable(a->text()));
+    }
     QVERIFY(!press(Qt::Key_PageDown));
     QVERIFY(!press(Qt::Key_End));
     QVERIFY(press(Qt::Key_PageUp));
@@ -346,7 +412,17 @@ void TestPreviewWindow::statusBarTexts()
     QCOMPARE(panel(1), u"第 1 页 共 3 页"_qs);
     QCOMPARE(panel(2), u"纸张:"_qs + PaperCodes::name(9));
     QCOMPARE(panel(3), u"显示比例:100%"_qs);
-    QVERIFY(m_window->findChild<QWidget *>(u"pgbPage"_qs)->isHidden());
+    // The progress bar shows only once a sheet has taken half a second: it never flashes.
+    auto *bar = m_window->findChild<QProgressBar *>(u"pgbPage"_qs);
+    PreviewProgressSink *progress = engineState().PreviewProgressBar;
+    progress->setVisible(true);
+    progress->setValue(10);
+    QVERIFY(bar->isHidden());
+    QTest::qSleep(520);
+    progress->setValue(20);
+    QVERIFY(bar->isVisible());
+    progress->setVisible(false);
+    QVERIFY(bar->isHidden());
     m_window->preview()->setZoom(0.75);
     QCOMPARE(panel(3), u"显示比例:75%"_qs);
     // The sheet was drawn: its picture is not blank and is as large as the page on screen.
@@ -410,18 +486,18 @@ void TestPreviewWindow::zoomCycle()
 void TestPreviewWindow::shortcutsOfTheHiddenMenus()
 {
     QVERIFY(openWindow());
-    // Ctrl+Z: the zoom entry, with the zoom as its text; 1.25 is taken as a factor.
+    // Ctrl+Z: the zoom entry, with the zoom as the status bar shows it, and takes it so.
     QString shownText;
     QTimer::singleShot(0, [&] {
         QWidget *dialog = QApplication::activeModalWidget();
         QVERIFY(dialog && dialog->objectName() == u"Dialog"_qs);
         auto *text = dialog->findChild<QLineEdit *>(u"txtInput"_qs);
         shownText = text->text();
-        text->setText(u"1.25"_qs);
+        text->setText(u"125%"_qs);
         QTest::mouseClick(dialog->findChild<QPushButton *>(u"OKButton"_qs), Qt::LeftButton);
     });
     QTest::keyClick(m_window.get(), Qt::Key_Z, Qt::ControlModifier);
-    QCOMPARE(shownText, u"1"_qs);
+    QCOMPARE(shownText, u"100%"_qs);
     QCOMPARE(engineState().ZoomRate, 1.25);
     QCOMPARE(panel(3), u"显示比例:125%"_qs);
     // Ctrl+P: the print dialog, cancelled. (The offscreen platform does not give the focus
@@ -862,6 +938,227 @@ void TestPreviewWindow::printSavesNoDeclinedPageSetup()
     // Printed as the preview last showed it: 5 rows a page.
     QCOMPARE(m_system->documents().size(), 1);
     QCOMPARE(m_system->documents()[0].pageCount, 5);
+}
+
+void TestPreviewWindow::pageBox_data()
+{
+    QTest::addColumn<QString>("typed"); // after Ctrl+G on sheet 5 of 25
+    QTest::addColumn<Qt::Key>("key");
+    QTest::addColumn<int>("sheet");
+    QTest::newRow("a sheet") << u"10"_qs << Qt::Key_Return << 10;
+    QTest::newRow("past the last: the last") << u"99"_qs << Qt::Key_Enter << 25;
+    QTest::newRow("0: the first") << u"0"_qs << Qt::Key_Return << 1;
+    QTest::newRow("Esc drops the number") << u"12"_qs << Qt::Key_Escape << 5;
+}
+
+void TestPreviewWindow::pageBox()
+{
+    QFETCH(QString, typed);
+    QFETCH(Qt::Key, key);
+    QFETCH(int, sheet);
+    m_print->setLineCount(1);
+    QVERIFY(openWindow());
+    auto *box = m_window->findChild<QLineEdit *>(u"txtPage"_qs);
+    QCOMPARE(m_window->findChild<QLabel *>(u"lblPageCount"_qs)->text(), u"/ 25"_qs);
+    m_window->preview()->goToSheet(5);
+    QCOMPARE(box->text(), u"5"_qs);
+    QTest::keyClick(m_window.get(), Qt::Key_G, Qt::ControlModifier);
+    QCOMPARE(box->selectedText(), u"5"_qs);
+    QTest::keyClicks(box, typed);
+    QTest::keyClick(box, key);
+    QCOMPARE(panel(1), u"第 %1 页 共 25 页"_qs.arg(sheet));
+    QCOMPARE(box->text(), QString::number(sheet));
+    QVERIFY(m_window->isVisible());
+    QVERIFY(m_window->preview()->pagePicture()->hasFocus()); // the keys page again
+    // Gone while a number is typed: the box losing the focus reads no job that went before it.
+    QTest::keyClick(m_window.get(), Qt::Key_G, Qt::ControlModifier);
+    QTest::keyClicks(box, u"3"_qs);
+    m_window.reset();
+}
+
+void TestPreviewWindow::wheelAndArrowsScroll_data()
+{
+    QTest::addColumn<double>("zoom"); // 0: "整页"
+    QTest::addColumn<QList<int>>("from"); // sheet of 3, vertical scroll value
+    QTest::addColumn<QString>("over");
+    QTest::addColumn<int>("input"); // a wheel's angle, 120 a notch up; else a key
+    QTest::addColumn<QList<int>>("to"); // sheet, vertical scroll value (-1: not checked)
+    QTest::addColumn<QPointF>("tenths"); // how far the page moved, in tenths of its size
+    const QString page = u"picPageView"_qs;
+    const QList<int> top { 1, 0 };
+    QTest::newRow("wheel down") << 2.0 << top << page << -120 << QList<int> { 1, -1 }
+                                << QPointF(0, -1);
+    QTest::newRow("over the vertical bar")
+        << 2.0 << top << u"VScroll1"_qs << -120 << QList<int> { 1, -1 } << QPointF(0, -1);
+    QTest::newRow("over the horizontal bar: across")
+        << 2.0 << top << u"HScroll1"_qs << -120 << QList<int> { 1, 0 } << QPointF(-1, 0);
+    QTest::newRow("arrow down") << 2.0 << top << page << int(Qt::Key_Down) << QList<int> { 1, -1 }
+                                << QPointF(0, -0.5);
+    QTest::newRow("past the bottom: the next sheet's top")
+        << 2.0 << QList<int> { 1, 100 } << page << -120 << QList<int> { 2, 0 } << QPointF();
+    QTest::newRow("past the top: the previous sheet's bottom")
+        << 2.0 << QList<int> { 2, 0 } << page << 120 << QList<int> { 1, 100 } << QPointF();
+    QTest::newRow("whole page: a notch, a sheet")
+        << 0.0 << QList<int> { 2, 0 } << page << 120 << QList<int> { 1, 0 } << QPointF();
+}
+
+void TestPreviewWindow::wheelAndArrowsScroll()
+{
+    QFETCH(double, zoom);
+    QFETCH(QList<int>, from);
+    QFETCH(QString, over);
+    QFETCH(int, input);
+    QFETCH(QList<int>, to);
+    QFETCH(QPointF, tenths);
+    QVERIFY(openWindow());
+    PreviewWidget *view = m_window->preview();
+    if (zoom > 0)
+        view->setZoom(zoom);
+    else
+        m_window->findChild<QAction *>(u"整页"_qs)->trigger();
+    view->goToSheet(from[0]);
+    QScrollBar *bar = scrollBar(u"VScroll1"_qs);
+    bar->setValue(from[1]);
+    const QPoint before = view->pagePosition();
+    QWidget *target = m_window->findChild<QWidget *>(over);
+    if (std::abs(input) <= 120)
+        wheel(target, input);
+    else
+        QTest::keyClick(target, Qt::Key(input));
+    QCOMPARE(panel(1), u"第 %1 页 共 3 页"_qs.arg(to[0]));
+    if (to[1] >= 0)
+        QCOMPARE(bar->value(), to[1]);
+    if (to[0] != from[0]) {
+        // The new sheet shows where its bar says, or without one where the page was.
+        QCOMPARE(view->pagePosition().y(),
+            bar->isVisible() ? view->OriginY - bar->value() * view->StepY : before.y());
+        return;
+    }
+    // The bars count steps of StepX and StepY twips: the page moves to the nearest.
+    const QPoint moved = view->pagePosition() - before;
+    const QSize size = view->pagePicture()->size() * 15;
+    QVERIFY2(std::abs(moved.x() - tenths.x() * size.width() / 10) <= std::max(view->StepX, 0)
+            && std::abs(moved.y() - tenths.y() * size.height() / 10) <= std::max(view->StepY, 0),
+        qPrintable(u"moved %1, %2"_qs.arg(moved.x()).arg(moved.y())));
+}
+
+void TestPreviewWindow::zoomSteps_data()
+{
+    QTest::addColumn<double>("from");
+    QTest::addColumn<int>("angle"); // of Ctrl+wheel, 120 a notch up; 0: the key
+    QTest::addColumn<QKeyCombination>("key");
+    QTest::addColumn<double>("zoom");
+    const QKeyCombination none;
+    QTest::newRow("Ctrl+wheel up") << 2.0 << 120 << none << 2.1;
+    QTest::newRow("Ctrl+wheel down") << 2.0 << -120 << none << 1.9;
+    QTest::newRow("53 % up to 60 %") << 0.53 << 120 << none << 0.6;
+    QTest::newRow("no further than 400 %") << 4.0 << 120 << none << 4.0;
+    QTest::newRow("+") << 1.0 << 0 << QKeyCombination(Qt::Key_Plus) << 1.1;
+    QTest::newRow("= (+ without Shift)") << 1.0 << 0 << QKeyCombination(Qt::Key_Equal) << 1.1;
+    QTest::newRow("-") << 1.0 << 0 << QKeyCombination(Qt::Key_Minus) << 0.9;
+    QTest::newRow("keypad -") << 1.0 << 0 << (Qt::KeypadModifier | Qt::Key_Minus) << 0.9;
+}
+
+void TestPreviewWindow::zoomSteps()
+{
+    QFETCH(double, from);
+    QFETCH(int, angle);
+    QFETCH(QKeyCombination, key);
+    QFETCH(double, zoom);
+    QVERIFY(openWindow());
+    PreviewWidget *view = m_window->preview();
+    view->setZoom(from);
+    scrollBar(u"VScroll1"_qs)->setValue(30);
+    scrollBar(u"HScroll1"_qs)->setValue(40);
+    QWidget *page = view->pagePicture();
+    const QPoint at(300, 200); // on the page picture
+    const QPointF pointer = page->mapTo(view, at) * 15;
+    // The point of the sheet under the pointer, in twips of the sheet at zoom 1.
+    const auto underPointer
+        = [&] { return (pointer - QPointF(view->pagePosition())) / engineState().ZoomRate; };
+    const QPointF before = underPointer();
+    if (angle != 0)
+        wheel(page, angle, Qt::ControlModifier, at);
+    else
+        QTest::keyClick(page, key.key(), key.keyboardModifiers());
+    QCOMPARE(panel(3), u"显示比例:%1%"_qs.arg(qRound(zoom * 100)));
+    QCOMPARE(checkedZoom(), QStringList());
+    if (angle == 0)
+        return;
+    // The wheel keeps that point under the pointer, to a scroll step, where a bar lets it.
+    const QPointF after = underPointer();
+    const auto stays = [&](double a, double b, qint32 step, const QString &bar) {
+        return !scrollBar(bar)->isVisible() || std::abs(a - b) <= step / engineState().ZoomRate;
+    };
+    QVERIFY(stays(before.x(), after.x(), view->StepX, u"HScroll1"_qs)
+        && stays(before.y(), after.y(), view->StepY, u"VScroll1"_qs));
+}
+
+void TestPreviewWindow::zoomMenuChecksTheZoom_data()
+{
+    QTest::addColumn<QString>("entry");
+    QTest::addColumn<QList<bool>>("bars"); // horizontal, vertical
+    QTest::newRow("150%") << u"z150"_qs << QList<bool> { true, true };
+    QTest::newRow("整页") << u"整页"_qs << QList<bool> { false, false };
+    QTest::newRow("页宽") << u"页宽"_qs << QList<bool> { false, true };
+}
+
+void TestPreviewWindow::zoomMenuChecksTheZoom()
+{
+    QFETCH(QString, entry);
+    QFETCH(QList<bool>, bars);
+    QVERIFY(openWindow());
+    QCOMPARE(checkedZoom(), QStringList { u"z100"_qs });
+    QAction *item = m_window->findChild<QAction *>(entry);
+    item->trigger();
+    QCOMPARE(checkedZoom(), QStringList { entry });
+    QCOMPARE(QApplication::focusWidget(), m_window->preview()->pagePicture()); // the keys page
+    // The fits follow the window's size.
+    const double zoom = engineState().ZoomRate;
+    m_window->resize(700, 900);
+    QCOMPARE(engineState().ZoomRate != zoom, entry != u"z150"_qs);
+    QCOMPARE(panel(3), u"显示比例:%1%"_qs.arg(engineState().ZoomRate * 100));
+    QCOMPARE(scrollBar(u"HScroll1"_qs)->isVisible(), bars[0]);
+    QCOMPARE(scrollBar(u"VScroll1"_qs)->isVisible(), bars[1]);
+    // The width fills the view beside the bar.
+    const int room = m_window->preview()->width() - scrollBar(u"VScroll1"_qs)->width();
+    QVERIFY(entry != u"页宽"_qs || m_window->preview()->pagePicture()->width() > room * 0.95);
+}
+
+void TestPreviewWindow::opensAtTheZoomItClosedAt_data()
+{
+    QTest::addColumn<QString>("fit"); // ZoomFit as stored; null: none
+    QTest::addColumn<QString>("zoom"); // ZoomRate as stored; null: none
+    QTest::addColumn<int>("hostZoom"); // the print object's ZoomRatio
+    QTest::addColumn<QString>("entry"); // checked when the window opens
+    QTest::newRow("nothing stored") << QString() << QString() << 1 << u"整页"_qs;
+    QTest::newRow("a zoom stored without a fit") << QString() << u"1.5"_qs << 1 << u"z150"_qs;
+    QTest::newRow("the host's zoom") << QString() << QString() << 2 << u"z200"_qs;
+    QTest::newRow("closed at 页宽") << u"2"_qs << u"0.9"_qs << 1 << u"页宽"_qs;
+}
+
+void TestPreviewWindow::opensAtTheZoomItClosedAt()
+{
+    QFETCH(QString, fit);
+    QFETCH(QString, zoom);
+    QFETCH(int, hostZoom);
+    QFETCH(QString, entry);
+    const QString common = storePath(RootKey::LocalMachine, kCommonKey);
+    m_store->createKey(common);
+    for (const auto &[name, value] :
+        { std::pair { u"ZoomFit"_qs, fit }, { u"ZoomRate"_qs, zoom } }) {
+        if (value.isNull())
+            m_store->removeValue(common, name);
+        else
+            m_store->setValue(common, name, value);
+    }
+    m_print->setZoomRatio(qint16(hostZoom));
+    QVERIFY(openWindow(false));
+    QCOMPARE(checkedZoom(), QStringList { entry });
+    // What the window closes at, it opens at next time.
+    m_window->close();
+    QVERIFY(openWindow(false));
+    QCOMPARE(checkedZoom(), QStringList { entry });
 }
 
 QUILLON_TEST_MAIN(TestPreviewWindow)

@@ -1,5 +1,6 @@
 #include "sheetnavigation.h"
 
+#include "engine/layout/pagedriver.h"
 #include "engine/state/enginestate.h"
 
 #include <algorithm>
@@ -102,15 +103,34 @@ std::optional<SheetPosition> movedSheet(
     return sheetPositionAt(s, p.rowPage, p.colPage, p.sheet);
 }
 
+std::optional<SheetPosition> numberedSheet(
+    const EngineState &s, const SheetPosition &from, qint32 sheet, bool keepSheetNumber)
+{
+    const qint32 number = std::clamp<qint32>(sheet, 1, std::max<qint32>(1, s.SheetCount));
+    const LogicalPage first = firstPageOfSheet(s, number);
+    if (first.rowPage == from.rowPage && first.colPage == from.colPage)
+        return std::nullopt;
+    return sheetPositionAt(s, first.rowPage, first.colPage, keepSheetNumber ? number : from.sheet);
+}
+
+SheetPosition currentSheet(const EngineState &s)
+{
+    return { s.CurRowPage, s.CurColPage, s.CurSheet, s.SheetNav };
+}
+
+void setCurrentSheet(EngineState &s, const SheetPosition &sheet)
+{
+    s.CurRowPage = sheet.rowPage;
+    s.CurColPage = sheet.colPage;
+    s.CurSheet = sheet.sheet;
+}
+
 bool MoveSheet(EngineState &s, SheetMove move, bool keepSheetNumber)
 {
-    const auto to = movedSheet(
-        s, { s.CurRowPage, s.CurColPage, s.CurSheet, s.SheetNav }, move, keepSheetNumber);
+    const auto to = movedSheet(s, currentSheet(s), move, keepSheetNumber);
     if (!to)
         return false;
-    s.CurRowPage = to->rowPage;
-    s.CurColPage = to->colPage;
-    s.CurSheet = to->sheet;
+    setCurrentSheet(s, *to);
     return true;
 }
 

@@ -32,6 +32,17 @@ SheetPosition sheetPositionAt(const EngineState &s, qint32 rowPage, qint32 colPa
 std::optional<SheetPosition> movedSheet(
     const EngineState &s, const SheetPosition &from, SheetMove move, bool keepSheetNumber);
 
+/// Where sheet `sheet` (kept within 1 to SheetCount) starts, seen from `from`, with the marks
+/// its drawing will leave, or nothing when `from` already starts there. The preview takes the
+/// sheet's number with it (`keepSheetNumber`); the full-screen view keeps its own.
+std::optional<SheetPosition> numberedSheet(
+    const EngineState &s, const SheetPosition &from, qint32 sheet, bool keepSheetNumber);
+
+/// The sheet on screen as the state tells it: the current logical page, CurSheet and SheetNav.
+SheetPosition currentSheet(const EngineState &s);
+/// Makes this sheet the current one: the logical page it starts at and its number.
+void setCurrentSheet(EngineState &s, const SheetPosition &sheet);
+
 /// Moves the current logical page (CurRowPage, CurColPage) to the start of the first,
 /// previous, next or last sheet, as the sheet on screen and SheetNav tell. False, with nothing
 /// changed, when the command does not apply; the caller renders only after true.

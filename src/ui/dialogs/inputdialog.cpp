@@ -98,15 +98,34 @@ void InputDialog::refuse(const QString &message, int icon)
     selectEntry();
 }
 
+std::optional<double> InputDialog::zoomOf(QString text)
+{
+    text = text.trimmed();
+    const bool percent = text.endsWith(QLatin1Char('%')) || text.endsWith(QChar(0xFF05));
+    if (percent)
+        text.chop(1);
+    bool isNumber = false;
+    const double value = text.trimmed().toDouble(&isNumber);
+    if (!isNumber || !std::isfinite(value))
+        return std::nullopt;
+    return percent || value >= 10 ? value / 100 : value;
+}
+
 void InputDialog::ok()
 {
+    const bool zoom = lblPrompt->text() == kZoomPrompt;
     bool isNumber = false;
-    const double value = txtInput->text().trimmed().toDouble(&isNumber);
+    double value = txtInput->text().trimmed().toDouble(&isNumber);
+    if (zoom) {
+        const std::optional<double> entered = zoomOf(txtInput->text());
+        isNumber = entered.has_value();
+        value = entered.value_or(0);
+    }
     if (!isNumber || !std::isfinite(value)) {
         refuse(QStringLiteral("请输入数字。"), 64);
         return;
     }
-    if (lblPrompt->text() == kZoomPrompt) {
+    if (zoom) {
         if (value < 0.1 || value > 2) {
             refuse(QStringLiteral("输入比例无效。\n范围在 0.1~2之间"), 48);
             return;

@@ -348,7 +348,6 @@ void FullScreenView::resizeEvent(QResizeEvent *event)
 
 void FullScreenView::keyPressEvent(QKeyEvent *event)
 {
-    const bool keypad = event->modifiers() & Qt::KeypadModifier;
     switch (event->key()) {
     case Qt::Key_Escape:
         reject();
@@ -365,18 +364,14 @@ void FullScreenView::keyPressEvent(QKeyEvent *event)
     case Qt::Key_End:
         runGuarded([this] { lastSheet(); });
         return;
+    // On the keypad or the main keyboard, where + may come as = without Shift.
     case Qt::Key_Plus:
-        if (keypad) {
-            runGuarded([this] { zoomIn(); });
-            return;
-        }
-        break;
+    case Qt::Key_Equal:
+        runGuarded([this] { zoomIn(); });
+        return;
     case Qt::Key_Minus:
-        if (keypad) {
-            runGuarded([this] { zoomOut(); });
-            return;
-        }
-        break;
+        runGuarded([this] { zoomOut(); });
+        return;
     default:
         break;
     }

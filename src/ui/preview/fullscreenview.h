@@ -20,9 +20,9 @@ class Surface;
 
 /// The full-screen view (frmfullscreen): the preview's sheet on a borderless, maximised window,
 /// without toolbar, scroll bars or status bar. The page picture picPage can be dragged with the
-/// left button; the keys (Esc, Page Up, Page Down, Home, End, + and - on the keypad, Ctrl+P on
-/// release) and the right-button popup menu page, zoom in steps of 0.2, print the sheet on
-/// screen (the view stays open) and close.
+/// left button; the keys (Esc, Page Up, Page Down, Home, End, + (or =) and - on the keypad or
+/// the main keyboard, Ctrl+P on release) and the right-button popup menu page, zoom in steps of
+/// 0.2, print the sheet on screen (the view stays open) and close.
 ///
 /// The preview opens it for its "全屏" command with the job it draws through:
 /// \code

@@ -14,14 +14,21 @@
 #include <QMouseEvent>
 #include <QScrollBar>
 #include <QSignalBlocker>
+#include <QWheelEvent>
 
 #include <algorithm>
+#include <cmath>
 
 namespace quillon {
 
 namespace {
 
 constexpr int kTwipsPerPixel = 15;
+constexpr int kNotch = 120;
+// The zooms the steps and the fits stay within: beyond 400 % the picture of a page takes
+// hundreds of megabytes.
+constexpr double kMinZoom = 0.1;
+constexpr double kMaxZoom = 4.0;
 
 int toPixels(double twips)
 {
@@ -72,6 +79,7 @@ PreviewWidget::PreviewWidget(QWidget *parent)
         bar->hide();
     }
     HScroll1->installEventFilter(this);
+    VScroll1->installEventFilter(this);
     connect(HScroll1, &QScrollBar::valueChanged, this, &PreviewWidget::horizontalScrolled);
     connect(VScroll1, &QScrollBar::valueChanged, this, &PreviewWidget::verticalScrolled);
 
@@ -92,7 +100,10 @@ void PreviewWidget::movePage(qint32 left, qint32 top)
 
 void PreviewWidget::PaperResize()
 {
-    picPageView->hide(); // what it shows stays until the sheet is drawn again
+    // What it shows stays until the sheet is drawn again. Hidden, it gives the focus away:
+    // it takes it back, or the keys would go to the window's page box.
+    const bool focused = picPageView->hasFocus();
+    picPageView->hide();
     const QSize page = pageTwips();
     picPageView->resize(pagePixels());
 
@@ -151,6 +162,8 @@ void PreviewWidget::PaperResize()
     }
     movePage(left, top);
     picPageView->show();
+    if (focused)
+        picPageView->setFocus();
     Q_EMIT previewChanged();
 }
 
@@ -164,6 +177,8 @@ bool PreviewWidget::drawSheet()
     if (!m_job)
         return false;
     EngineState &s = engineState();
+    m_drawn = true;
+    fitZoom();
     // The layout may have changed the paper: the page picture takes its new size first.
     if (picPageView->size() != pagePixels())
         PaperResize();
@@ -178,10 +193,92 @@ void PreviewWidget::setZoom(double zoom)
 {
     // The sheet being drawn is scaled by ZoomRate: the new zoom waits for it.
     m_requests.whenIdle([this, zoom] {
+        m_fit = ZoomFit::None;
         engineState().ZoomRate = double(float(zoom));
         PaperResize();
         renderCurrentSheet();
     });
+}
+
+void PreviewWidget::setZoomFit(ZoomFit fit)
+{
+    m_requests.whenIdle([this, fit] {
+        m_fit = fit;
+        fitZoom();
+        PaperResize();
+        // Before the first sheet the window is not shown yet: its activation draws it.
+        if (m_drawn)
+            renderCurrentSheet();
+    });
+}
+
+bool PreviewWidget::fitZoom()
+{
+    EngineState &s = engineState();
+    if (m_fit == ZoomFit::None || s.PaperWidthTw <= 0 || s.PaperHeightTw <= 0)
+        return false;
+    // PaperResize keeps 150 twips around the page.
+    const double areaWidth = width() * kTwipsPerPixel - 300.0;
+    const double areaHeight = height() * kTwipsPerPixel - 300.0;
+    double zoom = areaWidth / s.PaperWidthTw;
+    if (m_fit == ZoomFit::WholePage)
+        zoom = std::min(zoom, areaHeight / s.PaperHeightTw);
+    else if (zoom * s.PaperHeightTw > areaHeight)
+        zoom = (areaWidth - VScroll1->sizeHint().width() * kTwipsPerPixel) / s.PaperWidthTw;
+    // Whole percents, rounded down: the status bar shows a plain figure and the page still fits.
+    const double fitted
+        = double(float(std::clamp(std::floor(zoom * 100) / 100, kMinZoom, kMaxZoom)));
+    if (fitted == s.ZoomRate)
+        return false;
+    s.ZoomRate = fitted;
+    return true;
+}
+
+void PreviewWidget::zoomBy(int notches, std::optional<QPointF> anchor)
+{
+    // Notches that come while a sheet is drawn add up.
+    m_zoomNotches += notches;
+    m_requests.whenIdle([this, anchor] { stepZoom(std::exchange(m_zoomNotches, 0), anchor); });
+}
+
+void PreviewWidget::stepZoom(int notches, std::optional<QPointF> anchor)
+{
+    EngineState &s = engineState();
+    const double before = s.ZoomRate;
+    // In whole tenths of a percent: a single's 0.53000000… is 53 %.
+    double percent = std::round(before * 1000) / 10;
+    for (int i = 0; i < std::abs(notches); ++i)
+        percent = notches > 0 ? std::floor(percent / 10 + 1e-6) * 10 + 10
+                              : std::ceil(percent / 10 - 1e-6) * 10 - 10;
+    const double zoom = double(float(std::clamp(percent / 100, kMinZoom, kMaxZoom)));
+    // At a limit, or beyond it already (a zoom typed in): a step never goes the other way.
+    if (notches > 0 ? zoom <= before : zoom >= before)
+        return;
+    const QPointF at = anchor.value_or(QPointF(PicBackGround->width(), PicBackGround->height()) / 2)
+        * kTwipsPerPixel;
+    const QPointF onPage = (at - QPointF(pagePosition())) * (zoom / before);
+    m_fit = ZoomFit::None;
+    s.ZoomRate = zoom;
+    PaperResize();
+    placePoint(at, onPage);
+    renderCurrentSheet();
+}
+
+void PreviewWidget::placePoint(QPointF at, QPointF onPage)
+{
+    // An axis without a scroll bar keeps the page centred as PaperResize placed it.
+    const auto place
+        = [](QScrollBar *bar, qint32 origin, qint32 step, double wanted, qint32 placed) {
+              if (bar->isHidden())
+                  return placed;
+              const qint32 position = roundHalfEven(
+                  std::clamp(wanted, origin - 100.0 * std::max(0, step), double(origin)));
+              const QSignalBlocker block(bar);
+              bar->setValue(step > 0 ? roundHalfEven(double(origin - position) / step) : 0);
+              return position;
+          };
+    movePage(place(HScroll1, OriginX, StepX, at.x() - onPage.x(), m_pageLeft),
+        place(VScroll1, OriginY, StepY, at.y() - onPage.y(), m_pageTop));
 }
 
 void PreviewWidget::horizontalScrolled(int value)
@@ -199,8 +296,73 @@ void PreviewWidget::verticalScrolled(int value)
 void PreviewWidget::resizeEvent(QResizeEvent *event)
 {
     QWidget::resizeEvent(event);
-    if (!window()->isMinimized())
-        PaperResize();
+    if (window()->isMinimized())
+        return;
+    // While a sheet is drawn the zoom stays: the fit is taken again when it is drawn anew.
+    const bool refit = m_fit != ZoomFit::None && (m_requests.drawing() || fitZoom());
+    PaperResize();
+    if (refit && m_drawn)
+        runGuarded([this] { renderCurrentSheet(); });
+}
+
+void PreviewWidget::wheelEvent(QWheelEvent *event)
+{
+    runGuarded([&] { wheel(*event, event->position(), false); });
+    event->accept();
+}
+
+void PreviewWidget::wheel(const QWheelEvent &event, QPointF at, bool sideways)
+{
+    const QPoint angle = event.angleDelta();
+    const int turn = angle.y() != 0 ? angle.y() : angle.x();
+    if (event.modifiers() & Qt::ControlModifier) {
+        m_zoomAngle += turn;
+        const int notches = m_zoomAngle / kNotch;
+        m_zoomAngle -= notches * kNotch;
+        if (notches != 0)
+            zoomBy(notches, at);
+        return;
+    }
+    sideways = sideways || (event.modifiers() & Qt::ShiftModifier) || angle.y() == 0;
+    wheelScroll(sideways ? Qt::Horizontal : Qt::Vertical, turn);
+}
+
+void PreviewWidget::wheelScroll(Qt::Orientation orientation, int angle)
+{
+    const QScrollBar *bar = orientation == Qt::Vertical ? VScroll1 : HScroll1;
+    const bool down = angle < 0;
+    if (orientation == Qt::Vertical
+        && (bar->isHidden() || bar->value() == (down ? bar->maximum() : bar->minimum()))) {
+        // Past the bottom of the page the next sheet shows from its top, past the top the
+        // previous one from its bottom: a whole notch for each sheet.
+        m_turnAngle = (m_turnAngle < 0) == down ? m_turnAngle + angle : angle;
+        if (std::abs(m_turnAngle) < kNotch)
+            return;
+        m_turnAngle = 0;
+        if (m_requests.move(down ? SheetMove::Next : SheetMove::Previous) && !bar->isHidden())
+            VScroll1->setValue(down ? VScroll1->minimum() : VScroll1->maximum());
+        return;
+    }
+    m_turnAngle = 0;
+    scrollTenths(orientation, -double(angle) / kNotch);
+}
+
+void PreviewWidget::scrollTenths(Qt::Orientation orientation, double tenths)
+{
+    const bool vertical = orientation == Qt::Vertical;
+    QScrollBar *bar = vertical ? VScroll1 : HScroll1;
+    if (bar->isHidden())
+        return;
+    // The bar counts steps of StepX or StepY twips; what is left of a step waits for the next
+    // turn the same way.
+    const QSize page = pageTwips();
+    const double units = tenths * (vertical ? page.height() : page.width()) / 10.0
+        / std::max(1, vertical ? StepY : StepX);
+    double &rest = m_wheelRest[vertical ? 1 : 0];
+    rest = (rest < 0) == (units < 0) ? rest + units : units;
+    const int whole = int(rest);
+    rest -= whole;
+    bar->setValue(bar->value() + whole);
 }
 
 void PreviewWidget::dragTo(QPoint twips)
@@ -229,6 +391,15 @@ bool PreviewWidget::pageKey(int key)
     case Qt::Key_Home:
         firstSheet();
         return true;
+    // The arrows scroll half of what a wheel notch does.
+    case Qt::Key_Up:
+    case Qt::Key_Down:
+        scrollTenths(Qt::Vertical, key == Qt::Key_Up ? -0.5 : 0.5);
+        return true;
+    case Qt::Key_Left:
+    case Qt::Key_Right:
+        scrollTenths(Qt::Horizontal, key == Qt::Key_Left ? -0.5 : 0.5);
+        return true;
     default:
         return false;
     }
@@ -236,6 +407,16 @@ bool PreviewWidget::pageKey(int key)
 
 bool PreviewWidget::eventFilter(QObject *watched, QEvent *event)
 {
+    // A notch over a bar moves as far as one over the page, not the bar's few pixels. The page
+    // takes its turns here too: a wheel event sent to it (not by the window system) would not
+    // reach this widget.
+    if (event->type() == QEvent::Wheel
+        && (watched == HScroll1 || watched == VScroll1 || watched == picPageView)) {
+        const auto *turn = static_cast<QWheelEvent *>(event);
+        auto *over = static_cast<QWidget *>(watched);
+        runGuarded([&] { wheel(*turn, over->mapTo(this, turn->position()), over == HScroll1); });
+        return true;
+    }
     if (watched == HScroll1) {
         if (event->type() == QEvent::FocusIn)
             picPageView->setFocus();

@@ -4,6 +4,7 @@
 
 #include "pagepicture.h"
 #include "previewwidget.h"
+#include "toolbaricons.h"
 
 #include "engine/convert.h"
 #include "engine/device/clsprinter.h"
@@ -20,15 +21,20 @@
 #include "ui/dialogs/progresswindow.h"
 #include "ui/dialogs/slotguard_p.h"
 
+#include <QActionGroup>
 #include <QApplication>
 #include <QBoxLayout>
+#include <QElapsedTimer>
 #include <QEvent>
 #include <QGuiApplication>
 #include <QKeyEvent>
 #include <QLabel>
+#include <QLineEdit>
 #include <QMenu>
 #include <QProgressBar>
+#include <QRegularExpressionValidator>
 #include <QStatusBar>
+#include <QStyle>
 #include <QToolBar>
 #include <QToolButton>
 
@@ -41,6 +47,15 @@ namespace quillon {
 namespace {
 
 const QString kZoomKey = QStringLiteral("ZoomRate");
+/// The zoom's fit when the window closed (PreviewWidget::ZoomFit as a number); empty until
+/// the window first closes.
+const QString kZoomFitKey = QStringLiteral("ZoomFit");
+
+/// The zoom as the status bar shows it, in the single precision it is kept in.
+QString zoomText(double zoom)
+{
+    return QString::number(double(float(zoom)) * 100, 'g', 7) + QLatin1Char('%');
+}
 
 } // namespace
 
@@ -71,17 +86,33 @@ public:
     double value() const override { return m_bar->value(); }
     void setValue(double value) override
     {
-        m_bar->setValue(int(std::lround(std::clamp(value, 0.0, 100.0))));
+        const int percent = int(std::lround(std::clamp(value, 0.0, 100.0)));
+        const bool moved = percent != m_bar->value();
+        m_bar->setValue(percent);
+        // A sheet drawn in less than half a second shows no bar: it would only flash.
+        if (m_bar->isHidden() && m_work.isValid() && m_work.elapsed() >= kDelayMs) {
+            m_bar->show();
+            m_bar->raise();
+        } else if (!moved || m_bar->isHidden()) {
+            return;
+        }
+        // Drawing lets no events through until it is done: the bar paints itself.
+        m_bar->repaint();
     }
     void setVisible(bool visible) override
     {
-        m_bar->setVisible(visible);
-        if (visible)
-            m_bar->raise();
+        if (visible) {
+            m_work.start();
+        } else {
+            m_work.invalidate();
+            m_bar->hide();
+        }
     }
 
 private:
+    static constexpr qint64 kDelayMs = 500;
     QProgressBar *m_bar;
+    QElapsedTimer m_work;
 };
 
 PreviewWindow::PreviewWindow(PrintProperties &print, QWidget *parent)
@@ -100,6 +131,7 @@ PreviewWindow::PreviewWindow(PrintProperties &print, QWidget *parent)
     buildToolbar();
     buildStatusBar();
     m_preview->setPopupMenu(m_popup);
+    connect(m_preview, &PreviewWidget::previewChanged, this, &PreviewWindow::showNavigation);
 
     auto *page = new QVBoxLayout(this);
     page->setContentsMargins(0, 0, 0, 0);
@@ -112,6 +144,9 @@ PreviewWindow::PreviewWindow(PrintProperties &print, QWidget *parent)
 
 PreviewWindow::~PreviewWindow()
 {
+    // The children go after the job: the page box losing the focus must not read it then.
+    disconnect(m_pageBox, nullptr, this, nullptr);
+    disconnect(m_preview, nullptr, this, nullptr);
     restoreCursor();
     EngineState &s = m_job.state();
     if (s.PreviewStatusBar == m_statusSink.get())
@@ -172,33 +207,75 @@ void PreviewWindow::buildMenus()
                 [preview, step] { runGuarded([preview, step] { step(*preview); }); });
             return action;
         };
-        add(QStringLiteral("首页       Home"), [](PreviewWidget &p) { p.firstSheet(); });
-        add(QStringLiteral("前页       PageUp"), [](PreviewWidget &p) { p.previousSheet(); });
-        add(QStringLiteral("次页       PageDown"), [](PreviewWidget &p) { p.nextSheet(); });
-        return add(lastCaption, [](PreviewWidget &p) { p.lastSheet(); });
+        m_backMoves << add(
+            QStringLiteral("首页       Home"), [](PreviewWidget &p) { p.firstSheet(); });
+        m_backMoves << add(
+            QStringLiteral("前页       PageUp"), [](PreviewWidget &p) { p.previousSheet(); });
+        m_forwardMoves << add(
+            QStringLiteral("次页       PageDown"), [](PreviewWidget &p) { p.nextSheet(); });
+        m_forwardMoves << add(lastCaption, [](PreviewWidget &p) { p.lastSheet(); });
+        return m_forwardMoves.last();
     };
     navigation(pages, QStringLiteral("尾页       End"));
     for (QAction *action : pages->actions())
         m_actions.insert(action->text(), action);
     pages->addSeparator();
     addCommand(pages, QStringLiteral("指定页码(&G)"), &PreviewWindow::pageNumberEntry);
+    // Ctrl+G: the toolbar's page box, ready for a number.
+    auto *pageBox = new QAction(QStringLiteral("转到页"), this);
+    pageBox->setObjectName(QStringLiteral("转到页"));
+    pageBox->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_G));
+    connect(pageBox, &QAction::triggered, this, [this] {
+        m_pageBox->setFocus(Qt::ShortcutFocusReason);
+        m_pageBox->selectAll();
+    });
+    addAction(pageBox);
 
     auto *zoom = new QMenu(QStringLiteral("显示比例(&Z)"), this);
+    auto *zoomEntries = new QActionGroup(this);
+    // None is checked at a zoom of no entry's (a zoom typed in, a step).
+    zoomEntries->setExclusionPolicy(QActionGroup::ExclusionPolicy::ExclusiveOptional);
     for (const int percent : { 200, 150, 100, 50, 25 }) {
         QAction *action = addCommand(zoom, QStringLiteral("%1%").arg(percent), nullptr);
+        action->setData(percent);
+        action->setCheckable(true);
         connect(action, &QAction::triggered, this,
             [this, percent] { runGuarded([&] { m_preview->setZoom(percent / 100.0); }); });
+        zoomEntries->addAction(action);
     }
+    // The fits are told from the percentages by their data: minus the fit.
+    for (const auto &[caption, fit] :
+        { std::pair { QStringLiteral("整页"), PreviewWidget::ZoomFit::WholePage },
+            std::pair { QStringLiteral("页宽"), PreviewWidget::ZoomFit::PageWidth } }) {
+        QAction *action = addCommand(zoom, caption, nullptr);
+        action->setData(-int(fit));
+        action->setCheckable(true);
+        connect(action, &QAction::triggered, this,
+            [this, fit] { runGuarded([&] { m_preview->setZoomFit(fit); }); });
+        zoomEntries->addAction(action);
+    }
+    m_zoomGroups << zoomEntries;
     zoom->addSeparator();
     addCommand(zoom, QStringLiteral("全屏显示(&V)"), &PreviewWindow::fullScreen,
         QKeySequence(Qt::CTRL | Qt::Key_V));
     addCommand(zoom, QStringLiteral("指定比例(&Z) ..."), &PreviewWindow::zoomEntry,
         QKeySequence(Qt::CTRL | Qt::Key_Z));
 
-    // Menus whose items have no action of their own.
     auto *tools = new QMenu(QStringLiteral("工具(&T)"), this);
-    tools->addAction(QStringLiteral("放大(&O)"));
-    tools->addAction(QStringLiteral("缩小(&I)"));
+    // The steps add up while a sheet is drawn: they bypass addCommand's single waiting command.
+    for (const auto &[caption, notch] : { std::pair { QStringLiteral("放大(&O)"), 1 },
+             std::pair { QStringLiteral("缩小(&I)"), -1 } }) {
+        QAction *action = addCommand(tools, caption, nullptr);
+        connect(action, &QAction::triggered, this,
+            [this, notch] { runGuarded([&] { m_preview->zoomBy(notch); }); });
+        // + (or =, where + needs Shift) and -, on the main keyboard and the keypad.
+        action->setShortcuts(notch > 0
+                ? QList<QKeySequence> { Qt::Key_Plus, Qt::Key_Equal,
+                    Qt::KeypadModifier | Qt::Key_Plus }
+                : QList<QKeySequence> { Qt::Key_Minus, Qt::KeypadModifier | Qt::Key_Minus });
+        addAction(action);
+    }
+    // A menu whose items have no action of their own.
     auto *options = new QMenu(QStringLiteral("选项(&O)"), this);
     options->addAction(QStringLiteral("工具栏"));
     options->addSeparator();
@@ -225,10 +302,12 @@ void PreviewWindow::buildToolbar()
 {
     Toolbar1 = new QToolBar(this);
     Toolbar1->setObjectName(QStringLiteral("Toolbar1"));
-    Toolbar1->setToolButtonStyle(Qt::ToolButtonTextOnly);
+    Toolbar1->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
     Toolbar1->setMovable(false);
-    const auto key = [this](const QString &caption, QAction *target) {
-        QAction *button = Toolbar1->addAction(caption);
+    // Small icons: the captions carry the meaning, and all keys fit a window of 900 pixels.
+    Toolbar1->setIconSize(QSize(16, 16));
+    const auto key = [this](const QString &caption, QAction *target, const QString &icon) {
+        QAction *button = Toolbar1->addAction(toolbarIcon(icon), caption);
         button->setObjectName(caption);
         Toolbar1->widgetForAction(button)->setObjectName(caption);
         if (target) {
@@ -238,36 +317,98 @@ void PreviewWindow::buildToolbar()
         }
         return button;
     };
-    key(QStringLiteral("打印"), m_actions.value(QStringLiteral("打印(&P)...")));
-    key(QStringLiteral("页面设置"), m_actions.value(QStringLiteral("页面设置(&U)...")));
-    key(QStringLiteral("保存页面"), m_actions.value(QStringLiteral("保存页面(&S)")));
-    key(QStringLiteral("首页"), m_actions.value(QStringLiteral("首页       Home")));
-    key(QStringLiteral("前页"), m_actions.value(QStringLiteral("前页       PageUp")));
-    key(QStringLiteral("次页"), m_actions.value(QStringLiteral("次页       PageDown")));
-    key(QStringLiteral("尾页"), m_actions.value(QStringLiteral("尾页       End")));
+    key(QStringLiteral("打印"), m_actions.value(QStringLiteral("打印(&P)...")),
+        QStringLiteral("document-print"));
+    key(QStringLiteral("页面设置"), m_actions.value(QStringLiteral("页面设置(&U)...")),
+        QStringLiteral("document-page-setup"));
+    key(QStringLiteral("保存页面"), m_actions.value(QStringLiteral("保存页面(&S)")),
+        QStringLiteral("document-save"));
+    Toolbar1->addSeparator();
+    key(QStringLiteral("首页"), m_actions.value(QStringLiteral("首页       Home")),
+        QStringLiteral("go-first"));
+    key(QStringLiteral("前页"), m_actions.value(QStringLiteral("前页       PageUp")),
+        QStringLiteral("go-previous"));
+
+    m_pageBox = new QLineEdit(Toolbar1);
+    m_pageBox->setObjectName(QStringLiteral("txtPage"));
+    m_pageBox->setToolTip(QStringLiteral("转到页 (Ctrl+G)"));
+    m_pageBox->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    m_pageBox->setValidator(new QRegularExpressionValidator(
+        QRegularExpression(QStringLiteral("[0-9]{0,9}")), m_pageBox));
+    m_pageBox->setFixedWidth(m_pageBox->fontMetrics().horizontalAdvance(QStringLiteral("000000"))
+        + 2 * m_pageBox->style()->pixelMetric(QStyle::PM_DefaultFrameWidth) + 8);
+    m_pageBox->installEventFilter(this);
+    connect(m_pageBox, &QLineEdit::returnPressed, this,
+        [this] { runGuarded([this] { goToEnteredSheet(); }); });
+    // Left without Enter, the box shows the sheet on screen again.
+    connect(m_pageBox, &QLineEdit::editingFinished, this, [this] {
+        if (m_pageBox->isModified()) {
+            m_pageBox->setModified(false);
+            showNavigation();
+        }
+    });
+    m_pageCount = new QLabel(Toolbar1);
+    m_pageCount->setObjectName(QStringLiteral("lblPageCount"));
+    m_pageCount->setContentsMargins(4, 0, 4, 0);
+    Toolbar1->addWidget(m_pageBox);
+    Toolbar1->addWidget(m_pageCount);
+
+    key(QStringLiteral("次页"), m_actions.value(QStringLiteral("次页       PageDown")),
+        QStringLiteral("go-next"));
+    key(QStringLiteral("尾页"), m_actions.value(QStringLiteral("尾页       End")),
+        QStringLiteral("go-last"));
+    Toolbar1->addSeparator();
 
     auto *zoomMenu = new QMenu(this);
     zoomMenu->setObjectName(QStringLiteral("比例菜单"));
+    auto *zoomEntries = new QActionGroup(this);
+    zoomEntries->setExclusionPolicy(QActionGroup::ExclusionPolicy::ExclusiveOptional);
+    const auto entry = [&](const QString &name, const QString &caption, const QString &target) {
+        QAction *item = zoomMenu->addAction(caption);
+        item->setObjectName(name);
+        item->setCheckable(true);
+        item->setData(m_actions.value(target)->data());
+        zoomEntries->addAction(item);
+        connect(item, &QAction::triggered, m_actions.value(target), &QAction::trigger);
+    };
     for (const int percent : { 25, 50, 100, 150, 200 }) {
-        QAction *item = zoomMenu->addAction(QStringLiteral("%1%").arg(percent));
-        item->setObjectName(QStringLiteral("z%1").arg(percent));
-        connect(item, &QAction::triggered, m_actions.value(QStringLiteral("%1%").arg(percent)),
-            &QAction::trigger);
+        const QString caption = QStringLiteral("%1%").arg(percent);
+        entry(QStringLiteral("z%1").arg(percent), caption, caption);
     }
     zoomMenu->addSeparator();
-    QAction *entry = zoomMenu->addAction(QStringLiteral("指定比例..."));
-    entry->setObjectName(QStringLiteral("指定比例"));
-    connect(entry, &QAction::triggered, m_actions.value(QStringLiteral("指定比例(&Z) ...")),
+    entry(QStringLiteral("整页"), QStringLiteral("整页"), QStringLiteral("整页"));
+    entry(QStringLiteral("页宽"), QStringLiteral("页宽"), QStringLiteral("页宽"));
+    m_zoomGroups << zoomEntries;
+    zoomMenu->addSeparator();
+    QAction *zoomEntry = zoomMenu->addAction(QStringLiteral("指定比例..."));
+    zoomEntry->setObjectName(QStringLiteral("指定比例"));
+    connect(zoomEntry, &QAction::triggered, m_actions.value(QStringLiteral("指定比例(&Z) ...")),
         &QAction::trigger);
-    QAction *zoom = key(QStringLiteral("比例"), nullptr);
+    QAction *zoom = key(QStringLiteral("比例"), nullptr, QStringLiteral("zoom-original"));
     zoom->setMenu(zoomMenu);
     connect(zoom, &QAction::triggered, this,
         [this] { m_preview->whenIdle([this] { runGuarded([this] { zoomCycle(); }); }); });
     if (auto *button = qobject_cast<QToolButton *>(Toolbar1->widgetForAction(zoom)))
         button->setPopupMode(QToolButton::MenuButtonPopup);
+    // Icons alone: the two steps sit beside the zoom they change.
+    for (const auto &[caption, target, icon] :
+        { std::tuple {
+              QStringLiteral("放大"), QStringLiteral("放大(&O)"), QStringLiteral("zoom-in") },
+            std::tuple { QStringLiteral("缩小"), QStringLiteral("缩小(&I)"),
+                QStringLiteral("zoom-out") } }) {
+        QAction *step = key(caption, m_actions.value(target), icon);
+        step->setToolTip(caption + QStringLiteral(" (")
+            + m_actions.value(target)->shortcut().toString(QKeySequence::NativeText)
+            + QLatin1Char(')'));
+        if (auto *button = qobject_cast<QToolButton *>(Toolbar1->widgetForAction(step)))
+            button->setToolButtonStyle(Qt::ToolButtonIconOnly);
+    }
 
-    key(QStringLiteral("全屏"), m_actions.value(QStringLiteral("全屏显示(&V)")));
-    key(QStringLiteral("退出"), m_actions.value(QStringLiteral("退出(&X)")));
+    key(QStringLiteral("全屏"), m_actions.value(QStringLiteral("全屏显示(&V)")),
+        QStringLiteral("view-fullscreen"));
+    Toolbar1->addSeparator();
+    key(QStringLiteral("退出"), m_actions.value(QStringLiteral("退出(&X)")),
+        QStringLiteral("window-close"));
 }
 
 void PreviewWindow::buildStatusBar()
@@ -275,10 +416,14 @@ void PreviewWindow::buildStatusBar()
     StatusBar1 = new QStatusBar(this);
     StatusBar1->setObjectName(QStringLiteral("StatusBar1"));
     StatusBar1->setSizeGripEnabled(false);
+    // Room around the panels' text: the bar's own layout gives them no more than a line.
+    StatusBar1->setContentsMargins(4, 0, 4, 0);
+    StatusBar1->setMinimumHeight(StatusBar1->fontMetrics().height() + 12);
     std::array<QLabel *, 3> panels {};
     for (int n = 0; n < 3; ++n) {
         panels[n] = new QLabel(StatusBar1);
         panels[n]->setObjectName(QStringLiteral("panel%1").arg(n + 1));
+        panels[n]->setContentsMargins(6, 0, 6, 0);
         StatusBar1->addWidget(panels[n], n == 1 ? 2 : 1);
     }
     m_statusSink = std::make_unique<StatusPanels>(panels);
@@ -294,6 +439,14 @@ void PreviewWindow::buildStatusBar()
 
 bool PreviewWindow::eventFilter(QObject *watched, QEvent *event)
 {
+    if (watched == m_pageBox && event->type() == QEvent::KeyPress
+        && static_cast<QKeyEvent *>(event)->key() == Qt::Key_Escape) {
+        // Esc in the page box drops the number typed, not the window.
+        m_pageBox->setModified(false);
+        showNavigation();
+        m_preview->pagePicture()->setFocus();
+        return true;
+    }
     if (watched == StatusBar1 && event->type() == QEvent::Resize) {
         // 20 twips right of the status bar's left edge and 50 below its top.
         const int left = roundHalfEven(20 / 15.0);
@@ -355,6 +508,18 @@ bool PreviewWindow::load(bool throwLoad)
     s.PreviewStatusBar = m_statusSink.get();
     s.PreviewProgressBar = m_progressSink.get();
     s.DrawTarget = page;
+    // "整页" unless a zoom was chosen: stored with its fit when the window last closed, stored
+    // alone by a version without fits, or set by the host (ZoomRatio).
+    const QString storedFit = ReadSetting(RootKey::LocalMachine, kCommonKey, kZoomFitKey, {});
+    auto fit = PreviewWidget::ZoomFit::None;
+    if (storedFit.isEmpty()) {
+        if (float(s.ZoomRate) == 1.0f && m_job.properties().ZoomRatio == 1)
+            fit = PreviewWidget::ZoomFit::WholePage;
+    } else {
+        fit = PreviewWidget::ZoomFit(std::clamp(storedFit.toInt(), 0, 2));
+    }
+    if (fit != PreviewWidget::ZoomFit::None)
+        m_preview->setZoomFit(fit);
     return true;
 }
 
@@ -421,6 +586,8 @@ bool PreviewWindow::queryClose()
             return false;
     }
     WriteSetting(RootKey::LocalMachine, kCommonKey, kZoomKey, singleToText(float(s.ZoomRate)));
+    WriteSetting(
+        RootKey::LocalMachine, kCommonKey, kZoomFitKey, QString::number(int(m_preview->zoomFit())));
     return true;
 }
 
@@ -530,11 +697,11 @@ void PreviewWindow::zoomEntry()
 {
     EngineState &s = m_job.state();
     InputDialog dialog(this);
-    dialog.setText(singleToText(float(s.ZoomRate)));
+    dialog.setText(zoomText(s.ZoomRate));
     dialog.exec();
     if (!dialog.blnOk)
         return;
-    if (const std::optional<double> zoom = parseNumber(dialog.text()))
+    if (const std::optional<double> zoom = InputDialog::zoomOf(dialog.text()))
         m_preview->setZoom(*zoom);
 }
 
@@ -556,6 +723,44 @@ void PreviewWindow::pageNumberEntry()
     // Drawing counts CurSheet from the logical page the sheet starts at: the row band is the
     // sheet number only with one logical page per sheet and one column band.
     m_preview->renderCurrentSheet();
+}
+
+void PreviewWindow::goToEnteredSheet()
+{
+    const EngineState &s = m_job.state();
+    bool number = false;
+    const qint64 typed = m_pageBox->text().toLongLong(&number);
+    m_pageBox->setModified(false);
+    if (!number) {
+        showNavigation();
+    } else {
+        const qint32 sheet = qint32(std::clamp<qint64>(typed, 1, std::max(1, s.SheetCount)));
+        // Shown at once: while a sheet is drawn the move waits for it.
+        m_pageBox->setText(QString::number(sheet));
+        m_preview->goToSheet(sheet);
+    }
+    m_preview->pagePicture()->setFocus();
+}
+
+void PreviewWindow::showNavigation()
+{
+    const EngineState &s = m_job.state();
+    if (!m_pageBox->isModified())
+        m_pageBox->setText(QString::number(s.CurSheet));
+    m_pageCount->setText(QStringLiteral("/ %1").arg(s.SheetCount));
+    // As the keys have it: a move is greyed where it would do nothing.
+    for (QAction *move : std::as_const(m_backMoves))
+        move->setEnabled(!s.SheetNav[0]);
+    for (QAction *move : std::as_const(m_forwardMoves))
+        move->setEnabled(!s.SheetNav[1]);
+    const int fit = -int(m_preview->zoomFit());
+    for (QActionGroup *group : std::as_const(m_zoomGroups)) {
+        for (QAction *entry : group->actions()) {
+            const int value = entry->data().toInt();
+            entry->setChecked(
+                fit != 0 ? value == fit : value > 0 && float(value / 100.0) == float(s.ZoomRate));
+        }
+    }
 }
 
 } // namespace quillon

@@ -7,7 +7,9 @@
 #include <memory>
 
 class QAction;
+class QActionGroup;
 class QLabel;
+class QLineEdit;
 class QMenu;
 class QProgressBar;
 class QStatusBar;
@@ -21,9 +23,12 @@ class PrintProperties;
 
 /// The preview window `frmpreview`: the current sheet in a PreviewWidget, with the toolbar
 /// `Toolbar1`, the status bar `StatusBar1` (sheet, paper, zoom) and the progress bar `pgbPage`
-/// laid over it while a sheet is drawn. Its menus are not shown: they carry the shortcuts,
-/// the actions the toolbar calls and the popup menu of the page. The window runs its own job,
-/// which puts the engine back as it was when the window goes.
+/// laid over it while a sheet takes long to draw. The toolbar's page box `txtPage` (Ctrl+G)
+/// goes to a sheet by its number; the moves that do not apply on the sheet shown are greyed.
+/// Its menus are not shown: they carry the shortcuts, the actions the toolbar calls and the
+/// popup menu of the page. The window runs its own job, which puts the engine back as it was
+/// when the window goes. It opens at the zoom stored when it last closed, or at "整页" when
+/// nobody chose one.
 class PreviewWindow : public QDialog
 {
     Q_OBJECT
@@ -55,6 +60,8 @@ public:
     void fullScreen();
     void zoomEntry();
     void pageNumberEntry();
+    /// The page box's number: that sheet, a number past the last one the last sheet.
+    void goToEnteredSheet();
 
 protected:
     void changeEvent(QEvent *event) override;
@@ -78,6 +85,8 @@ private:
     void restoreCursor();
     /// Lays the job out again for a changed format and draws the current sheet.
     void showFormatChanges();
+    /// The page box, the greyed moves and the checked zoom, for the sheet shown.
+    void showNavigation();
 
     SheetJob m_job;
     PreviewWidget *m_preview = nullptr;
@@ -87,6 +96,11 @@ private:
     std::unique_ptr<StatusPanels> m_statusSink;
     std::unique_ptr<ProgressOverlay> m_progressSink;
     QMenu *m_popup = nullptr;
+    QLineEdit *m_pageBox = nullptr;
+    QLabel *m_pageCount = nullptr;
+    QList<QAction *> m_backMoves; ///< first and previous sheet, in the menus
+    QList<QAction *> m_forwardMoves; ///< next and last sheet
+    QList<QActionGroup *> m_zoomGroups; ///< the zoom menu's and the toolbar's zoom entries
     QHash<QString, QAction *> m_actions; ///< menu actions by caption
     bool m_waitCursor = false;
     /// Esc was pressed on the window itself, not to close a menu: its release closes it.

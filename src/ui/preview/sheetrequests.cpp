@@ -48,13 +48,32 @@ bool SheetRequests::draw()
 
 bool SheetRequests::move(SheetMove move)
 {
-    if (!m_drawing)
-        return MoveSheet(engineState(), move, m_keepsSheetNumber) && draw();
+    return go([this, move](const SheetPosition &from) {
+        return movedSheet(engineState(), from, move, m_keepsSheetNumber);
+    });
+}
+
+bool SheetRequests::moveTo(qint32 sheet)
+{
+    return go([this, sheet](const SheetPosition &from) {
+        return numberedSheet(engineState(), from, sheet, m_keepsSheetNumber);
+    });
+}
+
+bool SheetRequests::go(
+    const std::function<std::optional<SheetPosition>(const SheetPosition &)> &target)
+{
+    EngineState &s = engineState();
     const std::optional<SheetPosition> to
-        = movedSheet(engineState(), m_pending.value_or(m_onScreen), move, m_keepsSheetNumber);
-    if (to)
+        = target(m_drawing ? m_pending.value_or(m_onScreen) : currentSheet(s));
+    if (!to)
+        return false;
+    if (m_drawing) {
         m_pending = to;
-    return to.has_value();
+        return true;
+    }
+    setCurrentSheet(s, *to);
+    return draw();
 }
 
 void SheetRequests::whenIdle(std::function<void()> action)

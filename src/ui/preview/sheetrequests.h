@@ -25,10 +25,17 @@ public:
     bool draw();
     /// Moves to another sheet and draws it. False when the move does not apply.
     bool move(SheetMove move);
+    /// Goes to the sheet of this number (kept within the sheets there are) and draws it. False
+    /// when that sheet is the one shown or asked for already.
+    bool moveTo(qint32 sheet);
     /// Runs `action` now, or when the drawing is done; a later one replaces one still waiting.
     void whenIdle(std::function<void()> action);
 
 private:
+    /// Where `target` leads from the sheet shown or asked for last; drawn now or when the
+    /// drawing is done.
+    bool go(const std::function<std::optional<SheetPosition>(const SheetPosition &)> &target);
+
     bool m_keepsSheetNumber;
     std::function<bool()> m_draw;
     bool m_drawing = false;
