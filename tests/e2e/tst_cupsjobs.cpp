@@ -212,19 +212,23 @@ void TestCupsJobs::printDirectSendsEveryPage()
 void TestCupsJobs::rangeReachesTheQueueInOrder_data()
 {
     QTest::addColumn<PrintRequest>("request");
-    QTest::addColumn<QStringList>("pages");
-    QTest::newRow("2 to 5, even pages, 2 copies") << PrintRequest { 2, 5, 1, 1, 2, u"偶数页"_qs,
-        3 } << QStringList { u"2"_qs, u"4"_qs, u"2"_qs, u"4"_qs };
-    QTest::newRow("all pages, odd pages") << PrintRequest { 1, 5, 1, 1, 1, u"奇数页"_qs, 1 }
-                                          << QStringList { u"1"_qs, u"3"_qs, u"5"_qs };
-    QTest::newRow("current page, 3 copies") << PrintRequest { 3, 3, 1, 1, 3, u"所有页"_qs, 2 }
-                                            << QStringList { u"3"_qs, u"3"_qs, u"3"_qs };
+    QTest::addColumn<QStringList>("queued");
+    QTest::addColumn<QStringList>("printed");
+    const QStringList twoFour { u"2"_qs, u"4"_qs };
+    QTest::newRow("2 to 5, even pages, 2 copies")
+        << PrintRequest { 2, 5, 1, 1, 2, u"偶数页"_qs, 3 } << twoFour << twoFour + twoFour;
+    const QStringList odd { u"1"_qs, u"3"_qs, u"5"_qs };
+    QTest::newRow("all pages, odd pages")
+        << PrintRequest { 1, 5, 1, 1, 1, u"奇数页"_qs, 1 } << odd << odd;
+    QTest::newRow("current page, 3 copies") << PrintRequest { 3, 3, 1, 1, 3, u"所有页"_qs,
+        2 } << QStringList { u"3"_qs } << QStringList { u"3"_qs, u"3"_qs, u"3"_qs };
 }
 
 void TestCupsJobs::rangeReachesTheQueueInOrder()
 {
     QFETCH(PrintRequest, request);
-    QFETCH(QStringList, pages);
+    QFETCH(QStringList, queued);
+    QFETCH(QStringList, printed);
     SheetJob job(MyPrintPrivate::get(*m_print));
     QVERIFY2(job.prepare(1), qPrintable(job.error()));
     ScriptedWindow window;
@@ -232,9 +236,12 @@ void TestCupsJobs::rangeReachesTheQueueInOrder()
     QCOMPARE(window.view.prompt, u"完成"_qs);
     QVERIFY(g_cups->waitForJobs());
     const QList<int> jobs = newJobs();
-    QCOMPARE(jobs.size(), 1); // the copies are pages of one document
-    QCOMPARE(pageNumbers(jobFile(jobs[0])), pages);
-    QCOMPARE(pageNumbers(g_cups->outputFile()), pages);
+    QCOMPARE(jobs.size(), 1);
+    // The queue makes the copies of one set.
+    QCOMPARE(pageNumbers(jobFile(jobs[0])), queued);
+    QCOMPARE(PrivateCups::newestJobAttribute("copies"),
+        request.copies > 1 ? QString::number(request.copies) : QString());
+    QCOMPARE(pageNumbers(g_cups->outputFile()), printed);
 }
 
 void TestCupsJobs::printContSendsOneJobPerSheet()

@@ -10,6 +10,7 @@
 #include <QTemporaryDir>
 #include <QThread>
 
+#include <cups/cups.h>
 #include <sys/stat.h>
 
 class PrivateCups
@@ -50,8 +51,8 @@ public:
             u"Listen %1/cups.sock\nBrowsing No\nWebInterface No\nLogLevel warn\n"
             "<Location />\n  Order allow,deny\n  Allow all\n</Location>\n"
             "<Location /admin>\n  Order allow,deny\n  Allow all\n</Location>\n"
-            "<Policy default>\n  <Limit All>\n    Order deny,allow\n  </Limit>\n</Policy>\n"_qs.arg(
-                d));
+            "<Policy default>\n  JobPrivateAccess all\n  JobPrivateValues none\n  <Limit All>\n    Order deny,allow\n  </Limit>\n</Policy>\n"_qs
+                .arg(d));
         write(u"cups-files.conf"_qs,
             u"ServerRoot %1\nRequestRoot %1/spool\nTempDir %1/tmp\nCacheDir %1/cache\n"
             "StateDir %1/state\nAccessLog %1/log/access_log\nErrorLog %1/log/error_log\n"
@@ -122,6 +123,48 @@ public:
             QThread::msleep(100);
         }
         return false;
+    }
+
+    /// An attribute of the queue's newest job, as the scheduler keeps it; empty when the job
+    /// has none.
+    static QString newestJobAttribute(const char *name)
+    {
+        ipp_t *request = ippNewRequest(IPP_OP_GET_JOBS);
+        const QByteArray uri = QByteArray("ipp://localhost/printers/") + kQueue;
+        ippAddString(
+            request, IPP_TAG_OPERATION, IPP_TAG_URI, "printer-uri", nullptr, uri.constData());
+        ippAddString(request, IPP_TAG_OPERATION, IPP_TAG_KEYWORD, "which-jobs", nullptr, "all");
+        const char *wanted[] = { "job-id", name };
+        ippAddStrings(request, IPP_TAG_OPERATION, IPP_TAG_KEYWORD, "requested-attributes", 2,
+            nullptr, wanted);
+        ipp_t *response = cupsDoRequest(CUPS_HTTP_DEFAULT, request, "/");
+        int newest = 0;
+        QString newestValue;
+        int id = 0;
+        QString value;
+        const auto endOfJob = [&] {
+            if (id > newest) {
+                newest = id;
+                newestValue = value;
+            }
+            id = 0;
+            value.clear();
+        };
+        for (ipp_attribute_t *a = response ? ippFirstAttribute(response) : nullptr; a;
+             a = ippNextAttribute(response)) {
+            if (ippGetGroupTag(a) != IPP_TAG_JOB || !ippGetName(a)) {
+                endOfJob();
+            } else if (qstrcmp(ippGetName(a), "job-id") == 0) {
+                id = ippGetInteger(a, 0);
+            } else if (qstrcmp(ippGetName(a), name) == 0) {
+                char text[256];
+                ippAttributeString(a, text, sizeof text);
+                value = QString::fromUtf8(text);
+            }
+        }
+        endOfJob();
+        ippDelete(response);
+        return newestValue;
     }
 
 private:
