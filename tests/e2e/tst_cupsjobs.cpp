@@ -13,6 +13,10 @@
 #include <quillon/platform.h>
 
 #include <QApplication>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QLineEdit>
+#include <QPushButton>
 #include <QRegularExpression>
 #include <QSignalSpy>
 #include <QtTest>
@@ -113,6 +117,8 @@ private Q_SLOTS:
     void printDirectSendsEveryPage();
     void rangeReachesTheQueueInOrder_data();
     void rangeReachesTheQueueInOrder();
+    void dialogChoicesReachTheQueue_data();
+    void dialogChoicesReachTheQueue();
     void printContSendsOneJobPerSheet();
     void cancelSendsNothing();
     void documentOnAQueueThatChanged_data();
@@ -241,6 +247,67 @@ void TestCupsJobs::rangeReachesTheQueueInOrder()
     QCOMPARE(pageNumbers(jobFile(jobs[0])), queued);
     QCOMPARE(PrivateCups::newestJobAttribute("copies"),
         request.copies > 1 ? QString::number(request.copies) : QString());
+    QCOMPARE(pageNumbers(g_cups->outputFile()), printed);
+}
+
+void TestCupsJobs::dialogChoicesReachTheQueue_data()
+{
+    QTest::addColumn<QString>("title");
+    QTest::addColumn<QString>("list");
+    QTest::addColumn<QString>("copies");
+    QTest::addColumn<bool>("collate");
+    QTest::addColumn<int>("duplex"); // 关, 长边, 短边
+    QTest::addColumn<QStringList>("attributes"); // job-name, multiple-document-handling, sides
+    QTest::addColumn<QStringList>("queued");
+    QTest::addColumn<QStringList>("printed");
+    QTest::newRow("titled, 2 copies collated, long edge")
+        << u"销售日报"_qs << u"4,1-2"_qs << u"2"_qs << true << 1
+        << QStringList { u"销售日报"_qs, u"separate-documents-collated-copies"_qs,
+               u"two-sided-long-edge"_qs }
+        << QStringList { u"4"_qs, u"1"_qs, u"2"_qs }
+        << QStringList { u"4"_qs, u"1"_qs, u"2"_qs, u""_qs, u"4"_qs, u"1"_qs, u"2"_qs, u""_qs };
+    QTest::newRow("no title: the key; 3 copies not collated, one side")
+        << QString() << u"5,2"_qs << u"3"_qs << false << 0
+        << QStringList { u"DefaultFormat"_qs, u"separate-documents-uncollated-copies"_qs,
+               u"one-sided"_qs }
+        << QStringList { u"5"_qs, u"2"_qs }
+        << QStringList { u"5"_qs, u"5"_qs, u"5"_qs, u"2"_qs, u"2"_qs, u"2"_qs };
+}
+
+void TestCupsJobs::dialogChoicesReachTheQueue()
+{
+    QFETCH(QString, title);
+    QFETCH(QString, list);
+    QFETCH(QString, copies);
+    QFETCH(bool, collate);
+    QFETCH(int, duplex);
+    QFETCH(QStringList, attributes);
+    QFETCH(QStringList, queued);
+    QFETCH(QStringList, printed);
+    m_print->setMainTitle(title);
+    QTimer::singleShot(0, [&] {
+        QWidget *dialog = QApplication::activeModalWidget();
+        QVERIFY(dialog && dialog->objectName() == u"frmPrint"_qs);
+        auto *sides = dialog->findChild<QComboBox *>(u"cboDuplex"_qs);
+        QVERIFY(sides->isEnabled()); // the queue's driver prints on both sides
+        sides->setCurrentIndex(duplex);
+        QMetaObject::invokeMethod(dialog->findChild<QObject *>(u"optPageList"_qs), "click");
+        dialog->findChild<QLineEdit *>(u"txtPageList"_qs)->setText(list);
+        dialog->findChild<QLineEdit *>(u"txtCopys"_qs)->setText(copies);
+        dialog->findChild<QCheckBox *>(u"chkCollate"_qs)->setChecked(collate);
+        dialog->findChild<QPushButton *>(u"cmdprint"_qs)->click();
+    });
+    m_print->Printout();
+    QVERIFY(m_print->documentSent());
+    QCOMPARE(m_sink->messages().size(), 0);
+    QVERIFY(g_cups->waitForJobs());
+    QCOMPARE(newJobs().size(), 1);
+    QCOMPARE(pageNumbers(jobFile(newJobs()[0])), queued); // one set: the queue makes the copies
+    QCOMPARE((QStringList { PrivateCups::newestJobAttribute("job-name"),
+                 PrivateCups::newestJobAttribute("multiple-document-handling"),
+                 PrivateCups::newestJobAttribute("sides") }),
+        attributes);
+    QCOMPARE(PrivateCups::newestJobAttribute("copies"), copies);
     QCOMPARE(pageNumbers(g_cups->outputFile()), printed);
 }
 
