@@ -81,8 +81,6 @@ private Q_SLOTS:
     void printLoop();
     void cancelDiscardsTheDocument();
     void engineLeftAsFound();
-    void documentIsNamedAfterTheReport_data();
-    void documentIsNamedAfterTheReport();
     void continuousDataSets();
     void continuousEndsOnAnEmptyDataSet();
 
@@ -236,30 +234,6 @@ void TestPrintRange::engineLeftAsFound()
     QCOMPARE(s.CurRowPage, 3);
     QCOMPARE(s.CurSheet, 3);
     QCOMPARE(s.RowPageCount, 5); // laid out again for the preview
-}
-
-void TestPrintRange::documentIsNamedAfterTheReport_data()
-{
-    QTest::addColumn<QString>("title");
-    QTest::addColumn<QString>("key");
-    QTest::addColumn<QString>("name");
-    QTest::newRow("the title, on one line") << u" 销售\n日报 "_qs << u"日报"_qs << u"销售 日报"_qs;
-    QTest::newRow("no title: the key") << QString() << u"日报"_qs << u"日报"_qs;
-}
-
-void TestPrintRange::documentIsNamedAfterTheReport()
-{
-    QFETCH(QString, title);
-    QFETCH(QString, key);
-    QFETCH(QString, name);
-    m_print->setMainTitle(title);
-    m_print->setPrintKeyName(key);
-    SheetJob job(MyPrintPrivate::get(*m_print));
-    QVERIFY(job.prepare(1));
-    LoopWindow window;
-    QVERIFY(PrintRange({ 1, 1, 1, 1, 1, u"所有页"_qs, 1 }, job, window));
-    QCOMPARE(m_system->documents().size(), 1);
-    QCOMPARE(m_system->documents().first().name, name);
 }
 
 void TestPrintRange::continuousDataSets()
