@@ -40,14 +40,21 @@ bool keepsLayout(const char *name)
         && view != "device-uri";
 }
 
+/// The printer's destination with the options the user saved for it ("queue/instance" names an
+/// instance); nullptr when there is none, else freed with cupsFreeDests(1, dest).
+cups_dest_t *namedDest(const QString &deviceName)
+{
+    const QByteArray queue = deviceName.section(u'/', 0, 0).toUtf8();
+    const QByteArray instance = deviceName.section(u'/', 1).toUtf8();
+    return cupsGetNamedDest(
+        CUPS_HTTP_DEFAULT, queue.constData(), instance.isEmpty() ? nullptr : instance.constData());
+}
+
 /// Adds the options the user saved for the printer (lpoptions: its defaults for this user) that
 /// keep the layout; returns the new count.
 int addSavedOptions(const QString &deviceName, int count, cups_option_t **options)
 {
-    const QByteArray queue = deviceName.section(u'/', 0, 0).toUtf8();
-    const QByteArray instance = deviceName.section(u'/', 1).toUtf8();
-    cups_dest_t *dest = cupsGetNamedDest(
-        CUPS_HTTP_DEFAULT, queue.constData(), instance.isEmpty() ? nullptr : instance.constData());
+    cups_dest_t *dest = namedDest(deviceName);
     if (!dest)
         return count;
     for (int i = 0; i < dest->num_options; ++i) {
@@ -68,6 +75,57 @@ QList<QPageSize> queuePageSizes(const QPrinterInfo &info)
             sizes.append(PaperCodes::pageSize(code));
     }
     return sizes;
+}
+
+const char *sidesKeyword(PrinterSurface::Duplex duplex)
+{
+    switch (duplex) {
+    case PrinterSurface::Duplex::LongEdge:
+        return CUPS_SIDES_TWO_SIDED_PORTRAIT;
+    case PrinterSurface::Duplex::ShortEdge:
+        return CUPS_SIDES_TWO_SIDED_LANDSCAPE;
+    case PrinterSurface::Duplex::None:
+        break;
+    }
+    return CUPS_SIDES_ONE_SIDED;
+}
+
+/// What the queue does with a document besides printing it once: the copies and sides it
+/// offers (from its driver and the scheduler), and the sides the user saved for it.
+PrinterSurface::Features queueFeatures(const QString &deviceName)
+{
+    PrinterSurface::Features f;
+    cups_dest_t *dest = namedDest(deviceName);
+    if (!dest)
+        return f;
+    if (cups_dinfo_t *info = cupsCopyDestInfo(CUPS_HTTP_DEFAULT, dest)) {
+        if (ipp_attribute_t *copies
+            = cupsFindDestSupported(CUPS_HTTP_DEFAULT, dest, info, CUPS_COPIES)) {
+            int upper = 1;
+            ippGetRange(copies, 0, &upper);
+            f.copies = std::max(1, upper);
+        }
+        f.collate = cupsCheckDestSupported(CUPS_HTTP_DEFAULT, dest, info,
+                        "multiple-document-handling", "separate-documents-collated-copies")
+            && cupsCheckDestSupported(CUPS_HTTP_DEFAULT, dest, info, "multiple-document-handling",
+                "separate-documents-uncollated-copies");
+        f.duplex = cupsCheckDestSupported(
+            CUPS_HTTP_DEFAULT, dest, info, CUPS_SIDES, CUPS_SIDES_TWO_SIDED_PORTRAIT);
+        const char *sides = cupsGetOption(CUPS_SIDES, dest->num_options, dest->options);
+        if (!sides) {
+            ipp_attribute_t *byDefault
+                = cupsFindDestDefault(CUPS_HTTP_DEFAULT, dest, info, CUPS_SIDES);
+            sides = byDefault ? ippGetString(byDefault, 0, nullptr) : nullptr;
+        }
+        for (const auto duplex :
+            { PrinterSurface::Duplex::LongEdge, PrinterSurface::Duplex::ShortEdge }) {
+            if (f.duplex && sides && qstrcmp(sides, sidesKeyword(duplex)) == 0)
+                f.sides = duplex;
+        }
+        cupsFreeDestInfo(info);
+    }
+    cupsFreeDests(1, dest);
+    return f;
 }
 
 /// The printer object, built before the painter surface that measures on it.
@@ -184,6 +242,8 @@ public:
     int BitsPerPixel() const override { return hasColor() ? 24 : 1; }
     int ColorPlanes() const override { return 1; }
     void setDocumentName(const QString &name) override { printer.setDocName(name); }
+    Features features() const override { return queueFeatures(printer.printerName()); }
+    void setDocumentOptions(const DocumentOptions &options) override { m_options = options; }
     void NewPage() override { newPage(); }
     bool failed() const override
     {
@@ -200,11 +260,13 @@ public:
         if (printer.printerState() != QPrinter::Error && m_failure.isEmpty())
             submit();
         m_spool.reset();
+        m_options = {};
     }
     void KillDoc() override
     {
         end();
         m_spool.reset(); // the document was never sent: removing it discards it
+        m_options = {};
     }
 
 protected:
@@ -228,9 +290,10 @@ protected:
     }
 
 private:
-    /// Hands the spool file to CUPS with the options Qt's own engine would send (copies are
-    /// pages of the document; nothing here sets Qt's extra CUPS options), over the user's saved
-    /// options for the printer (lpoptions), as lp sends them.
+    /// Hands the spool file to CUPS with the options Qt's own engine would send (nothing here
+    /// sets Qt's extra CUPS options) and the document's copies and sides, over the user's saved
+    /// options for the printer (lpoptions), as lp sends them. Copies the print loop drew are
+    /// pages of the document.
     void submit()
     {
         const QPageLayout layout = printer.pageLayout();
@@ -238,6 +301,17 @@ private:
         int count = addSavedOptions(printer.printerName(), 0, &options);
         count
             = cupsAddOption("media", layout.pageSize().key().toUtf8().constData(), count, &options);
+        if (m_options.copies > 1) {
+            count = cupsAddOption(
+                CUPS_COPIES, QByteArray::number(m_options.copies).constData(), count, &options);
+            count = cupsAddOption("multiple-document-handling",
+                m_options.collate ? "separate-documents-collated-copies"
+                                  : "separate-documents-uncollated-copies",
+                count, &options);
+            // A collation the user saved would contradict the attribute.
+            count = cupsRemoveOption("Collate", count, &options);
+            count = cupsRemoveOption("collate", count, &options);
+        }
         const char *sides = nullptr; // the saved default, or the queue's
         switch (printer.duplex()) {
         case QPrinter::DuplexAuto:
@@ -253,6 +327,8 @@ private:
         case QPrinter::DuplexNone:
             break;
         }
+        if (m_options.duplex)
+            sides = sidesKeyword(*m_options.duplex);
         if (sides)
             count = cupsAddOption("sides", sides, count, &options);
         if (layout.orientation() == QPageLayout::Landscape)
@@ -304,6 +380,7 @@ private:
 
     QPrinterInfo m_info;
     QList<QPageSize> m_sizes;
+    DocumentOptions m_options;
     std::unique_ptr<QTemporaryFile> m_spool;
     mutable QString m_failure; // why the document cannot reach the queue
     mutable QElapsedTimer m_queueChecked;

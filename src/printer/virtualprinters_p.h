@@ -42,6 +42,8 @@ public:
     void setOrientation(qint16 orientation) override;
     void setDocumentName(const QString &name) override;
     QString DeviceName() const override { return m_paper.spec.deviceName; }
+    Features features() const override;
+    void setDocumentOptions(const DocumentOptions &options) override { m_options = options; }
     void EndDoc() override;
     void KillDoc() override;
 
@@ -51,6 +53,7 @@ private:
     VirtualPaper m_paper;
     DocumentSink m_sink;
     QString m_docName;
+    DocumentOptions m_options;
 };
 
 /// A PDF writer that is only measured with, never painted on: it gives the virtual PDF
@@ -88,6 +91,7 @@ public:
     void EndDoc() override;
     void KillDoc() override;
     bool failed() const override { return hasFailed(); }
+    QString outputFile() const override { return m_lastFile; }
 
 protected:
     QPaintDevice *deviceForPainting() override;
@@ -100,6 +104,7 @@ private:
     DocumentSink m_sink;
     std::unique_ptr<QPdfWriter> m_writer;
     QString m_partPath;
+    QString m_lastFile;
     QString m_docName;
     int m_pages = 0;
     qint16 m_colorMode = 2;

@@ -104,9 +104,18 @@ void VirtualRecordingPrinter::setDocumentName(const QString &name)
     m_docName = name;
 }
 
+PrinterSurface::Features VirtualRecordingPrinter::features() const
+{
+    Features f;
+    f.duplex = m_paper.spec.duplex;
+    return f;
+}
+
 void VirtualRecordingPrinter::EndDoc()
 {
-    VirtualDocument doc { m_paper.spec.deviceName, m_docName, 0, QString(), { QString() } };
+    VirtualDocument doc { m_paper.spec.deviceName, m_docName, 0, QString(), { QString() },
+        m_options };
+    m_options = {};
     for (const Op &op : ops()) {
         if (op.name == QLatin1String("NewPage"))
             doc.pages.append(QString());
@@ -124,6 +133,7 @@ void VirtualRecordingPrinter::EndDoc()
 void VirtualRecordingPrinter::KillDoc()
 {
     clear();
+    m_options = {};
 }
 
 // ---- PDF printer ---------------------------------------------------------------------------
@@ -219,7 +229,8 @@ void VirtualPdfPrinter::EndDoc()
     const QString finalPath = m_partPath.chopped(5);
     QFile::remove(finalPath);
     QFile::rename(m_partPath, finalPath);
-    m_sink({ m_paper.spec.deviceName, m_docName, m_pages, finalPath, {} });
+    m_lastFile = finalPath;
+    m_sink({ m_paper.spec.deviceName, m_docName, m_pages, finalPath, {}, {} });
     m_partPath.clear();
     m_pages = 0;
 }

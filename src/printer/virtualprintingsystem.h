@@ -29,6 +29,8 @@ struct VirtualPrinterSpec
     qint16 paperSize = 9;
     qint16 orientation = 1;
     bool color = true;
+    /// Whether it prints on both sides (a recording printer keeps the choice with the document).
+    bool duplex = false;
     /// The unprintable strip on each side of the sheet, in twips.
     double marginTwips = 0;
     /// The size of paper 256 (user-defined), in twips; paper 256 is refused while it is empty.
@@ -43,6 +45,7 @@ struct VirtualDocument
     int pageCount = 0;
     QString pdfPath; ///< Pdf output
     QStringList pages; ///< Recording output: each page's recording, one operation per line
+    PrinterSurface::DocumentOptions options; ///< Recording output: how it was to be printed
 };
 
 /// Printers described in code or in a printer file. A printer file is UTF-8 text with one

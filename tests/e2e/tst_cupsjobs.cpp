@@ -14,6 +14,10 @@
 #include <quillon/platform.h>
 
 #include <QApplication>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QLineEdit>
+#include <QPushButton>
 #include <QRegularExpression>
 #include <QSignalSpy>
 #include <QtTest>
@@ -107,6 +111,8 @@ private Q_SLOTS:
     void printDirectSendsEveryPage();
     void rangeReachesTheQueueInOrder_data();
     void rangeReachesTheQueueInOrder();
+    void dialogChoicesReachTheQueue_data();
+    void dialogChoicesReachTheQueue();
     void printContSendsOneJobPerSheet();
     void cancelSendsNothing();
     void documentOnAQueueThatChanged_data();
@@ -207,19 +213,23 @@ void TestCupsJobs::printDirectSendsEveryPage()
 void TestCupsJobs::rangeReachesTheQueueInOrder_data()
 {
     QTest::addColumn<PrintRequest>("request");
-    QTest::addColumn<QStringList>("pages");
-    QTest::newRow("2 to 5, even pages, 2 copies") << PrintRequest { 2, 5, 1, 1, 2, u"偶数页"_qs,
-        3 } << QStringList { u"2"_qs, u"4"_qs, u"2"_qs, u"4"_qs };
-    QTest::newRow("all pages, odd pages") << PrintRequest { 1, 5, 1, 1, 1, u"奇数页"_qs, 1 }
-                                          << QStringList { u"1"_qs, u"3"_qs, u"5"_qs };
-    QTest::newRow("current page, 3 copies") << PrintRequest { 3, 3, 1, 1, 3, u"所有页"_qs, 2 }
-                                            << QStringList { u"3"_qs, u"3"_qs, u"3"_qs };
+    QTest::addColumn<QStringList>("queued");
+    QTest::addColumn<QStringList>("printed");
+    const QStringList twoFour { u"2"_qs, u"4"_qs };
+    QTest::newRow("2 to 5, even pages, 2 copies")
+        << PrintRequest { 2, 5, 1, 1, 2, u"偶数页"_qs, 3 } << twoFour << twoFour + twoFour;
+    const QStringList odd { u"1"_qs, u"3"_qs, u"5"_qs };
+    QTest::newRow("all pages, odd pages")
+        << PrintRequest { 1, 5, 1, 1, 1, u"奇数页"_qs, 1 } << odd << odd;
+    QTest::newRow("current page, 3 copies") << PrintRequest { 3, 3, 1, 1, 3, u"所有页"_qs,
+        2 } << QStringList { u"3"_qs } << QStringList { u"3"_qs, u"3"_qs, u"3"_qs };
 }
 
 void TestCupsJobs::rangeReachesTheQueueInOrder()
 {
     QFETCH(PrintRequest, request);
-    QFETCH(QStringList, pages);
+    QFETCH(QStringList, queued);
+    QFETCH(QStringList, printed);
     SheetJob job(MyPrintPrivate::get(*m_print));
     QVERIFY2(job.prepare(1), qPrintable(job.error()));
     ScriptedWindow window;
@@ -227,9 +237,73 @@ void TestCupsJobs::rangeReachesTheQueueInOrder()
     QCOMPARE(window.view.prompt, u"完成"_qs);
     QVERIFY(g_cups->waitForJobs());
     const QList<int> jobs = newJobs();
-    QCOMPARE(jobs.size(), 1); // the copies are pages of one document
-    QCOMPARE(pageNumbers(jobFile(jobs[0])), pages);
-    QCOMPARE(pageNumbers(g_cups->outputFile()), pages);
+    QCOMPARE(jobs.size(), 1);
+    // The queue makes the copies of one set.
+    QCOMPARE(pageNumbers(jobFile(jobs[0])), queued);
+    QCOMPARE(PrivateCups::newestJobAttribute("copies"),
+        request.copies > 1 ? QString::number(request.copies) : QString());
+    QCOMPARE(pageNumbers(g_cups->outputFile()), printed);
+}
+
+void TestCupsJobs::dialogChoicesReachTheQueue_data()
+{
+    QTest::addColumn<QString>("title");
+    QTest::addColumn<QString>("list");
+    QTest::addColumn<QString>("copies");
+    QTest::addColumn<bool>("collate");
+    QTest::addColumn<int>("duplex"); // 关, 长边, 短边
+    QTest::addColumn<QStringList>("attributes"); // job-name, multiple-document-handling, sides
+    QTest::addColumn<QStringList>("queued");
+    QTest::addColumn<QStringList>("printed");
+    QTest::newRow("titled, 2 copies collated, long edge")
+        << u"销售日报"_qs << u"4,1-2"_qs << u"2"_qs << true << 1
+        << QStringList { u"销售日报"_qs, u"separate-documents-collated-copies"_qs,
+               u"two-sided-long-edge"_qs }
+        << QStringList { u"4"_qs, u"1"_qs, u"2"_qs }
+        << QStringList { u"4"_qs, u"1"_qs, u"2"_qs, u""_qs, u"4"_qs, u"1"_qs, u"2"_qs, u""_qs };
+    QTest::newRow("no title: the key; 3 copies not collated, one side")
+        << QString() << u"5,2"_qs << u"3"_qs << false << 0
+        << QStringList { u"DefaultFormat"_qs, u"separate-documents-uncollated-copies"_qs,
+               u"one-sided"_qs }
+        << QStringList { u"5"_qs, u"2"_qs }
+        << QStringList { u"5"_qs, u"5"_qs, u"5"_qs, u"2"_qs, u"2"_qs, u"2"_qs };
+}
+
+void TestCupsJobs::dialogChoicesReachTheQueue()
+{
+    QFETCH(QString, title);
+    QFETCH(QString, list);
+    QFETCH(QString, copies);
+    QFETCH(bool, collate);
+    QFETCH(int, duplex);
+    QFETCH(QStringList, attributes);
+    QFETCH(QStringList, queued);
+    QFETCH(QStringList, printed);
+    m_print->setMainTitle(title);
+    QTimer::singleShot(0, [&] {
+        QWidget *dialog = QApplication::activeModalWidget();
+        QVERIFY(dialog && dialog->objectName() == u"frmPrint"_qs);
+        auto *sides = dialog->findChild<QComboBox *>(u"cboDuplex"_qs);
+        QVERIFY(sides->isEnabled()); // the queue's driver prints on both sides
+        sides->setCurrentIndex(duplex);
+        QMetaObject::invokeMethod(dialog->findChild<QObject *>(u"optPageList"_qs), "click");
+        dialog->findChild<QLineEdit *>(u"txtPageList"_qs)->setText(list);
+        dialog->findChild<QLineEdit *>(u"txtCopys"_qs)->setText(copies);
+        dialog->findChild<QCheckBox *>(u"chkCollate"_qs)->setChecked(collate);
+        dialog->findChild<QPushButton *>(u"cmdprint"_qs)->click();
+    });
+    m_print->Printout();
+    QVERIFY(m_print->documentSent());
+    QCOMPARE(m_sink->messages().size(), 0);
+    QVERIFY(g_cups->waitForJobs());
+    QCOMPARE(newJobs().size(), 1);
+    QCOMPARE(pageNumbers(jobFile(newJobs()[0])), queued); // one set: the queue makes the copies
+    QCOMPARE((QStringList { PrivateCups::newestJobAttribute("job-name"),
+                 PrivateCups::newestJobAttribute("multiple-document-handling"),
+                 PrivateCups::newestJobAttribute("sides") }),
+        attributes);
+    QCOMPARE(PrivateCups::newestJobAttribute("copies"), copies);
+    QCOMPARE(pageNumbers(g_cups->outputFile()), printed);
 }
 
 void TestCupsJobs::printContSendsOneJobPerSheet()

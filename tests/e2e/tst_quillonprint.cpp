@@ -782,6 +782,8 @@ void TestQuillonPrint::printsOnTheVirtualPdfPrinter()
     QVERIFY(r.err.endsWith(u"quillon-print: 完成\n"_qs));
     const QStringList printed = documents(folder);
     QCOMPARE(printed.size(), 1);
+    QVERIFY2(
+        r.err.contains(u"quillon-print: 已打印到文件：%1\n"_qs.arg(printed[0])), qPrintable(r.err));
     const QStringList pages = pdfPages(printed[0]);
     QCOMPARE(pages.size(), 5);
     QVERIFY(pages[0].contains(u"客户名称"_qs) && pages[4].contains(u"第 5 页 (共 5 页)"_qs));

@@ -27,9 +27,10 @@ struct LoopView : PrintLoopView
     void setPageCount(const QString &text) override { count = text; }
     void setPrompt(const QString &text) override { prompt = text; }
     bool cancelled() override { return ++checks > cancelAfter; }
+    void setProgress(int done, int total) override { progress = u"%1/%2"_qs.arg(done).arg(total); }
 
     QStringList copies, positions;
-    QString count, prompt;
+    QString count, prompt, progress;
     int checks = 0;
     int cancelAfter = 1 << 30;
 };
@@ -149,6 +150,18 @@ void TestPrintRange::printLoop_data()
         << QStringList { u"4"_qs, u"4"_qs, u"4"_qs };
     QTest::newRow("unknown parity prints nothing")
         << 1500 << 0 << PrintRequest { 1, 5, 1, 1, 1, u"?"_qs, 1 } << QStringList {};
+    // A list names sheets: in its order; a copy of each sheet after the other unless collated.
+    QTest::newRow("list, two copies, not collated, long edge")
+        << 1500 << 0
+        << PrintRequest { 1, 1, 1, 1, 2, all, 4, { 3, 1, 9 }, false,
+               PrinterSurface::Duplex::LongEdge }
+        << QStringList { u"3"_qs, u"3"_qs, u"1"_qs, u"1"_qs };
+    QTest::newRow("list across two column bands")
+        << 9000 << 0 << PrintRequest { 1, 1, 1, 1, 1, all, 4, { 4, 1 } }
+        << QStringList { u"2/2"_qs, u"1/1"_qs };
+    QTest::newRow("list, two logical pages a sheet")
+        << 1500 << 100 << PrintRequest { 1, 1, 1, 1, 1, all, 4, { 2 } }
+        << QStringList { u"3 4"_qs };
 }
 
 void TestPrintRange::printLoop()
@@ -176,11 +189,17 @@ void TestPrintRange::printLoop()
         return;
     }
     QCOMPARE(m_system->documents().size(), 1);
-    QCOMPARE(printedPages(m_system->documents().first()), pages);
+    const VirtualDocument &doc = m_system->documents().first();
+    QCOMPARE(printedPages(doc), pages);
     QCOMPARE(window.view.copies.last(), u"%1/%1"_qs.arg(request.copies));
+    QCOMPARE(window.view.progress, u"%1/%1"_qs.arg(pages.size()));
+    // The loop drew the copies; the printer is told the sides.
+    QCOMPARE(doc.options.copies, 1);
+    QCOMPARE(doc.options.duplex, request.duplex);
     // The window shows the sheet being printed, never one past the range.
     for (const QString &position : std::as_const(window.view.positions))
-        QVERIFY2(position.section(u'(', 0, 0).toInt() <= request.lastRowPage, qPrintable(position));
+        QVERIFY2(request.kind == 4 || position.section(u'(', 0, 0).toInt() <= request.lastRowPage,
+            qPrintable(position));
 }
 
 void TestPrintRange::cancelDiscardsTheDocument()

@@ -48,47 +48,6 @@ QString savedOptions()
     return QString();
 }
 
-/// An attribute of the queue's newest job, as the scheduler keeps it; empty when the job
-/// has none.
-QString newestJobAttribute(const char *name)
-{
-    ipp_t *request = ippNewRequest(IPP_OP_GET_JOBS);
-    const QByteArray uri = "ipp://localhost/printers/" + kQueue.toUtf8();
-    ippAddString(request, IPP_TAG_OPERATION, IPP_TAG_URI, "printer-uri", nullptr, uri.constData());
-    ippAddString(request, IPP_TAG_OPERATION, IPP_TAG_KEYWORD, "which-jobs", nullptr, "all");
-    const char *wanted[] = { "job-id", name };
-    ippAddStrings(
-        request, IPP_TAG_OPERATION, IPP_TAG_KEYWORD, "requested-attributes", 2, nullptr, wanted);
-    ipp_t *response = cupsDoRequest(CUPS_HTTP_DEFAULT, request, "/");
-    int newest = 0;
-    QString newestValue;
-    int id = 0;
-    QString value;
-    const auto endOfJob = [&] {
-        if (id > newest) {
-            newest = id;
-            newestValue = value;
-        }
-        id = 0;
-        value.clear();
-    };
-    for (ipp_attribute_t *a = response ? ippFirstAttribute(response) : nullptr; a;
-         a = ippNextAttribute(response)) {
-        if (ippGetGroupTag(a) != IPP_TAG_JOB || !ippGetName(a)) {
-            endOfJob();
-        } else if (qstrcmp(ippGetName(a), "job-id") == 0) {
-            id = ippGetInteger(a, 0);
-        } else if (qstrcmp(ippGetName(a), name) == 0) {
-            char text[256];
-            ippAttributeString(a, text, sizeof text);
-            value = QString::fromUtf8(text);
-        }
-    }
-    endOfJob();
-    ippDelete(response);
-    return newestValue;
-}
-
 /// Merges options into the queue's current settings and works on the result.
 bool restoreWith(clsPrinter &printer, const QMap<QString, QString> &options)
 {
@@ -383,9 +342,10 @@ void TestCupsDriver::savedDefaultsReachTheJob()
     QVERIFY(g_cups->waitForJobs());
     // The user's duplex and quality travel with the document; copies do not, since the
     // document already holds every copy the library printed.
-    QCOMPARE(newestJobAttribute("sides"), u"two-sided-long-edge"_qs);
-    QCOMPARE(newestJobAttribute("print-quality"), u"high"_qs);
-    QVERIFY(newestJobAttribute("copies").isEmpty() || newestJobAttribute("copies") == u"1"_qs);
+    QCOMPARE(PrivateCups::newestJobAttribute("sides"), u"two-sided-long-edge"_qs);
+    QCOMPARE(PrivateCups::newestJobAttribute("print-quality"), u"high"_qs);
+    QVERIFY(PrivateCups::newestJobAttribute("copies").isEmpty()
+        || PrivateCups::newestJobAttribute("copies") == u"1"_qs);
 }
 
 void TestCupsDriver::pageSetupPaperVariants()
@@ -426,7 +386,7 @@ void TestCupsDriver::pageSetupPaperVariants()
     queue->Print(u"无边距"_qs);
     queue->EndDoc();
     QVERIFY(g_cups->waitForJobs());
-    QCOMPARE(newestJobAttribute("media"), u"A4.Fullbleed"_qs);
+    QCOMPARE(PrivateCups::newestJobAttribute("media"), u"A4.Fullbleed"_qs);
     QCOMPARE(chosenThenShown(u"A4"_qs), u"A4"_qs);
     QCOMPARE(engineState().Format.PaperSize, 9);
     QVERIFY(messages().isEmpty());
@@ -468,8 +428,8 @@ void TestCupsDriver::propertiesReachThePrintedReport()
     QVERIFY(g_cups->waitForJobs());
     QTRY_VERIFY_WITH_TIMEOUT(QFileInfo(g_cups->outputFile()).size() > 0, 30000);
 
-    QCOMPARE(newestJobAttribute("Duplex"), u"DuplexNoTumble"_qs);
-    QCOMPARE(newestJobAttribute("media"), u"A5"_qs);
+    QCOMPARE(PrivateCups::newestJobAttribute("Duplex"), u"DuplexNoTumble"_qs);
+    QCOMPARE(PrivateCups::newestJobAttribute("media"), u"A5"_qs);
     // 40 rows, ten a page: four A5 pages, which the driver feeds short edge first.
     QProcess info;
     info.start(u"pdfinfo"_qs, { g_cups->outputFile() });

@@ -13,6 +13,7 @@
 #include <QThread>
 
 #include <arpa/inet.h>
+#include <cups/cups.h>
 #include <netinet/in.h>
 #include <sys/socket.h>
 #include <sys/stat.h>
@@ -134,6 +135,48 @@ public:
         return false;
     }
 
+    /// An attribute of the queue's newest job, as the scheduler keeps it; empty when the job
+    /// has none.
+    static QString newestJobAttribute(const char *name)
+    {
+        ipp_t *request = ippNewRequest(IPP_OP_GET_JOBS);
+        const QByteArray uri = QByteArray("ipp://localhost/printers/") + kQueue;
+        ippAddString(
+            request, IPP_TAG_OPERATION, IPP_TAG_URI, "printer-uri", nullptr, uri.constData());
+        ippAddString(request, IPP_TAG_OPERATION, IPP_TAG_KEYWORD, "which-jobs", nullptr, "all");
+        const char *wanted[] = { "job-id", name };
+        ippAddStrings(request, IPP_TAG_OPERATION, IPP_TAG_KEYWORD, "requested-attributes", 2,
+            nullptr, wanted);
+        ipp_t *response = cupsDoRequest(CUPS_HTTP_DEFAULT, request, "/");
+        int newest = 0;
+        QString newestValue;
+        int id = 0;
+        QString value;
+        const auto endOfJob = [&] {
+            if (id > newest) {
+                newest = id;
+                newestValue = value;
+            }
+            id = 0;
+            value.clear();
+        };
+        for (ipp_attribute_t *a = response ? ippFirstAttribute(response) : nullptr; a;
+             a = ippNextAttribute(response)) {
+            if (ippGetGroupTag(a) != IPP_TAG_JOB || !ippGetName(a)) {
+                endOfJob();
+            } else if (qstrcmp(ippGetName(a), "job-id") == 0) {
+                id = ippGetInteger(a, 0);
+            } else if (qstrcmp(ippGetName(a), name) == 0) {
+                char text[256];
+                ippAttributeString(a, text, sizeof text);
+                value = QString::fromUtf8(text);
+            }
+        }
+        endOfJob();
+        ippDelete(response);
+        return newestValue;
+    }
+
 private:
     bool launch(QString *why)
     {
@@ -143,8 +186,8 @@ private:
             u"Listen %1/cups.sock\n%2Browsing No\nWebInterface No\nLogLevel warn\n"
             "<Location />\n  Order allow,deny\n  Allow all\n</Location>\n"
             "<Location /admin>\n  Order allow,deny\n  Allow all\n</Location>\n"
-            "<Policy default>\n  <Limit All>\n    Order deny,allow\n  </Limit>\n</Policy>\n"_qs.arg(
-                d, port));
+            "<Policy default>\n  JobPrivateAccess all\n  JobPrivateValues none\n"
+            "  <Limit All>\n    Order deny,allow\n  </Limit>\n</Policy>\n"_qs.arg(d, port));
         m_cupsd.setProgram(QStandardPaths::findExecutable(u"cupsd"_qs, { u"/usr/sbin"_qs }));
         m_cupsd.setArguments(
             { u"-f"_qs, u"-c"_qs, d + u"/cupsd.conf"_qs, u"-s"_qs, d + u"/cups-files.conf"_qs });

@@ -29,9 +29,11 @@
 #include <QFontDialog>
 #include <QLabel>
 #include <QLibraryInfo>
+#include <QLineEdit>
 #include <QMessageBox>
 #include <QScreen>
 #include <QTabWidget>
+#include <QThread>
 #include <QTranslator>
 
 using namespace quillon;
@@ -121,6 +123,7 @@ void TestDialogLooks::init()
     office.deviceName = u"Office Colour"_qs;
     office.output = VirtualPrinterSpec::Output::Recording;
     office.port = u"/srv/reports/finance/quarterly/year-end/printed-statements"_qs;
+    office.duplex = true;
     VirtualPrinterSpec pdf = VirtualPrintingSystem::pdfPrinterSpec(u"/tmp"_qs);
     TestPlatform::install(
         std::make_unique<VirtualPrintingSystem>(QList<VirtualPrinterSpec> { office, pdf }));
@@ -134,6 +137,10 @@ void TestDialogLooks::printDialog()
     dialog.setPageSetupHook([] {});
     dialog.setPreviewHook([] {});
     dialog.setPropertiesHook([](const QString &) { return false; });
+    // Every control enabled: a list of pages, several copies, a printer with duplex.
+    dialog.findChild<QLineEdit *>(u"txtCopys"_qs)->setText(u"120"_qs);
+    dialog.findChild<QLineEdit *>(u"txtPageList"_qs)->setText(u"1-3,5,8"_qs);
+    dialog.findChild<QComboBox *>(u"cboDuplex"_qs)->setCurrentIndex(1);
     dialog.show();
     QVERIFY(QTest::qWaitForWindowExposed(&dialog));
     QCOMPARE(layoutFaults(dialog), QStringList());
@@ -266,6 +273,9 @@ void TestDialogLooks::progressWindow()
         [&window](PrintLoopView &view) {
             view.setCopies(u"2/3"_qs);
             view.setPosition(u"12(2/3)"_qs);
+            view.setProgress(0, 36);
+            QThread::msleep(50);
+            view.setProgress(1, 36);
             const bool exposed = QTest::qWaitForWindowExposed(&window);
             [&] {
                 QVERIFY(exposed);

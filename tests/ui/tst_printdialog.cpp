@@ -6,6 +6,7 @@
 #include "engine/state/registry.h"
 #include "platform/interfaces/surface.h"
 #include "printer/virtualprintingsystem.h"
+#include "ui/dialogs/pagelist.h"
 #include "ui/dialogs/pagesetupdialog.h"
 #include "ui/dialogs/printdialog.h"
 
@@ -30,11 +31,13 @@ std::unique_ptr<VirtualPrintingSystem> twoPrinters()
     colour.driverName = QStringLiteral("Colour Driver");
     colour.port = QStringLiteral("usb://office");
     colour.output = VirtualPrinterSpec::Output::Recording;
+    colour.duplex = true;
     VirtualPrinterSpec mono = colour;
     mono.deviceName = kMono;
     mono.driverName = QStringLiteral("Mono Driver");
     mono.port = QStringLiteral("lpt1");
     mono.color = false; // 1 bit per pixel, 1 plane, colour mode 0
+    mono.duplex = false;
     return std::make_unique<VirtualPrintingSystem>(QList<VirtualPrinterSpec> { colour, mono });
 }
 
@@ -72,6 +75,9 @@ private Q_SLOTS:
     void acceptsDigitsOnlyAndFocusSelectsRange_data();
     void acceptsDigitsOnlyAndFocusSelectsRange();
     void hooksShowTheirButtonsAndRunAroundThem();
+    void parsesPageLists_data();
+    void parsesPageLists();
+    void pageListCollateAndDuplexReachTheRequest();
 
 private:
     QString storedColour() const;
@@ -85,6 +91,7 @@ void TestPrintDialog::init()
     s.FormatKey = kFormatKeyBase + QStringLiteral("DialogTest");
     s.RowPageCount = 12;
     s.ColPageCount = 1;
+    s.SheetCount = 12;
 }
 
 QString TestPrintDialog::storedColour() const
@@ -133,6 +140,8 @@ void TestPrintDialog::loadsAndSelectsPrinter()
     QCOMPARE(control<QLabel>(dialog, "lblType")->text(), type);
     QCOMPARE(control<QLabel>(dialog, "lblLocation")->text(), location);
     QCOMPARE(control<QCheckBox>(dialog, "chkColor")->isEnabled(), colourEnabled);
+    // The colour printer also prints on both sides, the mono one does not.
+    QCOMPARE(control<QComboBox>(dialog, "cboDuplex")->isEnabled(), colourEnabled);
     QCOMPARE(control<QComboBox>(dialog, "cbopage")->currentText(), u"所有页"_qs);
     QCOMPARE(control<QLineEdit>(dialog, "txtCopys")->text(), u"1"_qs);
     QVERIFY(control<QRadioButton>(dialog, "OptAllPage")->isChecked());
@@ -194,21 +203,21 @@ void TestPrintDialog::printChecksEntriesAndMakesRequest_data()
     QTest::addColumn<QStringList>("after"); // the boxes once checked
 
     const QString onlyDigits = u"打印份数无效。\n 只能输入数字"_qs;
-    const QString copyRange = u"打印份数无效。\n 范围 1 ~ 10 份"_qs;
+    const QString copyRange = u"打印份数无效。\n 范围 1 ~ 999 份"_qs;
     const QString badRange = u"指定页码无效。"_qs;
     const QStringList none = texts({ "", "", "", "" });
     const QList<int> refused;
     QTest::newRow("copies 0") << "all"
                               << "0" << none << 1 << copyRange << 64 << refused << none;
-    QTest::newRow("copies 11") << "all"
-                               << "11" << none << 1 << copyRange << 64 << refused << none;
+    QTest::newRow("copies 1000") << "all"
+                                 << "1000" << none << 1 << copyRange << 64 << refused << none;
     QTest::newRow("copies empty") << "all"
                                   << "" << none << 1 << onlyDigits << 0 << refused << none;
     QTest::newRow("copies before range") << "specified"
                                          << "" << none << 1 << onlyDigits << 0 << refused << none;
-    QTest::newRow("all pages, 10 copies")
+    QTest::newRow("all pages, 999 copies")
         << "all"
-        << "10" << none << 3 << "" << 0 << QList<int> { 1, 1, 12, 1, 3, 10 } << none;
+        << "999" << none << 3 << "" << 0 << QList<int> { 1, 1, 12, 1, 3, 999 } << none;
     QTest::newRow("current page") << "current"
                                   << "2" << none << 3 << "" << 0 << QList<int> { 2, 4, 4, 2, 2, 2 }
                                   << none;
@@ -437,6 +446,88 @@ void TestPrintDialog::hooksShowTheirButtonsAndRunAroundThem()
     dialog.setPageSetupHook({});
     dialog.setPreviewHook({});
     QVERIFY(!cmdpgset->isVisible() && !cmdPreview->isVisible());
+}
+
+void TestPrintDialog::parsesPageLists_data()
+{
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<QList<qint32>>("pages"); // of a report of 12 pages
+    QTest::addColumn<QString>("why"); // what the message says after "指定页码无效："
+
+    const QList<qint32> none;
+    QTest::newRow("ranges and pages") << "1-3,5,8" << QList<qint32> { 1, 2, 3, 5, 8 } << "";
+    QTest::newRow("in the order written, each once")
+        << " 8 , 2-4,3 ,8,12" << QList<qint32> { 8, 2, 3, 4, 12 } << "";
+    QTest::newRow("full-width, 、 and a comma at the end")
+        << "１－２，４、６~７," << QList<qint32> { 1, 2, 4, 6, 7 } << "";
+    QTest::newRow("empty") << "  " << none << "没有输入页码。";
+    QTest::newRow("commas only") << ",，" << none << "没有输入页码。";
+    QTest::newRow("letters") << "1,abc" << none << "“abc”不是页码或页码范围。";
+    QTest::newRow("open range") << "5-" << none << "“5-”不是页码或页码范围。";
+    QTest::newRow("negative") << "-2" << none << "“-2”不是页码或页码范围。";
+    QTest::newRow("page 0") << "0" << none << "页码从 1 开始，没有第 0 页。";
+    QTest::newRow("range from 0") << "0-3" << none << "页码从 1 开始，没有第 0 页。";
+    QTest::newRow("reversed") << "3-1" << none << "“3-1”的起始页大于结束页。";
+    QTest::newRow("past the count") << "2,13" << none << "报表共 12 页，没有第 13 页。";
+    QTest::newRow("range past the count") << "10-20" << none << "报表共 12 页，没有第 20 页。";
+    QTest::newRow("too big for a number")
+        << "99999999999999999999" << none << "报表共 12 页，没有第 99999999999999999999 页。";
+}
+
+void TestPrintDialog::parsesPageLists()
+{
+    QFETCH(QString, text);
+    QFETCH(QList<qint32>, pages);
+    QFETCH(QString, why);
+    const PageList list = parsePageList(text, 12);
+    QCOMPARE(list.pages, pages);
+    QCOMPARE(list.error,
+        why.isEmpty() ? QString() : u"指定页码无效：%1\n页码的写法如 1-3,5,8。"_qs.arg(why));
+}
+
+void TestPrintDialog::pageListCollateAndDuplexReachTheRequest()
+{
+    engineState().Format.PrinterName = kColour;
+    PrintDialog dialog;
+    QVERIFY(!(dialog.windowFlags() & Qt::WindowMinMaxButtonsHint));
+    QVERIFY(dialog.windowFlags() & Qt::WindowCloseButtonHint);
+    dialog.show();
+    QVERIFY(QTest::qWaitForWindowActive(&dialog));
+    auto *list = control<QLineEdit>(dialog, "txtPageList");
+    auto *collate = control<QCheckBox>(dialog, "chkCollate");
+    auto *duplex = control<QComboBox>(dialog, "cboDuplex");
+    auto *parity = control<QComboBox>(dialog, "cbopage");
+    QVERIFY(!collate->isEnabled() && collate->isChecked()); // one copy
+    QCOMPARE(duplex->currentText(), u"关"_qs);
+
+    // Typing into the list chooses it; a bad list is refused with its message.
+    QTest::mouseClick(list, Qt::LeftButton);
+    QVERIFY(control<QRadioButton>(dialog, "optPageList")->isChecked());
+    QVERIFY(!parity->isEnabled());
+    QTest::keyClicks(list, u"5-3"_qs);
+    QTest::mouseClick(control<QPushButton>(dialog, "cmdprint"), Qt::LeftButton);
+    QVERIFY(dialog.isVisible() && !dialog.blnOk);
+    QCOMPARE(m_platform.sink->messages().size(), 1);
+    QVERIFY(m_platform.sink->messages()[0].prompt.contains(u"“5-3”的起始页大于结束页"_qs));
+    QCOMPARE(list->selectedText(), u"5-3"_qs);
+
+    list->setText(u"12,3-4"_qs);
+    control<QLineEdit>(dialog, "txtCopys")->setText(u"25"_qs);
+    QVERIFY(collate->isEnabled());
+    QTest::mouseClick(collate, Qt::LeftButton);
+    duplex->setCurrentIndex(2);
+    QTest::mouseClick(control<QPushButton>(dialog, "cmdprint"), Qt::LeftButton);
+    QVERIFY(dialog.blnOk);
+    const PrintRequest r = dialog.request();
+    QCOMPARE(r.kind, 4);
+    QCOMPARE(r.sheets, (QList<qint32> { 12, 3, 4 }));
+    QCOMPARE(std::tuple(r.copies, r.collate, r.parity), std::tuple(25, false, u"所有页"_qs));
+    QCOMPARE(r.duplex, std::optional(PrinterSurface::Duplex::ShortEdge));
+
+    // A printer without duplex: the choice is not offered and the printer's settings stand.
+    control<QComboBox>(dialog, "CboPrinter")->setCurrentText(kMono);
+    QVERIFY(!duplex->isEnabled());
+    QVERIFY(!dialog.request().duplex);
 }
 
 QUILLON_TEST_MAIN(TestPrintDialog)

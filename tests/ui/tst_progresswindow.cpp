@@ -10,8 +10,13 @@
 #include <quillon/flexgrid.h>
 #include <quillon/myprint.h>
 
+#include <QDir>
 #include <QLabel>
+#include <QProgressBar>
 #include <QPushButton>
+#include <QRegularExpression>
+#include <QTemporaryDir>
+#include <QThread>
 
 using namespace quillon;
 
@@ -23,6 +28,8 @@ private Q_SLOTS:
     void init() { m_platform = TestPlatform::install(); }
     void cleanup() { TestPlatform::uninstall(); }
     void showsProgressWhileTheLoopRuns();
+    void timeLeft_data();
+    void timeLeft();
     void cancelAsksFirst_data();
     void cancelAsksFirst();
     void consoleWritesProgressAndNeverCancels();
@@ -30,6 +37,7 @@ private Q_SLOTS:
     void batchJobsGetConsoleProgress();
     void printsARangeThroughTheWindow_data();
     void printsARangeThroughTheWindow();
+    void saysWhereAPdfPrinterWroteTo();
 
 private:
     TestPlatform m_platform;
@@ -69,6 +77,21 @@ struct FakeLoop
     }
 };
 
+/// A report of 30 rows, three sheets at 10 rows a sheet.
+struct ThirtyRows
+{
+    ThirtyRows()
+    {
+        grid.setSize(31, 1);
+        grid.setFixedRows(1);
+        print.setGridType(MyPrint::MnuGridType::ssMsflexGrid);
+        print.setDatagrid(&grid);
+        print.setLineCount(10);
+    }
+    FlexGrid grid;
+    MyPrint print;
+};
+
 } // namespace
 
 void TestProgressWindow::showsProgressWhileTheLoopRuns()
@@ -83,7 +106,9 @@ void TestProgressWindow::showsProgressWhileTheLoopRuns()
     QCOMPARE(window.findChild<QPushButton *>(u"cmdCance"_qs)->text(), u"取消(&C) "_qs);
     QVERIFY(!window.findChild<QLabel *>(u"imgLogo"_qs)->pixmap().isNull());
 
-    QStringList seen;
+    QVERIFY(!(window.windowFlags() & Qt::WindowMinMaxButtonsHint));
+    auto *bar = window.findChild<QProgressBar *>(u"prgPrint"_qs);
+    QStringList seen, timeLeft;
     const bool printed = window.runLoop(
         [&](PrintLoopView &view) {
             seen << (window.isVisible() ? u"shown"_qs : u"hidden"_qs)
@@ -92,15 +117,50 @@ void TestProgressWindow::showsProgressWhileTheLoopRuns()
             view.setCopies(u"2/3"_qs);
             view.setPosition(u"4(2/3)"_qs);
             seen << labelText(window, "lblCps") << labelText(window, "lblpgno");
+            // The time left shows once a page is done, at the pace so far, until the last.
+            for (int done : { 0, 1, 4 }) {
+                view.setProgress(done, 4);
+                seen << labelText(window, "lblDone") << QString::number(bar->value());
+                timeLeft << labelText(window, "lblTimeLeft");
+                QThread::msleep(600);
+            }
             view.setPrompt(u"完成"_qs);
             return !view.cancelled();
         },
         u"3"_qs, u"5"_qs, true);
     QVERIFY(printed);
-    QCOMPARE(seen.join(u' '), u"shown 3 5 9 2/3 4(2/3)"_qs);
+    QCOMPARE(seen.join(u'|'),
+        u"shown|3|5|9|2/3|4(2/3)|已打印 0 页，共 4 页|0|已打印 1 页，共 4 页|1|"
+        "已打印 4 页，共 4 页|4"_qs);
+    // One page in 0.6 s: three more take about 2 s.
+    QCOMPARE(timeLeft.size(), 3);
+    QVERIFY2(timeLeft[0].isEmpty() && timeLeft[2].isEmpty(), qPrintable(timeLeft.join(u'|')));
+    const auto seconds = QRegularExpression(u"^剩余约 (\\d) 秒$"_qs).match(timeLeft[1]);
+    QVERIFY2(
+        seconds.hasMatch() && seconds.captured(1).toInt() >= 2 && seconds.captured(1).toInt() <= 4,
+        qPrintable(timeLeft[1]));
     QCOMPARE(labelText(window, "lblprompt"), u"完成"_qs);
     QVERIFY(window.isHidden());
     QVERIFY(m_platform.sink->messages().isEmpty());
+}
+
+void TestProgressWindow::timeLeft_data()
+{
+    QTest::addColumn<qint64>("msecs");
+    QTest::addColumn<QString>("text");
+    QTest::newRow("under a second") << qint64(300) << "剩余约 1 秒";
+    QTest::newRow("seconds, rounded up") << qint64(58'001) << "剩余约 59 秒";
+    QTest::newRow("minutes and seconds") << qint64(80'000) << "剩余约 1 分 20 秒";
+    QTest::newRow("whole minutes") << qint64(120'000) << "剩余约 2 分";
+    QTest::newRow("an hour") << qint64(3'600'000) << "剩余约 1 小时";
+    QTest::newRow("hours and minutes, rounded up") << qint64(5'430'000) << "剩余约 1 小时 31 分";
+}
+
+void TestProgressWindow::timeLeft()
+{
+    QFETCH(qint64, msecs);
+    QFETCH(QString, text);
+    QCOMPARE(timeLeftText(msecs), text);
 }
 
 void TestProgressWindow::cancelAsksFirst_data()
@@ -210,15 +270,9 @@ void TestProgressWindow::printsARangeThroughTheWindow()
     VirtualPrintingSystem *printers = system.get();
     m_platform = TestPlatform::install(std::move(system));
     m_platform.sink->scriptAnswer(answer);
-    FlexGrid grid;
-    grid.setSize(31, 1);
-    grid.setFixedRows(1);
-    MyPrint print;
-    print.setGridType(MyPrint::MnuGridType::ssMsflexGrid);
-    print.setDatagrid(&grid);
-    print.setLineCount(10);
+    ThirtyRows report;
     {
-        SheetJob job(MyPrintPrivate::get(print));
+        SheetJob job(MyPrintPrivate::get(report.print));
         QVERIFY(job.prepare(1));
         PrintProgressDialog window;
         // Pressed before the loop starts: the loop sees the answer after the first sheet.
@@ -232,6 +286,25 @@ void TestProgressWindow::printsARangeThroughTheWindow()
     QCOMPARE(printers->documents().size(), documents);
     if (documents)
         QCOMPARE(printers->documents().constFirst().pageCount, 3);
+}
+
+void TestProgressWindow::saysWhereAPdfPrinterWroteTo()
+{
+    QTemporaryDir folder;
+    m_platform = TestPlatform::install(VirtualPrintingSystem::withPdfPrinter(folder.path()));
+    ThirtyRows report;
+    report.print.setMainTitle(u"销售/日报"_qs);
+    SheetJob job(MyPrintPrivate::get(report.print));
+    QVERIFY(job.prepare(1));
+    PrintProgressDialog window;
+    QVERIFY(PrintRange({ 1, 1, 1, 1, 1, u"所有页"_qs, 1 }, job, window));
+    const QStringList files = QDir(folder.path()).entryList({ u"*.pdf"_qs });
+    QCOMPARE(files.size(), 1);
+    QVERIFY2(files[0].startsWith(u"销售_日报-"_qs), qPrintable(files[0])); // named after the title
+    QCOMPARE(m_platform.sink->messages().size(), 1);
+    QCOMPARE(m_platform.sink->messages()[0].prompt,
+        u"已打印到文件：%1"_qs.arg(QDir(folder.path()).filePath(files[0])));
+    QCOMPARE(m_platform.sink->messages()[0].buttons & 0xFF, 64);
 }
 
 QUILLON_TEST_MAIN(TestProgressWindow)

@@ -1,6 +1,7 @@
 #include "continuousprint.h"
 
 #include "pagedriver.h"
+#include "printrange.h"
 #include "sheetjob.h"
 
 #include "engine/convert.h"
@@ -52,6 +53,7 @@ void PrintContinuous(SheetJob &job, const std::function<void()> &dataSetDone)
     s.ColPageCount = 1;
     s.CurColPage = 1;
     applyPrinterColour(s, printer);
+    printer->setDocumentName(printDocumentName(print));
 
     try {
         for (;;) {

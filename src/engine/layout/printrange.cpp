@@ -6,6 +6,7 @@
 
 #include "engine/state/enginestate.h"
 #include "engine/state/platformservices.h"
+#include "engine/state/printproperties.h"
 #include "engine/state/registry.h"
 #include "platform/interfaces/surface.h"
 #include "printer/printingsystem.h"
@@ -61,6 +62,44 @@ private:
     bool m_started = false;
 };
 
+/// The logical pages that start the sheets of one copy of the request, in the order they print.
+QList<LogicalPage> requestedSheets(const PrintRequest &request, const EngineState &s)
+{
+    QList<LogicalPage> sheets;
+    if (request.kind == 2) {
+        sheets.append({ request.firstRowPage, request.firstColPage });
+        return sheets;
+    }
+    if (request.kind == 4) {
+        // Checked against the sheets the dialog counted; a sheet the printer's layout does not
+        // have is not printed.
+        for (const qint32 sheet : request.sheets) {
+            if (sheet >= 1 && sheet <= s.SheetCount)
+                sheets.append(firstPageOfSheet(s, sheet));
+        }
+        return sheets;
+    }
+    const int perSheet = std::max(1, s.PagesDown * s.PagesAcross);
+    const qint32 bands = std::max<qint32>(1, s.ColPageCount);
+    qint32 p = request.firstRowPage;
+    qint32 m = request.firstColPage;
+    while (p <= request.lastRowPage) {
+        const bool selected = parityTakes(request.parity, p);
+        if (request.kind == 3 && selected && p >= request.lastRowPage && request.lastColPage > 0
+            && m > request.lastColPage)
+            break; // the range is complete
+        if (selected)
+            sheets.append({ p, m });
+        for (int step = 0; step < perSheet; ++step) {
+            if (++m > bands) {
+                m = 1;
+                ++p;
+            }
+        }
+    }
+    return sheets;
+}
+
 } // namespace
 
 bool RunPrintLoop(const PrintRequest &request, PrintLoopView &view, SheetJob &job)
@@ -72,9 +111,16 @@ bool RunPrintLoop(const PrintRequest &request, PrintLoopView &view, SheetJob &jo
         return false;
     }
     PrinterPages pages(job, *printer);
-    const int perSheet = std::max(1, s.PagesDown * s.PagesAcross);
-    const qint32 bands = std::max<qint32>(1, s.ColPageCount);
-    const QString copies = QString::number(request.copies);
+    const QList<LogicalPage> sheets = requestedSheets(request, s);
+    // A printer that makes copies gets one set and their number: a short document, and on both
+    // sides every copy starts on a sheet of its own. Otherwise the loop draws every copy.
+    const PrinterSurface::Features features = printer->features();
+    const bool printerCopies = request.copies > 1 && features.copies >= request.copies
+        && (features.collate || !request.collate);
+    printer->setDocumentOptions(
+        { printerCopies ? request.copies : 1, request.collate, request.duplex });
+    const qsizetype copies = printerCopies ? 1 : std::max(0, request.copies);
+    const qsizetype total = sheets.size() * copies;
     bool cancelled = false;
     // A printer that fails mid-job ends it like a cancel: what was drawn is discarded.
     const auto printerFailed = [&] {
@@ -88,40 +134,26 @@ bool RunPrintLoop(const PrintRequest &request, PrintLoopView &view, SheetJob &jo
     if (request.kind == 2) {
         view.setPageCount(QStringLiteral("1"));
         view.setPosition(positionText(s, request.firstRowPage, request.firstColPage));
-        for (int copy = 1; copy <= request.copies && !cancelled; ++copy) {
-            view.setCopies(QString::number(copy) + QLatin1Char('/') + copies);
-            cancelled = view.cancelled();
-            if (cancelled)
-                break;
-            pages.print(request.firstRowPage, request.firstColPage);
-            cancelled = view.cancelled() || printerFailed();
+    }
+    view.setProgress(0, int(total));
+    qsizetype shownCopy = 0;
+    for (qsizetype i = 0; i < total; ++i) {
+        const qsizetype copy = (request.collate ? i / sheets.size() : i % copies) + 1;
+        const LogicalPage sheet = sheets.at(request.collate ? i % sheets.size() : i / copies);
+        if (copy != shownCopy) {
+            view.setCopies(printerCopies ? QString::number(request.copies)
+                                         : QStringLiteral("%1/%2").arg(copy).arg(request.copies));
+            shownCopy = copy;
         }
-    } else {
-        for (int copy = 1; copy <= request.copies && !cancelled; ++copy) {
-            view.setCopies(QString::number(copy) + QLatin1Char('/') + copies);
-            qint32 p = request.firstRowPage;
-            qint32 m = request.firstColPage;
-            while (p <= request.lastRowPage) {
-                const bool selected = parityTakes(request.parity, p);
-                if (request.kind == 3 && selected && p >= request.lastRowPage
-                    && request.lastColPage > 0 && m > request.lastColPage)
-                    break; // this copy is complete
-                if (selected) {
-                    // The window names the sheet being printed, never one past the range.
-                    view.setPosition(positionText(s, p, m));
-                    pages.print(p, m);
-                }
-                cancelled = view.cancelled() || printerFailed();
-                if (cancelled)
-                    break;
-                for (int step = 0; step < perSheet; ++step) {
-                    if (++m > bands) {
-                        m = 1;
-                        ++p;
-                    }
-                }
-            }
-        }
+        // A print of the current page also asks before each copy.
+        if (request.kind == 2 && (cancelled = view.cancelled()))
+            break;
+        // The window names the sheet being printed, never one past the range.
+        view.setPosition(positionText(s, sheet.rowPage, sheet.colPage));
+        pages.print(sheet.rowPage, sheet.colPage);
+        view.setProgress(int(i + 1), int(total));
+        if ((cancelled = view.cancelled() || printerFailed()))
+            break;
     }
 
     if (!cancelled && !pages.printedAny()) {
@@ -138,12 +170,23 @@ bool RunPrintLoop(const PrintRequest &request, PrintLoopView &view, SheetJob &jo
             view.setPrompt(QStringLiteral("取消"));
             return false;
         }
+        if (const QString file = printer->outputFile(); !file.isEmpty())
+            view.setOutputFile(file);
         view.setPrompt(QStringLiteral("完成"));
         return true;
     }
     view.setPrompt(QStringLiteral("取消"));
     printer->KillDoc();
     return false;
+}
+
+QString printDocumentName(const PrintProperties &print)
+{
+    const QString title = print.MainTitle.simplified();
+    if (!title.isEmpty())
+        return title;
+    const QString key = print.PrintKeyName.simplified();
+    return key.isEmpty() ? QStringLiteral("Quillon") : key;
 }
 
 int reportPrinterIndex(const QList<PrinterInfo> &printers)
@@ -184,14 +227,20 @@ bool PrintRange(const PrintRequest &request, SheetJob &job, PrintProgressWindow 
     s.OutputMode = 1;
     s.ZoomRate = 1;
     applyPrinterColour(s, printer);
+    printer->setDocumentName(printDocumentName(job.properties()));
     bool printed = false;
     try {
         {
             const SheetJob::LayoutMessages once(job);
             ComputeLayout(s, s.Format.LineHeight, s.Format.LineCount);
         }
-        printed = window.run(request, job, QString::number(request.firstRowPage),
-            QString::number(request.lastRowPage - request.firstRowPage + 1), s.ColPageCount > 1);
+        const bool list = request.kind == 4;
+        const qint32 first
+            = list ? firstPageOfSheet(s, request.sheets.value(0, 1)).rowPage : request.firstRowPage;
+        const qsizetype count
+            = list ? request.sheets.size() : request.lastRowPage - request.firstRowPage + 1;
+        printed = window.run(
+            request, job, QString::number(first), QString::number(count), s.ColPageCount > 1);
     } catch (const Error &e) {
         printer->KillDoc();
         ShowMessage(s, QStringLiteral("[%1]%2").arg(e.number()).arg(e.description()), 48);

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/interfaces/surface.h"
+
 #include <QList>
 #include <QMetaType>
 #include <QString>
@@ -8,6 +10,7 @@
 
 namespace quillon {
 
+class PrintProperties;
 class SheetJob;
 struct PrinterInfo;
 
@@ -20,7 +23,11 @@ struct PrintRequest
     qint32 lastColPage = 1; ///< 0: no limit
     int copies = 1;
     QString parity = QStringLiteral("所有页"); ///< "所有页", "奇数页" or "偶数页"
-    int kind = 1; ///< 1 all pages, 2 the current page, 3 a typed range
+    int kind = 1; ///< 1 all pages, 2 the current page, 3 a typed range, 4 a list of sheets
+    QList<qint32> sheets = {}; ///< kind 4: the sheets (from 1) in the order they print, each once
+    bool collate = true; ///< several copies: each copy whole before the next
+    /// Printing on both sides; unset: as the printer's settings say.
+    std::optional<PrinterSurface::Duplex> duplex = std::nullopt;
 };
 
 /// The progress window as the print loop sees it (its labels and its cancel button).
@@ -38,6 +45,15 @@ public:
     virtual void setPrompt(const QString &text) = 0;
     /// Lets pending input through; true once the user has confirmed a cancel.
     virtual bool cancelled() = 0;
+    /// The printer pages sent so far of all the document holds (0 before the first).
+    virtual void setProgress(int done, int total)
+    {
+        Q_UNUSED(done);
+        Q_UNUSED(total);
+    }
+    /// The document went to this file (a printer that writes files); said before the last
+    /// prompt.
+    virtual void setOutputFile(const QString &path) { Q_UNUSED(path); }
 };
 
 /// The print loop of the progress window: draws each selected sheet of the request on the
@@ -57,6 +73,10 @@ public:
         const QString &count, bool smallPosition)
         = 0;
 };
+
+/// The name a print document goes by (the job's title in the printer's queue): the report's
+/// main title on one line, else its key.
+QString printDocumentName(const PrintProperties &print);
 
 /// Which of these printers a print goes to first: the report's designated printer
 /// (PrinterName) when it is installed, else the current printer (the format load said so when

@@ -4,6 +4,8 @@
 #include <QImage>
 #include <QString>
 
+#include <optional>
+
 namespace quillon {
 
 /// What the engine draws on: a printer page, a preview page picture, a PDF page or a recorder.
@@ -100,6 +102,26 @@ public:
 class PrinterSurface : public virtual Surface
 {
 public:
+    /// Printing on both sides of the sheet, bound on its long or its short edge.
+    enum class Duplex { None, LongEdge, ShortEdge };
+
+    /// What the printer does with a document besides printing it once on one side.
+    struct Features
+    {
+        int copies = 1; ///< the most copies it makes of a document; 1: none
+        bool collate = false; ///< it collates the copies it makes
+        bool duplex = false; ///< it prints on both sides
+        Duplex sides = Duplex::None; ///< what it does unless told (the user's saved choice)
+    };
+
+    /// How the printer prints the next document.
+    struct DocumentOptions
+    {
+        int copies = 1; ///< copies the printer makes
+        bool collate = true; ///< each copy whole before the next
+        std::optional<Duplex> duplex = std::nullopt; ///< unset: as the printer's settings say
+    };
+
     /// The printable area, in twips. Width() and Height() are the whole sheet.
     virtual double ScaleWidth() const = 0;
     virtual double ScaleHeight() const = 0;
@@ -130,6 +152,13 @@ public:
     virtual int ColorPlanes() const = 0;
     /// Name of the print document that the next drawing starts.
     virtual void setDocumentName(const QString &name) = 0;
+    /// What the printer does itself; asked of the printing system each time.
+    virtual Features features() const { return {}; }
+    /// For the next document only: EndDoc and KillDoc forget them. What features() lacks is
+    /// ignored.
+    virtual void setDocumentOptions(const DocumentOptions &options) { Q_UNUSED(options); }
+    /// The file the last finished document went to, for a printer that writes files.
+    virtual QString outputFile() const { return QString(); }
 
     /// Ends the current page: the next drawing goes to a new page.
     virtual void NewPage() = 0;

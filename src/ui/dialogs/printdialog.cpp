@@ -2,6 +2,7 @@
 
 #include "childnamer_p.h"
 #include "elidedlabel_p.h"
+#include "pagelist.h"
 #include "pagesetupdialog.h"
 #include "slotguard_p.h"
 
@@ -69,6 +70,9 @@ PrintDialog::PrintDialog(QWidget *parent)
 {
     setObjectName(QStringLiteral("frmPrint"));
     setWindowTitle(QStringLiteral("打印"));
+    // A small window of fixed size: a close box, nothing to minimise or maximise.
+    setWindowFlags(
+        Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint);
     buildControls();
 
     PageSetupDialog::setPageChanged(false);
@@ -149,22 +153,39 @@ void PrintDialog::buildControls()
     rangeGrid->addWidget(caption(QStringLiteral("页")), 3, 2);
     rangeGrid->addWidget(txtMPE, 3, 3);
     rangeGrid->addWidget(lblme, 3, 4);
+    optPageList = named(new QRadioButton(QStringLiteral("页码(&L)")), "optPageList");
+    txtPageList = named(new QLineEdit, "txtPageList");
+    txtPageList->setPlaceholderText(QStringLiteral("例如 1-3,5,8"));
+    txtPageList->setToolTip(
+        QStringLiteral("按打印出的张数编号，用逗号隔开页码或页码范围，例如 1-3,5,8"));
+    rangeGrid->addWidget(optPageList, 4, 0);
+    rangeGrid->addWidget(txtPageList, 4, 1, 1, 5);
     rangeGrid->setColumnStretch(5, 1);
 
+    chkCollate = named(new QCheckBox(QStringLiteral("逐份打印(&O)")), "chkCollate");
+    chkCollate->setChecked(true);
+    chkCollate->setEnabled(false); // one copy
     auto *copiesGroup = named(new QGroupBox(QStringLiteral("副本")), "fraCopies");
-    auto *copiesRow = new QHBoxLayout(copiesGroup);
-    copiesRow->addWidget(caption(QStringLiteral("份数："), txtCopys));
-    copiesRow->addWidget(txtCopys);
-    copiesRow->addStretch();
+    auto *copiesGrid = new QGridLayout(copiesGroup);
+    copiesGrid->addWidget(caption(QStringLiteral("份数："), txtCopys), 0, 0);
+    copiesGrid->addWidget(txtCopys, 0, 1);
+    copiesGrid->addWidget(chkCollate, 1, 0, 1, 3);
+    copiesGrid->setColumnStretch(2, 1);
     cbopage = named(new QComboBox, "cbopage");
     cbopage->addItems(
         { QStringLiteral("所有页"), QStringLiteral("奇数页"), QStringLiteral("偶数页") });
-    auto *parityRow = new QHBoxLayout;
-    parityRow->addWidget(caption(QStringLiteral("打印："), cbopage));
-    parityRow->addWidget(cbopage, 1);
+    // In the order of PrinterSurface::Duplex.
+    cboDuplex = named(new QComboBox, "cboDuplex");
+    cboDuplex->addItems({ QStringLiteral("关"), QStringLiteral("长边"), QStringLiteral("短边") });
+    auto *choices = new QGridLayout;
+    choices->addWidget(caption(QStringLiteral("打印："), cbopage), 0, 0);
+    choices->addWidget(cbopage, 0, 1);
+    choices->addWidget(caption(QStringLiteral("双面打印(&D)："), cboDuplex), 1, 0);
+    choices->addWidget(cboDuplex, 1, 1);
+    choices->setColumnStretch(1, 1);
     auto *copiesColumn = new QVBoxLayout;
     copiesColumn->addWidget(copiesGroup);
-    copiesColumn->addLayout(parityRow);
+    copiesColumn->addLayout(choices);
     copiesColumn->addStretch();
 
     auto *lower = new QHBoxLayout;
@@ -203,15 +224,27 @@ void PrintDialog::buildControls()
     connect(cmdprint, &QPushButton::clicked, this, [this] { runGuarded([this] { print(); }); });
     connect(cmdcance, &QPushButton::clicked, this, [this] { cancel(); });
     connect(optSpcPage, &QRadioButton::clicked, this, [this] { txtPB->setFocus(); });
-    for (QLineEdit *box : { txtPB, txtPE, txtMPB, txtMPE })
+    connect(optPageList, &QRadioButton::clicked, this, [this] { txtPageList->setFocus(); });
+    // A list prints the sheets it names, whatever their parity.
+    connect(optPageList, &QRadioButton::toggled, cbopage,
+        [this](bool on) { cbopage->setEnabled(!on); });
+    connect(txtCopys, &QLineEdit::textChanged, this, [this] { enableCollate(); });
+    for (QLineEdit *box : { txtPB, txtPE, txtMPB, txtMPE, txtPageList })
         box->installEventFilter(this);
 }
 
 bool PrintDialog::eventFilter(QObject *watched, QEvent *event)
 {
     if (event->type() == QEvent::FocusIn)
-        optSpcPage->setChecked(true);
+        (watched == txtPageList ? optPageList : optSpcPage)->setChecked(true);
     return QDialog::eventFilter(watched, event);
+}
+
+void PrintDialog::enableCollate()
+{
+    // Collating means something from two copies on; every printer has it, since the print
+    // loop orders the copies a printer does not make itself.
+    chkCollate->setEnabled(numberOf(txtCopys).value_or(1) > 1);
 }
 
 void PrintDialog::fillPrinters()
@@ -239,6 +272,10 @@ void PrintDialog::selectPrinter(int index)
     lblLocation->setFullText(printer.port);
     const PrinterSurface *current = printingSystem().currentPrinter();
     chkColor->setEnabled(current && current->BitsPerPixel() * current->ColorPlanes() > 1);
+    const PrinterSurface::Features features
+        = current ? current->features() : PrinterSurface::Features();
+    cboDuplex->setEnabled(features.duplex);
+    cboDuplex->setCurrentIndex(features.duplex ? int(features.sides) : 0);
     enableProperties();
 }
 
@@ -320,12 +357,14 @@ void PrintDialog::print()
         txtCopys->setFocus();
         return;
     }
-    if (*copies < 1 || *copies > 10) {
-        ShowMessage(QStringLiteral("打印份数无效。\n 范围 1 ~ 10 份"), 64);
+    if (*copies < 1 || *copies > 999) {
+        ShowMessage(QStringLiteral("打印份数无效。\n 范围 1 ~ 999 份"), 64);
         txtCopys->setFocus();
         return;
     }
     if (optSpcPage->isChecked() && !checkRange())
+        return;
+    if (optPageList->isChecked() && !checkPageList())
         return;
 
     blnOk = true;
@@ -384,6 +423,17 @@ bool PrintDialog::checkRange()
     return true;
 }
 
+bool PrintDialog::checkPageList()
+{
+    const PageList list = parsePageList(txtPageList->text(), engineState().SheetCount);
+    if (list.error.isEmpty())
+        return true;
+    ShowMessage(list.error, 0);
+    txtPageList->setFocus();
+    txtPageList->selectAll();
+    return false;
+}
+
 void PrintDialog::cancel()
 {
     blnOk = false;
@@ -416,6 +466,9 @@ PrintRequest PrintDialog::request() const
         r.kind = 2;
         r.firstRowPage = r.lastRowPage = s.CurRowPage;
         r.firstColPage = r.lastColPage = s.CurColPage;
+    } else if (optPageList->isChecked()) {
+        r.kind = 4;
+        r.sheets = parsePageList(txtPageList->text(), s.SheetCount).pages;
     } else {
         r.kind = 3;
         r.firstRowPage = integerOf(txtPB);
@@ -432,7 +485,10 @@ PrintRequest PrintDialog::request() const
         }
     }
     r.copies = integerOf(txtCopys);
-    r.parity = cbopage->currentText();
+    r.parity = r.kind == 4 ? QStringLiteral("所有页") : cbopage->currentText();
+    r.collate = chkCollate->isChecked();
+    if (cboDuplex->isEnabled())
+        r.duplex = PrinterSurface::Duplex(cboDuplex->currentIndex());
     return r;
 }
 

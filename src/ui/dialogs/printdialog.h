@@ -18,7 +18,8 @@ namespace quillon {
 
 class ElidedLabel;
 
-/// The print dialog "打印" (frmPrint): printer, colour, page range, copies and parity. It prints
+/// The print dialog "打印" (frmPrint): printer, colour, page range or list, copies, collation,
+/// parity and duplex (offered when the printer prints on both sides). It prints
 /// nothing: Print validates the entries, sets blnOk and hides the dialog, and the caller then
 /// reads request() from the same instance. Controls are found by their object names.
 class PrintDialog : public QDialog
@@ -34,7 +35,7 @@ public:
     /// True after a successful Print; false after Cancel or the close box.
     bool blnOk = false;
 
-    /// The chosen pages, copies and parity, as PrintRange takes them.
+    /// The chosen pages, copies, collation, parity and duplex, as PrintRange takes them.
     PrintRequest request() const;
 
     /// For a report of one column band: hides the column band boxes and their labels.
@@ -75,6 +76,8 @@ private:
     void print();
     void cancel();
     bool checkRange();
+    bool checkPageList();
+    void enableCollate();
 
     QList<PrinterInfo> m_printers;
     QString m_printerBefore;
@@ -95,6 +98,8 @@ private:
     QRadioButton *OptAllPage = nullptr;
     QRadioButton *OptCrtPage = nullptr;
     QRadioButton *optSpcPage = nullptr;
+    QRadioButton *optPageList = nullptr;
+    QLineEdit *txtPageList = nullptr;
     QLineEdit *txtPB = nullptr;
     QLineEdit *txtMPB = nullptr;
     QLineEdit *txtPE = nullptr;
@@ -102,7 +107,9 @@ private:
     QLabel *lblmb = nullptr;
     QLabel *lblme = nullptr;
     QLineEdit *txtCopys = nullptr;
+    QCheckBox *chkCollate = nullptr;
     QComboBox *cbopage = nullptr;
+    QComboBox *cboDuplex = nullptr;
     QPushButton *cmdpgset = nullptr;
     QPushButton *cmdPreview = nullptr;
     QPushButton *cmdprint = nullptr;

@@ -12,6 +12,7 @@
 #include <QLabel>
 #include <QPainter>
 #include <QPainterPath>
+#include <QProgressBar>
 #include <QPushButton>
 #include <QRegularExpression>
 #include <QTimer>
@@ -95,7 +96,9 @@ PrintProgressDialog::PrintProgressDialog(QWidget *parent)
 {
     setObjectName(QStringLiteral("frmcreatprint"));
     setWindowTitle(QStringLiteral("打印"));
-    setWindowFlag(Qt::WindowContextHelpButtonHint, false);
+    // A small window of fixed size: a close box, nothing to minimise or maximise.
+    setWindowFlags(
+        Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint);
 
     lblprompt = new QLabel(QStringLiteral("正在生成打印页面..."), this);
     lblprompt->setObjectName(QStringLiteral("lblprompt"));
@@ -119,14 +122,36 @@ PrintProgressDialog::PrintProgressDialog(QWidget *parent)
     imgLogo->setPixmap(printerPicture(48, devicePixelRatioF()));
     imgLogo->setAlignment(Qt::AlignTop | Qt::AlignHCenter);
 
+    prgPrint = new QProgressBar(this);
+    prgPrint->setObjectName(QStringLiteral("prgPrint"));
+    prgPrint->setTextVisible(false);
+    prgPrint->setRange(0, 1);
+    prgPrint->setValue(0);
+    lblDone = new QLabel(this);
+    lblDone->setObjectName(QStringLiteral("lblDone"));
+    lblTimeLeft = new QLabel(this);
+    lblTimeLeft->setObjectName(QStringLiteral("lblTimeLeft"));
+    lblTimeLeft->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    // Room for the longest texts, so that the window keeps its size while they change.
+    lblDone->setMinimumWidth(
+        fontMetrics().horizontalAdvance(QStringLiteral("已打印 0000 页，共 0000 页")));
+    lblTimeLeft->setMinimumWidth(fontMetrics().horizontalAdvance(timeLeftText(3599'000)));
+
     auto *copiesRow = new QHBoxLayout;
     copiesRow->addWidget(copiesCaption);
     copiesRow->addWidget(lblCps);
     copiesRow->addStretch();
+    auto *doneRow = new QHBoxLayout;
+    doneRow->addWidget(lblDone);
+    doneRow->addStretch();
+    doneRow->addSpacing(12);
+    doneRow->addWidget(lblTimeLeft);
     auto *lines = new QVBoxLayout;
     lines->addWidget(lblprompt);
     lines->addWidget(lblVersion);
     lines->addLayout(copiesRow);
+    lines->addWidget(prgPrint);
+    lines->addLayout(doneRow);
     auto *top = new QHBoxLayout;
     top->addWidget(imgLogo);
     top->addSpacing(8);
@@ -156,6 +181,7 @@ bool PrintProgressDialog::runLoop(const std::function<bool(PrintLoopView &)> &lo
     const QString &position, const QString &count, bool smallPosition)
 {
     m_cancelTag.clear();
+    m_outputFile.clear();
     setPosition(position);
     setPageCount(count);
     if (smallPosition) {
@@ -181,6 +207,8 @@ bool PrintProgressDialog::runLoop(const std::function<bool(PrintLoopView &)> &lo
         done(printed ? Accepted : Rejected);
     });
     exec();
+    if (printed && !m_outputFile.isEmpty())
+        ShowMessage(QStringLiteral("已打印到文件：%1").arg(m_outputFile), 64);
     return printed;
 }
 
@@ -199,6 +227,19 @@ void PrintProgressDialog::setPageCount(const QString &text)
 void PrintProgressDialog::setPrompt(const QString &text)
 {
     lblprompt->setText(text);
+}
+
+void PrintProgressDialog::setProgress(int done, int total)
+{
+    if (done == 0)
+        m_pace.start();
+    prgPrint->setRange(0, std::max(1, total));
+    prgPrint->setValue(done);
+    lblDone->setText(QStringLiteral("已打印 %1 页，共 %2 页").arg(done).arg(total));
+    // An estimate needs one page done at least; none is left to estimate at the end.
+    const bool estimable = done > 0 && done < total && m_pace.isValid();
+    lblTimeLeft->setText(
+        estimable ? timeLeftText(m_pace.elapsed() * (total - done) / done) : QString());
 }
 
 bool PrintProgressDialog::cancelled()
@@ -269,6 +310,11 @@ void ConsolePrintProgress::setPrompt(const QString &text)
     writeLine(text);
 }
 
+void ConsolePrintProgress::setOutputFile(const QString &path)
+{
+    writeLine(QStringLiteral("已打印到文件：%1").arg(path));
+}
+
 void ConsolePrintProgress::writeLine(const QString &line)
 {
     if (m_write) {
@@ -280,6 +326,20 @@ void ConsolePrintProgress::writeLine(const QString &line)
         program = QStringLiteral("quillon");
     std::fprintf(stderr, "%s\n", QStringLiteral("%1: %2").arg(program, line).toUtf8().constData());
     std::fflush(stderr);
+}
+
+QString timeLeftText(qint64 msecs)
+{
+    const qint64 seconds = std::max<qint64>(1, (msecs + 999) / 1000);
+    if (seconds < 60)
+        return QStringLiteral("剩余约 %1 秒").arg(seconds);
+    if (seconds < 3600)
+        return seconds % 60
+            ? QStringLiteral("剩余约 %1 分 %2 秒").arg(seconds / 60).arg(seconds % 60)
+            : QStringLiteral("剩余约 %1 分").arg(seconds / 60);
+    const qint64 minutes = (seconds + 59) / 60;
+    return minutes % 60 ? QStringLiteral("剩余约 %1 小时 %2 分").arg(minutes / 60).arg(minutes % 60)
+                        : QStringLiteral("剩余约 %1 小时").arg(minutes / 60);
 }
 
 std::unique_ptr<PrintProgressWindow> makePrintProgressWindow(QWidget *parent)

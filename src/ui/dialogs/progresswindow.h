@@ -3,18 +3,21 @@
 #include "engine/layout/printrange.h"
 
 #include <QDialog>
+#include <QElapsedTimer>
 
 #include <functional>
 #include <memory>
 
 class QLabel;
+class QProgressBar;
 class QPushButton;
 
 namespace quillon {
 
 /// The print progress window (frmcreatprint): shown modally, it runs the print loop once it is
-/// on screen, shows the copy and page reached, asks before it cancels, and closes itself when
-/// the loop ends.
+/// on screen, shows the copy and page reached, the pages sent of all and the time left at the
+/// pace so far, asks before it cancels, and closes itself when the loop ends. A document that
+/// went to a file is named in a message afterwards.
 class PrintProgressDialog : public QDialog, public PrintProgressWindow, public PrintLoopView
 {
     Q_OBJECT
@@ -34,6 +37,8 @@ public:
     void setPageCount(const QString &text) override;
     void setPrompt(const QString &text) override;
     bool cancelled() override;
+    void setProgress(int done, int total) override;
+    void setOutputFile(const QString &path) override { m_outputFile = path; }
 
     /// cmdCance's tag: "1" once the user has confirmed a cancel.
     QString cancelTag() const { return m_cancelTag; }
@@ -47,6 +52,8 @@ private:
 
     QString m_cancelTag;
     bool m_running = false;
+    QString m_outputFile;
+    QElapsedTimer m_pace;
     QLabel *lblprompt = nullptr;
     QLabel *lblVersion = nullptr;
     QLabel *lblpgno = nullptr;
@@ -54,7 +61,13 @@ private:
     QLabel *lblCps = nullptr;
     QPushButton *cmdCance = nullptr;
     QLabel *imgLogo = nullptr;
+    QProgressBar *prgPrint = nullptr;
+    QLabel *lblDone = nullptr;
+    QLabel *lblTimeLeft = nullptr;
 };
+
+/// The time left as the progress window says it ("剩余约 1 分 20 秒"), in whole seconds.
+QString timeLeftText(qint64 msecs);
 
 /// Progress on standard error, for programs without widgets: a print there cannot be
 /// cancelled.
@@ -72,6 +85,7 @@ public:
     void setPageCount(const QString &text) override;
     void setPrompt(const QString &text) override;
     bool cancelled() override { return false; }
+    void setOutputFile(const QString &path) override;
 
 private:
     void writeLine(const QString &line);
