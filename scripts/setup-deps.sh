@@ -9,7 +9,7 @@ packages=(
     qt6-base-dev qt6-translations-l10n qt6-svg-dev libwmf-dev
     libcups2-dev cups cups-client cups-bsd cups-filters printer-driver-cups-pdf
     fonts-arphic-uming fonts-arphic-ukai fonts-wqy-zenhei
-    xvfb xauth poppler-utils clang-format
+    xvfb xauth poppler-utils clang-format groff-base
 )
 # The fuzz targets need clang and its libFuzzer.
 if [ "${1:-}" = fuzz ]; then

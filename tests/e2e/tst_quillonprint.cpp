@@ -64,6 +64,8 @@ private Q_SLOTS:
     void printsOnACupsQueue();
     void batchWritesAPdfPerFile_data();
     void batchWritesAPdfPerFile();
+    void manualAndCompletionListEveryOption_data();
+    void manualAndCompletionListEveryOption();
 
 private:
     struct Run
@@ -1038,6 +1040,48 @@ void TestQuillonPrint::batchWritesAPdfPerFile()
     for (const QString &pattern : messages) {
         QVERIFY2(r.err.contains(QRegularExpression(pattern, QRegularExpression::MultilineOption)),
             qPrintable(pattern + u"\n"_qs + r.err));
+    }
+}
+
+void TestQuillonPrint::manualAndCompletionListEveryOption_data()
+{
+    QTest::addColumn<QString>("program");
+    QTest::addColumn<QStringList>("args");
+    // Plain text at 80 columns, every warning shown.
+    QTest::newRow("manual page") << u"groff"_qs
+                                 << QStringList { u"-man"_qs, u"-Tutf8"_qs, u"-ww"_qs,
+                                        u"-rLL=80n"_qs, u"-P-cbou"_qs,
+                                        QStringLiteral(QUILLON_PRINT_MANPAGE) };
+    QTest::newRow("bash completion")
+        << u"bash"_qs
+        << QStringList { u"-c"_qs,
+               u"source \"$0\" && COMP_WORDS=(quillon-print -) COMP_CWORD=1 && _quillon_print "
+               "&& printf '%s\\n' \"${COMPREPLY[@]}\""_qs,
+               QStringLiteral(QUILLON_PRINT_COMPLETION) };
+}
+
+// Both are made from the option table at build time: neither may miss an option of --help.
+void TestQuillonPrint::manualAndCompletionListEveryOption()
+{
+    QFETCH(QString, program);
+    QFETCH(QStringList, args);
+    if (QStandardPaths::findExecutable(program).isEmpty())
+        QSKIP(qPrintable(program + u" is not installed"_qs));
+    QProcess p;
+    p.start(program, args);
+    QVERIFY(p.waitForFinished(30000));
+    QCOMPARE(p.exitCode(), 0);
+    QCOMPARE(QString::fromUtf8(p.readAllStandardError()), QString());
+    const QString text = QString::fromUtf8(p.readAllStandardOutput()).replace(QChar(0x2212), u'-');
+    const QRegularExpression option(u"(?<![\\w-])--?[a-z][a-z-]*"_qs);
+    QSet<QString> options;
+    for (auto it = option.globalMatch(run({ u"--help"_qs }).out); it.hasNext();)
+        options.insert(it.next().captured());
+    QCOMPARE(options.size(), 22); // 21 long options and -j
+    for (const QString &o : options) {
+        const QRegularExpression word(
+            u"(?<![\\w-])"_qs + QRegularExpression::escape(o) + u"(?![\\w-])"_qs);
+        QVERIFY2(text.contains(word), qPrintable(o));
     }
 }
 

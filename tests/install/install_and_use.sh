@@ -11,6 +11,10 @@ rm -rf "$work"
 mkdir -p "$work"
 "$cmake" --install "$build_dir" --prefix "$work/prefix" >/dev/null
 test -f "$work/prefix/include/quillon/myprint.h"
+# The command line with its manual page and completion, where man and bash look for them.
+test -x "$work/prefix/bin/quillon-print"
+test -f "$work/prefix/share/man/man1/quillon-print.1"
+test -f "$work/prefix/share/bash-completion/completions/quillon-print"
 test -f "$work/prefix/lib/cmake/Quillon/QuillonConfig.cmake" \
     || test -f "$work"/prefix/lib*/cmake/Quillon/QuillonConfig.cmake
 
