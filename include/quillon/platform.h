@@ -39,6 +39,10 @@ QUILLON_EXPORT void setVirtualPdfFolder(const QString &folder);
 /// Keeps page formats in memory for this process only: a one-off job then changes nobody's
 /// saved formats.
 QUILLON_EXPORT void useTemporarySettings();
+/// The same for the calling thread alone, until it ends: its jobs read and store page formats
+/// in memory of their own, empty at first, and a new call starts afresh. For one-off jobs run
+/// side by side, each of which must see only what it stores itself, as if it ran alone.
+QUILLON_EXPORT void useThreadTemporarySettings();
 /// Stores one page-format value of a report (under its PrintKeyName), as the page setup would.
 QUILLON_EXPORT void setFormatValue(
     const QString &printKeyName, const QString &name, const QString &value);
@@ -49,6 +53,11 @@ QUILLON_EXPORT QString formatValue(const QString &printKeyName, const QString &n
 /// batch jobs, which must never wait for a click. A line names the program and the report, and
 /// the settings file where a message names a stored format; a repeated message is written once.
 QUILLON_EXPORT void useConsoleMessages();
+/// A handler for ReportExport::setMessageHandler that writes an export's messages as
+/// useConsoleMessages() does, on any thread: each once, on standard error, after the program's
+/// name and `source` (the grid file, say), answered with its default button.
+QUILLON_EXPORT std::function<int(const QString &text, int buttons)> consoleMessageHandler(
+    const QString &source);
 /// Where a print job's progress goes when it shows no progress window (no widget application,
 /// or messages on the console after useConsoleMessages()): a line at a time to the handler
 /// ("第 3 页 共（5）页，份数：1/1", and "完成" or "取消" at the end); with no handler (the

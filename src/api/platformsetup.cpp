@@ -76,6 +76,15 @@ std::unique_ptr<PrintingSystem> makePrintingSystem()
     return std::make_unique<CombinedPrintingSystem>(std::move(systems));
 }
 
+std::unique_ptr<ConsoleMessageSink> makeConsoleSink()
+{
+    auto sink = std::make_unique<ConsoleMessageSink>();
+    sink->setSettingsName([] {
+        return options().temporarySettings ? QStringLiteral("临时设置（不保存）") : settingsFile();
+    });
+    return sink;
+}
+
 /// Outside a job, the messages of reading or writing a report's stored format name that report,
 /// not the default print object's.
 class MessagesAboutReport
@@ -154,13 +163,21 @@ QString formatValue(const QString &printKeyName, const QString &name)
     return settingsStore().value(key, name).value_or(QString());
 }
 
+void useThreadTemporarySettings()
+{
+    setThreadSettingsStore(std::make_unique<MemorySettingsStore>());
+}
+
 void useConsoleMessages()
 {
-    auto sink = std::make_unique<ConsoleMessageSink>();
-    sink->setSettingsName([] {
-        return options().temporarySettings ? QStringLiteral("临时设置（不保存）") : settingsFile();
-    });
-    setMessageSink(std::move(sink));
+    setMessageSink(makeConsoleSink());
+}
+
+std::function<int(const QString &, int)> consoleMessageHandler(const QString &source)
+{
+    std::shared_ptr<ConsoleMessageSink> sink = makeConsoleSink();
+    sink->setSource(source);
+    return [sink](const QString &text, int buttons) { return sink->show(text, buttons, {}); };
 }
 
 void setConsoleProgressHandler(std::function<void(const QString &line)> handler)

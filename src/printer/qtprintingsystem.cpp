@@ -389,20 +389,6 @@ private:
     qint16 m_colorMode = 2;
 };
 
-// The queue's device URI, the nearest thing CUPS has to a port.
-QString devicePort(const QString &name)
-{
-    cups_dest_t *dests = nullptr;
-    const int count = cupsGetDests2(CUPS_HTTP_DEFAULT, &dests);
-    QString port;
-    if (cups_dest_t *dest = cupsGetDest(name.toUtf8().constData(), nullptr, count, dests)) {
-        const char *uri = cupsGetOption("device-uri", dest->num_options, dest->options);
-        port = QString::fromUtf8(uri ? uri : "");
-    }
-    cupsFreeDests(count, dests);
-    return port;
-}
-
 } // namespace
 
 QList<PaperInfo> queuePapers(const QString &deviceName)
@@ -418,9 +404,23 @@ QtPrintingSystem::~QtPrintingSystem() = default;
 
 QList<PrinterInfo> QtPrintingSystem::printers()
 {
+    // One request for the list, named as Qt names the queues: a QPrinterInfo for each would
+    // fetch each queue's driver file, and every export asks for the list.
+    cups_dest_t *dests = nullptr;
+    const int count = cupsGetDests2(CUPS_HTTP_DEFAULT, &dests);
     QList<PrinterInfo> list;
-    for (const QPrinterInfo &info : QPrinterInfo::availablePrinters())
-        list.append({ info.printerName(), info.makeAndModel(), devicePort(info.printerName()) });
+    for (int i = 0; i < count; ++i) {
+        const cups_dest_t &dest = dests[i];
+        QString name = QString::fromLocal8Bit(dest.name);
+        if (dest.instance)
+            name += u'/' + QString::fromLocal8Bit(dest.instance);
+        const auto option = [&](const char *key) {
+            return QString::fromUtf8(cupsGetOption(key, dest.num_options, dest.options));
+        };
+        // The device URI is the nearest thing CUPS has to a port.
+        list.append({ name, option("printer-make-and-model"), option("device-uri") });
+    }
+    cupsFreeDests(count, dests);
     return list;
 }
 

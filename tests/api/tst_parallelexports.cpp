@@ -86,6 +86,7 @@ private Q_SLOTS:
     void fourKindsAtOnceAsAlone();
     void workerMessagesNeverReachTheWindows_data();
     void workerMessagesNeverReachTheWindows();
+    void oneReportWithFormatsOfTheirOwn();
 
 private:
     std::unique_ptr<QTemporaryDir> m_dir;
@@ -142,6 +143,35 @@ void TestParallelExports::workerMessagesNeverReachTheWindows()
         QCOMPARE(run.messages.size(), 1);
         QVERIFY(run.messages.first().contains(u"/nonexistent/logo.png"_qs));
     }
+}
+
+// Two threads print the same report, each with a format of its own that no one else sees.
+void TestParallelExports::oneReportWithFormatsOfTheirOwn()
+{
+    setFormatValue(u"DefaultFormat"_qs, u"LineCount"_qs, u"10"_qs);
+    std::vector<int> sheets(2);
+    {
+        std::vector<std::jthread> threads;
+        for (int rows : { 20, 0 }) {
+            threads.emplace_back([&, rows] {
+                useThreadTemporarySettings();
+                if (rows)
+                    setFormatValue(u"DefaultFormat"_qs, u"LineCount"_qs, QString::number(rows));
+                QString error;
+                const auto file = GridFile::load(
+                    QStringLiteral(QUILLON_SOURCE_DIR "/examples/sales.csv"), &error);
+                MyPrint print;
+                if (!file || !file->applyTo(print, &error))
+                    return;
+                ReportExport report(print);
+                if (report.toPdf(m_dir->filePath(u"own-%1.pdf"_qs.arg(rows))))
+                    sheets[rows ? 0 : 1] = report.sheetCount();
+            });
+        }
+    }
+    QCOMPARE(sheets,
+        (std::vector<int> { 12, 5 })); // 236 rows at 20 a page; as many as fit, not the shared 10
+    QCOMPARE(formatValue(u"DefaultFormat"_qs, u"LineCount"_qs), u"10"_qs);
 }
 
 QUILLON_TEST_MAIN(TestParallelExports)

@@ -62,6 +62,10 @@ private Q_SLOTS:
     void printingRefused_data();
     void printingRefused();
     void printsOnACupsQueue();
+    void batchWritesAPdfPerFile_data();
+    void batchWritesAPdfPerFile();
+    void manualAndCompletionListEveryOption_data();
+    void manualAndCompletionListEveryOption();
 
 private:
     struct Run
@@ -459,6 +463,32 @@ void TestQuillonPrint::refusedBeforeWriting_data()
     QTest::newRow("output is the input")
         << QStringList { u"--pdf"_qs, m_dir.path() + u"/./same.csv"_qs, same }
         << u"网格文件本身"_qs;
+    // Batches: what no file could take, or an output that would be one of the grid files.
+    const QString outDir = m_dir.filePath(u"refused/batch"_qs);
+    const auto batch = [&](const QStringList &extra) {
+        return QStringList { u"--out-dir"_qs, outDir } + extra
+            + QStringList { csv, sample(u"merged.json"_qs) };
+    };
+    QTest::newRow("several files without --out-dir")
+        << QStringList { u"--pdf"_qs, out, csv, csv } << u"请用 --out-dir"_qs;
+    for (const QStringList &other :
+        { QStringList { u"--pdf"_qs, out }, { u"--png"_qs, m_dir.filePath(u"refused/png"_qs) },
+            { u"--printer"_qs, u"Quillon PDF"_qs }, { u"--cont"_qs } }) {
+        QTest::addRow("--out-dir with %s", qPrintable(other[0]))
+            << batch(other) << u"不能与 %1 同用"_qs.arg(other[0]);
+    }
+    QTest::newRow("--out-dir from standard input")
+        << QStringList { u"--out-dir"_qs, outDir, u"-"_qs } << u"标准输入请用 --pdf"_qs;
+    QTest::newRow("no jobs") << batch({ u"-j"_qs, u"0"_qs }) << u"1 到 256"_qs;
+    QTest::newRow("jobs without --out-dir")
+        << job({ u"--jobs"_qs, u"2"_qs }) << u"只用于 --out-dir"_qs;
+    QTest::newRow("a value no file can take")
+        << batch({ u"--set"_qs, u"TopMargin=-5"_qs }) << u"TopMargin"_qs;
+    QDir().mkpath(m_dir.filePath(u"loop"_qs));
+    QTest::newRow("a PDF that is a grid file")
+        << QStringList { u"--out-dir"_qs, m_dir.filePath(u"loop"_qs), u"--input-format"_qs,
+               u"csv"_qs, writeFile(u"loop/grid.pdf"_qs, "a,b\n1,2\n") }
+        << u"网格文件本身"_qs;
 }
 
 void TestQuillonPrint::refusedBeforeWriting()
@@ -518,7 +548,7 @@ void TestQuillonPrint::helpAndReadmeListTheSameOptions()
         inHelp.insert(it.next().captured());
     for (auto it = option.globalMatch(section); it.hasNext();)
         inReadme.insert(it.next().captured());
-    QCOMPARE(inHelp.size(), 19);
+    QCOMPARE(inHelp.size(), 21);
     QCOMPARE(inReadme, inHelp);
 }
 
@@ -930,6 +960,131 @@ void TestQuillonPrint::printsOnACupsQueue()
             orders.insert(it.next().captured());
     }
     QCOMPARE(orders.size(), 236);
+}
+
+void TestQuillonPrint::batchWritesAPdfPerFile_data()
+{
+    QTest::addColumn<QStringList>("inputs");
+    QTest::addColumn<QStringList>("options");
+    QTest::addColumn<QStringList>("written"); // file=pages, by name
+    QTest::addColumn<int>("exitCode");
+    QTest::addColumn<QStringList>("messages"); // patterns of lines of standard error
+    const QString sales = sample(u"sales.csv"_qs), merged = sample(u"merged.json"_qs);
+    const auto rows = [](int count) {
+        QByteArray csv = "编号,名称";
+        for (int r = 1; r <= count; ++r)
+            csv += "\n" + QByteArray::number(r) + ",第" + QByteArray::number(r) + "行";
+        return csv;
+    };
+    const auto line = [](const QString &file, const QString &text) {
+        return u"^quillon-print: "_qs + QRegularExpression::escape(file) + u": "_qs + text;
+    };
+    QDir().mkpath(m_dir.filePath(u"in/a"_qs));
+    QDir().mkpath(m_dir.filePath(u"in/b"_qs));
+    QFile::copy(sales, m_dir.filePath(u"in/a/sales.csv"_qs));
+    const QString small = writeFile(u"in/b/sales.csv"_qs, rows(2));
+    const QString thirty = writeFile(u"in/sales-2.csv"_qs, rows(30));
+    const QString broken = writeFile(u"in/broken.json"_qs, "{\"GridType\": 7, \"grid\": {");
+    // A format of 20 rows a page, and data sets it does not print that make it slow to read:
+    // a file after it has every chance to load the format before it is stored.
+    QByteArray json
+        = R"({"GridType": 7, "format": {"LineCount": 20}, "grid": {"cells": [["a"], ["1"]]}, "datasets": [)";
+    for (int set = 0; set < 200; ++set)
+        json += (set ? ", " : "") + QByteArray(R"({"cells": [["a"])")
+            + QByteArray(", [\"x\"]").repeated(500) + "]}";
+    const QString twenty = writeFile(u"in/twenty.json"_qs, json + "]}");
+    const QString logo = u"徽标文件/nonexistent/logo.png没有找到。"_qs;
+
+    QTest::newRow("two reports at once")
+        << QStringList { sales, merged } << QStringList { u"-j"_qs, u"2"_qs }
+        << QStringList { u"merged.pdf=1"_qs, u"sales.pdf=5"_qs } << 0 << QStringList();
+    QTest::newRow("names taken twice are numbered")
+        << QStringList { m_dir.filePath(u"in/a/sales.csv"_qs), small, thirty }
+        << QStringList { u"--format"_qs, u"LineCount=10"_qs }
+        << QStringList { u"sales-2.pdf=3"_qs, u"sales-3.pdf=1"_qs, u"sales.pdf=24"_qs } << 0
+        << QStringList();
+    QTest::newRow("a bad file among good ones")
+        << QStringList { sales, broken, merged } << QStringList { u"--jobs"_qs, u"2"_qs }
+        << QStringList { u"merged.pdf=1"_qs, u"sales.pdf=5"_qs } << 1
+        << QStringList { line(broken, u".*没有结束.*"_qs),
+               u"^quillon-print: 3 个网格文件中有 1 个没有写出："_qs };
+    QTest::newRow("each file's messages under its name")
+        << QStringList { sales, merged }
+        << QStringList { u"-j"_qs, u"2"_qs, u"--format"_qs, u"LogPicPrt=1"_qs, u"--format"_qs,
+               u"LogPic=/nonexistent/logo.png"_qs }
+        << QStringList { u"merged.pdf=1"_qs, u"sales.pdf=5"_qs } << 0
+        << QStringList { line(sales, u".*"_qs + logo), line(merged, u".*"_qs + logo) };
+    QTest::newRow("each file alone without a settings file")
+        << QStringList { twenty, sales } << QStringList { u"-j"_qs, u"2"_qs }
+        << QStringList { u"sales.pdf=5"_qs, u"twenty.pdf=1"_qs } << 0 << QStringList();
+    QTest::newRow("a settings file passes formats on in order")
+        << QStringList { twenty, sales }
+        << QStringList { u"-j"_qs, u"2"_qs, u"--settings"_qs, m_dir.filePath(u"batch.ini"_qs) }
+        << QStringList { u"sales.pdf=12"_qs, u"twenty.pdf=1"_qs } << 0 << QStringList();
+}
+
+// --out-dir: a PDF file per grid file, a result line for each, and the failures named.
+void TestQuillonPrint::batchWritesAPdfPerFile()
+{
+    QFETCH(QStringList, inputs);
+    QFETCH(QStringList, options);
+    QFETCH(QStringList, written);
+    QFETCH(int, exitCode);
+    QFETCH(QStringList, messages);
+    const QDir out(m_dir.filePath(u"batch/"_qs + QString::fromUtf8(QTest::currentDataTag())));
+    const Run r = run(QStringList { u"--out-dir"_qs, out.path() } + options + inputs);
+    QCOMPARE(r.exitCode, exitCode);
+    QStringList found;
+    for (const QString &name : out.entryList(QDir::Files, QDir::Name))
+        found << u"%1=%2"_qs.arg(name).arg(pdfPages(out.filePath(name)).size());
+    QCOMPARE(found, written);
+    QCOMPARE(r.out.count(u"（共 "_qs), written.size());
+    for (const QString &pattern : messages) {
+        QVERIFY2(r.err.contains(QRegularExpression(pattern, QRegularExpression::MultilineOption)),
+            qPrintable(pattern + u"\n"_qs + r.err));
+    }
+}
+
+void TestQuillonPrint::manualAndCompletionListEveryOption_data()
+{
+    QTest::addColumn<QString>("program");
+    QTest::addColumn<QStringList>("args");
+    // Plain text at 80 columns, every warning shown.
+    QTest::newRow("manual page") << u"groff"_qs
+                                 << QStringList { u"-man"_qs, u"-Tutf8"_qs, u"-ww"_qs,
+                                        u"-rLL=80n"_qs, u"-P-cbou"_qs,
+                                        QStringLiteral(QUILLON_PRINT_MANPAGE) };
+    QTest::newRow("bash completion")
+        << u"bash"_qs
+        << QStringList { u"-c"_qs,
+               u"source \"$0\" && COMP_WORDS=(quillon-print -) COMP_CWORD=1 && _quillon_print "
+               "&& printf '%s\\n' \"${COMPREPLY[@]}\""_qs,
+               QStringLiteral(QUILLON_PRINT_COMPLETION) };
+}
+
+// Both are made from the option table at build time: neither may miss an option of --help.
+void TestQuillonPrint::manualAndCompletionListEveryOption()
+{
+    QFETCH(QString, program);
+    QFETCH(QStringList, args);
+    if (QStandardPaths::findExecutable(program).isEmpty())
+        QSKIP(qPrintable(program + u" is not installed"_qs));
+    QProcess p;
+    p.start(program, args);
+    QVERIFY(p.waitForFinished(30000));
+    QCOMPARE(p.exitCode(), 0);
+    QCOMPARE(QString::fromUtf8(p.readAllStandardError()), QString());
+    const QString text = QString::fromUtf8(p.readAllStandardOutput()).replace(QChar(0x2212), u'-');
+    const QRegularExpression option(u"(?<![\\w-])--?[a-z][a-z-]*"_qs);
+    QSet<QString> options;
+    for (auto it = option.globalMatch(run({ u"--help"_qs }).out); it.hasNext();)
+        options.insert(it.next().captured());
+    QCOMPARE(options.size(), 22); // 21 long options and -j
+    for (const QString &o : options) {
+        const QRegularExpression word(
+            u"(?<![\\w-])"_qs + QRegularExpression::escape(o) + u"(?![\\w-])"_qs);
+        QVERIFY2(text.contains(word), qPrintable(o));
+    }
 }
 
 QUILLON_TEST_MAIN(TestQuillonPrint)

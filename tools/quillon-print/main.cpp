@@ -1,20 +1,24 @@
 // quillon-print: prints a grid file as a report: to PDF or PNG pages, or on a printer.
 //
 //   quillon-print [options] GRIDFILE
+//   quillon-print --out-dir DIR [-j N] [options] GRIDFILE...
 //
 // GRIDFILE is a .csv file (a flex grid with its first row fixed), a .json grid file
 // (docs/grid-file.md), or - for standard input. Exit status: 0 done, 1 the report could not be
 // written, 2 bad input (nothing is written then).
 
 #include <quillon/error.h>
-#include <quillon/flexgrid.h>
 #include <quillon/formatfields.h>
 #include <quillon/gridfile.h>
 #include <quillon/myprint.h>
 #include <quillon/platform.h>
 #include <quillon/reportexport.h>
 
+#include "batchexport.h"
+#include "console.h"
+#include "gridreport.h"
 #include "interruptguard.h"
+#include "optiontable.h"
 #include "progressline.h"
 
 #include <QApplication>
@@ -26,6 +30,8 @@
 #include <QLoggingCategory>
 #include <QMetaProperty>
 #include <QRegularExpression>
+#include <QSet>
+#include <QThread>
 
 #include <cstdio>
 #include <cstdlib>
@@ -39,88 +45,10 @@
 
 namespace {
 
-const QString kProgram = QStringLiteral("quillon-print");
-constexpr double kTwipsPerMm = 56.7;
-
-void say(FILE *stream, const QString &text)
-{
-    std::fprintf(stream, "%s\n", text.toUtf8().constData());
-    std::fflush(stream);
-}
-
 int usageError(const QString &text)
 {
     say(stderr, kProgram + QStringLiteral(": ") + text);
     return 2;
-}
-
-/// "Name=Value" into its two parts.
-bool splitAssignment(const QString &text, QString *name, QString *value)
-{
-    const qsizetype eq = text.indexOf(QLatin1Char('='));
-    if (eq <= 0)
-        return false;
-    *name = text.left(eq).trimmed();
-    *value = text.mid(eq + 1);
-    return !name->isEmpty();
-}
-
-struct OptionSpec
-{
-    const char *name;
-    const char *valueName; ///< empty for a switch
-    const char *help;
-};
-
-// --help is made from this table, so it lists every option there is.
-const OptionSpec kOptions[] = {
-    { "pdf", "OUT.pdf", "把报表写入一个 PDF 文件（- 为标准输出）" },
-    { "png", "DIR",
-        "每页一张 PNG 图片，写入文件夹 DIR（page-001.png ……；上一次导出多出的页随后删除）" },
-    { "preview", "", "在预览窗口中显示报表（需要图形界面）" },
-    { "zoom", "FACTOR", "PNG 图片的缩放倍数，0.05 到 20（1 为 96 dpi；只与 --png 一起用）" },
-    { "printer", "NAME",
-        "在打印机 NAME 上直接打印，不显示对话框（即 --format PrinterName=NAME；"
-        "内置的 PDF 打印机名为 Quillon PDF）" },
-    { "dialog", "", "显示打印对话框，由用户选择打印机、页码和份数后打印（需要图形界面）" },
-    { "cont", "",
-        "连续打印：先印网格，再逐组印 JSON 网格文件中“datasets”的数据，每张纸是一个打印文档" },
-    { "settings", "FILE",
-        "页面格式保存在这个设置文件中（不给出时只用临时设置，不改动任何保存的格式）" },
-    { "key", "NAME", "报表的名称（PrintKeyName），页面格式按它保存" },
-    { "set", "Property=Value",
-        "设置打印对象的属性，如 TopMargin=15（--list-properties 列出全部）" },
-    { "format", "Name=Value", "先保存一个页面格式值，如 HoriCutPage=1（--list-formats 列出全部）" },
-    { "title", "TEXT", "主标题（即 --set MainTitle=TEXT）" },
-    { "subtitle", "TEXT", "副标题（即 --set SubTitle=TEXT）" },
-    { "input-format", "csv|json",
-        "网格文件的格式（缺省按扩展名；标准输入以 { 开头为 JSON，否则为 CSV）" },
-    { "quiet", "", "不显示进度和结果，只在标准错误上报告错误" },
-    { "list-formats", "", "列出页面格式值的名称、类型、单位、缺省值和范围" },
-    { "list-properties", "", "列出打印对象属性的名称、类型和缺省值" },
-    { "version", "", "显示版本" },
-    { "help", "", "显示本帮助" },
-};
-
-QString helpText()
-{
-    QString text = QStringLiteral(
-        "用法：quillon-print [选项] 网格文件\n"
-        "把网格文件（.csv 或 .json，见 docs/grid-file.md；- 为标准输入）打印为 PDF 或 PNG，\n"
-        "或送到打印机。\n\n"
-        "选项：\n");
-    for (const OptionSpec &o : kOptions) {
-        QString left = QStringLiteral("  --") + QLatin1String(o.name);
-        if (*o.valueName)
-            left += QLatin1Char(' ') + QLatin1String(o.valueName);
-        text += left.leftJustified(28) + QLatin1Char(' ') + QString::fromUtf8(o.help)
-            + QLatin1Char('\n');
-    }
-    text += QStringLiteral(
-        "\n同一选项给出多次时以最后一次为准；--title 与 --set MainTitle=… 也以后给出的为准。\n"
-        "--pdf、--png 与 --printer 或 --dialog 可以同时给出：先写文件，再打印。\n"
-        "退出状态：0 报表已写出，1 报表无法写出，2 输入有误（此时不写出任何文件）。");
-    return text;
 }
 
 /// The parser's own (English) complaint, in the user's language.
@@ -216,45 +144,6 @@ private:
     QString m_path;
 };
 
-/// The page-format value the job will use: what this job stores, else what the report keeps.
-QString effectiveFormat(
-    const std::map<QString, QString> &values, const QString &key, const QString &name)
-{
-    const auto it = values.find(name);
-    return it != values.end() ? it->second : quillon::formatValue(key, name);
-}
-
-/// A CSV much wider than its page turns into column bands with its first column on each: one
-/// page with its text shrunk to nothing helps no one. "Much wider": the columns need more than
-/// 1.5 pages of A4 width, whose text would print below two thirds of its size.
-QString bandWideCsv(
-    quillon::FlexGrid &grid, const quillon::MyPrint &print, std::map<QString, QString> &format)
-{
-    const QString key = print.PrintKeyName();
-    if (!effectiveFormat(format, key, QStringLiteral("HoriCutPage")).isNull())
-        return {}; // chosen by the user
-    const auto number = [&](const char *name, int fallback) {
-        bool ok = false;
-        const int v = effectiveFormat(format, key, QLatin1String(name)).toInt(&ok);
-        return ok ? v : fallback;
-    };
-    const bool landscape = number("PaperOriention", int(print.PaperOrient())) == 2;
-    const int usableMm = (landscape ? 297 : 210) - number("Left", print.LeftMargin())
-        - number("Right", print.RightMargin());
-    double total = 0;
-    for (qint32 c = 0; c < grid.Cols(); ++c)
-        total += grid.ColWidth(c);
-    const double ratio = total / (std::max(usableMm, 1) * kTwipsPerMm);
-    if (ratio <= 1.5 || grid.Cols() < 2)
-        return {};
-    grid.setFixedCols(1);
-    format[QStringLiteral("HoriCutPage")] = QStringLiteral("1");
-    format[QStringLiteral("MultFixCol")] = QStringLiteral("1");
-    return QStringLiteral("各列总宽约为页宽的 %1 倍，已分段打印，每段重复第 1 列"
-                          "（不要分段：--format HoriCutPage=0）")
-        .arg(ratio, 0, 'f', 1);
-}
-
 /// Where a printer the job names is missing, with the printers there are.
 QString notInstalled(const QStringList &printers, const QString &name)
 {
@@ -306,9 +195,12 @@ struct Options
 Exit parseOptions(QCommandLineParser &parser, const QStringList &arguments)
 {
     parser.setOptionsAfterPositionalArgumentsMode(QCommandLineParser::ParseAsOptions);
-    for (const OptionSpec &o : kOptions) {
+    for (const OptionSpec &o : commandOptions()) {
+        QStringList names;
+        if (o.shortName)
+            names << QString(QLatin1Char(o.shortName));
         parser.addOption(QCommandLineOption(
-            QLatin1String(o.name), QString::fromUtf8(o.help), QLatin1String(o.valueName)));
+            names << QLatin1String(o.name), QString::fromUtf8(o.help), QLatin1String(o.valueName)));
     }
     parser.addPositionalArgument(QStringLiteral("GRIDFILE"), QStringLiteral("网格文件"));
     if (!parser.parse(arguments))
@@ -329,6 +221,12 @@ Exit parseOptions(QCommandLineParser &parser, const QStringList &arguments)
     return std::nullopt;
 }
 
+/// Whether page formats are kept in a settings file, rather than for this run only.
+bool keepsFormats(const Options &options)
+{
+    return options.has("settings") || !qEnvironmentVariableIsEmpty("QUILLON_SETTINGS");
+}
+
 /// Where messages go and which settings the job reads; --list-properties then answers, with the
 /// defaults those settings give.
 Exit setUpMessagesAndSettings(const Options &options)
@@ -342,7 +240,7 @@ Exit setUpMessagesAndSettings(const Options &options)
         quillon::useConsoleMessages();
     if (options.has("settings"))
         quillon::setSettingsFile(options.value("settings"));
-    else if (qEnvironmentVariableIsEmpty("QUILLON_SETTINGS"))
+    else if (!keepsFormats(options))
         quillon::useTemporarySettings();
     if (options.has("list-properties")) {
         listProperties();
@@ -356,8 +254,11 @@ struct Job
 {
     QString input; ///< the grid file's path, or "-" for standard input
     bool fromStdin = false;
-    QString source; ///< the grid file as messages name it
-    QString inputFormat; ///< "csv" or "json"; empty until read: by the file's suffix
+    QString inputFormat; ///< "csv" or "json"; empty: by the file's suffix
+    bool batch = false; ///< --out-dir: each of the grid files into a PDF file of its own
+    QStringList inputs; ///< the grid files of a batch
+    QString outDir;
+    int threads = 1; ///< how many files of a batch are exported at once
     bool quiet = false;
     bool preview = false;
     bool dialog = false;
@@ -370,15 +271,52 @@ struct Job
     FILE *results = stdout; ///< where results are reported
 };
 
+/// --out-dir: the grid files, each into a PDF file of its own in the folder. Empty, or why the
+/// batch is refused.
+QString readBatch(const Options &options, Job &job)
+{
+    job.batch = true;
+    job.inputs = options.parser.positionalArguments();
+    job.outDir = options.value("out-dir");
+    job.quiet = options.has("quiet");
+    if (job.inputs.isEmpty())
+        return QStringLiteral("请给出要写入 --out-dir 的网格文件（见 --help）");
+    // Printing and windows belong to the application's thread, and one output file or folder
+    // cannot take several reports.
+    for (const char *other : { "pdf", "png", "preview", "printer", "dialog", "cont" }) {
+        if (options.has(other))
+            return QStringLiteral("--out-dir 把每个网格文件写成一个 PDF 文件，不能与 --%1 同用")
+                .arg(QLatin1String(other));
+    }
+    if (job.inputs.contains(QStringLiteral("-")))
+        return QStringLiteral(
+            "--out-dir 不能读标准输入：PDF 文件以网格文件命名（标准输入请用 --pdf）");
+    job.threads = QThread::idealThreadCount();
+    if (options.has("jobs")) {
+        bool ok = false;
+        job.threads = options.value("jobs").toInt(&ok);
+        if (!ok || job.threads < 1 || job.threads > 256)
+            return QStringLiteral("-j（--jobs）应为 1 到 256 之间的整数，而不是“%1”")
+                .arg(options.value("jobs"));
+    }
+    return {};
+}
+
 /// The grid file and where the report goes: one place at least, and no two that exclude each
 /// other. Empty, or why the job is refused.
 QString readDestinations(const Options &options, Job &job)
 {
     const QStringList files = options.parser.positionalArguments();
+    if (options.has("out-dir"))
+        return readBatch(options, job);
+    if (files.size() > 1)
+        return QStringLiteral(
+            "给出多个网格文件时请用 --out-dir DIR，每个文件写成其中的一个 PDF 文件");
     if (files.size() != 1)
         return QStringLiteral("请给出一个网格文件（- 为标准输入；见 --help）");
+    if (options.has("jobs"))
+        return QStringLiteral("-j（--jobs）只用于 --out-dir：同时导出几个网格文件");
     job.input = files.first();
-    job.source = job.input;
     job.fromStdin = job.input == QLatin1String("-");
     job.quiet = options.has("quiet");
     job.preview = options.has("preview");
@@ -451,123 +389,6 @@ QString checkFiles(const Options &options, Job &job)
                               "会被覆盖或删除，请换个名称或文件夹")
             .arg(job.input);
     return {};
-}
-
-/// The grid file, or standard input, with the format it was read as.
-std::unique_ptr<quillon::GridFile> openGridFile(Job &job, QString *error)
-{
-    if (job.fromStdin) {
-        QFile in;
-        if (!in.open(stdin, QIODevice::ReadOnly)) {
-            *error = QStringLiteral("无法读取标准输入");
-            return nullptr;
-        }
-        const QByteArray bytes = in.readAll();
-        if (job.inputFormat.isEmpty()) {
-            const QByteArray start = bytes.trimmed();
-            job.inputFormat
-                = start.startsWith('{') ? QStringLiteral("json") : QStringLiteral("csv");
-        }
-        job.source = QStringLiteral("标准输入");
-        return quillon::GridFile::fromData(bytes, job.inputFormat, job.source, error);
-    }
-    if (!job.inputFormat.isEmpty())
-        return quillon::GridFile::load(job.input, error, job.inputFormat);
-    job.inputFormat = QFileInfo(job.input).suffix().toLower();
-    return quillon::GridFile::load(job.input, error);
-}
-
-/// The file's grid, properties and lines, then --set, --title, --subtitle and --key in the order
-/// given, so that the later of --title and --set MainTitle=... wins. False with the message
-/// when a value is refused or the grid does not fit its kind.
-bool applyProperties(quillon::MyPrint &print, const quillon::GridFile &grid, const Options &options,
-    const QString &source, QString *error)
-{
-    if (!grid.applyTo(print, error)) {
-        *error = QStringLiteral("%1: %2").arg(source, *error);
-        return false;
-    }
-    std::map<QString, qsizetype> seen;
-    for (const QString &option : options.parser.optionNames()) {
-        const QStringList values = options.parser.values(option);
-        const qsizetype index = seen[option]++;
-        if (index >= values.size())
-            continue;
-        QString name, text = values[index];
-        if (option == QLatin1String("title"))
-            name = QStringLiteral("MainTitle");
-        else if (option == QLatin1String("subtitle"))
-            name = QStringLiteral("SubTitle");
-        else if (option == QLatin1String("key"))
-            name = QStringLiteral("PrintKeyName");
-        else if (option != QLatin1String("set"))
-            continue;
-        else if (!splitAssignment(values[index], &name, &text)) {
-            *error = QStringLiteral("--set 应为 属性=值，而不是“%1”").arg(values[index]);
-            return false;
-        }
-        if (!quillon::GridFile::setProperty(print, name, text, error))
-            return false;
-    }
-    if (const QString why = quillon::GridFile::checkGridKind(print); !why.isEmpty()) {
-        *error = QStringLiteral("%1: %2").arg(source, why);
-        return false;
-    }
-    return true;
-}
-
-/// The page-format values the job stores: the file's "format", then --format, then --printer's
-/// printer. Every value is checked before the first is stored, so that a refused job changes
-/// nothing.
-bool readFormatValues(const quillon::GridFile &grid, const Options &options, const Job &job,
-    std::map<QString, QString> &values, QString *error)
-{
-    const auto add = [&](const QString &name, const QString &text, const QString &from) {
-        if (const QString why = quillon::checkFormatValue(name, text); !why.isEmpty()) {
-            *error = from.isEmpty() ? why : QStringLiteral("%1: %2").arg(from, why);
-            return false;
-        }
-        values[quillon::findFormatField(name)->name] = text;
-        return true;
-    };
-    for (auto it = grid.format().cbegin(); it != grid.format().cend(); ++it) {
-        const QVariant &v = it.value();
-        const QString text
-            = v.typeId() == QMetaType::Bool ? QString::number(v.toBool() ? 1 : 0) : v.toString();
-        if (!add(it.key(), text, job.source))
-            return false;
-    }
-    for (const QString &assignment : options.parser.values(QStringLiteral("format"))) {
-        QString name, text;
-        if (!splitAssignment(assignment, &name, &text)) {
-            *error
-                = QStringLiteral("--format 应为 名称=值（Name=Value），而不是“%1”").arg(assignment);
-            return false;
-        }
-        if (!add(name, text, QString()))
-            return false;
-    }
-    return !job.toPrinter
-        || add(QStringLiteral("PrinterName"), options.value("printer"), QString());
-}
-
-/// What the job changes on its own accord, said on standard error unless --quiet: the data sets
-/// only --cont prints, and a wide CSV's column bands.
-void noteOwnChoices(quillon::GridFile &grid, const quillon::MyPrint &print, const Job &job,
-    std::map<QString, QString> &formatValues)
-{
-    if (grid.dataSetCount() > 0 && !job.continuous && !job.quiet)
-        say(stderr,
-            QStringLiteral(
-                "%1: %2: “datasets”中的 %3 组数据只在 --cont 连续打印时印出，这次只印“grid”")
-                .arg(kProgram, job.source)
-                .arg(grid.dataSetCount()));
-    if (auto *flex = qobject_cast<quillon::FlexGrid *>(grid.grid());
-        flex && job.inputFormat == QLatin1String("csv")) {
-        const QString note = bandWideCsv(*flex, print, formatValues);
-        if (!note.isEmpty() && !job.quiet)
-            say(stderr, QStringLiteral("%1: %2: %3").arg(kProgram, job.source, note));
-    }
 }
 
 /// Writes --pdf and --png, each with a progress line, and says what it wrote: 1 when a file could
@@ -698,6 +519,52 @@ bool printDirectly(quillon::MyPrint &print, const Job &job, const QString &print
     return true;
 }
 
+/// What the command line says about every report.
+ReportOptions readReportOptions(const Options &options, const Job &job)
+{
+    ReportOptions report;
+    report.inputFormat = job.inputFormat;
+    std::map<QString, qsizetype> seen;
+    for (const QString &option : options.parser.optionNames()) {
+        const QStringList values = options.parser.values(option);
+        const qsizetype index = seen[option]++;
+        if (index < values.size()
+            && QStringList { u"title"_qs, u"subtitle"_qs, u"key"_qs, u"set"_qs }.contains(option))
+            report.properties.emplace_back(option, values[index]);
+    }
+    report.formats = options.parser.values(QStringLiteral("format"));
+    report.toPrinter = job.toPrinter;
+    report.printer = options.value("printer");
+    report.continuous = job.continuous;
+    return report;
+}
+
+/// --out-dir: refuses what no file could take and outputs that would overwrite a grid file,
+/// then exports the files.
+int exportBatch(const Options &options, const Job &job, ReportOptions report)
+{
+    if (const QString why = GridReport::checkOptions(report); !why.isEmpty())
+        return usageError(why);
+    const QStringList outputs = BatchExport::outputPaths(job.inputs, job.outDir);
+    QSet<QString> inputs;
+    for (const QString &input : job.inputs)
+        inputs.insert(QFileInfo(input).canonicalFilePath());
+    for (const QString &output : outputs) {
+        if (const QString path = QFileInfo(output).canonicalFilePath();
+            !path.isEmpty() && inputs.contains(path))
+            return usageError(QStringLiteral("输出文件“%1”就是网格文件本身，不能覆盖").arg(output));
+    }
+    if (!QDir().mkpath(job.outDir)) {
+        say(stderr, QStringLiteral("%1: 无法建立文件夹“%2”").arg(kProgram, job.outDir));
+        return 1;
+    }
+    // From the first value saved on, a stop removes what is being written.
+    const InterruptGuard interrupts;
+    BatchExport::Settings settings { std::move(report), job.threads, job.quiet,
+        keepsFormats(options) };
+    return BatchExport(std::move(settings), job.inputs, outputs).run();
+}
+
 } // namespace
 
 static int run(int argc, char **argv)
@@ -729,29 +596,29 @@ static int run(int argc, char **argv)
             return usageError(why);
     }
 
+    const ReportOptions reportOptions = readReportOptions(options, job);
+    if (job.batch)
+        return exportBatch(options, job, reportOptions);
+
     QString error;
-    const std::unique_ptr<quillon::GridFile> grid = openGridFile(job, &error);
-    if (!grid)
+    const std::unique_ptr<GridReport> report = GridReport::open(job.input, reportOptions, &error);
+    if (!report)
         return usageError(error);
-    quillon::MyPrint print;
-    std::map<QString, QString> formatValues;
-    if (!applyProperties(print, *grid, options, job.source, &error)
-        || !readFormatValues(*grid, options, job, formatValues, &error))
-        return usageError(error);
+    quillon::MyPrint &print = report->print();
     // The library would fall back to another printer with a message; a batch job must not print
     // where nobody asked it to.
-    const QString designated
-        = effectiveFormat(formatValues, print.PrintKeyName(), QStringLiteral("PrinterName"))
-              .trimmed();
+    const QString designated = report->designatedPrinter();
     if (job.printing && !job.dialog && !designated.isEmpty() && !job.printers.contains(designated))
         return usageError(QStringLiteral("报表“%1”的页面格式指定的%2（用 --printer 另选）")
                               .arg(print.PrintKeyName(), notInstalled(job.printers, designated)));
-    noteOwnChoices(*grid, print, job, formatValues);
+    for (const QString &note : report->takeOwnChoices(job.continuous)) {
+        if (!job.quiet)
+            say(stderr, QStringLiteral("%1: %2: %3").arg(kProgram, report->source(), note));
+    }
 
     // From the first value saved on, a stop removes what is being written.
     const InterruptGuard interrupts;
-    for (const auto &[name, text] : formatValues)
-        quillon::setFormatValue(print.PrintKeyName(), name, text);
+    report->storeFormat();
     const int status = writeFiles(print, options, job);
     if (job.preview)
         print.preview();
@@ -760,7 +627,7 @@ static int run(int argc, char **argv)
     const QString printerName = designated.isEmpty() ? QStringLiteral("缺省打印机")
                                                      : QStringLiteral("打印机“%1”").arg(designated);
     const bool printed = job.dialog ? printWithDialog(print)
-        : job.continuous            ? printContinuously(print, *grid, job, printerName)
+        : job.continuous            ? printContinuously(print, report->grid(), job, printerName)
                                     : printDirectly(print, job, printerName);
     return printed ? status : 1;
 }

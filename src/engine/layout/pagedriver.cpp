@@ -41,12 +41,15 @@ void setProgress(EngineState &s, double value)
         s.PreviewProgressBar->setValue(value);
 }
 
-/// The hourglass while a sheet is drawn, where there is a screen.
+/// The hourglass while a sheet is drawn, where there is a screen: on the application's thread
+/// only. The cursor stack is the GUI thread's; exports of other threads pushing and popping it
+/// at once corrupted the heap.
 class BusyCursor
 {
 public:
     BusyCursor()
-        : m_active(qobject_cast<QGuiApplication *>(QCoreApplication::instance()) != nullptr)
+        : m_active(qobject_cast<QGuiApplication *>(QCoreApplication::instance())
+            && QThread::currentThread() == QCoreApplication::instance()->thread())
     {
         if (m_active)
             QGuiApplication::setOverrideCursor(QCursor(Qt::WaitCursor));

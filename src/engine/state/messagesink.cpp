@@ -28,6 +28,8 @@ QString ConsoleMessageSink::line(const QString &prompt) const
     QString program = QCoreApplication::applicationName();
     if (program.isEmpty())
         program = QStringLiteral("quillon");
+    if (!m_source.isEmpty())
+        program += QStringLiteral(": ") + m_source;
     EngineState &state = engineState();
     // The default print object stands in for none: its report is nobody's.
     const QString report

@@ -22,11 +22,14 @@ public:
 
     /// Where the settings are kept, as the user knows it (a file name); asked for each message.
     void setSettingsName(std::function<QString()> name) { m_settingsName = std::move(name); }
+    /// What the messages are about, named after the program (a grid file of a batch).
+    void setSource(QString source) { m_source = std::move(source); }
     /// The line show() writes for a message.
     QString line(const QString &prompt) const;
 
 private:
     std::function<QString()> m_settingsName;
+    QString m_source;
     QSet<QString> m_shown;
 };
 

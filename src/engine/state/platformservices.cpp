@@ -27,10 +27,21 @@ Services &services()
     return s;
 }
 
+/// A thread's own store, when it has one, and the lock of its jobs.
+struct ThreadSettings
+{
+    std::recursive_mutex mutex;
+    std::unique_ptr<SettingsStore> store;
+};
+
+thread_local ThreadSettings threadSettings;
+
 } // namespace
 
 SettingsStore &settingsStore()
 {
+    if (threadSettings.store)
+        return *threadSettings.store;
     const auto lock = lockSettings();
     auto &s = services().settings;
     if (!s)
@@ -59,6 +70,11 @@ MessageSink &messageSink()
 void setSettingsStore(std::unique_ptr<SettingsStore> store)
 {
     services().settings = std::move(store);
+}
+
+void setThreadSettingsStore(std::unique_ptr<SettingsStore> store)
+{
+    threadSettings.store = std::move(store);
 }
 
 void setPrintingSystem(std::unique_ptr<PrintingSystem> system)
@@ -113,6 +129,9 @@ bool hasMessageSink()
 
 std::unique_lock<std::recursive_mutex> lockSettings()
 {
+    // A store of the thread's own is no other thread's business: its jobs never wait for theirs.
+    if (threadSettings.store)
+        return std::unique_lock(threadSettings.mutex);
     return std::unique_lock(services().settingsMutex);
 }
 

@@ -20,6 +20,9 @@ PrintingSystem &printingSystem();
 MessageSink &messageSink();
 
 void setSettingsStore(std::unique_ptr<SettingsStore> store);
+/// Gives the calling thread a store of its own until it ends (nullptr: the shared one again):
+/// settingsStore() and lockSettings() then answer with that store and a lock of its own.
+void setThreadSettingsStore(std::unique_ptr<SettingsStore> store);
 void setPrintingSystem(std::unique_ptr<PrintingSystem> system);
 void setMessageSink(std::unique_ptr<MessageSink> sink);
 
