@@ -36,7 +36,9 @@ test -f "$prefix/lib/cmake/Quillon/QuillonConfig.cmake" \
     || test -f "$prefix"/lib*/cmake/Quillon/QuillonConfig.cmake
 # The command line with its manual page and completion, where man and bash look for them.
 test -x "$prefix/bin/quillon-print"
-test -f "$prefix/share/man/man1/quillon-print.1"
+test -f "$prefix/share/man/man1/quillon-print.1.gz"
+# man itself finds and formats it.
+MANPATH="$prefix/share/man" man -w quillon-print | grep -qF "$prefix/share/man/man1/quillon-print.1.gz"
 test -f "$prefix/share/bash-completion/completions/quillon-print"
 
 "$cmake" -S "$host_src" -B "$work/host" -DCMAKE_PREFIX_PATH="$prefix" >/dev/null
