@@ -38,7 +38,9 @@ test -f "$prefix/lib/cmake/Quillon/QuillonConfig.cmake" \
 test -x "$prefix/bin/quillon-print"
 test -f "$prefix/share/man/man1/quillon-print.1.gz"
 # man itself finds and formats it.
-MANPATH="$prefix/share/man" man -w quillon-print | grep -qF "$prefix/share/man/man1/quillon-print.1.gz"
+found=$(MANPATH="$prefix/share/man" man -w quillon-print)
+[ "$found" = "$prefix/share/man/man1/quillon-print.1.gz" ] \
+    || { echo "man finds the manual page at: $found" >&2; exit 1; }
 test -f "$prefix/share/bash-completion/completions/quillon-print"
 
 "$cmake" -S "$host_src" -B "$work/host" -DCMAKE_PREFIX_PATH="$prefix" >/dev/null
