@@ -251,7 +251,7 @@ void PreviewWindow::buildMenus()
         action->setData(-int(fit));
         action->setCheckable(true);
         connect(action, &QAction::triggered, this,
-            [this, fit] { runGuarded([&] { m_preview->setZoomFit(fit); }); });
+            [this, fit = fit] { runGuarded([&] { m_preview->setZoomFit(fit); }); });
         zoomEntries->addAction(action);
     }
     m_zoomGroups << zoomEntries;
@@ -267,7 +267,7 @@ void PreviewWindow::buildMenus()
              std::pair { QStringLiteral("缩小(&I)"), -1 } }) {
         QAction *action = addCommand(tools, caption, nullptr);
         connect(action, &QAction::triggered, this,
-            [this, notch] { runGuarded([&] { m_preview->zoomBy(notch); }); });
+            [this, notch = notch] { runGuarded([&] { m_preview->zoomBy(notch); }); });
         // + (or =, where + needs Shift) and -, on the main keyboard and the keypad.
         action->setShortcuts(notch > 0
                 ? QList<QKeySequence> { Qt::Key_Plus, Qt::Key_Equal,
