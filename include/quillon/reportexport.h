@@ -55,7 +55,7 @@ public:
     bool toPdf(QIODevice *device);
     /// Writes every sheet as a PNG picture into the folder (made when missing), named
     /// `<baseName>-001.png` and on. At zoom 1 a picture has 96 pixels per inch of paper; zoom
-    /// must be above 0.05 and at most 20. The new pictures take their names together once all
+    /// must be from 0.05 to 20. The new pictures take their names together once all
     /// are written; then older pictures of the same base name (`<baseName>-NNN.png`) are
     /// removed, so the folder holds this report's pages only. A failed or cancelled export
     /// leaves the folder as it was.

@@ -1049,9 +1049,9 @@ void TestQuillonPrint::manualAndCompletionListEveryOption_data()
 {
     QTest::addColumn<QString>("program");
     QTest::addColumn<QStringList>("args");
-    // Plain text at 80 columns, every warning shown.
+    // Plain text at 80 columns, every warning shown; -k converts the UTF-8 as man does.
     QTest::newRow("manual page") << u"groff"_qs
-                                 << QStringList { u"-man"_qs, u"-Tutf8"_qs, u"-ww"_qs,
+                                 << QStringList { u"-k"_qs, u"-man"_qs, u"-Tutf8"_qs, u"-ww"_qs,
                                         u"-rLL=80n"_qs, u"-P-cbou"_qs,
                                         QStringLiteral(QUILLON_PRINT_MANPAGE) };
     QTest::newRow("bash completion")

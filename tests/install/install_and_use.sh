@@ -41,6 +41,8 @@ test -f "$prefix/share/man/man1/quillon-print.1.gz"
 found=$(MANPATH="$prefix/share/man" man -w quillon-print)
 [ "$found" = "$prefix/share/man/man1/quillon-print.1.gz" ] \
     || { echo "man finds the manual page at: $found" >&2; exit 1; }
+# whatis and apropos read its NAME line.
+lexgrog "$found" >/dev/null || { echo "whatis cannot read the manual page's NAME line" >&2; exit 1; }
 test -f "$prefix/share/bash-completion/completions/quillon-print"
 
 "$cmake" -S "$host_src" -B "$work/host" -DCMAKE_PREFIX_PATH="$prefix" >/dev/null

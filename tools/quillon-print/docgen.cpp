@@ -30,7 +30,7 @@ bool closes(char32_t c)
     return kClosing.find(c) != std::u32string::npos;
 }
 
-/// Text for a troff line: ASCII only (any troff reads it without a preprocessor), minus signs
+/// Text for a troff line: ASCII only (troff reads it without a preprocessor), minus signs
 /// that stay minus signs, and break points between Chinese characters, which troff would
 /// otherwise keep on one line as a single word.
 QString roff(const QString &text)
@@ -83,12 +83,15 @@ QString termList(std::span<const TermSpec> terms)
 
 QString manPage(const QString &version)
 {
+    // The coding line lets man convert the one UTF-8 section, NAME: whatis and apropos read
+    // it as written, not as troff escapes.
     QString page = QStringLiteral(
+        ".\\\" -*- coding: UTF-8 -*-\n"
         ".\\\" Made by quillon-print-docs from quillon-print's option table; do not edit.\n"
         ".TH QUILLON\\-PRINT 1 \"\" \"Quillon %1\" \"Quillon\"\n"
         ".ad l\n.nh\n")
                        .arg(roff(version));
-    page += QStringLiteral(".SH %1\nquillon\\-print \\- %2\n").arg(roff("名称"), roff(summary()));
+    page += QStringLiteral(".SH 名称\nquillon\\-print \\- %1\n").arg(QString::fromUtf8(summary()));
     page += QStringLiteral(".SH %1\n.nf\n").arg(roff("用法"));
     for (const char *line : usageLines()) {
         QString text = roff(line);
