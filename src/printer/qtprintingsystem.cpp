@@ -14,7 +14,9 @@
 
 #include <cups/cups.h>
 
+#include <map>
 #include <memory>
+#include <mutex>
 
 namespace quillon {
 
@@ -66,15 +68,48 @@ int addSavedOptions(const QString &deviceName, int count, cups_option_t **option
     return count;
 }
 
-/// The page sizes of a queue (queuePapers).
-QList<QPageSize> queuePageSizes(const QPrinterInfo &info)
+/// What a queue's driver says, and the printer information it was read from.
+struct QueueDriver
 {
-    QList<QPageSize> sizes = info.supportedPageSizes();
-    if (sizes.isEmpty()) {
-        for (qint16 code : PaperCodes::common())
-            sizes.append(PaperCodes::pageSize(code));
+    QPrinterInfo info;
+    QList<QPageSize> sizes; // a queue without a driver takes the common papers
+    bool hasDriver = false;
+    bool color = false;
+};
+
+/// Every QPrinterInfo downloads the queue's driver file from the scheduler, and every job opens
+/// its printer: a batch would fetch it several times a report. What the driver says is kept a
+/// few seconds, long enough for a batch and short enough that a new driver is soon seen.
+QueueDriver queueDriver(const QString &deviceName)
+{
+    constexpr qint64 kKeptMs = 10'000;
+    struct Kept
+    {
+        QueueDriver driver;
+        QElapsedTimer age;
+    };
+    static std::mutex mutex;
+    static std::map<QString, Kept> kept;
+    // Qt reads the driver lazily: a QPrinterInfo is read under the lock only, and handed out
+    // once every answer is loaded.
+    const std::lock_guard lock(mutex);
+    Kept &entry = kept[deviceName];
+    if (!entry.age.isValid() || entry.age.hasExpired(kKeptMs)) {
+        QueueDriver &d = entry.driver;
+        d.info = QPrinterInfo::printerInfo(deviceName);
+        d.sizes = d.info.supportedPageSizes();
+        d.hasDriver = !d.sizes.isEmpty();
+        if (!d.hasDriver) {
+            for (qint16 code : PaperCodes::common())
+                d.sizes.append(PaperCodes::pageSize(code));
+        }
+        // Nothing says a queue without a driver is grey: its document keeps its colours.
+        d.color = !d.hasDriver || d.info.supportedColorModes().contains(QPrinter::Color);
+        // A queue that went away is asked again next time.
+        if (!d.info.isNull())
+            entry.age.start();
     }
-    return sizes;
+    return entry.driver;
 }
 
 const char *sidesKeyword(PrinterSurface::Duplex duplex)
@@ -131,32 +166,30 @@ PrinterSurface::Features queueFeatures(const QString &deviceName)
 /// The printer object, built before the painter surface that measures on it.
 struct PrinterDevice
 {
-    explicit PrinterDevice(const QString &name)
-        : printer(QPrinter::HighResolution)
+    // Given the queue's information, the printer does not look up the default printer first.
+    PrinterDevice(const QString &name, const QueueDriver &queue)
+        : driver(queue)
+        , printer(driver.info, QPrinter::HighResolution)
     {
         printer.setPrinterName(name);
         printer.setResolution(1440); // one device unit is one twip
         printer.setFullPage(false);
         printer.setDocName(QStringLiteral("Quillon"));
     }
+    QueueDriver driver;
     QPrinter printer;
 };
 
 class QtPrinterSurface : private PrinterDevice, public PainterSurface, public PrinterSurface
 {
 public:
-    explicit QtPrinterSurface(const QString &name)
-        : PrinterDevice(name)
+    QtPrinterSurface(const QString &name, const QueueDriver &queue)
+        : PrinterDevice(name, queue)
         , PainterSurface(&printer)
-        , m_info(QPrinterInfo::printerInfo(name))
-        , m_sizes(queuePageSizes(m_info))
     {
         m_paperCode = PaperCodes::code(printer.pageLayout().pageSize());
         m_colorMode = printer.colorMode() == QPrinter::Color ? 2 : 1;
-        // Nothing says a queue without a driver is grey: its document keeps its colours.
-        const bool hasDriver = !m_info.supportedPageSizes().isEmpty();
-        m_hasColor = !hasDriver || m_info.supportedColorModes().contains(QPrinter::Color);
-        if (!hasDriver)
+        if (!driver.hasDriver)
             qCInfo(lcCups) << "queue" << name
                            << "has no driver: it takes the common papers and gets the document "
                               "as drawn";
@@ -194,7 +227,7 @@ public:
         // A driver may list a paper more than once (A4 and "A4 (Borderless)"): the one named,
         // else the variant the user's printer settings choose, else the plainest.
         QList<QPageSize> variants;
-        for (const QPageSize &s : m_sizes) {
+        for (const QPageSize &s : driver.sizes) {
             if (s.isEquivalentTo(size))
                 variants.append(s);
         }
@@ -205,6 +238,7 @@ public:
                 [&](const QPageSize &s) { return s.name().trimmed() == wanted.trimmed(); });
         };
         auto chosen = name.isEmpty() ? variants.cend() : named(name);
+        // Asked afresh: the user's settings may have changed a moment ago.
         if (chosen == variants.cend() && variants.size() > 1)
             chosen
                 = named(QPrinterInfo::printerInfo(printer.printerName()).defaultPageSize().name());
@@ -370,7 +404,7 @@ private:
     }
 
 private:
-    bool hasColor() const { return m_hasColor; }
+    bool hasColor() const { return driver.color; }
     void applyColorMode()
     {
         const auto wanted = m_colorMode == 2 && hasColor() ? QPrinter::Color : QPrinter::GrayScale;
@@ -378,13 +412,10 @@ private:
             printer.setColorMode(wanted);
     }
 
-    QPrinterInfo m_info;
-    QList<QPageSize> m_sizes;
     DocumentOptions m_options;
     std::unique_ptr<QTemporaryFile> m_spool;
     mutable QString m_failure; // why the document cannot reach the queue
     mutable QElapsedTimer m_queueChecked;
-    bool m_hasColor = false; // asked once: the answer comes from the printing system
     qint16 m_paperCode = PaperCodes::A4;
     qint16 m_colorMode = 2;
 };
@@ -394,7 +425,7 @@ private:
 QList<PaperInfo> queuePapers(const QString &deviceName)
 {
     QList<PaperInfo> list;
-    for (const QPageSize &size : queuePageSizes(QPrinterInfo::printerInfo(deviceName)))
+    for (const QPageSize &size : queueDriver(deviceName).sizes)
         list.append({ PaperCodes::code(size), size.name() });
     return list;
 }
@@ -402,13 +433,21 @@ QList<PaperInfo> queuePapers(const QString &deviceName)
 QtPrintingSystem::QtPrintingSystem() = default;
 QtPrintingSystem::~QtPrintingSystem() = default;
 
-QList<PrinterInfo> QtPrintingSystem::printers()
+QtPrintingSystem::Queues QtPrintingSystem::queues()
 {
+    // A job asks for the queues and the default several times, and the scheduler answers one
+    // request at a time for every program: one answer serves for a moment, and for the server
+    // it came from.
+    constexpr qint64 kFreshMs = 2000;
+    const QByteArray server(cupsServer());
+    const std::lock_guard lock(m_queuesMutex);
+    if (m_queuesAge.isValid() && !m_queuesAge.hasExpired(kFreshMs) && server == m_queuesServer)
+        return m_queues;
     // One request for the list, named as Qt names the queues: a QPrinterInfo for each would
-    // fetch each queue's driver file, and every export asks for the list.
+    // fetch each queue's driver file.
     cups_dest_t *dests = nullptr;
     const int count = cupsGetDests2(CUPS_HTTP_DEFAULT, &dests);
-    QList<PrinterInfo> list;
+    Queues found;
     for (int i = 0; i < count; ++i) {
         const cups_dest_t &dest = dests[i];
         QString name = QString::fromLocal8Bit(dest.name);
@@ -418,33 +457,59 @@ QList<PrinterInfo> QtPrintingSystem::printers()
             return QString::fromUtf8(cupsGetOption(key, dest.num_options, dest.options));
         };
         // The device URI is the nearest thing CUPS has to a port.
-        list.append({ name, option("printer-make-and-model"), option("device-uri") });
+        found.printers.append({ name, option("printer-make-and-model"), option("device-uri") });
+        // Qt leaves out a queue the scheduler has not set up (a printer only discovered).
+        if (dest.instance || cupsGetOption("printer-uri-supported", dest.num_options, dest.options))
+            found.openable.append(name);
+        if (dest.is_default)
+            found.defaultName = name;
     }
     cupsFreeDests(count, dests);
-    return list;
+    m_queues = found;
+    m_queuesServer = server;
+    m_queuesAge.start();
+    return found;
+}
+
+bool QtPrintingSystem::canOpen(const QString &deviceName)
+{
+    return queues().openable.contains(deviceName);
+}
+
+QList<PrinterInfo> QtPrintingSystem::printers()
+{
+    return queues().printers;
 }
 
 QString QtPrintingSystem::defaultPrinterName()
 {
-    return QPrinterInfo::defaultPrinterName();
-}
-
-bool QtPrintingSystem::selectPrinter(const QString &deviceName)
-{
-    if (!QPrinterInfo::availablePrinterNames().contains(deviceName))
-        return false;
-    auto &surface = m_surfaces[deviceName];
-    if (!surface)
-        surface = std::make_unique<QtPrinterSurface>(deviceName);
-    m_current = surface.get();
-    return true;
+    return queues().defaultName;
 }
 
 std::unique_ptr<PrinterSurface> QtPrintingSystem::openPrinter(const QString &deviceName)
 {
-    if (!QPrinterInfo::availablePrinterNames().contains(deviceName))
+    if (!canOpen(deviceName))
         return nullptr;
-    return std::make_unique<QtPrinterSurface>(deviceName);
+    // Without the queue's information Qt would quietly take the default printer instead.
+    const QueueDriver driver = queueDriver(deviceName);
+    if (driver.info.isNull())
+        return nullptr;
+    return std::make_unique<QtPrinterSurface>(deviceName, driver);
+}
+
+bool QtPrintingSystem::selectPrinter(const QString &deviceName)
+{
+    if (!canOpen(deviceName))
+        return false;
+    auto &surface = m_surfaces[deviceName];
+    if (!surface)
+        surface = openPrinter(deviceName);
+    if (!surface) {
+        m_surfaces.erase(deviceName);
+        return false;
+    }
+    m_current = surface.get();
+    return true;
 }
 
 PrinterSurface *QtPrintingSystem::currentPrinter()

@@ -2,8 +2,12 @@
 
 #include "printer/printingsystem.h"
 
+#include <QByteArray>
+#include <QElapsedTimer>
+
 #include <map>
 #include <memory>
+#include <mutex>
 
 namespace quillon {
 
@@ -29,10 +33,24 @@ public:
     std::unique_ptr<PrinterSurface> openPrinter(const QString &deviceName) override;
 
 private:
+    /// The scheduler's queues and its default, as one request answered a moment ago.
+    struct Queues
+    {
+        QList<PrinterInfo> printers;
+        QStringList openable; // the ones Qt prints on
+        QString defaultName;
+    };
+    Queues queues();
+    bool canOpen(const QString &deviceName);
+
     // A printer's surface lives as long as the system: the engine may still point at it after
     // another printer became current.
     std::map<QString, std::unique_ptr<PrinterSurface>> m_surfaces;
     PrinterSurface *m_current = nullptr;
+    std::mutex m_queuesMutex;
+    Queues m_queues;
+    QByteArray m_queuesServer;
+    QElapsedTimer m_queuesAge;
 };
 
 /// Several printing systems seen as one: their printers in order, the first system's default

@@ -15,6 +15,7 @@
 
 #include <quillon/flexgrid.h>
 #include <quillon/myprint.h>
+#include <quillon/reportexport.h>
 
 #include <QApplication>
 #include <QtTest>
@@ -47,6 +48,7 @@ private Q_SLOTS:
     void colourMode();
     void printsARealDocument();
     void layoutOnTheRealQueue();
+    void exportsShareTheQueueDriver();
     void combinedWithTheVirtualPrinter();
     void virtualPrinterIsDefaultWithoutQueues();
 };
@@ -187,6 +189,33 @@ void TestCupsPrinting::layoutOnTheRealQueue()
                              "SheetCount=6\n"_qs;
     QCOMPARE(LayoutDump(engineState()), expected);
     s.DrawTarget = nullptr;
+    resetEngineState();
+    resetPlatformServices();
+}
+
+void TestCupsPrinting::exportsShareTheQueueDriver()
+{
+    // Every export opens the queue as a printer of its own. A batch of reports must not make
+    // the scheduler send the queue's driver file three times a report.
+    resetPlatformServices();
+    setSettingsStore(std::make_unique<MemorySettingsStore>());
+    setMessageSink(std::make_unique<RecordingMessageSink>());
+    setPrintingSystem(std::make_unique<QtPrintingSystem>());
+    FlexGrid grid;
+    grid.setSize(3, 2);
+    grid.setFixedRows(1);
+    MyPrint job;
+    job.setDatagrid(&grid);
+    job.setGridType(MyPrint::MnuGridType::ssMsflexGrid);
+    const QTemporaryDir dir;
+    constexpr int kReports = 6;
+    const qsizetype before = g_cups->loggedRequests(u".ppd HTTP"_qs);
+    for (int i = 0; i < kReports; ++i) {
+        ReportExport out(job);
+        QVERIFY2(out.toPdf(dir.filePath(u"%1.pdf"_qs.arg(i))), qPrintable(out.errorString()));
+    }
+    const qsizetype fetched = g_cups->loggedRequests(u".ppd HTTP"_qs) - before;
+    QVERIFY2(fetched > 0 && fetched <= kReports + 3, qPrintable(QString::number(fetched)));
     resetEngineState();
     resetPlatformServices();
 }

@@ -106,6 +106,12 @@ public:
     QString server() const { return m_port ? u"127.0.0.1:%1"_qs.arg(m_port) : socket(); }
     QString outputFile() const { return m_dir.path() + u"/out/out.pdf"_qs; }
     QString dir() const { return m_dir.path(); }
+    /// How many requests the scheduler has logged whose line holds `text`.
+    qsizetype loggedRequests(const QString &text) const
+    {
+        QFile log(m_dir.path() + u"/log/access_log"_qs);
+        return log.open(QIODevice::ReadOnly) ? QString::fromUtf8(log.readAll()).count(text) : 0;
+    }
 
     /// Runs a CUPS client against this scheduler, whichever this process uses.
     bool run(const QString &tool, const QStringList &args, QString *output = nullptr)
@@ -184,6 +190,7 @@ private:
         const QString port = m_port ? u"Listen 127.0.0.1:%1\n"_qs.arg(m_port) : QString();
         write(u"cupsd.conf"_qs,
             u"Listen %1/cups.sock\n%2Browsing No\nWebInterface No\nLogLevel warn\n"
+            "AccessLogLevel all\n"
             "<Location />\n  Order allow,deny\n  Allow all\n</Location>\n"
             "<Location /admin>\n  Order allow,deny\n  Allow all\n</Location>\n"
             "<Policy default>\n  JobPrivateAccess all\n  JobPrivateValues none\n"
