@@ -138,18 +138,13 @@ std::optional<double> readNumber(const char *&p, const char *end)
     return d;
 }
 
-/// The number at p as a cell shows it; p moves past it.
+/// The number at p as a cell shows it, as it is written; p moves past it.
 std::optional<QString> numberText(const char *&p, const char *end)
 {
     const char *start = p;
-    const auto value = readNumber(p, end);
-    if (!value)
+    if (!readNumber(p, end))
         return std::nullopt;
-    // A whole number of at most 15 digits shows as it is written ("-0" excepted).
-    if (std::abs(*value) < 1e15 && *value != 0 && std::floor(*value) == *value
-        && std::none_of(start, p, [](char c) { return c == '.' || c == 'e' || c == 'E'; }))
-        return QString::fromLatin1(start, p - start);
-    return QString::number(*value, 'g', 15);
+    return QString::fromLatin1(start, p - start);
 }
 
 bool endsItem(const char *p, const char *end)
@@ -311,6 +306,58 @@ qint32 JsonCellTable::contentWidth(qint32 col) const
 {
     const qint64 widest = size_t(col) < m_widest.size() ? m_widest[size_t(col)] : 0;
     return qint32(std::clamp<qint64>(widest + 240, 600, 8000));
+}
+
+QByteArray cellNumbersAsTexts(
+    const QByteArray &bytes, const std::vector<JsonCellArray> &arrays, const JsonCellArray *leftOut)
+{
+    std::vector<const JsonCellArray *> ordered;
+    for (const JsonCellArray &a : arrays) {
+        if (a.end >= 0)
+            ordered.push_back(&a);
+    }
+    std::sort(ordered.begin(), ordered.end(),
+        [](const JsonCellArray *a, const JsonCellArray *b) { return a->begin < b->begin; });
+    QByteArray out;
+    out.reserve(bytes.size() + bytes.size() / 8);
+    qsizetype done = 0;
+    for (const JsonCellArray *a : ordered) {
+        if (a->begin < done)
+            continue; // inside one already copied
+        out.append(bytes.constData() + done, a->begin - done);
+        const char *p = bytes.constData() + a->begin;
+        const char *end = bytes.constData() + a->end;
+        if (a == leftOut) {
+            // Its lines stay, so that the parser's messages name the file's lines.
+            out += "[]" + QByteArray(std::count(p, end, '\n'), '\n');
+        } else {
+            while (p < end) {
+                if (*p == '"') {
+                    const char *start = p++;
+                    while (p < end && *p != '"')
+                        p += *p == '\\' && p + 1 < end ? 2 : 1;
+                    p = std::min(p + 1, end);
+                    out.append(start, p - start);
+                } else if (*p == '-' || (*p >= '0' && *p <= '9')) {
+                    // A number the parser would refuse stays as it is, for its message.
+                    const char *start = p;
+                    const bool number = readNumber(p, end).has_value();
+                    if (number)
+                        out += '"';
+                    out.append(start, std::max<qsizetype>(p - start, 1));
+                    if (number)
+                        out += '"';
+                    else
+                        p = start + 1;
+                } else {
+                    out += *p++;
+                }
+            }
+        }
+        done = a->end;
+    }
+    out.append(bytes.constData() + done, bytes.size() - done);
+    return out;
 }
 
 } // namespace quillon

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "api/jsoncellcount.h"
 #include "engine/grids/memory/texttable_p.h"
 
 #include <QByteArray>
@@ -12,7 +13,7 @@ namespace quillon {
 /// The rows of texts of one array in a JSON file's bytes ("grid.cells"), read where the bytes
 /// lie, as CsvTable reads a CSV file: one pass checks every item and notes where each row starts
 /// (8 bytes a row), and a cell is decoded when it is read. Items are texts, numbers (shown as
-/// QJsonValue::toDouble and QString::number(value, 'g', 15) show them) and null.
+/// they are written) and null.
 class JsonCellTable final : public TextRows
 {
 public:
@@ -48,5 +49,12 @@ private:
     };
     mutable Position m_next;
 };
+
+/// The document's bytes with the numbers among the items of `arrays` (rows of cells) turned into
+/// texts as they are written, for a parser that would keep only their value: 1280.50 would show
+/// as 1280.5, and a card number of 19 digits as 6.22202123456789e+18. The array `leftOut`, when
+/// given, becomes an empty one of as many lines.
+QByteArray cellNumbersAsTexts(const QByteArray &bytes, const std::vector<JsonCellArray> &arrays,
+    const JsonCellArray *leftOut = nullptr);
 
 } // namespace quillon

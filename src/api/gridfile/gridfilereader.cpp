@@ -799,16 +799,16 @@ bool GridFileReader::readJson(const QByteArray &bytes)
     // A large grid's cells are read where the bytes lie, as a CSV file's are: as a document they
     // would take some 25 times the file. The document is parsed without them, kept line for
     // line so that the parser's messages name the file's lines.
-    QByteArray document = bytes;
+    const JsonCellArray *inTable = nullptr;
     for (const JsonCellArray &a : arrays) {
         if (a.where != QLatin1String("grid.cells") || a.end < 0 || a.rows * a.widest < kTableCells)
             continue;
         m_cellTable = JsonCellTable::read(bytes, a.begin, a.end, kMaxCellText);
-        if (m_cellTable) {
-            const auto lines = std::count(bytes.begin() + a.begin, bytes.begin() + a.end, '\n');
-            document = bytes.left(a.begin) + "[]" + QByteArray(lines, '\n') + bytes.mid(a.end);
-        }
+        if (m_cellTable)
+            inTable = &a;
     }
+    // Cells show their numbers as written, which the document would not keep.
+    const QByteArray document = cellNumbersAsTexts(bytes, arrays, inTable);
     QJsonParseError parseError;
     QJsonDocument doc = QJsonDocument::fromJson(document, &parseError);
     if (parseError.error != QJsonParseError::NoError) {
@@ -821,7 +821,7 @@ bool GridFileReader::readJson(const QByteArray &bytes)
         && !(gridType.isDouble() && gridType.toDouble() >= 5 && gridType.toDouble() <= 7)) {
         // Only the flex and plain grids read their cells from the table.
         m_cellTable.reset();
-        doc = QJsonDocument::fromJson(bytes);
+        doc = QJsonDocument::fromJson(cellNumbersAsTexts(bytes, arrays));
     }
     if (!doc.isObject())
         return fail(QString(), QStringLiteral("应为一个 JSON 对象"));
