@@ -455,6 +455,16 @@ void TestQuillonPrint::refusedBeforeWriting_data()
         u"--zoom"_qs, u"100"_qs, csv }
                               << u"0.05 到 20"_qs;
     QTest::newRow("input format") << job({ u"--input-format"_qs, u"xml"_qs }) << u"csv 或 json"_qs;
+    QTest::newRow("zoom nan") << QStringList { u"--png"_qs, m_dir.filePath(u"refused/png"_qs),
+        u"--zoom"_qs, u"nan"_qs, csv }
+                              << u"0.05 到 20"_qs;
+    // An unset variable in a script: not the default settings file, not an unnamed folder.
+    for (const char *option : { "--settings", "--png", "--key" })
+        QTest::addRow("empty %s", option) << job({ QLatin1String(option), QString() })
+                                          << u"%1 的值不能为空"_qs.arg(QLatin1String(option));
+    QTest::newRow("PDF named as a page") << QStringList { u"--png"_qs,
+        m_dir.filePath(u"refused"_qs), u"--pdf"_qs, m_dir.filePath(u"refused/page-003.png"_qs),
+        csv } << u"PDF 文件"_qs;
     const QString json = writeFile(u"bad-format.json"_qs,
         R"({"GridType": 7, "format": {"Top": -50}, "grid": {"cells": [["a"]]}})");
     QTest::newRow("grid file format") << QStringList { u"--pdf"_qs, out, u"--settings"_qs, settings,

@@ -205,6 +205,13 @@ Exit parseOptions(QCommandLineParser &parser, const QStringList &arguments)
     parser.addPositionalArgument(QStringLiteral("GRIDFILE"), QStringLiteral("网格文件"));
     if (!parser.parse(arguments))
         return usageError(parseError(parser));
+    // An empty name (an unset variable in a script) would mean the default file, or no name.
+    for (const OptionSpec &o : commandOptions()) {
+        const bool named = o.value == ValueKind::File || o.value == ValueKind::PdfFile
+            || o.value == ValueKind::Folder || qstrcmp(o.name, "key") == 0;
+        if (named && parser.values(QLatin1String(o.name)).contains(QString()))
+            return usageError(QStringLiteral("--%1 的值不能为空").arg(QLatin1String(o.name)));
+    }
     const Options options { parser };
     if (options.has("help")) {
         say(stdout, helpText());
@@ -364,7 +371,7 @@ QString checkFiles(const Options &options, Job &job)
         job.zoom = options.value("zoom").toDouble(&zoomOk);
         if (!options.has("png"))
             return QStringLiteral("--zoom 只用于 PNG 图片，请同时给出 --png DIR");
-        if (!zoomOk || job.zoom < 0.05 || job.zoom > 20)
+        if (!zoomOk || !(job.zoom >= 0.05 && job.zoom <= 20))
             return QStringLiteral("--zoom 应为 0.05 到 20 之间的数，而不是“%1”")
                 .arg(options.value("zoom"));
     }
@@ -382,12 +389,21 @@ QString checkFiles(const Options &options, Job &job)
         return QStringLiteral("输出文件“%1”就是网格文件本身，不能覆盖").arg(pdf);
     // The export takes every page-NNN.png of its folder for its own.
     static const QRegularExpression pageName(QStringLiteral("^page-[0-9]{3,}\\.png$"));
-    if (options.has("png") && !job.fromStdin
-        && pageName.match(QFileInfo(job.input).fileName()).hasMatch()
-        && quillon::sameFile(QFileInfo(job.input).absolutePath(), options.value("png")))
+    const auto isPagePicture = [&](const QString &path) {
+        const QFileInfo file(path);
+        const QString png = options.value("png");
+        return options.has("png") && pageName.match(file.fileName()).hasMatch()
+            && (file.absolutePath() == QFileInfo(png).absoluteFilePath()
+                || quillon::sameFile(file.absolutePath(), png));
+    };
+    if (!job.fromStdin && isPagePicture(job.input))
         return QStringLiteral("网格文件“%1”在 PNG 文件夹中，名称与页面图片相同，"
                               "会被覆盖或删除，请换个名称或文件夹")
             .arg(job.input);
+    if (!job.pdfToStdout && isPagePicture(pdf))
+        return QStringLiteral("PDF 文件“%1”在 PNG 文件夹中，名称与页面图片相同，"
+                              "会被覆盖或删除，请换个名称或文件夹")
+            .arg(pdf);
     return {};
 }
 
