@@ -5,6 +5,7 @@
 #include "virtualprintingsystem.h"
 
 #include <QBuffer>
+#include <QFile>
 #include <QPdfWriter>
 
 #include <functional>
@@ -90,7 +91,7 @@ public:
     void NewPage() override;
     void EndDoc() override;
     void KillDoc() override;
-    bool failed() const override { return hasFailed(); }
+    bool failed() const override { return hasFailed() || m_writeFailed; }
     QString outputFile() const override { return m_lastFile; }
 
 protected:
@@ -102,8 +103,10 @@ private:
 
     VirtualPaper m_paper;
     DocumentSink m_sink;
+    std::unique_ptr<QFile> m_file;
     std::unique_ptr<QPdfWriter> m_writer;
     QString m_partPath;
+    bool m_writeFailed = false; // the last document's file could not be written
     QString m_lastFile;
     QString m_docName;
     int m_pages = 0;

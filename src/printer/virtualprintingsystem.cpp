@@ -193,12 +193,24 @@ QPaintDevice *VirtualPdfPrinter::deviceForPainting()
     QString base = m_docName.isEmpty() ? QStringLiteral("Quillon") : m_docName;
     base.replace(
         QRegularExpression(QStringLiteral("[/\\\\:*?\"<>|\\x00-\\x1f]")), QStringLiteral("_"));
+    // A long title still gives a name the file system takes (255 bytes): the stamp, a number
+    // and ".pdf.part" need 30 of them.
+    while (QFile::encodeName(base).size() > 225)
+        base.chop(base.size() > 1 && base.back().isLowSurrogate() ? 2 : 1);
     const QString stamp = QDateTime::currentDateTime().toString(QStringLiteral("yyyyMMdd-HHmmss"));
     QString path = QDir(folder).filePath(base + QLatin1Char('-') + stamp + QStringLiteral(".pdf"));
     for (int n = 2; QFile::exists(path) || QFile::exists(path + QStringLiteral(".part")); ++n)
         path = QDir(folder).filePath(QStringLiteral("%1-%2-%3.pdf").arg(base, stamp).arg(n));
+    m_writeFailed = false;
     m_partPath = path + QStringLiteral(".part");
-    m_writer = std::make_unique<QPdfWriter>(m_partPath);
+    m_file = std::make_unique<QFile>(m_partPath);
+    if (!m_file->open(QIODevice::WriteOnly)) {
+        // The surface then counts as failed, and the print says so.
+        m_file.reset();
+        m_partPath.clear();
+        return nullptr;
+    }
+    m_writer = std::make_unique<QPdfWriter>(m_file.get());
     m_writer->setResolution(1440);
     m_writer->setTitle(m_docName);
     m_writer->setCreator(QStringLiteral("Quillon"));
@@ -226,9 +238,16 @@ void VirtualPdfPrinter::EndDoc()
         return; // nothing was drawn: no document
     end();
     m_writer.reset();
+    // A full disk shows only here: the document is then no document.
+    const bool written = m_file->flush() && m_file->error() == QFileDevice::NoError;
+    m_file.reset();
     const QString finalPath = m_partPath.chopped(5);
     QFile::remove(finalPath);
-    QFile::rename(m_partPath, finalPath);
+    if (!written || !QFile::rename(m_partPath, finalPath)) {
+        m_writeFailed = true;
+        KillDoc();
+        return;
+    }
     m_lastFile = finalPath;
     m_sink({ m_paper.spec.deviceName, m_docName, m_pages, finalPath, {}, {} });
     m_partPath.clear();
@@ -239,6 +258,7 @@ void VirtualPdfPrinter::KillDoc()
 {
     end();
     m_writer.reset();
+    m_file.reset();
     if (!m_partPath.isEmpty())
         QFile::remove(m_partPath);
     m_partPath.clear();

@@ -49,6 +49,7 @@ private Q_SLOTS:
     void recordingPrinterDocuments();
     void pdfPrinterWritesFiles();
     void pdfPrinterDiscardsAndSkipsEmptyDocuments();
+    void pdfPrinterLongTitleAndUnwritableFolder();
     void selectionAndDefault();
     void printerFile();
     void printerFileErrors_data();
@@ -228,6 +229,31 @@ void TestVirtualPrinting::pdfPrinterDiscardsAndSkipsEmptyDocuments()
     p->KillDoc();
     QVERIFY(system.documents().isEmpty());
     QVERIFY(QDir(dir.path()).entryList(QDir::Files).isEmpty());
+}
+
+void TestVirtualPrinting::pdfPrinterLongTitleAndUnwritableFolder()
+{
+    QTemporaryDir dir;
+    const QString notAFolder = dir.filePath(u"file"_qs);
+    QVERIFY(QFile(notAFolder).open(QIODevice::WriteOnly));
+    for (const QString &folder : { dir.path(), notAFolder }) {
+        VirtualPrintingSystem system({ VirtualPrintingSystem::pdfPrinterSpec(folder) });
+        PrinterSurface *p = system.currentPrinter();
+        p->setDocumentName(QString(100, u'长')); // 300 bytes in UTF-8
+        p->setCurrentX(0);
+        p->setCurrentY(0);
+        p->Print(u"甲"_qs);
+        p->EndDoc();
+        const bool writable = folder == dir.path();
+        QCOMPARE(p->failed(), !writable);
+        QCOMPARE(system.documents().size(), writable ? 1 : 0);
+        if (writable) {
+            const QString name = QFileInfo(system.documents()[0].pdfPath).fileName();
+            QVERIFY2(name.startsWith(u"长长长"_qs) && QFile::encodeName(name).size() <= 255,
+                qPrintable(name));
+            QCOMPARE(pdfPages(system.documents()[0].pdfPath), 1);
+        }
+    }
 }
 
 void TestVirtualPrinting::selectionAndDefault()
