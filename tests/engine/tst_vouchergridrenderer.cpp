@@ -366,7 +366,7 @@ void TestVoucherGridRenderer::amountsOneDigitACell_data()
         << u"-1234.50"_qs << 0 << true << u"-123450"_qs << 0;
     QTest::newRow("negative, monochrome printer")
         << u"-1234.50"_qs << 1 << false << u"-123450"_qs << 0;
-    QTest::newRow("cents rounded") << u"0.125"_qs << 1 << true << u"12"_qs << 0;
+    QTest::newRow("cents rounded") << u"0.125"_qs << 1 << true << u"13"_qs << 0;
     QTest::newRow("not a number") << u"见附件"_qs << 1 << true << u"见附件"_qs << 0;
 }
 
@@ -506,7 +506,10 @@ void TestVoucherGridRenderer::amountCellText_data()
     QTest::newRow("cents only") << 0.07 << true << false << u"7"_qs << false;
     QTest::newRow("negative, signed") << -1234.5 << true << false << u"-123450"_qs << true;
     QTest::newRow("negative, red") << -1234.5 << true << true << u"123450"_qs << true;
-    QTest::newRow("half a cent, to even") << 0.125 << true << false << u"12"_qs << false;
+    // Half a cent goes up, with lines as without: the same amount shows the same cents.
+    QTest::newRow("half a cent") << 1.125 << true << false << u"113"_qs << false;
+    QTest::newRow("half a cent, grouped") << 1.125 << false << false << u"1.13"_qs << false;
+    QTest::newRow("half a cent, negative") << -0.625 << true << false << u"-63"_qs << true;
     QTest::newRow("zero") << 0.0 << true << false << QString() << false;
     QTest::newRow("less than half a cent") << -0.004 << true << false << QString() << false;
     QTest::newRow("grouped") << 1234567.891 << false << false << u"1,234,567.89"_qs << false;

@@ -25,14 +25,18 @@ namespace quillon {
 
 QString AmountCellText(double value, bool withLines, bool signless, bool *negative)
 {
-    const double hundredths = std::nearbyint(value * 100);
-    *negative = hundredths < 0;
-    if (hundredths == 0)
+    // Rounded as the text without lines is, half away from zero on the decimal value: an amount
+    // shows the same cents with lines and without (1.125 is 1.13 in both).
+    QString cents = formatNumber(std::fabs(value), QStringLiteral("0.00"));
+    cents.remove(QLatin1Char('.'));
+    while (cents.startsWith(QLatin1Char('0')))
+        cents.remove(0, 1);
+    *negative = value < 0 && !cents.isEmpty();
+    if (cents.isEmpty())
         return {};
     if (!withLines)
         return formatNumber(value, QStringLiteral("##,###,###,###.00"));
-    const QString digits = QString::number(std::fabs(hundredths), 'f', 0);
-    return *negative && !signless ? QStringLiteral("-") + digits : digits;
+    return *negative && !signless ? QStringLiteral("-") + cents : cents;
 }
 
 namespace {

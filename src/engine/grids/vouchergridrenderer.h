@@ -26,7 +26,8 @@ void CheckAmountColumns(EngineState &s);
 /// The text an amount cell prints for a numeric text, or an empty text for an amount of 0.
 /// With digit lines (withLines), the amount in hundredths as a whole number, one digit a cell
 /// ("1234.5" → "123450"), signed unless signless; without, "##,###,###,###.00", whose comma
-/// and point fall into the "，" and "．" cells. negative is set for an amount below 0.
+/// and point fall into the "，" and "．" cells. Both round half a cent up. negative is set for an
+/// amount below 0.
 QString AmountCellText(double value, bool withLines, bool signless, bool *negative);
 
 } // namespace quillon
