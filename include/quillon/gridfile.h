@@ -83,6 +83,10 @@ public:
     /// Empty when the print object's grid answers the contract of its GridType; otherwise why
     /// not, with the kinds it does answer (a CSV file's flex grid set to GridType 8, say).
     static QString checkGridKind(const MyPrint &print);
+    /// Empty when PrintColStart and PrintColEnd name columns of the print object's grid, counted
+    /// from 0 (-1 for all), the end not before the start; otherwise why not. For the grids of
+    /// GridType 2 to 7; a grid that does not answer its GridType is checkGridKind's to report.
+    static QString checkPrintedColumns(const MyPrint &print);
 
 private:
     GridFile();

@@ -372,6 +372,33 @@ QString GridFile::checkGridKind(const MyPrint &print)
         .arg(QLatin1String(kinds.valueToKey(kind)), usable.join(QStringLiteral("、")));
 }
 
+QString GridFile::checkPrintedColumns(const MyPrint &print)
+{
+    const int kind = int(print.GridType());
+    if (!print.Datagrid() || kind < 2 || kind > 7)
+        return {};
+    qint32 cols = 0;
+    try {
+        cols = GridAccess::create(kind, print.Datagrid())->colCount();
+    } catch (const Error &) {
+        return {};
+    }
+    const qint32 start = print.PrintColStart(), end = print.PrintColEnd();
+    for (const auto &[name, value] :
+        { std::pair { "PrintColStart", start }, std::pair { "PrintColEnd", end } }) {
+        if (value < -1 || value >= cols)
+            return QStringLiteral(
+                "%1 为 %2，应在 -1 到 %3 之间（-1 为全部；网格有 %4 列，从 0 数起）")
+                .arg(QLatin1String(name))
+                .arg(value)
+                .arg(cols - 1)
+                .arg(cols);
+    }
+    if (start >= 0 && end >= 0 && start > end)
+        return QStringLiteral("PrintColEnd 为 %1，在 PrintColStart（%2）之前").arg(end).arg(start);
+    return {};
+}
+
 bool GridFile::applyTo(MyPrint &print, QString *error) const
 {
     // Nothing a print object throws may reach the caller.

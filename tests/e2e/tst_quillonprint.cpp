@@ -462,6 +462,11 @@ void TestQuillonPrint::refusedBeforeWriting_data()
     for (const char *option : { "--settings", "--png", "--key" })
         QTest::addRow("empty %s", option) << job({ QLatin1String(option), QString() })
                                           << u"%1 的值不能为空"_qs.arg(QLatin1String(option));
+    QTest::newRow("printed columns reversed")
+        << job({ u"--set"_qs, u"PrintColStart=5"_qs, u"--set"_qs, u"PrintColEnd=1"_qs })
+        << u"PrintColEnd 为 1，在 PrintColStart（5）之前"_qs;
+    QTest::newRow("printed column past the grid")
+        << job({ u"--set"_qs, u"PrintColStart=99"_qs }) << u"PrintColStart 为 99，应在 -1 到"_qs;
     QTest::newRow("PDF named as a page") << QStringList { u"--png"_qs,
         m_dir.filePath(u"refused"_qs), u"--pdf"_qs, m_dir.filePath(u"refused/page-003.png"_qs),
         csv } << u"PDF 文件"_qs;

@@ -165,7 +165,10 @@ bool GridReport::applyProperties(const ReportOptions &options, QString *error)
     }
     if (!applyOptionProperties(m_print, options, error))
         return false;
-    if (const QString why = quillon::GridFile::checkGridKind(m_print); !why.isEmpty()) {
+    QString why = quillon::GridFile::checkGridKind(m_print);
+    if (why.isEmpty())
+        why = quillon::GridFile::checkPrintedColumns(m_print);
+    if (!why.isEmpty()) {
         *error = QStringLiteral("%1: %2").arg(m_source, why);
         return false;
     }
