@@ -80,6 +80,7 @@ private Q_SLOTS:
     void printLoop_data();
     void printLoop();
     void cancelDiscardsTheDocument();
+    void rowsTallerThanThePagePrintNothing();
     void engineLeftAsFound();
     void continuousDataSets();
     void continuousEndsOnAnEmptyDataSet();
@@ -212,6 +213,17 @@ void TestPrintRange::cancelDiscardsTheDocument()
     QCOMPARE(window.view.prompt, u"取消"_qs);
     QVERIFY(m_system->documents().isEmpty());
     QCOMPARE(window.view.checks, 2);
+}
+
+void TestPrintRange::rowsTallerThanThePagePrintNothing()
+{
+    m_print->setLineHeight(400); // mm: no row fits on the paper
+    SheetJob job(MyPrintPrivate::get(*m_print));
+    QVERIFY(job.prepare(1));
+    LoopWindow window;
+    QCOMPARE(PrintRange({ 1, 3, 1, 1, 1, u"所有页"_qs, 1 }, job, window), false);
+    QVERIFY(m_system->documents().isEmpty());
+    QCOMPARE(window.view.checks, 0); // no progress window
 }
 
 void TestPrintRange::engineLeftAsFound()

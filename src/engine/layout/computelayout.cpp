@@ -327,6 +327,8 @@ void rowsPerPage(
         r.LineHeightTw = c.grid ? c.rules->bodyRowHeight(c.s, *c.grid) : 0;
         linesPerPage = r.LineHeightTw < 1 ? 1 : std::floor(double(usableH) / r.LineHeightTw);
     }
+    const qint32 bodyRows = c.s.GridRows - c.s.FixedRowsTop - c.s.FixedRowsBottom;
+    r.RowsDoNotFit = linesPerPage < 1 && (bodyRows > 0 || usableH < 0);
     if (linesPerPage < 1) {
         // Without a millimetre left for rows, no row height helps: say what fills the page.
         ShowMessage(c.s,

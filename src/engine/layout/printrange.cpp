@@ -234,13 +234,16 @@ bool PrintRange(const PrintRequest &request, SheetJob &job, PrintProgressWindow 
             const SheetJob::LayoutMessages once(job);
             ComputeLayout(s, s.Format.LineHeight, s.Format.LineCount);
         }
-        const bool list = request.kind == 4;
-        const qint32 first
-            = list ? firstPageOfSheet(s, request.sheets.value(0, 1)).rowPage : request.firstRowPage;
-        const qsizetype count
-            = list ? request.sheets.size() : request.lastRowPage - request.firstRowPage + 1;
-        printed = window.run(
-            request, job, QString::number(first), QString::number(count), s.ColPageCount > 1);
+        // The layout has said why; pages with rows off their edges are not worth the paper.
+        if (!s.RowsDoNotFit) {
+            const bool list = request.kind == 4;
+            const qint32 first = list ? firstPageOfSheet(s, request.sheets.value(0, 1)).rowPage
+                                      : request.firstRowPage;
+            const qsizetype count
+                = list ? request.sheets.size() : request.lastRowPage - request.firstRowPage + 1;
+            printed = window.run(
+                request, job, QString::number(first), QString::number(count), s.ColPageCount > 1);
+        }
     } catch (const Error &e) {
         printer->KillDoc();
         ShowMessage(s, QStringLiteral("[%1]%2").arg(e.number()).arg(e.description()), 48);
