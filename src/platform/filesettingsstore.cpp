@@ -509,8 +509,17 @@ FileSettingsStore::Document FileSettingsStore::readFromDisk()
     if (!OutputFile::isRegularFile(m_path))
         return {};
     QFile file(m_path);
-    if (!file.open(QIODevice::ReadOnly))
+    if (!file.open(QIODevice::ReadOnly)) {
+        m_readProblem = QStringLiteral("无法读取设置文件“%1”（%2）。")
+                            .arg(m_path,
+                                !QFileInfo(m_path).isReadable() ? QStringLiteral("没有读取权限")
+                                                                : QStringLiteral("打不开"));
+        if (!std::exchange(m_readProblemReported, true))
+            tell(m_readProblem + QStringLiteral("这次使用缺省的页面格式。"));
         return {};
+    }
+    m_readProblem.clear();
+    m_readProblemReported = false;
     const QByteArray bytes = file.readAll();
     const size_t digest = qHash(bytes);
     if (digest == m_diskDigest && !m_doc.bytes.isNull()) {
@@ -645,6 +654,9 @@ QString FileSettingsStore::save(const QList<Change> &changes)
                              : lock.errorString();
     // Another process may have saved since we read: start from what is on disk now.
     Document fresh = readFromDisk();
+    // Written over, a file that cannot be read would lose every format it holds.
+    if (!m_readProblem.isEmpty())
+        return m_readProblem;
     for (const Change &c : changes)
         apply(fresh, c);
     const QByteArray bytes = serialize(fresh);

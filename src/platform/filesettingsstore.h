@@ -139,6 +139,8 @@ private:
     std::function<void(const QString &)> m_problemHandler;
     QByteArray m_reportedDamage;
     QString m_lastBackup;
+    QString m_readProblem; // why the file there could not be read, until it can
+    bool m_readProblemReported = false;
 };
 
 } // namespace quillon

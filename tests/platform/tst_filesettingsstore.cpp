@@ -13,6 +13,8 @@
 
 #include <sys/stat.h>
 #include <sys/sysmacros.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 using namespace quillon;
 
@@ -64,6 +66,7 @@ private Q_SLOTS:
     void lockFileOfNobodyHoldsNothingUp_data();
     void lockFileOfNobodyHoldsNothingUp();
     void damageIsBackedUpOncePerContent();
+    void unreadableFileIsNotWrittenOver();
 
 private:
     QString file(const QString &name = QStringLiteral("settings.ini")) const
@@ -539,6 +542,37 @@ void TestFileSettingsStore::damageIsBackedUpOncePerContent()
     FileSettingsStore store(file());
     QCOMPARE(store.value(u"HKEY_LOCAL_MACHINE\\A"_qs, u"X"_qs), std::optional<QString>(u"1"_qs));
     QCOMPARE(backups().size(), 2);
+}
+
+void TestFileSettingsStore::unreadableFileIsNotWrittenOver()
+{
+    // A file its user may write but not read: saving must not replace it with one that holds
+    // the new values only. root reads every file, so the store runs as nobody then.
+    const QString path = file();
+    const QByteArray before = "[" + kKey.toUtf8() + "]\nTop=150\n";
+    writeAll(path, before);
+    const QByteArray native = QFile::encodeName(path);
+    const uid_t nobody = 65534;
+    if (::geteuid() == 0)
+        QVERIFY(::chmod(QFile::encodeName(m_dir->path()).constData(), 0777) == 0
+            && ::chown(native.constData(), nobody, nobody) == 0);
+    QVERIFY(::chmod(native.constData(), 0200) == 0);
+    const pid_t child = ::fork();
+    if (child == 0) {
+        if (::geteuid() == 0 && (::setgid(nobody) != 0 || ::setuid(nobody) != 0))
+            ::_exit(2);
+        QStringList messages;
+        FileSettingsStore store(path);
+        store.setProblemHandler([&](const QString &m) { messages << m; });
+        store.createKey(kKey);
+        store.setValue(kKey, u"Left"_qs, u"20"_qs);
+        ::_exit(messages.join(u'\n').contains(u"没有读取权限"_qs) ? 0 : 1);
+    }
+    int status = -1;
+    QCOMPARE(::waitpid(child, &status, 0), child);
+    QCOMPARE(WEXITSTATUS(status), 0);
+    QVERIFY(::chmod(native.constData(), 0600) == 0);
+    QCOMPARE(readAll(path), before);
 }
 
 QUILLON_TEST_MAIN(TestFileSettingsStore)
