@@ -43,6 +43,7 @@ private Q_SLOTS:
 
     void stretchesTheTableToThePageWidth();
     void narrowFlexColumnsTakeNoText();
+    void longTextStaysInItsRow();
     void headerMergesAcrossAndDown();
     void mergedAreaEndsWithThePage();
     void mergedHeadingsClippedToThePage_data();
@@ -137,6 +138,24 @@ void TestFlexGridRenderer::narrowFlexColumnsTakeNoText()
     m_fx->nextPage(1);
     render();
     QVERIFY(hasVertical(lines(m_fx->surface), 7000, 500, 900));
+}
+
+void TestFlexGridRenderer::longTextStaysInItsRow()
+{
+    // Shrunk as far as it goes, a long text wraps onto as many lines as its row holds: none
+    // runs on over the row below (body rows 900 to 1200 and 1200 to 1500).
+    setGrid({ { u"a"_qs }, { QString(3000, u'长') }, { u"b"_qs } }, 1);
+    m_fx->state().Format.ReduceFont = 1;
+    render();
+    const QList<PrintedText> printed = texts(m_fx->surface);
+    QVERIFY(printed.size() > 3);
+    for (const PrintedText &t : printed) {
+        if (t.text != u"a"_qs && t.text != u"b"_qs)
+            QVERIFY2(
+                t.y >= 900 && t.y + RecordingSurface::textHeightFor(t.text, t.fontSize) <= 1230,
+                qPrintable(u"a line at %1"_qs.arg(t.y)));
+    }
+    QCOMPARE(printed.last().text, u"b"_qs);
 }
 
 void TestFlexGridRenderer::headerMergesAcrossAndDown()

@@ -271,6 +271,9 @@ void wrap(const PageContext &pc, const QString &text, const CellBox &cell, TextS
     const double wide = fit.breakBeforeOverflow ? 0 : s.TextWidth(QStringLiteral("汉"));
     const qint32 width = fit.staysInside ? cell.Width - 2 * kCellMargin : cell.Width;
     const QStringList chars = characters(text);
+    // Lines counted without their margins would run on into the rows below: a line below the
+    // first stops at the cell's bottom (its margin may take a line's descent).
+    const qint32 lowest = cell.Top + cell.Height + kCellMargin - size.height;
     QString line;
     for (qsizetype i = 0; i < chars.size(); ++i) {
         line += chars[i];
@@ -282,9 +285,9 @@ void wrap(const PageContext &pc, const QString &text, const CellBox &cell, TextS
             if (fit.breakBeforeOverflow)
                 line.chop(chars[i].size());
             printAt(s, line, x, y);
-            if (--budget < 1)
-                return;
             y += size.height + kCellMargin;
+            if (--budget < 1 || y > lowest)
+                return;
             line = fit.breakBeforeOverflow ? chars[i] : QString();
             if (fit.breakBeforeOverflow && last)
                 printAt(s, line, x, y);
