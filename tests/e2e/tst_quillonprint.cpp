@@ -125,6 +125,7 @@ TestQuillonPrint::Run TestQuillonPrint::run(
     for (const QString &key : extra.keys())
         env.insert(key, extra.value(key));
     p.setProcessEnvironment(env);
+    p.setWorkingDirectory(m_dir.path()); // a relative name is one of the test's files
     p.start(QStringLiteral(QUILLON_PRINT_EXE), args);
     p.write(input);
     p.closeWriteChannel(); // a batch job gets no answers from standard input
@@ -467,6 +468,9 @@ void TestQuillonPrint::refusedBeforeWriting_data()
         << u"PrintColEnd 为 1，在 PrintColStart（5）之前"_qs;
     QTest::newRow("printed column past the grid")
         << job({ u"--set"_qs, u"PrintColStart=99"_qs }) << u"PrintColStart 为 99，应在 -1 到"_qs;
+    writeFile(u"-dash.csv"_qs, "a\n1\n");
+    QTest::newRow("grid file named like options") << QStringList { u"--pdf"_qs, out,
+        u"-dash.csv"_qs } << u"以 - 开头的文件名请写成 ./-dash.csv"_qs;
     QTest::newRow("PDF named as a page") << QStringList { u"--png"_qs,
         m_dir.filePath(u"refused"_qs), u"--pdf"_qs, m_dir.filePath(u"refused/page-003.png"_qs),
         csv } << u"PDF 文件"_qs;

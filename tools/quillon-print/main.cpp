@@ -203,8 +203,17 @@ Exit parseOptions(QCommandLineParser &parser, const QStringList &arguments)
             names << QLatin1String(o.name), QString::fromUtf8(o.help), QLatin1String(o.valueName)));
     }
     parser.addPositionalArgument(QStringLiteral("GRIDFILE"), QStringLiteral("网格文件"));
-    if (!parser.parse(arguments))
+    if (!parser.parse(arguments)) {
+        // A grid file whose name starts with a dash reads as a row of options.
+        for (const QString &argument : arguments.mid(1)) {
+            if (argument.size() > 1 && argument.startsWith(QLatin1Char('-'))
+                && !argument.startsWith(QLatin1String("--")) && QFileInfo(argument).isFile())
+                return usageError(
+                    QStringLiteral("“%1”被当作选项：以 - 开头的文件名请写成 ./%1，或写在 -- 之后")
+                        .arg(argument));
+        }
         return usageError(parseError(parser));
+    }
     // An empty name (an unset variable in a script) would mean the default file, or no name.
     for (const OptionSpec &o : commandOptions()) {
         const bool named = o.value == ValueKind::File || o.value == ValueKind::PdfFile

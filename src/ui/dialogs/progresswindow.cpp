@@ -297,7 +297,11 @@ void ConsolePrintProgress::setCopies(const QString &text)
 
 void ConsolePrintProgress::setPosition(const QString &text)
 {
-    writeLine(QStringLiteral("第 %1 页 共（%2）页，份数：%3").arg(text, m_count, m_copies));
+    // The loop names the first sheet again as it prints it: one line is enough.
+    const QString line
+        = QStringLiteral("第 %1 页 共（%2）页，份数：%3").arg(text, m_count, m_copies);
+    if (line != std::exchange(m_lastPosition, line))
+        writeLine(line);
 }
 
 void ConsolePrintProgress::setPageCount(const QString &text)

@@ -92,6 +92,7 @@ private:
 
     std::function<void(const QString &)> m_write;
     QString m_copies = QStringLiteral("1/1");
+    QString m_lastPosition;
     QString m_count = QStringLiteral("1");
 };
 
