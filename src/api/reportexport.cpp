@@ -70,10 +70,10 @@ public:
         return false;
     }
     /// The layout's pages would carry rows off their edges, or no grid: nothing is written.
-    bool rowsDoNotFit(SheetJob &job)
+    bool gridDoesNotFit(SheetJob &job)
     {
-        return job.state().RowsDoNotFit
-            && !fail(QStringLiteral("页面上放不下表格的行，没有写出文件：请减小页边距、行高，"
+        return job.state().GridDoesNotFit
+            && !fail(QStringLiteral("页面上放不下表格，没有写出文件：请减小页边距、行高，"
                                     "或标题、表头、页眉和页脚占用的高度。"));
     }
 
@@ -149,7 +149,7 @@ bool ReportExportPrivate::renderPdf(
     // Lay out again on the file itself: its metrics are the ones the text is drawn with.
     if (!job.layOut(&pdf, 1))
         return fail(job.error());
-    if (rowsDoNotFit(job))
+    if (gridDoesNotFit(job))
         return false;
     const bool done = renderSheets(
         job,
@@ -227,7 +227,7 @@ bool ReportExport::toPng(const QString &folder, double zoom, const QString &base
         return d->fail(job.error());
     if (!job.layOut(&probeSurface, zoom))
         return d->fail(job.error());
-    if (d->rowsDoNotFit(job))
+    if (d->gridDoesNotFit(job))
         return false;
     if (job.sheetCount() == 0)
         return d->fail(QStringLiteral("报表没有可打印的页面。"));

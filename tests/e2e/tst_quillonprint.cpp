@@ -404,6 +404,14 @@ void TestQuillonPrint::badInput_data()
         << QStringList { u"--pdf"_qs, out, open } << 2 << u"对象没有结束"_qs;
     QTest::newRow("unwritable output")
         << QStringList { u"--pdf"_qs, u"/proc/quillon/x.pdf"_qs, csv } << 1 << u"/proc/quillon"_qs;
+    // Pages with no room for the grid: not a file of blank pages reported as written.
+    for (const auto &[name, format, why] :
+        { std::tuple { "margins taller than the page", u"Top=500"_qs, u"已占满页面"_qs },
+            { "margins wider than the page", u"Left=300"_qs, u"左右页边距已占满页面宽度"_qs } }) {
+        QTest::newRow(name) << QStringList { u"--pdf"_qs, m_dir.filePath(u"nogrid.pdf"_qs),
+            u"--format"_qs, format, u"--format"_qs, u"Right=300"_qs, csv }
+                            << 1 << why;
+    }
 }
 
 void TestQuillonPrint::badInput()
@@ -414,6 +422,7 @@ void TestQuillonPrint::badInput()
     const Run r = run(args);
     QCOMPARE(r.exitCode, exitCode);
     QVERIFY2(r.err.contains(message), qPrintable(r.err));
+    QVERIFY(!QFile::exists(m_dir.filePath(u"nogrid.pdf"_qs)));
 }
 
 // Refused with status 2 before anything is written or saved.

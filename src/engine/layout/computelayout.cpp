@@ -328,7 +328,7 @@ void rowsPerPage(
         linesPerPage = r.LineHeightTw < 1 ? 1 : std::floor(double(usableH) / r.LineHeightTw);
     }
     const qint32 bodyRows = c.s.GridRows - c.s.FixedRowsTop - c.s.FixedRowsBottom;
-    r.RowsDoNotFit = linesPerPage < 1 && (bodyRows > 0 || usableH < 0);
+    r.GridDoesNotFit = linesPerPage < 1 && (bodyRows > 0 || usableH < 0);
     if (linesPerPage < 1) {
         // Without a millimetre left for rows, no row height helps: say what fills the page.
         ShowMessage(c.s,
@@ -412,6 +412,11 @@ LayoutResult LayoutOf(const EngineState &s, qint16 rowHeightMm, qint16 rowCount)
     rowBands(c, r);
     columnBands(c, r);
     sheets(r);
+    if (c.grid && r.PageWidthTw < 1) {
+        ShowMessage(c.s,
+            QStringLiteral("左右页边距已占满页面宽度，没有留给表格的宽度，请减小左右页边距"), 48);
+        r.GridDoesNotFit = true;
+    }
     return r;
 }
 

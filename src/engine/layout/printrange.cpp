@@ -235,7 +235,7 @@ bool PrintRange(const PrintRequest &request, SheetJob &job, PrintProgressWindow 
             ComputeLayout(s, s.Format.LineHeight, s.Format.LineCount);
         }
         // The layout has said why; pages with rows off their edges are not worth the paper.
-        if (!s.RowsDoNotFit) {
+        if (!s.GridDoesNotFit) {
             const bool list = request.kind == 4;
             const qint32 first = list ? firstPageOfSheet(s, request.sheets.value(0, 1)).rowPage
                                       : request.firstRowPage;

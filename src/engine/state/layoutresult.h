@@ -31,9 +31,10 @@ struct LayoutResult
     bool LogoSwitchedOff = false; ///< the logo file is missing or no picture
     qint32 LineHeightTw = 0;
     qint32 LinesPerPage = 1;
-    /// Not one body row fits on a page (LinesPerPage is then 1 all the same): printed, the rows
-    /// would run off the pages, or the pages would hold no grid at all.
-    bool RowsDoNotFit = false;
+    /// Not one body row fits on a page (LinesPerPage is then 1 all the same), or the margins
+    /// leave the page no width: printed, the rows would run off the pages, or the pages would
+    /// hold no grid at all.
+    bool GridDoesNotFit = false;
     qint32 RowPageCount = 0;
     qint32 FirstBodyCol = 0;
     qint32 LastBodyCol = 0;
