@@ -259,8 +259,7 @@ void TestReportExport::layoutMessageShownOncePerJob()
     for (int job = 1; job <= 2; ++job) {
         ReportExport report(*m_print);
         QVERIFY(!(pdf ? report.toPdf(file(u"r.pdf"_qs)) : report.toPng(file(u"png"_qs), 1)));
-        QVERIFY2(
-            report.errorString().contains(u"放不下表格"_qs), qPrintable(report.errorString()));
+        QVERIFY2(report.errorString().contains(u"放不下表格"_qs), qPrintable(report.errorString()));
         QVERIFY(!QFile::exists(file(u"r.pdf"_qs)) && !QFile::exists(file(u"png/page-001.png"_qs)));
         QCOMPARE(m_sink->messages().size(), job);
         QVERIFY(m_sink->messages().last().prompt.startsWith(u"行的高度小于网格高度"_qs));
