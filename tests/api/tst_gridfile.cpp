@@ -687,7 +687,7 @@ void TestGridFile::badFiles_data()
     sheet("hidden column past the grid", R"("hiddenCols": ["C"])",
         u"“grid.hiddenCols[0]”为“C”，不在网格内：网格有 2 列（A 到 B）"_qs);
     sheet("every column hidden", R"("hiddenCols": ["A", "B"])",
-        u"“grid.colWidths”中每一列的宽度都是 0"_qs);
+        u"“grid.hiddenCols”中每一列的宽度都是 0"_qs);
     sheet("zero values as number", R"("showZeroValues": 0)",
         u"“grid.showZeroValues”应为 true 或 false"_qs);
     sheet("formats as object", R"("formats": {})",

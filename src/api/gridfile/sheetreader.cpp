@@ -341,7 +341,10 @@ bool readSheetGrid(GridFileReader &reader, const QJsonObject &g, int)
         grid->setColHidden(c + 1, hidden[c]);
         shownWidths << (hidden[c] ? 0 : widths[c]);
     }
-    if (!reader.checkWidths(shownWidths, QStringLiteral("grid.colWidths"), 0))
+    // Every column hidden is the hidden columns' doing, not the widths'.
+    const bool anyHidden = hidden.contains(true);
+    if (!reader.checkWidths(shownWidths,
+            anyHidden ? QStringLiteral("grid.hiddenCols") : QStringLiteral("grid.colWidths"), 0))
         return false;
     qint64 fixedWidth = 0;
     for (qint32 c = 0; c < fixed[1]; ++c)
