@@ -5,7 +5,8 @@
 namespace {
 
 const OptionSpec kOptions[] = {
-    { "pdf", 0, "OUT.pdf", ValueKind::PdfFile, "把报表写入一个 PDF 文件（- 为标准输出）" },
+    { "pdf", 0, "OUT.pdf", ValueKind::PdfFile,
+        "把报表写入一个 PDF 文件（- 为标准输出；所在文件夹不存在时先建好）" },
     { "png", 0, "DIR", ValueKind::Folder,
         "每页一张 PNG 图片，写入文件夹 DIR（page-001.png ……；上一次导出多出的页随后删除）" },
     { "preview", 0, "", ValueKind::None, "在预览窗口中显示报表（需要图形界面）" },
