@@ -44,7 +44,8 @@ void PrintContinuous(SheetJob &job, const std::function<void()> &dataSetDone)
 {
     EngineState &s = job.state();
     PrinterSurface *printer = s.printer();
-    if (!printer)
+    // The layout has said why: rows off the paper are not worth printing, set after set.
+    if (!printer || s.GridDoesNotFit)
         return;
     PrintProperties &print = job.properties();
     s.DrawTarget = printer;
