@@ -346,25 +346,25 @@ private:
             count = cupsRemoveOption("Collate", count, &options);
             count = cupsRemoveOption("collate", count, &options);
         }
-        const char *sides = nullptr; // the saved default, or the queue's
-        switch (printer.duplex()) {
+        // The document's sides, else those of the printer's settings; else nothing is sent and
+        // the saved default, or the queue's, applies.
+        std::optional<Duplex> duplex = m_options.duplex;
+        switch (duplex ? QPrinter::DuplexNone : printer.duplex()) {
         case QPrinter::DuplexAuto:
-            sides = layout.orientation() == QPageLayout::Portrait ? "two-sided-long-edge"
-                                                                  : "two-sided-short-edge";
+            duplex = layout.orientation() == QPageLayout::Portrait ? Duplex::LongEdge
+                                                                   : Duplex::ShortEdge;
             break;
         case QPrinter::DuplexLongSide:
-            sides = "two-sided-long-edge";
+            duplex = Duplex::LongEdge;
             break;
         case QPrinter::DuplexShortSide:
-            sides = "two-sided-short-edge";
+            duplex = Duplex::ShortEdge;
             break;
         case QPrinter::DuplexNone:
             break;
         }
-        if (m_options.duplex)
-            sides = sidesKeyword(*m_options.duplex);
-        if (sides)
-            count = cupsAddOption("sides", sides, count, &options);
+        if (duplex)
+            count = cupsAddOption(CUPS_SIDES, sidesKeyword(*duplex), count, &options);
         if (layout.orientation() == QPageLayout::Landscape)
             count = cupsAddOption("landscape", "", count, &options);
         // An instance ("queue/instance") prints on its queue.
@@ -388,8 +388,7 @@ private:
         if (!isActive() || (m_queueChecked.isValid() && m_queueChecked.elapsed() < 500))
             return false;
         m_queueChecked.start();
-        const QByteArray queue = printer.printerName().section(u'/', 0, 0).toUtf8();
-        cups_dest_t *dest = cupsGetNamedDest(CUPS_HTTP_DEFAULT, queue.constData(), nullptr);
+        cups_dest_t *dest = namedDest(printer.printerName());
         const char *accepting = dest
             ? cupsGetOption("printer-is-accepting-jobs", dest->num_options, dest->options)
             : nullptr;
